@@ -1,0 +1,36 @@
+#include <gtest/gtest.h>
+
+#include "platform/code_page.h"
+
+TEST(CodePage, LocaleNamesMapToCodePages) {
+    EXPECT_EQ(CodePageOfLocaleName("zh_CN.GBK"), 936);
+    EXPECT_EQ(CodePageOfLocaleName("zh_CN.gb18030"), 936);
+    EXPECT_EQ(CodePageOfLocaleName("zh_CN"), 936);
+    EXPECT_EQ(CodePageOfLocaleName("zh_TW.Big5"), 950);
+    EXPECT_EQ(CodePageOfLocaleName("ko_KR.EUC-KR"), 949);
+    EXPECT_EQ(CodePageOfLocaleName("ja_JP.SJIS"), 932);
+    EXPECT_EQ(CodePageOfLocaleName("en_US.UTF-8"), CodePageUtf8);
+    EXPECT_EQ(CodePageOfLocaleName("de_DE.ISO-8859-1@euro"), 1252);
+    EXPECT_EQ(CodePageOfLocaleName("C"), CodePageUtf8);
+    EXPECT_EQ(CodePageOfLocaleName("POSIX"), CodePageUtf8);
+    EXPECT_EQ(CodePageOfLocaleName(""), CodePageUtf8);
+}
+
+TEST(CodePage, GbkRoundTripAndRefusal) {
+    SetAnsiCodePage(936);
+    auto gbk = Utf8ToAnsi("文件");
+    ASSERT_TRUE(gbk.has_value());
+    EXPECT_EQ(*gbk, "\xCE\xC4\xBC\xFE");
+    EXPECT_EQ(AnsiToUtf8(*gbk), "文件");
+    EXPECT_FALSE(Utf8ToAnsi("\xF0\x9F\x98\x80").has_value()) << "an emoji has no GBK form";
+    // A lone lead byte at the end is shown as a replacement, the rest stays readable.
+    EXPECT_EQ(AnsiToUtf8("ab\xCE"), "ab\xEF\xBF\xBD");
+    SetAnsiCodePage(CodePageUtf8);
+}
+
+TEST(CodePage, Utf8InvalidBytesAreShownAsReplacements) {
+    SetAnsiCodePage(CodePageUtf8);
+    EXPECT_EQ(AnsiToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
+    EXPECT_FALSE(Utf8ToAnsi("a\xFF").has_value());
+    EXPECT_EQ(Ansi("宋体"), "宋体");
+}
