@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
 #include <utility>
 #include <vector>
 
@@ -53,13 +54,22 @@ int ReadCodePageFromEnvironment() {
     return CodePageUtf8;
 }
 
+// Opening a converter is costly next to converting one cell of a list, so they are kept.
+iconv_t Converter(const std::string& from, const std::string& to) {
+    static std::map<std::pair<std::string, std::string>, iconv_t> open;
+    auto [it, added] = open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
+    if (added) it->second = iconv_open(to.c_str(), from.c_str());
+    return it->second;
+}
+
 // Converts with iconv; on an invalid sequence calls onInvalid, which may append a
 // replacement and returns false to give up.
 template <typename OnInvalid>
 bool Convert(const std::string& from, const std::string& to, std::string_view input,
              std::string& output, OnInvalid onInvalid) {
-    iconv_t cd = iconv_open(to.c_str(), from.c_str());
+    iconv_t cd = Converter(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    iconv(cd, nullptr, nullptr, nullptr, nullptr);
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
     std::vector<char> buffer(input.size() * 4 + 16);
@@ -76,7 +86,6 @@ bool Convert(const std::string& from, const std::string& to, std::string_view in
         --inLeft;
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
-    iconv_close(cd);
     return ok;
 }
 

@@ -1,0 +1,64 @@
+#include "platform/event_queue.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QEvent>
+
+#include <memory>
+
+namespace {
+
+const QEvent::Type QuitMessage = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+std::function<void()>& QuitHandler() {
+    static std::function<void()> handler;
+    return handler;
+}
+
+// The receiver of the quit message: taking it off the queue is what counts.
+class QuitReceiver : public QObject {
+public:
+    bool event(QEvent* e) override {
+        if (e->type() != QuitMessage) return QObject::event(e);
+        if (QuitHandler()) QuitHandler()();
+        return true;
+    }
+};
+
+QuitReceiver& Receiver() {
+    static QuitReceiver receiver;
+    return receiver;
+}
+
+int g_argc = 1;
+char g_arg0[] = "iniviewer";
+char* g_argv[] = {g_arg0, nullptr};
+
+}  // namespace
+
+QApplication& StartToolkit() {
+    static std::unique_ptr<QApplication> app;
+    if (!app) {
+        app = std::make_unique<QApplication>(g_argc, g_argv);
+        // We quit by our own quit message, never because the last window was hidden.
+        QApplication::setQuitOnLastWindowClosed(false);
+    }
+    return *app;
+}
+
+bool DispatchPendingEvents() {
+    QCoreApplication::sendPostedEvents();
+    auto* dispatcher = QAbstractEventDispatcher::instance();
+    return dispatcher && dispatcher->processEvents(QEventLoop::AllEvents);
+}
+
+void WaitAndDispatchEvents() {
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        dispatcher->processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+}
+
+void RunDeferredDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+void PostQuitMessage() { QCoreApplication::postEvent(&Receiver(), new QEvent(QuitMessage)); }
+
+void SetQuitMessageHandler(std::function<void()> handler) { QuitHandler() = std::move(handler); }

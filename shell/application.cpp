@@ -1,0 +1,167 @@
+#include "shell/application.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QWidget>
+
+#include <algorithm>
+#include <cctype>
+
+#include "platform/code_page.h"
+#include "platform/event_queue.h"
+#include "platform/message_box.h"
+#include "shell/error_text.h"
+#include "shell/fatal_error.h"
+#include "shell/window_list.h"
+#include "ui/error_sink.h"
+#include "ui/form.h"
+#include "ui/input_router.h"
+#include "ui/screen.h"
+
+TApplication* Application = nullptr;
+
+namespace {
+
+// The executable's name without folder and without everything from its first ".", its first
+// byte kept and the rest in lower case.
+std::string DefaultTitle() {
+    std::string name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+    name = name.substr(0, name.find('.'));
+    for (size_t i = 1; i < name.size(); ++i) name[i] = char(std::tolower(static_cast<unsigned char>(name[i])));
+    return name;
+}
+
+}  // namespace
+
+TApplication::TApplication() : TComponent(nullptr) {
+    StartToolkit();
+    Application = this;
+    title_ = DefaultTitle();
+    InstallInputRouter();
+    SetErrorReporter([this](TComponent* sender, std::exception_ptr error) { ReportUnhandledError(sender, error); });
+    SetQuitMessageHandler([this] { quitRequested_ = true; });
+    SetMainWindowCloser([this](TCustomForm& form) {
+        if (&form != MainWindow()) return false;
+        RequestQuit();
+        return true;
+    });
+}
+
+TApplication::~TApplication() {
+    ShutdownApplication();
+    SetMainWindowCloser(nullptr);
+    SetErrorReporter(nullptr);
+    SetQuitMessageHandler(nullptr);
+    if (Application == this) Application = nullptr;
+}
+
+void TApplication::SetAppTitle(const std::string& title) { title_ = title; }
+
+TCustomForm* TApplication::MainWindow() const {
+    const auto& forms = TScreen::Instance().Forms();
+    return std::find(forms.begin(), forms.end(), mainWindow_) != forms.end() ? mainWindow_ : nullptr;
+}
+
+void TApplication::AdoptAsMainWindow(TCustomForm* form) {
+    if (!MainWindow() && form) mainWindow_ = form;
+}
+
+// ---------------------------------------------------------------- the loop
+
+void TApplication::RunEventLoop() {
+    running_ = true;
+    struct RunningGuard {
+        bool& flag;
+        ~RunningGuard() { flag = false; }
+    } guard{running_};
+    TCustomForm* main = MainWindow();
+    if (!main) return;
+    main->Show();
+    while (!quitRequested_) {
+        try {
+            ServeOneEvent();
+        } catch (...) {
+            ReportUnhandledError(this, std::current_exception());
+        }
+    }
+}
+
+void TApplication::ServeOneEvent() {
+    if (!DispatchNextMessage()) IdleStep();
+}
+
+bool TApplication::DispatchNextMessage() { return DispatchPendingEvents(); }
+
+void TApplication::IdleStep() {
+    CatchErrors(this, [] { RunDeferredDeletes(); });
+    WaitAndDispatchEvents();
+}
+
+void TApplication::RequestQuit() { PostQuitMessage(); }
+
+// ---------------------------------------------------------------- errors
+
+void TApplication::ReportUnhandledError(TComponent*, std::exception_ptr error) {
+    // A pressed button or a drag lets go before the box comes up.
+    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    try {
+        std::rethrow_exception(error);
+    } catch (const EAbort&) {
+    } catch (const Exception& e) {
+        ShowErrorMessage(e.Message());
+    } catch (const std::exception& e) {
+        ShowFatalError(typeid(e).name(), nullptr);
+    } catch (...) {
+        ShowFatalError("unknown", nullptr);
+    }
+}
+
+void TApplication::ShowErrorMessage(const std::string& message) {
+    AppMessageBox(MessageWithFullStop(message), AppTitle(), MessageBoxFlags::IconError);
+}
+
+void TApplication::AppMessageBox(const std::string& text, const std::string& caption, MessageBoxFlags) {
+    TScreen& screen = TScreen::Instance();
+    TCustomForm* active = screen.ActiveForm();
+    TCustomForm* focused = screen.FocusedForm;
+    int focusCount = screen.FocusCount;
+    TDisabledWindows disabled = DisableOtherWindows(nullptr);
+    struct Restore {
+        TDisabledWindows& disabled;
+        TCustomForm* active;
+        TCustomForm* focused;
+        int focusCount;
+        ~Restore() {
+            ReenableWindows(disabled);
+            TScreen& s = TScreen::Instance();
+            const auto& alive = s.Forms();
+            if (active && std::find(alive.begin(), alive.end(), active) != alive.end()) active->BringToFront();
+            s.FocusedForm = focused;
+            s.FocusCount = focusCount;
+        }
+    } restore{disabled, active, focused, focusCount};
+    ShowSystemMessageBox(text, caption, MessageBoxIcon::Error, active ? active->Widget() : nullptr);
+}
+
+// ---------------------------------------------------------------- shutdown and hooks
+
+void TApplication::ShutdownApplication() {
+    if (shutdownDone_) return;
+    shutdownDone_ = true;
+    for (TCustomForm* form : TScreen::Instance().Forms())
+        if (form->Widget()) form->Widget()->hide();
+    MarkDestroying();
+    DestroyComponents();
+}
+
+void TApplication::HookAppWindow(TAppWindowHook* hook) { hooks_.push_back(hook); }
+
+void TApplication::UnhookAppWindow(TAppWindowHook* hook) {
+    if (auto it = std::find(hooks_.begin(), hooks_.end(), hook); it != hooks_.end()) hooks_.erase(it);
+}
+
+bool TApplication::SendAppMessage(const AppMessage& message) {
+    for (TAppWindowHook* hook : std::vector<TAppWindowHook*>(hooks_))
+        if (hook->HandleAppMessage(message)) return true;
+    return false;
+}

@@ -1,0 +1,221 @@
+#include "ui/button.h"
+
+#include <QIcon>
+#include <QKeySequence>
+#include <QPushButton>
+
+#include <map>
+
+#include "platform/display_text.h"
+#include "platform/drawn_images.h"
+#include "ui/error_sink.h"
+#include "ui/layout_reader.h"
+
+namespace {
+
+HelpRequestHandler& HelpHandler() {
+    static HelpRequestHandler handler;
+    return handler;
+}
+
+struct KindInfo {
+    const char* name;
+    const char* caption;
+    TModalResult result;
+    bool isDefault;
+    bool isCancel;
+    const char* glyph;
+};
+
+const KindInfo& InfoOf(TBitBtnKind kind) {
+    static const KindInfo table[] = {
+        {"bkCustom", "", ResultNone, false, false, ""},
+        {"bkOK", "OK", ResultOk, true, false, "ok"},
+        {"bkCancel", "Cancel", ResultCancel, false, true, "cancel"},
+        {"bkHelp", "&Help", ResultNone, false, false, "help"},
+        {"bkYes", "&Yes", ResultYes, true, false, "yes"},
+        {"bkNo", "&No", ResultNo, false, true, "no"},
+        {"bkClose", "&Close", ResultNone, false, false, "close"},
+        {"bkAbort", "Abort", ResultAbort, false, false, "abort"},
+        {"bkRetry", "&Retry", ResultRetry, false, false, "retry"},
+        {"bkIgnore", "&Ignore", ResultIgnore, false, false, "ignore"},
+        {"bkAll", "&All", ResultAll, false, false, "all"},
+    };
+    return table[int(kind)];
+}
+
+// Glyphs are drawn once per name and kept for every later button.
+const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
+    static std::map<std::pair<std::string, int>, QIcon> cache;
+    auto [it, added] = cache.try_emplace({name, numGlyphs});
+    if (added) {
+        for (qreal dpr : {1.0, 2.0}) {
+            if (numGlyphs >= 2) {
+                QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), dpr);
+                int w = pair.width() / 2;
+                QPixmap normal = pair.copy(0, 0, w, pair.height()), disabled = pair.copy(w, 0, w, pair.height());
+                normal.setDevicePixelRatio(dpr);
+                disabled.setDevicePixelRatio(dpr);
+                it->second.addPixmap(normal, QIcon::Normal);
+                it->second.addPixmap(disabled, QIcon::Disabled);
+            } else {
+                it->second.addPixmap(DrawnImage(name, QSize(16, 16), dpr));
+            }
+        }
+    }
+    return it->second;
+}
+
+// The access key of a caption: the character after a single "&", upper-cased.
+char16_t AccessKeyOf(const std::string& caption) {
+    QString text = ToDisplay(caption);
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text[i] != u'&') continue;
+        if (text[i + 1] == u'&') {
+            ++i;
+            continue;
+        }
+        return text[i + 1].toUpper().unicode();
+    }
+    return 0;
+}
+
+}  // namespace
+
+void SetHelpRequestHandler(HelpRequestHandler handler) { HelpHandler() = std::move(handler); }
+
+// ---------------------------------------------------------------- TButton
+
+TButton::TButton(TComponent* owner) : TButton(owner, new QPushButton) {}
+
+TButton::TButton(TComponent* owner, QPushButton* widget) : TWinControl(owner, widget) {
+    widget->setAutoDefault(false);
+    QObject::connect(widget, &QPushButton::clicked, widget, [this] { CatchErrors(this, [this] { Press(); }); });
+}
+
+QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()); }
+
+void TButton::ShowCaption() {
+    if (!Button()) return;
+    Button()->setText(ToDisplay(Caption()));
+    // Access keys are ours (dialog characters), not the toolkit's shortcuts.
+    Button()->setShortcut(QKeySequence());
+}
+
+void TButton::SetDefault(bool value) {
+    default_ = value;
+    SetActive(value);
+}
+
+void TButton::SetActive(bool active) {
+    active_ = active;
+    if (Button()) Button()->setDefault(active);
+}
+
+void TButton::FocusMovedInWindow(TWinControl* focused) {
+    if (focused == this) SetActive(true);
+    else if (dynamic_cast<TButton*>(focused)) SetActive(false);
+    else SetActive(default_);
+}
+
+void TButton::Press() {
+    if (TCustomForm* form = ParentForm()) form->SetModalResult(modalResult_);
+    Click();
+}
+
+bool TButton::OfferDialogKey(const KeyRecord& key) {
+    if (!key.shift.Keys().Empty()) return false;
+    bool mine = (key.key == vk::Return && active_) || (key.key == vk::Escape && cancel_);
+    if (!mine || !CanFocus()) return false;
+    Press();
+    return true;
+}
+
+bool TButton::OfferAccessKey(char16_t letter) {
+    if (AccessKeyOf(Caption()) != letter || !CanFocus()) return false;
+    SetFocus();
+    Press();
+    return true;
+}
+
+namespace {
+TModalResult ModalResultOfName(const LayoutValue& value) {
+    if (value.GetKind() == LayoutValue::Kind::Number) return value.AsInt();
+    static const std::pair<const char*, TModalResult> names[] = {
+        {"ResultNone", ResultNone}, {"ResultOk", ResultOk},       {"ResultCancel", ResultCancel},
+        {"ResultAbort", ResultAbort}, {"ResultRetry", ResultRetry}, {"ResultIgnore", ResultIgnore},
+        {"ResultYes", ResultYes},   {"ResultNo", ResultNo},       {"ResultAll", ResultAll}};
+    for (const auto& [n, r] : names)
+        if (value.AsName() == n) return r;
+    throw ELayoutError("Unknown modal result " + value.AsName());
+}
+}  // namespace
+
+bool TButton::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "ModalResult") modalResult_ = ModalResultOfName(value);
+    else if (name == "Default") SetDefault(value.AsBool());
+    else if (name == "Cancel") cancel_ = value.AsBool();
+    else return TWinControl::ApplyProperty(name, value, reader);
+    return true;
+}
+
+// ---------------------------------------------------------------- TBitBtn
+
+TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
+
+void TBitBtn::SetKind(TBitBtnKind kind) {
+    if (kind == kind_) return;
+    kind_ = kind;
+    if (kind == TBitBtnKind::bkCustom) return;
+    const KindInfo& info = InfoOf(kind);
+    SetDefault(info.isDefault);
+    SetCancel(info.isCancel);
+    // A caption that the layout stored before the kind stays.
+    if (!IsLoading() || Caption().empty()) SetCaption(info.caption);
+    SetModalResult(info.result);
+    SetGlyph(info.glyph, 2);
+}
+
+void TBitBtn::SetGlyph(const std::string& drawnName, int numGlyphs) {
+    glyph_ = drawnName;
+    numGlyphs_ = numGlyphs;
+    ShowGlyph();
+}
+
+void TBitBtn::ShowGlyph() {
+    if (!Button() || glyph_.empty()) return;
+    Button()->setIcon(GlyphIcon(glyph_, numGlyphs_));
+    Button()->setIconSize(numGlyphs_ >= 2 ? QSize(18, 18) : QSize(16, 16));
+}
+
+void TBitBtn::Press() {
+    if (kind_ == TBitBtnKind::bkHelp) {
+        for (TControl* c = this; c; c = c->Parent())
+            if (c->HelpContext() != 0) {
+                if (HelpHandler()) HelpHandler()(c->HelpContext());
+                return;
+            }
+    } else if (kind_ == TBitBtnKind::bkClose) {
+        if (TCustomForm* form = ParentForm()) {
+            form->RequestClose();
+            return;
+        }
+    }
+    TButton::Press();
+}
+
+bool TBitBtn::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "Kind") {
+        for (int k = 0; k <= int(TBitBtnKind::bkAll); ++k)
+            if (value.AsName() == InfoOf(TBitBtnKind(k)).name) {
+                SetKind(TBitBtnKind(k));
+                return true;
+            }
+        throw ELayoutError("Unknown button kind " + value.AsName());
+    }
+    if (name == "Glyph") SetGlyph(value.AsText(), numGlyphs_);
+    else if (name == "NumGlyphs") SetGlyph(glyph_, value.AsInt());
+    else if (name == "Spacing") SetSpacing(value.AsInt());
+    else return TButton::ApplyProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,45 @@
+#include "ui/component_registry.h"
+
+#include <map>
+
+#include "ui/button.h"
+#include "ui/edit.h"
+#include "ui/image.h"
+#include "ui/image_list.h"
+#include "ui/label.h"
+#include "ui/list_view.h"
+#include "ui/panel.h"
+#include "ui/popup_menu.h"
+#include "ui/tree_view.h"
+
+namespace {
+
+using Registry = std::map<std::string, ComponentFactory, std::less<>>;
+
+template <typename T>
+ComponentFactory Factory() {
+    return [](TComponent* owner) -> TComponent* { return new T(owner); };
+}
+
+Registry& Classes() {
+    static Registry classes = {
+        {"TButton", Factory<TButton>()},       {"TBitBtn", Factory<TBitBtn>()},
+        {"TLabel", Factory<TLabel>()},         {"TEdit", Factory<TEdit>()},
+        {"TLabeledEdit", Factory<TLabeledEdit>()}, {"TPanel", Factory<TPanel>()},
+        {"TImage", Factory<TImage>()},         {"TTreeView", Factory<TTreeView>()},
+        {"TListView", Factory<TListView>()},   {"TImageList", Factory<TImageList>()},
+        {"TPopupMenu", Factory<TPopupMenu>()}, {"TMenuItem", Factory<TMenuItem>()},
+    };
+    return classes;
+}
+
+}  // namespace
+
+void RegisterComponentClass(std::string className, ComponentFactory factory) {
+    Classes()[std::move(className)] = std::move(factory);
+}
+
+TComponent* CreateComponent(std::string_view className, TComponent* owner) {
+    auto it = Classes().find(className);
+    return it == Classes().end() ? nullptr : it->second(owner);
+}

@@ -1,0 +1,13 @@
+#pragma once
+// Creation of components by class name, for the layout reader.
+#include <functional>
+#include <string>
+#include <string_view>
+
+class TComponent;
+
+using ComponentFactory = std::function<TComponent*(TComponent* owner)>;
+
+void RegisterComponentClass(std::string className, ComponentFactory factory);
+// Nullptr when no class of that name is registered.
+TComponent* CreateComponent(std::string_view className, TComponent* owner);

@@ -1,0 +1,174 @@
+#pragma once
+// Controls: our objects with a toolkit widget inside. The control keeps the truth (its
+// bounds, texts as bytes, flags); the widget shows it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/keys.h"
+#include "ui/component.h"
+#include "ui/events.h"
+#include "ui/graphics.h"
+
+class QWidget;
+class QEvent;
+class TWinControl;
+class TCustomForm;
+class TPopupMenu;
+
+enum TAnchorKind : uint8_t { akLeft = 1, akTop = 2, akRight = 4, akBottom = 8 };
+using TAnchors = uint8_t;
+
+class TControl : public TComponent {
+public:
+    ~TControl() override;
+    const char* ClassName() const override { return "TControl"; }
+
+    TWinControl* Parent() const { return parent_; }
+    virtual void SetParent(TWinControl* parent);
+    // The window the control stands on (a form is its own window).
+    TCustomForm* ParentForm() const;
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    virtual void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool enabled);
+    // True when the control and all its parents are visible and enabled.
+    bool IsReachable() const;
+
+    // The caption or text, as bytes in the ANSI code page.
+    const std::string& Caption() const { return caption_; }
+    virtual void SetCaption(const std::string& caption);
+
+    const TFont& Font() const { return font_; }
+    virtual void SetFont(const TFont& font);
+    TColor Color() const { return color_; }
+    virtual void SetColor(TColor color);
+    TAnchors Anchors() const { return anchors_; }
+    void SetAnchors(TAnchors anchors);
+    TCursor Cursor() const { return cursor_; }
+    void SetCursor(TCursor cursor);
+    TPopupMenu* PopupMenu() const { return popupMenu_; }
+    void SetPopupMenu(TPopupMenu* menu) { popupMenu_ = menu; }
+    int HelpContext() const { return helpContext_; }
+    void SetHelpContext(int context) { helpContext_ = context; }
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+
+    // Raises OnClick.
+    virtual void Click();
+
+    QWidget* Widget() const { return widget_; }
+    // The framework control that a widget belongs to (walking up its parents), or nullptr.
+    static TControl* ControlOfWidget(const QWidget* widget);
+
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+
+protected:
+    TControl(TComponent* owner, QWidget* widget);
+
+    // Every event of the widget comes here before the widget sees it, inside a catch point;
+    // true consumes it.
+    virtual bool WidgetEvent(QEvent& event);
+    // The text changed: show it.
+    virtual void ShowCaption() {}
+    // Bounds changed: move the widget. Forms place themselves differently.
+    virtual void ApplyBoundsToWidget();
+    void StoreBounds(int left, int top, int width, int height);
+    // Re-takes the distances to the parent's edges that anchoring keeps.
+    void RecordAnchorDistances();
+    void FollowParentResize(int parentWidth, int parentHeight);
+    // The mouse handling shared by all controls: OnMouseDown, then the pop-up menu.
+    bool HandleMousePress(QEvent& event);
+    void OpenPopupMenuAtCursor();
+
+    void ReleaseWidget();
+
+private:
+    friend class TWinControl;
+    friend class ControlEventBridge;
+
+    QWidget* widget_;
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    int rightDistance_ = 0, bottomDistance_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    std::string caption_;
+    TFont font_;
+    bool parentFont_ = true;
+    TColor color_ = clBtnFace;
+    TAnchors anchors_ = akLeft | akTop;
+    TCursor cursor_ = TCursor::crDefault;
+    TPopupMenu* popupMenu_ = nullptr;
+    int helpContext_ = 0;
+};
+
+class TWinControl : public TControl {
+public:
+    ~TWinControl() override;
+    const char* ClassName() const override { return "TWinControl"; }
+
+    int ControlCount() const { return int(controls_.size()); }
+    TControl* ControlAt(int index) const { return controls_[size_t(index)]; }
+
+    int TabOrder() const;
+    void SetTabOrder(int order);
+    bool TabStop() const { return tabStop_; }
+    void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
+    // The window-controls among the children, in tab order.
+    const std::vector<TWinControl*>& TabList() const { return tabList_; }
+
+    bool Focused() const;
+    virtual bool CanFocus() const;
+    virtual void SetFocus();
+
+    void SetFont(const TFont& font) override;
+    void SetBounds(int left, int top, int width, int height) override;
+
+    TKeyEvent OnKeyDown;
+
+    // Whether the control handles Tab, an arrow, Enter, Esc, Cancel or Execute itself
+    // rather than leaving it to its window as a dialog key.
+    virtual bool WantsKey(const KeyRecord& key) const;
+    // Whether typed letters are text for this control rather than access keys.
+    virtual bool WantsCharacters() const { return false; }
+    // Offers a dialog key to this control and then its children, depth-first; true when one
+    // of them handled it.
+    virtual bool OfferDialogKey(const KeyRecord& key);
+    // The focus moved to another control of the same window (buttons track their active flag).
+    virtual void FocusMovedInWindow(TWinControl* focused);
+    // Typing an access key: true when a control took it.
+    virtual bool OfferAccessKey(char16_t letter);
+
+    bool AdoptChild(TComponent& child) override;
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+
+protected:
+    TWinControl(TComponent* owner, QWidget* widget);
+    bool WidgetEvent(QEvent& event) override;
+    // The client area changed size: anchored children follow.
+    void AlignControls();
+    virtual int ClientWidth() const { return Width(); }
+    virtual int ClientHeight() const { return Height(); }
+
+private:
+    friend class TControl;
+    void InsertControl(TControl* control);
+    void RemoveControl(TControl* control);
+
+    std::vector<TControl*> controls_;
+    std::vector<TWinControl*> tabList_;
+    bool tabStop_ = true;
+};

@@ -1,0 +1,68 @@
+#pragma once
+// One-line edits. The edit keeps the bytes it was given and returns exactly those until the
+// user edits; what the user types or pastes is taken into the code page as it arrives, and a
+// character the code page cannot hold, or one that would cross the byte limit, is refused.
+#include "ui/control.h"
+#include "ui/label.h"
+
+class QLineEdit;
+class QString;
+
+class TEdit : public TWinControl {
+public:
+    explicit TEdit(TComponent* owner);
+    const char* ClassName() const override { return "TEdit"; }
+
+    // The text, in the ANSI code page.
+    const std::string& Text() const { return Caption(); }
+    void SetText(const std::string& text) { SetCaption(text); }
+    // Bytes that typing and pasting may fill (0: no limit).
+    int MaxLength() const { return maxLength_; }
+    void SetMaxLength(int bytes) { maxLength_ = bytes; }
+    void SelectAll();
+    // The height that suits the font.
+    int NaturalHeight() const;
+
+    bool WantsKey(const KeyRecord& key) const override;
+    bool WantsCharacters() const override { return true; }
+    void SetFont(const TFont& font) override;
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+
+    // Takes text that the user put into the field; the seam that typing, pasting and input
+    // methods all come through. Returns false when something had to be refused.
+    bool AcceptUserEdit(const QString& before, const QString& after);
+
+protected:
+    void ShowCaption() override;
+    QLineEdit* LineEdit() const;
+
+private:
+    int maxLength_ = 0;
+    bool showing_ = false;
+};
+
+enum class TLabelPosition { lpAbove, lpBelow, lpLeft, lpRight };
+
+// An edit with a label beside it, kept in place when the edit moves.
+class TLabeledEdit : public TEdit {
+public:
+    explicit TLabeledEdit(TComponent* owner);
+    const char* ClassName() const override { return "TLabeledEdit"; }
+
+    TLabel& EditLabel() { return *label_; }
+    void SetLabelPosition(TLabelPosition position);
+    void SetLabelSpacing(int spacing);
+
+    void SetParent(TWinControl* parent) override;
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetVisible(bool visible) override;
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+    void Loaded() override;
+
+private:
+    void PlaceLabel();
+
+    TLabel* label_;
+    TLabelPosition position_ = TLabelPosition::lpAbove;
+    int spacing_ = 3;
+};

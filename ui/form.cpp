@@ -1,0 +1,370 @@
+#include "ui/form.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEvent>
+#include <QMoveEvent>
+#include <QPointer>
+#include <QResizeEvent>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "platform/display_text.h"
+#include "platform/drawn_images.h"
+#include "ui/error_sink.h"
+#include "ui/layout_reader.h"
+#include "ui/screen.h"
+
+namespace {
+
+MainWindowCloser& Closer() {
+    static MainWindowCloser closer;
+    return closer;
+}
+
+const QEvent::Type ReleaseRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+// Destroys released windows when their request comes off the queue.
+class ReleaseReceiver : public QObject {
+public:
+    static ReleaseReceiver& Instance() {
+        static ReleaseReceiver receiver;
+        return receiver;
+    }
+    struct Request : QEvent {
+        explicit Request(TCustomForm* f) : QEvent(ReleaseRequest), form(f) {}
+        TCustomForm* form;
+    };
+    bool event(QEvent* e) override {
+        if (e->type() != ReleaseRequest) return QObject::event(e);
+        TCustomForm* form = static_cast<Request*>(e)->form;
+        const auto& forms = TScreen::Instance().Forms();
+        if (std::find(forms.begin(), forms.end(), form) != forms.end()) delete form;
+        return true;
+    }
+};
+
+TFormBorderStyle BorderStyleOfName(const std::string& name) {
+    if (name == "bsNone") return TFormBorderStyle::bsNone;
+    if (name == "bsSingle") return TFormBorderStyle::bsSingle;
+    if (name == "bsSizeable") return TFormBorderStyle::bsSizeable;
+    if (name == "bsDialog") return TFormBorderStyle::bsDialog;
+    if (name == "bsToolWindow") return TFormBorderStyle::bsToolWindow;
+    throw ELayoutError("Unknown border style " + name);
+}
+
+}  // namespace
+
+void SetMainWindowCloser(MainWindowCloser closer) { Closer() = std::move(closer); }
+
+TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Window)) {
+    TControl::SetVisible(false);
+    Widget()->setFont(ToolkitFont(Font()));
+    Widget()->setWindowIcon(AppIcon());
+    TScreen::Instance().AddForm(this);
+}
+
+TCustomForm::~TCustomForm() {
+    MarkDestroying();
+    TScreen::Instance().RemoveForm(this);
+    DestroyComponents();
+}
+
+void TCustomForm::LoadLayoutOf(const char* className) { LoadLayout(*this, className, handlers_); }
+
+// ---------------------------------------------------------------- geometry
+
+void TCustomForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    StoreBounds(Left(), Top(), width, height);
+    ApplyBoundsToWidget();
+    AlignControls();
+}
+
+int TCustomForm::OuterWidth() const {
+    return Widget() && Widget()->isVisible() ? Widget()->frameGeometry().width() : clientWidth_;
+}
+
+int TCustomForm::OuterHeight() const {
+    return Widget() && Widget()->isVisible() ? Widget()->frameGeometry().height() : clientHeight_;
+}
+
+void TCustomForm::SetBounds(int left, int top, int width, int height) {
+    // Width and Height of a window are outer sizes: the frame is not part of the client.
+    int frameW = OuterWidth() - clientWidth_, frameH = OuterHeight() - clientHeight_;
+    StoreBounds(left, top, width, height);
+    clientWidth_ = std::max(0, width - frameW);
+    clientHeight_ = std::max(0, height - frameH);
+    ApplyBoundsToWidget();
+    AlignControls();
+}
+
+void TCustomForm::ApplyBoundsToWidget() {
+    if (!Widget()) return;
+    Widget()->move(Left(), Top());
+    Widget()->resize(clientWidth_, clientHeight_);
+    if (borderStyle_ != TFormBorderStyle::bsSizeable) Widget()->setFixedSize(clientWidth_, clientHeight_);
+}
+
+void TCustomForm::ShowCaption() {
+    if (Widget()) Widget()->setWindowTitle(ToDisplay(Caption()));
+}
+
+void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
+    borderStyle_ = style;
+    ApplyWindowFlags();
+    if (style == TFormBorderStyle::bsSizeable) Widget()->setMinimumSize(0, 0), Widget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    else Widget()->setFixedSize(clientWidth_, clientHeight_);
+}
+
+void TCustomForm::ApplyWindowFlags() {
+    Qt::WindowFlags flags;
+    switch (borderStyle_) {
+        case TFormBorderStyle::bsSizeable:
+        case TFormBorderStyle::bsSingle: flags = Qt::Window; break;
+        case TFormBorderStyle::bsDialog:
+            flags = Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+            break;
+        case TFormBorderStyle::bsToolWindow:
+            flags = Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+            break;
+        case TFormBorderStyle::bsNone: flags = Qt::Window | Qt::FramelessWindowHint; break;
+    }
+    bool shown = Widget()->isVisible();
+    Widget()->setWindowFlags(flags);
+    if (shown) Widget()->show();
+}
+
+void TCustomForm::ApplyPosition() {
+    if (position_ != TPosition::poScreenCenter) return;
+    position_ = TPosition::poDesigned;
+    auto centreOn = [this](const TRect& area) {
+        int left = area.Left + (area.Width() - OuterWidth()) / 2;
+        int top = area.Top + (area.Height() - OuterHeight()) / 2;
+        StoreBounds(std::max(area.Left, left), std::max(area.Top, top), Width(), Height());
+    };
+    TScreen& screen = TScreen::Instance();
+    centreOn(screen.PrimaryScreenRect());
+    // A dialog belongs on the monitor the user works on.
+    if (TCustomForm* active = screen.ActiveForm(); active && active != this) {
+        TRect activeMonitor = screen.MonitorRectOf(*active), ownMonitor = screen.MonitorRectOf(*this);
+        if (activeMonitor.Left != ownMonitor.Left || activeMonitor.Top != ownMonitor.Top) centreOn(activeMonitor);
+    }
+    ApplyBoundsToWidget();
+}
+
+// ---------------------------------------------------------------- showing
+
+void TCustomForm::RunVisibilityHandler(const TNotifyEvent& handler) {
+    if (!handler) return;
+    inShowOrHide_ = true;
+    try {
+        handler(this);
+    } catch (...) {
+        inShowOrHide_ = false;
+        throw;
+    }
+    inShowOrHide_ = false;
+}
+
+void TCustomForm::SetVisible(bool visible) {
+    if (inShowOrHide_) throw EInvalidOperation("Cannot change Visible in OnShow or OnHide");
+    if (visible == Visible()) return;
+    TControl::SetVisible(false);  // keeps the widget hidden until the handlers have run
+    if (visible) {
+        ApplyPosition();
+        // Dialogs stand over the window the user works in, and share its task-bar entry.
+        if (TCustomForm* over = TransientOwner(); over && Widget()->parentWidget() != over->Widget()) {
+            Widget()->setParent(over->Widget(), Widget()->windowFlags());
+            ApplyBoundsToWidget();
+        }
+        CatchErrors(this, [&] { RunVisibilityHandler(OnShow); });
+        TControl::SetVisible(true);
+        BringToFront();
+        FocusFirstControl();
+    } else {
+        CatchErrors(this, [&] { RunVisibilityHandler(OnHide); });
+        if (Widget()) Widget()->hide();
+    }
+}
+
+TCustomForm* TCustomForm::TransientOwner() const {
+    TScreen& screen = TScreen::Instance();
+    if (TCustomForm* active = screen.ActiveForm(); active && active != this) return active;
+    for (TCustomForm* form : screen.Forms())
+        if (form != this && form->Visible()) return form;
+    return nullptr;
+}
+
+void TCustomForm::SetEnabled(bool enabled) {
+    // Only the flag: input is refused by the input router, the look stays.
+    if (enabled == Enabled()) return;
+    TControl::SetEnabled(enabled);
+    if (Widget()) Widget()->setEnabled(true);
+}
+
+void TCustomForm::BringToFront() {
+    if (!Widget()) return;
+    Widget()->raise();
+    Widget()->activateWindow();
+    QApplication::setActiveWindow(Widget());
+}
+
+bool TCustomForm::IsActiveWindow() const { return Widget() && QApplication::activeWindow() == Widget(); }
+
+void TCustomForm::Activate() {
+    if (OnActivate) OnActivate(this);
+}
+
+void TCustomForm::Deactivate() {
+    if (OnDeactivate) OnDeactivate(this);
+}
+
+// ---------------------------------------------------------------- focus
+
+void TCustomForm::SetActiveControl(TWinControl* control) {
+    activeControl_ = control;
+    if (Visible() && control && control->CanFocus()) control->Widget()->setFocus(Qt::OtherFocusReason);
+}
+
+void TCustomForm::FocusControl(TWinControl* control) { SetActiveControl(control); }
+
+void TCustomForm::NoteFocusedControl(TWinControl* control) {
+    activeControl_ = control;
+    ++TScreen::Instance().FocusCount;
+    FocusMovedInWindow(control);
+}
+
+TWinControl* TCustomForm::FirstTabStop(TWinControl* container) const {
+    for (TWinControl* c : container->TabList()) {
+        if (c->TabStop() && c->CanFocus()) return c;
+        if (c->IsReachable())
+            if (TWinControl* inner = FirstTabStop(c)) return inner;
+    }
+    return nullptr;
+}
+
+void TCustomForm::FocusFirstControl() {
+    TWinControl* target = activeControl_ && activeControl_->CanFocus() ? activeControl_ : FirstTabStop(this);
+    if (target) SetActiveControl(target);
+}
+
+namespace {
+void CollectTabStops(TWinControl* container, std::vector<TWinControl*>& out) {
+    for (TWinControl* c : container->TabList()) {
+        if (c->TabStop() && c->CanFocus()) out.push_back(c);
+        CollectTabStops(c, out);
+    }
+}
+}  // namespace
+
+void TCustomForm::SelectNext(TWinControl* current, bool forward) {
+    std::vector<TWinControl*> stops;
+    CollectTabStops(this, stops);
+    if (stops.empty()) return;
+    auto it = std::find(stops.begin(), stops.end(), current);
+    size_t index = it == stops.end() ? (forward ? stops.size() - 1 : 0) : size_t(it - stops.begin());
+    index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
+    SetActiveControl(stops[index]);
+}
+
+bool TCustomForm::HandleDialogKey(const KeyRecord& key) {
+    if (key.shift.Has(ShiftFlag::Alt)) return OfferDialogKey(key);
+    switch (key.key) {
+        case vk::Tab:
+            if (key.shift.Has(ShiftFlag::Ctrl)) break;
+            SelectNext(activeControl_, !key.shift.Has(ShiftFlag::Shift));
+            return true;
+        case vk::Left:
+        case vk::Up:
+        case vk::Right:
+        case vk::Down: {
+            if (!activeControl_ || !activeControl_->Parent()) return false;
+            const auto& siblings = activeControl_->Parent()->TabList();
+            auto it = std::find(siblings.begin(), siblings.end(), activeControl_);
+            bool forward = key.key == vk::Right || key.key == vk::Down;
+            size_t n = siblings.size(), index = size_t(it - siblings.begin());
+            for (size_t step = 1; step < n; ++step) {
+                TWinControl* next = siblings[forward ? (index + step) % n : (index + n - step) % n];
+                if (next->CanFocus()) {
+                    SetActiveControl(next);
+                    break;
+                }
+            }
+            return true;
+        }
+        default: break;
+    }
+    return OfferDialogKey(key);
+}
+
+// ---------------------------------------------------------------- closing
+
+bool TCustomForm::QueryCanClose() {
+    bool canClose = true;
+    if (OnCloseQuery) OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TCustomForm::RequestClose() {
+    if (inModalLoop_) {
+        modalResult_ = ResultCancel;
+        return;
+    }
+    if (!QueryCanClose()) return;
+    TCloseAction action = TCloseAction::CloseActionHide;
+    if (OnClose) OnClose(this, action);
+    if (action == TCloseAction::CloseActionNone) return;
+    if (Closer() && Closer()(*this)) return;
+    if (action == TCloseAction::CloseActionHide) Hide();
+    else if (action == TCloseAction::CloseActionMinimize && Widget()) Widget()->showMinimized();
+    else if (action == TCloseAction::CloseActionFree) ReleaseLater();
+}
+
+void TCustomForm::ReleaseLater() {
+    QCoreApplication::postEvent(&ReleaseReceiver::Instance(), new ReleaseReceiver::Request(this));
+}
+
+bool TCustomForm::WidgetEvent(QEvent& event) {
+    switch (event.type()) {
+        case QEvent::Close:
+            // The desktop's close (close box, Alt+F4, task-bar entry) is only a request.
+            event.ignore();
+            RequestClose();
+            return true;
+        case QEvent::Resize: {
+            auto& resize = static_cast<QResizeEvent&>(event);
+            if (resize.size() != QSize(clientWidth_, clientHeight_)) {
+                clientWidth_ = resize.size().width();
+                clientHeight_ = resize.size().height();
+                StoreBounds(Left(), Top(), clientWidth_, clientHeight_);
+                AlignControls();
+            }
+            return false;
+        }
+        case QEvent::Move:
+            if (Widget()->isVisible()) StoreBounds(Widget()->frameGeometry().x(), Widget()->frameGeometry().y(), Width(), Height());
+            return false;
+        default: return TControl::WidgetEvent(event);
+    }
+}
+
+bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "ClientWidth") SetClientSize(value.AsInt(), clientHeight_);
+    else if (name == "ClientHeight") SetClientSize(clientWidth_, value.AsInt());
+    else if (name == "BorderStyle") SetBorderStyle(BorderStyleOfName(value.AsName()));
+    else if (name == "Position") {
+        const std::string& p = value.AsName();
+        if (p != "poScreenCenter" && p != "poDesigned") throw ELayoutError("Unknown position " + p);
+        position_ = p == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
+    } else if (name == "KeyPreview") keyPreview_ = value.AsBool();
+    else if (name == "ActiveControl")
+        reader.ResolveLater(value, [this](TComponent* c) { activeControl_ = dynamic_cast<TWinControl*>(c); });
+    else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);
+    else if (name == "OnHide") OnHide = reader.Handler<TNotifyEvent>(value);
+    else if (name == "Icon") Widget()->setWindowIcon(AppIcon());
+    else return TWinControl::ApplyProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,74 @@
+#include "ui/graphics.h"
+
+#include <QApplication>
+#include <QColor>
+#include <QFont>
+#include <QPalette>
+#include <QStringList>
+
+#include <utility>
+
+#include "platform/display_text.h"
+
+namespace {
+
+const std::pair<std::string_view, TColor> kColorNames[] = {
+    {"clBtnFace", clBtnFace}, {"clWindowText", clWindowText}, {"clWindow", clWindow},
+    {"clBtnText", clBtnText}, {"clBlack", clBlack},           {"clWhite", clWhite},
+    {"clRed", clRed},         {"clBlue", clBlue},             {"clMoneyGreen", clMoneyGreen},
+    {"clCream", clCream},     {"clNone", clNone},
+};
+
+QPalette::ColorRole RoleOfSystemColor(int index) {
+    switch (index) {
+        case 5: return QPalette::Base;
+        case 8: return QPalette::Text;
+        case 18: return QPalette::ButtonText;
+        default: return QPalette::Window;  // 15, the face of dialogs and buttons
+    }
+}
+
+}  // namespace
+
+bool ColorOfName(std::string_view name, TColor& color) {
+    for (const auto& [n, c] : kColorNames)
+        if (n == name) {
+            color = c;
+            return true;
+        }
+    return false;
+}
+
+QColor ToolkitColor(TColor color) {
+    if (color & clSystemColor) return QApplication::palette().color(RoleOfSystemColor(color & 0xFF));
+    return QColor(color & 0xFF, (color >> 8) & 0xFF, (color >> 16) & 0xFF);
+}
+
+QFont ToolkitFont(const TFont& font) {
+    QFont f = QApplication::font();
+    QStringList families;
+    if (!font.Name.empty()) families << ToDisplay(font.Name);
+    // Faces that show the program's Chinese texts when the named one is not installed.
+    families << QStringLiteral("AR PL UMing CN") << QStringLiteral("AR PL SungtiL GB")
+             << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC") << f.family();
+    f.setFamilies(families);
+    f.setPixelSize(font.Height < 0 ? -font.Height : (font.Height > 0 ? font.Height : 12));
+    f.setBold(font.Style & uint8_t(TFontStyle::Bold));
+    f.setItalic(font.Style & uint8_t(TFontStyle::Italic));
+    f.setUnderline(font.Style & uint8_t(TFontStyle::Underline));
+    f.setStrikeOut(font.Style & uint8_t(TFontStyle::StrikeOut));
+    return f;
+}
+
+bool CursorOfName(std::string_view name, TCursor& cursor) {
+    const std::pair<std::string_view, TCursor> names[] = {{"crDefault", TCursor::crDefault},
+                                                          {"crArrow", TCursor::crArrow},
+                                                          {"crHourGlass", TCursor::crHourGlass},
+                                                          {"crHandPoint", TCursor::crHandPoint}};
+    for (const auto& [n, c] : names)
+        if (n == name) {
+            cursor = c;
+            return true;
+        }
+    return false;
+}

@@ -1,0 +1,42 @@
+#include "ui/image.h"
+
+#include <QLabel>
+#include <QWindow>
+
+#include "platform/drawn_images.h"
+
+TImage::TImage(TComponent* owner) : TControl(owner, new QLabel) {}
+
+void TImage::ShowStandardIcon(TStandardIcon icon) {
+    source_ = Source::Standard;
+    icon_ = icon;
+    Render();
+}
+
+void TImage::ShowDrawnImage(const std::string& name) {
+    source_ = Source::Drawn;
+    drawn_ = name;
+    Render();
+}
+
+bool TImage::HasPicture() const { return source_ != Source::None; }
+
+void TImage::SetBounds(int left, int top, int width, int height) {
+    TControl::SetBounds(left, top, width, height);
+    Render();
+}
+
+void TImage::Render() {
+    auto* label = static_cast<QLabel*>(Widget());
+    if (!label || source_ == Source::None || Width() <= 0) return;
+    qreal dpr = label->devicePixelRatioF();
+    QPixmap picture;
+    if (source_ == Source::Drawn) {
+        picture = DrawnImage(drawn_, QSize(Width(), Height()), dpr);
+    } else {
+        static const SystemIconKind kinds[] = {SystemIconKind::Warning, SystemIconKind::Error,
+                                               SystemIconKind::Information, SystemIconKind::Question};
+        picture = SystemIcon(kinds[int(icon_)], Width());
+    }
+    label->setPixmap(picture);
+}

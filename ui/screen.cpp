@@ -1,0 +1,56 @@
+#include "ui/screen.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+#include <algorithm>
+
+#include "ui/form.h"
+
+namespace {
+TRect RectOf(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
+}  // namespace
+
+TScreen& TScreen::Instance() {
+    static TScreen screen;
+    return screen;
+}
+
+void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
+
+void TScreen::RemoveForm(TCustomForm* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+    SavedFocusStates.erase(std::remove(SavedFocusStates.begin(), SavedFocusStates.end(), form),
+                           SavedFocusStates.end());
+    if (FocusedForm == form) FocusedForm = nullptr;
+}
+
+TCustomForm* TScreen::ActiveForm() const {
+    QWidget* active = QApplication::activeWindow();
+    for (TCustomForm* form : forms_)
+        if (form->Widget() && form->Widget() == active) return form;
+    return nullptr;
+}
+
+void TScreen::SetCursor(TCursor cursor) {
+    ++cursorCount_;
+    if (cursor == cursor_) return;
+    if (cursor_ != TCursor::crDefault) QApplication::restoreOverrideCursor();
+    cursor_ = cursor;
+    if (cursor == TCursor::crHourGlass) QApplication::setOverrideCursor(Qt::WaitCursor);
+    else if (cursor == TCursor::crHandPoint) QApplication::setOverrideCursor(Qt::PointingHandCursor);
+    else if (cursor == TCursor::crArrow) QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+TRect TScreen::PrimaryScreenRect() const {
+    QScreen* screen = QGuiApplication::primaryScreen();
+    return screen ? RectOf(screen->geometry()) : TRect{0, 0, 1024, 768};
+}
+
+TRect TScreen::MonitorRectOf(const TCustomForm& form) const {
+    QPoint centre(form.Left() + form.OuterWidth() / 2, form.Top() + form.OuterHeight() / 2);
+    QScreen* screen = QGuiApplication::screenAt(centre);
+    return screen ? RectOf(screen->geometry()) : PrimaryScreenRect();
+}
