@@ -1,0 +1,114 @@
+#include "platform/drawn_images.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QStyle>
+#include <QSvgRenderer>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <utility>
+
+namespace {
+
+// The program icon has a simpler drawing for small sizes, where the full one turns to mush.
+constexpr int SmallAppIconLimit = 24;
+
+QString ResourcePath(std::string_view name, int physicalWidth) {
+    std::string file(name);
+    if (name == "app" && physicalWidth <= SmallAppIconLimit) file = "app-small";
+    return QStringLiteral(":/icons/") + QString::fromStdString(file) + QStringLiteral(".svg");
+}
+
+bool IsKnownName(std::string_view name) {
+    // The small app drawing is an implementation detail, not a name of its own.
+    return !name.empty() && name != "app-small" &&
+           QFile::exists(ResourcePath(name, SmallAppIconLimit + 1));
+}
+
+QImage Render(std::string_view name, QSize logicalSize, qreal dpr) {
+    if (logicalSize.isEmpty() || dpr <= 0 || !IsKnownName(name)) return {};
+    const QSize physical(qRound(logicalSize.width() * dpr), qRound(logicalSize.height() * dpr));
+    QSvgRenderer renderer(ResourcePath(name, physical.width()));
+    if (!renderer.isValid()) return {};
+    QImage image(physical, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(physical)));
+    painter.end();
+    return image;
+}
+
+// Embossed grey: a light copy shifted down-right under a grey copy whose shades follow the
+// original's brightness, so the shape stays readable but plainly inactive.
+QImage DisabledLook(const QImage& normal, qreal dpr) {
+    const QImage src = normal.convertToFormat(QImage::Format_ARGB32);
+    QImage grey(src.size(), QImage::Format_ARGB32);
+    QImage light(src.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < src.height(); ++y) {
+        const QRgb* in = reinterpret_cast<const QRgb*>(src.constScanLine(y));
+        QRgb* g = reinterpret_cast<QRgb*>(grey.scanLine(y));
+        QRgb* l = reinterpret_cast<QRgb*>(light.scanLine(y));
+        for (int x = 0; x < src.width(); ++x) {
+            const int alpha = qAlpha(in[x]);
+            const int shade = 112 + qGray(in[x]) * 88 / 255;
+            g[x] = qRgba(shade, shade, shade, alpha);
+            l[x] = qRgba(255, 255, 255, alpha * 9 / 10);
+        }
+    }
+    QImage out(src.size(), QImage::Format_ARGB32_Premultiplied);
+    out.fill(Qt::transparent);
+    QPainter painter(&out);
+    const int shift = std::max(1, static_cast<int>(std::lround(dpr)));
+    painter.drawImage(shift, shift, light);
+    painter.drawImage(0, 0, grey);
+    painter.end();
+    return out;
+}
+
+QPixmap ToPixmap(QImage image, qreal dpr) {
+    image.setDevicePixelRatio(dpr);
+    return QPixmap::fromImage(std::move(image));
+}
+
+}  // namespace
+
+QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRatio) {
+    QImage image = Render(name, logicalSize, devicePixelRatio);
+    if (image.isNull()) return {};
+    return ToPixmap(std::move(image), devicePixelRatio);
+}
+
+QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, qreal devicePixelRatio) {
+    const QImage normal = Render(name, oneImage, devicePixelRatio);
+    if (normal.isNull()) return {};
+    QImage pair(normal.width() * 2, normal.height(), QImage::Format_ARGB32_Premultiplied);
+    pair.fill(Qt::transparent);
+    QPainter painter(&pair);
+    painter.drawImage(0, 0, normal);
+    painter.drawImage(normal.width(), 0, DisabledLook(normal, devicePixelRatio));
+    painter.end();
+    return ToPixmap(std::move(pair), devicePixelRatio);
+}
+
+QIcon AppIcon() {
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(DrawnImage("app", QSize(size, size), 1.0));
+    return icon;
+}
+
+QPixmap SystemIcon(SystemIconKind kind, int size) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || size <= 0) return {};
+    QStyle::StandardPixmap which = QStyle::SP_MessageBoxWarning;
+    switch (kind) {
+        case SystemIconKind::Warning: which = QStyle::SP_MessageBoxWarning; break;
+        case SystemIconKind::Error: which = QStyle::SP_MessageBoxCritical; break;
+        case SystemIconKind::Information: which = QStyle::SP_MessageBoxInformation; break;
+        case SystemIconKind::Question: which = QStyle::SP_MessageBoxQuestion; break;
+    }
+    return QApplication::style()->standardIcon(which).pixmap(QSize(size, size));
+}

@@ -1,0 +1,28 @@
+#pragma once
+// The program's own pictures (tree and list images, button glyphs, the program icon), drawn
+// as vector images embedded in the binary and rendered for the screen's pixel ratio, and the
+// desktop's standard message icons.
+#include <QIcon>
+#include <QPixmap>
+#include <QSize>
+
+#include <string_view>
+
+// Names: "file", "section", "key", "browse" and "app" (16 x 16 and up); the button glyphs
+// "ok", "cancel", "help", "yes", "no", "close", "abort", "retry", "ignore", "all", "add"
+// (18 x 18). The result has the given logical size and device pixel ratio; an unknown name or
+// an empty size gives a null pixmap.
+QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRatio);
+
+// Two images side by side, each of logical size oneImage: the normal look on the left and
+// the disabled look on the right, as a bitmap button's glyph holds them.
+QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, qreal devicePixelRatio);
+
+// The program icon in the sizes desktops ask for, 16 to 256 pixels.
+QIcon AppIcon();
+
+enum class SystemIconKind { Warning, Error, Information, Question };
+
+// The desktop style's standard icon of that kind, size x size pixels; null without a
+// QApplication.
+QPixmap SystemIcon(SystemIconKind kind, int size);

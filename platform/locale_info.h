@@ -1,0 +1,24 @@
+#pragma once
+// The user's locale as a locale id, and the lead bytes of double-byte code pages.
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+// A locale id: the primary language in bits 0-9, the sub-language above. Only the primary
+// language is derived here; the sub-language is always the default one (1).
+using TLocaleId = std::uint32_t;
+
+// The locale id of a locale name such as "zh_CN.GBK"; 0 when its language is not known.
+TLocaleId LocaleIdOfName(std::string_view localeName);
+// The calling thread's locale: that of the user's locale name (LC_ALL, LC_CTYPE, LANG, the
+// first one set), read anew on each call.
+TLocaleId ThreadLocaleId();
+constexpr int PrimaryLanguageOf(TLocaleId id) { return static_cast<int>(id & 0x3FF); }
+
+struct TByteRange {
+    unsigned char first;
+    unsigned char last;
+};
+// The ranges of bytes that begin a two-byte character in a code page; none for a
+// single-byte code page.
+std::vector<TByteRange> LeadByteRanges(int codePage);

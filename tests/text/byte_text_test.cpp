@@ -1,0 +1,26 @@
+#include <gtest/gtest.h>
+
+#include "text/byte_text.h"
+
+TEST(ByteText, SliceClampsToTheText) {
+    EXPECT_EQ(TextSlice("", 1, 1), "");
+    EXPECT_EQ(TextSlice("[sec]", 2, 3), "sec");
+    EXPECT_EQ(TextSlice("[sec]", 2, -2), "");
+    EXPECT_EQ(TextSlice("[sec]", 0, 2), "[s") << "a start below 1 counts as 1, the count stays";
+    EXPECT_EQ(TextSlice("[sec]", 5, 2147483647), "]");
+    EXPECT_EQ(TextSlice("[sec]", 6, 1), "");
+}
+
+TEST(ByteText, FindAndCompareByExactBytes) {
+    EXPECT_EQ(TextFind("]", "[s]x]"), 3);
+    EXPECT_EQ(TextFind("]", "[sec"), 0);
+    EXPECT_EQ(TextFind("abcd", "abc"), 0);
+    EXPECT_LT(TextCompare("", "a"), 0);
+    EXPECT_NE(TextCompare("Key", "key"), 0);
+    EXPECT_LT(TextCompare("key", "key "), 0);
+    EXPECT_GT(TextCompare("\xB0", "z"), 0) << "bytes compare unsigned";
+}
+
+TEST(ByteText, AsciiLowerChangesOnlyCapitals) {
+    EXPECT_EQ(AsciiLower("AZaz@[`{09\xC4\xD6\xB0\x41"), "azaz@[`{09\xC4\xD6\xB0\x61");
+}

@@ -1,0 +1,26 @@
+#include "text/byte_text.h"
+
+#include <algorithm>
+
+std::string AsciiLower(const std::string& text) {
+    std::string lower = text;
+    for (char& c : lower)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+    return lower;
+}
+
+std::string TextSlice(const std::string& text, int start, int count) {
+    const long long s = std::max(start - 1LL, 0LL);
+    const long long length = static_cast<long long>(text.size());
+    if (s >= length || count < 0) return {};
+    return text.substr(static_cast<std::size_t>(s),
+                       static_cast<std::size_t>(std::min<long long>(count, length - s)));
+}
+
+int TextFind(const std::string& needle, const std::string& text) {
+    if (needle.empty()) return 0;
+    const auto at = text.find(needle);
+    return at == std::string::npos ? 0 : static_cast<int>(at) + 1;
+}
+
+int TextCompare(const std::string& a, const std::string& b) { return a.compare(b); }

@@ -1,0 +1,100 @@
+#pragma once
+// Ordered lists of text strings, and loading a whole text file into one, line by line.
+#include <cstddef>
+#include <cstdlib>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/exception.h"
+
+class TStream;
+
+DECLARE_ERROR_CLASS(EStringListError, Exception);
+
+// An abstract ordered list of text strings. Changes between BeginBatch and EndBatch notify
+// once before and once after, not once per change.
+class TStrings {
+public:
+    TStrings() = default;
+    TStrings(const TStrings&) = delete;
+    TStrings& operator=(const TStrings&) = delete;
+    virtual ~TStrings() = default;
+
+    void BeginBatch();
+    void EndBatch();
+
+    virtual std::string LineAt(int index) const = 0;
+    virtual int LineCount() const = 0;
+    virtual void ReplaceLineAt(int index, const std::string& text) = 0;
+    virtual int AppendLine(const std::string& text) = 0;
+    virtual void RemoveAll() = 0;
+
+    // Replaces the contents with the lines of text. CR LF, a lone CR and a lone LF each end a
+    // line; a zero byte ends the text.
+    virtual void SplitIntoLines(std::string_view text);
+    // Replaces the contents with the lines of the file; raises EFOpenError when it can't be
+    // opened, leaving the list untouched.
+    virtual void LoadLinesFromFile(const std::string& path);
+    // Replaces the contents with the lines of the stream from its position to its end.
+    virtual void LoadLinesFromStream(TStream& stream);
+
+protected:
+    // Called around every change; a list fires its handlers only outside a batch.
+    virtual void NotifyBeforeChange() {}
+    virtual void NotifyAfterChange() {}
+    int BatchDepth() const { return updateCount_; }
+    // SplitIntoLines for a text the list may keep as the storage of its lines.
+    virtual void SplitOwnedText(std::string&& text) { SplitIntoLines(text); }
+
+private:
+    int updateCount_ = 0;
+};
+
+// The concrete list: unsorted, keeps duplicates, fires the handlers around each change.
+class TStringList : public TStrings {
+public:
+    std::function<void()> OnBeforeChange;
+    std::function<void()> OnAfterChange;
+
+    std::string LineAt(int index) const override;
+    int LineCount() const override;
+    void ReplaceLineAt(int index, const std::string& text) override;
+    int AppendLine(const std::string& text) override;
+    void RemoveAll() override;
+
+    int Capacity() const { return capacity_; }
+    // The program never sorts: strings stay in insertion order, duplicates included.
+    bool Sorted() const { return false; }
+
+protected:
+    void NotifyBeforeChange() override;
+    void NotifyAfterChange() override;
+    // Keeps text as the storage of its lines and fills the list directly, not through
+    // AppendLine: a descendant that overrides AppendLine overrides this too.
+    void SplitOwnedText(std::string&& text) override;
+
+private:
+    // An entry: where the string's bytes lie in bytes_, and its associated object.
+    struct Item {
+        std::size_t offset;
+        std::size_t length;
+        void* object;  // never set by this program
+    };
+    struct FreeItems {
+        void operator()(Item* items) const { std::free(items); }
+    };
+
+    void CheckIndex(int index) const;
+    void SetCapacity(int capacity);
+    void AddItem(std::size_t offset, std::size_t length);
+
+    // A loaded text is kept whole, line ends included, and its lines point into it; lines
+    // appended or grown later are added at its end.
+    std::string bytes_;
+    // Grown with realloc, which moves a large array by remapping its pages instead of copying.
+    std::unique_ptr<Item[], FreeItems> items_;
+    int count_ = 0;
+    int capacity_ = 0;
+};
