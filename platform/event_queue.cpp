@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "platform/drawn_images.h"
+
 namespace {
 
 const QEvent::Type QuitMessage = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -34,16 +36,26 @@ int g_argc = 1;
 char g_arg0[] = "iniviewer";
 char* g_argv[] = {g_arg0, nullptr};
 
+QApplication* g_toolkit = nullptr;
+
 }  // namespace
 
 QApplication& StartToolkit() {
-    static std::unique_ptr<QApplication> app;
+    QApplication*& app = g_toolkit;
     if (!app) {
-        app = std::make_unique<QApplication>(g_argc, g_argv);
+        app = new QApplication(g_argc, g_argv);
         // We quit by our own quit message, never because the last window was hidden.
         QApplication::setQuitOnLastWindowClosed(false);
+        // Lets the desktop (Wayland compositors above all) match windows to the launcher.
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.example.IniViewer"));
+        QApplication::setWindowIcon(AppIcon());
     }
     return *app;
+}
+
+void StopToolkit() {
+    delete g_toolkit;
+    g_toolkit = nullptr;
 }
 
 bool DispatchPendingEvents() {

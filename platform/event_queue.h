@@ -7,6 +7,9 @@ class QApplication;
 
 // Creates the toolkit's application object for this process (once).
 QApplication& StartToolkit();
+// Destroys it again; a toolkit left running at exit is never torn down (its globals may be
+// gone by then).
+void StopToolkit();
 
 // Dispatches what is pending without waiting; false when the queue was empty.
 bool DispatchPendingEvents();

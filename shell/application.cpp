@@ -53,6 +53,7 @@ TApplication::~TApplication() {
     SetErrorReporter(nullptr);
     SetQuitMessageHandler(nullptr);
     if (Application == this) Application = nullptr;
+    StopToolkit();
 }
 
 void TApplication::SetAppTitle(const std::string& title) { title_ = title; }

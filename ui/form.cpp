@@ -1,8 +1,10 @@
 #include "ui/form.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QMargins>
 #include <QMoveEvent>
 #include <QPointer>
 #include <QResizeEvent>
@@ -73,6 +75,14 @@ TCustomForm::~TCustomForm() {
 
 void TCustomForm::LoadLayoutOf(const char* className) { LoadLayout(*this, className, handlers_); }
 
+void TCustomForm::ThrowMissingComponent(const char* name) {
+    throw ELayoutError(std::string("Layout has no component ") + name);
+}
+
+bool TCustomForm::AdoptChild(TComponent& child) {
+    return TWinControl::AdoptChild(child) || !dynamic_cast<TControl*>(&child);
+}
+
 // ---------------------------------------------------------------- geometry
 
 void TCustomForm::SetClientSize(int width, int height) {
@@ -83,12 +93,30 @@ void TCustomForm::SetClientSize(int width, int height) {
     AlignControls();
 }
 
+namespace {
+// The frame the desktop puts around a window: known for a shown window; for one not yet
+// shown, taken from a window that is (their frames are alike), else none.
+QMargins FrameOf(const QWidget* widget) {
+    auto marginsOf = [](const QWidget* w) {
+        QRect frame = w->frameGeometry(), client = w->geometry();
+        return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                        frame.bottom() - client.bottom());
+    };
+    if (widget && widget->isVisible()) return marginsOf(widget);
+    for (TCustomForm* form : TScreen::Instance().Forms())
+        if (form->Widget() && form->Widget() != widget && form->Widget()->isVisible()) return marginsOf(form->Widget());
+    return QMargins();
+}
+}  // namespace
+
 int TCustomForm::OuterWidth() const {
-    return Widget() && Widget()->isVisible() ? Widget()->frameGeometry().width() : clientWidth_;
+    QMargins frame = FrameOf(Widget());
+    return clientWidth_ + frame.left() + frame.right();
 }
 
 int TCustomForm::OuterHeight() const {
-    return Widget() && Widget()->isVisible() ? Widget()->frameGeometry().height() : clientHeight_;
+    QMargins frame = FrameOf(Widget());
+    return clientHeight_ + frame.top() + frame.bottom();
 }
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
@@ -140,6 +168,10 @@ void TCustomForm::ApplyWindowFlags() {
 void TCustomForm::ApplyPosition() {
     if (position_ != TPosition::poScreenCenter) return;
     position_ = TPosition::poDesigned;
+    CentreOnScreen();
+}
+
+void TCustomForm::CentreOnScreen() {
     auto centreOn = [this](const TRect& area) {
         int left = area.Left + (area.Width() - OuterWidth()) / 2;
         int top = area.Top + (area.Height() - OuterHeight()) / 2;
@@ -174,14 +206,18 @@ void TCustomForm::SetVisible(bool visible) {
     if (visible == Visible()) return;
     TControl::SetVisible(false);  // keeps the widget hidden until the handlers have run
     if (visible) {
-        ApplyPosition();
         // Dialogs stand over the window the user works in, and share its task-bar entry.
         if (TCustomForm* over = TransientOwner(); over && Widget()->parentWidget() != over->Widget()) {
             Widget()->setParent(over->Widget(), Widget()->windowFlags());
             ApplyBoundsToWidget();
         }
         CatchErrors(this, [&] { RunVisibilityHandler(OnShow); });
+        bool centring = position_ == TPosition::poScreenCenter;
+        ApplyPosition();
+        int estimatedWidth = OuterWidth(), estimatedHeight = OuterHeight();
         TControl::SetVisible(true);
+        // The real frame is known only now; a centred window follows it once.
+        if (centring && (OuterWidth() != estimatedWidth || OuterHeight() != estimatedHeight)) CentreOnScreen();
         BringToFront();
         FocusFirstControl();
     } else {
@@ -201,13 +237,18 @@ TCustomForm* TCustomForm::TransientOwner() const {
 void TCustomForm::SetEnabled(bool enabled) {
     // Only the flag: input is refused by the input router, the look stays.
     if (enabled == Enabled()) return;
+    // Toggling the widget would drop the focus inside it, and Enter would then reach nothing.
+    QPointer<QWidget> focus = Widget() ? Widget()->focusWidget() : nullptr;
     TControl::SetEnabled(enabled);
     if (Widget()) Widget()->setEnabled(true);
+    if (focus && focus != Widget()->focusWidget()) focus->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::BringToFront() {
     if (!Widget()) return;
-    Widget()->raise();
+    // The offscreen platform has no stacking order and complains about every raise.
+    static const bool stacking = QGuiApplication::platformName() != QLatin1String("offscreen");
+    if (stacking) Widget()->raise();
     Widget()->activateWindow();
     QApplication::setActiveWindow(Widget());
 }

@@ -30,6 +30,7 @@ public:
     int ClientWidth() const override { return clientWidth_; }
     int ClientHeight() const override { return clientHeight_; }
     void SetClientSize(int width, int height);
+    void SetBounds(int left, int top, int width, int height) override;
     // Outer size including the frame (equal to the client size until the desktop framed it).
     int OuterWidth() const;
     int OuterHeight() const;
@@ -78,16 +79,25 @@ public:
 
     // Dialog keys that the focused control left to its window; true when handled.
     bool HandleDialogKey(const KeyRecord& key);
+    // A window also holds the non-visual components of its layout (menus, image lists).
+    bool AdoptChild(TComponent& child) override;
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 
 protected:
     explicit TCustomForm(TComponent* owner);
     // Applies the layout of the window class; the derived window registers its handlers first.
     void LoadLayoutOf(const char* className);
-    void SetBounds(int left, int top, int width, int height) override;
     void ApplyBoundsToWidget() override;
     void ShowCaption() override;
     bool WidgetEvent(QEvent& event) override;
+
+    // The component of the layout with that name and class; ELayoutError when there is none.
+    template <typename T>
+    T* Find(const char* name) const {
+        T* component = dynamic_cast<T*>(FindComponent(name));
+        if (!component) ThrowMissingComponent(name);
+        return component;
+    }
 
     template <typename Form>
     void Bind(const char* name, void (Form::*method)(TComponent*)) {
@@ -106,7 +116,9 @@ protected:
     }
 
 private:
+    [[noreturn]] static void ThrowMissingComponent(const char* name);
     void ApplyPosition();
+    void CentreOnScreen();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();

@@ -47,10 +47,10 @@ QColor ToolkitColor(TColor color) {
 QFont ToolkitFont(const TFont& font) {
     QFont f = QApplication::font();
     QStringList families;
-    if (!font.Name.empty()) families << ToDisplay(font.Name);
+    families << (font.Name.empty() ? f.family() : ToDisplay(font.Name));
     // Faces that show the program's Chinese texts when the named one is not installed.
     families << QStringLiteral("AR PL UMing CN") << QStringLiteral("AR PL SungtiL GB")
-             << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC") << f.family();
+             << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC");
     f.setFamilies(families);
     f.setPixelSize(font.Height < 0 ? -font.Height : (font.Height > 0 ? font.Height : 12));
     f.setBold(font.Style & uint8_t(TFontStyle::Bold));

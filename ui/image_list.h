@@ -17,7 +17,7 @@ public:
     virtual void ImageListDestroyed(TImageList& list) = 0;
 
 protected:
-    ~ImageListClient() = default;
+    virtual ~ImageListClient() = default;
 };
 
 class TImageList : public TComponent {

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QPointer>
 #include <QWidget>
 
 #include "platform/key_mapping.h"
@@ -120,9 +121,11 @@ void NoteFocusChange(QWidget*, QWidget* now) {
 }  // namespace
 
 void InstallInputRouter() {
-    static InputRouter* router = nullptr;
+    // One router per toolkit instance: it lives and dies with it.
+    static QPointer<InputRouter> router;
     if (router) return;
     router = new InputRouter;
+    router->setParent(qApp);
     qApp->installEventFilter(router);
     QObject::connect(qApp, &QApplication::focusChanged, router, &NoteFocusChange);
 }

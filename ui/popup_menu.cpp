@@ -1,6 +1,7 @@
 #include "ui/popup_menu.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMenu>
 
 #include <algorithm>
@@ -62,7 +63,8 @@ void TPopupMenu::Popup(int screenX, int screenY) {
     if (Chooser()) {
         chosen = Chooser()(*this, screenX, screenY);
     } else {
-        QMenu menu;
+        // A parent window makes the menu a proper pop-up of it on every desktop.
+        QMenu menu(QApplication::activeWindow());
         std::vector<std::pair<QAction*, TMenuItem*>> actions;
         for (TMenuItem* item : items_) {
             if (item->IsSeparator()) {

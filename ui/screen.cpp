@@ -1,6 +1,7 @@
 #include "ui/screen.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
@@ -42,6 +43,11 @@ void TScreen::SetCursor(TCursor cursor) {
     if (cursor == TCursor::crHourGlass) QApplication::setOverrideCursor(Qt::WaitCursor);
     else if (cursor == TCursor::crHandPoint) QApplication::setOverrideCursor(Qt::PointingHandCursor);
     else if (cursor == TCursor::crArrow) QApplication::setOverrideCursor(Qt::ArrowCursor);
+}
+
+TPoint TScreen::CursorPos() const {
+    QPoint at = QCursor::pos();
+    return TPoint{at.x(), at.y()};
 }
 
 TRect TScreen::PrimaryScreenRect() const {

@@ -7,6 +7,10 @@
 
 class TCustomForm;
 
+struct TPoint {
+    int X = 0, Y = 0;
+};
+
 struct TRect {
     int Left = 0, Top = 0, Right = 0, Bottom = 0;
     int Width() const { return Right - Left; }
@@ -34,6 +38,8 @@ public:
     void SetCursor(TCursor cursor);
     int CursorCount() const { return cursorCount_; }
 
+    // The mouse pointer, in screen coordinates.
+    TPoint CursorPos() const;
     TRect PrimaryScreenRect() const;
     // The monitor that holds the centre of a window (the primary one when none does).
     TRect MonitorRectOf(const TCustomForm& form) const;

@@ -1,0 +1,22 @@
+#pragma once
+// The add-key dialog: a key name and a value; its Tag is 1 when the user accepted them.
+#include "ui/form.h"
+
+class TLabeledEdit;
+class TBitBtn;
+
+class Tfnodeadd : public TForm {
+public:
+    explicit Tfnodeadd(TComponent* owner);
+    const char* ClassName() const override { return "Tfnodeadd"; }
+
+    TLabeledEdit* ledtname;
+    TLabeledEdit* ledtvalue;
+    TBitBtn* Btnok;
+    TBitBtn* BitBtn1;
+
+    void BtnokClick(TComponent* sender);
+};
+
+// The add-key dialog most recently created.
+extern Tfnodeadd* fnodeadd;

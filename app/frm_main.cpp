@@ -1,0 +1,48 @@
+#include "app/frm_main.h"
+
+#include "dialogs/open_dialog.h"
+#include "ui/button.h"
+#include "ui/edit.h"
+#include "ui/image_list.h"
+#include "ui/list_view.h"
+#include "ui/popup_menu.h"
+#include "ui/tree_view.h"
+
+TForm1* Form1 = nullptr;
+std::string CurrentIniPath;
+
+TForm1::TForm1(TComponent* owner) : TForm(owner) {
+    Bind("BtnliuClick", &TForm1::BtnliuClick);
+    Bind("tree1Click", &TForm1::tree1Click);
+    Bind("mchangClick", &TForm1::mchangClick);
+    Bind("mkillClick", &TForm1::mkillClick);
+    Bind("maddClick", &TForm1::maddClick);
+    Bind("mtreeaddClick", &TForm1::mtreeaddClick);
+    Bind("mtreekillClick", &TForm1::mtreekillClick);
+    Bind("tree1MouseDown", &TForm1::tree1MouseDown);
+    Bind("ListView1MouseDown", &TForm1::ListView1MouseDown);
+    Bind("ledtfnameKeyDown", &TForm1::ledtfnameKeyDown);
+    Bind("BitBtn1Click", &TForm1::BitBtn1Click);
+    LoadLayoutOf("TForm1");
+
+    tree1 = Find<TTreeView>("tree1");
+    ListView1 = Find<TListView>("ListView1");
+    Btnliu = Find<TBitBtn>("Btnliu");
+    ledtfname = Find<TLabeledEdit>("ledtfname");
+    BitBtn1 = Find<TBitBtn>("BitBtn1");
+    dlgopen = Find<TOpenDialog>("dlgopen");
+    PopupMenu1 = Find<TPopupMenu>("PopupMenu1");
+    mchang = Find<TMenuItem>("mchang");
+    N1 = Find<TMenuItem>("N1");
+    mkill = Find<TMenuItem>("mkill");
+    madd = Find<TMenuItem>("madd");
+    Poptree = Find<TPopupMenu>("Poptree");
+    mtreeadd = Find<TMenuItem>("mtreeadd");
+    mtreekill = Find<TMenuItem>("mtreekill");
+    ImageList1 = Find<TImageList>("ImageList1");
+
+    // The list and the commands stay on the same section when the keyboard moves the
+    // selection, and the tree's menu is enabled the same way however it is opened.
+    tree1->OnKeyboardSelect = [this](TComponent* sender) { tree1Click(sender); };
+    Poptree->OnPopup = [this](TComponent*) { EnableTreeMenu(); };
+}

@@ -1,0 +1,17 @@
+// The About button: a fresh About dialog for every use.
+#include <memory>
+
+#include "app/Unit2.h"
+#include "app/frm_main.h"
+#include "shell/application.h"
+#include "shell/modal.h"
+
+void TForm1::BitBtn1Click(TComponent*) {
+    std::unique_ptr<TForm2> dialog(new TForm2(Application));
+    Form2 = dialog.get();
+    // Declared after the dialog, so the reference is cleared before the dialog goes.
+    struct ForgetDialog {
+        ~ForgetDialog() { Form2 = nullptr; }
+    } forget;
+    RunModal(*dialog);
+}

@@ -1,0 +1,86 @@
+#include "dialogs/common_dialog.h"
+
+#include <fenv.h>
+
+#include <algorithm>
+
+#include "shell/window_list.h"
+#include "ui/form.h"
+#include "ui/layout_reader.h"
+#include "ui/screen.h"
+
+namespace {
+TCommonDialog* g_beingCreated = nullptr;
+
+bool StillExists(const TCustomForm* form) {
+    const auto& forms = TScreen::Instance().Forms();
+    return form && std::find(forms.begin(), forms.end(), form) != forms.end();
+}
+}  // namespace
+
+TCommonDialog* DialogBeingCreated() { return g_beingCreated; }
+
+TCommonDialog::TCommonDialog(TComponent* owner) : TComponent(owner) {}
+
+bool TCommonDialog::HelpMessageHook(const AppMessage& message) {
+    return message.Id == ChooserHelpMessageId && helpContext_ != 0;
+}
+
+bool TCommonDialog::RunTaskModal(const TChooserFunction& chooser, TFileChooserRequest& record) {
+    TScreen& screen = TScreen::Instance();
+    struct WindowsBack {
+        TCustomForm* active;
+        TDisabledWindows disabled;
+        int focusCount;
+        ~WindowsBack() {
+            ReenableWindows(disabled);
+            if (StillExists(active)) active->BringToFront();
+            TScreen::Instance().FocusCount = focusCount;
+        }
+    } windows{screen.ActiveForm(), DisableOtherWindows(nullptr), screen.FocusCount};
+    activeAtStart_ = windows.active;
+
+    struct HookBack {
+        TAppWindowHook* hook;
+        ~HookBack() {
+            if (Application) Application->UnhookAppWindow(hook);
+        }
+    } hook{&helpHook_};
+    if (Application) Application->HookAppWindow(&helpHook_);
+
+    // A chooser that runs foreign code may leave the floating-point modes changed.
+    struct FloatingPointBack {
+        femode_t modes{};
+        ~FloatingPointBack() {
+            feclearexcept(FE_ALL_EXCEPT);
+            fesetmode(&modes);
+            g_beingCreated = nullptr;
+        }
+    } fpu;
+    fegetmode(&fpu.modes);
+
+    g_beingCreated = this;
+    return chooser(record);
+}
+
+void TCommonDialog::TakeOver(TChooserWindow& window) {
+    handle_ = &window;
+    g_beingCreated = nullptr;
+}
+
+void TCommonDialog::DoShow() {
+    if (OnShow) OnShow(this);
+}
+
+void TCommonDialog::DoClose() {
+    if (OnClose) OnClose(this);
+}
+
+bool TCommonDialog::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "Ctl3D") SetCtl3D(value.AsBool());
+    else if (name == "HelpContext") SetHelpContext(value.AsInt());
+    else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);
+    else if (name == "OnClose") OnClose = reader.Handler<TNotifyEvent>(value);
+    else return TComponent::ApplyProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,8 @@
+#include "dialogs/dialog_components.h"
+
+#include "dialogs/open_dialog.h"
+#include "ui/component_registry.h"
+
+void RegisterDialogComponents() {
+    RegisterComponentClass("TOpenDialog", [](TComponent* owner) -> TComponent* { return new TOpenDialog(owner); });
+}

@@ -1,0 +1,54 @@
+#pragma once
+// The options of the open-file dialog and the chooser flag that each one adds.
+#include <cstdint>
+#include <initializer_list>
+#include <string_view>
+
+enum TOpenOption {
+    ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
+    ofAllowMultiSelect, ofExtensionDifferent, ofPathMustExist, ofFileMustExist, ofCreatePrompt,
+    ofShareAware, ofNoReadOnlyReturn, ofNoTestFileCreate, ofNoNetworkButton, ofNoLongNames,
+    ofOldStyleDialog, ofNoDereferenceLinks, ofEnableIncludeNotify, ofEnableSizing,
+    ofDontAddToRecent, ofForceShowHidden
+};
+constexpr int OpenOptionCount = 22;
+
+enum TOpenOptionEx { ofExNoPlacesBar };
+constexpr int OpenOptionExCount = 1;
+
+// A set of options stored as 32 bits, bit = ordinal.
+template <typename Option>
+class TOptionSet {
+public:
+    constexpr TOptionSet() = default;
+    constexpr TOptionSet(std::initializer_list<Option> options) {
+        for (Option o : options) Include(o);
+    }
+    static constexpr TOptionSet FromBits(uint32_t bits) {
+        TOptionSet set;
+        set.bits_ = bits;
+        return set;
+    }
+    constexpr uint32_t Bits() const { return bits_; }
+    constexpr bool Has(Option o) const { return (bits_ >> unsigned(o)) & 1u; }
+    constexpr void Include(Option o) { bits_ |= 1u << unsigned(o); }
+    constexpr void Exclude(Option o) { bits_ &= ~(1u << unsigned(o)); }
+    constexpr void Set(Option o, bool on) { on ? Include(o) : Exclude(o); }
+    friend constexpr bool operator==(TOptionSet, TOptionSet) = default;
+
+private:
+    uint32_t bits_ = 0;
+};
+
+using TOpenOptions = TOptionSet<TOpenOption>;
+using TOpenOptionsEx = TOptionSet<TOpenOptionEx>;
+
+uint32_t ChooserFlagOf(TOpenOption option);
+// The request flags of a run: the hook flag, every option's flag, and the new-style
+// flag flipped on a new-style desktop (so it is set unless ofOldStyleDialog is), or cleared.
+uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell);
+uint32_t ChooserFlagsExOf(TOpenOptionsEx options);
+
+// The option of a layout name such as "ofHideReadOnly"; false when there is none.
+bool OpenOptionOfName(std::string_view name, TOpenOption& option);
+bool OpenOptionExOfName(std::string_view name, TOpenOptionEx& option);

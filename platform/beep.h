@@ -1,0 +1,3 @@
+#pragma once
+// The desktop's default alert sound.
+void SoundDefaultBeep();

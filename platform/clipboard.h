@@ -1,0 +1,10 @@
+#pragma once
+// The desktop clipboard, for plain text.
+#include <string>
+
+// Puts text (bytes in the ANSI code page) on the clipboard, converted for the desktop.
+// Raises Exception "Cannot open clipboard" when there is no clipboard to open.
+void PutClipboardText(const std::string& ansi);
+
+// Test seam: while blocked, the clipboard cannot be opened.
+void BlockClipboardForTesting(bool blocked);

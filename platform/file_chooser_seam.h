@@ -1,0 +1,8 @@
+#pragma once
+// Test seam of the file chooser: tests drive the real toolkit chooser from here.
+#include <functional>
+
+class QFileDialog;
+
+// Called with the chooser once it is on the screen, before its loop waits. Empty: none.
+void SetFileChooserShownHook(std::function<void(QFileDialog&)> hook);

@@ -1,0 +1,97 @@
+#include "platform/profile/ini_line.h"
+
+namespace {
+
+std::size_t SkipBlanks(std::string_view text, std::size_t at) {
+    while (at < text.size() && IsBlank(text[at])) ++at;
+    return at;
+}
+
+bool IsQuote(char c) { return c == '"' || c == '\''; }
+
+// Scans a name from `begin` to the first `stop` byte that is a character of its own (never
+// the trail byte of a double-byte one). Returns the end of the last non-blank character and
+// where the scan stopped (the size of the text when no stop byte was found).
+struct NameScan {
+    std::size_t trimmedEnd;
+    std::size_t stop;
+};
+
+NameScan ScanName(std::string_view text, std::size_t begin, char stop, const LeadTable& lead) {
+    NameScan scan{begin, text.size()};
+    for (std::size_t at = begin; at < text.size();) {
+        const std::size_t length = lead.CharLength(text, at);
+        if (length == 1 && text[at] == stop) {
+            scan.stop = at;
+            break;
+        }
+        if (length == 2 || !IsBlank(text[at])) scan.trimmedEnd = at + length;
+        at += length;
+    }
+    return scan;
+}
+
+IniLine ParseHeader(std::string_view content, std::size_t bracket, const LeadTable& lead) {
+    IniLine line;
+    line.kind = IniLineKind::Header;
+    const std::size_t nameBegin = SkipBlanks(content, bracket + 1);
+    const NameScan scan = ScanName(content, nameBegin, ']', lead);
+    line.name = content.substr(nameBegin, scan.trimmedEnd - nameBegin);
+    return line;
+}
+
+IniLine ParseKey(std::string_view content, std::size_t nameBegin, const LeadTable& lead) {
+    IniLine line;
+    line.kind = IniLineKind::Key;
+    const NameScan scan = ScanName(content, nameBegin, '=', lead);
+    line.name = content.substr(nameBegin, scan.trimmedEnd - nameBegin);
+    line.nameEnd = scan.trimmedEnd;
+    line.hasEquals = scan.stop < content.size();
+    if (!line.hasEquals) {
+        line.valueBegin = line.valueEnd = content.size();
+        return line;
+    }
+    line.valueBegin = SkipBlanks(content, scan.stop + 1);
+    line.valueEnd = content.size();
+    while (line.valueEnd > line.valueBegin && IsBlank(content[line.valueEnd - 1])) --line.valueEnd;
+    return line;
+}
+
+}  // namespace
+
+IniLine ParseIniLine(std::string_view content, const LeadTable& lead) {
+    const std::size_t first = SkipBlanks(content, 0);
+    if (first == content.size()) return {};
+    switch (content[first]) {
+        case ';':
+        case '#': {
+            IniLine comment;
+            comment.kind = IniLineKind::Comment;
+            return comment;
+        }
+        case '[': return ParseHeader(content, first, lead);
+        default: return ParseKey(content, first, lead);
+    }
+}
+
+std::string_view UnquotedValue(std::string_view raw) {
+    if (raw.size() >= 2 && IsQuote(raw.front()) && raw.back() == raw.front())
+        return raw.substr(1, raw.size() - 2);
+    return raw;
+}
+
+std::optional<std::string> QuotedValue(std::string_view value) {
+    if (!FitsOnOneLine(value)) return std::nullopt;
+    const bool needsQuotes =
+        !value.empty() && (IsBlank(value.front()) || IsBlank(value.back()) ||
+                           UnquotedValue(value).size() != value.size());
+    if (!needsQuotes) return std::string(value);
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.append(1, '"').append(value).append(1, '"');
+    return quoted;
+}
+
+bool FitsOnOneLine(std::string_view text) {
+    return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}

@@ -1,0 +1,41 @@
+#pragma once
+// One line of an INI file, read on its own: what kind it is, its name and its value.
+// The content excludes the line end.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "platform/profile/lead_table.h"
+
+enum class IniLineKind { Blank, Comment, Header, Key };
+
+struct IniLine {
+    IniLineKind kind = IniLineKind::Blank;
+    // Header or key name, blanks around it removed.
+    std::string_view name;
+    // Key lines: offsets in the content of the end of the name, and of the value as it stands,
+    // quotes included and blanks around it excluded. An empty value sits where one would go.
+    std::size_t nameEnd = 0;
+    std::size_t valueBegin = 0;
+    std::size_t valueEnd = 0;
+    // A key line without "=" is a name with an empty value.
+    bool hasEquals = false;
+
+    std::string_view RawValue(std::string_view content) const {
+        return content.substr(valueBegin, valueEnd - valueBegin);
+    }
+};
+
+inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+
+IniLine ParseIniLine(std::string_view content, const LeadTable& lead);
+
+// The value a reader sees: one pair of matching quotes around it taken off.
+std::string_view UnquotedValue(std::string_view raw);
+
+// The text to store so that the value reads back unchanged; none when no text can.
+std::optional<std::string> QuotedValue(std::string_view value);
+
+// Line breaks and NUL bytes cannot be part of any line.
+bool FitsOnOneLine(std::string_view text);

@@ -1,0 +1,10 @@
+#include "platform/profile/lead_table.h"
+
+#include "platform/locale_info.h"
+
+LeadTable LeadTable::ForCodePage(int codePage) {
+    LeadTable table;
+    for (const TByteRange& range : LeadByteRanges(codePage))
+        for (int byte = range.first; byte <= range.last; ++byte) table.isLead_[byte] = true;
+    return table;
+}

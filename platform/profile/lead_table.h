@@ -1,0 +1,22 @@
+#pragma once
+// Which bytes begin a double-byte character, as a lookup table the parser can consult per byte.
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+class LeadTable {
+public:
+    // A single-byte code page: no lead bytes.
+    LeadTable() { isLead_.fill(false); }
+    static LeadTable ForCodePage(int codePage);
+
+    bool IsLead(unsigned char byte) const { return isLead_[byte]; }
+    // Bytes taken by the character that starts at `at`: a lead byte takes the next byte with
+    // it, whatever that byte is, unless it is the last byte of the text.
+    std::size_t CharLength(std::string_view text, std::size_t at) const {
+        return IsLead(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+    }
+
+private:
+    std::array<bool, 256> isLead_;
+};

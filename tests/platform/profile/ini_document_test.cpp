@@ -1,0 +1,177 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/profile/ini_document.h"
+
+namespace {
+
+using Names = std::vector<std::string_view>;
+using Edit = std::function<EditResult(IniDocument&)>;
+
+std::string ValueOf(const IniDocument& document, std::string_view section, std::string_view key) {
+    const auto value = document.Value(section, key);
+    return value ? std::string(*value) : "<absent>";
+}
+
+Edit Set(std::string section, std::string key, std::string value) {
+    return [=](IniDocument& d) { return d.SetValue(section, key, value); };
+}
+Edit RemoveKey(std::string section, std::string key) {
+    return [=](IniDocument& d) { return d.RemoveKey(section, key); };
+}
+Edit RemoveSection(std::string section) {
+    return [=](IniDocument& d) { return d.RemoveSection(section); };
+}
+
+TEST(IniDocumentRead, FollowsTheFormatRules) {
+    const IniDocument document(
+        "top=outside any section\n"
+        "; comment=1\n"
+        "  [ Main ] text after the bracket\n"
+        "  Key1 =  spaced value  \n"
+        "\tquoted = \"  kept  \"\n"
+        "single='x'\n"
+        "half=\"x\n"
+        "# hash=2\n"
+        "file.dll\n"
+        "eq==a=b\n"
+        "KEY1=second\n"
+        "[main]\n"
+        "other=in the duplicate section\n");
+    EXPECT_EQ(document.SectionNames(), (Names{"Main", "main"}));
+    EXPECT_EQ(document.KeyNames("MAIN"), (Names{"Key1", "quoted", "single", "half", "file.dll", "eq", "KEY1"}));
+    EXPECT_EQ(ValueOf(document, "main", "key1"), "spaced value");
+    EXPECT_EQ(ValueOf(document, "main", "QUOTED"), "  kept  ");
+    EXPECT_EQ(ValueOf(document, "main", "single"), "x");
+    EXPECT_EQ(ValueOf(document, "main", "half"), "\"x");
+    EXPECT_EQ(ValueOf(document, "main", "file.dll"), "");
+    EXPECT_EQ(ValueOf(document, "main", "eq"), "=a=b");
+    EXPECT_EQ(ValueOf(document, "main", "other"), "<absent>");
+    EXPECT_EQ(ValueOf(document, "main", "; comment"), "<absent>");
+    EXPECT_EQ(ValueOf(document, "", "top"), "<absent>");
+}
+
+TEST(IniDocumentRead, EveryLineEndAndAByteOrderMark) {
+    const IniDocument document("\xEF\xBB\xBF[a]\rk1=1\r\nk2=2\n\rk3=3");
+    EXPECT_EQ(document.SectionNames(), (Names{"a"}));
+    EXPECT_EQ(document.KeyNames("a"), (Names{"k1", "k2", "k3"}));
+    EXPECT_EQ(ValueOf(document, "a", "k3"), "3");
+}
+
+TEST(IniDocumentRead, ManyKeysAreAllFoundAndTheFirstDuplicateAnswers) {
+    std::string bytes = "[big]\n";
+    for (int i = 0; i < 5000; ++i) bytes += "key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    bytes += "KEY17=later\n";
+    const IniDocument document(bytes);
+    EXPECT_EQ(document.KeyNames("big").size(), 5001u);
+    for (int i = 0; i < 5000; ++i)
+        ASSERT_EQ(ValueOf(document, "BIG", "Key" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(ValueOf(document, "big", "key5000"), "<absent>");
+}
+
+struct EditCase {
+    const char* what;
+    std::string before;
+    Edit edit;
+    std::string after;
+};
+
+TEST(IniDocumentEdit, ChangesOnlyWhatItTargets) {
+    const std::vector<EditCase> cases = {
+        {"value bytes only", "; c\r\n[s]\r\n  Key = old  \r\n\r\n", Set("S", "KEY", "new"),
+         "; c\r\n[s]\r\n  Key = new  \r\n\r\n"},
+        {"after the last key line", "[a]\nk=1\n\n; about b\n[b]\n", Set("a", "j", "2"),
+         "[a]\nk=1\nj=2\n\n; about b\n[b]\n"},
+        {"under a header without keys", "[a]\n; note\n[b]\n", Set("a", "k", "1"), "[a]\nk=1\n; note\n[b]\n"},
+        {"new section, file's line end", "[a]\r\nk=1", Set("b", "k", "2"), "[a]\r\nk=1\r\n[b]\r\nk=2\r\n"},
+        {"lone CR", "[a]\rk=1\r", Set("a", "j", "2"), "[a]\rk=1\rj=2\r"},
+        {"new file", "", Set("a", "k", "v"), "[a]\nk=v\n"},
+        {"name without =", "[files]\r\na.dll\r\n", Set("files", "A.DLL", "1"), "[files]\r\na.dll=1\r\n"},
+        {"quoted value", "[a]\nk=1\n", Set("a", "k", " x "), "[a]\nk=\" x \"\n"},
+        {"key duplicates in the first section", "[a]\nk=1\n;c\nK=2\n[a]\nk=3\n", RemoveKey("a", "k"),
+         "[a]\n;c\n[a]\nk=3\n"},
+        {"last line without line end", "[a]\nk=1\nj=2", RemoveKey("a", "j"), "[a]\nk=1\n"},
+        {"sections: header to last key", "\xEF\xBB\xBF[a]\nk=1\n;c\nj=2\n\n; about b\n[b]\nx=1\n[A]\n",
+         RemoveSection("a"), "\xEF\xBB\xBF\n; about b\n[b]\nx=1\n"},
+    };
+    for (const EditCase& c : cases) {
+        IniDocument document(c.before);
+        EXPECT_EQ(c.edit(document), EditResult::Changed) << c.what;
+        EXPECT_EQ(document.Bytes(), c.after) << c.what;
+    }
+}
+
+TEST(IniDocumentEdit, NoChangeLeavesEveryByte) {
+    const std::vector<EditCase> cases = {
+        {"same value, quoted in the file", "[a]\nk = \"v\" \n", Set("A", "K", "v"), ""},
+        {"empty value on a bare name", "[a]\nname\n", Set("a", "name", ""), ""},
+        {"missing key", "[a]\nk=1\n", RemoveKey("a", "j"), ""},
+        {"missing section", "[a]\nk=1\n", RemoveKey("b", "k"), ""},
+        {"missing section removed", "[a]\nk=1", RemoveSection("b"), ""},
+    };
+    for (const EditCase& c : cases) {
+        IniDocument document(c.before);
+        EXPECT_EQ(c.edit(document), EditResult::Unchanged) << c.what;
+        EXPECT_EQ(document.Bytes(), c.before) << c.what;
+    }
+}
+
+TEST(IniDocumentEdit, AwkwardValuesReadBackExactly) {
+    const std::vector<std::string> values = {
+        "", " ", "  lead", "trail\t", "\"q\"", "'q'", "\"", "'", "\"mixed'", "a=b;c#d", "[x]",
+        "\"\"", "tab\tinside", "\xFF\xFE bytes", "\"  \"", "'\"'",
+    };
+    for (const std::string& value : values) {
+        IniDocument document("[a]\nk=old\n");
+        ASSERT_EQ(document.SetValue("a", "k", value), EditResult::Changed) << value;
+        EXPECT_EQ(ValueOf(document, "a", "k"), value);
+        EXPECT_EQ(ValueOf(IniDocument(document.Bytes()), "a", "k"), value);
+    }
+}
+
+TEST(IniDocumentEdit, RefusesWhatCannotReadBack) {
+    struct Refused {
+        std::string section, key, value;
+    };
+    const std::vector<Refused> cases = {
+        {"a", "k", "line\nbreak"}, {"a", "k", "cr\r"}, {"a", "k", std::string("nul\0", 4)},
+        {"a", "a=b", "v"}, {"a", "[k", "v"}, {"a", ";k", "v"}, {"a", "#k", "v"},
+        {"a", " k", "v"}, {"a", "k\t", "v"}, {"a", "k\n", "v"},
+        {"new]", "k", "v"}, {" new", "k", "v"}, {"new ", "k", "v"}, {"n\rew", "k", "v"},
+    };
+    for (const Refused& c : cases) {
+        IniDocument document("[a]\nk=1");
+        EXPECT_EQ(document.SetValue(c.section, c.key, c.value), EditResult::Refused) << c.section << "/" << c.key;
+        EXPECT_EQ(document.Bytes(), "[a]\nk=1");
+    }
+    IniDocument document;
+    EXPECT_EQ(document.SetValue("", "", "empty names are fine"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[]\n=empty names are fine\n");
+}
+
+TEST(IniDocumentEdit, DoubleByteNamesUnderCodePage936) {
+    const LeadTable gbk = LeadTable::ForCodePage(936);
+    const std::string section = "\x81]";         // trail byte ']'
+    const std::string key = "\x81=\x81\\Ab";     // trail bytes '=' and '\'
+    IniDocument document("", gbk);
+    ASSERT_EQ(document.SetValue(section, key, "v"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[\x81]]\n\x81=\x81\\Ab=v\n");
+    const IniDocument reread(document.Bytes(), gbk);
+    EXPECT_EQ(ValueOf(reread, section, "\x81=\x81\\aB"), "v");
+    // Trail bytes are not letters: \x81A and \x81a are two names.
+    ASSERT_EQ(document.SetValue(section, "\x81" "a", "2"), EditResult::Changed);
+    ASSERT_EQ(document.SetValue(section, "\x81" "A", "3"), EditResult::Changed);
+    EXPECT_EQ(ValueOf(document, section, "\x81" "a"), "2");
+    ASSERT_EQ(document.RemoveKey(section, "\x81" "a"), EditResult::Changed);
+    EXPECT_EQ(ValueOf(document, section, "\x81" "A"), "3");
+    // A name ending in a lead byte would swallow the bracket or the "=" after it.
+    EXPECT_EQ(document.SetValue("x\x81", "k", "v"), EditResult::Refused);
+    EXPECT_EQ(document.SetValue(section, "k\x81", "v"), EditResult::Refused);
+    // Without the lead-byte table the same section name cannot be held.
+    EXPECT_EQ(IniDocument().SetValue(section, "k", "v"), EditResult::Refused);
+}
+
+}  // namespace

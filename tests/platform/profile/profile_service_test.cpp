@@ -1,0 +1,215 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <string>
+
+#include "platform/profile/file_ops.h"
+#include "platform/profile/profile_service.h"
+#include "tests/platform/profile/temp_dir.h"
+
+namespace {
+
+std::string Read(const char* section, const char* key, const std::string& path,
+                 const char* defaultValue = "<default>") {
+    char buffer[256];
+    const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str());
+    return std::string(buffer, count);
+}
+
+// Stands in for the real file calls for the length of a test.
+class ScopedFileOps {
+public:
+    explicit ScopedFileOps(FileOps& ops) { UseProfileFileOps(&ops); }
+    ~ScopedFileOps() { UseProfileFileOps(nullptr); }
+};
+
+TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=hello\n[b]\n");
+    char buffer[8];
+    std::size_t needed = 0;
+    EXPECT_EQ(ProfileRead("a", "k", "d", buffer, 4, path.c_str(), &needed), 3u);
+    EXPECT_EQ(std::string(buffer, 4), std::string("hel\0", 4));
+    EXPECT_EQ(needed, 6u);
+    EXPECT_EQ(Read("a", "missing", path), "<default>");
+    EXPECT_EQ(Read("a", "missing", path, nullptr), "");
+
+    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 8, path.c_str(), &needed), 4u);
+    EXPECT_EQ(std::string(buffer, 5), std::string("a\0b\0\0", 5));
+    EXPECT_EQ(needed, 5u);
+    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 4, path.c_str(), &needed), 2u);
+    EXPECT_EQ(std::string(buffer, 4), std::string("a\0\0\0", 4));
+    EXPECT_EQ(ProfileRead("a", nullptr, nullptr, buffer, 8, path.c_str()), 2u);
+    EXPECT_EQ(std::string(buffer, 3), std::string("k\0\0", 3));
+
+    EXPECT_EQ(ProfileRead("b", nullptr, nullptr, buffer, 8, dir.Path("none.ini").c_str(), &needed), 0u);
+    EXPECT_EQ(std::string(buffer, 2), std::string("\0\0", 2));
+    EXPECT_EQ(needed, 1u);
+}
+
+TEST(ProfileWrite, EmptyNamesAreNamesAndNullsMeanRemove) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    ASSERT_TRUE(ProfileWrite("a", "", "empty key", path.c_str()));
+    EXPECT_EQ(Read("a", "", path), "empty key");
+    ASSERT_TRUE(ProfileWrite("a", "", nullptr, path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
+    EXPECT_FALSE(ProfileWrite("a", nullptr, "value without a key", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", nullptr, nullptr, path.c_str()));
+    EXPECT_EQ(ReadFile(path), "");
+    EXPECT_TRUE(ProfileWrite(nullptr, nullptr, nullptr, path.c_str()));
+}
+
+TEST(ProfileWrite, WriteThatChangesNothingLeavesTheFileAlone) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk = 1\n");
+    const timespec past[2] = {{1000000, 0}, {1000000, 0}};
+    utimensat(AT_FDCWD, path.c_str(), past, 0);
+    EXPECT_TRUE(ProfileWrite("A", "K", "1", path.c_str()));
+    EXPECT_TRUE(ProfileWrite("a", "missing", nullptr, path.c_str()));
+    EXPECT_TRUE(ProfileWrite("missing", nullptr, nullptr, path.c_str()));
+    EXPECT_EQ(StatOf(path).st_mtim.tv_sec, 1000000);
+    // Nor is a file created for nothing.
+    EXPECT_TRUE(ProfileWrite("a", "k", nullptr, dir.Path("none.ini").c_str()));
+    EXPECT_FALSE(ProfileWrite("a", "k\n", "v", dir.Path("none.ini").c_str()));
+    EXPECT_EQ(dir.EntryCount(), 1u);
+}
+
+TEST(ProfileWrite, ReplacesTheFileKeepingItsPermissions) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    chmod(path.c_str(), 0640);
+    const ino_t before = StatOf(path).st_ino;
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
+    EXPECT_NE(StatOf(path).st_ino, before);
+    EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
+}
+
+TEST(ProfileWrite, ReadOnlyFileIsRefusedAndStaysAsItWas) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    EXPECT_EQ(Read("a", "k", path), "1");
+    chmod(path.c_str(), 0444);
+    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_FALSE(ProfileWrite("a", nullptr, nullptr, path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
+    EXPECT_EQ(Read("a", "k", path), "1");  // the refused edit did not stay in the cache
+}
+
+TEST(ProfileWrite, WritesThroughSymbolicLinks) {
+    TempDir dir;
+    const std::string target = dir.Write("target.ini", "[a]\nk=1\n");
+    symlink("target.ini", dir.Path("link.ini").c_str());
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", dir.Path("link.ini").c_str()));
+    EXPECT_EQ(ReadFile(target), "[a]\nk=2\n");
+    struct stat status;
+    ASSERT_EQ(lstat(dir.Path("link.ini").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISLNK(status.st_mode));
+
+    symlink("new.ini", dir.Path("dangling.ini").c_str());
+    ASSERT_TRUE(ProfileWrite("s", "k", "v", dir.Path("dangling.ini").c_str()));
+    EXPECT_EQ(ReadFile(dir.Path("new.ini")), "[s]\nk=v\n");
+}
+
+TEST(ProfileWrite, HardLinkedFileIsRewrittenInPlace) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    link(path.c_str(), dir.Path("other.ini").c_str());
+    ASSERT_TRUE(ProfileWrite("a", "k", "22", path.c_str()));
+    EXPECT_EQ(ReadFile(dir.Path("other.ini")), "[a]\nk=22\n");
+}
+
+TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    EXPECT_EQ(Read("a", "k", path), "1");
+    dir.Write("a.ini", "[a]\nk=22\n");  // in place
+    EXPECT_EQ(Read("a", "k", path), "22");
+    dir.Write("b.ini", "[a]\nk=33\n");
+    rename(dir.Path("b.ini").c_str(), path.c_str());  // replaced, same size
+    EXPECT_EQ(Read("a", "k", path), "33");
+    unlink(path.c_str());
+    EXPECT_EQ(Read("a", "k", path), "<default>");
+}
+
+class FailingRename : public FileOps {
+public:
+    int Rename(const char*, const char*) override {
+        errno = EXDEV;
+        return -1;
+    }
+};
+
+TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    FailingRename ops;
+    ScopedFileOps seam(ops);
+    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
+    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(Read("a", "k", path), "1");
+}
+
+class ShortWrites : public FileOps {
+public:
+    ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset) override {
+        return FileOps::WriteAt(fd, data, size < 3 ? size : 3, offset);
+    }
+};
+
+TEST(ProfileSave, ShortWritesAreCarriedOn) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    ShortWrites ops;
+    ScopedFileOps seam(ops);
+    ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[a]\nk=1\n[b]\nkey=a longer value\n");
+}
+
+class FolderWithoutRoom : public FileOps {
+public:
+    int CreateTemporary(char*) override {
+        errno = EACCES;
+        return -1;
+    }
+};
+
+TEST(ProfileSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=100\n");
+    const ino_t before = StatOf(path).st_ino;
+    FolderWithoutRoom ops;
+    ScopedFileOps seam(ops);
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
+    EXPECT_EQ(StatOf(path).st_ino, before);
+}
+
+// Looks, at the moment of the rename, whether a reader could take a shared lock on the file.
+class ReaderAtRename : public FileOps {
+public:
+    int Rename(const char* from, const char* to) override {
+        const int fd = open(to, O_RDONLY | O_CLOEXEC);
+        readerLocked = flock(fd, LOCK_SH | LOCK_NB) == 0;
+        close(fd);
+        return FileOps::Rename(from, to);
+    }
+    bool readerLocked = true;
+};
+
+TEST(ProfileSave, ReadersCannotLockTheFileWhileItIsWritten) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    ReaderAtRename ops;
+    ScopedFileOps seam(ops);
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_FALSE(ops.readerLocked);
+}
+
+}  // namespace

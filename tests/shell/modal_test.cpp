@@ -1,0 +1,287 @@
+#include <gtest/gtest.h>
+
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <functional>
+
+#include "platform/message_box.h"
+#include "shell/application.h"
+#include "support/modal_driver.h"
+#include "shell/modal.h"
+#include "ui/button.h"
+#include "ui/edit.h"
+#include "ui/layout_reader.h"
+#include "ui/screen.h"
+
+namespace {
+
+const char* kDialogLayout = R"(
+TestDialog : TTestDialog {
+  ClientWidth = 240
+  ClientHeight = 120
+  Caption = "test"
+  BorderStyle = bsDialog
+  Position = poScreenCenter
+  Field : TEdit { Left = 8; Top = 8; Width = 120; Height = 20; TabOrder = 0 }
+  Ok : TButton { Left = 8; Top = 40; Width = 60; Height = 24; Caption = "OK"; ModalResult = ResultOk; Default = true; TabOrder = 1 }
+  Plain : TButton { Left = 72; Top = 40; Width = 60; Height = 24; Caption = "Plain"; TabOrder = 2 }
+  Add : TButton { Left = 136; Top = 40; Width = 60; Height = 24; Caption = "&Add"; OnClick = AddClick; TabOrder = 3 }
+  Quit : TBitBtn { Left = 8; Top = 80; Width = 60; Height = 24; Caption = "Cancel"; Kind = bkCancel; TabOrder = 4 }
+  Fail : TButton { Left = 72; Top = 80; Width = 60; Height = 24; Caption = "Fail"; OnClick = FailClick; TabOrder = 5 }
+}
+)";
+
+class TTestDialog : public TForm {
+public:
+    explicit TTestDialog(TComponent* owner) : TForm(owner) {
+        static bool registered = (RegisterLayoutText("TTestDialog", kDialogLayout), true);
+        (void)registered;
+        Bind("AddClick", &TTestDialog::AddClick);
+        Bind("FailClick", &TTestDialog::FailClick);
+        LoadLayoutOf("TTestDialog");
+    }
+    void AddClick(TComponent*) {
+        SetTag(1);
+        RequestClose();
+    }
+    void FailClick(TComponent*) { throw Exception("handler failed"); }
+    TButton* Button(const char* name) { return Find<TButton>(name); }
+    TEdit* Field() { return Find<TEdit>("Field"); }
+};
+
+// Runs fn once the modal loop that is about to start serves events.
+void WhenModal(std::function<void()> fn) {
+    WhenNextModalShown([fn = std::move(fn)](TCustomForm&) { fn(); });
+}
+
+void Key(TCustomForm& form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.Widget();
+    QTest::keyClick(target, key, mods);
+}
+
+class ModalTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
+            shownErrors.push_back(text);
+        });
+    }
+    void TearDown() override { SetMessageBoxInterceptor(nullptr); }
+    std::vector<std::string> shownErrors;
+};
+
+}  // namespace
+
+TEST_F(ModalTest, ButtonsEndTheLoopOnlyWithAModalResult) {
+    TTestDialog dialog(Application);
+    WhenModal([&] {
+        dialog.Button("Plain")->Press();  // ModalResult 0, no OnClick: stays open
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(dialog.Visible());
+            dialog.Button("Ok")->Press();
+        });
+    });
+    EXPECT_EQ(RunModal(dialog), ResultOk);
+    EXPECT_FALSE(dialog.Visible());
+    EXPECT_FALSE(dialog.InModalLoop());
+}
+
+TEST_F(ModalTest, CloseRequestsEndWithCancelAndTagTellsThemApart) {
+    TTestDialog added(Application);
+    WhenModal([&] { added.Button("Add")->Press(); });
+    EXPECT_EQ(RunModal(added), ResultCancel);
+    EXPECT_EQ(added.Tag(), 1);
+
+    TTestDialog closed(Application);
+    WhenModal([&] { closed.Widget()->close(); });  // the close box
+    EXPECT_EQ(RunModal(closed), ResultCancel);
+    EXPECT_EQ(closed.Tag(), 0);
+    EXPECT_TRUE(closed.Widget() != nullptr) << "the loop hides, it does not destroy";
+}
+
+TEST_F(ModalTest, EnterPressesTheDefaultAndEscTheCancelButton) {
+    TTestDialog enter(Application);
+    WhenModal([&] { Key(enter, Qt::Key_Return); });
+    EXPECT_EQ(RunModal(enter), ResultOk);
+
+    TTestDialog escape(Application);
+    WhenModal([&] { Key(escape, Qt::Key_Escape); });
+    EXPECT_EQ(RunModal(escape), ResultCancel);
+
+    // Enter on a focused button presses that button, not the default one.
+    TTestDialog onButton(Application);
+    WhenModal([&] {
+        onButton.FocusControl(onButton.Button("Add"));
+        QTimer::singleShot(0, [&] { Key(onButton, Qt::Key_Return); });
+    });
+    EXPECT_EQ(RunModal(onButton), ResultCancel);
+    EXPECT_EQ(onButton.Tag(), 1);
+
+    // Alt+A is the Add button's access key.
+    TTestDialog access(Application);
+    WhenModal([&] { Key(access, Qt::Key_A, Qt::AltModifier); });
+    RunModal(access);
+    EXPECT_EQ(access.Tag(), 1);
+}
+
+TEST_F(ModalTest, TabMovesTheFocusInTabOrder) {
+    TTestDialog dialog(Application);
+    WhenModal([&] {
+        EXPECT_EQ(dialog.ActiveControl(), dialog.Field()) << "focus starts at tab order 0";
+        Key(dialog, Qt::Key_Tab);
+        EXPECT_EQ(dialog.ActiveControl(), dialog.Button("Ok"));
+        Key(dialog, Qt::Key_Tab, Qt::ShiftModifier);
+        EXPECT_EQ(dialog.ActiveControl(), dialog.Field());
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+}
+
+TEST_F(ModalTest, NestedLoopsDisableTheOuterWindowsAndRestoreThem) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    TTestDialog outer(Application), inner(Application);
+    bool ownerEnabledInOuter = true, outerEnabledInInner = true, outerEnabledAfterInner = false;
+    bool outerActiveAfterInner = false;
+    WhenModal([&] {
+        ownerEnabledInOuter = owner.Enabled();
+        WhenModal([&] {
+            outerEnabledInInner = outer.Enabled();
+            inner.Button("Ok")->Press();
+        });
+        RunModal(inner);
+        outerEnabledAfterInner = outer.Enabled();
+        outerActiveAfterInner = outer.IsActiveWindow();
+        outer.RequestClose();
+    });
+    RunModal(outer);
+    EXPECT_FALSE(ownerEnabledInOuter);
+    EXPECT_FALSE(outerEnabledInInner);
+    EXPECT_TRUE(outerEnabledAfterInner);
+    EXPECT_TRUE(outerActiveAfterInner);
+    EXPECT_TRUE(owner.Enabled());
+    EXPECT_TRUE(owner.IsActiveWindow());
+    owner.Hide();
+}
+
+TEST_F(ModalTest, DisabledWindowRefusesInput) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    TButton* button = new TButton(&owner);
+    button->SetParent(&owner);
+    button->SetBounds(10, 10, 80, 24);
+    int clicks = 0;
+    button->OnClick = [&](TComponent*) { ++clicks; };
+    TTestDialog dialog(Application);
+    WhenModal([&] {
+        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+    EXPECT_EQ(clicks, 0);
+    QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    EXPECT_EQ(clicks, 1);
+    owner.Hide();
+}
+
+TEST_F(ModalTest, AnErrorInAHandlerIsShownAndTheLoopGoesOn) {
+    TTestDialog dialog(Application);
+    WhenModal([&] {
+        QTest::mouseClick(dialog.Button("Fail")->Widget(), Qt::LeftButton);
+        QTimer::singleShot(0, [&] {
+            EXPECT_TRUE(dialog.Visible());
+            dialog.Button("Quit")->Press();
+        });
+    });
+    EXPECT_EQ(RunModal(dialog), ResultCancel);
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_EQ(shownErrors[0], "handler failed.");
+}
+
+TEST_F(ModalTest, CloseQueryCanKeepTheDialogOpen) {
+    TTestDialog dialog(Application);
+    int asked = 0;
+    dialog.OnCloseQuery = [&](TComponent*, bool& canClose) { canClose = ++asked > 1; };
+    WhenModal([&] {
+        dialog.Button("Ok")->Press();
+        // Later than the loop's next check, which runs the refused close query.
+        QTimer::singleShot(50, [&] {
+            EXPECT_TRUE(dialog.Visible()) << "the first close query refused";
+            dialog.Button("Ok")->Press();
+        });
+    });
+    EXPECT_EQ(RunModal(dialog), ResultOk);
+    EXPECT_EQ(asked, 2);
+}
+
+TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
+    TTestDialog dialog(Application);
+    TRect screen = TScreen::Instance().PrimaryScreenRect();
+    WhenModal([&] {
+        EXPECT_EQ(dialog.Left(), (screen.Width() - dialog.OuterWidth()) / 2);
+        EXPECT_EQ(dialog.Top(), (screen.Height() - dialog.OuterHeight()) / 2);
+        dialog.SetBounds(10, 20, dialog.Width(), dialog.Height());
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+    WhenModal([&] {
+        EXPECT_EQ(dialog.Left(), 10) << "the second showing keeps where the window was";
+        EXPECT_EQ(dialog.Top(), 20);
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+
+    TForm huge(Application);
+    huge.SetClientSize(screen.Width() + 500, screen.Height() + 500);
+    huge.SetPosition(TPosition::poScreenCenter);
+    WhenModal([&] {
+        EXPECT_EQ(huge.Left(), 0);
+        EXPECT_EQ(huge.Top(), 0);
+        huge.RequestClose();
+    });
+    RunModal(huge);
+}
+
+TEST_F(ModalTest, AVisibleWindowCannotBeMadeModal) {
+    TTestDialog dialog(Application);
+    dialog.Show();
+    try {
+        RunModal(dialog);
+        FAIL() << "no error";
+    } catch (const EInvalidOperation& e) {
+        EXPECT_EQ(e.Message(), "Cannot make a visible window modal");
+    }
+    dialog.Hide();
+}
+
+TEST_F(ModalTest, ChangingVisibleInOnShowIsRefused) {
+    TTestDialog dialog(Application);
+    dialog.OnShow = [&](TComponent*) { dialog.Hide(); };
+    WhenModal([&] { dialog.RequestClose(); });
+    RunModal(dialog);
+    ASSERT_EQ(shownErrors.size(), 1u);
+    EXPECT_EQ(shownErrors[0], "Cannot change Visible in OnShow or OnHide.");
+}
+
+using ModalDeathTest = ModalTest;
+
+TEST_F(ModalDeathTest, QuitDuringAModalLoopEndsItWithCancelWithoutCloseQuery) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            TTestDialog dialog(Application);
+            bool asked = false;
+            dialog.OnCloseQuery = [&](TComponent*, bool& canClose) {
+                asked = true;
+                canClose = false;
+            };
+            WhenModal([] { Application->RequestQuit(); });
+            TModalResult result = RunModal(dialog);
+            std::exit(result == ResultCancel && !asked ? 0 : 3);
+        },
+        testing::ExitedWithCode(0), "");
+}

@@ -1,0 +1,186 @@
+#include "view_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include <string>
+#include <vector>
+
+#include "platform/display_text.h"
+#include "ui/list_view.h"
+
+namespace {
+
+// The main window's list: 337 wide beside the tree, a key column and a value column.
+class ListViewTest : public testing::Test {
+protected:
+    void SetUp() override {
+        list = new TListView(&window.Form());
+        list->SetParent(&window.Form());
+        list->SetBounds(152, 32, 337, 290);
+        list->SetAnchors(akLeft | akTop | akRight | akBottom);
+        list->SetViewStyle(TViewStyle::vsReport);
+        TListColumn& key = list->AddColumn();
+        key.SetCaption("key");
+        key.SetMaxWidth(150);
+        key.SetAutoSize(true);
+        TListColumn& value = list->AddColumn();
+        value.SetCaption("value");
+        value.SetMaxWidth(800);
+        value.SetMinWidth(100);
+        value.SetAutoSize(true);
+        list->SetHideSelection(false);
+        view = static_cast<QTreeView*>(ItemViewOf(*list));
+        for (int i = 0; i < 5; ++i) {
+            TListItem* row = list->Items().Add();
+            row->SetCaption("k" + std::to_string(i));
+            row->SubItems().Add("v" + std::to_string(i));
+            rows.push_back(row);
+        }
+        QApplication::processEvents();
+    }
+
+    QModelIndex IndexOf(const TListItem* row, int column = 0) const { return view->model()->index(row->Index(), column); }
+    QPoint At(const TListItem* row) const { return CentreOf(view, IndexOf(row)); }
+    QPoint EmptySpace() const { return QPoint(40, view->viewport()->height() - 5); }
+    int ShownSelectedRow() const {
+        QModelIndexList selected = view->selectionModel()->selectedRows();
+        return selected.size() == 1 ? selected.first().row() : -1;
+    }
+
+    ShownWindow window{489, 329};
+    TListView* list = nullptr;
+    QTreeView* view = nullptr;
+    std::vector<TListItem*> rows;
+};
+
+TEST_F(ListViewTest, AutoSizedColumnsShareTheClientWidthAndFollowResizing) {
+    const int client = view->viewport()->width();
+    EXPECT_EQ(list->Column(0).Width(), 150);
+    EXPECT_EQ(list->Column(1).Width(), client - 150);
+    EXPECT_EQ(view->columnWidth(0), 150);
+    EXPECT_EQ(view->columnWidth(1), client - 150);
+
+    window.Form().SetClientSize(2000, 329);
+    QApplication::processEvents();
+    EXPECT_EQ(list->Column(0).Width(), 150);
+    EXPECT_EQ(list->Column(1).Width(), 800);
+
+    window.Form().SetClientSize(300, 329);
+    QApplication::processEvents();
+    ASSERT_LT(view->viewport()->width(), 200);
+    EXPECT_EQ(list->Column(1).Width(), 100);
+    EXPECT_EQ(list->Column(0).Width(), view->viewport()->width() - 100);
+    EXPECT_EQ(view->columnWidth(1), 100);
+}
+
+TEST_F(ListViewTest, APressIsHandledByTheListBeforeOnMouseDownSeesTheSelection) {
+    list->SetSelected(rows[0]);
+    TListItem* selectedInHandler = rows[0];
+    TMouseButton button = TMouseButton::mbLeft;
+    int presses = 0;
+    list->OnMouseDown = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
+        ++presses;
+        button = b;
+        selectedInHandler = list->Selected();
+    };
+    ClickWith(view, Qt::RightButton, At(rows[2]));
+    EXPECT_EQ(button, TMouseButton::mbRight);
+    EXPECT_EQ(selectedInHandler, rows[2]);
+
+    ClickWith(view, Qt::RightButton, EmptySpace());
+    EXPECT_EQ(selectedInHandler, nullptr);
+    EXPECT_EQ(ShownSelectedRow(), -1);
+
+    ClickWith(view, Qt::LeftButton, At(rows[1]));
+    EXPECT_EQ(selectedInHandler, rows[1]);
+
+    ClickWith(view, Qt::MiddleButton, At(rows[3]));
+    EXPECT_EQ(button, TMouseButton::mbMiddle);
+    EXPECT_EQ(list->Selected(), rows[1]);
+    EXPECT_EQ(presses, 4);
+}
+
+TEST_F(ListViewTest, TheSelectionStaysOnItsRowThroughDeletes) {
+    list->SetSelected(rows[3]);
+    EXPECT_EQ(list->Selected(), rows[3]);
+    list->Items().Delete(0);
+    EXPECT_EQ(list->Selected(), rows[3]);
+    EXPECT_EQ(rows[3]->Index(), 2);
+    EXPECT_EQ(ShownSelectedRow(), 2);
+    EXPECT_EQ(IndexOf(rows[4]).data().toString(), "k4");
+
+    // Deleting the selected row leaves none selected; the view does not pick a neighbour.
+    rows[3]->Delete();
+    EXPECT_EQ(list->Selected(), nullptr);
+    EXPECT_EQ(ShownSelectedRow(), -1);
+    ASSERT_EQ(list->Items().Count(), 3);
+    EXPECT_EQ(list->Items().Item(2), rows[4]);
+    EXPECT_EQ(rows[4]->Index(), 2);
+}
+
+TEST_F(ListViewTest, AnUpdateBatchShowsTheNewRowsWithTheSelectionSetInIt) {
+    list->SetSelected(rows[1]);
+    list->Items().BeginUpdate();
+    list->Items().Clear();
+    EXPECT_EQ(list->Selected(), nullptr);
+    for (int i = 0; i < 1000; ++i) {
+        TListItem* row = list->Items().Add();
+        row->SetCaption("n" + std::to_string(i));
+        row->SubItems().Add("w" + std::to_string(i));
+    }
+    list->SetSelected(list->Items().Item(10));
+    list->Items().EndUpdate();
+
+    EXPECT_EQ(view->model()->rowCount({}), 1000);
+    EXPECT_EQ(view->model()->index(999, 1).data().toString(), "w999");
+    EXPECT_EQ(list->Selected(), list->Items().Item(10));
+    EXPECT_EQ(ShownSelectedRow(), 10);
+}
+
+TEST_F(ListViewTest, F2EditsTheRowCaptionWhicheverCellWasClicked) {
+    ClickWith(view, Qt::LeftButton, CentreOf(view, IndexOf(rows[2], 1)));
+    ASSERT_EQ(list->Selected(), rows[2]);
+    QTest::keyClick(view, Qt::Key_F2);
+    QLineEdit* editor = EditorOf(view, IndexOf(rows[2]));
+    ASSERT_NE(editor, nullptr);
+    editor->selectAll();
+    QTest::keyClicks(editor, "renamed");
+    CommitEdit(editor);
+    EXPECT_EQ(rows[2]->Caption(), "renamed");
+    EXPECT_EQ(rows[2]->SubItems().At(0), "v2");
+}
+
+TEST_F(ListViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
+    CodePageGuard guard;
+    const std::string odd = std::string("\x81\x20ok\xFF", 5), oddValue = std::string("\xFE\x7F", 2);
+    for (int codePage : {936, CodePageUtf8}) {
+        SetAnsiCodePage(codePage);
+        rows[0]->SetCaption(odd);
+        rows[0]->SubItems().Set(0, oddValue);
+        EXPECT_EQ(IndexOf(rows[0], 1).data().toString(), ToDisplay(oddValue));
+        list->SetSelected(rows[0]);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_F2);
+        QLineEdit* editor = EditorOf(view, IndexOf(rows[0]));
+        ASSERT_NE(editor, nullptr);
+        CommitEdit(editor);
+        EXPECT_EQ(rows[0]->Caption(), odd) << "code page " << codePage;
+        EXPECT_EQ(rows[0]->SubItems().At(0), oddValue);
+    }
+}
+
+TEST_F(ListViewTest, CellsReachAssistiveTechnologiesWithTheirText) {
+    view->doItemsLayout();  // assistive technologies ask once the rows are laid out
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->tableInterface(), nullptr);
+    QAccessibleInterface* cell = accessible->tableInterface()->cellAt(1, 1);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), "v1");
+}
+
+}  // namespace

@@ -1,0 +1,253 @@
+#include "view_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QInputMethodEvent>
+#include <QLineEdit>
+#include <QTreeView>
+
+#include <string>
+#include <vector>
+
+#include "platform/display_text.h"
+#include "ui/popup_menu.h"
+#include "ui/tree_view.h"
+
+namespace {
+
+struct ChooserReset {
+    ~ChooserReset() { SetPopupMenuChooser(nullptr); }
+};
+
+class TreeViewTest : public testing::Test {
+protected:
+    void SetUp() override {
+        tree = new TTreeView(&window.Form());
+        tree->SetParent(&window.Form());
+        tree->SetBounds(0, 32, 145, 290);
+        view = static_cast<QTreeView*>(ItemViewOf(*tree));
+        root = tree->Items().AddChild(nullptr, "file.ini");
+        for (const char* name : {"alpha", "beta", "gamma"}) sections.push_back(tree->Items().AddChild(root, name));
+        root->Expand(true);
+        QApplication::processEvents();
+    }
+
+    QModelIndex IndexOf(const TTreeNode* node) const {
+        if (!node) return {};
+        return view->model()->index(node->Index(), 0, IndexOf(node->Parent()));
+    }
+    QPoint At(const TTreeNode* node) const { return CentreOf(view, IndexOf(node)); }
+    QString Shown(const TTreeNode* node) const { return IndexOf(node).data().toString(); }
+    bool ShownSelected(const TTreeNode* node) const { return view->selectionModel()->isSelected(IndexOf(node)); }
+
+    ShownWindow window;
+    TTreeView* tree = nullptr;
+    QTreeView* view = nullptr;
+    TTreeNode* root = nullptr;
+    std::vector<TTreeNode*> sections;
+};
+
+TEST_F(TreeViewTest, NodesKeepTheirOrderThroughAppendAndDelete) {
+    EXPECT_EQ(tree->Items().GetFirstNode(), root);
+    EXPECT_EQ(tree->Items().Count(), 4);
+    EXPECT_EQ(root->Parent(), nullptr);
+    ASSERT_EQ(root->Count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(root->Item(i), sections[size_t(i)]);
+        EXPECT_EQ(sections[size_t(i)]->Index(), i);
+        EXPECT_EQ(sections[size_t(i)]->Parent(), root);
+    }
+    EXPECT_EQ(Shown(sections[1]), "beta");
+
+    sections[1]->Delete();
+    TTreeNode* delta = tree->Items().AddChild(root, "delta");
+    EXPECT_EQ(tree->Items().Count(), 4);
+    EXPECT_EQ(sections[2]->Index(), 1);
+    EXPECT_EQ(delta->Index(), 2);
+    ASSERT_EQ(view->model()->rowCount(IndexOf(root)), 3);
+    EXPECT_EQ(Shown(root->Item(0)), "alpha");
+    EXPECT_EQ(Shown(root->Item(1)), "gamma");
+    EXPECT_EQ(Shown(root->Item(2)), "delta");
+
+    root->Delete();
+    EXPECT_EQ(tree->Items().Count(), 0);
+    EXPECT_EQ(tree->Items().GetFirstNode(), nullptr);
+    EXPECT_EQ(view->model()->rowCount({}), 0);
+}
+
+TEST_F(TreeViewTest, AnUpdateBatchShowsTheNewNodesExpandedWithTheSelectionSetInIt) {
+    TTreeNode* other = nullptr;
+    tree->Items().BeginUpdate();
+    tree->Items().Clear();
+    other = tree->Items().AddChild(nullptr, "other.ini");
+    for (int i = 0; i < 1000; ++i) tree->Items().AddChild(other, "s" + std::to_string(i));
+    other->Expand(true);
+    tree->SetSelected(other);
+    tree->Items().EndUpdate();
+    QApplication::processEvents();
+
+    EXPECT_EQ(tree->Items().Count(), 1001);
+    EXPECT_EQ(view->model()->rowCount(IndexOf(other)), 1000);
+    EXPECT_EQ(Shown(other->Item(999)), "s999");
+    EXPECT_TRUE(view->isExpanded(IndexOf(other)));
+    EXPECT_EQ(tree->Selected(), other);
+    EXPECT_TRUE(ShownSelected(other));
+}
+
+TEST_F(TreeViewTest, AnExpandedChildlessNodeShowsAChildAddedLater) {
+    tree->Items().Clear();
+    TTreeNode* lone = tree->Items().AddChild(nullptr, "empty.ini");
+    lone->Expand(true);
+    TTreeNode* added = tree->Items().AddChild(lone, "new");
+    QApplication::processEvents();
+    EXPECT_TRUE(view->isExpanded(IndexOf(lone)));
+    EXPECT_FALSE(view->visualRect(IndexOf(added)).isEmpty());
+}
+
+TEST_F(TreeViewTest, RightPressReportsWithoutSelectingThenOpensTheMenuAtThePointer) {
+    ChooserReset reset;
+    auto* menu = new TPopupMenu(&window.Form());
+    tree->SetPopupMenu(menu);
+    tree->SetSelected(sections[0]);
+    std::vector<std::string> events;
+    TMouseButton button = TMouseButton::mbLeft;
+    TTreeNode* selectedInHandler = nullptr;
+    QPoint menuAt;
+    tree->OnMouseDown = [&](TComponent*, TMouseButton b, TShiftState, int, int) {
+        events.push_back("down");
+        button = b;
+        selectedInHandler = tree->Selected();
+    };
+    SetPopupMenuChooser([&](TPopupMenu& m, int x, int y) -> TMenuItem* {
+        events.push_back(&m == menu ? "menu" : "other menu");
+        menuAt = QPoint(x, y);
+        return nullptr;
+    });
+
+    QPoint at = At(sections[2]);
+    ClickWith(view, Qt::RightButton, at);
+    EXPECT_EQ(events, (std::vector<std::string>{"down", "menu"}));
+    EXPECT_EQ(button, TMouseButton::mbRight);
+    EXPECT_EQ(selectedInHandler, sections[0]);
+    EXPECT_EQ(menuAt, view->viewport()->mapToGlobal(at));
+    EXPECT_EQ(tree->Selected(), sections[0]);
+    EXPECT_FALSE(ShownSelected(sections[2]));
+
+    // The middle button reports too, and neither selects nor opens the menu.
+    events.clear();
+    ClickWith(view, Qt::MiddleButton, At(sections[1]));
+    EXPECT_EQ(events, (std::vector<std::string>{"down"}));
+    EXPECT_EQ(button, TMouseButton::mbMiddle);
+    EXPECT_EQ(tree->Selected(), sections[0]);
+}
+
+TEST_F(TreeViewTest, LeftClickRaisesOnClickAfterSelectingAlsoOnTheSelectedNodeAndEmptySpace) {
+    tree->SetReadOnly(true);  // a click on the selected node would start an edit otherwise
+    int clicks = 0;
+    TTreeNode* selectedInHandler = nullptr;
+    tree->OnClick = [&](TComponent*) {
+        ++clicks;
+        selectedInHandler = tree->Selected();
+    };
+    ClickWith(view, Qt::LeftButton, At(sections[1]));
+    EXPECT_EQ(clicks, 1);
+    EXPECT_EQ(selectedInHandler, sections[1]);
+
+    ClickWith(view, Qt::LeftButton, At(sections[1]));
+    EXPECT_EQ(clicks, 2);
+
+    ClickWith(view, Qt::LeftButton, QPoint(20, view->viewport()->height() - 5));
+    EXPECT_EQ(clicks, 3);
+    EXPECT_EQ(tree->Selected(), sections[1]);
+}
+
+TEST_F(TreeViewTest, KeyboardMovesRaiseOnKeyboardSelectButNotOnClick) {
+    tree->SetSelected(sections[0]);
+    view->setFocus();
+    int clicks = 0, moves = 0;
+    TTreeNode* selectedInHandler = nullptr;
+    tree->OnClick = [&](TComponent*) { ++clicks; };
+    tree->OnKeyboardSelect = [&](TComponent*) {
+        ++moves;
+        selectedInHandler = tree->Selected();
+    };
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(tree->Selected(), sections[1]);
+    EXPECT_EQ(selectedInHandler, sections[1]);
+    QTest::keyClick(view, Qt::Key_End);
+    EXPECT_EQ(tree->Selected(), sections[2]);
+    // At the last node Down moves nothing, so nothing is raised.
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(moves, 2);
+    EXPECT_EQ(clicks, 0);
+}
+
+TEST_F(TreeViewTest, DeletingTheSelectedNodeLeavesNoneSelected) {
+    tree->SetSelected(sections[2]);
+    sections[0]->Delete();
+    EXPECT_EQ(tree->Selected(), sections[2]);
+    EXPECT_TRUE(ShownSelected(sections[2]));
+
+    sections[2]->Delete();
+    EXPECT_EQ(tree->Selected(), nullptr);
+    EXPECT_TRUE(view->selectionModel()->selectedIndexes().isEmpty());
+
+    tree->SetSelected(sections[1]);
+    root->Delete();
+    EXPECT_EQ(tree->Selected(), nullptr);
+}
+
+TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheCodePageAndRefusesWhatItCannotHold) {
+    CodePageGuard guard;
+    SetAnsiCodePage(936);
+    sections[0]->SetText(Ansi("小节"));
+    tree->SetSelected(sections[0]);
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F2);
+    QLineEdit* editor = EditorOf(view, IndexOf(sections[0]));
+    ASSERT_NE(editor, nullptr);
+    EXPECT_EQ(editor->text(), QString::fromUtf8("小节"));
+
+    QTest::keyClick(editor, Qt::Key_End);
+    QInputMethodEvent typed;
+    typed.setCommitString(QString::fromUtf8("x😀y"));
+    QApplication::sendEvent(editor, &typed);
+    EXPECT_EQ(editor->text(), QString::fromUtf8("小节xy"));
+    CommitEdit(editor);
+    EXPECT_EQ(sections[0]->Text(), Ansi("小节xy"));
+    EXPECT_FALSE(tree->IsEditing());
+
+    // A committed text the code page cannot hold leaves the node as it was.
+    EXPECT_FALSE(view->model()->setData(IndexOf(sections[1]), QString::fromUtf8("β😀"), Qt::EditRole));
+    EXPECT_EQ(sections[1]->Text(), "beta");
+}
+
+TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
+    CodePageGuard guard;
+    const std::string odd = std::string("\x81\x20ok\xFF", 5);
+    for (int codePage : {936, CodePageUtf8}) {
+        SetAnsiCodePage(codePage);
+        sections[0]->SetText(odd);
+        EXPECT_FALSE(Shown(sections[0]).isEmpty());
+        tree->SetSelected(sections[0]);
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_F2);
+        QLineEdit* editor = EditorOf(view, IndexOf(sections[0]));
+        ASSERT_NE(editor, nullptr);
+        CommitEdit(editor);
+        EXPECT_EQ(sections[0]->Text(), odd) << "code page " << codePage;
+    }
+}
+
+TEST_F(TreeViewTest, NodesReachAssistiveTechnologiesWithTheirText) {
+    view->doItemsLayout();  // assistive technologies ask once the rows are laid out
+    QAccessibleInterface* accessible = QAccessible::queryAccessibleInterface(view);
+    ASSERT_NE(accessible, nullptr);
+    ASSERT_NE(accessible->tableInterface(), nullptr);
+    QAccessibleInterface* cell = accessible->tableInterface()->cellAt(2, 0);
+    ASSERT_NE(cell, nullptr);
+    EXPECT_EQ(cell->text(QAccessible::Name), "beta");
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+// In-place caption editing for the tree and the list: what the user types is taken into the
+// code page as it arrives (a character it cannot hold is refused with a beep), and the
+// committed text becomes the caption's bytes.
+#include <QStyledItemDelegate>
+
+#include <string>
+
+class CaptionDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override;
+    // On: items are drawn unselected while the view has no focus.
+    void SetHideSelection(bool hide) { hideSelection_ = hide; }
+
+protected:
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;
+
+private:
+    bool hideSelection_ = false;
+};
+
+enum class CaptionEdit { Unchanged, Changed, Refused };
+
+// Takes a committed edit of caption: Unchanged when the text shown was not altered (the bytes
+// stay, even those the code page does not define), Refused (with a beep) when the code page
+// cannot hold it, else Changed with the new bytes in caption.
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited);

@@ -1,0 +1,555 @@
+#include "ui/list_view.h"
+
+#include <QAbstractTableModel>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QTreeView>
+
+#include <algorithm>
+
+#include "platform/display_text.h"
+#include "ui/caption_editor.h"
+#include "ui/error_sink.h"
+#include "ui/layout_reader.h"
+
+std::vector<int> ShareColumnWidths(int clientWidth, const std::vector<ColumnRange>& columns) {
+    std::vector<int> widths(columns.size(), 0);
+    std::vector<bool> held(columns.size(), false);
+    int left = clientWidth;
+    for (;;) {
+        std::vector<size_t> free;
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (!held[i]) free.push_back(i);
+        if (free.empty()) break;
+        const int n = int(free.size());
+        const int share = left / n, remainder = left % n;
+        bool dropped = false;
+        for (size_t k = 0; k < free.size(); ++k) {
+            size_t i = free[k];
+            int w = share + (k == 0 ? remainder : 0);
+            const ColumnRange& range = columns[i];
+            if (range.maxWidth > 0 && w > range.maxWidth) {
+                w = range.maxWidth;
+                held[i] = dropped = true;
+            } else if (w < range.minWidth) {
+                w = range.minWidth;
+                held[i] = dropped = true;
+            }
+            widths[i] = w;
+        }
+        if (!dropped) break;
+        left = clientWidth;
+        for (size_t i = 0; i < columns.size(); ++i)
+            if (held[i]) left -= widths[i];
+    }
+    return widths;
+}
+
+// ---------------------------------------------------------------- the toolkit side
+
+// Shows our rows to the toolkit view. While an update batch rebuilds the rows the model is
+// blind: the view may hold rows that are gone, so nothing is read.
+class ListItemModel : public QAbstractTableModel {
+public:
+    explicit ListItemModel(TListView& view) : view_(view) {}
+
+    TListItem* ItemOf(const QModelIndex& index) const { return Items()[size_t(index.row())].get(); }
+    QModelIndex IndexOf(const TListItem* item, int column = 0) const { return createIndex(item->Index(), column); }
+
+    int rowCount(const QModelIndex& parent) const override {
+        return Blind() || parent.isValid() ? 0 : int(Items().size());
+    }
+    int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : view_.ColumnCount(); }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (Blind() || !index.isValid()) return {};
+        QVariant result;
+        CatchErrors(&view_, [&] {
+            const TListItem* item = ItemOf(index);
+            const int column = index.column();
+            if (role == Qt::DisplayRole || role == Qt::EditRole) {
+                if (column == 0) result = ToDisplay(item->Caption());
+                else if (column - 1 < item->SubItems().Count()) result = ToDisplay(item->SubItems().At(column - 1));
+                else result = QString();
+            } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
+                QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
+                if (!icon.isNull()) result = icon;
+            }
+        });
+        return result;
+    }
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
+        if (orientation != Qt::Horizontal || section < 0 || section >= view_.ColumnCount())
+            return QAbstractTableModel::headerData(section, orientation, role);
+        if (role == Qt::DisplayRole) return ToDisplay(view_.Column(section).Caption());
+        if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
+        return {};
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+        if (index.column() == 0 && !view_.ReadOnly()) f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (Blind() || !index.isValid() || index.column() != 0 || role != Qt::EditRole) return false;
+        bool changed = false;
+        CatchErrors(&view_, [&] {
+            TListItem* item = ItemOf(index);
+            std::string caption = item->Caption();
+            if (TakeEditedCaption(caption, value.toString()) != CaptionEdit::Changed) return;
+            item->SetCaption(caption);
+            changed = true;
+        });
+        return changed;
+    }
+
+    // The toolkit's notifications, for the list's own use.
+    void BeginReset() { beginResetModel(); }
+    void EndReset() { endResetModel(); }
+    void BeginInsert(int row) { beginInsertRows({}, row, row); }
+    void EndInsert() { endInsertRows(); }
+    void BeginRemove(int row) { beginRemoveRows({}, row, row); }
+    void EndRemove() { endRemoveRows(); }
+    void BeginInsertColumn(int column) { beginInsertColumns({}, column, column); }
+    void EndInsertColumn() { endInsertColumns(); }
+    void RowChanged(const TListItem* item) {
+        if (view_.ColumnCount() > 0) emit dataChanged(IndexOf(item), IndexOf(item, view_.ColumnCount() - 1));
+    }
+    void ColumnChanged(int column) { emit headerDataChanged(Qt::Horizontal, column, column); }
+
+private:
+    bool Blind() const { return view_.resetting_; }
+    const std::vector<std::unique_ptr<TListItem>>& Items() const { return view_.items_->items_; }
+
+    TListView& view_;
+};
+
+// The toolkit view, with its mouse and size changes routed through the list.
+class ListWidget : public QTreeView {
+public:
+    explicit ListWidget(TListView& owner) : owner_(owner) {}
+
+    bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }
+    bool Editing() const { return state() == EditingState; }
+    void RelayoutLater() { scheduleDelayedItemsLayout(); }
+
+protected:
+    bool viewportEvent(QEvent* event) override {
+        bool consumed = false;
+        CatchErrors(&owner_, [&] { consumed = owner_.ViewportEvent(*event); });
+        if (consumed) return true;
+        bool handled = QTreeView::viewportEvent(event);
+        if (event->type() == QEvent::Resize) CatchErrors(&owner_, [&] { owner_.AutoSizeColumns(); });
+        return handled;
+    }
+
+    // Whatever cell starts an edit, the row's caption is what gets edited.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        return QTreeView::edit(index.isValid() ? index.siblingAtColumn(0) : index, trigger, event);
+    }
+
+private:
+    TListView& owner_;
+};
+
+// ---------------------------------------------------------------- TListColumn
+
+void TListColumn::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    view_.ColumnChanged(*this);
+}
+
+void TListColumn::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    view_.AutoSizeColumns();
+}
+
+void TListColumn::SetMinWidth(int width) {
+    minWidth_ = width;
+    view_.AutoSizeColumns();
+}
+
+void TListColumn::SetMaxWidth(int width) {
+    maxWidth_ = width;
+    view_.AutoSizeColumns();
+}
+
+void TListColumn::SetWidth(int width) {
+    width_ = width;
+    if (autoSize_) view_.AutoSizeColumns();
+    else view_.ShowColumnWidth(*this);
+}
+
+// ---------------------------------------------------------------- TSubItems, TListItem
+
+void TSubItems::Add(const std::string& text) {
+    texts_.push_back(text);
+    item_.Changed();
+}
+
+void TSubItems::Set(int index, const std::string& text) {
+    texts_[size_t(index)] = text;
+    item_.Changed();
+}
+
+void TSubItems::Clear() {
+    texts_.clear();
+    item_.Changed();
+}
+
+void TListItem::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    Changed();
+}
+
+void TListItem::SetImageIndex(int index) {
+    imageIndex_ = index;
+    Changed();
+}
+
+void TListItem::Delete() { owner_.Delete(index_); }
+
+void TListItem::Changed() { owner_.view_.ItemChanged(this); }
+
+// ---------------------------------------------------------------- TListItems
+
+TListItems::~TListItems() = default;
+
+TListItem* TListItems::Add() {
+    int row = Count();
+    view_.BeforeAdd(row);
+    items_.push_back(std::unique_ptr<TListItem>(new TListItem(*this)));
+    items_.back()->index_ = row;
+    view_.AfterAdd();
+    return items_.back().get();
+}
+
+void TListItems::Delete(int index) {
+    TListItem* item = Item(index);
+    view_.BeforeRemove(item);
+    std::unique_ptr<TListItem> gone = std::move(items_[size_t(index)]);
+    items_.erase(items_.begin() + index);
+    for (int i = index; i < Count(); ++i) items_[size_t(i)]->index_ = i;
+    view_.AfterRemove();
+}
+
+void TListItems::Clear() {
+    view_.BeforeClear();
+    items_.clear();
+    view_.AfterClear();
+}
+
+void TListItems::BeginUpdate() { ++updateCount_; }
+
+void TListItems::EndUpdate() {
+    if (updateCount_ == 0) return;
+    if (--updateCount_ == 0) view_.UpdateEnded();
+}
+
+// ---------------------------------------------------------------- TListView
+
+TListView::TListView(TComponent* owner)
+    : TWinControl(owner, new ListWidget(*this)),
+      model_(std::make_unique<ListItemModel>(*this)),
+      items_(std::make_unique<TListItems>(*this)) {
+    ListWidget* view = View();
+    view->setModel(model_.get());
+    view->setRootIsDecorated(false);
+    view->setItemsExpandable(false);
+    view->setUniformRowHeights(true);
+    view->setAllColumnsShowFocus(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setIconSize(QSize(16, 16));
+    view->setTextElideMode(Qt::ElideRight);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionsMovable(false);
+    view->setItemDelegate(new CaptionDelegate(view));
+    SetColumnClick(columnClick_);
+    SetHideSelection(hideSelection_);
+    SetReadOnly(readOnly_);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
+                     [this] { CatchErrors(this, [this] { SelectionChangedByView(); }); });
+    // A column the user widened by hand keeps that width until the list changes size.
+    QObject::connect(view->header(), &QHeaderView::sectionResized, view, [this](int column, int, int width) {
+        if (!sizingColumns_ && column < ColumnCount()) columns_[size_t(column)]->width_ = width;
+    });
+}
+
+TListView::~TListView() {
+    if (smallImages_) smallImages_->RemoveClient(this);
+    MarkDestroying();
+    // The view goes before the rows it shows. Deleted outright rather than released, so that
+    // whoever watches it (assistive technologies among them) learns that it is gone.
+    delete Widget();
+}
+
+ListWidget* TListView::View() const { return static_cast<ListWidget*>(Widget()); }
+
+TListColumn& TListView::AddColumn() {
+    int column = ColumnCount();
+    if (!resetting_) model_->BeginInsertColumn(column);
+    columns_.push_back(std::unique_ptr<TListColumn>(new TListColumn(*this, column)));
+    if (!resetting_) model_->EndInsertColumn();
+    ShowColumnWidth(*columns_.back());
+    return *columns_.back();
+}
+
+void TListView::ShowColumnWidth(TListColumn& column) {
+    if (column.Index() >= View()->header()->count()) return;
+    sizingColumns_ = true;
+    View()->setColumnWidth(column.Index(), column.Width());
+    sizingColumns_ = false;
+}
+
+void TListView::AutoSizeColumns() {
+    if (IsLoading() || IsDestroying()) return;
+    int client = View()->viewport()->width();
+    std::vector<ColumnRange> ranges;
+    std::vector<TListColumn*> sized;
+    for (auto& column : columns_) {
+        if (column->AutoSize()) {
+            ranges.push_back({column->MinWidth(), column->MaxWidth()});
+            sized.push_back(column.get());
+        } else {
+            client -= column->Width();
+        }
+    }
+    std::vector<int> widths = ShareColumnWidths(std::max(0, client), ranges);
+    for (size_t i = 0; i < sized.size(); ++i) {
+        sized[i]->width_ = widths[i];
+        ShowColumnWidth(*sized[i]);
+    }
+}
+
+void TListView::SetSelected(TListItem* item) {
+    selected_ = item;
+    if (!resetting_) ShowSelection();
+}
+
+void TListView::ShowSelection() {
+    QItemSelectionModel* selection = View()->selectionModel();
+    if (!selected_) {
+        selection->clearSelection();
+        return;
+    }
+    selection->setCurrentIndex(model_->IndexOf(selected_),
+                               QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+}
+
+void TListView::SelectionChangedByView() {
+    if (resetting_) return;
+    QModelIndexList rows = View()->selectionModel()->selectedRows();
+    selected_ = rows.isEmpty() ? nullptr : model_->ItemOf(rows.first());
+}
+
+TListItem* TListView::GetItemAt(int x, int y) const {
+    if (resetting_) return nullptr;
+    QModelIndex index = View()->indexAt(QPoint(x, y));
+    return index.isValid() ? model_->ItemOf(index) : nullptr;
+}
+
+bool TListView::IsEditing() const { return View()->Editing(); }
+
+// ---- notes from the rows
+
+void TListView::BeforeStructureChange() {
+    if (resetting_) return;
+    model_->BeginReset();
+    resetting_ = true;
+}
+
+void TListView::BeforeAdd(int row) {
+    if (items_->Updating()) BeforeStructureChange();
+    else model_->BeginInsert(row);
+}
+
+void TListView::AfterAdd() {
+    if (!resetting_) model_->EndInsert();
+}
+
+void TListView::BeforeRemove(TListItem* item) {
+    if (item == selected_) {
+        selected_ = nullptr;
+        // Cleared first, so the view does not pass the selection on to a neighbour.
+        if (!resetting_) View()->selectionModel()->clear();
+    }
+    if (items_->Updating()) BeforeStructureChange();
+    else model_->BeginRemove(item->Index());
+}
+
+void TListView::AfterRemove() {
+    if (!resetting_) model_->EndRemove();
+}
+
+void TListView::BeforeClear() {
+    selected_ = nullptr;
+    if (items_->Updating()) BeforeStructureChange();
+    else model_->BeginReset();
+}
+
+void TListView::AfterClear() {
+    if (!items_->Updating()) model_->EndReset();
+}
+
+void TListView::ItemChanged(TListItem* item) {
+    if (items_->Updating()) repaintAfterUpdate_ = true;
+    else model_->RowChanged(item);
+}
+
+void TListView::ColumnChanged(TListColumn& column) {
+    if (!resetting_) model_->ColumnChanged(column.Index());
+}
+
+void TListView::UpdateEnded() {
+    if (resetting_) {
+        resetting_ = false;
+        model_->EndReset();
+        ShowSelection();
+    } else if (repaintAfterUpdate_) {
+        View()->viewport()->update();
+    }
+    repaintAfterUpdate_ = false;
+}
+
+// ---- images and looks
+
+void TListView::SetSmallImages(TImageList* images) {
+    if (smallImages_) smallImages_->RemoveClient(this);
+    smallImages_ = images;
+    if (smallImages_) smallImages_->AddClient(this);
+    ImagesChanged();
+}
+
+void TListView::ImageListChanged(TImageList&) { ImagesChanged(); }
+
+void TListView::ImagesChanged() {
+    if (smallImages_) View()->setIconSize(QSize(smallImages_->Width(), smallImages_->Height()));
+    View()->RelayoutLater();
+}
+
+void TListView::ImageListDestroyed(TImageList& list) {
+    if (&list != smallImages_) return;
+    smallImages_ = nullptr;
+    ImagesChanged();
+}
+
+void TListView::SetColumnClick(bool click) {
+    columnClick_ = click;
+    View()->header()->setSectionsClickable(click);
+}
+
+void TListView::SetHideSelection(bool hide) {
+    hideSelection_ = hide;
+    static_cast<CaptionDelegate*>(View()->itemDelegate())->SetHideSelection(hide);
+    // Kept: the selection looks the same whether or not the window is active.
+    QPalette palette = View()->palette();
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
+                     palette.color(QPalette::Active, QPalette::HighlightedText));
+    View()->setPalette(palette);
+    View()->viewport()->update();
+}
+
+void TListView::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    View()->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+}
+
+// ---- input
+
+bool TListView::WantsKey(const KeyRecord& key) const {
+    switch (key.key) {
+        case vk::Left:
+        case vk::Right:
+        case vk::Up:
+        case vk::Down: return true;
+        case vk::Return:
+        case vk::Escape: return IsEditing();  // they end the caption edit
+        default: return false;
+    }
+}
+
+bool TListView::ViewportEvent(QEvent& event) {
+    switch (event.type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            auto& mouse = static_cast<QMouseEvent&>(event);
+            // The list takes the press first (selecting the row under the pointer, or none
+            // on empty space); the handler then sees the selection it left.
+            if (mouse.button() == Qt::LeftButton || mouse.button() == Qt::RightButton) {
+                View()->BaseViewportEvent(&event);
+                if (!View()->indexAt(mouse.position().toPoint()).isValid())
+                    View()->selectionModel()->clearSelection();
+                leftPressed_ = mouse.button() == Qt::LeftButton;
+            }
+            HandleMousePress(event);
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto button = static_cast<QMouseEvent&>(event).button();
+            if (button == Qt::MiddleButton) return true;
+            View()->BaseViewportEvent(&event);
+            if (button == Qt::LeftButton && leftPressed_) {
+                leftPressed_ = false;
+                Click();
+            }
+            return true;
+        }
+        case QEvent::ContextMenu: return TWinControl::WidgetEvent(event);
+        default: return false;
+    }
+}
+
+bool TListView::WidgetEvent(QEvent& event) {
+    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) View()->viewport()->update();
+    return TWinControl::WidgetEvent(event);
+}
+
+void TListView::ApplyColumnRecord(TListColumn& column, const LayoutValue& record) {
+    for (const auto& [field, v] : record.AsRecord()) {
+        if (field == "Caption") column.SetCaption(v.AsText());
+        else if (field == "AutoSize") column.SetAutoSize(v.AsBool());
+        else if (field == "MinWidth") column.SetMinWidth(v.AsInt());
+        else if (field == "MaxWidth") column.SetMaxWidth(v.AsInt());
+        else if (field == "Width") column.SetWidth(v.AsInt());
+        else throw ELayoutError("Unknown column property " + field);
+    }
+}
+
+bool TListView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "Column") ApplyColumnRecord(AddColumn(), value);
+    else if (name == "Columns")
+        for (const LayoutValue& record : value.AsList()) ApplyColumnRecord(AddColumn(), record);
+    else if (name == "ViewStyle") {
+        static const std::pair<const char*, TViewStyle> styles[] = {
+            {"vsIcon", TViewStyle::vsIcon}, {"vsSmallIcon", TViewStyle::vsSmallIcon},
+            {"vsList", TViewStyle::vsList}, {"vsReport", TViewStyle::vsReport}};
+        auto it = std::find_if(std::begin(styles), std::end(styles),
+                               [&](const auto& s) { return value.AsName() == s.first; });
+        if (it == std::end(styles)) throw ELayoutError("Unknown view style " + value.AsName());
+        SetViewStyle(it->second);
+    } else if (name == "ColumnClick") SetColumnClick(value.AsBool());
+    else if (name == "FlatScrollBars") SetFlatScrollBars(value.AsBool());
+    else if (name == "HideSelection") SetHideSelection(value.AsBool());
+    else if (name == "ReadOnly") SetReadOnly(value.AsBool());
+    else if (name == "SmallImages")
+        reader.ResolveLater(value, [this](TComponent* c) {
+            auto* images = dynamic_cast<TImageList*>(c);
+            if (!images) throw ELayoutError(c->Name() + " is no image list");
+            SetSmallImages(images);
+        });
+    else return TWinControl::ApplyProperty(name, value, reader);
+    return true;
+}
+
+void TListView::Loaded() {
+    TWinControl::Loaded();
+    AutoSizeColumns();
+}

@@ -1,0 +1,229 @@
+#pragma once
+// Report-style list views: rows with a caption and sub-items (bytes in the ANSI code page)
+// under columns. The rows are ours; the toolkit view shows them through a model.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/image_list.h"
+
+class TListView;
+class TListItem;
+class TListItems;
+class ListItemModel;
+class ListWidget;
+
+// The width range of an auto-sized column; 0 means no bound.
+struct ColumnRange {
+    int minWidth = 0;
+    int maxWidth = 0;
+};
+
+// Shares a client width among auto-sized columns: each an equal share, the first also the
+// remainder; a column whose share falls outside its range is held at the nearer bound and
+// drops out, and the rest is shared again among the others until nothing changes.
+std::vector<int> ShareColumnWidths(int clientWidth, const std::vector<ColumnRange>& columns);
+
+class TListColumn {
+public:
+    TListColumn(const TListColumn&) = delete;
+    TListColumn& operator=(const TListColumn&) = delete;
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    bool AutoSize() const { return autoSize_; }
+    void SetAutoSize(bool autoSize);
+    int MinWidth() const { return minWidth_; }
+    void SetMinWidth(int width);
+    int MaxWidth() const { return maxWidth_; }
+    void SetMaxWidth(int width);
+    // The width shown; setting it fixes the width of a column that is not auto-sized.
+    int Width() const { return width_; }
+    void SetWidth(int width);
+    int Index() const { return index_; }
+
+private:
+    friend class TListView;
+    TListColumn(TListView& view, int index) : view_(view), index_(index) {}
+
+    TListView& view_;
+    int index_;
+    std::string caption_;
+    bool autoSize_ = false;
+    int minWidth_ = 0;
+    int maxWidth_ = 0;
+    int width_ = 50;
+};
+
+// The texts of a row's further columns.
+class TSubItems {
+public:
+    void Add(const std::string& text);
+    int Count() const { return int(texts_.size()); }
+    const std::string& At(int index) const { return texts_[size_t(index)]; }
+    void Set(int index, const std::string& text);
+    void Clear();
+
+private:
+    friend class TListItem;
+    explicit TSubItems(TListItem& item) : item_(item) {}
+
+    TListItem& item_;
+    std::vector<std::string> texts_;
+};
+
+class TListItem {
+public:
+    TListItem(const TListItem&) = delete;
+    TListItem& operator=(const TListItem&) = delete;
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    TSubItems& SubItems() { return subItems_; }
+    const TSubItems& SubItems() const { return subItems_; }
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int index);
+    int Index() const { return index_; }
+    // Removes the row; the item is gone afterwards.
+    void Delete();
+
+    TListItems& Owner() const { return owner_; }
+
+private:
+    friend class TListItems;
+    friend class TSubItems;
+    explicit TListItem(TListItems& owner) : owner_(owner), subItems_(*this) {}
+    void Changed();
+
+    TListItems& owner_;
+    std::string caption_;
+    TSubItems subItems_;
+    int imageIndex_ = -1;
+    int index_ = 0;
+};
+
+class TListItems {
+public:
+    explicit TListItems(TListView& view) : view_(view) {}
+    TListItems(const TListItems&) = delete;
+    TListItems& operator=(const TListItems&) = delete;
+    ~TListItems();
+
+    // Appends an empty row.
+    TListItem* Add();
+    void Clear();
+    void Delete(int index);
+    int Count() const { return int(items_.size()); }
+    TListItem* Item(int index) const { return items_[size_t(index)].get(); }
+
+    // Changes between these show at once at the end, not row by row.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updateCount_ > 0; }
+
+    TListView& Owner() const { return view_; }
+
+private:
+    friend class TListItem;
+    friend class TListView;
+    friend class ListItemModel;
+
+    TListView& view_;
+    std::vector<std::unique_ptr<TListItem>> items_;
+    int updateCount_ = 0;
+};
+
+enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
+
+class TListView : public TWinControl, private ImageListClient {
+public:
+    explicit TListView(TComponent* owner);
+    ~TListView() override;
+    const char* ClassName() const override { return "TListView"; }
+
+    TListItems& Items() { return *items_; }
+    int ColumnCount() const { return int(columns_.size()); }
+    TListColumn& Column(int index) const { return *columns_[size_t(index)]; }
+    TListColumn& AddColumn();
+
+    // The first selected row, or nullptr.
+    TListItem* Selected() const { return selected_; }
+    void SetSelected(TListItem* item);
+    // The row shown at a client position, or nullptr.
+    TListItem* GetItemAt(int x, int y) const;
+
+    // Rows are always shown in report style, whatever the setting.
+    TViewStyle ViewStyle() const { return viewStyle_; }
+    void SetViewStyle(TViewStyle style) { viewStyle_ = style; }
+    // Whether the column headers react to clicks.
+    bool ColumnClick() const { return columnClick_; }
+    void SetColumnClick(bool click);
+    bool FlatScrollBars() const { return flatScrollBars_; }
+    void SetFlatScrollBars(bool flat) { flatScrollBars_ = flat; }
+    // On: the selected row is not highlighted while the list has no focus.
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool hide);
+    // Off: a row's caption can be edited in place (F2, or a click on the selected row).
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    bool IsEditing() const;
+    TImageList* SmallImages() const { return smallImages_; }
+    void SetSmallImages(TImageList* images);
+
+    // Shares the client width among the auto-sized columns again.
+    void AutoSizeColumns();
+
+    bool WantsKey(const KeyRecord& key) const override;
+    bool WantsCharacters() const override { return true; }
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+    void Loaded() override;
+
+protected:
+    bool WidgetEvent(QEvent& event) override;
+
+private:
+    friend class TListColumn;
+    friend class TListItems;
+    friend class TListItem;
+    friend class ListWidget;
+    friend class ListItemModel;
+
+    ListWidget* View() const;
+    bool ViewportEvent(QEvent& event);
+    void SelectionChangedByView();
+    void ShowSelection();
+    void ShowColumnWidth(TListColumn& column);
+    void ApplyColumnRecord(TListColumn& column, const LayoutValue& record);
+
+    // Notes from the rows and columns.
+    void BeforeStructureChange();
+    void BeforeAdd(int row);
+    void AfterAdd();
+    void BeforeRemove(TListItem* item);
+    void AfterRemove();
+    void BeforeClear();
+    void AfterClear();
+    void ItemChanged(TListItem* item);
+    void ColumnChanged(TListColumn& column);
+    void UpdateEnded();
+
+    void ImagesChanged();
+    void ImageListChanged(TImageList& list) override;
+    void ImageListDestroyed(TImageList& list) override;
+
+    std::unique_ptr<ListItemModel> model_;
+    std::unique_ptr<TListItems> items_;
+    std::vector<std::unique_ptr<TListColumn>> columns_;
+    TListItem* selected_ = nullptr;
+    TImageList* smallImages_ = nullptr;
+    TViewStyle viewStyle_ = TViewStyle::vsIcon;
+    bool columnClick_ = true;
+    bool flatScrollBars_ = false;
+    bool hideSelection_ = true;
+    bool readOnly_ = false;
+    bool resetting_ = false;  // the view is told of structure changes at the end of an update
+    bool repaintAfterUpdate_ = false;
+    bool sizingColumns_ = false;
+    bool leftPressed_ = false;
+};

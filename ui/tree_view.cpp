@@ -1,0 +1,545 @@
+#include "ui/tree_view.h"
+
+#include <QAbstractItemModel>
+#include <QHeaderView>
+#include <QIcon>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QTreeView>
+
+#include <map>
+
+#include "platform/display_text.h"
+#include "ui/caption_editor.h"
+#include "ui/error_sink.h"
+#include "ui/layout_reader.h"
+
+// ---------------------------------------------------------------- the toolkit side
+
+// Shows our nodes to the toolkit view. While an update batch rebuilds the structure the
+// model is blind: the view may hold indexes of nodes that are gone, so nothing is read.
+class TreeNodeModel : public QAbstractItemModel {
+public:
+    explicit TreeNodeModel(TTreeView& view) : view_(view) {}
+
+    static TTreeNode* NodeOf(const QModelIndex& index) { return static_cast<TTreeNode*>(index.internalPointer()); }
+    QModelIndex IndexOf(const TTreeNode* node) const {
+        if (!node || !node->parent_) return {};
+        return createIndex(node->index_, 0, const_cast<TTreeNode*>(node));
+    }
+
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        if (Blind() || column != 0 || row < 0) return {};
+        const TTreeNode* p = parent.isValid() ? NodeOf(parent) : Root();
+        if (row >= p->Count()) return {};
+        return createIndex(row, 0, p->Item(row));
+    }
+    QModelIndex parent(const QModelIndex& child) const override {
+        if (Blind() || !child.isValid()) return {};
+        return IndexOf(NodeOf(child)->parent_);
+    }
+    int rowCount(const QModelIndex& parent) const override {
+        if (Blind() || parent.column() > 0) return 0;
+        return (parent.isValid() ? NodeOf(parent) : Root())->Count();
+    }
+    int columnCount(const QModelIndex&) const override { return 1; }
+
+    QVariant data(const QModelIndex& index, int role) const override {
+        if (Blind() || !index.isValid()) return {};
+        QVariant result;
+        CatchErrors(&view_, [&] {
+            const TTreeNode* node = NodeOf(index);
+            if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text());
+            else if (role == Qt::DecorationRole) result = Icon(*node);
+        });
+        return result;
+    }
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override {
+        if (!index.isValid()) return Qt::NoItemFlags;
+        Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+        if (!view_.ReadOnly()) f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override {
+        if (Blind() || !index.isValid() || role != Qt::EditRole) return false;
+        bool changed = false;
+        CatchErrors(&view_, [&] {
+            TTreeNode* node = NodeOf(index);
+            std::string text = node->Text();
+            if (TakeEditedCaption(text, value.toString()) != CaptionEdit::Changed) return;
+            node->SetText(text);
+            changed = true;
+        });
+        return changed;
+    }
+
+    void ForgetIcons() { icons_.clear(); }
+
+    // The toolkit's notifications, for the tree's own use.
+    void BeginReset() { beginResetModel(); }
+    void EndReset() { endResetModel(); }
+    void BeginInsert(const QModelIndex& parent, int row) { beginInsertRows(parent, row, row); }
+    void EndInsert() { endInsertRows(); }
+    void BeginRemove(const QModelIndex& parent, int row) { beginRemoveRows(parent, row, row); }
+    void EndRemove() { endRemoveRows(); }
+    void Changed(const TTreeNode* node) {
+        QModelIndex index = IndexOf(node);
+        emit dataChanged(index, index);
+    }
+
+private:
+    bool Blind() const { return view_.resetting_; }
+    const TTreeNode* Root() const { return view_.nodes_->root_.get(); }
+
+    // A node whose selected image differs gets an icon with that image for the selected look.
+    QVariant Icon(const TTreeNode& node) const {
+        TImageList* images = view_.Images();
+        if (!images) return {};
+        int normal = node.ImageIndex(), selected = node.SelectedIndex();
+        if (normal == selected || selected < 0 || selected >= images->Count()) {
+            QIcon icon = images->Icon(normal);
+            return icon.isNull() ? QVariant() : QVariant(icon);
+        }
+        auto [it, added] = icons_.try_emplace({normal, selected});
+        if (added) {
+            QIcon normalIcon = images->Icon(normal), selectedIcon = images->Icon(selected);
+            for (const QSize& size : selectedIcon.availableSizes()) {
+                if (!normalIcon.isNull()) it->second.addPixmap(normalIcon.pixmap(size), QIcon::Normal);
+                it->second.addPixmap(selectedIcon.pixmap(size), QIcon::Selected);
+            }
+        }
+        return it->second;
+    }
+
+    TTreeView& view_;
+    mutable std::map<std::pair<int, int>, QIcon> icons_;
+};
+
+// The toolkit view, with its mouse, keys and branch drawing routed through the tree.
+class TreeWidget : public QTreeView {
+public:
+    explicit TreeWidget(TTreeView& owner) : owner_(owner) {}
+
+    bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }
+    bool Editing() const { return state() == EditingState; }
+    void RelayoutLater() { scheduleDelayedItemsLayout(); }
+
+protected:
+    bool viewportEvent(QEvent* event) override {
+        bool consumed = false;
+        CatchErrors(&owner_, [&] { consumed = owner_.ViewportEvent(*event); });
+        return consumed || QTreeView::viewportEvent(event);
+    }
+
+    void keyPressEvent(QKeyEvent* event) override {
+        TTreeNode* before = owner_.Selected();
+        QTreeView::keyPressEvent(event);
+        CatchErrors(&owner_, [&] { owner_.KeyboardMoved(before); });
+    }
+
+    // Dotted lines join siblings and lead to each node; the style draws the buttons.
+    void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override {
+        if (owner_.ShowLines() && index.isValid()) {
+            painter->save();
+            painter->setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
+            const int indent = indentation();
+            const int midY = rect.top() + rect.height() / 2;
+            int cellLeft = rect.right() + 1 - indent;
+            if (cellLeft >= rect.left()) {
+                int x = cellLeft + indent / 2;
+                bool above = index.row() > 0 || index.parent().isValid();
+                bool below = index.row() + 1 < model()->rowCount(index.parent());
+                painter->drawLine(x, above ? rect.top() : midY, x, below ? rect.bottom() : midY);
+                painter->drawLine(x, midY, cellLeft + indent - 2, midY);
+            }
+            for (QModelIndex a = index.parent(); a.isValid(); a = a.parent()) {
+                cellLeft -= indent;
+                if (cellLeft < rect.left()) break;
+                if (a.row() + 1 < model()->rowCount(a.parent()))
+                    painter->drawLine(cellLeft + indent / 2, rect.top(), cellLeft + indent / 2, rect.bottom());
+            }
+            painter->restore();
+        }
+        if (owner_.ShowButtons()) QTreeView::drawBranches(painter, rect, index);
+    }
+
+private:
+    TTreeView& owner_;
+};
+
+// ---------------------------------------------------------------- TTreeNode
+
+TTreeNode::TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text)
+    : owner_(&owner), parent_(parent), text_(std::move(text)) {}
+
+TTreeNode::~TTreeNode() = default;
+
+void TTreeNode::SetText(const std::string& text) {
+    text_ = text;
+    owner_->view_.NodeChanged(this);
+}
+
+void TTreeNode::SetImageIndex(int index) {
+    imageIndex_ = index;
+    owner_->view_.NodeChanged(this);
+}
+
+void TTreeNode::SetSelectedIndex(int index) {
+    selectedIndex_ = index;
+    owner_->view_.NodeChanged(this);
+}
+
+TTreeNode* TTreeNode::Parent() const { return parent_ == owner_->root_.get() ? nullptr : parent_; }
+
+int TTreeNode::Level() const {
+    int level = 0;
+    for (const TTreeNode* p = Parent(); p; p = p->Parent()) ++level;
+    return level;
+}
+
+bool TTreeNode::HasAsParent(const TTreeNode* ancestor) const {
+    for (const TTreeNode* p = parent_; p; p = p->parent_)
+        if (p == ancestor) return true;
+    return false;
+}
+
+void TTreeNode::SetExpandedFlags(bool expanded, bool recursive) {
+    expanded_ = expanded;
+    if (recursive)
+        for (auto& child : children_) child->SetExpandedFlags(expanded, true);
+}
+
+void TTreeNode::Expand(bool recursive) {
+    SetExpandedFlags(true, recursive);
+    owner_->view_.NodeExpansionChanged(this, recursive);
+}
+
+void TTreeNode::Collapse(bool recursive) {
+    SetExpandedFlags(false, recursive);
+    owner_->view_.NodeExpansionChanged(this, recursive);
+}
+
+void TTreeNode::Delete() { owner_->DeleteNode(this); }
+
+// ---------------------------------------------------------------- TTreeNodes
+
+TTreeNodes::TTreeNodes(TTreeView& view) : view_(view), root_(new TTreeNode(*this, nullptr, {})) {}
+
+TTreeNodes::~TTreeNodes() = default;
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
+    TTreeNode* p = parent ? parent : root_.get();
+    int row = p->Count();
+    view_.BeforeInsert(p, row);
+    auto node = std::unique_ptr<TTreeNode>(new TTreeNode(*this, p, text));
+    node->index_ = row;
+    TTreeNode* added = node.get();
+    p->children_.push_back(std::move(node));
+    ++count_;
+    view_.AfterInsert(p);
+    return added;
+}
+
+namespace {
+int CountWithDescendants(const TTreeNode& node) {
+    int n = 1;
+    for (int i = 0; i < node.Count(); ++i) n += CountWithDescendants(*node.Item(i));
+    return n;
+}
+}  // namespace
+
+void TTreeNodes::DeleteNode(TTreeNode* node) {
+    view_.BeforeRemove(node);
+    TTreeNode* p = node->parent_;
+    auto at = p->children_.begin() + node->index_;
+    std::unique_ptr<TTreeNode> gone = std::move(*at);
+    p->children_.erase(at);
+    for (int i = gone->index_; i < p->Count(); ++i) p->children_[size_t(i)]->index_ = i;
+    count_ -= CountWithDescendants(*gone);
+    view_.AfterRemove();
+}
+
+void TTreeNodes::Clear() {
+    view_.selected_ = nullptr;
+    bool batch = Updating();
+    if (batch) view_.BeforeStructureChange();
+    else view_.model_->BeginReset();
+    root_->children_.clear();
+    count_ = 0;
+    if (!batch) view_.model_->EndReset();
+}
+
+TTreeNode* TTreeNodes::GetFirstNode() const { return root_->Count() > 0 ? root_->Item(0) : nullptr; }
+
+void TTreeNodes::BeginUpdate() { ++updateCount_; }
+
+void TTreeNodes::EndUpdate() {
+    if (updateCount_ == 0) return;
+    if (--updateCount_ == 0) view_.UpdateEnded();
+}
+
+// ---------------------------------------------------------------- TTreeView
+
+TTreeView::TTreeView(TComponent* owner)
+    : TWinControl(owner, new TreeWidget(*this)),
+      model_(std::make_unique<TreeNodeModel>(*this)),
+      nodes_(std::make_unique<TTreeNodes>(*this)) {
+    TreeWidget* view = View();
+    view->setModel(model_.get());
+    view->setHeaderHidden(true);
+    view->header()->setStretchLastSection(false);
+    view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    view->setUniformRowHeights(true);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setSelectionBehavior(QAbstractItemView::SelectItems);
+    view->setIndentation(indent_);
+    view->setAnimated(false);
+    view->setIconSize(QSize(16, 16));
+    auto* delegate = new CaptionDelegate(view);
+    view->setItemDelegate(delegate);
+    SetHideSelection(hideSelection_);
+    SetReadOnly(readOnly_);
+    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
+                     [this] { CatchErrors(this, [this] { SelectionChangedByView(); }); });
+    QObject::connect(view, &QTreeView::expanded, view, [this](const QModelIndex& index) {
+        if (!resetting_ && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = true;
+    });
+    QObject::connect(view, &QTreeView::collapsed, view, [this](const QModelIndex& index) {
+        if (!resetting_ && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = false;
+    });
+}
+
+TTreeView::~TTreeView() {
+    if (images_) images_->RemoveClient(this);
+    MarkDestroying();
+    // The view goes before the nodes it shows. Deleted outright rather than released, so that
+    // whoever watches it (assistive technologies among them) learns that it is gone.
+    delete Widget();
+}
+
+TreeWidget* TTreeView::View() const { return static_cast<TreeWidget*>(Widget()); }
+
+void TTreeView::SetSelected(TTreeNode* node) {
+    selected_ = node;
+    if (!resetting_) ShowSelection(true);
+}
+
+void TTreeView::ShowSelection(bool scroll) {
+    QItemSelectionModel* selection = View()->selectionModel();
+    if (!selected_) {
+        selection->clear();
+        return;
+    }
+    QModelIndex index = model_->IndexOf(selected_);
+    selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+    if (scroll) View()->scrollTo(index);
+}
+
+void TTreeView::SelectionChangedByView() {
+    if (resetting_) return;
+    QModelIndexList selected = View()->selectionModel()->selectedIndexes();
+    selected_ = selected.isEmpty() ? nullptr : TreeNodeModel::NodeOf(selected.first());
+}
+
+void TTreeView::KeyboardMoved(TTreeNode* before) {
+    if (selected_ != before && OnKeyboardSelect) OnKeyboardSelect(this);
+}
+
+void TTreeView::FullExpand() {
+    for (int i = 0; i < nodes_->TopCount(); ++i) nodes_->TopItem(i)->Expand(true);
+}
+
+TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
+    if (resetting_) return nullptr;
+    QModelIndex index = View()->indexAt(QPoint(x, y));
+    return index.isValid() ? TreeNodeModel::NodeOf(index) : nullptr;
+}
+
+bool TTreeView::IsEditing() const { return View()->Editing(); }
+
+// ---- notes from the nodes
+
+void TTreeView::BeforeStructureChange() {
+    if (resetting_) return;
+    model_->BeginReset();
+    resetting_ = true;
+}
+
+void TTreeView::BeforeInsert(TTreeNode* parent, int row) {
+    if (nodes_->Updating()) BeforeStructureChange();
+    else model_->BeginInsert(model_->IndexOf(parent), row);
+}
+
+void TTreeView::AfterInsert(TTreeNode* parent) {
+    if (resetting_) return;
+    model_->EndInsert();
+    // An expanded node that gets its first child shows it.
+    if (parent->expanded_ && parent->Count() == 1 && parent->parent_) View()->expand(model_->IndexOf(parent));
+}
+
+void TTreeView::BeforeRemove(TTreeNode* node) {
+    if (selected_ && (selected_ == node || selected_->HasAsParent(node))) {
+        selected_ = nullptr;
+        // Cleared first, so the view does not pass the selection on to a neighbour.
+        if (!resetting_) View()->selectionModel()->clear();
+    }
+    if (nodes_->Updating()) BeforeStructureChange();
+    else model_->BeginRemove(model_->IndexOf(node->parent_), node->index_);
+}
+
+void TTreeView::AfterRemove() {
+    if (!resetting_) model_->EndRemove();
+}
+
+void TTreeView::NodeChanged(TTreeNode* node) {
+    if (nodes_->Updating()) repaintAfterUpdate_ = true;
+    else model_->Changed(node);
+}
+
+// Only nodes with children are told to the view: leaves need no stored state.
+void TTreeView::ShowExpansion(TTreeNode* node, bool recursive) {
+    if (node->Count() == 0) return;
+    QModelIndex index = model_->IndexOf(node);
+    if (index.isValid()) View()->setExpanded(index, node->expanded_);
+    if (recursive)
+        for (int i = 0; i < node->Count(); ++i) ShowExpansion(node->Item(i), true);
+}
+
+void TTreeView::NodeExpansionChanged(TTreeNode* node, bool recursive) {
+    if (!resetting_) ShowExpansion(node, recursive);
+}
+
+void TTreeView::UpdateEnded() {
+    if (resetting_) {
+        resetting_ = false;
+        model_->EndReset();
+        ShowExpansion(nodes_->root_.get(), true);
+        ShowSelection(false);
+    } else if (repaintAfterUpdate_) {
+        View()->viewport()->update();
+    }
+    repaintAfterUpdate_ = false;
+}
+
+// ---- images and looks
+
+void TTreeView::SetImages(TImageList* images) {
+    if (images_) images_->RemoveClient(this);
+    images_ = images;
+    if (images_) images_->AddClient(this);
+    ImagesChanged();
+}
+
+void TTreeView::ImageListChanged(TImageList&) { ImagesChanged(); }
+
+void TTreeView::ImagesChanged() {
+    model_->ForgetIcons();
+    if (images_) View()->setIconSize(QSize(images_->Width(), images_->Height()));
+    View()->RelayoutLater();
+}
+
+void TTreeView::ImageListDestroyed(TImageList& list) {
+    if (&list != images_) return;
+    images_ = nullptr;
+    ImagesChanged();
+}
+
+void TTreeView::SetIndent(int indent) {
+    indent_ = indent;
+    View()->setIndentation(indent);
+}
+
+void TTreeView::SetShowLines(bool show) {
+    showLines_ = show;
+    View()->viewport()->update();
+}
+
+void TTreeView::SetShowButtons(bool show) {
+    showButtons_ = show;
+    View()->viewport()->update();
+}
+
+void TTreeView::SetShowRoot(bool show) {
+    showRoot_ = show;
+    View()->setRootIsDecorated(show);
+}
+
+void TTreeView::SetHideSelection(bool hide) {
+    hideSelection_ = hide;
+    static_cast<CaptionDelegate*>(View()->itemDelegate())->SetHideSelection(hide);
+    View()->viewport()->update();
+}
+
+void TTreeView::SetReadOnly(bool readOnly) {
+    readOnly_ = readOnly;
+    View()->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
+                                     : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+}
+
+// ---- input
+
+bool TTreeView::WantsKey(const KeyRecord& key) const {
+    switch (key.key) {
+        case vk::Left:
+        case vk::Right:
+        case vk::Up:
+        case vk::Down: return true;
+        case vk::Return:
+        case vk::Escape: return IsEditing();  // they end the caption edit
+        default: return false;
+    }
+}
+
+bool TTreeView::ViewportEvent(QEvent& event) {
+    switch (event.type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick: {
+            // Only the left button on a node moves the selection; empty space keeps it (the
+            // toolkit would clear it), and the other buttons just report the press.
+            auto& mouse = static_cast<QMouseEvent&>(event);
+            if (mouse.button() == Qt::LeftButton) {
+                leftPressed_ = true;
+                if (View()->indexAt(mouse.position().toPoint()).isValid()) View()->BaseViewportEvent(&event);
+            }
+            HandleMousePress(event);
+            return true;
+        }
+        case QEvent::MouseButtonRelease: {
+            auto& mouse = static_cast<QMouseEvent&>(event);
+            if (mouse.button() != Qt::LeftButton) return true;
+            if (View()->indexAt(mouse.position().toPoint()).isValid()) View()->BaseViewportEvent(&event);
+            if (leftPressed_) {
+                leftPressed_ = false;
+                Click();
+            }
+            return true;
+        }
+        case QEvent::ContextMenu: return TWinControl::WidgetEvent(event);
+        default: return false;
+    }
+}
+
+bool TTreeView::WidgetEvent(QEvent& event) {
+    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) View()->viewport()->update();
+    return TWinControl::WidgetEvent(event);
+}
+
+bool TTreeView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
+    if (name == "Images")
+        reader.ResolveLater(value, [this](TComponent* c) {
+            auto* images = dynamic_cast<TImageList*>(c);
+            if (!images) throw ELayoutError(c->Name() + " is no image list");
+            SetImages(images);
+        });
+    else if (name == "Indent") SetIndent(value.AsInt());
+    else if (name == "ShowLines") SetShowLines(value.AsBool());
+    else if (name == "ShowButtons") SetShowButtons(value.AsBool());
+    else if (name == "ShowRoot") SetShowRoot(value.AsBool());
+    else if (name == "HideSelection") SetHideSelection(value.AsBool());
+    else if (name == "ReadOnly") SetReadOnly(value.AsBool());
+    else if (name == "OnKeyboardSelect") OnKeyboardSelect = reader.Handler<TNotifyEvent>(value);
+    else return TWinControl::ApplyProperty(name, value, reader);
+    return true;
+}

@@ -1,0 +1,181 @@
+#pragma once
+// Tree views: ordered nodes with a text (bytes in the ANSI code page), an image index and a
+// selected-image index. The nodes are ours; the toolkit view shows them through a model.
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/control.h"
+#include "ui/image_list.h"
+
+class TTreeNodes;
+class TTreeView;
+class TreeNodeModel;
+class TreeWidget;
+
+class TTreeNode {
+public:
+    TTreeNode(const TTreeNode&) = delete;
+    TTreeNode& operator=(const TTreeNode&) = delete;
+    ~TTreeNode();
+
+    const std::string& Text() const { return text_; }
+    void SetText(const std::string& text);
+    int ImageIndex() const { return imageIndex_; }
+    void SetImageIndex(int index);
+    int SelectedIndex() const { return selectedIndex_; }
+    void SetSelectedIndex(int index);
+
+    // Nullptr for a top-level node.
+    TTreeNode* Parent() const;
+    int Count() const { return int(children_.size()); }
+    TTreeNode* Item(int index) const { return children_[size_t(index)].get(); }
+    // The position among its siblings.
+    int Index() const { return index_; }
+    int Level() const;
+    bool HasAsParent(const TTreeNode* ancestor) const;
+
+    bool Expanded() const { return expanded_; }
+    void Expand(bool recursive);
+    void Collapse(bool recursive);
+    // Removes the node and everything below it; the node is gone afterwards.
+    void Delete();
+
+    TTreeNodes& Owner() const { return *owner_; }
+
+private:
+    friend class TTreeNodes;
+    friend class TTreeView;
+    friend class TreeNodeModel;
+    TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text);
+    void SetExpandedFlags(bool expanded, bool recursive);
+
+    TTreeNodes* owner_;
+    TTreeNode* parent_;  // the hidden root for top-level nodes
+    std::vector<std::unique_ptr<TTreeNode>> children_;
+    std::string text_;
+    int imageIndex_ = 0;
+    int selectedIndex_ = 0;
+    int index_ = 0;
+    bool expanded_ = false;
+};
+
+class TTreeNodes {
+public:
+    explicit TTreeNodes(TTreeView& view);
+    TTreeNodes(const TTreeNodes&) = delete;
+    TTreeNodes& operator=(const TTreeNodes&) = delete;
+    ~TTreeNodes();
+
+    // Appends a node as the last child of parent (nullptr: as the last top-level node).
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
+    void Clear();
+    // All nodes, at every level.
+    int Count() const { return count_; }
+    // Node 0 in tree order, or nullptr.
+    TTreeNode* GetFirstNode() const;
+    int TopCount() const { return root_->Count(); }
+    TTreeNode* TopItem(int index) const { return root_->Item(index); }
+
+    // Changes between these show at once at the end, not node by node.
+    void BeginUpdate();
+    void EndUpdate();
+    bool Updating() const { return updateCount_ > 0; }
+
+    TTreeView& Owner() const { return view_; }
+
+private:
+    friend class TTreeNode;
+    friend class TreeNodeModel;
+    friend class TTreeView;
+    void DeleteNode(TTreeNode* node);
+
+    TTreeView& view_;
+    std::unique_ptr<TTreeNode> root_;  // hidden; its children are the top-level nodes
+    int count_ = 0;
+    int updateCount_ = 0;
+};
+
+class TTreeView : public TWinControl, private ImageListClient {
+public:
+    explicit TTreeView(TComponent* owner);
+    ~TTreeView() override;
+    const char* ClassName() const override { return "TTreeView"; }
+
+    TTreeNodes& Items() { return *nodes_; }
+    TTreeNode* Selected() const { return selected_; }
+    void SetSelected(TTreeNode* node);
+    void FullExpand();
+    // The node shown at a client position, or nullptr.
+    TTreeNode* GetNodeAt(int x, int y) const;
+
+    TImageList* Images() const { return images_; }
+    void SetImages(TImageList* images);
+    int Indent() const { return indent_; }
+    void SetIndent(int indent);
+    bool ShowLines() const { return showLines_; }
+    void SetShowLines(bool show);
+    bool ShowButtons() const { return showButtons_; }
+    void SetShowButtons(bool show);
+    bool ShowRoot() const { return showRoot_; }
+    void SetShowRoot(bool show);
+    // On: the selected node is not highlighted while the tree has no focus.
+    bool HideSelection() const { return hideSelection_; }
+    void SetHideSelection(bool hide);
+    // Off: a node's caption can be edited in place (F2, or a click on the selected node).
+    bool ReadOnly() const { return readOnly_; }
+    void SetReadOnly(bool readOnly);
+    bool IsEditing() const;
+
+    // The selection moved by keyboard (a mouse click raises OnClick instead).
+    TNotifyEvent OnKeyboardSelect;
+
+    bool WantsKey(const KeyRecord& key) const override;
+    bool WantsCharacters() const override { return true; }
+    bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+
+protected:
+    bool WidgetEvent(QEvent& event) override;
+
+private:
+    friend class TTreeNodes;
+    friend class TTreeNode;
+    friend class TreeWidget;
+    friend class TreeNodeModel;
+
+    TreeWidget* View() const;
+    // Mouse events of the view's client area; true consumes them.
+    bool ViewportEvent(QEvent& event);
+    void KeyboardMoved(TTreeNode* before);
+    void SelectionChangedByView();
+    void ShowSelection(bool scroll);
+    void ShowExpansion(TTreeNode* node, bool recursive);
+
+    // Notes from the nodes.
+    void BeforeStructureChange();
+    void BeforeInsert(TTreeNode* parent, int row);
+    void AfterInsert(TTreeNode* parent);
+    void BeforeRemove(TTreeNode* node);
+    void AfterRemove();
+    void NodeChanged(TTreeNode* node);
+    void NodeExpansionChanged(TTreeNode* node, bool recursive);
+    void UpdateEnded();
+
+    void ImagesChanged();
+    void ImageListChanged(TImageList& list) override;
+    void ImageListDestroyed(TImageList& list) override;
+
+    std::unique_ptr<TreeNodeModel> model_;
+    std::unique_ptr<TTreeNodes> nodes_;
+    TTreeNode* selected_ = nullptr;
+    TImageList* images_ = nullptr;
+    int indent_ = 19;
+    bool showLines_ = true;
+    bool showButtons_ = true;
+    bool showRoot_ = true;
+    bool hideSelection_ = true;
+    bool readOnly_ = false;
+    bool resetting_ = false;  // the view is told of structure changes at the end of an update
+    bool repaintAfterUpdate_ = false;
+    bool leftPressed_ = false;
+};
