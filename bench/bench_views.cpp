@@ -111,7 +111,5 @@ int main() {
                     FillTree(*tree, true);
                 }));
     form.reset();
-    std::fflush(nullptr);
-    // The toolkit object lives in a static that cannot outlive the toolkit's own statics.
-    std::_Exit(0);
+    StopToolkit();
 }

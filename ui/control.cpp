@@ -41,7 +41,7 @@ public:
 TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {
     widget_->setProperty(kControlProperty, QVariant::fromValue<void*>(this));
     widget_->installEventFilter(&ControlEventBridge::Instance());
-    QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
+    widgetGone_ = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
 
 TControl::~TControl() {
@@ -54,7 +54,8 @@ TControl::~TControl() {
 void TControl::ReleaseWidget() {
     if (!widget_) return;
     QWidget* widget = widget_;
-    widget->disconnect();
+    // Only our own connection: the toolkit's accessibility cache listens to the widget too.
+    QObject::disconnect(widgetGone_);
     widget_ = nullptr;
     widget->removeEventFilter(&ControlEventBridge::Instance());
     delete widget;

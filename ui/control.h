@@ -1,6 +1,8 @@
 #pragma once
 // Controls: our objects with a toolkit widget inside. The control keeps the truth (its
 // bounds, texts as bytes, flags); the widget shows it.
+#include <QMetaObject>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -100,6 +102,7 @@ private:
     friend class ControlEventBridge;
 
     QWidget* widget_;
+    QMetaObject::Connection widgetGone_;
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     int rightDistance_ = 0, bottomDistance_ = 0;

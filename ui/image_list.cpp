@@ -39,9 +39,14 @@ QIcon TImageList::Icon(int index) const {
     if (icons_.empty()) {
         icons_.resize(names_.size());
         for (size_t i = 0; i < names_.size(); ++i)
-            for (qreal dpr : {1.0, 2.0}) icons_[i].addPixmap(DrawnImage(names_[i], QSize(width_, height_), dpr));
+            for (qreal dpr : {1.0, 2.0}) icons_[i].addPixmap(Pixmap(int(i), dpr));
     }
     return icons_[size_t(index)];
+}
+
+QPixmap TImageList::Pixmap(int index, double devicePixelRatio) const {
+    if (index < 0 || index >= Count()) return {};
+    return DrawnImage(names_[size_t(index)], QSize(width_, height_), devicePixelRatio);
 }
 
 void TImageList::AddClient(ImageListClient* client) {

@@ -7,6 +7,7 @@
 #include "ui/component.h"
 
 class QIcon;
+class QPixmap;
 
 class TImageList;
 
@@ -42,6 +43,8 @@ public:
 
     // The image at index, sharp at 1x and 2x; a null icon when index is out of range.
     QIcon Icon(int index) const;
+    // The image at index for one pixel ratio; a null pixmap when index is out of range.
+    QPixmap Pixmap(int index, double devicePixelRatio) const;
 
     void AddClient(ImageListClient* client);
     void RemoveClient(ImageListClient* client);

@@ -5,6 +5,7 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProxyStyle>
 #include <QTreeView>
 
 #include <map>
@@ -104,10 +105,9 @@ private:
         }
         auto [it, added] = icons_.try_emplace({normal, selected});
         if (added) {
-            QIcon normalIcon = images->Icon(normal), selectedIcon = images->Icon(selected);
-            for (const QSize& size : selectedIcon.availableSizes()) {
-                if (!normalIcon.isNull()) it->second.addPixmap(normalIcon.pixmap(size), QIcon::Normal);
-                it->second.addPixmap(selectedIcon.pixmap(size), QIcon::Selected);
+            for (qreal dpr : {1.0, 2.0}) {
+                it->second.addPixmap(images->Pixmap(normal, dpr), QIcon::Normal);
+                it->second.addPixmap(images->Pixmap(selected, dpr), QIcon::Selected);
             }
         }
         return it->second;
@@ -115,6 +115,16 @@ private:
 
     TTreeView& view_;
     mutable std::map<std::pair<int, int>, QIcon> icons_;
+};
+
+// The selection marks the node itself, not the lines and buttons before it.
+class NodeOnlySelectionStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override {
+        if (hint == SH_ItemView_ShowDecorationSelected) return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
 };
 
 // The toolkit view, with its mouse, keys and branch drawing routed through the tree.
@@ -297,6 +307,9 @@ TTreeView::TTreeView(TComponent* owner)
     view->setIndentation(indent_);
     view->setAnimated(false);
     view->setIconSize(QSize(16, 16));
+    auto* style = new NodeOnlySelectionStyle;
+    style->setParent(view);
+    view->setStyle(style);
     auto* delegate = new CaptionDelegate(view);
     view->setItemDelegate(delegate);
     SetHideSelection(hideSelection_);

@@ -24,24 +24,4 @@ TEST(ImageList, ImagesAreAddressedByIndexAndSharpAtBothRatios) {
     EXPECT_TRUE(images.Icon(-1).isNull());
 }
 
-struct CountingClient : ImageListClient {
-    int changes = 0;
-    bool gone = false;
-    void ImageListChanged(TImageList&) override { ++changes; }
-    void ImageListDestroyed(TImageList&) override { gone = true; }
-};
-
-TEST(ImageList, ViewsLearnOfChangesAndOfTheListGoingAway) {
-    CountingClient client;
-    {
-        TImageList images(nullptr);
-        images.AddClient(&client);
-        images.AddDrawn("key");
-        images.SetSize(24, 24);
-        EXPECT_EQ(images.Icon(0).pixmap(QSize(24, 24)).size(), QSize(24, 24));
-        EXPECT_EQ(client.changes, 2);
-    }
-    EXPECT_TRUE(client.gone);
-}
-
 }  // namespace
