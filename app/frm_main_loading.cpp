@@ -12,6 +12,10 @@
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
 
+namespace {
+const std::string kByteOrderMark = "\xEF\xBB\xBF";
+}
+
 TTreeNode* TForm1::RootNode() const { return tree1->Items().GetFirstNode(); }
 
 void TForm1::LoadIniFile() {
@@ -41,6 +45,9 @@ void TForm1::LoadIniFile() {
         const std::string open = "[", close = "]";
         for (int i = 0; i < lines.LineCount(); ++i) {
             std::string line = lines.LineAt(i);
+            // A byte-order mark is no part of the first line's text: the INI service skips it
+            // too, and a header behind it must not go missing from the tree.
+            if (i == 0 && line.rfind(kByteOrderMark, 0) == 0) line.erase(0, kByteOrderMark.size());
             if (TextCompare(TextSlice(line, 1, 1), open) != 0) continue;
             int p = TextFind(close, line);
             TTreeNode* node = tree1->Items().AddChild(root, TextSlice(line, 2, p - 2));

@@ -229,13 +229,16 @@ void IniDocument::AppendKeyLine(std::size_t section, const std::string& line) {
         Scan();
         return;
     }
-    bytes_.insert(target.bodyBegin + at, line + lineEnd_);
-    const KeyLine added = *ReadKeyLine(target, at, at + line.size(), at + line.size() + lineEnd_.size());
+    // A lone CR before an empty LF line would join them; CR LF keeps both lines as they are.
+    const std::size_t where = target.bodyBegin + at;
+    const std::string end = lineEnd_ == "\r" && where < bytes_.size() && bytes_[where] == '\n' ? "\r\n" : lineEnd_;
+    bytes_.insert(where, line + end);
+    const KeyLine added = *ReadKeyLine(target, at, at + line.size(), at + line.size() + end.size());
     if (table.indexed)  // the key was looked for and not found: no earlier one can match
         table.index.Add(NameHash(NameOf(target, added), lead_), static_cast<std::uint32_t>(table.lines.size()),
                         [](std::uint32_t) { return false; });
     table.lines.push_back(added);
-    Resize(section, static_cast<std::ptrdiff_t>(line.size() + lineEnd_.size()));
+    Resize(section, static_cast<std::ptrdiff_t>(line.size() + end.size()));
 }
 
 void IniDocument::AppendSection(const std::string& header, const std::string& keyLine) {
@@ -275,6 +278,7 @@ EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key
         lines.emplace_back(target.bodyBegin + line.begin, target.bodyBegin + line.next);
         removed += line.next - line.begin;
     }
+    if (WouldJoinLines(lines)) return EditResult::Refused;
     EraseRanges(lines);
     target.keys.reset();
     Resize(*foundSection, -static_cast<std::ptrdiff_t>(removed));
@@ -292,9 +296,22 @@ EditResult IniDocument::RemoveSection(std::string_view section) {
         const std::size_t end = keys.lines.empty() ? each.bodyBegin : each.bodyBegin + keys.lines.back().next;
         blocks.emplace_back(each.headerBegin, end);
     }
+    if (WouldJoinLines(blocks)) return EditResult::Refused;
     EraseRanges(blocks);
     Scan();
     return EditResult::Changed;
+}
+
+// A lone CR left just before an LF would make one line end of two lines that stay: no removal
+// can avoid that without changing them, so such a removal is refused.
+bool IniDocument::WouldJoinLines(const std::vector<Range>& ranges) const {
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+        const std::size_t begin = ranges[i].first;
+        std::size_t end = ranges[i].second;
+        while (i + 1 < ranges.size() && ranges[i + 1].first == end) end = ranges[++i].second;
+        if (begin > 0 && end < bytes_.size() && bytes_[begin - 1] == '\r' && bytes_[end] == '\n') return true;
+    }
+    return false;
 }
 
 // Ranges in file order, not overlapping; the bytes between them move down in one pass.

@@ -35,6 +35,7 @@ public:
     EditResult RemoveKey(std::string_view section, std::string_view key);
     // Removes every section of that name: its header through its last key line.
     EditResult RemoveSection(std::string_view section);
+    // Both refuse a removal that would leave a lone CR just before an LF, joining two lines.
 
 private:
     // Offsets from the start of the section's body, so that edits elsewhere leave them valid.
@@ -82,6 +83,7 @@ private:
     void AppendSection(const std::string& header, const std::string& keyLine);
     bool EndsWithoutLineEnd() const;
     void Resize(std::size_t section, std::ptrdiff_t delta);
+    bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
 
     std::string bytes_;

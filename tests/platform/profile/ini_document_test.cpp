@@ -88,6 +88,7 @@ TEST(IniDocumentEdit, ChangesOnlyWhatItTargets) {
         {"under a header without keys", "[a]\n; note\n[b]\n", Set("a", "k", "1"), "[a]\nk=1\n; note\n[b]\n"},
         {"new section, file's line end", "[a]\r\nk=1", Set("b", "k", "2"), "[a]\r\nk=1\r\n[b]\r\nk=2\r\n"},
         {"lone CR", "[a]\rk=1\r", Set("a", "j", "2"), "[a]\rk=1\rj=2\r"},
+        {"lone CR before an empty LF line", "[a]\rk=1\n\n", Set("a", "j", "2"), "[a]\rk=1\nj=2\r\n\n"},
         {"new file", "", Set("a", "k", "v"), "[a]\nk=v\n"},
         {"name without =", "[files]\r\na.dll\r\n", Set("files", "A.DLL", "1"), "[files]\r\na.dll=1\r\n"},
         {"quoted value", "[a]\nk=1\n", Set("a", "k", " x "), "[a]\nk=\" x \"\n"},
@@ -115,6 +116,17 @@ TEST(IniDocumentEdit, NoChangeLeavesEveryByte) {
     for (const EditCase& c : cases) {
         IniDocument document(c.before);
         EXPECT_EQ(c.edit(document), EditResult::Unchanged) << c.what;
+        EXPECT_EQ(document.Bytes(), c.before) << c.what;
+    }
+}
+
+TEST(IniDocumentEdit, RemovalThatWouldJoinTwoLinesIsRefused) {
+    for (const EditCase& c : std::vector<EditCase>{
+             {"key", "[a]\rk=1\n\nj=2", RemoveKey("a", "k"), ""},
+             {"section", "x\r[a]\nk=1\n\n[b]\n", RemoveSection("a"), ""},
+         }) {
+        IniDocument document(c.before);
+        EXPECT_EQ(c.edit(document), EditResult::Refused) << c.what;
         EXPECT_EQ(document.Bytes(), c.before) << c.what;
     }
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/code_page.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
 #include "tests/platform/profile/temp_dir.h"
@@ -135,6 +136,21 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
     EXPECT_EQ(Read("a", "k", path), "33");
     unlink(path.c_str());
     EXPECT_EQ(Read("a", "k", path), "<default>");
+}
+
+TEST(ProfileWrite, DoubleByteNamesFollowTheAnsiCodePage) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");
+    const int saved = AnsiCodePage();
+    SetAnsiCodePage(936);
+    EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "1");
+    EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str()));
+    EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
+    // Read with single-byte rules, the same bytes hold other names.
+    SetAnsiCodePage(CodePageUtf8);
+    EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "<default>");
+    EXPECT_EQ(Read("\x81", "\x81", path), "\x81\\=2");
+    SetAnsiCodePage(saved);
 }
 
 class FailingRename : public FileOps {
