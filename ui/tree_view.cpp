@@ -5,7 +5,9 @@
 #include <QIcon>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPalette>
 #include <QProxyStyle>
+#include <QStyle>
 #include <QTreeView>
 
 #include <map>
@@ -482,6 +484,7 @@ void TTreeView::SetShowRoot(bool show) {
 void TTreeView::SetHideSelection(bool hide) {
     hideSelection_ = hide;
     static_cast<CaptionDelegate*>(View()->itemDelegate())->SetHideSelection(hide);
+    ApplyHideSelection();
     View()->viewport()->update();
 }
 
@@ -535,8 +538,26 @@ bool TTreeView::ViewportEvent(QEvent& event) {
 }
 
 bool TTreeView::WidgetEvent(QEvent& event) {
-    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) View()->viewport()->update();
+    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) {
+        ApplyHideSelection();
+        View()->viewport()->update();
+    }
     return TWinControl::WidgetEvent(event);
+}
+
+void TTreeView::ApplyHideSelection() {
+    // The view also paints the selected row's band itself, past the item delegate: without
+    // the focus, a hidden selection takes the colours of an unselected row.
+    QPalette palette = View()->palette();
+    bool hidden = hideSelection_ && !View()->hasFocus();
+    QPalette base = View()->style()->standardPalette();
+    for (auto group : {QPalette::Active, QPalette::Inactive}) {
+        palette.setColor(group, QPalette::Highlight,
+                         hidden ? palette.color(group, QPalette::Base) : base.color(group, QPalette::Highlight));
+        palette.setColor(group, QPalette::HighlightedText,
+                         hidden ? palette.color(group, QPalette::Text) : base.color(group, QPalette::HighlightedText));
+    }
+    View()->setPalette(palette);
 }
 
 bool TTreeView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {

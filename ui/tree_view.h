@@ -150,6 +150,7 @@ private:
     void SelectionChangedByView();
     void ShowSelection(bool scroll);
     void ShowExpansion(TTreeNode* node, bool recursive);
+    void ApplyHideSelection();
 
     // Notes from the nodes.
     void BeforeStructureChange();
