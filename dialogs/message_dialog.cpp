@@ -30,6 +30,7 @@ std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, TMessage
         image->SetParent(form.get());
         image->SetBounds(layout.HorzMargin, layout.VertMargin, MessageIconSize, MessageIconSize);
         image->ShowStandardIcon(*icon);
+        image->SetAccessibleName(MessageKindTitle(kind));
     }
 
     auto* label = new TLabel(form.get());

@@ -97,7 +97,10 @@ void TIniFile::RemoveSection(const std::string& section) {
 }
 
 void TIniFile::RemoveKey(const std::string& section, const std::string& key) {
-    CurrentProfileService().Write(section.c_str(), key.c_str(), nullptr, FilePath.c_str());
+    // A key that is not there is no failure; a file we could not change is, or the caller
+    // would show a deletion that never happened.
+    if (!CurrentProfileService().Write(section.c_str(), key.c_str(), nullptr, FilePath.c_str()))
+        RaiseWriteError();
 }
 
 void TIniFile::FlushFile() {

@@ -25,10 +25,10 @@ public:
     void ReadKeyNames(const std::string& section, TStrings& list) override;
     void ReadSectionNames(TStrings& list) override;
     void ReadKeyValuePairs(const std::string& section, TStrings& list) override;
-    // Raises EIniFileException when the service could not write.
+    // These two raise EIniFileException when the service could not write.
     void RemoveSection(const std::string& section) override;
-    // These two report nothing, whatever the service answers.
     void RemoveKey(const std::string& section, const std::string& key) override;
+    // Reports nothing, whatever the service answers.
     void FlushFile() override;
 
 private:

@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QImage>
 #include <QPainter>
+#include <QScreen>
 #include <QStyle>
 #include <QSvgRenderer>
 
@@ -82,6 +83,16 @@ QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRa
     return ToPixmap(std::move(image), devicePixelRatio);
 }
 
+QList<qreal> PixelRatiosToDraw() {
+    QList<qreal> ratios{1.0, 2.0};
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+        for (const QScreen* screen : QGuiApplication::screens()) ratios.append(screen->devicePixelRatio());
+    std::sort(ratios.begin(), ratios.end());
+    ratios.erase(std::unique(ratios.begin(), ratios.end(), [](qreal a, qreal b) { return qFuzzyCompare(a, b); }),
+                 ratios.end());
+    return ratios;
+}
+
 QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, qreal devicePixelRatio) {
     const QImage normal = Render(name, oneImage, devicePixelRatio);
     if (normal.isNull()) return {};
@@ -101,14 +112,19 @@ QIcon AppIcon() {
     return icon;
 }
 
-QPixmap SystemIcon(SystemIconKind kind, int size) {
-    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || size <= 0) return {};
+QPixmap SystemIcon(SystemIconKind kind, int size, qreal devicePixelRatio) {
+    if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || size <= 0 || devicePixelRatio <= 0) return {};
     QStyle::StandardPixmap which = QStyle::SP_MessageBoxWarning;
+    const char* drawn = "warning";
     switch (kind) {
-        case SystemIconKind::Warning: which = QStyle::SP_MessageBoxWarning; break;
-        case SystemIconKind::Error: which = QStyle::SP_MessageBoxCritical; break;
-        case SystemIconKind::Information: which = QStyle::SP_MessageBoxInformation; break;
-        case SystemIconKind::Question: which = QStyle::SP_MessageBoxQuestion; break;
+        case SystemIconKind::Warning: which = QStyle::SP_MessageBoxWarning; drawn = "warning"; break;
+        case SystemIconKind::Error: which = QStyle::SP_MessageBoxCritical; drawn = "error"; break;
+        case SystemIconKind::Information: which = QStyle::SP_MessageBoxInformation; drawn = "information"; break;
+        case SystemIconKind::Question: which = QStyle::SP_MessageBoxQuestion; drawn = "question"; break;
     }
-    return QApplication::style()->standardIcon(which).pixmap(QSize(size, size));
+    QPixmap styled = QApplication::style()->standardIcon(which).pixmap(QSize(size, size), devicePixelRatio);
+    // A smaller picture would be scaled up on the screen, blurred.
+    if (!styled.isNull() && styled.width() >= qRound(size * devicePixelRatio)) return styled;
+    QPixmap own = DrawnImage(drawn, QSize(size, size), devicePixelRatio);
+    return own.isNull() ? styled : own;
 }

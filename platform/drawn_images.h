@@ -3,6 +3,7 @@
 // as vector images embedded in the binary and rendered for the screen's pixel ratio, and the
 // desktop's standard message icons.
 #include <QIcon>
+#include <QList>
 #include <QPixmap>
 #include <QSize>
 
@@ -10,9 +11,14 @@
 
 // Names: "file", "section", "key", "browse" and "app" (16 x 16 and up); the button glyphs
 // "ok", "cancel", "help", "yes", "no", "close", "abort", "retry", "ignore", "all", "add"
-// (18 x 18). The result has the given logical size and device pixel ratio; an unknown name or
-// an empty size gives a null pixmap.
+// (18 x 18); the message icons "warning", "error", "information", "question" (32 x 32). The
+// result has the given logical size and device pixel ratio; an unknown name or an empty size
+// gives a null pixmap.
 QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRatio);
+
+// The pixel ratios that icons are drawn for: 1 and 2, and each screen's own (1.25, 1.5, ...),
+// so that the toolkit never has to scale a picture to fit the screen.
+QList<qreal> PixelRatiosToDraw();
 
 // Two images side by side, each of logical size oneImage: the normal look on the left and
 // the disabled look on the right, as a bitmap button's glyph holds them.
@@ -23,6 +29,7 @@ QIcon AppIcon();
 
 enum class SystemIconKind { Warning, Error, Information, Question };
 
-// The desktop style's standard icon of that kind, size x size pixels; null without a
-// QApplication.
-QPixmap SystemIcon(SystemIconKind kind, int size);
+// The desktop style's standard icon of that kind, size x size logical pixels at the pixel
+// ratio; our own drawing of it where the style has no picture that large (its built-in
+// pictures are 32 pixels). Null without a QApplication.
+QPixmap SystemIcon(SystemIconKind kind, int size, qreal devicePixelRatio = 1.0);

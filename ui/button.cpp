@@ -49,7 +49,7 @@ const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
     static std::map<std::pair<std::string, int>, QIcon> cache;
     auto [it, added] = cache.try_emplace({name, numGlyphs});
     if (added) {
-        for (qreal dpr : {1.0, 2.0}) {
+        for (qreal dpr : PixelRatiosToDraw()) {
             if (numGlyphs >= 2) {
                 QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), dpr);
                 int w = pair.width() / 2;

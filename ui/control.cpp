@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "platform/key_mapping.h"
+#include "ui/accessibility.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 #include "ui/layout_reader.h"
@@ -39,6 +40,7 @@ public:
 // ---------------------------------------------------------------- TControl
 
 TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {
+    InstallControlAccessibility();
     widget_->setProperty(kControlProperty, QVariant::fromValue<void*>(this));
     widget_->installEventFilter(&ControlEventBridge::Instance());
     widgetGone_ = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });

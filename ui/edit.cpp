@@ -1,6 +1,7 @@
 #include "ui/edit.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 
 #include "platform/display_text.h"
@@ -103,6 +104,8 @@ bool TEdit::ApplyProperty(std::string_view name, const LayoutValue& value, Layou
 
 TLabeledEdit::TLabeledEdit(TComponent* owner) : TEdit(owner), label_(new TLabel(this)) {
     label_->SetName("SubLabel");
+    // Assistive technologies take the edit's name and its labelled-by relation from the buddy.
+    static_cast<QLabel*>(label_->Widget())->setBuddy(LineEdit());
 }
 
 void TLabeledEdit::SetParent(TWinControl* parent) {

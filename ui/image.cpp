@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QWindow>
 
+#include "platform/display_text.h"
 #include "platform/drawn_images.h"
 
 TImage::TImage(TComponent* owner) : TControl(owner, new QLabel) {}
@@ -21,6 +22,10 @@ void TImage::ShowDrawnImage(const std::string& name) {
 
 bool TImage::HasPicture() const { return source_ != Source::None; }
 
+void TImage::SetAccessibleName(const std::string& name) {
+    if (Widget()) Widget()->setAccessibleName(ToDisplay(name));
+}
+
 void TImage::SetBounds(int left, int top, int width, int height) {
     TControl::SetBounds(left, top, width, height);
     Render();
@@ -36,7 +41,7 @@ void TImage::Render() {
     } else {
         static const SystemIconKind kinds[] = {SystemIconKind::Warning, SystemIconKind::Error,
                                                SystemIconKind::Information, SystemIconKind::Question};
-        picture = SystemIcon(kinds[int(icon_)], Width());
+        picture = SystemIcon(kinds[int(icon_)], Width(), dpr);
     }
     label->setPixmap(picture);
 }

@@ -14,6 +14,8 @@ public:
     void ShowStandardIcon(TStandardIcon icon);
     void ShowDrawnImage(const std::string& name);
     bool HasPicture() const;
+    // What assistive technologies call the picture (bytes in the ANSI code page).
+    void SetAccessibleName(const std::string& name);
 
     void SetBounds(int left, int top, int width, int height) override;
 

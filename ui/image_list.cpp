@@ -39,7 +39,7 @@ QIcon TImageList::Icon(int index) const {
     if (icons_.empty()) {
         icons_.resize(names_.size());
         for (size_t i = 0; i < names_.size(); ++i)
-            for (qreal dpr : {1.0, 2.0}) icons_[i].addPixmap(Pixmap(int(i), dpr));
+            for (qreal dpr : PixelRatiosToDraw()) icons_[i].addPixmap(Pixmap(int(i), dpr));
     }
     return icons_[size_t(index)];
 }

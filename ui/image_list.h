@@ -41,7 +41,8 @@ public:
     void Clear();
     const std::string& NameAt(int index) const { return names_[size_t(index)]; }
 
-    // The image at index, sharp at 1x and 2x; a null icon when index is out of range.
+    // The image at index, sharp at 1x, 2x and the screens' own ratios; a null icon when index
+    // is out of range.
     QIcon Icon(int index) const;
     // The image at index for one pixel ratio; a null pixmap when index is out of range.
     QPixmap Pixmap(int index, double devicePixelRatio) const;

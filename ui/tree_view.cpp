@@ -13,6 +13,7 @@
 #include <map>
 
 #include "platform/display_text.h"
+#include "platform/drawn_images.h"
 #include "ui/caption_editor.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
@@ -107,7 +108,7 @@ private:
         }
         auto [it, added] = icons_.try_emplace({normal, selected});
         if (added) {
-            for (qreal dpr : {1.0, 2.0}) {
+            for (qreal dpr : PixelRatiosToDraw()) {
                 it->second.addPixmap(images->Pixmap(normal, dpr), QIcon::Normal);
                 it->second.addPixmap(images->Pixmap(selected, dpr), QIcon::Selected);
             }

@@ -90,7 +90,7 @@ TEST_F(TIniFileCalls, FreeingAnObjectThatOnlyReadStillFlushes) {
     EXPECT_EQ(service.calls.back(), (Call{std::nullopt, std::nullopt, std::nullopt, 0, path}));
 }
 
-TEST_F(TIniFileCalls, FailedWritesRaiseWithThePathAsGivenRemovingAKeyNever) {
+TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGiven) {
     service.writesSucceed = false;
     TIniFile file(path);
     const std::string message = "Unable to write to " + path;
@@ -101,7 +101,7 @@ TEST_F(TIniFileCalls, FailedWritesRaiseWithThePathAsGivenRemovingAKeyNever) {
         EXPECT_EQ(error.Message(), message);
     }
     EXPECT_THROW(file.RemoveSection("s"), EIniFileException);
-    EXPECT_NO_THROW(file.RemoveKey("s", "k"));
+    EXPECT_THROW(file.RemoveKey("s", "k"), EIniFileException);
     EXPECT_NO_THROW(file.FlushFile());
 }
 

@@ -121,6 +121,19 @@ TEST(DrawnImages, SystemIconsComeFromTheStyle) {
     EXPECT_NE(Argb(SystemIcon(SystemIconKind::Warning, 32)), Argb(SystemIcon(SystemIconKind::Error, 32)));
 }
 
+TEST(DrawnImages, SystemIconsHaveAPixelPerDevicePixelAtDoubleRatio) {
+    for (SystemIconKind kind : {SystemIconKind::Warning, SystemIconKind::Error,
+                                SystemIconKind::Information, SystemIconKind::Question}) {
+        const QPixmap icon = SystemIcon(kind, 32, 2.0);
+        ASSERT_FALSE(icon.isNull()) << int(kind);
+        EXPECT_EQ(icon.size(), QSize(64, 64)) << int(kind);
+        EXPECT_EQ(icon.deviceIndependentSize(), QSizeF(32, 32)) << int(kind);
+        EXPECT_GT(CoveredFraction(Argb(icon)), 0.1) << int(kind);
+    }
+    EXPECT_NE(Argb(SystemIcon(SystemIconKind::Information, 32, 2.0)),
+              Argb(SystemIcon(SystemIconKind::Question, 32, 2.0)));
+}
+
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,229 @@
+// The key list's commands, chosen from its menu after a real right press: modify a value,
+// delete a key, add a key through the add-key dialog. The file on disk is checked each time.
+#include "main_window_fixture.h"
+
+#include <sys/stat.h>
+
+#include <QLineEdit>
+
+#include "app/frm_add.h"
+#include "shell/modal.h"
+#include "ui/button.h"
+
+namespace apptest {
+namespace {
+
+const std::string kSimple =
+    "; settings\n"
+    "[General]\n"
+    "Name=Sample\n"
+    "Version=1.4\n"
+    "Enabled=1\n"
+    "\n"
+    "[Window]\n"
+    "Left=100\n";
+
+const std::vector<std::string> kGeneralRows = {"Name=Sample", "Version=1.4", "Enabled=1"};
+
+class KeyCommandsTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        path = Load(kSimple);
+        ASSERT_EQ(ListRows(), kGeneralRows);
+    }
+
+    // Fills the next add-key dialog and accepts it; with thenMessage, also answers the message
+    // that comes after it.
+    void AnswerNextAddDialog(const QString& name, const QString& value, bool thenMessage = false) {
+        WhenModal([this, name, value, thenMessage](TCustomForm& dialog) {
+            captions.push_back(dialog.Caption());
+            TypeText(dialog, name);
+            PressKey(dialog, Qt::Key_Tab);
+            TypeText(dialog, value);
+            if (thenMessage) AnswerNextMessage(Qt::Key_Return);
+            PressKey(dialog, Qt::Key_Return);
+        });
+    }
+
+    // Windows and owned components, to see that a command freed what it created.
+    std::pair<size_t, int> Owned() const {
+        return {TScreen::Instance().Forms().size(), Application->ComponentCount()};
+    }
+
+    std::string path;
+};
+
+TEST_F(KeyCommandsTest, ModifyWritesTheAcceptedTextAndShowsIt) {
+    std::string shownAtStart;
+    AnswerNextInput("2.0 beta", Qt::Key_Return, &shownAtStart);
+    ChooseOnRow(Row(1), main->mchang);
+    EXPECT_EQ(shownAtStart, "1.4");
+    EXPECT_EQ(captions, std::vector<std::string>{Ansi("新值")});
+    EXPECT_EQ(ReadBytes(path), WithoutLine(kSimple, "Version=1.4").insert(kSimple.find("Version"), "Version=2.0 beta\n"));
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Version=2.0 beta", "Enabled=1"}));
+    EXPECT_TRUE(errorBoxes.empty());
+}
+
+TEST_F(KeyCommandsTest, ModifyClearedChangesNothingAndCancelWritesTheShownValueBack) {
+    WhenModal([](TCustomForm& box) {
+        PressKey(box, Qt::Key_Delete);  // the start text is selected
+        PressKey(box, Qt::Key_Return);
+    });
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+
+    AnswerNextInput("typed", Qt::Key_Escape);
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(ReadBytes(path), kSimple) << "an unchanged value leaves the bytes alone";
+    EXPECT_EQ(ListRows(), kGeneralRows);
+
+    // What the list shows goes back, also over a change made behind the program's back.
+    WriteBytes(path, WithoutLine(kSimple, "Name=Sample").insert(kSimple.find("Name"), "Name=Other\n"));
+    AnswerNextInput("typed", Qt::Key_Escape);
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+}
+
+TEST_F(KeyCommandsTest, ModifyWithTheRootSelectedAsksNothing) {
+    main->tree1->SetSelected(Root());  // the list still shows General
+    ExpectNoModal([&] { ChooseOnRow(Row(1), main->mchang); });
+    ASSERT_FALSE(menus.empty());
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+}
+
+TEST_F(KeyCommandsTest, DeleteRemovesTheKeyOnlyWhenAnsweredYes) {
+    AnswerNextMessage(Qt::Key_N);
+    ChooseOnRow(Row(1), main->mkill);
+    AnswerNextMessage(Qt::Key_Escape);
+    ChooseOnRow(Row(1), main->mkill);
+    CloseNextMessage();
+    ChooseOnRow(Row(1), main->mkill);
+    EXPECT_EQ(messages, std::vector<std::string>(3, Ansi("确定要删除吗？")));
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+
+    AnswerNextMessage(Qt::Key_Return);  // Yes is the default
+    ChooseOnRow(Row(1), main->mkill);
+    EXPECT_EQ(ReadBytes(path), WithoutLine(kSimple, "Version=1.4"));
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Enabled=1"}));
+}
+
+TEST_F(KeyCommandsTest, AddFoldsTheNameKeepsTheValueAndAppendsTheRow) {
+    const auto owned = Owned();
+    AnswerNextAddDialog("New_Key9", "Mixed Value");
+    ChooseOnRow(nullptr, main->madd);
+    EXPECT_EQ(captions, std::vector<std::string>{Ansi("新增关键字")});
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Version=1.4", "Enabled=1", "new_key9=Mixed Value"}));
+    EXPECT_EQ(Row(3)->ImageIndex(), 2);
+    const std::string now = ReadBytes(path);
+    EXPECT_EQ(WithoutLine(now, "new_key9=Mixed Value"), kSimple);
+    const size_t added = now.find("new_key9=Mixed Value\n");
+    ASSERT_NE(added, std::string::npos);
+    EXPECT_LT(now.find("[General]"), added);
+    EXPECT_LT(added, now.find("[Window]")) << "in the selected section";
+    EXPECT_EQ(Owned(), owned) << "the dialog is freed";
+}
+
+TEST_F(KeyCommandsTest, AddRefusesANameTheListOrTheFileHoldsInAnyLetterCase) {
+    const auto owned = Owned();
+    AnswerNextAddDialog("VERSION", "x", true);
+    ChooseOnRow(Row(0), main->madd);
+    EXPECT_EQ(messages, std::vector<std::string>{"version" + Ansi(" 关键字已有，请另起一个名称")});
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+
+    // A key added behind the program's back, after the section was listed.
+    const std::string changed = WithoutLine(kSimple, "Enabled=1").insert(kSimple.find("Enabled"), "Enabled=1\nHidden=keep\n");
+    WriteBytes(path, changed);
+    messages.clear();
+    AnswerNextAddDialog("hIDDEN", "overwritten", true);
+    ChooseOnRow(nullptr, main->madd);
+    EXPECT_EQ(messages, std::vector<std::string>{"hidden" + Ansi(" 关键字已有，请另起一个名称")});
+    EXPECT_EQ(ReadBytes(path), changed);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(Owned(), owned);
+}
+
+TEST_F(KeyCommandsTest, AddWithAnEmptyNameOrValueWarnsAndStaysOpenThenCancelChangesNothing) {
+    const auto owned = Owned();
+    std::vector<bool> stayedOpen;
+    WhenModal([&](TCustomForm& dialog) {
+        auto* add = dynamic_cast<Tfnodeadd*>(&dialog);
+        ASSERT_NE(add, nullptr);
+        ASSERT_EQ(add, fnodeadd);
+        auto tryAccept = [&] {
+            AnswerNextMessage(Qt::Key_Return);
+            PressKey(dialog, Qt::Key_Return);
+            stayedOpen.push_back(dialog.Visible() && dialog.ModalResult() == ResultNone && dialog.Tag() == 0);
+        };
+        TypeText(dialog, "onlyname");
+        tryAccept();
+        EXPECT_EQ(add->ledtname->Text(), "onlyname") << "the texts stay";
+        add->ledtname->SetText("");
+        add->ledtvalue->SetText("only value");
+        tryAccept();
+        add->BitBtn1->Press();
+    });
+    ChooseOnRow(nullptr, main->madd);
+    EXPECT_EQ(stayedOpen, (std::vector<bool>{true, true}));
+    EXPECT_EQ(messages, std::vector<std::string>(2, Ansi("关键字名或关键字值不能为空")));
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(Owned(), owned);
+
+    // The dialog takes blanks; the file cannot hold a name of blanks, so the write fails.
+    AnswerNextAddDialog(" ", " ");
+    ChooseOnRow(nullptr, main->madd);
+    EXPECT_EQ(messages.size(), 2u) << "no warning";
+    EXPECT_EQ(errorBoxes, std::vector<std::string>{"Unable to write to " + path + "."});
+    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(ReadBytes(path), kSimple);
+}
+
+TEST_F(KeyCommandsTest, ACaptionEditedInPlaceIsTheNameThatModifyAndDeleteUse) {
+    auto editCaption = [&](TListItem* row, const QString& text) {
+        PressRow(row, Qt::LeftButton);
+        ASSERT_EQ(main->ListView1->Selected(), row);
+        QTest::keyClick(list, Qt::Key_F2);
+        QLineEdit* editor = EditorOf(list, IndexOf(row));
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        QTest::keyClicks(editor, text);
+        CommitEdit(editor);
+        ASSERT_EQ(row->Caption(), text.toStdString());
+    };
+    editCaption(Row(0), "Enabled");
+    AnswerNextInput("0", Qt::Key_Return);
+    ChooseOnRow(Row(0), main->mchang);
+    std::string expected = WithoutLine(kSimple, "Enabled=1").insert(kSimple.find("Enabled"), "Enabled=0\n");
+    EXPECT_EQ(ReadBytes(path), expected) << "Name keeps its value";
+
+    editCaption(Row(2), "Version");
+    AnswerNextMessage(Qt::Key_Return);
+    ChooseOnRow(Row(2), main->mkill);
+    EXPECT_EQ(ReadBytes(path), WithoutLine(expected, "Version=1.4"));
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Enabled=0", "Version=1.4"}));
+}
+
+TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const auto owned = Owned();
+    AnswerNextInput("2.0", Qt::Key_Return);
+    ChooseOnRow(Row(1), main->mchang);
+    AnswerNextAddDialog("fresh", "value");
+    ChooseOnRow(nullptr, main->madd);
+    AnswerNextMessage(Qt::Key_Return);
+    ChooseOnRow(Row(0), main->mkill);
+    const std::string failed = "Unable to write to " + path + ".";
+    EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed, failed}));
+    EXPECT_EQ(ReadBytes(path), kSimple);
+    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(Owned(), owned) << "the add-key dialog is freed on the error's way out";
+}
+
+}  // namespace
+}  // namespace apptest

@@ -1,0 +1,77 @@
+// Text that an input method commits reaches an edit as text typed by the user: taken into the
+// code page, refused when the code page cannot hold it or it would cross the byte limit.
+#include "view_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <QInputMethodEvent>
+#include <QLineEdit>
+
+#include <string>
+
+#include "ui/edit.h"
+
+namespace {
+
+class InputMethodTest : public testing::Test {
+protected:
+    void SetUp() override {
+        SetAnsiCodePage(936);
+        edit = new TEdit(&window.Form());
+        edit->SetParent(&window.Form());
+        edit->SetBounds(8, 8, 200, 21);
+        edit->SetFocus();
+        QApplication::processEvents();
+    }
+
+    QLineEdit* Line() const { return static_cast<QLineEdit*>(edit->Widget()); }
+
+    void Compose(const QString& preedit) {
+        QInputMethodEvent event(preedit, {});
+        QApplication::sendEvent(Line(), &event);
+    }
+    void Commit(const QString& text) {
+        QInputMethodEvent event;
+        event.setCommitString(text);
+        QApplication::sendEvent(Line(), &event);
+    }
+
+    CodePageGuard codePage;
+    ShownWindow window;
+    TEdit* edit = nullptr;
+};
+
+TEST_F(InputMethodTest, CommittedChineseArrivesAsCodePageBytes) {
+    Compose(QStringLiteral("zhong'wen"));
+    EXPECT_EQ(edit->Text(), "") << "a composition in progress is not text yet";
+    Commit(QStringLiteral("中文"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4");
+    Commit(QStringLiteral("名"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4\xC3\xFB");
+    EXPECT_EQ(Line()->text(), QStringLiteral("中文名"));
+}
+
+TEST_F(InputMethodTest, CommitInsertsAtTheCursorBesidePresetBytes) {
+    edit->SetText("a\xB1\xB8z");  // "a备z"
+    Line()->setCursorPosition(2);
+    Commit(QStringLiteral("注"));
+    EXPECT_EQ(edit->Text(), "a\xB1\xB8\xD7\xA2z");
+}
+
+TEST_F(InputMethodTest, CharactersOutsideTheCodePageAreRefused) {
+    edit->SetText("\xD6\xD0");
+    Line()->setCursorPosition(1);
+    Commit(QStringLiteral("文😀한"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4") << "only the character the code page holds is kept";
+    EXPECT_EQ(Line()->text(), QStringLiteral("中文"));
+}
+
+TEST_F(InputMethodTest, CommitStopsAtTheByteLimit) {
+    edit->SetMaxLength(5);
+    Commit(QStringLiteral("中文字"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4") << "a third double-byte character would need 6 bytes";
+    Commit(QStringLiteral("a"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4" "a");
+}
+
+}  // namespace
