@@ -30,9 +30,9 @@ bool IsKnownName(std::string_view name) {
            QFile::exists(ResourcePath(name, SmallAppIconLimit + 1));
 }
 
-QImage Render(std::string_view name, QSize logicalSize, qreal dpr) {
-    if (logicalSize.isEmpty() || dpr <= 0 || !IsKnownName(name)) return {};
-    const QSize physical(qRound(logicalSize.width() * dpr), qRound(logicalSize.height() * dpr));
+QImage Render(std::string_view name, QSize logicalSize, qreal pixelRatio) {
+    if (logicalSize.isEmpty() || pixelRatio <= 0 || !IsKnownName(name)) return {};
+    const QSize physical(qRound(logicalSize.width() * pixelRatio), qRound(logicalSize.height() * pixelRatio));
     QSvgRenderer renderer(ResourcePath(name, physical.width()));
     if (!renderer.isValid()) return {};
     QImage image(physical, QImage::Format_ARGB32_Premultiplied);
@@ -45,7 +45,7 @@ QImage Render(std::string_view name, QSize logicalSize, qreal dpr) {
 
 // Embossed grey: a light copy shifted down-right under a grey copy whose shades follow the
 // original's brightness, so the shape stays readable but plainly inactive.
-QImage DisabledLook(const QImage& normal, qreal dpr) {
+QImage DisabledLook(const QImage& normal, qreal pixelRatio) {
     const QImage src = normal.convertToFormat(QImage::Format_ARGB32);
     QImage grey(src.size(), QImage::Format_ARGB32);
     QImage light(src.size(), QImage::Format_ARGB32);
@@ -63,15 +63,15 @@ QImage DisabledLook(const QImage& normal, qreal dpr) {
     QImage out(src.size(), QImage::Format_ARGB32_Premultiplied);
     out.fill(Qt::transparent);
     QPainter painter(&out);
-    const int shift = std::max(1, static_cast<int>(std::lround(dpr)));
+    const int shift = std::max(1, static_cast<int>(std::lround(pixelRatio)));
     painter.drawImage(shift, shift, light);
     painter.drawImage(0, 0, grey);
     painter.end();
     return out;
 }
 
-QPixmap ToPixmap(QImage image, qreal dpr) {
-    image.setDevicePixelRatio(dpr);
+QPixmap ToPixmap(QImage image, qreal pixelRatio) {
+    image.setDevicePixelRatio(pixelRatio);
     return QPixmap::fromImage(std::move(image));
 }
 

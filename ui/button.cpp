@@ -49,17 +49,17 @@ const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
     static std::map<std::pair<std::string, int>, QIcon> cache;
     auto [it, added] = cache.try_emplace({name, numGlyphs});
     if (added) {
-        for (qreal dpr : PixelRatiosToDraw()) {
+        for (qreal pixelRatio : PixelRatiosToDraw()) {
             if (numGlyphs >= 2) {
-                QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), dpr);
+                QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), pixelRatio);
                 int w = pair.width() / 2;
                 QPixmap normal = pair.copy(0, 0, w, pair.height()), disabled = pair.copy(w, 0, w, pair.height());
-                normal.setDevicePixelRatio(dpr);
-                disabled.setDevicePixelRatio(dpr);
+                normal.setDevicePixelRatio(pixelRatio);
+                disabled.setDevicePixelRatio(pixelRatio);
                 it->second.addPixmap(normal, QIcon::Normal);
                 it->second.addPixmap(disabled, QIcon::Disabled);
             } else {
-                it->second.addPixmap(DrawnImage(name, QSize(16, 16), dpr));
+                it->second.addPixmap(DrawnImage(name, QSize(16, 16), pixelRatio));
             }
         }
     }

@@ -34,14 +34,14 @@ void TImage::SetBounds(int left, int top, int width, int height) {
 void TImage::Render() {
     auto* label = static_cast<QLabel*>(Widget());
     if (!label || source_ == Source::None || Width() <= 0) return;
-    qreal dpr = label->devicePixelRatioF();
+    qreal pixelRatio = label->devicePixelRatioF();
     QPixmap picture;
     if (source_ == Source::Drawn) {
-        picture = DrawnImage(drawn_, QSize(Width(), Height()), dpr);
+        picture = DrawnImage(drawn_, QSize(Width(), Height()), pixelRatio);
     } else {
         static const SystemIconKind kinds[] = {SystemIconKind::Warning, SystemIconKind::Error,
                                                SystemIconKind::Information, SystemIconKind::Question};
-        picture = SystemIcon(kinds[int(icon_)], Width(), dpr);
+        picture = SystemIcon(kinds[int(icon_)], Width(), pixelRatio);
     }
     label->setPixmap(picture);
 }

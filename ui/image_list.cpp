@@ -39,7 +39,7 @@ QIcon TImageList::Icon(int index) const {
     if (icons_.empty()) {
         icons_.resize(names_.size());
         for (size_t i = 0; i < names_.size(); ++i)
-            for (qreal dpr : PixelRatiosToDraw()) icons_[i].addPixmap(Pixmap(int(i), dpr));
+            for (qreal pixelRatio : PixelRatiosToDraw()) icons_[i].addPixmap(Pixmap(int(i), pixelRatio));
     }
     return icons_[size_t(index)];
 }

@@ -108,9 +108,9 @@ private:
         }
         auto [it, added] = icons_.try_emplace({normal, selected});
         if (added) {
-            for (qreal dpr : PixelRatiosToDraw()) {
-                it->second.addPixmap(images->Pixmap(normal, dpr), QIcon::Normal);
-                it->second.addPixmap(images->Pixmap(selected, dpr), QIcon::Selected);
+            for (qreal pixelRatio : PixelRatiosToDraw()) {
+                it->second.addPixmap(images->Pixmap(normal, pixelRatio), QIcon::Normal);
+                it->second.addPixmap(images->Pixmap(selected, pixelRatio), QIcon::Selected);
             }
         }
         return it->second;

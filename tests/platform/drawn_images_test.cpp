@@ -49,13 +49,13 @@ bool HasColour(const QImage& image) {
 TEST(DrawnImages, EveryNameRendersAtItsSizeAndRatio) {
     for (const auto& [name, size] : kImages) {
         SCOPED_TRACE(name);
-        for (qreal dpr : {1.0, 2.0}) {
-            const QPixmap pixmap = DrawnImage(name, QSize(size, size), dpr);
+        for (qreal pixelRatio : {1.0, 2.0}) {
+            const QPixmap pixmap = DrawnImage(name, QSize(size, size), pixelRatio);
             ASSERT_FALSE(pixmap.isNull());
-            EXPECT_EQ(pixmap.size(), QSize(size, size) * dpr) << "pixels follow the ratio";
+            EXPECT_EQ(pixmap.size(), QSize(size, size) * pixelRatio) << "pixels follow the ratio";
             EXPECT_EQ(pixmap.deviceIndependentSize(), QSizeF(size, size));
             const QImage image = Argb(pixmap);
-            EXPECT_GT(CoveredFraction(image), 0.08) << "at ratio " << dpr;
+            EXPECT_GT(CoveredFraction(image), 0.08) << "at ratio " << pixelRatio;
             EXPECT_LT(CoveredFraction(image), 0.95) << "a glyph keeps a transparent margin";
         }
     }
@@ -83,15 +83,15 @@ TEST(DrawnImages, GlyphPairHoldsNormalThenGreyDisabledLook) {
     for (const auto& [name, size] : kImages) {
         if (size != 18) continue;
         SCOPED_TRACE(name);
-        for (qreal dpr : {1.0, 2.0}) {
-            const QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), dpr);
-            ASSERT_EQ(pair.size(), QSize(36, 18) * dpr);
+        for (qreal pixelRatio : {1.0, 2.0}) {
+            const QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), pixelRatio);
+            ASSERT_EQ(pair.size(), QSize(36, 18) * pixelRatio);
             EXPECT_EQ(pair.deviceIndependentSize(), QSizeF(36, 18));
             const QImage image = Argb(pair);
             const int half = image.width() / 2;
             const QImage normal = image.copy(0, 0, half, image.height());
             const QImage disabled = image.copy(half, 0, half, image.height());
-            EXPECT_EQ(normal, Argb(DrawnImage(name, QSize(18, 18), dpr)));
+            EXPECT_EQ(normal, Argb(DrawnImage(name, QSize(18, 18), pixelRatio)));
             EXPECT_NE(normal, disabled);
             EXPECT_TRUE(HasColour(normal));
             EXPECT_FALSE(HasColour(disabled)) << "the disabled look is grey";

@@ -15,9 +15,9 @@ TEST(ImageList, ImagesAreAddressedByIndexAndSharpAtBothRatios) {
     EXPECT_EQ(images.AddDrawn("file"), 0);
     EXPECT_EQ(images.AddDrawn("section"), 1);
     EXPECT_EQ(images.AddDrawn("key"), 2);
-    for (qreal dpr : {1.0, 2.0}) {
-        QPixmap shown = images.Icon(1).pixmap(QSize(16, 16), dpr);
-        EXPECT_EQ(Pixels(shown), Pixels(DrawnImage("section", QSize(16, 16), dpr))) << "at ratio " << dpr;
+    for (qreal pixelRatio : {1.0, 2.0}) {
+        QPixmap shown = images.Icon(1).pixmap(QSize(16, 16), pixelRatio);
+        EXPECT_EQ(Pixels(shown), Pixels(DrawnImage("section", QSize(16, 16), pixelRatio))) << "at ratio " << pixelRatio;
     }
     EXPECT_NE(Pixels(images.Icon(0).pixmap(QSize(16, 16))), Pixels(images.Icon(2).pixmap(QSize(16, 16))));
     EXPECT_TRUE(images.Icon(3).isNull());
