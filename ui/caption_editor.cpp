@@ -73,3 +73,20 @@ CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited) {
     caption = std::move(*bytes);
     return CaptionEdit::Changed;
 }
+
+QAbstractItemView::EditTriggers CaptionEditTriggers(bool readOnly) {
+    return readOnly ? QAbstractItemView::NoEditTriggers
+                    : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked;
+}
+
+bool ItemViewWantsKey(const KeyRecord& key, bool editing) {
+    switch (key.key) {
+        case vk::Left:
+        case vk::Right:
+        case vk::Up:
+        case vk::Down: return true;
+        case vk::Return:
+        case vk::Escape: return editing;
+        default: return false;
+    }
+}

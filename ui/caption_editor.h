@@ -2,9 +2,12 @@
 // In-place caption editing for the tree and the list: what the user types is taken into the
 // code page as it arrives (a character it cannot hold is refused with a beep), and the
 // committed text becomes the caption's bytes.
+#include <QAbstractItemView>
 #include <QStyledItemDelegate>
 
 #include <string>
+
+#include "platform/keys.h"
 
 class CaptionDelegate : public QStyledItemDelegate {
 public:
@@ -27,3 +30,10 @@ enum class CaptionEdit { Unchanged, Changed, Refused };
 // stay, even those the code page does not define), Refused (with a beep) when the code page
 // cannot hold it, else Changed with the new bytes in caption.
 CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited);
+
+// How editing starts in a view whose captions can be edited in place (F2, or a click on the
+// selected item), or never for a read-only one.
+QAbstractItemView::EditTriggers CaptionEditTriggers(bool readOnly);
+// The keys an item view keeps for itself: the arrows, and Enter and Esc while a caption is
+// being edited (they end the edit).
+bool ItemViewWantsKey(const KeyRecord& key, bool editing);

@@ -458,23 +458,12 @@ void TListView::SetHideSelection(bool hide) {
 
 void TListView::SetReadOnly(bool readOnly) {
     readOnly_ = readOnly;
-    View()->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
-                                     : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    View()->setEditTriggers(CaptionEditTriggers(readOnly));
 }
 
 // ---- input
 
-bool TListView::WantsKey(const KeyRecord& key) const {
-    switch (key.key) {
-        case vk::Left:
-        case vk::Right:
-        case vk::Up:
-        case vk::Down: return true;
-        case vk::Return:
-        case vk::Escape: return IsEditing();  // they end the caption edit
-        default: return false;
-    }
-}
+bool TListView::WantsKey(const KeyRecord& key) const { return ItemViewWantsKey(key, IsEditing()); }
 
 bool TListView::ViewportEvent(QEvent& event) {
     switch (event.type()) {

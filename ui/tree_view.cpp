@@ -491,23 +491,12 @@ void TTreeView::SetHideSelection(bool hide) {
 
 void TTreeView::SetReadOnly(bool readOnly) {
     readOnly_ = readOnly;
-    View()->setEditTriggers(readOnly ? QAbstractItemView::NoEditTriggers
-                                     : QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    View()->setEditTriggers(CaptionEditTriggers(readOnly));
 }
 
 // ---- input
 
-bool TTreeView::WantsKey(const KeyRecord& key) const {
-    switch (key.key) {
-        case vk::Left:
-        case vk::Right:
-        case vk::Up:
-        case vk::Down: return true;
-        case vk::Return:
-        case vk::Escape: return IsEditing();  // they end the caption edit
-        default: return false;
-    }
-}
+bool TTreeView::WantsKey(const KeyRecord& key) const { return ItemViewWantsKey(key, IsEditing()); }
 
 bool TTreeView::ViewportEvent(QEvent& event) {
     switch (event.type()) {
