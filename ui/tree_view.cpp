@@ -304,6 +304,8 @@ TTreeView::TTreeView(TComponent* owner)
     view->setHeaderHidden(true);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Only the rows in view are measured: a file of 100,000 sections must not be measured whole.
+    view->header()->setResizeContentsPrecision(0);
     view->setUniformRowHeights(true);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -37,20 +37,26 @@ IniDocument::IniDocument(std::string bytes, LeadTable lead)
 void IniDocument::Scan() {
     sections_.clear();
     sectionIndex_ = NameIndex();
-    lineEnd_.clear();
+    LineCursor first(bytes_);
+    const LineCursor::Line line = first.AtEnd() ? LineCursor::Line{0, 0, 0} : first.Next();
+    lineEnd_ = line.next > line.contentEnd ? bytes_.substr(line.contentEnd, line.next - line.contentEnd) : "\n";
     FindHeaders(0);
-    if (lineEnd_.empty()) lineEnd_ = "\n";
 }
 
-// Finds the headers from a line start on; key lines are read per section when first asked for.
 void IniDocument::FindHeaders(std::size_t from) {
+    headerScanAt_ = from;
+    allHeaders_ = false;
+}
+
+template <typename Enough>
+void IniDocument::FindMoreHeaders(Enough enough) const {
+    if (allHeaders_) return;
+    const std::size_t from = headerScanAt_;
     LineCursor cursor(Slice(from, bytes_.size()));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
-        if (lineEnd_.empty() && line.next > line.contentEnd)
-            lineEnd_ = bytes_.substr(contentEnd, line.next - line.contentEnd);
         const std::size_t begin =
             lineBegin == 0 && bytes_.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
         const std::string_view content = Slice(begin, contentEnd);
@@ -64,7 +70,17 @@ void IniDocument::FindHeaders(std::size_t from) {
         sectionIndex_.Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
             return SameName(NameOf(sections_[other]), name, lead_);
         });
+        if (enough()) {
+            headerScanAt_ = from + line.next;
+            return;
+        }
     }
+    headerScanAt_ = bytes_.size();
+    allHeaders_ = true;
+}
+
+void IniDocument::FindAllHeaders() const {
+    FindMoreHeaders([] { return false; });
 }
 
 std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
@@ -90,10 +106,22 @@ std::optional<IniDocument::KeyLine> IniDocument::ReadKeyLine(const Section& sect
                    begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals, true};
 }
 
+// A section's body ends at the next header, so that one has to be found too.
 std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
-    return sectionIndex_.Find(NameHash(name, lead_), [&](std::uint32_t entry) {
-        return SameName(NameOf(sections_[entry]), name, lead_);
-    });
+    const std::uint64_t hash = NameHash(name, lead_);
+    const auto find = [&] {
+        return sectionIndex_.Find(hash, [&](std::uint32_t entry) {
+            return SameName(NameOf(sections_[entry]), name, lead_);
+        });
+    };
+    std::optional<std::size_t> found = find();
+    if (!allHeaders_ && !(found && *found + 1 < sections_.size())) {
+        FindMoreHeaders([&] {
+            if (!found) found = find();
+            return found && *found + 1 < sections_.size();
+        });
+    }
+    return found;
 }
 
 IniDocument::KeyTable& IniDocument::KeysOf(const Section& section) const {
@@ -147,6 +175,7 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
 }
 
 std::vector<std::string_view> IniDocument::SectionNames() const {
+    FindAllHeaders();
     std::vector<std::string_view> names;
     names.reserve(sections_.size());
     for (const Section& section : sections_) names.push_back(NameOf(section));
@@ -177,6 +206,7 @@ std::optional<std::string_view> IniDocument::Value(std::string_view section,
 
 EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
                                  std::string_view value) {
+    FindAllHeaders();
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted || !FitsOnOneLine(section) || !FitsOnOneLine(key)) return EditResult::Refused;
     const std::string keyLine = std::string(key) + "=" + *quoted;
@@ -268,6 +298,7 @@ void IniDocument::Resize(std::size_t section, std::ptrdiff_t delta) {
 }
 
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
+    FindAllHeaders();
     const auto foundSection = FindSection(section);
     if (!foundSection || !FindKey(sections_[*foundSection], key)) return EditResult::Unchanged;
     Section& target = sections_[*foundSection];
@@ -288,6 +319,7 @@ EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key
 // A section's own lines run from its header to its last key line; blank lines and comments
 // after that are left to whatever comes before it.
 EditResult IniDocument::RemoveSection(std::string_view section) {
+    FindAllHeaders();
     if (!FindSection(section)) return EditResult::Unchanged;
     std::vector<Range> blocks;
     for (const Section& each : sections_) {

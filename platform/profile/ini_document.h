@@ -66,6 +66,10 @@ private:
 
     void Scan();
     void FindHeaders(std::size_t from);
+    // Finds headers from where the last search stopped, until `enough` holds or the file ends.
+    template <typename Enough>
+    void FindMoreHeaders(Enough enough) const;
+    void FindAllHeaders() const;
     std::string_view Slice(std::size_t begin, std::size_t end) const;
     std::string_view NameOf(const Section& section) const;
     std::string_view NameOf(const Section& section, const KeyLine& line) const;
@@ -89,6 +93,10 @@ private:
     std::string bytes_;
     LeadTable lead_;
     std::string lineEnd_;  // the file's first line end, used for the lines we add
-    std::vector<Section> sections_;
-    NameIndex sectionIndex_;
+    // Headers are found only as far as a lookup needs: reading the first section of a large
+    // file does not scan all of it. Edits find them all first.
+    mutable std::vector<Section> sections_;
+    mutable NameIndex sectionIndex_;
+    mutable std::size_t headerScanAt_ = 0;  // a line start
+    mutable bool allHeaders_ = false;
 };

@@ -11,6 +11,8 @@ public:
     static LeadTable ForCodePage(int codePage);
 
     bool IsLead(unsigned char byte) const { return isLead_[byte]; }
+    // True when no byte below 0x80 is a lead byte.
+    bool AsciiIsSingleByte() const { return asciiIsSingleByte_; }
     // Bytes taken by the character that starts at `at`: a lead byte takes the next byte with
     // it, whatever that byte is, unless it is the last byte of the text.
     std::size_t CharLength(std::string_view text, std::size_t at) const {
@@ -19,4 +21,5 @@ public:
 
 private:
     std::array<bool, 256> isLead_;
+    bool asciiIsSingleByte_ = true;
 };

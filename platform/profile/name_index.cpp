@@ -4,11 +4,23 @@ namespace {
 
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
+// No double-byte code page has a lead byte below 0x80: such bytes need no table look-up.
+bool SingleByte(char c, const LeadTable& lead) {
+    return static_cast<unsigned char>(c) < 0x80 && lead.AsciiIsSingleByte();
+}
+
 }  // namespace
 
 bool SameName(std::string_view a, std::string_view b, const LeadTable& lead) {
     if (a.size() != b.size()) return false;
+    // Names mostly come back exactly as the file spells them.
+    if (a == b) return true;
     for (std::size_t at = 0; at < a.size();) {
+        if (SingleByte(a[at], lead)) {
+            if (AsciiLower(a[at]) != AsciiLower(b[at])) return false;
+            ++at;
+            continue;
+        }
         const std::size_t length = lead.CharLength(a, at);
         if (length == 2) {
             if (a[at] != b[at] || a[at + 1] != b[at + 1]) return false;
@@ -27,6 +39,10 @@ std::uint64_t NameHash(std::string_view name, const LeadTable& lead) {
         hash *= 1099511628211ull;
     };
     for (std::size_t at = 0; at < name.size();) {
+        if (SingleByte(name[at], lead)) {
+            mix(AsciiLower(name[at++]));
+            continue;
+        }
         const std::size_t length = lead.CharLength(name, at);
         if (length == 2) {
             mix(name[at]);

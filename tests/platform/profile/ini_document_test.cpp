@@ -187,3 +187,28 @@ TEST(IniDocumentEdit, DoubleByteNamesUnderCodePage936) {
 }
 
 }  // namespace
+
+namespace {
+// Reads interleaved with edits: a lookup may have found only the headers it needed so far.
+TEST(IniDocumentEdit, ReadsBeforeEditsSeeTheWholeFile) {
+    const std::string text = "[a]\nk=1\n[b]\nk=2\n[a]\nk=3\n[c]\nk=4\n";
+    IniDocument document(text);
+    EXPECT_EQ(ValueOf(document, "a", "k"), "1");
+    ASSERT_EQ(document.SetValue("c", "k", "5"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[a]\nk=1\n[b]\nk=2\n[a]\nk=3\n[c]\nk=5\n");
+    EXPECT_EQ(document.SectionNames(), (Names{"a", "b", "a", "c"}));
+
+    IniDocument removing(text);
+    EXPECT_EQ(ValueOf(removing, "b", "k"), "2");
+    ASSERT_EQ(removing.RemoveSection("a"), EditResult::Changed);
+    EXPECT_EQ(removing.Bytes(), "[b]\nk=2\n[c]\nk=4\n") << "every section of the name goes";
+    EXPECT_EQ(ValueOf(removing, "c", "k"), "4");
+
+    IniDocument adding(text);
+    EXPECT_EQ(ValueOf(adding, "a", "k"), "1");
+    ASSERT_EQ(adding.SetValue("d", "n", "6"), EditResult::Changed);
+    EXPECT_EQ(ValueOf(adding, "c", "k"), "4");
+    EXPECT_EQ(ValueOf(adding, "d", "n"), "6");
+    EXPECT_EQ(adding.Bytes(), text + "[d]\nn=6\n");
+}
+}  // namespace
