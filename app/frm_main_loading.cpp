@@ -44,10 +44,14 @@ void TForm1::LoadIniFile() {
         root->SetImageIndex(0);
         const std::string open = "[", close = "]";
         for (int i = 0; i < lines.LineCount(); ++i) {
-            std::string line = lines.LineAt(i);
+            std::string_view view = lines.LineView(i);
             // A byte-order mark is no part of the first line's text: the INI service skips it
             // too, and a header behind it must not go missing from the tree.
-            if (i == 0 && line.rfind(kByteOrderMark, 0) == 0) line.erase(0, kByteOrderMark.size());
+            if (i == 0 && view.substr(0, kByteOrderMark.size()) == kByteOrderMark)
+                view.remove_prefix(kByteOrderMark.size());
+            // Only header lines are worth a copy: a file of a million lines has few of them.
+            if (view.empty() || view.front() != open.front()) continue;
+            std::string line(view);
             if (TextCompare(TextSlice(line, 1, 1), open) != 0) continue;
             int p = TextFind(close, line);
             TTreeNode* node = tree1->Items().AddChild(root, TextSlice(line, 2, p - 2));

@@ -65,10 +65,12 @@ void TStrings::LoadLinesFromStream(TStream& stream) {
     });
 }
 
-std::string TStringList::LineAt(int index) const {
+std::string TStringList::LineAt(int index) const { return std::string(LineView(index)); }
+
+std::string_view TStringList::LineView(int index) const {
     CheckIndex(index);
     const Item& item = items_[index];
-    return bytes_.substr(item.offset, item.length);
+    return std::string_view(bytes_).substr(item.offset, item.length);
 }
 
 int TStringList::LineCount() const { return count_; }

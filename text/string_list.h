@@ -59,6 +59,8 @@ public:
     std::function<void()> OnAfterChange;
 
     std::string LineAt(int index) const override;
+    // The same bytes without a copy; valid until the list changes.
+    std::string_view LineView(int index) const;
     int LineCount() const override;
     void ReplaceLineAt(int index, const std::string& text) override;
     int AppendLine(const std::string& text) override;

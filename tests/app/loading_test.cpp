@@ -130,6 +130,11 @@ TEST_F(LoadingTest, HeaderLinesGiveOneNodeEachInFileOrder) {
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"alpha", "", " spaced ", "two", "", "Alpha", "alpha", "last"}));
     for (int i = 0; i < Root()->Count(); ++i) EXPECT_EQ(Section(i)->ImageIndex(), 1) << i;
     EXPECT_EQ(ListRows(), std::vector<std::string>{"a=1"});
+
+    // A byte-order mark in front of the first header hides neither the section nor its keys.
+    Load("\xEF\xBB\xBF[first]\nk=v\n[second]\n", "bom.ini");
+    EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"first", "second"}));
+    EXPECT_EQ(ListRows(), std::vector<std::string>{"k=v"});
 }
 
 TEST_F(LoadingTest, AFileWithoutHeadersShowsAChildlessRootAndNoSelection) {
