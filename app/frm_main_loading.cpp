@@ -42,17 +42,16 @@ void TForm1::LoadIniFile() {
         tree1->Items().Clear();
         root = tree1->Items().AddChild(nullptr, FileNameOfPath(CurrentIniPath));
         root->SetImageIndex(0);
-        const std::string open = "[", close = "]";
+        const std::string close = "]";
         for (int i = 0; i < lines.LineCount(); ++i) {
             std::string_view view = lines.LineView(i);
             // A byte-order mark is no part of the first line's text: the INI service skips it
             // too, and a header behind it must not go missing from the tree.
             if (i == 0 && view.substr(0, kByteOrderMark.size()) == kByteOrderMark)
                 view.remove_prefix(kByteOrderMark.size());
-            // Only header lines are worth a copy: a file of a million lines has few of them.
-            if (view.empty() || view.front() != open.front()) continue;
+            // A header is a line whose first byte is "["; only those are worth a copy.
+            if (view.empty() || view.front() != '[') continue;
             std::string line(view);
-            if (TextCompare(TextSlice(line, 1, 1), open) != 0) continue;
             int p = TextFind(close, line);
             TTreeNode* node = tree1->Items().AddChild(root, TextSlice(line, 2, p - 2));
             node->SetImageIndex(1);

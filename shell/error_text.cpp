@@ -3,22 +3,17 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
-#include "platform/locale_info.h"
+#include "platform/profile/lead_table.h"
 
 namespace {
 
-bool IsLeadByte(unsigned char byte) {
-    for (const TByteRange& r : LeadByteRanges(AnsiCodePage()))
-        if (byte >= r.first && byte <= r.last) return true;
-    return false;
-}
-
 // The last character of a text in the code page, as its bytes.
 std::string LastCharacter(const std::string& text) {
+    const LeadTable lead = LeadTable::ForCodePage(AnsiCodePage());
     size_t start = 0, last = 0;
     while (start < text.size()) {
         last = start;
-        start += IsLeadByte(static_cast<unsigned char>(text[start])) && start + 1 < text.size() ? 2 : 1;
+        start += lead.CharLength(text, start);
     }
     return text.substr(last);
 }

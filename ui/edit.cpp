@@ -92,8 +92,6 @@ bool TEdit::WantsKey(const KeyRecord& key) const {
     return key.key == vk::Left || key.key == vk::Right || key.key == vk::Up || key.key == vk::Down;
 }
 
-void TEdit::SetFont(const TFont& font) { TWinControl::SetFont(font); }
-
 bool TEdit::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "MaxLength") SetMaxLength(value.AsInt());
     else return TWinControl::ApplyProperty(name, value, reader);

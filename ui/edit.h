@@ -25,7 +25,6 @@ public:
 
     bool WantsKey(const KeyRecord& key) const override;
     bool WantsCharacters() const override { return true; }
-    void SetFont(const TFont& font) override;
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 
     // Takes text that the user put into the field; the seam that typing, pasting and input

@@ -143,8 +143,10 @@ void TCustomForm::ShowCaption() {
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
     borderStyle_ = style;
     ApplyWindowFlags();
-    if (style == TFormBorderStyle::bsSizeable) Widget()->setMinimumSize(0, 0), Widget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    else Widget()->setFixedSize(clientWidth_, clientHeight_);
+    // Let go of a size that an earlier dialog frame fixed; a fixed frame takes it again.
+    Widget()->setMinimumSize(0, 0);
+    Widget()->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    ApplyBoundsToWidget();
 }
 
 void TCustomForm::ApplyWindowFlags() {

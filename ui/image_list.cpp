@@ -76,3 +76,9 @@ bool TImageList::ApplyProperty(std::string_view name, const LayoutValue& value, 
     } else return TComponent::ApplyProperty(name, value, reader);
     return true;
 }
+
+void AttachImageList(TImageList*& slot, TImageList* next, ImageListClient& client) {
+    if (slot) slot->RemoveClient(&client);
+    slot = next;
+    if (slot) slot->AddClient(&client);
+}

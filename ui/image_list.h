@@ -21,6 +21,9 @@ protected:
     virtual ~ImageListClient() = default;
 };
 
+// Points slot at next, moving client's registration from the old list to the new one.
+void AttachImageList(TImageList*& slot, TImageList* next, ImageListClient& client);
+
 class TImageList : public TComponent {
 public:
     explicit TImageList(TComponent* owner);

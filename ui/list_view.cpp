@@ -420,9 +420,7 @@ void TListView::UpdateEnded() {
 // ---- images and looks
 
 void TListView::SetSmallImages(TImageList* images) {
-    if (smallImages_) smallImages_->RemoveClient(this);
-    smallImages_ = images;
-    if (smallImages_) smallImages_->AddClient(this);
+    AttachImageList(smallImages_, images, *this);
     ImagesChanged();
 }
 

@@ -444,9 +444,7 @@ void TTreeView::UpdateEnded() {
 // ---- images and looks
 
 void TTreeView::SetImages(TImageList* images) {
-    if (images_) images_->RemoveClient(this);
-    images_ = images;
-    if (images_) images_->AddClient(this);
+    AttachImageList(images_, images, *this);
     ImagesChanged();
 }
 
