@@ -1,15 +1,11 @@
 #include "shell/application.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QWidget>
-
 #include <algorithm>
 #include <cctype>
 
-#include "platform/code_page.h"
 #include "platform/event_queue.h"
-#include "platform/message_box.h"
+#include "platform/mouse_capture.h"
+#include "platform/program_file.h"
 #include "shell/error_text.h"
 #include "shell/fatal_error.h"
 #include "shell/window_list.h"
@@ -17,6 +13,7 @@
 #include "ui/form.h"
 #include "ui/input_router.h"
 #include "ui/screen.h"
+#include "ui/system_message_box.h"
 
 TApplication* Application = nullptr;
 
@@ -25,7 +22,7 @@ namespace {
 // The executable's name without folder and without everything from its first ".", its first
 // byte kept and the rest in lower case.
 std::string DefaultTitle() {
-    std::string name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+    std::string name = ProgramFileName().value_or(std::string());
     name = name.substr(0, name.find('.'));
     for (size_t i = 1; i < name.size(); ++i) name[i] = char(std::tolower(static_cast<unsigned char>(name[i])));
     return name;
@@ -104,7 +101,7 @@ void TApplication::RequestQuit() { PostQuitMessage(); }
 
 void TApplication::ReportUnhandledError(TComponent*, std::exception_ptr error) {
     // A pressed button or a drag lets go before the box comes up.
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    ReleaseMouseCapture();
     try {
         std::rethrow_exception(error);
     } catch (const EAbort&) {
@@ -141,7 +138,7 @@ void TApplication::AppMessageBox(const std::string& text, const std::string& cap
             s.FocusCount = focusCount;
         }
     } restore{disabled, active, focused, focusCount};
-    ShowSystemMessageBox(text, caption, MessageBoxIcon::Error, active ? active->Widget() : nullptr);
+    ShowSystemMessageBoxOver(active, text, caption, MessageBoxIcon::Error);
 }
 
 // ---------------------------------------------------------------- shutdown and hooks
@@ -149,8 +146,7 @@ void TApplication::AppMessageBox(const std::string& text, const std::string& cap
 void TApplication::ShutdownApplication() {
     if (shutdownDone_) return;
     shutdownDone_ = true;
-    for (TCustomForm* form : TScreen::Instance().Forms())
-        if (form->Widget()) form->Widget()->hide();
+    for (TCustomForm* form : TScreen::Instance().Forms()) form->TakeOffScreen();
     MarkDestroying();
     DestroyComponents();
 }

@@ -1,10 +1,8 @@
 #include "shell/modal.h"
 
-#include <QApplication>
-#include <QWidget>
-
 #include <algorithm>
 
+#include "platform/mouse_capture.h"
 #include "shell/application.h"
 #include "shell/window_list.h"
 #include "ui/error_sink.h"
@@ -78,7 +76,7 @@ private:
 TModalResult RunModal(TCustomForm& form) {
     if (form.Visible() || !form.Enabled() || form.InModalLoop())
         throw EInvalidOperation("Cannot make a visible window modal");
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    ReleaseMouseCapture();
     form.SetInModalLoop(true);
     ModalState state(form);
     form.Show();

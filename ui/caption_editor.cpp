@@ -6,6 +6,7 @@
 #include "platform/display_text.h"
 #include "ui/control.h"
 #include "ui/error_sink.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ QWidget* CaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& after) {
-            CatchErrors(TControl::ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
+            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
         });
     }
     return editor;

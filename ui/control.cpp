@@ -15,10 +15,17 @@
 #include "ui/form.h"
 #include "ui/layout_reader.h"
 #include "ui/popup_menu.h"
+#include "ui/widget_access.h"
 
 namespace {
+
 constexpr const char* kControlProperty = "iniv.control";
+
+TControl* ControlProperty(const QWidget* widget) {
+    return static_cast<TControl*>(widget->property(kControlProperty).value<void*>());
 }
+
+}  // namespace
 
 // Routes every event of a control's widget to the control, inside a catch point.
 class ControlEventBridge : public QObject {
@@ -29,21 +36,38 @@ public:
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
-        TControl* control = widget ? static_cast<TControl*>(widget->property(kControlProperty).value<void*>()) : nullptr;
-        if (!control || control->Widget() != widget || control->IsDestroying()) return false;
+        TControl* control = widget ? ControlProperty(widget) : nullptr;
+        if (!control || WidgetOf(*control) != widget || control->IsDestroying()) return false;
         bool consumed = false;
         CatchErrors(control, [&] { consumed = control->WidgetEvent(*event); });
         return consumed;
     }
 };
 
+struct TControl::WidgetWatch {
+    QMetaObject::Connection gone;
+};
+
+QWidget* WidgetOf(const TControl& control) { return control.widget_; }
+
+TControl* ControlOfWidget(const QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        TControl* control = ControlProperty(widget);
+        if (control && WidgetOf(*control) == widget) return control;
+        // A window of the toolkit's own (a message box, a menu) is not part of its owner.
+        if (widget->isWindow()) return nullptr;
+    }
+    return nullptr;
+}
+
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {
+TControl::TControl(TComponent* owner, QWidget* widget)
+    : TComponent(owner), widget_(widget), widgetWatch_(std::make_unique<WidgetWatch>()) {
     InstallControlAccessibility();
     widget_->setProperty(kControlProperty, QVariant::fromValue<void*>(this));
     widget_->installEventFilter(&ControlEventBridge::Instance());
-    widgetGone_ = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
+    widgetWatch_->gone = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
 
 TControl::~TControl() {
@@ -57,20 +81,10 @@ void TControl::ReleaseWidget() {
     if (!widget_) return;
     QWidget* widget = widget_;
     // Only our own connection: the toolkit's accessibility cache listens to the widget too.
-    QObject::disconnect(widgetGone_);
+    QObject::disconnect(widgetWatch_->gone);
     widget_ = nullptr;
     widget->removeEventFilter(&ControlEventBridge::Instance());
     delete widget;
-}
-
-TControl* TControl::ControlOfWidget(const QWidget* widget) {
-    for (; widget; widget = widget->parentWidget()) {
-        auto* control = static_cast<TControl*>(widget->property(kControlProperty).value<void*>());
-        if (control && control->Widget() == widget) return control;
-        // A window of the toolkit's own (a message box, a menu) is not part of its owner.
-        if (widget->isWindow()) return nullptr;
-    }
-    return nullptr;
 }
 
 void TControl::SetParent(TWinControl* parent) {

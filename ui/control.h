@@ -1,9 +1,8 @@
 #pragma once
 // Controls: our objects with a toolkit widget inside. The control keeps the truth (its
 // bounds, texts as bytes, flags); the widget shows it.
-#include <QMetaObject>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,14 +70,12 @@ public:
     // Raises OnClick.
     virtual void Click();
 
-    QWidget* Widget() const { return widget_; }
-    // The framework control that a widget belongs to (walking up its parents), or nullptr.
-    static TControl* ControlOfWidget(const QWidget* widget);
-
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 
 protected:
     TControl(TComponent* owner, QWidget* widget);
+
+    QWidget* Widget() const { return widget_; }
 
     // Every event of the widget comes here before the widget sees it, inside a catch point;
     // true consumes it.
@@ -100,9 +97,11 @@ protected:
 private:
     friend class TWinControl;
     friend class ControlEventBridge;
+    friend QWidget* WidgetOf(const TControl& control);
+    struct WidgetWatch;
 
     QWidget* widget_;
-    QMetaObject::Connection widgetGone_;
+    std::unique_ptr<WidgetWatch> widgetWatch_;  // forgets the widget when the toolkit destroys it
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     int rightDistance_ = 0, bottomDistance_ = 0;

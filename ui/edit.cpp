@@ -7,6 +7,7 @@
 #include "platform/display_text.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -103,7 +104,7 @@ bool TEdit::ApplyProperty(std::string_view name, const LayoutValue& value, Layou
 TLabeledEdit::TLabeledEdit(TComponent* owner) : TEdit(owner), label_(new TLabel(this)) {
     label_->SetName("SubLabel");
     // Assistive technologies take the edit's name and its labelled-by relation from the buddy.
-    static_cast<QLabel*>(label_->Widget())->setBuddy(LineEdit());
+    static_cast<QLabel*>(WidgetOf(*label_))->setBuddy(LineEdit());
 }
 
 void TLabeledEdit::SetParent(TWinControl* parent) {

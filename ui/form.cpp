@@ -17,6 +17,7 @@
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -104,7 +105,7 @@ QMargins FrameOf(const QWidget* widget) {
     };
     if (widget && widget->isVisible()) return marginsOf(widget);
     for (TCustomForm* form : TScreen::Instance().Forms())
-        if (form->Widget() && form->Widget() != widget && form->Widget()->isVisible()) return marginsOf(form->Widget());
+        if (QWidget* other = WidgetOf(*form); other && other != widget && other->isVisible()) return marginsOf(other);
     return QMargins();
 }
 }  // namespace
@@ -228,6 +229,10 @@ void TCustomForm::SetVisible(bool visible) {
     }
 }
 
+void TCustomForm::TakeOffScreen() {
+    if (Widget()) Widget()->hide();
+}
+
 TCustomForm* TCustomForm::TransientOwner() const {
     TScreen& screen = TScreen::Instance();
     if (TCustomForm* active = screen.ActiveForm(); active && active != this) return active;
@@ -269,7 +274,7 @@ void TCustomForm::Deactivate() {
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
     activeControl_ = control;
-    if (Visible() && control && control->CanFocus()) control->Widget()->setFocus(Qt::OtherFocusReason);
+    if (Visible() && control && control->CanFocus()) WidgetOf(*control)->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::FocusControl(TWinControl* control) { SetActiveControl(control); }

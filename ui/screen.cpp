@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "ui/form.h"
+#include "ui/widget_access.h"
 
 namespace {
 TRect RectOf(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
@@ -31,7 +32,7 @@ void TScreen::RemoveForm(TCustomForm* form) {
 TCustomForm* TScreen::ActiveForm() const {
     QWidget* active = QApplication::activeWindow();
     for (TCustomForm* form : forms_)
-        if (form->Widget() && form->Widget() == active) return form;
+        if (QWidget* widget = WidgetOf(*form); widget && widget == active) return form;
     return nullptr;
 }
 

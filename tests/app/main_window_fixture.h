@@ -35,6 +35,7 @@
 #include "ui/popup_menu.h"
 #include "ui/screen.h"
 #include "ui/tree_view.h"
+#include "ui/widget_access.h"
 
 namespace apptest {
 
@@ -89,8 +90,8 @@ protected:
         });
         main.reset(new TForm1(Application));
         main->Show();
-        main->Widget()->activateWindow();
-        (void)QTest::qWaitForWindowActive(main->Widget());
+        WidgetOf(*main)->activateWindow();
+        (void)QTest::qWaitForWindowActive(WidgetOf(*main));
         tree = ItemViewOf(*main->tree1);
         list = ItemViewOf(*main->ListView1);
     }
@@ -114,7 +115,7 @@ protected:
 
     // Types the path into the empty field and presses Enter there.
     void TypePathAndEnter(const std::string& path, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* field = main->ledtfname->Widget();
+        QWidget* field = WidgetOf(*main->ledtfname);
         field->setFocus();
         main->ledtfname->SetText("");
         QTest::keyClicks(field, QString::fromStdString(path));
@@ -149,8 +150,8 @@ protected:
 
     // The context-menu key on the tree: the menu opens without a mouse press.
     void TreeMenuKey() {
-        main->tree1->Widget()->setFocus();
-        QWidget* widget = main->tree1->Widget();
+        WidgetOf(*main->tree1)->setFocus();
+        QWidget* widget = WidgetOf(*main->tree1);
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(widget, &event);
     }
@@ -186,7 +187,7 @@ protected:
     void CloseNextMessage() {
         WhenModal([this](TCustomForm& form) {
             messages.push_back(MessageOf(form));
-            form.Widget()->close();
+            WidgetOf(form)->close();
         });
     }
     // Types text into the next input box (whose start text is selected) and ends it with key;

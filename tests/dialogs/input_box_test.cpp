@@ -11,6 +11,7 @@
 #include "ui/edit.h"
 #include "ui/label.h"
 #include "ui/text_metrics.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ Placement PlacementFor(const std::string& prompt) {
 TEST(InputBox, EveryWayOfCancellingGivesTheDefaultBack) {
     const std::string start = "  old value ";
     EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { PressKey(f, Qt::Key_Escape); })), start);
-    EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { f.Widget()->close(); })), start);
+    EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { WidgetOf(f)->close(); })), start);
     EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { Nth<TButton>(f, 3)->Press(); })), start);
     std::string value = "kept";
     WhenNextModalShown(TypeThen("x", [](TCustomForm& f) { PressKey(f, Qt::Key_Escape); }));

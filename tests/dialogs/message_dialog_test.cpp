@@ -14,6 +14,7 @@
 #include "ui/button.h"
 #include "ui/screen.h"
 #include "ui/text_metrics.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -25,7 +26,7 @@ TModalResult ResultAfter(TMessageButtons buttons, Act act) {
     bool stayedOpen = false;
     WhenNextModalShown([&](TCustomForm& form) {
         if (act == Act::Close) {
-            form.Widget()->close();  // the close box
+            WidgetOf(form)->close();  // the close box
             return;
         }
         PressKey(form, act == Act::Enter ? Qt::Key_Return : Qt::Key_Escape);

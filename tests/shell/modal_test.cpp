@@ -14,6 +14,7 @@
 #include "ui/edit.h"
 #include "ui/layout_reader.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -57,7 +58,7 @@ void WhenModal(std::function<void()> fn) {
 }
 
 void Key(TCustomForm& form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.Widget();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : WidgetOf(form);
     QTest::keyClick(target, key, mods);
 }
 
@@ -95,10 +96,10 @@ TEST_F(ModalTest, CloseRequestsEndWithCancelAndTagTellsThemApart) {
     EXPECT_EQ(added.Tag(), 1);
 
     TTestDialog closed(Application);
-    WhenModal([&] { closed.Widget()->close(); });  // the close box
+    WhenModal([&] { WidgetOf(closed)->close(); });  // the close box
     EXPECT_EQ(RunModal(closed), ResultCancel);
     EXPECT_EQ(closed.Tag(), 0);
-    EXPECT_TRUE(closed.Widget() != nullptr) << "the loop hides, it does not destroy";
+    EXPECT_TRUE(WidgetOf(closed) != nullptr) << "the loop hides, it does not destroy";
 }
 
 TEST_F(ModalTest, EnterPressesTheDefaultAndEscTheCancelButton) {
@@ -178,12 +179,12 @@ TEST_F(ModalTest, DisabledWindowRefusesInput) {
     button->OnClick = [&](TComponent*) { ++clicks; };
     TTestDialog dialog(Application);
     WhenModal([&] {
-        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+        QTest::mouseClick(WidgetOf(*button), Qt::LeftButton);
         dialog.RequestClose();
     });
     RunModal(dialog);
     EXPECT_EQ(clicks, 0);
-    QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    QTest::mouseClick(WidgetOf(*button), Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
     owner.Hide();
 }
@@ -191,7 +192,7 @@ TEST_F(ModalTest, DisabledWindowRefusesInput) {
 TEST_F(ModalTest, AnErrorInAHandlerIsShownAndTheLoopGoesOn) {
     TTestDialog dialog(Application);
     WhenModal([&] {
-        QTest::mouseClick(dialog.Button("Fail")->Widget(), Qt::LeftButton);
+        QTest::mouseClick(WidgetOf(*dialog.Button("Fail")), Qt::LeftButton);
         QTimer::singleShot(0, [&] {
             EXPECT_TRUE(dialog.Visible());
             dialog.Button("Quit")->Press();

@@ -10,11 +10,12 @@
 #include "ui/edit.h"
 #include "ui/label.h"
 #include "ui/panel.h"
+#include "ui/widget_access.h"
 
 namespace {
 
 QAccessibleInterface* Accessible(const TControl& control) {
-    return QAccessible::queryAccessibleInterface(control.Widget());
+    return QAccessible::queryAccessibleInterface(WidgetOf(control));
 }
 
 class AccessibilityTest : public testing::Test {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "ui/edit.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -24,7 +25,7 @@ protected:
         QApplication::processEvents();
     }
 
-    QLineEdit* Line() const { return static_cast<QLineEdit*>(edit->Widget()); }
+    QLineEdit* Line() const { return static_cast<QLineEdit*>(WidgetOf(*edit)); }
 
     void Compose(const QString& preedit) {
         QInputMethodEvent event(preedit, {});

@@ -13,14 +13,15 @@
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 #include "ui/form.h"
+#include "ui/widget_access.h"
 
 class ShownWindow {
 public:
     ShownWindow(int width = 500, int height = 340) : form_(std::make_unique<TForm>(nullptr)) {
         form_->SetClientSize(width, height);
         form_->Show();
-        form_->Widget()->activateWindow();
-        (void)QTest::qWaitForWindowExposed(form_->Widget());
+        WidgetOf(*form_)->activateWindow();
+        (void)QTest::qWaitForWindowExposed(WidgetOf(*form_));
     }
     TForm& Form() { return *form_; }
 
@@ -30,7 +31,7 @@ private:
 
 template <typename Control>
 QAbstractItemView* ItemViewOf(Control& control) {
-    return static_cast<QAbstractItemView*>(control.Widget());
+    return static_cast<QAbstractItemView*>(WidgetOf(control));
 }
 
 inline QPoint CentreOf(QAbstractItemView* view, const QModelIndex& index) {

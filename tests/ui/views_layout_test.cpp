@@ -9,6 +9,7 @@
 #include "ui/list_view.h"
 #include "ui/popup_menu.h"
 #include "ui/tree_view.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -89,7 +90,7 @@ TEST(ViewsLayout, ComponentsComeOutAsTheLayoutDescribesThem) {
     EXPECT_EQ(list->Column(1).MinWidth(), 100);
     EXPECT_EQ(list->Column(1).MaxWidth(), 800);
     EXPECT_TRUE(list->Column(0).AutoSize() && list->Column(1).AutoSize());
-    auto* header = static_cast<QTreeView*>(list->Widget())->model();
+    auto* header = static_cast<QTreeView*>(WidgetOf(*list))->model();
     EXPECT_EQ(header->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("关键字值"));
 
     ASSERT_EQ(menu->ItemCount(), 3);
