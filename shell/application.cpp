@@ -8,7 +8,7 @@
 #include "platform/program_file.h"
 #include "shell/error_text.h"
 #include "shell/fatal_error.h"
-#include "shell/window_list.h"
+#include "shell/modal_scope.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 #include "ui/input_router.h"
@@ -56,8 +56,7 @@ TApplication::~TApplication() {
 void TApplication::SetAppTitle(const std::string& title) { title_ = title; }
 
 TCustomForm* TApplication::MainWindow() const {
-    const auto& forms = TScreen::Instance().Forms();
-    return std::find(forms.begin(), forms.end(), mainWindow_) != forms.end() ? mainWindow_ : nullptr;
+    return TScreen::Instance().Contains(mainWindow_) ? mainWindow_ : nullptr;
 }
 
 void TApplication::AdoptAsMainWindow(TCustomForm* form) {
@@ -119,26 +118,8 @@ void TApplication::ShowErrorMessage(const std::string& message) {
 }
 
 void TApplication::AppMessageBox(const std::string& text, const std::string& caption, MessageBoxFlags) {
-    TScreen& screen = TScreen::Instance();
-    TCustomForm* active = screen.ActiveForm();
-    TCustomForm* focused = screen.FocusedForm;
-    int focusCount = screen.FocusCount;
-    TDisabledWindows disabled = DisableOtherWindows(nullptr);
-    struct Restore {
-        TDisabledWindows& disabled;
-        TCustomForm* active;
-        TCustomForm* focused;
-        int focusCount;
-        ~Restore() {
-            ReenableWindows(disabled);
-            TScreen& s = TScreen::Instance();
-            const auto& alive = s.Forms();
-            if (active && std::find(alive.begin(), alive.end(), active) != alive.end()) active->BringToFront();
-            s.FocusedForm = focused;
-            s.FocusCount = focusCount;
-        }
-    } restore{disabled, active, focused, focusCount};
-    ShowSystemMessageBoxOver(active, text, caption, MessageBoxIcon::Error);
+    ModalScope windows(nullptr);
+    ShowSystemMessageBoxOver(windows.ActiveAtStart(), text, caption, MessageBoxIcon::Error);
 }
 
 // ---------------------------------------------------------------- shutdown and hooks

@@ -42,8 +42,7 @@ public:
     bool event(QEvent* e) override {
         if (e->type() != ReleaseRequest) return QObject::event(e);
         TCustomForm* form = static_cast<Request*>(e)->form;
-        const auto& forms = TScreen::Instance().Forms();
-        if (std::find(forms.begin(), forms.end(), form) != forms.end()) delete form;
+        if (TScreen::Instance().Contains(form)) delete form;
         return true;
     }
 };
@@ -281,7 +280,8 @@ void TCustomForm::FocusControl(TWinControl* control) { SetActiveControl(control)
 
 void TCustomForm::NoteFocusedControl(TWinControl* control) {
     activeControl_ = control;
-    ++TScreen::Instance().FocusCount;
+    TScreen& screen = TScreen::Instance();
+    screen.SetFocusCount(screen.FocusCount() + 1);
     FocusMovedInWindow(control);
 }
 

@@ -295,21 +295,21 @@ TEST(RunTaskModal, PutsEverythingBackWhenTheChooserFails) {
     ASSERT_TRUE(window.Enabled());
     TOpenDialog dialog(nullptr);
     dialog.SetHelpContext(12);
-    const int focusCount = TScreen::Instance().FocusCount;
+    const int focusCount = TScreen::Instance().FocusCount();
     const AppMessage help{ChooserHelpMessageId, 0};
     dialog.SetChooser([&](TFileChooserRequest&) -> bool {
         EXPECT_FALSE(window.Enabled());
         EXPECT_TRUE(Application->SendAppMessage(help)) << "the help hook is on the application's window";
         EXPECT_FALSE(Application->SendAppMessage(AppMessage{ChooserHelpMessageId + 1, 0}));
         EXPECT_EQ(DialogBeingCreated(), &dialog);
-        TScreen::Instance().FocusCount += 5;
+        TScreen::Instance().SetFocusCount(focusCount + 5);
         throw std::runtime_error("chooser failed");
     });
     EXPECT_THROW(dialog.RunOpenDialog(), std::runtime_error);
     EXPECT_TRUE(window.Enabled());
     EXPECT_FALSE(Application->SendAppMessage(help));
     EXPECT_EQ(DialogBeingCreated(), nullptr);
-    EXPECT_EQ(TScreen::Instance().FocusCount, focusCount);
+    EXPECT_EQ(TScreen::Instance().FocusCount(), focusCount);
 
     dialog.SetHelpContext(0);
     dialog.SetChooser([&](TFileChooserRequest&) { return Application->SendAppMessage(help); });

@@ -10,6 +10,7 @@
 #include "shell/application.h"
 #include "support/modal_driver.h"
 #include "shell/modal.h"
+#include "shell/modal_scope.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/layout_reader.h"
@@ -245,6 +246,52 @@ TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
         huge.RequestClose();
     });
     RunModal(huge);
+}
+
+TEST_F(ModalTest, AWindowDestroyedInItsOwnLoopEndsItUntouched) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    auto* dialog = new TTestDialog(Application);
+    WhenModal([&] { dialog->ReleaseLater(); });
+    EXPECT_EQ(RunModal(*dialog), ResultCancel);
+    EXPECT_FALSE(TScreen::Instance().Contains(dialog));
+    EXPECT_TRUE(owner.Enabled());
+    EXPECT_TRUE(owner.IsActiveWindow());
+    owner.Hide();
+}
+
+TEST(ModalScope, PutsBackOnlyWhatStillExistsAndEachScopeUndoesItsOwnFocus) {
+    TScreen& screen = TScreen::Instance();
+    TForm shown(Application);
+    shown.SetClientSize(200, 100);
+    shown.Show();
+    TCustomForm* focusedBefore = screen.FocusedForm();
+    const int focusCount = screen.FocusCount();
+    TForm first(Application);
+    {
+        ModalScope firstScope(&first);
+        EXPECT_FALSE(shown.Enabled());
+        auto* second = new TForm(Application);
+        {
+            ModalScope secondScope(second);
+            EXPECT_EQ(screen.FocusedForm(), second);
+            {
+                TForm third(Application);
+                ModalScope thirdScope(&third);
+                EXPECT_EQ(screen.FocusedForm(), &third);
+                screen.SetFocusCount(focusCount + 3);
+                delete second;
+            }
+            EXPECT_EQ(screen.FocusedForm(), nullptr) << "the window that had the focus is gone";
+        }
+        EXPECT_EQ(screen.FocusedForm(), &first) << "each scope undoes its own push";
+        EXPECT_FALSE(shown.Enabled());
+    }
+    EXPECT_EQ(screen.FocusedForm(), focusedBefore);
+    EXPECT_EQ(screen.FocusCount(), focusCount);
+    EXPECT_TRUE(shown.Enabled());
+    shown.Hide();
 }
 
 TEST_F(ModalTest, AVisibleWindowCannotBeMadeModal) {
