@@ -1,32 +1,14 @@
 #include "ui/edit.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
+#include "platform/beep.h"
 #include "platform/display_text.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
+#include "ui/typed_text.h"
 #include "ui/widget_access.h"
-
-namespace {
-
-// The stretch that an edit replaced: the common start and end of the two texts.
-struct Change {
-    qsizetype start;
-    qsizetype removedEnd;   // in before
-    qsizetype insertedEnd;  // in after
-};
-
-Change ChangeBetween(const QString& before, const QString& after) {
-    qsizetype start = 0;
-    while (start < before.size() && start < after.size() && before[start] == after[start]) ++start;
-    qsizetype endB = before.size(), endA = after.size();
-    while (endB > start && endA > start && before[endB - 1] == after[endA - 1]) --endB, --endA;
-    return {start, endB, endA};
-}
-
-}  // namespace
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
     QObject::connect(LineEdit(), &QLineEdit::textEdited, LineEdit(), [this](const QString& after) {
@@ -44,27 +26,9 @@ void TEdit::ShowCaption() {
 }
 
 bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
-    Change change = ChangeBetween(before, after);
-    QString inserted = after.mid(change.start, change.insertedEnd - change.start);
-    QString kept = before.left(change.start) + before.mid(change.removedEnd);
-    int room = maxLength_ > 0 ? maxLength_ - AnsiByteLength(kept) : INT32_MAX;
-    // Take the inserted characters one by one while they fit and the code page holds them.
-    QString accepted;
-    bool refused = false;
-    for (qsizetype i = 0; i < inserted.size();) {
-        qsizetype len = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
-        QString ch = inserted.mid(i, len);
-        auto bytes = FromDisplay(ch);
-        if (!bytes || int(bytes->size()) > room) {
-            refused = true;
-            if (bytes) break;  // over the limit: nothing after it fits either
-        } else {
-            accepted += ch;
-            room -= int(bytes->size());
-        }
-        i += len;
-    }
-    QString result = before.left(change.start) + accepted + before.mid(change.removedEnd);
+    const TypedText typed = FilterTypedText(before, after, maxLength_);
+    bool refused = typed.refused;
+    QString result = typed.text;
     auto bytes = FromDisplay(result);
     if (!bytes) {
         // The old text holds bytes the code page does not define; they cannot be re-encoded.
@@ -74,10 +38,10 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         TControl::SetCaption(*bytes);
     }
     if (refused) {
-        QApplication::beep();
+        SoundDefaultBeep();
         showing_ = true;
         LineEdit()->setText(result);
-        LineEdit()->setCursorPosition(int(change.start + accepted.size()));
+        LineEdit()->setCursorPosition(int(typed.cursor));
         showing_ = false;
     }
     return !refused;

@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/beep.h"
 #include "platform/key_mapping.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
@@ -104,7 +105,7 @@ private:
         if (event.type() == QEvent::Close) event.ignore();
         if (event.type() == QEvent::MouseButtonPress)
             if (TCustomForm* modal = TopEnabledForm()) {
-                QApplication::beep();
+                SoundDefaultBeep();
                 modal->BringToFront();
             }
         return true;
