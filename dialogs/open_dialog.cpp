@@ -43,17 +43,6 @@ std::string ExtensionWithoutDot(const std::string& path) {
     return at > 0 && path[size_t(at - 1)] == '.' ? path.substr(size_t(at)) : std::string();
 }
 
-template <typename Options, typename Option>
-Options OptionsOfNames(const LayoutValue& value, bool (*lookup)(std::string_view, Option&)) {
-    Options options;
-    for (const std::string& name : value.AsNameSet()) {
-        Option option{};
-        if (!lookup(name, option)) throw ELayoutError("Unknown option " + name);
-        options.Include(option);
-    }
-    return options;
-}
-
 }  // namespace
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
@@ -204,8 +193,8 @@ bool TOpenDialog::ApplyProperty(std::string_view name, const LayoutValue& value,
     else if (name == "FilterIndex") SetFilterIndex(value.AsInt());
     else if (name == "InitialDir") SetInitialDir(value.AsText());
     else if (name == "Title") SetTitle(value.AsText());
-    else if (name == "Options") SetOptions(OptionsOfNames<TOpenOptions>(value, &OpenOptionOfName));
-    else if (name == "OptionsEx") SetOptionsEx(OptionsOfNames<TOpenOptionsEx>(value, &OpenOptionExOfName));
+    else if (name == "Options") SetOptions(OpenOptionsOfLayout(value));
+    else if (name == "OptionsEx") SetOptionsEx(OpenOptionsExOfLayout(value));
     else if (name == "OnFolderChange") OnFolderChange = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnSelectionChange") OnSelectionChange = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnTypeChange") OnTypeChange = reader.Handler<TNotifyEvent>(value);

@@ -2,7 +2,8 @@
 // The options of the open-file dialog and the chooser flag that each one adds.
 #include <cstdint>
 #include <initializer_list>
-#include <string_view>
+
+class LayoutValue;
 
 enum TOpenOption {
     ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
@@ -49,6 +50,7 @@ uint32_t ChooserFlagOf(TOpenOption option);
 uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell);
 uint32_t ChooserFlagsExOf(TOpenOptionsEx options);
 
-// The option of a layout name such as "ofHideReadOnly"; false when there is none.
-bool OpenOptionOfName(std::string_view name, TOpenOption& option);
-bool OpenOptionExOfName(std::string_view name, TOpenOptionEx& option);
+// The options that a layout names, as in Options = [ofHideReadOnly, ofEnableSizing];
+// ELayoutError "Unknown option <name>" for a name that is no option.
+TOpenOptions OpenOptionsOfLayout(const LayoutValue& value);
+TOpenOptionsEx OpenOptionsExOfLayout(const LayoutValue& value);

@@ -240,23 +240,28 @@ bool TControl::WidgetEvent(QEvent& event) {
 
 namespace {
 
-TAnchors AnchorsOfNames(const std::vector<std::string>& names) {
-    TAnchors anchors = 0;
-    for (const std::string& n : names) {
-        if (n == "left") anchors |= akLeft;
-        else if (n == "top") anchors |= akTop;
-        else if (n == "right") anchors |= akRight;
-        else if (n == "bottom") anchors |= akBottom;
-        else throw ELayoutError("Unknown anchor " + n);
-    }
-    return anchors;
-}
+constexpr NamedValue<TAnchors> kAnchorNames[] = {
+    {"left", akLeft}, {"top", akTop}, {"right", akRight}, {"bottom", akBottom}};
+
+constexpr NamedValue<TColor> kColorNames[] = {
+    {"clBtnFace", clBtnFace}, {"clWindowText", clWindowText}, {"clWindow", clWindow},
+    {"clBtnText", clBtnText}, {"clBlack", clBlack},           {"clWhite", clWhite},
+    {"clRed", clRed},         {"clBlue", clBlue},             {"clMoneyGreen", clMoneyGreen},
+    {"clCream", clCream},     {"clNone", clNone},
+};
+
+constexpr NamedValue<TFontStyle> kFontStyleNames[] = {
+    {"bold", TFontStyle::Bold}, {"italic", TFontStyle::Italic},
+    {"underline", TFontStyle::Underline}, {"strikeout", TFontStyle::StrikeOut}};
+
+constexpr NamedValue<TCursor> kCursorNames[] = {{"crDefault", TCursor::crDefault},
+                                                {"crArrow", TCursor::crArrow},
+                                                {"crHourGlass", TCursor::crHourGlass},
+                                                {"crHandPoint", TCursor::crHandPoint}};
 
 TColor ColorValue(const LayoutValue& value) {
     if (value.GetKind() == LayoutValue::Kind::Number) return value.AsInt();
-    TColor color;
-    if (!ColorOfName(value.AsName(), color)) throw ELayoutError("Unknown colour " + value.AsName());
-    return color;
+    return value.AsEnum(kColorNames, "colour");
 }
 
 TFont FontValue(const LayoutValue& value, TFont font) {
@@ -267,11 +272,7 @@ TFont FontValue(const LayoutValue& value, TFont font) {
         else if (field == "Charset") font.Charset = v.GetKind() == LayoutValue::Kind::Number ? v.AsInt() : 134;
         else if (field == "Style") {
             font.Style = 0;
-            for (const std::string& s : v.AsNameSet())
-                font.Style |= uint8_t(s == "bold"     ? TFontStyle::Bold
-                                      : s == "italic" ? TFontStyle::Italic
-                                      : s == "underline" ? TFontStyle::Underline
-                                                         : TFontStyle::StrikeOut);
+            for (TFontStyle style : v.AsEnumList(kFontStyleNames, "font style")) font.Style |= uint8_t(style);
         } else throw ELayoutError("Unknown font field " + field);
     }
     return font;
@@ -287,17 +288,18 @@ bool TControl::ApplyProperty(std::string_view name, const LayoutValue& value, La
     else if (name == "Caption" || name == "Text") SetCaption(value.AsText());
     else if (name == "Visible") SetVisible(value.AsBool());
     else if (name == "Enabled") SetEnabled(value.AsBool());
-    else if (name == "Anchors") SetAnchors(AnchorsOfNames(value.AsNameSet()));
+    else if (name == "Anchors") {
+        TAnchors anchors = 0;
+        for (TAnchors anchor : value.AsEnumList(kAnchorNames, "anchor")) anchors |= anchor;
+        SetAnchors(anchors);
+    }
     else if (name == "Color") SetColor(ColorValue(value));
     else if (name == "ParentFont") parentFont_ = value.AsBool();
     else if (name == "Font") {
         parentFont_ = false;
         SetFont(FontValue(value, font_));
-    } else if (name == "Cursor") {
-        TCursor cursor;
-        if (!CursorOfName(value.AsName(), cursor)) throw ELayoutError("Unknown cursor " + value.AsName());
-        SetCursor(cursor);
-    } else if (name == "HelpContext") helpContext_ = value.AsInt();
+    } else if (name == "Cursor") SetCursor(value.AsEnum(kCursorNames, "cursor"));
+    else if (name == "HelpContext") helpContext_ = value.AsInt();
     else if (name == "PopupMenu")
         reader.ResolveLater(value, [this](TComponent* c) { popupMenu_ = dynamic_cast<TPopupMenu*>(c); });
     else if (name == "OnClick") OnClick = reader.Handler<TNotifyEvent>(value);

@@ -118,14 +118,11 @@ void TLabeledEdit::Loaded() {
 }
 
 bool TLabeledEdit::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "LabelPosition") {
-        const std::string& p = value.AsName();
-        if (p == "lpAbove") SetLabelPosition(TLabelPosition::lpAbove);
-        else if (p == "lpBelow") SetLabelPosition(TLabelPosition::lpBelow);
-        else if (p == "lpLeft") SetLabelPosition(TLabelPosition::lpLeft);
-        else if (p == "lpRight") SetLabelPosition(TLabelPosition::lpRight);
-        else throw ELayoutError("Unknown label position " + p);
-    } else if (name == "LabelSpacing") SetLabelSpacing(value.AsInt());
+    static constexpr NamedValue<TLabelPosition> positions[] = {
+        {"lpAbove", TLabelPosition::lpAbove}, {"lpBelow", TLabelPosition::lpBelow},
+        {"lpLeft", TLabelPosition::lpLeft},   {"lpRight", TLabelPosition::lpRight}};
+    if (name == "LabelPosition") SetLabelPosition(value.AsEnum(positions, "label position"));
+    else if (name == "LabelSpacing") SetLabelSpacing(value.AsInt());
     else if (name == "EditLabel") {
         for (const auto& [field, v] : value.AsRecord())
             if (!label_->ApplyProperty(field, v, reader)) throw ELayoutError("Unknown label property " + field);

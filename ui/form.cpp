@@ -47,14 +47,13 @@ public:
     }
 };
 
-TFormBorderStyle BorderStyleOfName(const std::string& name) {
-    if (name == "bsNone") return TFormBorderStyle::bsNone;
-    if (name == "bsSingle") return TFormBorderStyle::bsSingle;
-    if (name == "bsSizeable") return TFormBorderStyle::bsSizeable;
-    if (name == "bsDialog") return TFormBorderStyle::bsDialog;
-    if (name == "bsToolWindow") return TFormBorderStyle::bsToolWindow;
-    throw ELayoutError("Unknown border style " + name);
-}
+constexpr NamedValue<TFormBorderStyle> kBorderStyleNames[] = {
+    {"bsNone", TFormBorderStyle::bsNone},         {"bsSingle", TFormBorderStyle::bsSingle},
+    {"bsSizeable", TFormBorderStyle::bsSizeable}, {"bsDialog", TFormBorderStyle::bsDialog},
+    {"bsToolWindow", TFormBorderStyle::bsToolWindow}};
+
+constexpr NamedValue<TPosition> kPositionNames[] = {{"poDesigned", TPosition::poDesigned},
+                                                    {"poScreenCenter", TPosition::poScreenCenter}};
 
 }  // namespace
 
@@ -402,12 +401,9 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
 bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "ClientWidth") SetClientSize(value.AsInt(), clientHeight_);
     else if (name == "ClientHeight") SetClientSize(clientWidth_, value.AsInt());
-    else if (name == "BorderStyle") SetBorderStyle(BorderStyleOfName(value.AsName()));
-    else if (name == "Position") {
-        const std::string& p = value.AsName();
-        if (p != "poScreenCenter" && p != "poDesigned") throw ELayoutError("Unknown position " + p);
-        position_ = p == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
-    } else if (name == "KeyPreview") keyPreview_ = value.AsBool();
+    else if (name == "BorderStyle") SetBorderStyle(value.AsEnum(kBorderStyleNames, "border style"));
+    else if (name == "Position") position_ = value.AsEnum(kPositionNames, "position");
+    else if (name == "KeyPreview") keyPreview_ = value.AsBool();
     else if (name == "ActiveControl")
         reader.ResolveLater(value, [this](TComponent* c) { activeControl_ = dynamic_cast<TWinControl*>(c); });
     else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);

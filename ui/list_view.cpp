@@ -418,13 +418,10 @@ bool TListView::ApplyProperty(std::string_view name, const LayoutValue& value, L
     else if (name == "Columns")
         for (const LayoutValue& record : value.AsList()) ApplyColumnRecord(AddColumn(), record);
     else if (name == "ViewStyle") {
-        static const std::pair<const char*, TViewStyle> styles[] = {
+        static constexpr NamedValue<TViewStyle> styles[] = {
             {"vsIcon", TViewStyle::vsIcon}, {"vsSmallIcon", TViewStyle::vsSmallIcon},
             {"vsList", TViewStyle::vsList}, {"vsReport", TViewStyle::vsReport}};
-        auto it = std::find_if(std::begin(styles), std::end(styles),
-                               [&](const auto& s) { return value.AsName() == s.first; });
-        if (it == std::end(styles)) throw ELayoutError("Unknown view style " + value.AsName());
-        SetViewStyle(it->second);
+        SetViewStyle(value.AsEnum(styles, "view style"));
     } else if (name == "ColumnClick") SetColumnClick(value.AsBool());
     else if (name == "FlatScrollBars") SetFlatScrollBars(value.AsBool());
     else if (name == "SmallImages") ResolveImageList(value, reader);
