@@ -16,6 +16,7 @@
 #include "shell/application.h"
 #include "shell/modal.h"
 #include "support/modal_driver.h"
+#include "support/scoped_seam.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/label.h"
@@ -31,14 +32,6 @@ protected:
     void SetUp() override {
         static bool registered = (RegisterDialogComponents(), true);
         (void)registered;
-        SetLinkOpener([this](const std::string& target) { opened.push_back(target); });
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            shown.push_back(text);
-        });
-    }
-    void TearDown() override {
-        SetLinkOpener(nullptr);
-        SetMessageBoxInterceptor(nullptr);
     }
 
     static std::unique_ptr<TForm1> ShownMainWindow() {
@@ -49,6 +42,12 @@ protected:
 
     std::vector<std::string> opened;
     std::vector<std::string> shown;
+
+private:
+    ScopedSeam<LinkOpener> linkSeam_{SetLinkOpener, [this](const std::string& target) { opened.push_back(target); }};
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { shown.push_back(text); }};
 };
 
 }  // namespace
@@ -122,7 +121,7 @@ TEST_F(AboutTest, EachLabelHandsItsOwnFixedTargetToTheDesktop) {
 
 TEST_F(AboutTest, AnOpeningThatFailsRaisesNothingAndShowsNothing) {
     int attempts = 0;
-    SetLinkOpener([&](const std::string& target) {
+    ScopedSeam failingOpener(SetLinkOpener, [&](const std::string& target) {
         ++attempts;
         if (target.rfind("mailto:", 0) == 0) throw Exception("No mail program");
         throw std::runtime_error("no browser");

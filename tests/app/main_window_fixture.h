@@ -25,11 +25,12 @@
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
 #include "dialogs/message_form.h"
-#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
+#include "support/locale_guard.h"
 #include "support/modal_driver.h"
-#include "text/lead_bytes.h"
+#include "support/scoped_seam.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
 #include "ui/popup_menu.h"
@@ -77,17 +78,6 @@ protected:
         ASSERT_NE(made, nullptr);
         folder = made;
         CurrentIniPath.clear();
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            errorBoxes.push_back(text);
-        });
-        SetPopupMenuChooser([this](TPopupMenu& menu, int x, int y) -> TMenuItem* {
-            MenuShown shown{&menu, {}, QPoint(x, y)};
-            for (int i = 0; i < menu.ItemCount(); ++i) shown.enabled.push_back(menu.Item(i)->Enabled());
-            menus.push_back(shown);
-            TMenuItem* chosen = nextChoice;
-            nextChoice = nullptr;
-            return chosen;
-        });
         main.reset(new TForm1(Application));
         main->Show();
         WidgetOf(*main)->activateWindow();
@@ -101,8 +91,6 @@ protected:
         // act on a window of the next test.
         if (*pending > 0) QTest::qWait(5500);
         main.reset();
-        SetPopupMenuChooser(nullptr);
-        SetMessageBoxInterceptor(nullptr);
         std::filesystem::remove_all(folder);
         CurrentIniPath.clear();
     }
@@ -254,19 +242,19 @@ protected:
     std::vector<MenuShown> menus;
     TMenuItem* nextChoice = nullptr;
     std::shared_ptr<int> pending = std::make_shared<int>(0);
-};
 
-// Code page 936 with its lead bytes for one test, UTF-8 again afterwards.
-class ChineseCodePage {
-public:
-    ChineseCodePage() {
-        SetAnsiCodePage(936);
-        InitLeadByteSet(0x804);
-    }
-    ~ChineseCodePage() {
-        SetAnsiCodePage(CodePageUtf8);
-        InitLeadByteSet(0x409);
-    }
+private:
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { errorBoxes.push_back(text); }};
+    ScopedSeam<PopupMenuChooser> menuSeam_{SetPopupMenuChooser, [this](TPopupMenu& menu, int x, int y) -> TMenuItem* {
+        MenuShown shown{&menu, {}, QPoint(x, y)};
+        for (int i = 0; i < menu.ItemCount(); ++i) shown.enabled.push_back(menu.Item(i)->Enabled());
+        menus.push_back(shown);
+        TMenuItem* chosen = nextChoice;
+        nextChoice = nullptr;
+        return chosen;
+    }};
 };
 
 }  // namespace apptest

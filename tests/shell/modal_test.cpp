@@ -9,6 +9,7 @@
 #include "platform/message_box.h"
 #include "shell/application.h"
 #include "support/modal_driver.h"
+#include "support/scoped_seam.h"
 #include "shell/modal.h"
 #include "shell/modal_scope.h"
 #include "ui/button.h"
@@ -65,13 +66,12 @@ void Key(TCustomForm& form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModi
 
 class ModalTest : public testing::Test {
 protected:
-    void SetUp() override {
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            shownErrors.push_back(text);
-        });
-    }
-    void TearDown() override { SetMessageBoxInterceptor(nullptr); }
     std::vector<std::string> shownErrors;
+
+private:
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { shownErrors.push_back(text); }};
 };
 
 }  // namespace

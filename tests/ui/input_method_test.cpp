@@ -17,7 +17,6 @@ namespace {
 class InputMethodTest : public testing::Test {
 protected:
     void SetUp() override {
-        SetAnsiCodePage(936);
         edit = new TEdit(&window.Form());
         edit->SetParent(&window.Form());
         edit->SetBounds(8, 8, 200, 21);
@@ -37,7 +36,7 @@ protected:
         QApplication::sendEvent(Line(), &event);
     }
 
-    CodePageGuard codePage;
+    ScopedCodePage codePage{936};
     ShownWindow window;
     TEdit* edit = nullptr;
 };

@@ -5,8 +5,7 @@
 #include "ui/typed_text.h"
 
 TEST(TypedText, KeepsWhatTheCodePageHoldsAndPutsTheCursorAfterIt) {
-    CodePageGuard codePage;
-    SetAnsiCodePage(936);
+    ScopedCodePage gbk(936);
     TypedText typed = FilterTypedText(QStringLiteral("ab"), QStringLiteral("a😀中한b"), 0);
     EXPECT_TRUE(typed.refused);
     EXPECT_EQ(typed.text, QStringLiteral("a中b")) << "a surrogate pair is refused as one character";
@@ -18,8 +17,7 @@ TEST(TypedText, KeepsWhatTheCodePageHoldsAndPutsTheCursorAfterIt) {
 }
 
 TEST(TypedText, TheByteLimitCountsWhatStaysAndStopsAtTheFirstCharacterOverIt) {
-    CodePageGuard codePage;
-    SetAnsiCodePage(936);
+    ScopedCodePage gbk(936);
     // Replacing 文 frees its two bytes for 字; the "a" after it would make five.
     TypedText typed = FilterTypedText(QStringLiteral("中文"), QStringLiteral("中字a"), 4);
     EXPECT_TRUE(typed.refused);

@@ -7,9 +7,10 @@
 #include <cerrno>
 #include <string>
 
-#include "platform/code_page.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "support/code_page_guard.h"
+#include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
 namespace {
@@ -20,13 +21,6 @@ std::string Read(const char* section, const char* key, const std::string& path,
     const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str());
     return std::string(buffer, count);
 }
-
-// Stands in for the real file calls for the length of a test.
-class ScopedFileOps {
-public:
-    explicit ScopedFileOps(FileOps& ops) { UseProfileFileOps(&ops); }
-    ~ScopedFileOps() { UseProfileFileOps(nullptr); }
-};
 
 TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
     TempDir dir;
@@ -141,16 +135,16 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
 TEST(ProfileWrite, DoubleByteNamesFollowTheAnsiCodePage) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");
-    const int saved = AnsiCodePage();
-    SetAnsiCodePage(936);
-    EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "1");
-    EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str()));
-    EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
+    {
+        ScopedCodePage gbk(936);
+        EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "1");
+        EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str()));
+        EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
+    }
     // Read with single-byte rules, the same bytes hold other names.
-    SetAnsiCodePage(CodePageUtf8);
+    ScopedCodePage utf8(CodePageUtf8);
     EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "<default>");
     EXPECT_EQ(Read("\x81", "\x81", path), "\x81\\=2");
-    SetAnsiCodePage(saved);
 }
 
 class FailingRename : public FileOps {
@@ -165,7 +159,7 @@ TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     FailingRename ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str()));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
@@ -183,7 +177,7 @@ TEST(ProfileSave, ShortWritesAreCarriedOn) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ShortWrites ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str()));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n[b]\nkey=a longer value\n");
 }
@@ -201,7 +195,7 @@ TEST(ProfileSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
     const std::string path = dir.Write("a.ini", "[a]\nk=100\n");
     const ino_t before = StatOf(path).st_ino;
     FolderWithoutRoom ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
     EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
     EXPECT_EQ(StatOf(path).st_ino, before);
@@ -223,7 +217,7 @@ TEST(ProfileSave, ReadersCannotLockTheFileWhileItIsWritten) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ReaderAtRename ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
     EXPECT_FALSE(ops.readerLocked);
 }
