@@ -60,13 +60,11 @@ Options OptionsOfLayout(const LayoutValue& value, const Table& table) {
 
 }  // namespace
 
-uint32_t ChooserFlagOf(TOpenOption option) { return kOptions[option].flag; }
-
-uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell) {
+uint32_t ChooserFlagsOf(TOpenOptions options) {
     uint32_t flags = ChooserEnableHook;
     for (int i = 0; i < OpenOptionCount; ++i)
         if (options.Has(TOpenOption(i))) flags |= kOptions[i].flag;
-    return newStyleShell ? flags ^ ChooserNewStyle : flags & ~ChooserNewStyle;
+    return flags ^ ChooserNewStyle;
 }
 
 uint32_t ChooserFlagsExOf(TOpenOptionsEx options) {

@@ -25,12 +25,6 @@ public:
     constexpr TOptionSet(std::initializer_list<Option> options) {
         for (Option o : options) Include(o);
     }
-    static constexpr TOptionSet FromBits(uint32_t bits) {
-        TOptionSet set;
-        set.bits_ = bits;
-        return set;
-    }
-    constexpr uint32_t Bits() const { return bits_; }
     constexpr bool Has(Option o) const { return (bits_ >> unsigned(o)) & 1u; }
     constexpr void Include(Option o) { bits_ |= 1u << unsigned(o); }
     constexpr void Exclude(Option o) { bits_ &= ~(1u << unsigned(o)); }
@@ -44,10 +38,9 @@ private:
 using TOpenOptions = TOptionSet<TOpenOption>;
 using TOpenOptionsEx = TOptionSet<TOpenOptionEx>;
 
-uint32_t ChooserFlagOf(TOpenOption option);
-// The request flags of a run: the hook flag, every option's flag, and the new-style
-// flag flipped on a new-style desktop (so it is set unless ofOldStyleDialog is), or cleared.
-uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell);
+// The request flags of a run: the hook flag, every option's flag, and the new-style flag
+// flipped (so it is set unless ofOldStyleDialog is).
+uint32_t ChooserFlagsOf(TOpenOptions options);
 uint32_t ChooserFlagsExOf(TOpenOptionsEx options);
 
 // The options that a layout names, as in Options = [ofHideReadOnly, ofEnableSizing];

@@ -66,11 +66,6 @@ void TApplication::AdoptAsMainWindow(TCustomForm* form) {
 // ---------------------------------------------------------------- the loop
 
 void TApplication::RunEventLoop() {
-    running_ = true;
-    struct RunningGuard {
-        bool& flag;
-        ~RunningGuard() { flag = false; }
-    } guard{running_};
     TCustomForm* main = MainWindow();
     if (!main) return;
     main->Show();

@@ -1,7 +1,6 @@
 #include "ui/control.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QResizeEvent>
@@ -218,10 +217,6 @@ bool TControl::HandleMousePress(QEvent& event) {
     return false;
 }
 
-void TControl::OpenPopupMenuAtCursor() {
-    if (popupMenu_) popupMenu_->Popup(QCursor::pos().x(), QCursor::pos().y());
-}
-
 bool TControl::WidgetEvent(QEvent& event) {
     switch (event.type()) {
         case QEvent::MouseButtonPress: return HandleMousePress(event);
@@ -344,8 +339,6 @@ void TWinControl::SetTabOrder(int order) {
     order = std::clamp(order, 0, int(list.size()));
     list.insert(list.begin() + order, this);
 }
-
-bool TWinControl::Focused() const { return Widget() && Widget()->hasFocus(); }
 
 bool TWinControl::CanFocus() const {
     TCustomForm* form = ParentForm();

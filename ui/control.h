@@ -90,7 +90,6 @@ protected:
     void FollowParentResize(int parentWidth, int parentHeight);
     // The mouse handling shared by all controls: OnMouseDown, then the pop-up menu.
     bool HandleMousePress(QEvent& event);
-    void OpenPopupMenuAtCursor();
 
     void ReleaseWidget();
 
@@ -122,9 +121,6 @@ public:
     ~TWinControl() override;
     const char* ClassName() const override { return "TWinControl"; }
 
-    int ControlCount() const { return int(controls_.size()); }
-    TControl* ControlAt(int index) const { return controls_[size_t(index)]; }
-
     int TabOrder() const;
     void SetTabOrder(int order);
     bool TabStop() const { return tabStop_; }
@@ -132,7 +128,6 @@ public:
     // The window-controls among the children, in tab order.
     const std::vector<TWinControl*>& TabList() const { return tabList_; }
 
-    bool Focused() const;
     virtual bool CanFocus() const;
     virtual void SetFocus();
 

@@ -196,12 +196,6 @@ void TTreeNode::SetSelectedIndex(int index) {
 
 TTreeNode* TTreeNode::Parent() const { return parent_ == owner_->root_.get() ? nullptr : parent_; }
 
-int TTreeNode::Level() const {
-    int level = 0;
-    for (const TTreeNode* p = Parent(); p; p = p->Parent()) ++level;
-    return level;
-}
-
 bool TTreeNode::HasAsParent(const TTreeNode* ancestor) const {
     for (const TTreeNode* p = parent_; p; p = p->parent_)
         if (p == ancestor) return true;
@@ -216,11 +210,6 @@ void TTreeNode::SetExpandedFlags(bool expanded, bool recursive) {
 
 void TTreeNode::Expand(bool recursive) {
     SetExpandedFlags(true, recursive);
-    owner_->view_.NodeExpansionChanged(this, recursive);
-}
-
-void TTreeNode::Collapse(bool recursive) {
-    SetExpandedFlags(false, recursive);
     owner_->view_.NodeExpansionChanged(this, recursive);
 }
 
@@ -335,10 +324,6 @@ void TTreeView::SelectionChangedByView() {
 
 void TTreeView::KeyboardMoved(TTreeNode* before) {
     if (selected_ != before && OnKeyboardSelect) OnKeyboardSelect(this);
-}
-
-void TTreeView::FullExpand() {
-    for (int i = 0; i < nodes_->TopCount(); ++i) nodes_->TopItem(i)->Expand(true);
 }
 
 // ---- notes from the nodes

@@ -31,12 +31,10 @@ public:
     TTreeNode* Item(int index) const { return children_[size_t(index)].get(); }
     // The position among its siblings.
     int Index() const { return index_; }
-    int Level() const;
     bool HasAsParent(const TTreeNode* ancestor) const;
 
     bool Expanded() const { return expanded_; }
     void Expand(bool recursive);
-    void Collapse(bool recursive);
     // Removes the node and everything below it; the node is gone afterwards.
     void Delete();
 
@@ -74,7 +72,6 @@ public:
     // Node 0 in tree order, or nullptr.
     TTreeNode* GetFirstNode() const;
     int TopCount() const { return root_->Count(); }
-    TTreeNode* TopItem(int index) const { return root_->Item(index); }
 
     // Changes between these show at once at the end, not node by node.
     void BeginUpdate();
@@ -103,7 +100,6 @@ public:
     TTreeNodes& Items() { return *nodes_; }
     TTreeNode* Selected() const { return selected_; }
     void SetSelected(TTreeNode* node);
-    void FullExpand();
 
     TImageList* Images() const { return ImageList(); }
     void SetImages(TImageList* images) { SetImageList(images); }
