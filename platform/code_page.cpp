@@ -3,12 +3,14 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cerrno>
-#include <cstdlib>
 #include <map>
 #include <utility>
-#include <vector>
+
+#include "platform/encodings.h"
+#include "platform/locale_info.h"
 
 namespace {
 
@@ -36,57 +38,49 @@ int CodePageOfCodeset(const std::string& codeset) {
     return 0;
 }
 
-// The code page a locale without a codeset stands for, by its language and territory.
-int CodePageOfLanguage(std::string_view locale) {
-    std::string lang = Normalized(locale.substr(0, locale.find('@')));
-    if (lang.rfind("zhtw", 0) == 0 || lang.rfind("zhhk", 0) == 0) return 950;
-    if (lang.rfind("zh", 0) == 0) return 936;
-    if (lang.rfind("ja", 0) == 0) return 932;
-    if (lang.rfind("ko", 0) == 0) return 949;
-    return 1252;
-}
+int ReadCodePageFromEnvironment() { return CodePageOfLocaleName(UserLocaleName()); }
 
-int ReadCodePageFromEnvironment() {
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) return CodePageOfLocaleName(value);
-    }
-    return CodePageUtf8;
-}
+bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
 
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
-iconv_t Converter(const std::string& from, const std::string& to) {
-    static std::map<std::pair<std::string, std::string>, iconv_t> open;
+iconv_t Converter(int from, int to) {
+    static std::map<std::pair<int, int>, iconv_t> open;
     auto [it, added] = open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
-    if (added) it->second = iconv_open(to.c_str(), from.c_str());
+    if (added) it->second = iconv_open(CodePageCharset(to).c_str(), CodePageCharset(from).c_str());
     return it->second;
 }
 
-// Converts with iconv; on an invalid sequence calls onInvalid, which may append a
-// replacement and returns false to give up.
+// Converts with iconv; on an invalid or incomplete sequence calls onInvalid, which may append
+// a replacement and returns false to give up, and then steps over one unit of the input.
 template <typename OnInvalid>
-bool Convert(const std::string& from, const std::string& to, std::string_view input,
-             std::string& output, OnInvalid onInvalid) {
+bool Convert(int from, int to, std::string_view input, std::string& output, OnInvalid onInvalid) {
     iconv_t cd = Converter(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::array<char, 4096> buffer;
+    // Null input flushes what a stateful decoder (1255, 1258) holds back and resets it.
+    auto pump = [&](char** in, size_t* inLeft) {
+        size_t rc;
+        do {
+            char* out = buffer.data();
+            size_t outLeft = buffer.size();
+            rc = iconv(cd, in, inLeft, &out, &outLeft);
+            output.append(buffer.data(), out - buffer.data());
+        } while (rc == static_cast<size_t>(-1) && errno == E2BIG);
+        return rc != static_cast<size_t>(-1);
+    };
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
-    std::vector<char> buffer(input.size() * 4 + 16);
-    bool ok = true;
-    while (inLeft > 0) {
-        char* out = buffer.data();
-        size_t outLeft = buffer.size();
-        size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        output.append(buffer.data(), out - buffer.data());
-        if (rc != static_cast<size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        if (!onInvalid(output)) { ok = false; break; }
-        ++in;  // skip one byte and start over in the initial shift state
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const size_t unit = IsUtf16(from) ? 2 : 1;
+    while (!pump(&in, &inLeft)) {
+        pump(nullptr, nullptr);
+        if (!onInvalid(output)) return false;
+        const size_t skip = std::min(unit, inLeft);
+        in += skip;
+        inLeft -= skip;
     }
-    return ok;
+    pump(nullptr, nullptr);
+    return true;
 }
 
 }  // namespace
@@ -103,16 +97,30 @@ int CodePageOfLocaleName(std::string_view localeName) {
     return cp ? cp : CodePageOfLanguage(localeName.substr(0, dot));
 }
 
+int CodePageOfLanguage(std::string_view localeName) {
+    const std::string_view name = localeName.substr(0, localeName.find_first_of(".@"));
+    const size_t underscore = name.find('_');
+    const std::string language = Normalized(name.substr(0, underscore));
+    const std::string territory =
+        underscore == std::string_view::npos ? "" : Normalized(name.substr(underscore + 1));
+    if (language.empty() || language == "c" || language == "posix") return 0;
+    if (language == "zh")
+        return territory == "tw" || territory == "hk" || territory == "mo" ? 950 : 936;
+    static const std::pair<const char*, int> table[] = {
+        {"ja", 932},   {"ko", 949},   {"ru", 1251},  {"uk", 1251},  {"be", 1251},  {"bg", 1251},
+        {"mk", 1251},  {"sr", 1251},  {"pl", 1250},  {"cs", 1250},  {"sk", 1250},  {"hu", 1250},
+        {"sl", 1250},  {"hr", 1250},  {"bs", 1250},  {"ro", 1250},  {"sq", 1250},  {"el", 1253},
+        {"tr", 1254},  {"az", 1254},  {"he", 1255},  {"iw", 1255},  {"ar", 1256},  {"fa", 1256},
+        {"ur", 1256},  {"lt", 1257},  {"lv", 1257},  {"et", 1257},  {"vi", 1258},
+    };
+    for (const auto& [code, cp] : table)
+        if (language == code) return cp;
+    return 1252;
+}
+
 std::string CodePageCharset(int codePage) {
-    switch (codePage) {
-        case CodePageUtf8: return "UTF-8";
-        case 936: return "GBK";
-        case 950: return "BIG5";
-        case 949: return "CP949";
-        case 932: return "CP932";
-        case 874: return "TIS-620";
-        default: return "CP" + std::to_string(codePage);
-    }
+    if (const TEncoding* encoding = FindEncoding(codePage)) return encoding->charset;
+    return "CP" + std::to_string(codePage);
 }
 
 int AnsiCodePage() {
@@ -122,28 +130,32 @@ int AnsiCodePage() {
 
 void SetAnsiCodePage(int codePage) { g_codePage = codePage; }
 
-std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
-    if (AnsiCodePage() == CodePageUtf8) {
-        std::string checked;
-        if (!Convert("UTF-8", "UTF-8", utf8, checked, [](std::string&) { return false; }))
-            return std::nullopt;
-        return checked;
-    }
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage) {
     std::string out;
-    if (!Convert("UTF-8", CodePageCharset(AnsiCodePage()), utf8, out,
-                 [](std::string&) { return false; }))
+    if (!Convert(CodePageUtf8, codePage, utf8, out, [](std::string&) { return false; }))
         return std::nullopt;
     return out;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
+std::string CodePageToUtf8(std::string_view bytes, int codePage) {
     std::string out;
-    Convert(CodePageCharset(AnsiCodePage()), "UTF-8", ansi, out, [](std::string& o) {
+    Convert(codePage, CodePageUtf8, bytes, out, [](std::string& o) {
         o += "\xEF\xBF\xBD";
         return true;
     });
     return out;
 }
+
+bool IsValidInCodePage(std::string_view bytes, int codePage) {
+    std::string out;
+    return Convert(codePage, CodePageUtf8, bytes, out, [](std::string&) { return false; });
+}
+
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
+    return Utf8ToCodePage(utf8, AnsiCodePage());
+}
+
+std::string AnsiToUtf8(std::string_view ansi) { return CodePageToUtf8(ansi, AnsiCodePage()); }
 
 std::string Ansi(std::string_view utf8) {
     if (auto text = Utf8ToAnsi(utf8)) return *text;

@@ -31,18 +31,21 @@ TLocaleId LocaleIdOfName(std::string_view localeName) {
     return language == 0 ? 0 : (SubLanguageDefault << 10) | static_cast<TLocaleId>(language);
 }
 
-TLocaleId ThreadLocaleId() {
+std::string UserLocaleName() {
     for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
         const char* value = std::getenv(var);
-        if (value && *value) return LocaleIdOfName(value);
+        if (value && *value) return value;
     }
-    return 0;
+    return {};
 }
+
+TLocaleId ThreadLocaleId() { return LocaleIdOfName(UserLocaleName()); }
 
 std::vector<TByteRange> LeadByteRanges(int codePage) {
     switch (codePage) {
         case 932: return {{0x81, 0x9F}, {0xE0, 0xFC}};
         case 936:
+        case 54936:
         case 949:
         case 950: return {{0x81, 0xFE}};
         default: return {};
