@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/code_page.h"
-#include "platform/locale_info.h"
+#include "platform/code_page_conversion.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "platform/locale_info.h"
 
-#include <cstdlib>
-#include <string>
 #include <utility>
+
+#include "platform/code_page.h"
 
 namespace {
 
@@ -31,23 +31,4 @@ TLocaleId LocaleIdOfName(std::string_view localeName) {
     return language == 0 ? 0 : (SubLanguageDefault << 10) | static_cast<TLocaleId>(language);
 }
 
-std::string UserLocaleName() {
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) return value;
-    }
-    return {};
-}
-
 TLocaleId ThreadLocaleId() { return LocaleIdOfName(UserLocaleName()); }
-
-std::vector<TByteRange> LeadByteRanges(int codePage) {
-    switch (codePage) {
-        case 932: return {{0x81, 0x9F}, {0xE0, 0xFC}};
-        case 936:
-        case 54936:
-        case 949:
-        case 950: return {{0x81, 0xFE}};
-        default: return {};
-    }
-}

@@ -1,6 +1,6 @@
 #include "platform/profile/lead_table.h"
 
-#include "platform/locale_info.h"
+#include "platform/code_page.h"
 
 LeadTable LeadTable::ForCodePage(int codePage) {
     LeadTable table;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 
 TEST(CodePage, LocaleNamesMapToCodePages) {
     EXPECT_EQ(CodePageOfLocaleName("zh_CN.GBK"), 936);
@@ -102,4 +103,23 @@ TEST(CodePage, ProcessCodePageVariantsFollowIt) {
     EXPECT_EQ(Utf8ToAnsi("繁體"), "\xC1\x63\xC5\xE9");
     EXPECT_EQ(AnsiToUtf8("\xC1\x63"), "繁");
     SetAnsiCodePage(CodePageUtf8);
+}
+
+TEST(CodePage, LeadBytesOfDoubleByteCodePages) {
+    EXPECT_TRUE(IsLeadByte(936, 0x81));
+    EXPECT_TRUE(IsLeadByte(936, 0xFE));
+    EXPECT_FALSE(IsLeadByte(936, 0x80));
+    EXPECT_FALSE(IsLeadByte(936, 0xFF));
+    EXPECT_TRUE(IsLeadByte(932, 0x9F));
+    EXPECT_FALSE(IsLeadByte(932, 0xA0)) << "Shift-JIS has a gap between its two lead ranges";
+    EXPECT_TRUE(IsLeadByte(932, 0xE0));
+    EXPECT_FALSE(IsLeadByte(CodePageUtf8, 0xC4));
+    EXPECT_FALSE(IsLeadByte(1252, 0x81));
+    EXPECT_TRUE(IsLeadByte(CodePageGb18030, 0x81));
+
+    const std::string text = "a\xC4\xE3\xC4";
+    EXPECT_EQ(CharacterLength(text, 0, 936), 1u);
+    EXPECT_EQ(CharacterLength(text, 1, 936), 2u);
+    EXPECT_EQ(CharacterLength(text, 3, 936), 1u) << "a lead byte at the end stands alone";
+    EXPECT_EQ(CharacterLength(text, 1, CodePageUtf8), 1u);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/encoding_detection.h"
 
 namespace {

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/encoding_detection.h"
 #include "platform/encoding_memory.h"
 #include "platform/state_folder.h"

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/encodings.h"
 
 TEST(Encodings, EveryCharsetIsKnownToTheConverter) {
