@@ -1,12 +1,11 @@
 // How long deciding a large file's encoding takes, next to counting its line feeds: the
 // detector runs on every load. In memory, so that only the detector is measured.
 // Usage: bench_encoding_detection
-#include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
+#include "bench/best_seconds.h"
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 #include "platform/encoding_detection.h"
@@ -15,17 +14,6 @@
 namespace {
 
 constexpr int Runs = 3;
-
-double Seconds(auto&& work) {
-    double best = 1e9;
-    for (int run = 0; run < Runs; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
-}
 
 long long CountLineFeeds(const std::string& bytes) {
     long long lineFeeds = 0;
@@ -49,11 +37,11 @@ std::string MakeText(int lines, bool gbk) {
 void Report(const char* name, const std::string& bytes) {
     const TEncodingHints hints = EncodingHintsOfLocale("zh_CN.UTF-8");
     TFileEncoding found;
-    const double detect = Seconds([&] { found = DetectEncoding(bytes, hints); });
+    const double detect = BestSeconds(Runs, [&] { found = DetectEncoding(bytes, hints); });
     TLineEnds ends = TLineEnds::None;
-    const double lineEnds = Seconds([&] { ends = DetectLineEnds(bytes, found.codePage); });
+    const double lineEnds = BestSeconds(Runs, [&] { ends = DetectLineEnds(bytes, found.codePage); });
     long long lineFeeds = 0;
-    const double count = Seconds([&] { lineFeeds = CountLineFeeds(bytes); });
+    const double count = BestSeconds(Runs, [&] { lineFeeds = CountLineFeeds(bytes); });
     std::printf("%-28s %6.1f MiB  code page %5d  detect %.3f s  line ends %.3f s (%d)  "
                 "count line feeds %.3f s (%lld)\n",
                 name, static_cast<double>(bytes.size()) / (1 << 20), found.codePage, detect,
