@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/profile/lead_table.h"
+
 namespace {
 
 constexpr TLocaleId SubLanguageDefault = 1;
@@ -40,11 +42,14 @@ TLocaleId ThreadLocaleId() {
 }
 
 std::vector<TByteRange> LeadByteRanges(int codePage) {
-    switch (codePage) {
-        case 932: return {{0x81, 0x9F}, {0xE0, 0xFC}};
-        case 936:
-        case 949:
-        case 950: return {{0x81, 0xFE}};
-        default: return {};
+    const LeadTable lead = LeadTable::ForCodePage(codePage);
+    std::vector<TByteRange> ranges;
+    for (int byte = 0; byte < 256; ++byte) {
+        if (!lead.IsLead(static_cast<unsigned char>(byte))) continue;
+        if (!ranges.empty() && ranges.back().last + 1 == byte)
+            ranges.back().last = static_cast<unsigned char>(byte);
+        else
+            ranges.push_back({static_cast<unsigned char>(byte), static_cast<unsigned char>(byte)});
     }
+    return ranges;
 }
