@@ -4,7 +4,7 @@
 #include "dialogs/message_dialog.h"
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_file.h"
-#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "text/string_list.h"

@@ -1,9 +1,9 @@
 #pragma once
-// The process's ANSI code page and conversion between it and Unicode.
-// Text inside the program is bytes in this code page; conversion happens only at the
-// display boundary (controls, clipboard, file chooser) and for the program's own texts.
-#include <optional>
-#include <string>
+// Code pages: which one the process uses for its text, which one a locale name implies, and
+// which bytes begin a double-byte character in one. Pure C++: the INI engine and the text
+// layer use it without the conversion services.
+#include <cstddef>
+#include <span>
 #include <string_view>
 
 constexpr int CodePageUtf8 = 65001;
@@ -15,13 +15,15 @@ int AnsiCodePage();
 void SetAnsiCodePage(int codePage);
 // The code page that a locale name such as "zh_CN.GBK" or "en_US.UTF-8" implies.
 int CodePageOfLocaleName(std::string_view localeName);
-// The iconv name of a code page.
-std::string CodePageCharset(int codePage);
 
-// UTF-8 → ANSI code page. Characters the code page cannot hold give nullopt.
-std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
-// ANSI code page → UTF-8. Bytes that are not valid in the code page become U+FFFD each.
-std::string AnsiToUtf8(std::string_view ansi);
-
-// One of the program's own texts, written in the sources as UTF-8.
-std::string Ansi(std::string_view utf8);
+struct TByteRange {
+    unsigned char first;
+    unsigned char last;
+};
+// The ranges of bytes that begin a two-byte character in a code page; none for a
+// single-byte code page.
+std::span<const TByteRange> LeadByteRanges(int codePage);
+bool IsLeadByte(int codePage, unsigned char byte);
+// Bytes taken by the character that starts at `at` in a text of that code page: a lead byte
+// takes the next byte with it, whatever that byte is, unless it is the last byte of the text.
+std::size_t CharacterLength(std::string_view text, std::size_t at, int codePage);

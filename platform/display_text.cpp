@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 
 QString ToDisplay(const std::string& ansi) {
     if (AnsiCodePage() == CodePageUtf8) return QString::fromUtf8(ansi.data(), qsizetype(ansi.size()));

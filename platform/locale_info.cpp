@@ -4,8 +4,6 @@
 #include <string>
 #include <utility>
 
-#include "platform/profile/lead_table.h"
-
 namespace {
 
 constexpr TLocaleId SubLanguageDefault = 1;
@@ -39,17 +37,4 @@ TLocaleId ThreadLocaleId() {
         if (value && *value) return LocaleIdOfName(value);
     }
     return 0;
-}
-
-std::vector<TByteRange> LeadByteRanges(int codePage) {
-    const LeadTable lead = LeadTable::ForCodePage(codePage);
-    std::vector<TByteRange> ranges;
-    for (int byte = 0; byte < 256; ++byte) {
-        if (!lead.IsLead(static_cast<unsigned char>(byte))) continue;
-        if (!ranges.empty() && ranges.back().last + 1 == byte)
-            ranges.back().last = static_cast<unsigned char>(byte);
-        else
-            ranges.push_back({static_cast<unsigned char>(byte), static_cast<unsigned char>(byte)});
-    }
-    return ranges;
 }

@@ -1,8 +1,7 @@
 #pragma once
-// The user's locale as a locale id, and the lead bytes of double-byte code pages.
+// The user's locale as a locale id.
 #include <cstdint>
 #include <string_view>
-#include <vector>
 
 // A locale id: the primary language in bits 0-9, the sub-language above. Only the primary
 // language is derived here; the sub-language is always the default one (1).
@@ -14,11 +13,3 @@ TLocaleId LocaleIdOfName(std::string_view localeName);
 // first one set), read anew on each call.
 TLocaleId ThreadLocaleId();
 constexpr int PrimaryLanguageOf(TLocaleId id) { return static_cast<int>(id & 0x3FF); }
-
-struct TByteRange {
-    unsigned char first;
-    unsigned char last;
-};
-// The ranges of bytes that begin a two-byte character in a code page; none for a
-// single-byte code page.
-std::vector<TByteRange> LeadByteRanges(int codePage);

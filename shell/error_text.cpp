@@ -3,17 +3,16 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
-#include "platform/profile/lead_table.h"
 
 namespace {
 
 // The last character of a text in the code page, as its bytes.
 std::string LastCharacter(const std::string& text) {
-    const LeadTable lead = LeadTable::ForCodePage(AnsiCodePage());
+    const int codePage = AnsiCodePage();
     size_t start = 0, last = 0;
     while (start < text.size()) {
         last = start;
-        start += lead.CharLength(text, start);
+        start += CharacterLength(text, start, codePage);
     }
     return text.substr(last);
 }

@@ -5,6 +5,7 @@
 #include "dialogs/dialog_units.h"
 #include "dialogs/input_box.h"
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "support/modal_driver.h"
 #include "ui/button.h"
 #include "ui/edit.h"

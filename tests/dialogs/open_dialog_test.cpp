@@ -18,6 +18,7 @@
 #include "dialogs/filter_buffer.h"
 #include "dialogs/open_dialog.h"
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
 #include "platform/message_box.h"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 
 TEST(CodePage, LocaleNamesMapToCodePages) {
     EXPECT_EQ(CodePageOfLocaleName("zh_CN.GBK"), 936);
@@ -33,4 +34,22 @@ TEST(CodePage, Utf8InvalidBytesAreShownAsReplacements) {
     EXPECT_EQ(AnsiToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
     EXPECT_FALSE(Utf8ToAnsi("a\xFF").has_value());
     EXPECT_EQ(Ansi("宋体"), "宋体");
+}
+
+TEST(CodePage, LeadBytesOfDoubleByteCodePages) {
+    EXPECT_TRUE(IsLeadByte(936, 0x81));
+    EXPECT_TRUE(IsLeadByte(936, 0xFE));
+    EXPECT_FALSE(IsLeadByte(936, 0x80));
+    EXPECT_FALSE(IsLeadByte(936, 0xFF));
+    EXPECT_TRUE(IsLeadByte(932, 0x9F));
+    EXPECT_FALSE(IsLeadByte(932, 0xA0)) << "Shift-JIS has a gap between its two lead ranges";
+    EXPECT_TRUE(IsLeadByte(932, 0xE0));
+    EXPECT_FALSE(IsLeadByte(CodePageUtf8, 0xC4));
+    EXPECT_FALSE(IsLeadByte(1252, 0x81));
+
+    const std::string text = "a\xC4\xE3\xC4";
+    EXPECT_EQ(CharacterLength(text, 0, 936), 1u);
+    EXPECT_EQ(CharacterLength(text, 1, 936), 2u);
+    EXPECT_EQ(CharacterLength(text, 3, 936), 1u) << "a lead byte at the end stands alone";
+    EXPECT_EQ(CharacterLength(text, 1, CodePageUtf8), 1u);
 }

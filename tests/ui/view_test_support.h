@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "ui/form.h"
 
 class ShownWindow {
