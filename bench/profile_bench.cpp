@@ -123,7 +123,7 @@ Target MiddleOf(const std::string& bytes) {
     return target;
 }
 
-void DropCache() { ProfileWrite(nullptr, nullptr, nullptr, nullptr); }
+void DropCache() { ProfileWrite(nullptr, nullptr, nullptr, nullptr, 0); }
 void Nothing() {}
 
 void Report(const char* job, const std::string& path, double cold, double warm, double baseline,

@@ -1,15 +1,12 @@
 #include "inifile/ini_file.h"
 
-#include <cstring>
-#include <vector>
-
+#include "platform/code_page.h"
 #include "platform/profile/profile_service.h"
 #include "text/string_list.h"
 
 namespace {
 
-constexpr std::size_t ValueBufferSize = 2048;
-constexpr std::size_t ListBufferSize = 16384;
+int defaultCodePage = 0;  // 0: not set by the program
 
 // Holds a list's update bracket open until it goes, also when an error passes through.
 class Batch {
@@ -23,62 +20,46 @@ private:
     TStrings& list_;
 };
 
+void FillList(TStrings& list, const std::vector<std::string>& names) {
+    Batch batch(list);
+    list.RemoveAll();
+    for (const std::string& name : names) list.AppendLine(name);
+}
+
 }  // namespace
+
+TIniFile::TIniFile(std::string path) : TIniFile(std::move(path), DefaultCodePage()) {}
+
+TIniFile::TIniFile(std::string path, int codePage) : TCustomIniFile(std::move(path)), codePage_(codePage) {}
 
 TIniFile::~TIniFile() { FlushFile(); }
 
-std::string TIniFile::ReadValue(const std::string& section, const std::string& key,
-                                const std::string& defaultValue) {
-    ProfileService& service = CurrentProfileService();
-    char frame[ValueBufferSize];
-    std::size_t needed = 0;
-    std::size_t count = service.Read(section.c_str(), key.c_str(), defaultValue.c_str(), frame,
-                                     sizeof frame, FilePath.c_str(), &needed);
-    if (needed <= sizeof frame) return std::string(frame, count);
-    // Too long for the frame: ask again with room for all of it (the file may grow meanwhile).
-    std::string whole;
-    while (needed > whole.size()) {
-        whole.resize(needed);
-        count = service.Read(section.c_str(), key.c_str(), defaultValue.c_str(), whole.data(),
-                             whole.size(), FilePath.c_str(), &needed);
+void TIniFile::SetDefaultCodePage(int codePage) { defaultCodePage = codePage; }
+
+int TIniFile::DefaultCodePage() { return defaultCodePage != 0 ? defaultCodePage : AnsiCodePage(); }
+
+ProfileFile TIniFile::File() const { return ProfileFile{FilePath, codePage_}; }
+
+void TIniFile::Check(ProfileResult result) {
+    if (!result.Succeeded()) {
+        std::string message = FormatMessage("Unable to write to %s", FilePath);
+        if (!message.ends_with('.')) message += '.';
+        throw EIniFileException(message + " " + ProfileFailureText(result.failure, result.systemError), result.failure);
     }
-    whole.resize(count);
-    return whole;
+    lastChange_ = std::move(result.change);
+}
+
+std::string TIniFile::ReadValue(const std::string& section, const std::string& key, const std::string& defaultValue) {
+    return CurrentProfileService().Value(File(), section, key).value_or(defaultValue);
 }
 
 void TIniFile::WriteValue(const std::string& section, const std::string& key, const std::string& value) {
-    if (!CurrentProfileService().Write(section.c_str(), key.c_str(), value.c_str(), FilePath.c_str()))
-        RaiseWriteError();
+    Check(CurrentProfileService().SetValue(File(), section, key, value));
 }
 
-void TIniFile::ReadKeyNames(const std::string& section, TStrings& list) {
-    ReadNameList(section.c_str(), list);
-}
+void TIniFile::ReadKeyNames(const std::string& section, TStrings& list) { FillList(list, KeyNameList(section)); }
 
-void TIniFile::ReadSectionNames(TStrings& list) { ReadNameList(nullptr, list); }
-
-// The service lists names one after another, each ending in a zero, and a zero after the last.
-void TIniFile::ReadNameList(const char* section, TStrings& list) {
-    ProfileService& service = CurrentProfileService();
-    std::vector<char> buffer(ListBufferSize);
-    Batch batch(list);
-    list.RemoveAll();
-    std::size_t needed = 0;
-    std::size_t count = service.Read(section, nullptr, nullptr, buffer.data(), buffer.size(),
-                                     FilePath.c_str(), &needed);
-    while (needed > buffer.size()) {
-        buffer.resize(needed);
-        count = service.Read(section, nullptr, nullptr, buffer.data(), buffer.size(),
-                             FilePath.c_str(), &needed);
-    }
-    if (count == 0) return;
-    const char* const end = buffer.data() + buffer.size();
-    for (const char* name = buffer.data(); name < end && *name;) {
-        const std::size_t length = strnlen(name, static_cast<std::size_t>(end - name));
-        list.AppendLine(std::string(name, length));
-        name += length + 1;
-    }
-}
+void TIniFile::ReadSectionNames(TStrings& list) { FillList(list, SectionNameList()); }
 
 void TIniFile::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     TStringList names;
@@ -91,22 +72,50 @@ void TIniFile::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     }
 }
 
-void TIniFile::RemoveSection(const std::string& section) {
-    if (!CurrentProfileService().Write(section.c_str(), nullptr, nullptr, FilePath.c_str()))
-        RaiseWriteError();
-}
+void TIniFile::RemoveSection(const std::string& section) { Check(CurrentProfileService().RemoveSection(File(), section)); }
 
+// A key that is not there is no failure; a file we could not change is, or the caller would
+// show a deletion that never happened.
 void TIniFile::RemoveKey(const std::string& section, const std::string& key) {
-    // A key that is not there is no failure; a file we could not change is, or the caller
-    // would show a deletion that never happened.
-    if (!CurrentProfileService().Write(section.c_str(), key.c_str(), nullptr, FilePath.c_str()))
-        RaiseWriteError();
+    Check(CurrentProfileService().RemoveKey(File(), section, key));
 }
 
-void TIniFile::FlushFile() {
-    CurrentProfileService().Write(nullptr, nullptr, nullptr, FilePath.c_str());
+void TIniFile::FlushFile() { CurrentProfileService().Flush(FilePath); }
+
+std::vector<std::string> TIniFile::SectionNameList() { return CurrentProfileService().SectionNames(File()); }
+
+std::vector<std::string> TIniFile::KeyNameList(const std::string& section) {
+    return CurrentProfileService().KeyNames(File(), section);
 }
 
-void TIniFile::RaiseWriteError() const {
-    throw EIniFileException(FormatMessage("Unable to write to %s", FilePath));
+ProfileList TIniFile::Sections() { return CurrentProfileService().Sections(File()); }
+
+ProfileList TIniFile::Keys(SectionRef section) { return CurrentProfileService().Keys(File(), section); }
+
+std::vector<std::string> TIniFile::Comments(SectionRef section) { return CurrentProfileService().Comments(File(), section); }
+
+std::vector<std::string> TIniFile::Comments(KeyRef key) { return CurrentProfileService().Comments(File(), key); }
+
+void TIniFile::WriteValueAt(KeyRef key, const std::string& shownValue, const std::string& value) {
+    Check(CurrentProfileService().SetValueAt(File(), key, shownValue, value));
 }
+
+void TIniFile::RemoveKeyAt(KeyRef key, const std::string& shownValue) {
+    Check(CurrentProfileService().RemoveKeyAt(File(), key, shownValue));
+}
+
+void TIniFile::RemoveSectionAt(SectionRef section) { Check(CurrentProfileService().RemoveSectionAt(File(), section)); }
+
+void TIniFile::AddKey(SectionRef section, const std::string& key, const std::string& value) {
+    Check(CurrentProfileService().AddKey(File(), section, key, value));
+}
+
+void TIniFile::RenameKey(KeyRef key, const std::string& name) { Check(CurrentProfileService().RenameKey(File(), key, name)); }
+
+void TIniFile::RenameSection(SectionRef section, const std::string& name) {
+    Check(CurrentProfileService().RenameSection(File(), section, name));
+}
+
+void TIniFile::Revert(const EditRecord& change) { Check(CurrentProfileService().Revert(File(), change)); }
+
+void TIniFile::Reapply(const EditRecord& change) { Check(CurrentProfileService().Reapply(File(), change)); }

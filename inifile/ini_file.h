@@ -1,27 +1,53 @@
 #pragma once
 // An INI file through the profile-file service: each operation is one call to the service,
-// which owns the format, the cache and the file. The object holds only the path.
+// which owns the format, the cache and the file. The object holds the path, the code page of
+// the file's bytes, and what its last write changed.
 #include <string>
+#include <vector>
 
 #include "inifile/custom_ini_file.h"
 #include "platform/exception.h"
+#include "platform/profile/edit_record.h"
+#include "platform/profile/ini_address.h"
+#include "platform/profile/profile_failure.h"
+#include "platform/profile/profile_list.h"
 
-// "Unable to write to %s", with the path as it was given.
-DECLARE_ERROR_CLASS(EIniFileException, Exception);
+struct ProfileFile;
+struct ProfileResult;
+
+// "Unable to write to <path>. <reason>", with the path as it was given; the reason also as a value.
+class EIniFileException : public Exception {
+public:
+    EIniFileException(std::string message, ProfileFailure reason) : Exception(std::move(message)), reason_(reason) {}
+    const char* ClassName() const override { return "EIniFileException"; }
+    ProfileFailure Reason() const { return reason_; }
+
+private:
+    ProfileFailure reason_;
+};
 
 class TIniFile : public TCustomIniFile {
 public:
-    using TCustomIniFile::TCustomIniFile;
+    // The file's bytes in the process-wide default code page.
+    explicit TIniFile(std::string path);
+    TIniFile(std::string path, int codePage);
     // Flushes the file.
     ~TIniFile() override;
+
+    // The code page the path-only constructor uses; until the program sets one, the locale's.
+    static void SetDefaultCodePage(int codePage);
+    static int DefaultCodePage();
+    int CodePage() const { return codePage_; }
 
     // The whole value, however long.
     std::string ReadValue(const std::string& section, const std::string& key,
                           const std::string& defaultValue) override;
-    // Raises EIniFileException when the service could not write.
+    // Raises EIniFileException when the service could not write, a NUL byte in a name or value
+    // included: nothing is cut short.
     void WriteValue(const std::string& section, const std::string& key,
                     const std::string& value) override;
-    // The lists come whole, however long; a missing file or section gives an empty list.
+    // The lists come whole, however long, empty names included; a missing file or section gives
+    // an empty list.
     void ReadKeyNames(const std::string& section, TStrings& list) override;
     void ReadSectionNames(TStrings& list) override;
     void ReadKeyValuePairs(const std::string& section, TStrings& list) override;
@@ -31,7 +57,36 @@ public:
     // Reports nothing, whatever the service answers.
     void FlushFile() override;
 
+    // Every name in file order, duplicates and empty names included.
+    std::vector<std::string> SectionNameList();
+    std::vector<std::string> KeyNameList(const std::string& section);
+    // What the windows show: each header, and each key line of one section occurrence, with
+    // occurrence numbers (platform/profile/profile_list.h); the comments right above one.
+    ProfileList Sections();
+    ProfileList Keys(SectionRef section);
+    std::vector<std::string> Comments(SectionRef section);
+    std::vector<std::string> Comments(KeyRef key);
+
+    // Edits of one occurrence (platform/profile/profile_service.h). Each raises
+    // EIniFileException when refused or failed; Reason() is Stale when the target no longer
+    // reads as shown, so that the window can refresh.
+    void WriteValueAt(KeyRef key, const std::string& shownValue, const std::string& value);
+    void RemoveKeyAt(KeyRef key, const std::string& shownValue);
+    void RemoveSectionAt(SectionRef section);
+    void AddKey(SectionRef section, const std::string& key, const std::string& value);
+    void RenameKey(KeyRef key, const std::string& name);
+    void RenameSection(SectionRef section, const std::string& name);
+    // Undoes, or does again, what a write through any object changed.
+    void Revert(const EditRecord& change);
+    void Reapply(const EditRecord& change);
+
+    // What the last successful write through this object changed; empty when it changed nothing.
+    const EditRecord& LastChange() const { return lastChange_; }
+
 private:
-    void ReadNameList(const char* section, TStrings& list);
-    [[noreturn]] void RaiseWriteError() const;
+    ProfileFile File() const;
+    void Check(ProfileResult result);
+
+    int codePage_;
+    EditRecord lastChange_;
 };

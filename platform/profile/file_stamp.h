@@ -20,11 +20,6 @@ struct FileStamp {
         return FileStamp{true, status.st_dev, status.st_ino, status.st_size,
                          nanoseconds(status.st_mtim), nanoseconds(status.st_ctim)};
     }
-    // Follows symbolic links; a path that names nothing we can see gives a stamp of no file.
-    static FileStamp OfPath(const char* path) {
-        struct stat status;
-        return stat(path, &status) == 0 ? Of(status) : FileStamp{};
-    }
 
     bool operator==(const FileStamp&) const = default;
 };

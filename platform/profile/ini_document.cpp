@@ -1,5 +1,6 @@
 #include "platform/profile/ini_document.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/profile/ini_line.h"
@@ -9,10 +10,24 @@ namespace {
 
 constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
-bool LooksLikeHeader(std::string_view content) {
-    std::size_t at = 0;
-    while (at < content.size() && IsBlank(content[at])) ++at;
-    return at < content.size() && content[at] == '[';
+std::size_t FirstNonBlank(std::string_view text, std::size_t at, std::size_t end) {
+    while (at < end && IsBlank(text[at])) ++at;
+    return at;
+}
+
+// Where the line starting at begin has its line end, looked for within the line only: a file
+// using one kind of line end is not searched to its end for the other kind on every line.
+std::size_t LineContentEnd(std::string_view text, std::size_t begin, std::size_t limit) {
+    for (std::size_t chunk = 256; begin < limit; chunk *= 2) {
+        const std::size_t end = std::min(limit, begin + chunk);
+        const auto* lf = static_cast<const char*>(std::memchr(text.data() + begin, '\n', end - begin));
+        const std::size_t lfAt = lf ? static_cast<std::size_t>(lf - text.data()) : end;
+        const auto* cr = static_cast<const char*>(std::memchr(text.data() + begin, '\r', lfAt - begin));
+        if (cr) return static_cast<std::size_t>(cr - text.data());
+        if (lf) return lfAt;
+        begin = end;
+    }
+    return limit;
 }
 
 bool ReadsBackAsKey(std::string_view line, std::string_view key, std::string_view value,
@@ -22,30 +37,31 @@ bool ReadsBackAsKey(std::string_view line, std::string_view key, std::string_vie
            UnquotedValue(parsed.RawValue(line)) == value;
 }
 
-bool ReadsBackAsHeader(std::string_view line, std::string_view section, const LeadTable& lead) {
-    const IniLine parsed = ParseIniLine(line, lead);
-    return parsed.kind == IniLineKind::Header && parsed.name == section;
+bool HoldsName(std::string_view name, const LeadTable& lead) {
+    return FitsOnOneLine(name) && !EndsWithLoneLeadByte(name, lead);
+}
+
+std::string HeaderLine(std::string_view section) {
+    std::string header;
+    header.reserve(section.size() + 2);
+    return header.append(1, '[').append(section).append(1, ']');
 }
 
 }  // namespace
 
-IniDocument::IniDocument(std::string bytes, LeadTable lead)
-    : bytes_(std::move(bytes)), lead_(lead) {
-    Scan();
+IniDocument::IniDocument(std::string bytes, LeadTable lead) : bytes_(std::move(bytes)), lead_(lead) {
+    Reset();
 }
 
-void IniDocument::Scan() {
+// Forgets everything found so far; it is found again as lookups need it.
+void IniDocument::Reset() {
     sections_.clear();
     sectionIndex_ = NameIndex();
+    headerScanAt_ = 0;
+    allHeaders_ = false;
     LineCursor first(bytes_);
     const LineCursor::Line line = first.AtEnd() ? LineCursor::Line{0, 0, 0} : first.Next();
     lineEnd_ = line.next > line.contentEnd ? bytes_.substr(line.contentEnd, line.next - line.contentEnd) : "\n";
-    FindHeaders(0);
-}
-
-void IniDocument::FindHeaders(std::size_t from) {
-    headerScanAt_ = from;
-    allHeaders_ = false;
 }
 
 template <typename Enough>
@@ -59,28 +75,56 @@ void IniDocument::FindMoreHeaders(Enough enough) const {
         const std::size_t contentEnd = from + line.contentEnd;
         const std::size_t begin =
             lineBegin == 0 && bytes_.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
-        const std::string_view content = Slice(begin, contentEnd);
-        if (!LooksLikeHeader(content)) continue;
-        const std::string_view name = ParseIniLine(content, lead_).name;
-        if (!sections_.empty()) sections_.back().bodyEnd = lineBegin;
-        const auto entry = static_cast<std::uint32_t>(sections_.size());
-        sections_.push_back(Section{begin, from + line.next, bytes_.size(),
-                                    static_cast<std::size_t>(name.data() - bytes_.data()),
-                                    name.size(), nullptr});
-        sectionIndex_.Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
-            return SameName(NameOf(sections_[other]), name, lead_);
-        });
-        if (enough()) {
-            headerScanAt_ = from + line.next;
-            return;
+        const std::size_t first = FirstNonBlank(bytes_, begin, contentEnd);
+        if (first == contentEnd) continue;
+        const char c = bytes_[first];
+        if (c == '[') {
+            AddSection(lineBegin, begin, contentEnd, from + line.next);
+            if (enough()) {
+                headerScanAt_ = from + line.next;
+                return;
+            }
+        } else if (c != ';' && c != '#' && !sections_.empty()) {
+            Section& current = sections_.back();
+            current.keys.lines.push_back(static_cast<std::uint32_t>(lineBegin - current.bodyBegin));
         }
     }
     headerScanAt_ = bytes_.size();
     allHeaders_ = true;
 }
 
+void IniDocument::AddSection(std::size_t lineBegin, std::size_t contentBegin, std::size_t contentEnd,
+                             std::size_t next) const {
+    const std::string_view name = ParseIniLine(Slice(contentBegin, contentEnd), lead_).name;
+    if (!sections_.empty()) sections_.back().bodyEnd = lineBegin;
+    const auto entry = static_cast<std::uint32_t>(sections_.size());
+    sections_.push_back(Section{contentBegin, next, bytes_.size(),
+                                static_cast<std::uint32_t>(name.data() - bytes_.data() - contentBegin),
+                                static_cast<std::uint32_t>(name.size()), 0, 1, {}});
+    const auto first = sectionIndex_.Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
+        return SameName(NameOf(sections_[other]), name, lead_);
+    });
+    if (first) sections_.back().occurrence = sections_[*first].sameNameCount++;
+}
+
 void IniDocument::FindAllHeaders() const {
     FindMoreHeaders([] { return false; });
+}
+
+// After an edit that renamed or moved sections: names and occurrences from the headers found.
+void IniDocument::ReindexSections() const {
+    sectionIndex_ = NameIndex();
+    for (std::size_t entry = 0; entry < sections_.size(); ++entry) {
+        Section& section = sections_[entry];
+        section.occurrence = 0;
+        section.sameNameCount = 1;
+        const std::string_view name = NameOf(section);
+        const auto first = sectionIndex_.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry),
+                                             [&](std::uint32_t other) {
+                                                 return SameName(NameOf(sections_[other]), name, lead_);
+                                             });
+        if (first) section.occurrence = sections_[*first].sameNameCount++;
+    }
 }
 
 std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
@@ -88,28 +132,34 @@ std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
 }
 
 std::string_view IniDocument::NameOf(const Section& section) const {
-    return Slice(section.nameBegin, section.nameBegin + section.nameLength);
+    const std::size_t begin = section.headerBegin + section.nameOffset;
+    return Slice(begin, begin + section.nameLength);
 }
 
-std::string_view IniDocument::NameOf(const Section& section, const KeyLine& line) const {
-    const std::size_t begin = section.bodyBegin + line.nameBegin;
-    return Slice(begin, begin + line.nameLength);
-}
-
-std::optional<IniDocument::KeyLine> IniDocument::ReadKeyLine(const Section& section, std::size_t begin,
-                                                             std::size_t contentEnd, std::size_t next) const {
-    const std::string_view content = Slice(section.bodyBegin + begin, section.bodyBegin + contentEnd);
+IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
+    const std::size_t begin = section.bodyBegin + section.keys.lines[entry];
+    const std::size_t contentEnd = LineContentEnd(bytes_, begin, section.bodyEnd);
+    std::size_t next = contentEnd;
+    if (contentEnd < section.bodyEnd)
+        next += bytes_[contentEnd] == '\r' && contentEnd + 1 < bytes_.size() && bytes_[contentEnd + 1] == '\n' ? 2 : 1;
+    const std::string_view content = Slice(begin, contentEnd);
     const IniLine parsed = ParseIniLine(content, lead_);
-    if (parsed.kind != IniLineKind::Key) return std::nullopt;
-    const auto nameBegin = static_cast<std::size_t>(parsed.name.data() - content.data());
-    return KeyLine{begin, contentEnd, next, begin + nameBegin, parsed.name.size(),
-                   begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals, true};
+    const auto nameBegin = begin + static_cast<std::size_t>(parsed.name.data() - content.data());
+    return KeyLine{begin, contentEnd, next, nameBegin, nameBegin + parsed.name.size(),
+                   begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals};
 }
 
-// A section's body ends at the next header, so that one has to be found too.
+std::string_view IniDocument::NameOf(const KeyLine& line) const { return Slice(line.nameBegin, line.nameEnd); }
+
+std::string_view IniDocument::ValueOf(const KeyLine& line) const {
+    return UnquotedValue(Slice(line.valueBegin, line.valueEnd));
+}
+
+// A section's keys are complete once the next header is found, so that one is found too.
 std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
+    name = TrimBlanks(name);
     const std::uint64_t hash = NameHash(name, lead_);
-    const auto find = [&] {
+    const auto find = [&]() -> std::optional<std::size_t> {
         return sectionIndex_.Find(hash, [&](std::uint32_t entry) {
             return SameName(NameOf(sections_[entry]), name, lead_);
         });
@@ -124,54 +174,51 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const
     return found;
 }
 
-IniDocument::KeyTable& IniDocument::KeysOf(const Section& section) const {
-    if (section.keys) return *section.keys;
-    auto table = std::make_unique<KeyTable>();
-    const std::string_view body = Slice(section.bodyBegin, section.bodyEnd);
-    std::size_t lineCount = 0;  // counting first is cheaper than growing the table step by step
-    for (LineCursor counter(body); !counter.AtEnd(); counter.Next()) ++lineCount;
-    table->lines.reserve(lineCount);
-    LineCursor cursor(body);
-    while (!cursor.AtEnd()) {
-        const LineCursor::Line line = cursor.Next();
-        if (auto key = ReadKeyLine(section, line.begin, line.contentEnd, line.next)) table->lines.push_back(*key);
-    }
-    section.keys = std::move(table);
-    return *section.keys;
+std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
+    if (ref.occurrence == 0) return FindSection(ref.name);
+    FindAllHeaders();
+    const auto first = FindSection(ref.name);
+    if (!first || sections_[*first].sameNameCount <= ref.occurrence) return std::nullopt;
+    const std::string_view name = NameOf(sections_[*first]);
+    for (std::size_t entry = *first + 1; entry < sections_.size(); ++entry)
+        if (sections_[entry].occurrence == ref.occurrence && SameName(NameOf(sections_[entry]), name, lead_))
+            return entry;
+    return std::nullopt;
 }
 
-void IniDocument::BuildIndex(const Section& section, KeyTable& table) const {
-    table.index.Reserve(table.lines.size());
+void IniDocument::BuildIndex(const Section& section) const {
+    KeyTable& table = const_cast<KeyTable&>(section.keys);
+    table.index = std::make_unique<NameIndex>();
+    table.index->Reserve(table.lines.size());
     for (std::size_t entry = 0; entry < table.lines.size(); ++entry) {
-        KeyLine& line = table.lines[entry];
-        const std::string_view name = NameOf(section, line);
-        line.firstOfName = table.index.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry),
-                                           [&](std::uint32_t other) {
-                                               return SameName(NameOf(section, table.lines[other]), name, lead_);
-                                           });
+        const std::string_view name = NameOf(KeyLineAt(section, entry));
+        table.index->Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry), [&](std::uint32_t other) {
+            return SameName(NameOf(KeyLineAt(section, other)), name, lead_);
+        });
     }
-    table.indexed = true;
 }
 
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
-    KeyTable& table = KeysOf(section);
-    std::optional<std::size_t> found;
-    if (!table.indexed && !table.scanned) {
-        table.scanned = true;
-        for (std::size_t entry = 0; entry < table.lines.size() && !found; ++entry)
-            if (SameName(NameOf(section, table.lines[entry]), key, lead_)) found = entry;
-    } else {
-        if (!table.indexed) BuildIndex(section, table);
-        if (table.nextGuess < table.lines.size()) {
-            const KeyLine& guess = table.lines[table.nextGuess];
-            if (guess.firstOfName && SameName(NameOf(section, guess), key, lead_)) return table.nextGuess++;
-        }
-        found = table.index.Find(NameHash(key, lead_), [&](std::uint32_t entry) {
-            return SameName(NameOf(section, table.lines[entry]), key, lead_);
-        });
+    key = TrimBlanks(key);
+    KeyTable& table = const_cast<KeyTable&>(section.keys);
+    if (!table.index && !table.looked) {
+        table.looked = true;
+        for (std::size_t entry = 0; entry < table.lines.size(); ++entry)
+            if (SameName(NameOf(KeyLineAt(section, entry)), key, lead_)) return entry;
+        return std::nullopt;
     }
-    if (found) table.nextGuess = *found + 1;
-    return found;
+    if (!table.index) BuildIndex(section);
+    return table.index->Find(NameHash(key, lead_), [&](std::uint32_t entry) {
+        return SameName(NameOf(KeyLineAt(section, entry)), key, lead_);
+    });
+}
+
+std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef ref) const {
+    const std::string_view key = TrimBlanks(ref.name);
+    std::uint32_t seen = 0;
+    for (std::size_t entry = 0; entry < section.keys.lines.size(); ++entry)
+        if (SameName(NameOf(KeyLineAt(section, entry)), key, lead_) && seen++ == ref.occurrence) return entry;
+    return std::nullopt;
 }
 
 std::vector<std::string_view> IniDocument::SectionNames() const {
@@ -187,150 +234,302 @@ std::vector<std::string_view> IniDocument::KeyNames(std::string_view section) co
     const auto found = FindSection(section);
     if (!found) return names;
     const Section& target = sections_[*found];
-    const KeyTable& keys = KeysOf(target);
-    names.reserve(keys.lines.size());
-    for (const KeyLine& line : keys.lines) names.push_back(NameOf(target, line));
+    names.reserve(target.keys.lines.size());
+    for (std::size_t entry = 0; entry < target.keys.lines.size(); ++entry)
+        names.push_back(NameOf(KeyLineAt(target, entry)));
     return names;
 }
 
-std::optional<std::string_view> IniDocument::Value(std::string_view section,
-                                                   std::string_view key) const {
+std::optional<std::string_view> IniDocument::Value(std::string_view section, std::string_view key) const {
     const auto foundSection = FindSection(section);
     if (!foundSection) return std::nullopt;
     const Section& target = sections_[*foundSection];
     const auto foundKey = FindKey(target, key);
     if (!foundKey) return std::nullopt;
-    const KeyLine& line = target.keys->lines[*foundKey];
-    return UnquotedValue(Slice(target.bodyBegin + line.valueBegin, target.bodyBegin + line.valueEnd));
+    return ValueOf(KeyLineAt(target, *foundKey));
 }
 
-EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
-                                 std::string_view value) {
+void IniDocument::ForEachSection(const SectionVisitor& visit) const {
     FindAllHeaders();
-    const std::optional<std::string> quoted = QuotedValue(value);
-    if (!quoted || !FitsOnOneLine(section) || !FitsOnOneLine(key)) return EditResult::Refused;
-    const std::string keyLine = std::string(key) + "=" + *quoted;
-    if (!ReadsBackAsKey(keyLine, key, value, lead_)) return EditResult::Refused;
+    for (const Section& section : sections_) visit(NameOf(section), section.occurrence);
+}
 
-    const auto foundSection = FindSection(section);
-    if (!foundSection) {
-        const std::string header = "[" + std::string(section) + "]";
-        if (!ReadsBackAsHeader(header, section, lead_)) return EditResult::Refused;
-        AppendSection(header, keyLine);
-        return EditResult::Changed;
+// One pass: the occurrences come from the name index, which is built on the way if need be.
+bool IniDocument::ForEachKey(SectionRef ref, const KeyVisitor& visit) const {
+    const auto found = FindSectionAt(ref);
+    if (!found) return false;
+    const Section& section = sections_[*found];
+    KeyTable& table = const_cast<KeyTable&>(section.keys);
+    const bool building = !table.index;
+    if (building) {
+        table.index = std::make_unique<NameIndex>();
+        table.index->Reserve(table.lines.size());
     }
-    if (const auto foundKey = FindKey(sections_[*foundSection], key))
-        return ReplaceValue(*foundSection, *foundKey, value, *quoted);
-    AppendKeyLine(*foundSection, keyLine);
-    return EditResult::Changed;
+    std::vector<std::uint32_t> sameNameCount(table.lines.size(), 0);
+    for (std::size_t entry = 0; entry < table.lines.size(); ++entry) {
+        const KeyLine line = KeyLineAt(section, entry);
+        const std::string_view name = NameOf(line);
+        const auto matches = [&](std::uint32_t other) {
+            return SameName(NameOf(KeyLineAt(section, other)), name, lead_);
+        };
+        const std::uint64_t hash = NameHash(name, lead_);
+        std::optional<std::uint32_t> first =
+            building ? table.index->Add(hash, static_cast<std::uint32_t>(entry), matches) : table.index->Find(hash, matches);
+        if (first == entry) first.reset();
+        visit(name, ValueOf(line), first ? ++sameNameCount[*first] : 0);
+    }
+    return true;
+}
+
+std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionRef ref) const {
+    const auto found = FindSectionAt(ref);
+    if (!found) return std::nullopt;
+    const std::size_t headerBegin = sections_[*found].headerBegin;
+    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && bytes_.starts_with(ByteOrderMark) ? 0 : headerBegin);
+}
+
+std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef ref) const {
+    const auto section = FindSectionAt(ref.section);
+    if (!section) return std::nullopt;
+    const auto entry = FindKeyAt(sections_[*section], ref);
+    if (!entry) return std::nullopt;
+    return CommentsAboveLine(KeyLineAt(sections_[*section], *entry).begin);
+}
+
+// Walks up from a line start while the lines above are comments.
+std::optional<std::vector<std::string_view>> IniDocument::CommentsAboveLine(std::size_t lineBegin) const {
+    std::vector<std::string_view> comments;
+    for (std::size_t at = lineBegin; at > 0;) {
+        const std::size_t endLength = bytes_[at - 1] == '\n' && at >= 2 && bytes_[at - 2] == '\r' ? 2 : 1;
+        const std::size_t contentEnd = at - endLength;
+        std::size_t begin = contentEnd;
+        while (begin > 0 && bytes_[begin - 1] != '\n' && bytes_[begin - 1] != '\r') --begin;
+        if (begin == 0 && bytes_.starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
+            begin = ByteOrderMark.size();
+        const std::string_view content = Slice(begin, contentEnd);
+        if (ParseIniLine(content, lead_).kind != IniLineKind::Comment) break;
+        comments.push_back(content);
+        at = begin == ByteOrderMark.size() && bytes_.starts_with(ByteOrderMark) ? 0 : begin;
+    }
+    std::reverse(comments.begin(), comments.end());
+    return comments;
+}
+
+EditResult IniDocument::Refuse(ProfileFailure reason) {
+    refusal_ = reason;
+    return EditResult::Refused;
+}
+
+// Every edit: a fresh record of what it changes, kept when it changed something.
+template <typename Edit>
+EditResult IniDocument::Run(Edit edit) {
+    refusal_ = ProfileFailure::None;
+    recorder_ = EditRecorder();
+    const EditResult result = edit();
+    if (result == EditResult::Changed) change_ = recorder_.Finish(bytes_);
+    return result;
+}
+
+std::optional<std::string> IniDocument::NewKeyLine(std::string_view key, std::string_view value) const {
+    const std::optional<std::string> quoted = QuotedValue(value);
+    if (!quoted || !HoldsName(key, lead_)) return std::nullopt;
+    std::string line;
+    line.reserve(key.size() + 1 + quoted->size());
+    line.append(key).append(1, '=').append(*quoted);
+    if (!ReadsBackAsKey(line, key, value, lead_)) return std::nullopt;
+    return line;
+}
+
+EditResult IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
+    return Run([&] {
+        if (!QuotedValue(value)) return Refuse(ProfileFailure::CannotHold);
+        const auto foundSection = FindSection(section);
+        if (foundSection) {
+            if (const auto foundKey = FindKey(sections_[*foundSection], key))
+                return ReplaceValue(*foundSection, *foundKey, value);
+        }
+        const std::optional<std::string> line = NewKeyLine(key, value);
+        if (!line) return Refuse(ProfileFailure::CannotHold);
+        return foundSection ? AppendKeyLine(*foundSection, *line) : AppendSection(section, *line);
+    });
 }
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
-EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value,
-                                     const std::string& quoted) {
-    Section& target = sections_[section];
-    std::vector<KeyLine>& lines = target.keys->lines;
-    const KeyLine old = lines[entry];
-    const std::size_t body = target.bodyBegin;
-    if (UnquotedValue(Slice(body + old.valueBegin, body + old.valueEnd)) == value) return EditResult::Unchanged;
-    const std::string text = old.hasEquals ? quoted : "=" + quoted;
-    const std::size_t at = old.hasEquals ? old.valueBegin : old.nameBegin + old.nameLength;
-    const std::size_t length = old.hasEquals ? old.valueEnd - old.valueBegin : 0;
-    bytes_.replace(body + at, length, text);
-    const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
-    lines[entry] = *ReadKeyLine(target, old.begin, old.contentEnd + delta, old.next + delta);
-    lines[entry].firstOfName = old.firstOfName;
-    for (std::size_t later = entry + 1; later < lines.size(); ++later)
-        for (std::size_t* offset : {&lines[later].begin, &lines[later].contentEnd, &lines[later].next,
-                                    &lines[later].nameBegin, &lines[later].valueBegin, &lines[later].valueEnd})
-            *offset += delta;
-    Resize(section, delta);
+EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value) {
+    const KeyLine line = KeyLineAt(sections_[section], entry);
+    if (ValueOf(line) == value) return EditResult::Unchanged;
+    const std::optional<std::string> quoted = QuotedValue(value);
+    if (!quoted) return Refuse(ProfileFailure::CannotHold);
+    const std::string text = line.hasEquals ? *quoted : "=" + *quoted;
+    const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
+    const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
+    if (!Fits(text.size())) return Refuse(ProfileFailure::TooLarge);
+    Splice(section, at, length, text);
     return EditResult::Changed;
 }
 
-// New lines always end with a line end; a last line that had none gets one first. That changes
-// a line the index knows, so the file is scanned again then, which happens once per file at most.
-void IniDocument::AppendKeyLine(std::size_t section, const std::string& line) {
+void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text) {
+    recorder_.Replaced(at, Slice(at, at + length), text);
+    bytes_.replace(at, length, text);
+    const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
     Section& target = sections_[section];
-    KeyTable& table = *target.keys;
-    const std::size_t at = table.lines.empty() ? 0 : table.lines.back().next;
-    if (target.bodyBegin + at == bytes_.size() && EndsWithoutLineEnd()) {
-        bytes_ += lineEnd_ + line + lineEnd_;
-        Scan();
-        return;
+    if (at < target.bodyBegin) {
+        target.bodyBegin += delta;
+    } else {
+        std::vector<std::uint32_t>& lines = target.keys.lines;
+        const auto relative = static_cast<std::uint32_t>(at - target.bodyBegin);
+        for (auto later = std::upper_bound(lines.begin(), lines.end(), relative); later != lines.end(); ++later)
+            *later = static_cast<std::uint32_t>(*later + delta);
     }
-    // A lone CR before an empty LF line would join them; CR LF keeps both lines as they are.
-    const std::size_t where = target.bodyBegin + at;
-    const std::string end = lineEnd_ == "\r" && where < bytes_.size() && bytes_[where] == '\n' ? "\r\n" : lineEnd_;
-    bytes_.insert(where, line + end);
-    const KeyLine added = *ReadKeyLine(target, at, at + line.size(), at + line.size() + end.size());
-    if (table.indexed)  // the key was looked for and not found: no earlier one can match
-        table.index.Add(NameHash(NameOf(target, added), lead_), static_cast<std::uint32_t>(table.lines.size()),
-                        [](std::uint32_t) { return false; });
-    table.lines.push_back(added);
-    Resize(section, static_cast<std::ptrdiff_t>(line.size() + end.size()));
+    target.bodyEnd += delta;
+    ShiftSectionsAfter(section, delta);
 }
 
-void IniDocument::AppendSection(const std::string& header, const std::string& keyLine) {
-    const std::size_t end = bytes_.size();
-    const bool addLineEnd = EndsWithoutLineEnd();
-    bytes_ += (addLineEnd ? lineEnd_ : std::string()) + header + lineEnd_ + keyLine + lineEnd_;
-    if (addLineEnd)
-        Scan();
-    else
-        FindHeaders(end);
+void IniDocument::ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta) {
+    for (std::size_t later = section + 1; later < sections_.size(); ++later) {
+        Section& moved = sections_[later];
+        moved.headerBegin += delta;
+        moved.bodyBegin += delta;
+        moved.bodyEnd += delta;
+    }
+    headerScanAt_ += delta;
+}
+
+// A new key goes after the last key line of its section, or right under its header.
+EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& line) {
+    Section& target = sections_[section];
+    KeyTable& table = target.keys;
+    std::size_t where = table.lines.empty() ? target.bodyBegin : KeyLineAt(target, table.lines.size() - 1).next;
+    // A lone CR before an empty LF line would join them; CR LF keeps both lines as they are.
+    const std::string end = lineEnd_ == "\r" && where < bytes_.size() && bytes_[where] == '\n' ? "\r\n" : lineEnd_;
+    if (!Fits(line.size() + 2 * end.size())) return Refuse(ProfileFailure::TooLarge);
+    if (where == bytes_.size() && EndsWithoutLineEnd()) {
+        AppendFinalLineEnd();
+        where = bytes_.size();
+    }
+    const std::string text = line + end;
+    recorder_.Replaced(where, {}, text);
+    bytes_.insert(where, text);
+    target.bodyEnd += text.size();
+    const auto entry = static_cast<std::uint32_t>(table.lines.size());
+    table.lines.push_back(static_cast<std::uint32_t>(where - target.bodyBegin));
+    if (table.index) {
+        const std::string_view name = NameOf(KeyLineAt(target, entry));
+        table.index->Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
+            return SameName(NameOf(KeyLineAt(target, other)), name, lead_);
+        });
+    }
+    ShiftSectionsAfter(section, static_cast<std::ptrdiff_t>(text.size()));
+    return EditResult::Changed;
+}
+
+// A new section goes at the end of the file, so every header is known first.
+EditResult IniDocument::AppendSection(std::string_view section, const std::string& keyLine) {
+    const std::string header = HeaderLine(section);
+    const IniLine parsed = ParseIniLine(header, lead_);
+    if (parsed.kind != IniLineKind::Header || parsed.name != section || !HoldsName(section, lead_))
+        return Refuse(ProfileFailure::CannotHold);
+    if (!Fits(header.size() + keyLine.size() + 3 * lineEnd_.size())) return Refuse(ProfileFailure::TooLarge);
+    FindAllHeaders();
+    if (EndsWithoutLineEnd()) AppendFinalLineEnd();
+    const std::size_t at = bytes_.size();
+    const std::string text = header + lineEnd_ + keyLine + lineEnd_;
+    recorder_.Replaced(at, {}, text);
+    bytes_ += text;
+    headerScanAt_ = at;
+    allHeaders_ = false;
+    FindAllHeaders();
+    return EditResult::Changed;
+}
+
+// The file's last line gets its line end. It belongs to the last section's body, or ends the
+// header of a section that has no body yet.
+void IniDocument::AppendFinalLineEnd() {
+    const std::size_t oldSize = bytes_.size();
+    recorder_.Replaced(oldSize, {}, lineEnd_);
+    bytes_ += lineEnd_;
+    FindAllHeaders();
+    if (!sections_.empty()) {
+        Section& last = sections_.back();
+        if (last.bodyBegin == oldSize) last.bodyBegin = bytes_.size();
+        last.bodyEnd = bytes_.size();
+    }
+    headerScanAt_ = bytes_.size();
 }
 
 bool IniDocument::EndsWithoutLineEnd() const {
     return !bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r';
 }
 
-// A section's body grew or shrank by delta bytes: the sections after it move.
-void IniDocument::Resize(std::size_t section, std::ptrdiff_t delta) {
-    sections_[section].bodyEnd += delta;
-    for (std::size_t later = section + 1; later < sections_.size(); ++later) {
-        Section& moved = sections_[later];
-        moved.headerBegin += delta;
-        moved.bodyBegin += delta;
-        moved.bodyEnd += delta;
-        moved.nameBegin += delta;
-    }
+EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
+    return Run([&] {
+        const auto found = FindSection(section);
+        if (!found || !FindKey(sections_[*found], key)) return EditResult::Unchanged;
+        const Section& target = sections_[*found];
+        const std::string_view name = TrimBlanks(key);
+        std::vector<std::size_t> entries;
+        for (std::size_t entry = 0; entry < target.keys.lines.size(); ++entry)
+            if (SameName(NameOf(KeyLineAt(target, entry)), name, lead_)) entries.push_back(entry);
+        return RemoveKeyLines(*found, entries);
+    });
 }
 
-EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
-    FindAllHeaders();
-    const auto foundSection = FindSection(section);
-    if (!foundSection || !FindKey(sections_[*foundSection], key)) return EditResult::Unchanged;
-    Section& target = sections_[*foundSection];
-    std::vector<Range> lines;
+EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries) {
+    Section& target = sections_[section];
+    std::vector<Range> ranges;
     std::size_t removed = 0;
-    for (const KeyLine& line : target.keys->lines) {
-        if (!SameName(NameOf(target, line), key, lead_)) continue;
-        lines.emplace_back(target.bodyBegin + line.begin, target.bodyBegin + line.next);
+    for (const std::size_t entry : entries) {
+        const KeyLine line = KeyLineAt(target, entry);
+        ranges.emplace_back(line.begin, line.next);
         removed += line.next - line.begin;
     }
-    if (WouldJoinLines(lines)) return EditResult::Refused;
-    EraseRanges(lines);
-    target.keys.reset();
-    Resize(*foundSection, -static_cast<std::ptrdiff_t>(removed));
+    if (WouldJoinLines(ranges)) return Refuse(ProfileFailure::JoinsLines);
+    EraseRanges(ranges);
+    // The lines that stay move down by what was removed before them.
+    std::vector<std::uint32_t>& lines = target.keys.lines;
+    std::size_t kept = 0;
+    std::uint32_t shift = 0;
+    for (std::size_t entry = 0, next = 0; entry < lines.size(); ++entry) {
+        if (next < entries.size() && entries[next] == entry) {
+            shift += static_cast<std::uint32_t>(ranges[next].second - ranges[next].first);
+            ++next;
+            continue;
+        }
+        lines[kept++] = lines[entry] - shift;
+    }
+    lines.resize(kept);
+    target.keys.index.reset();
+    target.keys.looked = false;
+    target.bodyEnd -= removed;
+    ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
     return EditResult::Changed;
 }
 
 // A section's own lines run from its header to its last key line; blank lines and comments
 // after that are left to whatever comes before it.
 EditResult IniDocument::RemoveSection(std::string_view section) {
-    FindAllHeaders();
-    if (!FindSection(section)) return EditResult::Unchanged;
+    return Run([&] {
+        FindAllHeaders();
+        const auto first = FindSection(section);
+        if (!first) return EditResult::Unchanged;
+        const std::string_view name = NameOf(sections_[*first]);
+        std::vector<std::size_t> matching;
+        for (std::size_t entry = *first; entry < sections_.size(); ++entry)
+            if (SameName(NameOf(sections_[entry]), name, lead_)) matching.push_back(entry);
+        return RemoveSections(matching);
+    });
+}
+
+EditResult IniDocument::RemoveSections(const std::vector<std::size_t>& sections) {
     std::vector<Range> blocks;
-    for (const Section& each : sections_) {
-        if (!SameName(NameOf(each), section, lead_)) continue;
-        const KeyTable& keys = KeysOf(each);
-        const std::size_t end = keys.lines.empty() ? each.bodyBegin : each.bodyBegin + keys.lines.back().next;
-        blocks.emplace_back(each.headerBegin, end);
+    for (const std::size_t entry : sections) {
+        const Section& each = sections_[entry];
+        const std::size_t keys = each.keys.lines.size();
+        blocks.emplace_back(each.headerBegin, keys == 0 ? each.bodyBegin : KeyLineAt(each, keys - 1).next);
     }
-    if (WouldJoinLines(blocks)) return EditResult::Refused;
+    if (WouldJoinLines(blocks)) return Refuse(ProfileFailure::JoinsLines);
     EraseRanges(blocks);
-    Scan();
+    Reset();
     return EditResult::Changed;
 }
 
@@ -348,6 +547,11 @@ bool IniDocument::WouldJoinLines(const std::vector<Range>& ranges) const {
 
 // Ranges in file order, not overlapping; the bytes between them move down in one pass.
 void IniDocument::EraseRanges(const std::vector<Range>& ranges) {
+    std::size_t erased = 0;
+    for (const Range& range : ranges) {
+        recorder_.Replaced(range.first - erased, Slice(range.first, range.second), {});
+        erased += range.second - range.first;
+    }
     std::size_t out = ranges.front().first;
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         const std::size_t keepBegin = ranges[i].second;
@@ -356,4 +560,139 @@ void IniDocument::EraseRanges(const std::vector<Range>& ranges) {
         out += keepEnd - keepBegin;
     }
     bytes_.resize(out);
+}
+
+std::optional<std::size_t> IniDocument::TargetSection(SectionRef ref) {
+    const auto found = FindSectionAt(ref);
+    if (!found || NameOf(sections_[*found]) != TrimBlanks(ref.name)) return std::nullopt;
+    return found;
+}
+
+std::optional<std::pair<std::size_t, std::size_t>> IniDocument::TargetKey(KeyRef ref,
+                                                                           const std::string_view* shownValue) {
+    const auto section = TargetSection(ref.section);
+    if (!section) return std::nullopt;
+    const auto entry = FindKeyAt(sections_[*section], ref);
+    if (!entry) return std::nullopt;
+    const KeyLine line = KeyLineAt(sections_[*section], *entry);
+    if (NameOf(line) != TrimBlanks(ref.name) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
+    return std::make_pair(*section, *entry);
+}
+
+bool IniDocument::HasOtherKey(const Section& section, std::string_view name, std::optional<std::size_t> except) const {
+    for (std::size_t entry = 0; entry < section.keys.lines.size(); ++entry)
+        if (entry != except && SameName(NameOf(KeyLineAt(section, entry)), name, lead_)) return true;
+    return false;
+}
+
+EditResult IniDocument::SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value) {
+    return Run([&] {
+        const auto target = TargetKey(key, &shownValue);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        return ReplaceValue(target->first, target->second, value);
+    });
+}
+
+EditResult IniDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue) {
+    return Run([&] {
+        const auto target = TargetKey(key, &shownValue);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        return RemoveKeyLines(target->first, {target->second});
+    });
+}
+
+EditResult IniDocument::RemoveSectionAt(SectionRef section) {
+    return Run([&] {
+        const auto target = TargetSection(section);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        return RemoveSections({*target});
+    });
+}
+
+EditResult IniDocument::AddKey(SectionRef section, std::string_view key, std::string_view value) {
+    return Run([&] {
+        const auto target = TargetSection(section);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        const std::optional<std::string> line = NewKeyLine(key, value);
+        if (!line) return Refuse(ProfileFailure::CannotHold);
+        if (HasOtherKey(sections_[*target], key, std::nullopt)) return Refuse(ProfileFailure::NameTaken);
+        return AppendKeyLine(*target, *line);
+    });
+}
+
+EditResult IniDocument::RenameKey(KeyRef key, std::string_view name) {
+    return Run([&] {
+        const auto target = TargetKey(key, nullptr);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        if (name.empty()) return Refuse(ProfileFailure::EmptyName);
+        const auto [section, entry] = *target;
+        const KeyLine line = KeyLineAt(sections_[section], entry);
+        if (NameOf(line) == name) return EditResult::Unchanged;
+        std::string renamed(Slice(line.begin, line.nameBegin));
+        renamed.append(name).append(Slice(line.nameEnd, line.contentEnd));
+        const IniLine parsed = ParseIniLine(renamed, lead_);
+        if (!HoldsName(name, lead_) || parsed.kind != IniLineKind::Key || parsed.name != name ||
+            parsed.hasEquals != line.hasEquals || parsed.RawValue(renamed) != Slice(line.valueBegin, line.valueEnd))
+            return Refuse(ProfileFailure::CannotHold);
+        if (HasOtherKey(sections_[section], name, entry)) return Refuse(ProfileFailure::NameTaken);
+        if (!Fits(name.size())) return Refuse(ProfileFailure::TooLarge);
+        Splice(section, line.nameBegin, line.nameEnd - line.nameBegin, name);
+        sections_[section].keys.index.reset();
+        sections_[section].keys.looked = false;
+        return EditResult::Changed;
+    });
+}
+
+EditResult IniDocument::RenameSection(SectionRef section, std::string_view name) {
+    return Run([&] {
+        FindAllHeaders();
+        const auto target = TargetSection(section);
+        if (!target) return Refuse(ProfileFailure::Stale);
+        if (name.empty()) return Refuse(ProfileFailure::EmptyName);
+        const Section& renamed = sections_[*target];
+        if (NameOf(renamed) == name) return EditResult::Unchanged;
+        const std::size_t nameBegin = renamed.headerBegin + renamed.nameOffset;
+        const std::size_t contentEnd = LineContentEnd(bytes_, renamed.headerBegin, renamed.bodyBegin);
+        std::string header(Slice(renamed.headerBegin, nameBegin));
+        header.append(name).append(Slice(nameBegin + renamed.nameLength, contentEnd));
+        const IniLine parsed = ParseIniLine(header, lead_);
+        if (!HoldsName(name, lead_) || parsed.kind != IniLineKind::Header || parsed.name != name)
+            return Refuse(ProfileFailure::CannotHold);
+        for (std::size_t entry = 0; entry < sections_.size(); ++entry)
+            if (entry != *target && SameName(NameOf(sections_[entry]), name, lead_))
+                return Refuse(ProfileFailure::NameTaken);
+        if (!Fits(name.size())) return Refuse(ProfileFailure::TooLarge);
+        Splice(*target, nameBegin, renamed.nameLength, name);
+        sections_[*target].nameLength = static_cast<std::uint32_t>(name.size());
+        ReindexSections();
+        return EditResult::Changed;
+    });
+}
+
+EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection direction) {
+    return Run([&] {
+        const auto found = LocateSpans(record, direction, bytes_);
+        if (!found) return Refuse(ProfileFailure::Stale);
+        const bool undo = direction == ReplayDirection::Undo;
+        std::size_t size = bytes_.size();
+        for (const ByteSpan& span : record.spans)
+            size = size - (undo ? span.after : span.before).size() + (undo ? span.before : span.after).size();
+        if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
+        std::string replayed;
+        replayed.reserve(size);
+        std::size_t at = 0;
+        for (std::size_t i = 0; i < record.spans.size(); ++i) {
+            const std::string& current = undo ? record.spans[i].after : record.spans[i].before;
+            const std::string& wanted = undo ? record.spans[i].before : record.spans[i].after;
+            replayed.append(bytes_, at, (*found)[i] - at);
+            recorder_.Replaced(replayed.size(), current, wanted);
+            replayed += wanted;
+            at = (*found)[i] + current.size();
+        }
+        replayed.append(bytes_, at, std::string::npos);
+        if (replayed == bytes_) return EditResult::Unchanged;
+        bytes_ = std::move(replayed);
+        Reset();
+        return EditResult::Changed;
+    });
 }

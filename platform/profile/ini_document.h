@@ -1,24 +1,37 @@
 #pragma once
 // An INI file as its bytes, with the index that finds its sections and keys, and the edits a
 // write makes. Bytes in, bytes out: no files here. Every byte an edit does not target stays.
+//
+// Names are looked up the way the reader sees them: blanks around an asked name are not part
+// of it, and ASCII letters match in either case. By-name calls follow the first section and
+// the first key of a name; the calls taking a SectionRef or KeyRef address one occurrence.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "platform/profile/edit_record.h"
+#include "platform/profile/ini_address.h"
 #include "platform/profile/lead_table.h"
 #include "platform/profile/name_index.h"
+#include "platform/profile/profile_failure.h"
 
 enum class EditResult { Changed, Unchanged, Refused };
 
 class IniDocument {
 public:
+    // Offsets are kept in 32 bits per key line: larger files are not handled.
+    static constexpr std::size_t MaxSize = UINT32_MAX;
+
     explicit IniDocument(std::string bytes = {}, LeadTable lead = {});
 
     const std::string& Bytes() const { return bytes_; }
+    const LeadTable& Lead() const { return lead_; }
+    std::string TakeBytes() && { return std::move(bytes_); }
 
     // Names and values point into the bytes: valid until the next edit.
     // Every header's name, in file order, duplicates included.
@@ -28,8 +41,20 @@ public:
     // The value of the first such key in the first such section.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
-    // Refused, with nothing changed, when the names or the value cannot be stored so that they
-    // read back exactly.
+    // Every header in file order with its occurrence among the headers of the same name.
+    using SectionVisitor = std::function<void(std::string_view name, std::uint32_t occurrence)>;
+    void ForEachSection(const SectionVisitor& visit) const;
+    // Every key line of one section occurrence, with its value as a reader sees it and its
+    // occurrence among that section's keys of the same name. False when there is no such section.
+    using KeyVisitor = std::function<void(std::string_view name, std::string_view value, std::uint32_t occurrence)>;
+    bool ForEachKey(SectionRef section, const KeyVisitor& visit) const;
+    // The comment lines right above a header or a key line, in file order, as they stand
+    // (marker included, line end excluded); nothing when there is no such line.
+    std::optional<std::vector<std::string_view>> CommentsAbove(SectionRef section) const;
+    std::optional<std::vector<std::string_view>> CommentsAbove(KeyRef key) const;
+
+    // By name. Refused, with nothing changed, when the names or the value cannot be stored so
+    // that they read back exactly.
     EditResult SetValue(std::string_view section, std::string_view key, std::string_view value);
     // Removes every line of that key from the first section of that name.
     EditResult RemoveKey(std::string_view section, std::string_view key);
@@ -37,66 +62,110 @@ public:
     EditResult RemoveSection(std::string_view section);
     // Both refuse a removal that would leave a lone CR just before an LF, joining two lines.
 
+    // Addressed. Each first checks that its target still reads as the caller saw it: the name
+    // exactly, at that occurrence, and where a value is given, that value; otherwise Refused
+    // with the reason Stale.
+    EditResult SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value);
+    EditResult RemoveKeyAt(KeyRef key, std::string_view shownValue);
+    EditResult RemoveSectionAt(SectionRef section);
+    // Refused with NameTaken when that section occurrence already has the key.
+    EditResult AddKey(SectionRef section, std::string_view key, std::string_view value);
+    // Only the name's bytes change. Refused for an empty name, one that another key of the
+    // section occurrence (or another section of the file) has, or one the line cannot hold.
+    EditResult RenameKey(KeyRef key, std::string_view name);
+    EditResult RenameSection(SectionRef section, std::string_view name);
+    // Undoes or redoes a recorded edit; Refused with Stale when its bytes are not found as the
+    // record left them.
+    EditResult Replay(const EditRecord& record, ReplayDirection direction);
+
+    // Why the last edit was refused.
+    ProfileFailure Refusal() const { return refusal_; }
+    // What the last edit that returned Changed did.
+    const EditRecord& LastChange() const { return change_; }
+    EditRecord TakeChange() { return std::move(change_); }
+
 private:
-    // Offsets from the start of the section's body, so that edits elsewhere leave them valid.
-    struct KeyLine {
-        std::size_t begin, contentEnd, next;
-        std::size_t nameBegin, nameLength;
-        std::size_t valueBegin, valueEnd;  // as written, quotes included
-        bool hasEquals;
-        bool firstOfName;  // not hidden by an earlier key of the same name
-    };
     struct KeyTable {
-        std::vector<KeyLine> lines;
+        std::vector<std::uint32_t> lines;  // where each key line begins, from the body's start
         // Built at the second lookup: one lookup, as an edit makes, costs less as a plain scan.
-        NameIndex index;
-        bool indexed = false;
-        bool scanned = false;
-        // Where the last lookup ended: keys are mostly read in file order, one after another.
-        std::size_t nextGuess = 0;
+        std::unique_ptr<NameIndex> index;
+        bool looked = false;
     };
     struct Section {
-        std::size_t headerBegin;  // after a byte-order mark
-        std::size_t bodyBegin, bodyEnd;
-        std::size_t nameBegin, nameLength;
-        // Built on first use: a read of one section does not pay for the others.
-        mutable std::unique_ptr<KeyTable> keys;
+        std::size_t headerBegin;  // where the header's content begins (after a byte-order mark)
+        std::size_t bodyBegin;
+        std::size_t bodyEnd;      // the next header's line, or the end of the file
+        std::uint32_t nameOffset;  // from headerBegin
+        std::uint32_t nameLength;
+        std::uint32_t occurrence;
+        std::uint32_t sameNameCount;  // on the first of a name: how many of that name were found
+        KeyTable keys;  // complete once the next header has been found
+    };
+    // One key line, parsed, in offsets into the bytes.
+    struct KeyLine {
+        std::size_t begin, contentEnd, next;
+        std::size_t nameBegin, nameEnd;
+        std::size_t valueBegin, valueEnd;  // as written, quotes included
+        bool hasEquals;
     };
     using Range = std::pair<std::size_t, std::size_t>;
 
-    void Scan();
-    void FindHeaders(std::size_t from);
-    // Finds headers from where the last search stopped, until `enough` holds or the file ends.
+    void Reset();
+    // Finds headers, and the key lines of the sections they open, from where the last search
+    // stopped, until `enough` holds or the file ends.
     template <typename Enough>
     void FindMoreHeaders(Enough enough) const;
     void FindAllHeaders() const;
+    void AddSection(std::size_t lineBegin, std::size_t contentBegin, std::size_t contentEnd,
+                    std::size_t next) const;
     std::string_view Slice(std::size_t begin, std::size_t end) const;
     std::string_view NameOf(const Section& section) const;
-    std::string_view NameOf(const Section& section, const KeyLine& line) const;
-    // Nothing when the line is not a key line.
-    std::optional<KeyLine> ReadKeyLine(const Section& section, std::size_t begin,
-                                       std::size_t contentEnd, std::size_t next) const;
-    std::optional<std::size_t> FindSection(std::string_view name) const;
-    KeyTable& KeysOf(const Section& section) const;
-    void BuildIndex(const Section& section, KeyTable& table) const;
-    std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
+    KeyLine KeyLineAt(const Section& section, std::size_t entry) const;
+    std::string_view NameOf(const KeyLine& line) const;
+    std::string_view ValueOf(const KeyLine& line) const;
 
-    EditResult ReplaceValue(std::size_t section, std::size_t entry, std::string_view value,
-                            const std::string& quoted);
-    void AppendKeyLine(std::size_t section, const std::string& line);
-    void AppendSection(const std::string& header, const std::string& keyLine);
+    std::optional<std::size_t> FindSection(std::string_view name) const;
+    std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
+    std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
+    std::optional<std::size_t> FindKeyAt(const Section& section, KeyRef ref) const;
+    void BuildIndex(const Section& section) const;
+    // The section and key line an addressed edit means, checked against what the caller saw.
+    std::optional<std::size_t> TargetSection(SectionRef ref);
+    std::optional<std::pair<std::size_t, std::size_t>> TargetKey(KeyRef ref, const std::string_view* shownValue);
+    bool HasOtherKey(const Section& section, std::string_view name, std::optional<std::size_t> except) const;
+    std::optional<std::vector<std::string_view>> CommentsAboveLine(std::size_t lineBegin) const;
+
+    EditResult Refuse(ProfileFailure reason);
+    template <typename Edit>
+    EditResult Run(Edit edit);
+    // The line a new key takes, when it reads back as given.
+    std::optional<std::string> NewKeyLine(std::string_view key, std::string_view value) const;
+    EditResult ReplaceValue(std::size_t section, std::size_t entry, std::string_view value);
+    EditResult AppendKeyLine(std::size_t section, const std::string& line);
+    EditResult AppendSection(std::string_view section, const std::string& keyLine);
+    void AppendFinalLineEnd();
     bool EndsWithoutLineEnd() const;
-    void Resize(std::size_t section, std::ptrdiff_t delta);
+    bool Fits(std::size_t growth) const { return bytes_.size() + growth <= MaxSize; }
+    // Replaces bytes inside one section's header or body, keeping every offset after them right.
+    void Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text);
+    void ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta);
+    void ReindexSections() const;
     bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
+    EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries);
+    EditResult RemoveSections(const std::vector<std::size_t>& sections);
 
     std::string bytes_;
     LeadTable lead_;
     std::string lineEnd_;  // the file's first line end, used for the lines we add
     // Headers are found only as far as a lookup needs: reading the first section of a large
-    // file does not scan all of it. Edits find them all first.
+    // file does not scan all of it.
     mutable std::vector<Section> sections_;
     mutable NameIndex sectionIndex_;
     mutable std::size_t headerScanAt_ = 0;  // a line start
     mutable bool allHeaders_ = false;
+
+    ProfileFailure refusal_ = ProfileFailure::None;
+    EditRecorder recorder_;
+    EditRecord change_;
 };

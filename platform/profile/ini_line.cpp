@@ -95,3 +95,21 @@ std::optional<std::string> QuotedValue(std::string_view value) {
 bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
+
+std::string_view TrimBlanks(std::string_view text) {
+    std::size_t begin = 0;
+    std::size_t end = text.size();
+    while (begin < end && IsBlank(text[begin])) ++begin;
+    while (end > begin && IsBlank(text[end - 1])) --end;
+    return text.substr(begin, end - begin);
+}
+
+bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {
+    std::size_t at = 0;
+    std::size_t last = 0;
+    while (at < text.size()) {
+        last = at;
+        at += lead.CharLength(text, at);
+    }
+    return !text.empty() && at - last == 1 && lead.IsLead(static_cast<unsigned char>(text[last]));
+}

@@ -29,6 +29,9 @@ struct IniLine {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The text without the blanks around it: a name as the reader would see it.
+std::string_view TrimBlanks(std::string_view text);
+
 IniLine ParseIniLine(std::string_view content, const LeadTable& lead);
 
 // The value a reader sees: one pair of matching quotes around it taken off.
@@ -39,3 +42,6 @@ std::optional<std::string> QuotedValue(std::string_view value);
 
 // Line breaks and NUL bytes cannot be part of any line.
 bool FitsOnOneLine(std::string_view text);
+
+// A lead byte at the end of a name would take the "=" or "]" after it as its trail byte.
+bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead);

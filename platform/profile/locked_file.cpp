@@ -2,82 +2,115 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 
+#include "platform/profile/ini_document.h"
+
 namespace {
 
+// As many as the system itself follows in one path.
 constexpr int MaxLinkHops = 40;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-int OpenForMode(const std::string& path, LockedFile::Mode mode, bool& writable) {
-    writable = false;
-    if (mode == LockedFile::Mode::Exclusive) {
-        const int fd = open(path.c_str(), O_RDWR | O_CLOEXEC);
-        if (fd >= 0) {
-            writable = true;
-            return fd;
-        }
-        if (errno != EACCES && errno != EPERM && errno != EROFS) return -1;
-    }
-    return open(path.c_str(), O_RDONLY | O_CLOEXEC);
-}
+bool RefusesWriting(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 }  // namespace
 
 LockedFile::~LockedFile() { Close(); }
 
 void LockedFile::Close() {
-    if (fd_ >= 0) close(fd_);  // releases the lock
+    if (fd_ >= 0) ops_.Close(fd_);  // releases the lock
     fd_ = -1;
 }
 
-// No limit on rounds: each one waits on the lock of a writer that replaced the file, so this
-// ends as soon as no one else is writing it. A busy writer may make us wait; it cannot make
-// our write fail.
-LockedFile::Outcome LockedFile::Open(const std::string& path, Mode mode) {
+LockedFile::Outcome LockedFile::Fail(ProfileFailure failure, int error) {
+    Close();
+    failure_ = failure;
+    systemError_ = error;
+    return Outcome::Failed;
+}
+
+// Each round waits on the lock of a writer that replaced the file; the deadline bounds them all.
+LockedFile::Outcome LockedFile::Open(const std::string& path, Mode mode, FileOps::Clock::time_point deadline) {
     for (;;)
-        if (const auto outcome = TryOpen(path, mode)) return *outcome;
+        if (const auto outcome = TryOpen(path, mode, deadline)) return *outcome;
 }
 
 // Nothing when the path named another file by the time we held the lock.
-std::optional<LockedFile::Outcome> LockedFile::TryOpen(const std::string& path, Mode mode) {
+std::optional<LockedFile::Outcome> LockedFile::TryOpen(const std::string& path, Mode mode,
+                                                       FileOps::Clock::time_point deadline) {
     Close();
-    bool openedForWriting = false;
-    fd_ = OpenForMode(path, mode, openedForWriting);
-    if (fd_ < 0) return errno == ENOENT ? Outcome::Missing : Outcome::Failed;
-    int rc;
-    do rc = flock(fd_, mode == Mode::Exclusive ? LOCK_EX : LOCK_SH);
-    while (rc != 0 && errno == EINTR);
-    if (rc != 0 || fstat(fd_, &status_) != 0 || !S_ISREG(status_.st_mode)) {
-        Close();
-        return Outcome::Failed;
-    }
     struct stat atPath;
-    if (stat(path.c_str(), &atPath) != 0 || !SameFile(atPath, status_)) {
-        Close();
+    if (ops_.Status(path.c_str(), &atPath) != 0) {
+        if (errno == ENOENT) return Outcome::Missing;
+        return Fail(FailureOfSystemError(errno), errno);
+    }
+    // A pipe would block the open, a device could act on it: neither is opened.
+    if (!S_ISREG(atPath.st_mode)) return Fail(ProfileFailure::NotRegularFile, 0);
+    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    writeRefusal_ = ProfileFailure::None;
+    fd_ = mode == Mode::Exclusive ? ops_.Open(path.c_str(), O_RDWR | flags) : -1;
+    if (fd_ < 0) {
+        if (mode == Mode::Exclusive) {
+            if (!RefusesWriting(errno)) return errno == ENOENT ? Outcome::Missing : Fail(FailureOfSystemError(errno), errno);
+            writeRefusal_ = FailureOfSystemError(errno);
+        }
+        fd_ = ops_.Open(path.c_str(), O_RDONLY | flags);
+        if (fd_ < 0) return errno == ENOENT ? Outcome::Missing : Fail(FailureOfSystemError(errno), errno);
+    }
+    if (ops_.StatusOf(fd_, &status_) != 0) return Fail(FailureOfSystemError(errno), errno);
+    if (!S_ISREG(status_.st_mode)) return Fail(ProfileFailure::NotRegularFile, 0);
+    const bool locked = WaitForLock(mode == Mode::Exclusive ? LOCK_EX : LOCK_SH, deadline);
+    if (!locked && failure_ != ProfileFailure::None) return Fail(failure_, systemError_);
+    if (ops_.StatusOf(fd_, &status_) != 0) return Fail(FailureOfSystemError(errno), errno);
+    if (ops_.Status(path.c_str(), &atPath) != 0 || !SameFile(atPath, status_)) {
+        if (FileOps::Clock::time_point now = ops_.Now(); now >= deadline) return Outcome::TimedOut;
         return std::nullopt;
     }
-    writable_ = openedForWriting && access(path.c_str(), W_OK) == 0 && (status_.st_mode & 0222) != 0;
-    return Outcome::Locked;
+    if (writeRefusal_ == ProfileFailure::None && (status_.st_mode & 0222) == 0)
+        writeRefusal_ = ProfileFailure::ReadOnlyFile;
+    return locked ? Outcome::Locked : Outcome::TimedOut;
+}
+
+// Polls, so that a lock another program keeps cannot hold us past the deadline.
+bool LockedFile::WaitForLock(int operation, FileOps::Clock::time_point deadline) {
+    failure_ = ProfileFailure::None;
+    auto pause = std::chrono::milliseconds(1);
+    for (;;) {
+        if (ops_.Lock(fd_, operation | LOCK_NB) == 0) return true;
+        if (errno == EINTR) continue;
+        if (errno != EWOULDBLOCK) {
+            failure_ = FailureOfSystemError(errno);
+            systemError_ = errno;
+            return false;
+        }
+        if (ops_.Now() >= deadline) return false;
+        ops_.Pause(pause);
+        pause = std::min(pause * 2, std::chrono::milliseconds(50));
+    }
 }
 
 std::optional<std::string> LockedFile::ReadAll() const {
+    const auto size = static_cast<std::size_t>(status_.st_size);
+    if (size > IniDocument::MaxSize) return std::nullopt;
     // One byte more than the size, so that a file of the size it had is read in one call, and
     // room to grow, so that an edit does not move the whole file to a new place in memory.
-    const auto size = static_cast<std::size_t>(status_.st_size);
     std::string bytes;
     bytes.reserve(size + size / 64 + 4096);
     bytes.resize(size + 1);
     std::size_t got = 0;
     for (;;) {
-        if (got == bytes.size()) bytes.resize(bytes.size() * 2);
-        const ssize_t n = pread(fd_, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+        if (got == bytes.size()) {
+            if (bytes.size() > IniDocument::MaxSize) return std::nullopt;
+            bytes.resize(bytes.size() * 2);
+        }
+        const ssize_t n = ops_.ReadAt(fd_, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return std::nullopt;
         if (n == 0) break;
@@ -87,13 +120,14 @@ std::optional<std::string> LockedFile::ReadAll() const {
     return bytes;
 }
 
-std::string FollowLinks(const std::string& path) {
+std::optional<std::string> FollowLinks(FileOps& ops, const std::string& path) {
     std::string current = path;
-    for (int hop = 0; hop < MaxLinkHops; ++hop) {
+    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
         struct stat status;
-        if (lstat(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return current;
+        if (ops.LinkStatus(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return current;
+        if (hop == MaxLinkHops) break;
         char target[PATH_MAX];
-        const ssize_t length = readlink(current.c_str(), target, sizeof target);
+        const ssize_t length = ops.ReadLink(current.c_str(), target, sizeof target);
         if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) return current;
         const std::string link(target, static_cast<std::size_t>(length));
         if (link.front() == '/') {
@@ -103,5 +137,5 @@ std::string FollowLinks(const std::string& path) {
             current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
         }
     }
-    return current;
+    return std::nullopt;
 }

@@ -1,44 +1,63 @@
 #pragma once
-// An open file held under an advisory lock on the file itself (flock) until the guard goes.
-// Writers of profile files, and readers that ask for a shared lock, wait for it or fail.
+// An open regular file held under an advisory lock on the file itself (flock) until the guard
+// goes. Writers of profile files, and readers that ask for a shared lock, wait for it a
+// bounded time.
 #include <sys/stat.h>
 
 #include <optional>
 #include <string>
 
+#include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
+#include "platform/profile/profile_failure.h"
 
 class LockedFile {
 public:
     enum class Mode { Shared, Exclusive };
-    enum class Outcome { Locked, Missing, Failed };
+    enum class Outcome {
+        Locked,
+        Missing,
+        TimedOut,  // another program held the lock until the deadline; the file is open unlocked
+        Failed,    // see Failure()
+    };
 
-    LockedFile() = default;
+    explicit LockedFile(FileOps& ops) : ops_(ops) {}
     LockedFile(const LockedFile&) = delete;
     LockedFile& operator=(const LockedFile&) = delete;
     ~LockedFile();
 
-    // Opens and locks the file at path. When another writer replaced the file while we waited
-    // for the lock, starts again on the new one, so the lock is always on the file at path.
-    Outcome Open(const std::string& path, Mode mode);
+    // Opens and locks the regular file at path, never blocking on a pipe or device. When
+    // another writer replaced the file while we waited for the lock, starts again on the new
+    // one, so the lock is always on the file at path.
+    Outcome Open(const std::string& path, Mode mode, FileOps::Clock::time_point deadline);
 
     int Descriptor() const { return fd_; }
     const struct stat& Status() const { return status_; }
     FileStamp Stamp() const { return FileStamp::Of(status_); }
-    // We may write it, and it has a write bit at all (which even root respects here).
-    bool Writable() const { return writable_; }
-    // The whole content; nothing when it cannot be read.
+    // Why Open failed.
+    ProfileFailure Failure() const { return failure_; }
+    int SystemError() const { return systemError_; }
+    // Why an exclusively opened file must not be written, or None: we may not write it, or it
+    // has no write bit at all (which even root respects here).
+    ProfileFailure WriteRefusal() const { return writeRefusal_; }
+    // The whole content; nothing when it cannot be read or is too large to handle.
     std::optional<std::string> ReadAll() const;
 
 private:
-    std::optional<Outcome> TryOpen(const std::string& path, Mode mode);
+    std::optional<Outcome> TryOpen(const std::string& path, Mode mode, FileOps::Clock::time_point deadline);
+    Outcome Fail(ProfileFailure failure, int error);
+    bool WaitForLock(int operation, FileOps::Clock::time_point deadline);
     void Close();
 
+    FileOps& ops_;
     int fd_ = -1;
     struct stat status_ {};
-    bool writable_ = false;
+    ProfileFailure failure_ = ProfileFailure::None;
+    int systemError_ = 0;
+    ProfileFailure writeRefusal_ = ProfileFailure::None;
 };
 
 // The file a path finally names once its symbolic links are followed, even when that file does
-// not exist yet: a write through a link goes to the link's target.
-std::string FollowLinks(const std::string& path);
+// not exist yet: a write through a link goes to the link's target. Nothing when the links go
+// round or run longer than the system follows.
+std::optional<std::string> FollowLinks(FileOps& ops, const std::string& path);

@@ -58,7 +58,7 @@ std::uint64_t NameHash(std::string_view name, const LeadTable& lead) {
     return hash ^ (hash >> 29);
 }
 
-std::size_t NameIndex::FreeSlotFor(std::uint64_t hash) const {
+std::size_t NameIndex::FreeSlotFor(std::uint32_t hash) const {
     const std::size_t mask = slots_.size() - 1;
     std::size_t at = hash & mask;
     while (slots_[at].entry != Empty) at = (at + 1) & mask;
@@ -67,7 +67,7 @@ std::size_t NameIndex::FreeSlotFor(std::uint64_t hash) const {
 
 void NameIndex::Reserve(std::size_t count) {
     std::size_t slotCount = 16;
-    while (slotCount < count * 2) slotCount *= 2;
+    while (slotCount * 3 < count * 4) slotCount *= 2;
     if (slotCount > slots_.size()) Rehash(slotCount);
 }
 

@@ -17,14 +17,14 @@ std::uint64_t NameHash(std::string_view name, const LeadTable& lead);
 // The first entry added under a name is the one found.
 class NameIndex {
 public:
-    // False when an entry with the same name was there first.
+    // Adds the entry unless an entry with the same name was there first: then that one.
     template <typename Matches>
-    bool Add(std::uint64_t hash, std::uint32_t entry, Matches matches) {
-        if (Find(hash, matches)) return false;
-        if ((count_ + 1) * 2 > slots_.size()) Grow();
-        slots_[FreeSlotFor(hash)] = Slot{hash, entry};
+    std::optional<std::uint32_t> Add(std::uint64_t hash, std::uint32_t entry, Matches matches) {
+        if (const auto first = Find(hash, matches)) return first;
+        if ((count_ + 1) * 4 > slots_.size() * 3) Grow();
+        slots_[FreeSlotFor(Short(hash))] = Slot{Short(hash), entry};
         ++count_;
-        return true;
+        return std::nullopt;
     }
 
     // Makes room for that many entries at once, rather than growing step by step.
@@ -33,20 +33,22 @@ public:
     template <typename Matches>
     std::optional<std::uint32_t> Find(std::uint64_t hash, Matches matches) const {
         if (slots_.empty()) return std::nullopt;
+        const std::uint32_t shortHash = Short(hash);
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t at = hash & mask; slots_[at].entry != Empty; at = (at + 1) & mask)
-            if (slots_[at].hash == hash && matches(slots_[at].entry)) return slots_[at].entry;
+        for (std::size_t at = shortHash & mask; slots_[at].entry != Empty; at = (at + 1) & mask)
+            if (slots_[at].hash == shortHash && matches(slots_[at].entry)) return slots_[at].entry;
         return std::nullopt;
     }
 
 private:
     static constexpr std::uint32_t Empty = UINT32_MAX;
     struct Slot {
-        std::uint64_t hash = 0;
+        std::uint32_t hash = 0;
         std::uint32_t entry = Empty;
     };
 
-    std::size_t FreeSlotFor(std::uint64_t hash) const;
+    static std::uint32_t Short(std::uint64_t hash) { return static_cast<std::uint32_t>(hash ^ (hash >> 32)); }
+    std::size_t FreeSlotFor(std::uint32_t hash) const;
     void Grow() { Rehash(slots_.empty() ? 16 : slots_.size() * 2); }
     void Rehash(std::size_t slotCount);
 

@@ -4,16 +4,30 @@
 #include <string>
 #include <string_view>
 
+#include "platform/profile/edit_record.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/locked_file.h"
+#include "platform/profile/profile_failure.h"
 
-// Replaces the content of the locked file at path (its links already followed) with bytes.
-// Normally a temporary file in the same folder is written, flushed to disk and renamed over the
-// file, keeping its permission bits and owner, so that a crash leaves the old file or the new
-// one, never a mix. Where no temporary file can be made in the folder, or the file has other
-// hard links that a rename would split off, the file is rewritten in place.
-// Returns the stamp of the file now at path, or nothing when the save failed; a failed save by
-// rename leaves the file as it was.
-std::optional<FileStamp> SaveLockedFile(const std::string& path, const LockedFile& file,
-                                        std::string_view bytes, FileOps& ops);
+struct SaveResult {
+    std::optional<FileStamp> stamp;  // of the file now at path; nothing when the save failed
+    ProfileFailure failure = ProfileFailure::None;
+    int systemError = 0;
+};
+
+// Replaces the content of the locked file at path (its links already followed) with bytes,
+// which differ from its content by change.
+// Normally a file with no name yet is written in the same folder, flushed to disk, named and
+// renamed over the file, keeping its permission bits and owner, so that a crash leaves the old
+// file or the new one, never a mix, and nothing else behind for long: the name it gets is one
+// per file, and a save that finds it left over by a killed one removes it.
+// Where the folder takes no new file, the file has other hard links that a rename would split
+// off, or the rename cannot replace it (a file mounted over another), the changed part is
+// rewritten in place: the room it needs is reserved first, and if anything fails the old bytes
+// are put back. A failed save leaves the file as it was.
+SaveResult SaveLockedFile(const std::string& path, const LockedFile& file, std::string_view bytes,
+                          const EditRecord& change, FileOps& ops);
+
+// The name a save of the file at path gives its new content before the rename.
+std::string SavingName(const std::string& path);

@@ -1,7 +1,22 @@
 #pragma once
-// The profile-file service: reads and writes INI files key by key. Text is bytes in the ANSI
-// code page, passed as NUL-terminated strings; a null pointer and an empty string differ.
+// The profile-file service: reads and writes INI files key by key. Text is bytes in the file's
+// code page, which the caller gives with every call; the service never looks at the locale.
+//
+// Two shapes. ProfileRead and ProfileWrite take NUL-terminated strings, where a null pointer
+// and an empty string differ, and list names zero-separated. ProfileService takes sized
+// strings, so that a NUL byte is part of a name or value (and refused where it would be
+// written), and lists names as vectors, where an empty name is a name.
 #include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/profile/edit_record.h"
+#include "platform/profile/ini_address.h"
+#include "platform/profile/profile_failure.h"
+#include "platform/profile/profile_list.h"
+#include "platform/profile/profile_store.h"
 
 class FileOps;
 
@@ -14,9 +29,8 @@ class FileOps;
 // Copies the answer into buffer, cut to fit its size, always terminated (a cut list still ends
 // in two zeros). Returns the bytes copied, not counting the last zero. When needed is given it
 // receives the buffer size that holds the whole answer, so the caller can ask again.
-std::size_t ProfileRead(const char* section, const char* key, const char* defaultValue,
-                        char* buffer, std::size_t size, const char* path,
-                        std::size_t* needed = nullptr);
+std::size_t ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
+                        std::size_t size, const char* path, int codePage, std::size_t* needed = nullptr);
 
 // Writes to the profile file at path, creating the file and the section as needed:
 //   section, key and value: sets the key's value;
@@ -26,23 +40,83 @@ std::size_t ProfileRead(const char* section, const char* key, const char* defaul
 //     once; there is nothing else to flush).
 // False when the write failed: a name or value the file cannot hold as it is, a file we may
 // not write, or a failed save. A write that changes nothing succeeds without touching the file.
-bool ProfileWrite(const char* section, const char* key, const char* value, const char* path);
+bool ProfileWrite(const char* section, const char* key, const char* value, const char* path, int codePage);
 
-// The file-system calls behind saves; tests stand in their own. Null: the real ones again.
+// The file-system calls behind reads and saves; tests stand in their own. Null: the real ones.
 void UseProfileFileOps(FileOps* ops);
+// How long a write waits for a lock another program holds before it fails with Locked (a read
+// then goes ahead without the lock). Tests shorten it.
+void SetProfileLockWait(std::chrono::milliseconds wait);
 
-// The two calls as an object, so that tests can stand in a fake service for the real one.
+// Which file, and the code page its bytes are in.
+struct ProfileFile {
+    std::string_view path;
+    int codePage;
+};
+
+// The service in sized strings. Every call is one locked step on the shared cache. Reads never
+// fail: a missing or unreadable file reads as empty. Every write returns a ProfileResult: the
+// failure and why, or what it changed, for undo; a write that changes nothing succeeds with an
+// empty change. Tests stand in their own service by overriding what they watch.
 class ProfileService {
 public:
     virtual ~ProfileService() = default;
-    virtual std::size_t Read(const char* section, const char* key, const char* defaultValue,
-                             char* buffer, std::size_t size, const char* path,
-                             std::size_t* needed) = 0;
-    virtual bool Write(const char* section, const char* key, const char* value,
-                       const char* path) = 0;
+
+    // By name, the first occurrence answering, as ProfileRead.
+    virtual std::optional<std::string> Value(ProfileFile file, std::string_view section, std::string_view key);
+    virtual std::vector<std::string> SectionNames(ProfileFile file);
+    virtual std::vector<std::string> KeyNames(ProfileFile file, std::string_view section);
+
+    // The structure the windows show: every header, and every key line of one section
+    // occurrence with its value, with occurrence numbers (see ProfileList).
+    virtual ProfileList Sections(ProfileFile file);
+    virtual ProfileList Keys(ProfileFile file, SectionRef section);
+    // The comment lines right above a header or a key line, as they stand in the file.
+    virtual std::vector<std::string> Comments(ProfileFile file, SectionRef section);
+    virtual std::vector<std::string> Comments(ProfileFile file, KeyRef key);
+
+    // By name, as ProfileWrite. A missing key or section is no failure for the removals.
+    virtual ProfileResult SetValue(ProfileFile file, std::string_view section, std::string_view key,
+                                   std::string_view value);
+    virtual ProfileResult RemoveKey(ProfileFile file, std::string_view section, std::string_view key);
+    virtual ProfileResult RemoveSection(ProfileFile file, std::string_view section);
+
+    // Addressed to one occurrence; each fails with Stale, writing nothing, when its target no
+    // longer reads as the caller saw it: name and occurrence, and the value where one is given.
+    virtual ProfileResult SetValueAt(ProfileFile file, KeyRef key, std::string_view shownValue,
+                                     std::string_view value);
+    virtual ProfileResult RemoveKeyAt(ProfileFile file, KeyRef key, std::string_view shownValue);
+    // The header through the last key line of that occurrence.
+    virtual ProfileResult RemoveSectionAt(ProfileFile file, SectionRef section);
+    // After the last key line of that occurrence; NameTaken when it has the key already.
+    virtual ProfileResult AddKey(ProfileFile file, SectionRef section, std::string_view key, std::string_view value);
+    // Only the name's bytes change. EmptyName, NameTaken (another key of the section occurrence,
+    // or another section of the file, has it, letter case aside) or CannotHold otherwise.
+    virtual ProfileResult RenameKey(ProfileFile file, KeyRef key, std::string_view name);
+    virtual ProfileResult RenameSection(ProfileFile file, SectionRef section, std::string_view name);
+
+    // Undoes a change a write returned, or does it again, giving back the bytes exactly; fails
+    // with Stale when another program changed the bytes it touches. Changes elsewhere in the
+    // file stay. The result's change is what the undo or redo itself did.
+    virtual ProfileResult Revert(ProfileFile file, const EditRecord& change);
+    virtual ProfileResult Reapply(ProfileFile file, const EditRecord& change);
+
+    // Drops cached content of path that no longer matches the file.
+    virtual void Flush(std::string_view path);
 };
 
 // The service that INI file objects call: the real one unless a test stood in its own.
 ProfileService& CurrentProfileService();
 // Null: the real one again.
 void UseProfileService(ProfileService* service);
+
+// While one lives, each file is checked against the disk once, at its first call: listing a
+// section of n keys and reading each value costs one stat, not n. Open one per user action;
+// another program's change is seen by the next one. Batches nest.
+class ProfileBatch {
+public:
+    ProfileBatch();
+    ~ProfileBatch();
+    ProfileBatch(const ProfileBatch&) = delete;
+    ProfileBatch& operator=(const ProfileBatch&) = delete;
+};

@@ -1,11 +1,9 @@
 #include "platform/profile/profile_store.h"
 
 #include <fcntl.h>
-#include <unistd.h>
 
 #include <cerrno>
 
-#include "platform/code_page.h"
 #include "platform/profile/locked_file.h"
 #include "platform/profile/profile_save.h"
 
@@ -20,38 +18,42 @@ const IniDocument& EmptyDocument() {
     return empty;
 }
 
-IniDocument Parse(std::string bytes) {
-    return IniDocument(std::move(bytes), LeadTable::ForCodePage(AnsiCodePage()));
+IniDocument Parse(std::string bytes, int codePage) {
+    return IniDocument(std::move(bytes), LeadTable::ForCodePage(codePage));
 }
 
-// Another writer may create it first: that is as good.
-bool CreateEmptyFile(const std::string& path) {
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-    if (fd < 0) return errno == EEXIST;
-    close(fd);
-    return true;
-}
+ProfileResult Failed(ProfileFailure failure, int error = 0) { return ProfileResult{failure, error, {}}; }
 
 }  // namespace
 
-ProfileStore::Entry* ProfileStore::Find(std::string_view path, const FileStamp& stamp) {
+ProfileStore::Entry* ProfileStore::Find(std::string_view path) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->path != path) continue;
-        if (it->stamp != stamp || it->codePage != AnsiCodePage()) {
-            entries_.erase(it);
-            return nullptr;
-        }
         entries_.splice(entries_.begin(), entries_, it);
         return &entries_.front();
     }
     return nullptr;
 }
 
-ProfileStore::Entry& ProfileStore::Remember(std::string_view path, const FileStamp& stamp,
+ProfileStore::Entry* ProfileStore::Current(std::string_view path, const FileStamp& stamp, int codePage) {
+    Entry* entry = Find(path);
+    if (!entry) return nullptr;
+    if (entry->stamp != stamp) {
+        Forget(path);
+        return nullptr;
+    }
+    if (entry->codePage != codePage) {
+        entry->document = Parse(std::move(entry->document).TakeBytes(), codePage);
+        entry->codePage = codePage;
+    }
+    return entry;
+}
+
+ProfileStore::Entry& ProfileStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
                                             std::string bytes) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
-    entries_.push_front(Entry{std::string(path), stamp, AnsiCodePage(), Parse(std::move(bytes))});
+    entries_.push_front(Entry{std::string(path), stamp, codePage, Parse(std::move(bytes), codePage)});
     return entries_.front();
 }
 
@@ -59,59 +61,108 @@ void ProfileStore::Forget(std::string_view path) {
     entries_.remove_if([&](const Entry& entry) { return entry.path == path; });
 }
 
-const IniDocument& ProfileStore::Document(const char* path) {
-    if (!path) return EmptyDocument();
-    const FileStamp now = FileStamp::OfPath(path);
-    if (Entry* entry = Find(path, now)) return entry->document;
-    if (!now.exists) return Remember(path, now, {}).document;
-    LockedFile file;
-    const LockedFile::Outcome outcome = file.Open(path, LockedFile::Mode::Shared);
-    if (outcome == LockedFile::Outcome::Missing) return Remember(path, FileStamp{}, {}).document;
-    std::optional<std::string> bytes;
-    if (outcome == LockedFile::Outcome::Locked) bytes = file.ReadAll();
-    if (!bytes) return EmptyDocument();
-    return Remember(path, file.Stamp(), std::move(*bytes)).document;
+const IniDocument& ProfileStore::Document(std::string_view pathView, int codePage) {
+    if (pathView.empty()) return EmptyDocument();
+    if (Entry* entry = Find(pathView);
+        entry && batchDepth_ > 0 && entry->checkedInBatch == batch_ && entry->codePage == codePage)
+        return entry->document;
+    const std::string path(pathView);
+    struct stat status;
+    FileStamp now;
+    if (ops_->Status(path.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) return EmptyDocument();
+        now = FileStamp::Of(status);
+    }
+    if (Entry* entry = Current(path, now, codePage)) {
+        Checked(*entry);
+        return entry->document;
+    }
+    Entry* entry = nullptr;
+    if (!now.exists) {
+        entry = &Remember(path, now, codePage, {});
+    } else {
+        // A lock that another program keeps delays the read, and then it goes ahead without.
+        LockedFile file(*ops_);
+        const LockedFile::Outcome outcome = file.Open(path, LockedFile::Mode::Shared, ops_->Now() + lockWait_);
+        if (outcome == LockedFile::Outcome::Missing) {
+            entry = &Remember(path, FileStamp{}, codePage, {});
+        } else if (outcome != LockedFile::Outcome::Failed) {
+            std::optional<std::string> bytes = file.ReadAll();
+            if (!bytes) return EmptyDocument();
+            entry = &Remember(path, file.Stamp(), codePage, std::move(*bytes));
+        } else {
+            return EmptyDocument();
+        }
+    }
+    Checked(*entry);
+    return entry->document;
 }
 
-bool ProfileStore::Apply(const char* path, const Edit& edit) {
-    const std::string target = FollowLinks(path);
+ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, const Edit& edit) {
+    if (pathView.empty()) return Failed(ProfileFailure::SystemError, ENOENT);
+    const std::string path(pathView);
+    const std::optional<std::string> target = FollowLinks(*ops_, path);
+    if (!target) return Failed(ProfileFailure::TooManyLinks);
+    const FileOps::Clock::time_point deadline = ops_->Now() + lockWait_;
     for (int attempt = 0; attempt < MaxWriteAttempts; ++attempt) {
-        LockedFile file;
-        const LockedFile::Outcome outcome = file.Open(target, LockedFile::Mode::Exclusive);
-        if (outcome == LockedFile::Outcome::Failed) return false;
+        LockedFile file(*ops_);
+        const LockedFile::Outcome outcome = file.Open(*target, LockedFile::Mode::Exclusive, deadline);
+        if (outcome == LockedFile::Outcome::Failed) return Failed(file.Failure(), file.SystemError());
+        if (outcome == LockedFile::Outcome::TimedOut) return Failed(ProfileFailure::Locked);
         if (outcome == LockedFile::Outcome::Missing) {
             // Create the file only for an edit that puts something in it; then edit it as any other.
-            IniDocument empty = Parse({});
+            IniDocument empty = Parse({}, codePage);
             const EditResult result = edit(empty);
-            if (result != EditResult::Changed) return result == EditResult::Unchanged;
-            if (!CreateEmptyFile(target)) return false;
+            if (result == EditResult::Refused) return Failed(empty.Refusal());
+            if (result == EditResult::Unchanged) return {};
+            const int fd = ops_->Open(target->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd >= 0)
+                ops_->Close(fd);
+            else if (errno != EEXIST)  // another writer made it first: as good
+                return Failed(FailureOfSystemError(errno), errno);
             continue;
         }
-        Entry* entry = Find(path, file.Stamp());
+        Entry* entry = Current(path, file.Stamp(), codePage);
         if (!entry) {
             std::optional<std::string> bytes = file.ReadAll();
-            if (!bytes) return false;
-            entry = &Remember(path, file.Stamp(), std::move(*bytes));
+            if (!bytes) return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
+                                          ? ProfileFailure::TooLarge : FailureOfSystemError(errno), errno);
+            entry = &Remember(path, file.Stamp(), codePage, std::move(*bytes));
         }
+        Checked(*entry);
         const EditResult result = edit(entry->document);
-        if (result != EditResult::Changed) return result == EditResult::Unchanged;
+        if (result == EditResult::Refused) return Failed(entry->document.Refusal());
+        if (result == EditResult::Unchanged) return {};
         // From here on the cached document holds the edit: keep it only once it is on disk.
-        const std::optional<FileStamp> saved =
-            file.Writable() ? SaveLockedFile(target, file, entry->document.Bytes(), *ops_) : std::nullopt;
-        if (!saved) {
+        ProfileResult done{ProfileFailure::None, 0, entry->document.TakeChange()};
+        if (file.WriteRefusal() != ProfileFailure::None) {
             Forget(path);
-            return false;
+            return Failed(file.WriteRefusal());
         }
-        entry->stamp = *saved;
-        return true;
+        const SaveResult saved = SaveLockedFile(*target, file, entry->document.Bytes(), done.change, *ops_);
+        if (!saved.stamp) {
+            Forget(path);
+            return Failed(saved.failure, saved.systemError);
+        }
+        entry->stamp = *saved.stamp;
+        return done;
     }
-    return false;
+    return Failed(ProfileFailure::Locked);
 }
 
-void ProfileStore::Flush(const char* path) {
-    if (!path) {
-        entries_.clear();
-        return;
-    }
-    Find(path, FileStamp::OfPath(path));
+void ProfileStore::Flush(std::string_view path) {
+    Entry* entry = Find(path);
+    if (!entry || (batchDepth_ > 0 && entry->checkedInBatch == batch_)) return;
+    struct stat status;
+    const std::string name(path);
+    const FileStamp now = ops_->Status(name.c_str(), &status) == 0 ? FileStamp::Of(status) : FileStamp{};
+    if (entry->stamp != now) Forget(path);
+}
+
+void ProfileStore::BeginBatch() {
+    if (batchDepth_++ == 0) ++batch_;
+}
+
+void ProfileStore::EndBatch() {
+    if (batchDepth_ > 0) --batchDepth_;
 }

@@ -1,30 +1,52 @@
 #pragma once
 // Profile files as parsed documents, cached per path. Each call checks the file's stamp, so an
-// edit by another program is seen by the next call; each write locks the file, works on its
-// current content and saves it, so no other writer's change is lost.
+// edit by another program is seen by the next call (within a batch, the first call on a path
+// checks it for the rest); each write locks the file, works on its current content and saves
+// it, so no other writer's change is lost. The caller gives each file's code page.
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <list>
 #include <string>
 #include <string_view>
 
+#include "platform/profile/edit_record.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_document.h"
+#include "platform/profile/profile_failure.h"
+
+// What a write did: a failure and why, or success with what it changed (nothing, for a write
+// that had nothing to change).
+struct ProfileResult {
+    ProfileFailure failure = ProfileFailure::None;
+    int systemError = 0;  // the errno behind a SystemError
+    EditRecord change;
+
+    bool Succeeded() const { return failure == ProfileFailure::None; }
+};
 
 class ProfileStore {
 public:
     using Edit = std::function<EditResult(IniDocument&)>;
+    // How long a write waits for a lock that another program holds.
+    static constexpr std::chrono::milliseconds DefaultLockWait{2000};
 
     void UseFileOps(FileOps& ops) { ops_ = &ops; }
+    void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
-    // The file's content now; a file that is missing or cannot be read, or no path, reads as empty.
-    // Valid until the next call.
-    const IniDocument& Document(const char* path);
+    // The file's content now, read in its code page; a file that is missing or cannot be read,
+    // or an empty path, reads as empty. Valid until the next call.
+    const IniDocument& Document(std::string_view path, int codePage);
     // Applies the edit to the file's content under an exclusive lock and saves what changed.
-    // True when the edit succeeded: it was saved, or there was nothing to change.
-    bool Apply(const char* path, const Edit& edit);
-    // Forgets cached content that no longer matches its file; every path when path is null.
-    void Flush(const char* path);
+    ProfileResult Apply(std::string_view path, int codePage, const Edit& edit);
+    // Forgets cached content that no longer matches its file.
+    void Flush(std::string_view path);
+    void FlushAll() { entries_.clear(); }
+
+    // Between these, each path's file is checked once: the calls of one user action.
+    void BeginBatch();
+    void EndBatch();
 
 private:
     struct Entry {
@@ -32,13 +54,19 @@ private:
         FileStamp stamp;
         int codePage;
         IniDocument document;
+        std::uint64_t checkedInBatch = 0;
     };
 
-    // The entry for path if it still matches the file's stamp; a stale one is dropped.
-    Entry* Find(std::string_view path, const FileStamp& stamp);
-    Entry& Remember(std::string_view path, const FileStamp& stamp, std::string bytes);
+    Entry* Find(std::string_view path);
+    Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes);
     void Forget(std::string_view path);
+    // The entry, brought to the code page; nothing when it does not match the stamp.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage);
+    void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();
+    std::chrono::milliseconds lockWait_ = DefaultLockWait;
     std::list<Entry> entries_;  // most recently used first
+    int batchDepth_ = 0;
+    std::uint64_t batch_ = 0;  // counts the outermost batches
 };

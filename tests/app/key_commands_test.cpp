@@ -3,11 +3,13 @@
 #include "main_window_fixture.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QLineEdit>
 
 #include "app/frm_add.h"
 #include "shell/modal.h"
+#include "platform/profile/profile_failure.h"
 #include "ui/button.h"
 
 namespace apptest {
@@ -179,7 +181,8 @@ TEST_F(KeyCommandsTest, AddWithAnEmptyNameOrValueWarnsAndStaysOpenThenCancelChan
     AnswerNextAddDialog(" ", " ");
     ChooseOnRow(nullptr, main->madd);
     EXPECT_EQ(messages.size(), 2u) << "no warning";
-    EXPECT_EQ(errorBoxes, std::vector<std::string>{"Unable to write to " + path + "."});
+    EXPECT_EQ(errorBoxes, std::vector<std::string>{"Unable to write to " + path + ". " +
+                                                   ProfileFailureText(ProfileFailure::CannotHold) + "."});
     EXPECT_EQ(ListRows(), kGeneralRows);
     EXPECT_EQ(ReadBytes(path), kSimple);
 }
@@ -218,7 +221,9 @@ TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {
     ChooseOnRow(nullptr, main->madd);
     AnswerNextMessage(Qt::Key_Return);
     ChooseOnRow(Row(0), main->mkill);
-    const std::string failed = "Unable to write to " + path + ".";
+    // Root may open the file for writing but respects the missing write bit.
+    const std::string failed = "Unable to write to " + path + ". " +
+        ProfileFailureText(geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied) + ".";
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);

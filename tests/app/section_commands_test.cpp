@@ -1,8 +1,10 @@
 // The tree's section commands and the enabling of both context menus, through real presses
 // on the tree and the list; menus are answered through the menu seam.
 #include "main_window_fixture.h"
+#include "platform/profile/profile_failure.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QCursor>
 
@@ -231,7 +233,9 @@ TEST_F(SectionCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheTreeStays) {
     ChooseOnNode(Section(1), main->mtreeadd);
     AnswerNextMessage(Qt::Key_Return);
     ChooseOnNode(Section(1), main->mtreekill);
-    const std::string failed = "Unable to write to " + path + ".";
+    // Root may open the file for writing but respects the missing write bit.
+    const std::string failed = "Unable to write to " + path + ". " +
+        ProfileFailureText(geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied) + ".";
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent"}));

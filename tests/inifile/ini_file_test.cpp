@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "inifile/ini_file.h"
+#include "platform/code_page.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
 #include "support/scoped_seam.h"
@@ -20,37 +21,54 @@
 
 namespace {
 
-std::optional<std::string> Text(const char* text) {
-    return text ? std::optional<std::string>(text) : std::nullopt;
-}
-
-// Records every call and answers reads with one text, cut to fit as the real service does.
+// Records every call the spec-shaped operations make and answers reads with one text.
 class FakeService : public ProfileService {
 public:
     struct Call {
-        std::optional<std::string> section, key, text;
-        std::size_t size;
-        std::string path;
+        std::string operation, section, key, text, path;
+        int codePage;
         bool operator==(const Call&) const = default;
     };
 
-    std::size_t Read(const char* section, const char* key, const char* defaultValue, char* buffer,
-                     std::size_t size, const char* path, std::size_t* needed) override {
-        calls.push_back({Text(section), Text(key), Text(defaultValue), size, path});
-        *needed = answer.size() + 1;
-        const std::size_t count = std::min(answer.size(), size - 1);
-        std::memcpy(buffer, answer.data(), count);
-        buffer[count] = '\0';
-        return count;
+    std::optional<std::string> Value(ProfileFile file, std::string_view section, std::string_view key) override {
+        Record("value", file, section, key, {});
+        return answer;
     }
-    bool Write(const char* section, const char* key, const char* value, const char* path) override {
-        calls.push_back({Text(section), Text(key), Text(value), 0, path});
-        return writesSucceed;
+    std::vector<std::string> KeyNames(ProfileFile file, std::string_view section) override {
+        Record("keys", file, section, {}, {});
+        return names;
     }
+    std::vector<std::string> SectionNames(ProfileFile file) override {
+        Record("sections", file, {}, {}, {});
+        return names;
+    }
+    ProfileResult SetValue(ProfileFile file, std::string_view section, std::string_view key,
+                           std::string_view value) override {
+        Record("set", file, section, key, value);
+        return Result();
+    }
+    ProfileResult RemoveKey(ProfileFile file, std::string_view section, std::string_view key) override {
+        Record("remove key", file, section, key, {});
+        return Result();
+    }
+    ProfileResult RemoveSection(ProfileFile file, std::string_view section) override {
+        Record("remove section", file, section, {}, {});
+        return Result();
+    }
+    void Flush(std::string_view path) override { calls.push_back({"flush", {}, {}, {}, std::string(path), 0}); }
 
     std::vector<Call> calls;
-    std::string answer;
-    bool writesSucceed = true;
+    std::optional<std::string> answer;
+    std::vector<std::string> names;
+    ProfileFailure failure = ProfileFailure::None;
+
+private:
+    void Record(const char* operation, ProfileFile file, std::string_view section, std::string_view key,
+                std::string_view text) {
+        calls.push_back({operation, std::string(section), std::string(key), std::string(text), std::string(file.path),
+                         file.codePage});
+    }
+    ProfileResult Result() const { return ProfileResult{failure, 0, {}}; }
 };
 
 class TIniFileCalls : public testing::Test {
@@ -61,62 +79,70 @@ protected:
     using Call = FakeService::Call;
 };
 
-TEST_F(TIniFileCalls, EachOperationIsOneCallWithEmptyTextsNeverNull) {
+TEST_F(TIniFileCalls, EachOperationIsOneCallWithSizedTextsInTheFilesCodePage) {
     TStringList list;
+    const std::string withNul("a\0b", 3);
     {
-        TIniFile file(path);
+        TIniFile file(path, 936);
         file.ReadValue("s", "", "d");
-        file.WriteValue("s", "k", "");
+        file.WriteValue("s", withNul, "");
         file.RemoveKey("s", "");
         file.RemoveSection("");
         file.ReadKeyNames("s", list);
         file.ReadSectionNames(list);
     }
     const std::vector<Call> expected = {
-        {"s", "", "d", 2048, path},
-        {"s", "k", "", 0, path},
-        {"s", "", std::nullopt, 0, path},
-        {"", std::nullopt, std::nullopt, 0, path},
-        {"s", std::nullopt, std::nullopt, 16384, path},
-        {std::nullopt, std::nullopt, std::nullopt, 16384, path},
-        {std::nullopt, std::nullopt, std::nullopt, 0, path},  // the flush on freeing
+        {"value", "s", "", "", path, 936},
+        {"set", "s", withNul, "", path, 936},
+        {"remove key", "s", "", "", path, 936},
+        {"remove section", "", "", "", path, 936},
+        {"keys", "s", "", "", path, 936},
+        {"sections", "", "", "", path, 936},
+        {"flush", "", "", "", path, 0},  // on freeing
     };
     EXPECT_EQ(service.calls, expected);
+}
+
+TEST_F(TIniFileCalls, PathOnlyObjectsUseTheDefaultCodePage) {
+    TIniFile::SetDefaultCodePage(950);
+    TIniFile(path).ReadValue("s", "k", "");
+    TIniFile::SetDefaultCodePage(0);
+    EXPECT_EQ(service.calls.at(0).codePage, 950);
+    EXPECT_EQ(TIniFile::DefaultCodePage(), AnsiCodePage());
 }
 
 TEST_F(TIniFileCalls, FreeingAnObjectThatOnlyReadStillFlushes) {
     { TIniFile(path).ReadValue("s", "k", ""); }
     ASSERT_EQ(service.calls.size(), 2u);
-    EXPECT_EQ(service.calls.back(), (Call{std::nullopt, std::nullopt, std::nullopt, 0, path}));
+    EXPECT_EQ(service.calls.back().operation, "flush");
 }
 
-TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGiven) {
-    service.writesSucceed = false;
+TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGivenAndTheReason) {
+    service.failure = ProfileFailure::NoSpace;
     TIniFile file(path);
-    const std::string message = "Unable to write to " + path;
     try {
         file.WriteValue("s", "k", "v");
         FAIL() << "no error raised";
     } catch (const EIniFileException& error) {
-        EXPECT_EQ(error.Message(), message);
+        EXPECT_EQ(error.Message(), "Unable to write to " + path + ". No space left on device");
+        EXPECT_EQ(error.Reason(), ProfileFailure::NoSpace);
     }
     EXPECT_THROW(file.RemoveSection("s"), EIniFileException);
     EXPECT_THROW(file.RemoveKey("s", "k"), EIniFileException);
     EXPECT_NO_THROW(file.FlushFile());
 }
 
-TEST_F(TIniFileCalls, AsksAgainWithTheSizeNeeded) {
-    service.answer = std::string(5000, 'v');
+TEST_F(TIniFileCalls, ListsKeepEmptyNamesAndMissingValuesGiveTheDefault) {
+    service.names = {"a", "", "b"};
     TIniFile file(path);
-    EXPECT_EQ(file.ReadValue("s", "k", ""), service.answer);
-    EXPECT_EQ(service.calls.at(1).size, 5001u);
-
-    service.answer.clear();
-    for (int i = 0; i < 3000; ++i) service.answer += "name" + std::to_string(i) + '\0';
-    TStringList names;
-    file.ReadKeyNames("s", names);
-    ASSERT_EQ(names.LineCount(), 3000);
-    EXPECT_EQ(names.LineAt(2999), "name2999");
+    TStringList list;
+    file.ReadKeyNames("s", list);
+    ASSERT_EQ(list.LineCount(), 3);
+    EXPECT_EQ(list.LineAt(1), "");
+    EXPECT_EQ(list.LineAt(2), "b");
+    EXPECT_EQ(file.ReadValue("s", "k", "default"), "default");
+    service.answer = std::string(5000, 'v');
+    EXPECT_EQ(file.ReadValue("s", "k", "default"), *service.answer);
 }
 
 // The real service from here on.
@@ -148,7 +174,10 @@ TEST(TIniFileOnDisk, ReadOnlyFileRaises) {
         file.WriteValue("a", "k", "2");
         FAIL() << "no error raised";
     } catch (const EIniFileException& error) {
-        EXPECT_EQ(error.Message(), "Unable to write to " + asGiven);
+        // Root may open it for writing but respects the missing write bit; anyone else may not open it.
+        const ProfileFailure reason = geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied;
+        EXPECT_EQ(error.Reason(), reason);
+        EXPECT_EQ(error.Message(), "Unable to write to " + asGiven + ". " + ProfileFailureText(reason));
     }
 }
 

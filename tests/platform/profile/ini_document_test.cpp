@@ -151,7 +151,7 @@ TEST(IniDocumentEdit, RefusesWhatCannotReadBack) {
     const std::vector<Refused> cases = {
         {"a", "k", "line\nbreak"}, {"a", "k", "cr\r"}, {"a", "k", std::string("nul\0", 4)},
         {"a", "a=b", "v"}, {"a", "[k", "v"}, {"a", ";k", "v"}, {"a", "#k", "v"},
-        {"a", " k", "v"}, {"a", "k\t", "v"}, {"a", "k\n", "v"},
+        {"a", " j", "v"}, {"a", "j\t", "v"}, {"a", "k\n", "v"},
         {"new]", "k", "v"}, {" new", "k", "v"}, {"new ", "k", "v"}, {"n\rew", "k", "v"},
     };
     for (const Refused& c : cases) {

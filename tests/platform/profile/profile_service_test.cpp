@@ -9,16 +9,17 @@
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
-#include "support/code_page_guard.h"
 #include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
 namespace {
 
+constexpr int Utf8 = 65001;
+
 std::string Read(const char* section, const char* key, const std::string& path,
                  const char* defaultValue = "<default>") {
     char buffer[256];
-    const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str());
+    const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str(), Utf8);
     return std::string(buffer, count);
 }
 
@@ -27,21 +28,21 @@ TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
     const std::string path = dir.Write("a.ini", "[a]\nk=hello\n[b]\n");
     char buffer[8];
     std::size_t needed = 0;
-    EXPECT_EQ(ProfileRead("a", "k", "d", buffer, 4, path.c_str(), &needed), 3u);
+    EXPECT_EQ(ProfileRead("a", "k", "d", buffer, 4, path.c_str(), Utf8, &needed), 3u);
     EXPECT_EQ(std::string(buffer, 4), std::string("hel\0", 4));
     EXPECT_EQ(needed, 6u);
     EXPECT_EQ(Read("a", "missing", path), "<default>");
     EXPECT_EQ(Read("a", "missing", path, nullptr), "");
 
-    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 8, path.c_str(), &needed), 4u);
+    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 8, path.c_str(), Utf8, &needed), 4u);
     EXPECT_EQ(std::string(buffer, 5), std::string("a\0b\0\0", 5));
     EXPECT_EQ(needed, 5u);
-    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 4, path.c_str(), &needed), 2u);
+    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 4, path.c_str(), Utf8, &needed), 2u);
     EXPECT_EQ(std::string(buffer, 4), std::string("a\0\0\0", 4));
-    EXPECT_EQ(ProfileRead("a", nullptr, nullptr, buffer, 8, path.c_str()), 2u);
+    EXPECT_EQ(ProfileRead("a", nullptr, nullptr, buffer, 8, path.c_str(), Utf8), 2u);
     EXPECT_EQ(std::string(buffer, 3), std::string("k\0\0", 3));
 
-    EXPECT_EQ(ProfileRead("b", nullptr, nullptr, buffer, 8, dir.Path("none.ini").c_str(), &needed), 0u);
+    EXPECT_EQ(ProfileRead("b", nullptr, nullptr, buffer, 8, dir.Path("none.ini").c_str(), Utf8, &needed), 0u);
     EXPECT_EQ(std::string(buffer, 2), std::string("\0\0", 2));
     EXPECT_EQ(needed, 1u);
 }
@@ -49,14 +50,14 @@ TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
 TEST(ProfileWrite, EmptyNamesAreNamesAndNullsMeanRemove) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
-    ASSERT_TRUE(ProfileWrite("a", "", "empty key", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "", "empty key", path.c_str(), Utf8));
     EXPECT_EQ(Read("a", "", path), "empty key");
-    ASSERT_TRUE(ProfileWrite("a", "", nullptr, path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "", nullptr, path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
-    EXPECT_FALSE(ProfileWrite("a", nullptr, "value without a key", path.c_str()));
-    ASSERT_TRUE(ProfileWrite("a", nullptr, nullptr, path.c_str()));
+    EXPECT_FALSE(ProfileWrite("a", nullptr, "value without a key", path.c_str(), Utf8));
+    ASSERT_TRUE(ProfileWrite("a", nullptr, nullptr, path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "");
-    EXPECT_TRUE(ProfileWrite(nullptr, nullptr, nullptr, path.c_str()));
+    EXPECT_TRUE(ProfileWrite(nullptr, nullptr, nullptr, path.c_str(), Utf8));
 }
 
 TEST(ProfileWrite, WriteThatChangesNothingLeavesTheFileAlone) {
@@ -64,13 +65,13 @@ TEST(ProfileWrite, WriteThatChangesNothingLeavesTheFileAlone) {
     const std::string path = dir.Write("a.ini", "[a]\nk = 1\n");
     const timespec past[2] = {{1000000, 0}, {1000000, 0}};
     utimensat(AT_FDCWD, path.c_str(), past, 0);
-    EXPECT_TRUE(ProfileWrite("A", "K", "1", path.c_str()));
-    EXPECT_TRUE(ProfileWrite("a", "missing", nullptr, path.c_str()));
-    EXPECT_TRUE(ProfileWrite("missing", nullptr, nullptr, path.c_str()));
+    EXPECT_TRUE(ProfileWrite("A", "K", "1", path.c_str(), Utf8));
+    EXPECT_TRUE(ProfileWrite("a", "missing", nullptr, path.c_str(), Utf8));
+    EXPECT_TRUE(ProfileWrite("missing", nullptr, nullptr, path.c_str(), Utf8));
     EXPECT_EQ(StatOf(path).st_mtim.tv_sec, 1000000);
     // Nor is a file created for nothing.
-    EXPECT_TRUE(ProfileWrite("a", "k", nullptr, dir.Path("none.ini").c_str()));
-    EXPECT_FALSE(ProfileWrite("a", "k\n", "v", dir.Path("none.ini").c_str()));
+    EXPECT_TRUE(ProfileWrite("a", "k", nullptr, dir.Path("none.ini").c_str(), Utf8));
+    EXPECT_FALSE(ProfileWrite("a", "k\n", "v", dir.Path("none.ini").c_str(), Utf8));
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
@@ -79,7 +80,7 @@ TEST(ProfileWrite, ReplacesTheFileKeepingItsPermissions) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     chmod(path.c_str(), 0640);
     const ino_t before = StatOf(path).st_ino;
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
     EXPECT_NE(StatOf(path).st_ino, before);
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
@@ -90,8 +91,8 @@ TEST(ProfileWrite, ReadOnlyFileIsRefusedAndStaysAsItWas) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     EXPECT_EQ(Read("a", "k", path), "1");
     chmod(path.c_str(), 0444);
-    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str()));
-    EXPECT_FALSE(ProfileWrite("a", nullptr, nullptr, path.c_str()));
+    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
+    EXPECT_FALSE(ProfileWrite("a", nullptr, nullptr, path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(Read("a", "k", path), "1");  // the refused edit did not stay in the cache
 }
@@ -100,14 +101,14 @@ TEST(ProfileWrite, WritesThroughSymbolicLinks) {
     TempDir dir;
     const std::string target = dir.Write("target.ini", "[a]\nk=1\n");
     symlink("target.ini", dir.Path("link.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", dir.Path("link.ini").c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", dir.Path("link.ini").c_str(), Utf8));
     EXPECT_EQ(ReadFile(target), "[a]\nk=2\n");
     struct stat status;
     ASSERT_EQ(lstat(dir.Path("link.ini").c_str(), &status), 0);
     EXPECT_TRUE(S_ISLNK(status.st_mode));
 
     symlink("new.ini", dir.Path("dangling.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("s", "k", "v", dir.Path("dangling.ini").c_str()));
+    ASSERT_TRUE(ProfileWrite("s", "k", "v", dir.Path("dangling.ini").c_str(), Utf8));
     EXPECT_EQ(ReadFile(dir.Path("new.ini")), "[s]\nk=v\n");
 }
 
@@ -115,7 +116,7 @@ TEST(ProfileWrite, HardLinkedFileIsRewrittenInPlace) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     link(path.c_str(), dir.Path("other.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("a", "k", "22", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "k", "22", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(dir.Path("other.ini")), "[a]\nk=22\n");
 }
 
@@ -132,25 +133,26 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
     EXPECT_EQ(Read("a", "k", path), "<default>");
 }
 
-TEST(ProfileWrite, DoubleByteNamesFollowTheAnsiCodePage) {
+TEST(ProfileWrite, DoubleByteNamesFollowTheGivenCodePage) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");
-    {
-        ScopedCodePage gbk(936);
-        EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "1");
-        EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str()));
-        EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
-    }
+    char buffer[64];
+    const auto read = [&](const char* section, const char* key, int codePage) {
+        return std::string(buffer, ProfileRead(section, key, "<default>", buffer, sizeof buffer, path.c_str(), codePage));
+    };
+    EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "1");
+    EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str(), 936));
+    EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
     // Read with single-byte rules, the same bytes hold other names.
-    ScopedCodePage utf8(CodePageUtf8);
-    EXPECT_EQ(Read("\x81]", "\x81=\x81\\", path), "<default>");
-    EXPECT_EQ(Read("\x81", "\x81", path), "\x81\\=2");
+    EXPECT_EQ(read("\x81]", "\x81=\x81\\", Utf8), "<default>");
+    EXPECT_EQ(read("\x81", "\x81", Utf8), "\x81\\=2");
+    EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "2");
 }
 
 class FailingRename : public FileOps {
 public:
     int Rename(const char*, const char*) override {
-        errno = EXDEV;
+        errno = EIO;
         return -1;
     }
 };
@@ -160,7 +162,7 @@ TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     FailingRename ops;
     ScopedSeam seam(UseProfileFileOps, &ops);
-    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str()));
+    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
     EXPECT_EQ(Read("a", "k", path), "1");
@@ -178,13 +180,13 @@ TEST(ProfileSave, ShortWritesAreCarriedOn) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ShortWrites ops;
     ScopedSeam seam(UseProfileFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n[b]\nkey=a longer value\n");
 }
 
 class FolderWithoutRoom : public FileOps {
 public:
-    int CreateTemporary(char*) override {
+    int CreateUnnamed(const char*, mode_t) override {
         errno = EACCES;
         return -1;
     }
@@ -196,7 +198,7 @@ TEST(ProfileSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
     const ino_t before = StatOf(path).st_ino;
     FolderWithoutRoom ops;
     ScopedSeam seam(UseProfileFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
     EXPECT_EQ(StatOf(path).st_ino, before);
 }
@@ -218,7 +220,7 @@ TEST(ProfileSave, ReadersCannotLockTheFileWhileItIsWritten) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ReaderAtRename ops;
     ScopedSeam seam(UseProfileFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str()));
+    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_FALSE(ops.readerLocked);
 }
 

@@ -1,0 +1,46 @@
+#pragma once
+// What an edit changed in a file's bytes, kept so that it can be undone and done again: for
+// each changed stretch, where it was, its bytes before and after, and a few unchanged bytes
+// on either side to find it again when another program has changed the file elsewhere.
+// Only the changed stretches are kept, never a copy of the file.
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+struct ByteSpan {
+    std::size_t offset;     // in the file before the edit
+    std::string before;     // the bytes the edit replaced
+    std::string after;      // the bytes it put there
+    std::string lead;       // unchanged bytes just before, as many as context allows
+    std::string trail;      // unchanged bytes just after
+};
+
+struct EditRecord {
+    std::vector<ByteSpan> spans;  // in file order, not touching each other
+
+    bool Empty() const { return spans.empty(); }
+};
+
+// Builds a record while an edit changes bytes: each change is told as it is made, in file
+// order, at its offset in the bytes as they are at that moment.
+class EditRecorder {
+public:
+    void Replaced(std::size_t offset, std::string_view before, std::string_view after);
+    // Fills in the context of every span from the bytes after the edit, and hands the record over.
+    EditRecord Finish(std::string_view edited);
+
+private:
+    EditRecord record_;
+    std::ptrdiff_t growth_ = 0;  // of the spans so far
+};
+
+enum class ReplayDirection { Undo, Redo };
+
+// Where each span's current bytes (its after bytes for an undo, its before bytes for a redo)
+// are found in bytes: first where the record puts them, allowing for a shift that another
+// program's change before them caused; failing that, the one place in the file where the span
+// and its context appear. Nothing when a span is not found in exactly one place.
+std::optional<std::vector<std::size_t>> LocateSpans(const EditRecord& record, ReplayDirection direction,
+                                                    std::string_view bytes);

@@ -1,0 +1,191 @@
+// The document as the windows see it: rows are key lines, nodes are sections, duplicates are
+// told apart by occurrence, and edits act on one of them.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "platform/profile/ini_document.h"
+
+namespace {
+
+using Row = std::tuple<std::string, std::string, std::uint32_t>;
+using Lines = std::vector<std::string>;
+
+std::vector<Row> KeysOf(const IniDocument& document, SectionRef section) {
+    std::vector<Row> rows;
+    const bool found = document.ForEachKey(section, [&](std::string_view name, std::string_view value, std::uint32_t occurrence) {
+        rows.emplace_back(name, value, occurrence);
+    });
+    if (!found) rows.emplace_back("<no such section>", "", 0);
+    return rows;
+}
+
+std::vector<Row> SectionsOf(const IniDocument& document) {
+    std::vector<Row> rows;
+    document.ForEachSection([&](std::string_view name, std::uint32_t occurrence) { rows.emplace_back(name, "", occurrence); });
+    return rows;
+}
+
+template <typename Ref>
+Lines CommentsOf(const IniDocument& document, Ref ref) {
+    const auto comments = document.CommentsAbove(ref);
+    if (!comments) return {"<no such line>"};
+    return Lines(comments->begin(), comments->end());
+}
+
+TEST(IniStructure, EveryHeaderAndKeyLineWithItsOccurrence) {
+    const IniDocument document(
+        "top=no section\n"
+        "[a]\nk=1\nK = \"2\" \n=empty\nx\n"
+        "[ b ] tail\nj=1\n"
+        "[A]\nk=3\n");
+    EXPECT_EQ(SectionsOf(document), (std::vector<Row>{{"a", "", 0}, {"b", "", 0}, {"A", "", 1}}));
+    EXPECT_EQ(KeysOf(document, {"a", 0}),
+              (std::vector<Row>{{"k", "1", 0}, {"K", "2", 1}, {"", "empty", 0}, {"x", "", 0}}));
+    EXPECT_EQ(KeysOf(document, {"A", 1}), (std::vector<Row>{{"k", "3", 0}}));
+    EXPECT_EQ(KeysOf(document, {" b ", 0}), (std::vector<Row>{{"j", "1", 0}})) << "blanks around a name are not part of it";
+    EXPECT_EQ(KeysOf(document, {"a", 2}), (std::vector<Row>{{"<no such section>", "", 0}}));
+    // Reading by name after listing uses the index the listing built, first of a name answering.
+    EXPECT_EQ(*document.Value("a", "K"), "1");
+    EXPECT_EQ(*document.Value("a", ""), "empty");
+}
+
+TEST(IniStructure, CommentsRightAboveAHeaderOrAKeyLine) {
+    const IniDocument document(
+        "\xEF\xBB\xBF; first line\r\n"
+        "[a]\r\n"
+        "; about k\r\n"
+        "  # second\r\n"
+        "k=1\r\n"
+        "\r\n"
+        "; not about j: a blank line between\r\n"
+        "\r\n"
+        "j=2\r\n"
+        "; about b\r"
+        "[b]\n");
+    EXPECT_EQ(CommentsOf(document, SectionRef{"a", 0}), (Lines{"; first line"}));
+    EXPECT_EQ(CommentsOf(document, KeyRef{{"a", 0}, "k", 0}), (Lines{"; about k", "  # second"}));
+    EXPECT_EQ(CommentsOf(document, KeyRef{{"a", 0}, "j", 0}), (Lines{}));
+    EXPECT_EQ(CommentsOf(document, SectionRef{"b", 0}), (Lines{"; about b"}));
+    EXPECT_EQ(CommentsOf(document, KeyRef{{"a", 0}, "k", 1}), (Lines{"<no such line>"}));
+}
+
+struct EditCase {
+    const char* what;
+    std::function<EditResult(IniDocument&)> edit;
+    std::string after;  // empty: refused with `refusal`, nothing changed
+    ProfileFailure refusal = ProfileFailure::None;
+};
+
+void ExpectEdits(const std::string& before, const std::vector<EditCase>& cases, LeadTable lead = {}) {
+    for (const EditCase& c : cases) {
+        IniDocument document(before, lead);
+        const EditResult result = c.edit(document);
+        if (c.after.empty()) {
+            EXPECT_EQ(result, EditResult::Refused) << c.what;
+            EXPECT_EQ(document.Refusal(), c.refusal) << c.what;
+            EXPECT_EQ(document.Bytes(), before) << c.what;
+        } else {
+            EXPECT_EQ(result, EditResult::Changed) << c.what;
+            EXPECT_EQ(document.Bytes(), c.after) << c.what;
+            EXPECT_EQ(IniDocument(document.Bytes(), lead).SectionNames(), document.SectionNames()) << c.what;
+        }
+    }
+}
+
+TEST(IniAddressedEdit, ActsOnOneOccurrenceOnly) {
+    const std::string before = "[a]\nk=1\nk = 2 \n[b]\nx=1\n[A]\nk=3\n\n; end\n";
+    ExpectEdits(before, {
+        {"value of the second row", [](IniDocument& d) { return d.SetValueAt({{"a", 0}, "k", 1}, "2", "9"); },
+         "[a]\nk=1\nk = 9 \n[b]\nx=1\n[A]\nk=3\n\n; end\n"},
+        {"remove the second row", [](IniDocument& d) { return d.RemoveKeyAt({{"a", 0}, "k", 1}, "2"); },
+         "[a]\nk=1\n[b]\nx=1\n[A]\nk=3\n\n; end\n"},
+        {"remove the second section", [](IniDocument& d) { return d.RemoveSectionAt({"A", 1}); },
+         "[a]\nk=1\nk = 2 \n[b]\nx=1\n\n; end\n"},
+        {"add to the second section", [](IniDocument& d) { return d.AddKey({"A", 1}, "n", "v"); },
+         "[a]\nk=1\nk = 2 \n[b]\nx=1\n[A]\nk=3\nn=v\n\n; end\n"},
+        {"add a name the first section has, to the second", [](IniDocument& d) { return d.AddKey({"A", 1}, "x", "v"); },
+         "[a]\nk=1\nk = 2 \n[b]\nx=1\n[A]\nk=3\nx=v\n\n; end\n"},
+        {"add a name the section has", [](IniDocument& d) { return d.AddKey({"a", 0}, "K", "v"); }, "",
+         ProfileFailure::NameTaken},
+        {"a value the caller did not see", [](IniDocument& d) { return d.SetValueAt({{"a", 0}, "k", 1}, "1", "9"); }, "",
+         ProfileFailure::Stale},
+        {"a row that is not there", [](IniDocument& d) { return d.RemoveKeyAt({{"a", 0}, "k", 2}, "2"); }, "",
+         ProfileFailure::Stale},
+        {"a name spelled otherwise than shown", [](IniDocument& d) { return d.RemoveSectionAt({"a", 1}); }, "",
+         ProfileFailure::Stale},
+        {"a section that is not there", [](IniDocument& d) { return d.AddKey({"c", 0}, "n", "v"); }, "",
+         ProfileFailure::Stale},
+    });
+}
+
+TEST(IniAddressedEdit, BlanksInsideTheBracketsAreNotPartOfTheName) {
+    ExpectEdits("[ b ]\nk=1\n; end\n", {
+        {"value", [](IniDocument& d) { return d.SetValue(" b ", "k", "2"); }, "[ b ]\nk=2\n; end\n"},
+        {"add", [](IniDocument& d) { return d.AddKey({"b", 0}, "j", "2"); }, "[ b ]\nk=1\nj=2\n; end\n"},
+        {"remove", [](IniDocument& d) { return d.RemoveSection(" b "); }, "; end\n"},
+    });
+}
+
+TEST(IniRename, OnlyTheNameBytesChange) {
+    ExpectEdits("[a]\r\n  Key = v ; c\r\nfile.dll\r\ndup=1\r\ndup=2\r\n[ s ] tail\r\n[open\r\n", {
+        {"key with spacing", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, "New"); },
+         "[a]\r\n  New = v ; c\r\nfile.dll\r\ndup=1\r\ndup=2\r\n[ s ] tail\r\n[open\r\n"},
+        {"name without a value", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "file.dll", 0}, "b.dll"); },
+         "[a]\r\n  Key = v ; c\r\nb.dll\r\ndup=1\r\ndup=2\r\n[ s ] tail\r\n[open\r\n"},
+        {"second of duplicates", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "dup", 1}, "other"); },
+         "[a]\r\n  Key = v ; c\r\nfile.dll\r\ndup=1\r\nother=2\r\n[ s ] tail\r\n[open\r\n"},
+        {"letter case of its own name", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, "KEY"); },
+         "[a]\r\n  KEY = v ; c\r\nfile.dll\r\ndup=1\r\ndup=2\r\n[ s ] tail\r\n[open\r\n"},
+        {"section with blanks and a tail", [](IniDocument& d) { return d.RenameSection({"s", 0}, "t"); },
+         "[a]\r\n  Key = v ; c\r\nfile.dll\r\ndup=1\r\ndup=2\r\n[ t ] tail\r\n[open\r\n"},
+        {"header without a bracket", [](IniDocument& d) { return d.RenameSection({"open", 0}, "shut"); },
+         "[a]\r\n  Key = v ; c\r\nfile.dll\r\ndup=1\r\ndup=2\r\n[ s ] tail\r\n[shut\r\n"},
+        {"empty key name", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, ""); }, "", ProfileFailure::EmptyName},
+        {"taken, letter case aside", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, "FILE.DLL"); }, "",
+         ProfileFailure::NameTaken},
+        {"a duplicate to its twin's name", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "dup", 1}, "Dup"); }, "",
+         ProfileFailure::NameTaken},
+        {"key name with =", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, "a=b"); }, "",
+         ProfileFailure::CannotHold},
+        {"key name starting a comment", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, ";k"); }, "",
+         ProfileFailure::CannotHold},
+        {"key name with blanks around", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, " k"); }, "",
+         ProfileFailure::CannotHold},
+        {"key name with NUL", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "Key", 0}, std::string("k\0", 2)); }, "",
+         ProfileFailure::CannotHold},
+        {"section name with ]", [](IniDocument& d) { return d.RenameSection({"s", 0}, "x]y"); }, "",
+         ProfileFailure::CannotHold},
+        {"section taken", [](IniDocument& d) { return d.RenameSection({"s", 0}, "A"); }, "", ProfileFailure::NameTaken},
+        {"empty section name", [](IniDocument& d) { return d.RenameSection({"s", 0}, ""); }, "", ProfileFailure::EmptyName},
+        {"stale row", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "gone", 0}, "x"); }, "", ProfileFailure::Stale},
+    });
+}
+
+TEST(IniRename, RenamedNamesAreFoundAndDuplicatesRenumbered) {
+    IniDocument document("[a]\nk=1\n[b]\nk=2\n[a]\nk=3\n");
+    EXPECT_EQ(*document.Value("a", "k"), "1");
+    ASSERT_EQ(document.RenameSection({"a", 0}, "c"), EditResult::Changed);
+    EXPECT_EQ(*document.Value("a", "k"), "3") << "the second [a] is the first now";
+    EXPECT_EQ(*document.Value("C", "k"), "1");
+    EXPECT_EQ(SectionsOf(document), (std::vector<Row>{{"c", "", 0}, {"b", "", 0}, {"a", "", 0}}));
+    ASSERT_EQ(document.RenameKey({{"b", 0}, "k", 0}, "j"), EditResult::Changed);
+    EXPECT_EQ(*document.Value("b", "j"), "2");
+    EXPECT_FALSE(document.Value("b", "k"));
+}
+
+TEST(IniRename, DoubleByteNamesUnderCodePage936) {
+    const LeadTable gbk = LeadTable::ForCodePage(936);
+    ExpectEdits("[\x81]]\n\x81=k=1\n", {
+        {"section whose trail byte is ]", [](IniDocument& d) { return d.RenameSection({"\x81]", 0}, "\x82]"); },
+         "[\x82]]\n\x81=k=1\n"},
+        {"key whose trail byte is =", [](IniDocument& d) { return d.RenameKey({{"\x81]", 0}, "\x81=k", 0}, "\x82="); },
+         "[\x81]]\n\x82==1\n"},
+        {"key ending in a lead byte", [](IniDocument& d) { return d.RenameKey({{"\x81]", 0}, "\x81=k", 0}, "k\x81"); }, "",
+         ProfileFailure::CannotHold},
+    }, gbk);
+}
+
+}  // namespace

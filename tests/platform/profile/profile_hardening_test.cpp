@@ -1,0 +1,271 @@
+// The service under faults and hostile files: killed saves, full disks, link chains, mounts,
+// pipes, devices, locks held by others, many writers at once.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <random>
+#include <set>
+#include <string>
+
+#include "platform/profile/file_ops.h"
+#include "platform/profile/profile_service.h"
+#include "support/scoped_seam.h"
+#include "tests/platform/profile/temp_dir.h"
+
+namespace {
+
+constexpr int Utf8 = 65001;
+
+ProfileService& Service() { return CurrentProfileService(); }
+
+ProfileFailure Set(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
+    return Service().SetValue({path, Utf8}, section, key, value).failure;
+}
+
+// A file system of its own, as small as asked; only root may mount one.
+class SmallDisk {
+public:
+    explicit SmallDisk(std::size_t bytes) {
+        const std::string options = "size=" + std::to_string(bytes);
+        mounted_ = mount("tmpfs", dir_.Path("").c_str(), "tmpfs", 0, options.c_str()) == 0;
+    }
+    ~SmallDisk() {
+        if (mounted_) umount2(dir_.Path("").c_str(), MNT_DETACH);
+    }
+    bool Mounted() const { return mounted_; }
+    std::string Path(const std::string& name) const { return dir_.Path(name); }
+    const TempDir& Dir() const { return dir_; }
+    // Takes every free block.
+    void Fill() const {
+        const int fd = open(Path("filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        const std::string block(4096, 'f');
+        while (write(fd, block.data(), block.size()) > 0) {
+        }
+        close(fd);
+    }
+
+private:
+    TempDir dir_;
+    bool mounted_ = false;
+};
+
+void KillAndReap(pid_t child) {
+    kill(child, SIGKILL);
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+TEST(ProfileHardening, KilledSavesLeaveNeitherATornFileNorTemporaryFiles) {
+    TempDir dir;
+    std::string lines;
+    for (int i = 0; i < 40000; ++i) lines += "key" + std::to_string(i) + "=some value to make saving take a while\n";
+    const std::string one = "[a]\nk=one\n" + lines;
+    const std::string two = "[a]\nk=two\n" + lines;
+    const std::string path = dir.Write("a.ini", one);
+    std::mt19937 random(19);
+    for (int round = 0; round < 40; ++round) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0)
+            for (int i = 0;; ++i) Set(path, "a", "k", i % 2 ? "one" : "two");
+        usleep(2000 + random() % 20000);
+        KillAndReap(child);
+        const std::string now = ReadFile(path);
+        ASSERT_TRUE(now == one || now == two) << "round " << round << ": " << now.size() << " bytes";
+    }
+    ASSERT_EQ(Set(path, "a", "k", "last"), ProfileFailure::None);
+    EXPECT_EQ(dir.EntryCount(), 1u) << "a killed save's file is gone once the next save ran";
+}
+
+TEST(ProfileHardening, FourWritersAtOnceLoseNothing) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "; four writers\n");
+    constexpr int writers = 4;
+    constexpr int keys = 60;
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < writers; ++writer) {
+        const pid_t child = fork();
+        ASSERT_NE(child, -1);
+        if (child == 0) {
+            const std::string section = "w" + std::to_string(writer);
+            for (int i = 0; i < keys; ++i) {
+                if (Set(path, "shared", section + "_" + std::to_string(i), "v") != ProfileFailure::None) _exit(1);
+                if (Set(path, section, "k" + std::to_string(i), "v") != ProfileFailure::None) _exit(1);
+                if (i % 3 == 0 && !Service().RemoveKey({path, Utf8}, section, "k" + std::to_string(i)).Succeeded()) _exit(1);
+            }
+            _exit(0);
+        }
+        children.push_back(child);
+    }
+    for (const pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(waitpid(child, &status, 0), child);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    Service().Flush(path);
+    EXPECT_EQ(Service().KeyNames({path, Utf8}, "shared").size(), static_cast<std::size_t>(writers * keys));
+    for (int writer = 0; writer < writers; ++writer)
+        EXPECT_EQ(Service().KeyNames({path, Utf8}, "w" + std::to_string(writer)).size(), static_cast<std::size_t>(keys - keys / 3));
+}
+
+TEST(ProfileHardening, InPlaceSaveOnAFullDiskRefusesWithTheFileWhole) {
+    SmallDisk disk(512 * 1024);
+    if (!disk.Mounted()) GTEST_SKIP() << "cannot mount a small file system here (needs root)";
+    const std::string original = "[a]\nk=" + std::string(100000, 'o') + "\n; end\n";
+    const std::string path = disk.Dir().Write("a.ini", original);
+    ASSERT_EQ(link(path.c_str(), disk.Path("b.ini").c_str()), 0);  // a second link: saved in place
+    disk.Fill();
+    EXPECT_EQ(Set(path, "a", "k", std::string(300000, 'n')), ProfileFailure::NoSpace);
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(ReadFile(disk.Path("b.ini")), original);
+    unlink(disk.Path("b.ini").c_str());
+    EXPECT_EQ(Set(path, "a", "k", std::string(300000, 'n')), ProfileFailure::NoSpace) << "by rename: no room for the new file";
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(disk.Dir().EntryCount(), 2u) << "the file and the filler, nothing else";
+}
+
+// Writes to the file being saved in place give out half way.
+class DiskFullMidway : public FileOps {
+public:
+    ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset) override {
+        if (++writes == 2) {
+            errno = ENOSPC;
+            return -1;
+        }
+        return FileOps::WriteAt(fd, data, writes == 1 ? size / 2 : size, offset);
+    }
+    int Reserve(int, off_t, off_t) override { return 0; }  // claims room it will not have
+    int writes = 0;
+};
+
+TEST(ProfileHardening, AnInPlaceSaveThatFailsPutsTheOldBytesBack) {
+    TempDir dir;
+    const std::string original = "[a]\r\nk=1\r\n[b]\r\nx=" + std::string(5000, 'x') + "\r\n";
+    const std::string path = dir.Write("a.ini", original);
+    ASSERT_EQ(link(path.c_str(), dir.Path("other.ini").c_str()), 0);
+    DiskFullMidway ops;
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    EXPECT_EQ(Set(path, "a", "k", "a longer value that moves the rest of the file"), ProfileFailure::NoSpace);
+    EXPECT_EQ(ReadFile(path), original);
+    EXPECT_EQ(StatOf(path).st_size, static_cast<off_t>(original.size()));
+}
+
+class NoRoomToReserve : public FileOps {
+public:
+    int Reserve(int, off_t, off_t) override { return ENOSPC; }
+    ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset) override {
+        ++writes;
+        return FileOps::WriteAt(fd, data, size, offset);
+    }
+    int writes = 0;
+};
+
+TEST(ProfileHardening, AnInPlaceSaveWithoutRoomWritesNothing) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    ASSERT_EQ(link(path.c_str(), dir.Path("other.ini").c_str()), 0);
+    NoRoomToReserve ops;
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    EXPECT_EQ(Set(path, "a", "k", "longer"), ProfileFailure::NoSpace);
+    EXPECT_EQ(ops.writes, 0);
+    EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None) << "a save that does not grow needs no room";
+    EXPECT_EQ(ReadFile(dir.Path("other.ini")), "[a]\nk=2\n");
+}
+
+TEST(ProfileHardening, ALinkChainLongerThanTheSystemFollowsIsRefusedUntouched) {
+    TempDir dir;
+    const std::string target = dir.Write("target.ini", "[a]\nk=1\n");
+    std::string next = "target.ini";
+    for (int i = 45; i >= 1; --i) {
+        const std::string name = "link" + std::to_string(i);
+        ASSERT_EQ(symlink(next.c_str(), dir.Path(name).c_str()), 0);
+        next = name;
+    }
+    EXPECT_EQ(Set(dir.Path("link1"), "a", "k", "2"), ProfileFailure::TooManyLinks);
+    EXPECT_EQ(ReadFile(target), "[a]\nk=1\n");
+    for (int i = 1; i <= 45; ++i) {
+        struct stat status;
+        ASSERT_EQ(lstat(dir.Path("link" + std::to_string(i)).c_str(), &status), 0);
+        EXPECT_TRUE(S_ISLNK(status.st_mode)) << "link" << i;
+    }
+    EXPECT_EQ(Set(dir.Path("link10"), "a", "k", "2"), ProfileFailure::None) << "36 links are fine";
+    EXPECT_EQ(ReadFile(target), "[a]\nk=2\n");
+}
+
+class RenameOntoAMountPoint : public FileOps {
+public:
+    int Rename(const char*, const char*) override {
+        errno = EBUSY;
+        return -1;
+    }
+};
+
+TEST(ProfileHardening, AFileMountedOverAnotherIsSavedInPlace) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    {
+        RenameOntoAMountPoint ops;
+        ScopedSeam seam(UseProfileFileOps, &ops);
+        EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None);
+        EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
+        EXPECT_EQ(dir.EntryCount(), 1u);
+    }
+    const std::string source = dir.Write("source.ini", "[a]\nk=mounted\n");
+    if (mount(source.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "cannot bind-mount here (needs root)";
+    const ProfileFailure failure = Set(path, "a", "k", "through the mount");
+    umount2(path.c_str(), MNT_DETACH);
+    EXPECT_EQ(failure, ProfileFailure::None);
+    EXPECT_EQ(ReadFile(source), "[a]\nk=through the mount\n");
+}
+
+TEST(ProfileHardening, PipesAndDevicesAreRefusedAtOnce) {
+    TempDir dir;
+    const std::string pipe = dir.Path("pipe.ini");
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    alarm(20);  // blocking on the pipe would end the test here
+    EXPECT_FALSE(Service().Value({pipe, Utf8}, "a", "k"));
+    EXPECT_EQ(Set(pipe, "a", "k", "v"), ProfileFailure::NotRegularFile);
+    EXPECT_EQ(Set("/dev/null", "a", "k", "v"), ProfileFailure::NotRegularFile);
+    EXPECT_EQ(Set(dir.Path(""), "a", "k", "v"), ProfileFailure::NotRegularFile) << "a folder";
+    alarm(0);
+}
+
+TEST(ProfileHardening, ALockHeldByAnotherProgramIsWaitedForABoundedTime) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    const int other = open(path.c_str(), O_RDONLY | O_CLOEXEC);  // another open file: its lock is another's
+    ASSERT_EQ(flock(other, LOCK_EX), 0);
+    SetProfileLockWait(std::chrono::milliseconds(300));
+    alarm(20);
+    EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::Locked);
+    EXPECT_EQ(Service().Value({path, Utf8}, "a", "k"), "1") << "reads go ahead without the lock";
+    alarm(0);
+    SetProfileLockWait(ProfileStore::DefaultLockWait);
+    EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
+    close(other);
+    EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None);
+}
+
+TEST(ProfileHardening, ATenMegabyteLineIsReadAndEditedWhole) {
+    TempDir dir;
+    const std::string longValue(10 << 20, 'v');
+    const std::string path = dir.Write("a.ini", "[a]\nk=" + longValue + "\nj=1\n" + std::string(1 << 20, 'n') + "\n");
+    const ProfileList keys = Service().Keys({path, Utf8}, {"a", 0});
+    ASSERT_EQ(keys.Count(), 3u);
+    EXPECT_EQ(keys.Value(0).size(), longValue.size());
+    EXPECT_EQ(keys.Name(2).size(), 1u << 20);
+    EXPECT_EQ(Set(path, "a", "j", "2"), ProfileFailure::None);
+    EXPECT_TRUE(Service().RemoveKey({path, Utf8}, "a", "k").Succeeded());
+    EXPECT_EQ(ReadFile(path), "[a]\nj=2\n" + std::string(1 << 20, 'n') + "\n");
+}
+
+}  // namespace
