@@ -76,6 +76,36 @@ bool Fits(std::string_view sample, int codePage) {
     return IsValidInCodePage(sample, codePage) && !HoldsPrivateUse(CodePageToUtf8(sample, codePage));
 }
 
+// Whether the sample reads in codePage but for a few stray bytes (a value cut in the middle
+// of a character, a byte pasted in from elsewhere): at least eight characters beyond ASCII
+// for each byte the code page does not define, and no private-use character.
+bool MostlyFits(std::string_view sample, int codePage) {
+    const std::string text = CodePageToUtf8(sample, codePage);
+    if (HoldsPrivateUse(text)) return false;
+    std::size_t characters = 0, strays = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
+            ++strays;
+            at += 2;
+        } else if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0xC0) {
+            ++characters;
+        }
+    }
+    return characters >= 8 * strays;
+}
+
+// The double-byte code page that the locale or the library lean to, when the sample reads in
+// it but for a few stray bytes; 0 for none.
+int DoubleByteDespiteStrays(std::string_view sample, const TEncodingHints& hints, int guess) {
+    if (IsWindowsSingleByte(hints.localeCodePage)) return 0;
+    for (int leaning : {hints.preferredCodePage, guess}) {
+        if (!IsDoubleByte(leaning)) continue;
+        if (MostlyFits(sample, Family(leaning))) return Family(leaning);
+        if (Family(leaning) == CodePageGbk && MostlyFits(sample, CodePageGb18030)) return CodePageGb18030;
+    }
+    return 0;
+}
+
 // The double-byte code pages the sample fits. GB18030 stands in for GBK when its four-byte
 // characters make GBK fail.
 std::vector<int> FittingDoubleByteCodePages(std::string_view sample) {
@@ -126,6 +156,7 @@ std::pair<int, TEncodingBasis> LegacyCodePage(std::string_view sample, const TEn
         return {codePage, TEncodingBasis::LocalePreference};
     if (!fitting.empty() && !IsWindowsSingleByte(hints.localeCodePage))
         return {fitting.front(), TEncodingBasis::DoubleByteStructure};
+    if (int codePage = DoubleByteDespiteStrays(sample, hints, guess)) return {codePage, TEncodingBasis::DespiteStrays};
     if (IsWindowsSingleByte(guess)) return {guess, TEncodingBasis::LibraryGuess};
     return {IsWindowsSingleByte(hints.preferredCodePage) ? hints.preferredCodePage : 1252,
             TEncodingBasis::Fallback};
@@ -148,6 +179,8 @@ TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints
     const std::string sample = NonAsciiLines(bytes, SampleLimit);
     if (sample.empty()) return {hints.localeCodePage, 0, TEncodingBasis::PureAscii};
     if (IsValidInCodePage(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::ValidUtf8};
+    // Text of another code page is nearly all strays as UTF-8.
+    if (MostlyFits(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::DespiteStrays};
     const auto [codePage, basis] = LegacyCodePage(sample, hints);
     return {codePage, 0, basis};
 }
