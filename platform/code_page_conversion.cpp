@@ -84,6 +84,20 @@ bool IsValidInCodePage(std::string_view bytes, int codePage) {
     return Convert(codePage, CodePageUtf8, bytes, out, [](std::string&) { return false; });
 }
 
+std::string ShownInCodePage(std::string_view bytes, int from, int to) {
+    const std::string utf8 = CodePageToUtf8(bytes, from);
+    if (auto whole = Utf8ToCodePage(utf8, to)) return *whole;
+    const std::string mark = Utf8ToCodePage("\xEF\xBF\xBD", to).value_or("?");
+    std::string out;
+    for (std::size_t at = 0; at < utf8.size();) {
+        std::size_t length = 1;
+        while (at + length < utf8.size() && (static_cast<unsigned char>(utf8[at + length]) & 0xC0) == 0x80) ++length;
+        out += Utf8ToCodePage(std::string_view(utf8).substr(at, length), to).value_or(mark);
+        at += length;
+    }
+    return out;
+}
+
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
     return Utf8ToCodePage(utf8, AnsiCodePage());
 }

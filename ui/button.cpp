@@ -77,8 +77,7 @@ const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
 }
 
 // The access key of a caption: the character after a single "&", upper-cased.
-char16_t AccessKeyOf(const std::string& caption) {
-    QString text = ToDisplay(caption);
+char16_t AccessKeyOf(const QString& text) {
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != u'&') continue;
         if (text[i + 1] == u'&') {
@@ -107,7 +106,7 @@ QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()
 
 void TButton::ShowCaption() {
     if (!Button()) return;
-    Button()->setText(ToDisplay(Caption()));
+    Button()->setText(ToDisplay(Caption(), TextCodePage()));
     // Access keys are ours (dialog characters), not the toolkit's shortcuts.
     Button()->setShortcut(QKeySequence());
 }
@@ -142,7 +141,7 @@ bool TButton::OfferDialogKey(const KeyRecord& key) {
 }
 
 bool TButton::OfferAccessKey(char16_t letter) {
-    if (AccessKeyOf(Caption()) != letter || !CanFocus()) return false;
+    if (AccessKeyOf(ToDisplay(Caption(), TextCodePage())) != letter || !CanFocus()) return false;
     SetFocus();
     Press();
     return true;

@@ -13,8 +13,8 @@ namespace {
 
 constexpr const char* kAcceptedText = "iniv.acceptedText";
 
-void FilterUserEdit(QLineEdit& edit, const QString& after) {
-    const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0);
+void FilterUserEdit(QLineEdit& edit, const QString& after, int codePage) {
+    const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0, codePage);
     if (typed.refused) {
         SoundDefaultBeep();
         edit.setText(typed.text);
@@ -29,8 +29,9 @@ QWidget* CaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
                                        const QModelIndex& index) const {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& after) {
-            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
+        const int codePage = index.data(CodePageRole).toInt();
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, codePage](const QString& after) {
+            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after, codePage); });
         });
     }
     return editor;
@@ -46,9 +47,9 @@ void CaptionDelegate::initStyleOption(QStyleOptionViewItem* option, const QModel
     if (hideSelection_ && option->widget && !option->widget->hasFocus()) option->state &= ~QStyle::State_Selected;
 }
 
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited) {
-    if (edited == ToDisplay(caption)) return CaptionEdit::Unchanged;
-    auto bytes = FromDisplay(edited);
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage) {
+    if (edited == ToDisplay(caption, codePage)) return CaptionEdit::Unchanged;
+    auto bytes = EditedBytes(edited, caption, codePage);
     if (!bytes) {
         SoundDefaultBeep();
         return CaptionEdit::Refused;

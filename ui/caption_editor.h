@@ -1,6 +1,6 @@
 #pragma once
 // In-place caption editing for the tree and the list: what the user types is taken into the
-// code page as it arrives (a character it cannot hold is refused with a beep), and the
+// item's code page as it arrives (a character it cannot hold is refused with a beep), and the
 // committed text becomes the caption's bytes.
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
@@ -8,6 +8,10 @@
 #include <string>
 
 #include "platform/keys.h"
+
+// The role under which the models of the tree and the list answer the code page of an item's
+// bytes.
+constexpr int CodePageRole = Qt::UserRole + 1;
 
 class CaptionDelegate : public QStyledItemDelegate {
 public:
@@ -26,10 +30,11 @@ private:
 
 enum class CaptionEdit { Unchanged, Changed, Refused };
 
-// Takes a committed edit of caption: Unchanged when the text shown was not altered (the bytes
-// stay, even those the code page does not define), Refused (with a beep) when the code page
-// cannot hold it, else Changed with the new bytes in caption.
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited);
+// Takes a committed edit of caption, bytes in codePage: Unchanged when the text shown was not
+// altered (the bytes stay, even those the code page does not define), Refused (with a beep)
+// when the code page cannot hold it or it keeps marks of bytes the code page does not define,
+// else Changed with the new bytes in caption.
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage);
 
 // How editing starts in a view whose captions can be edited in place (F2, or a click on the
 // selected item), or never for a read-only one.

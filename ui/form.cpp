@@ -136,7 +136,7 @@ void TCustomForm::ApplyBoundsToWidget() {
 }
 
 void TCustomForm::ShowCaption() {
-    if (Widget()) Widget()->setWindowTitle(ToDisplay(Caption()));
+    if (Widget()) Widget()->setWindowTitle(ToDisplay(Caption(), TextCodePage()));
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {
