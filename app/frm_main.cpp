@@ -1,10 +1,14 @@
 #include "app/frm_main.h"
 
 #include "dialogs/open_dialog.h"
+#include "inifile/ini_text.h"
 #include "ui/button.h"
+#include "ui/combo_box.h"
 #include "ui/edit.h"
 #include "ui/image_list.h"
+#include "ui/label.h"
 #include "ui/list_view.h"
+#include "ui/panel.h"
 #include "ui/popup_menu.h"
 #include "ui/tree_view.h"
 
@@ -23,6 +27,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Bind("ListView1MouseDown", &TForm1::ListView1MouseDown);
     Bind("ledtfnameKeyDown", &TForm1::ledtfnameKeyDown);
     Bind("BitBtn1Click", &TForm1::BitBtn1Click);
+    Bind("EncodingBoxChange", &TForm1::EncodingBoxChange);
     LoadLayoutOf("TForm1");
 
     tree1 = Find<TTreeView>("tree1");
@@ -40,9 +45,15 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     mtreeadd = Find<TMenuItem>("mtreeadd");
     mtreekill = Find<TMenuItem>("mtreekill");
     ImageList1 = Find<TImageList>("ImageList1");
+    StatusLine = Find<TPanel>("StatusLine");
+    EncodingLabel = Find<TLabel>("EncodingLabel");
+    EncodingBox = Find<TComboBox>("EncodingBox");
+    LineEndLabel = Find<TLabel>("LineEndLabel");
 
     // The list and the commands stay on the same section when the keyboard moves the
     // selection, and the tree's menu is enabled the same way however it is opened.
     tree1->OnKeyboardSelect = [this](TComponent* sender) { tree1Click(sender); };
     Poptree->OnPopup = [this](TComponent*) { EnableTreeMenu(); };
 }
+
+TForm1::~TForm1() = default;

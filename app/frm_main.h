@@ -1,7 +1,12 @@
 #pragma once
-// The main window: the file-name field, the section tree, the key list and their menus.
+// The main window: the file-name field, the section tree, the key list and their menus, and
+// the status line with the shown file's encoding.
+#include <memory>
 #include <string>
+#include <vector>
 
+#include "platform/encoding_detection.h"
+#include "platform/line_ends.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -13,10 +18,16 @@ class TOpenDialog;
 class TPopupMenu;
 class TMenuItem;
 class TImageList;
+class TPanel;
+class TLabel;
+class TComboBox;
+class TStringList;
+class TIniText;
 
 class TForm1 : public TForm {
 public:
     explicit TForm1(TComponent* owner);
+    ~TForm1() override;
     const char* ClassName() const override { return "TForm1"; }
 
     TTreeView* tree1;
@@ -34,6 +45,10 @@ public:
     TMenuItem* mtreeadd;
     TMenuItem* mtreekill;
     TImageList* ImageList1;
+    TPanel* StatusLine;
+    TLabel* EncodingLabel;
+    TComboBox* EncodingBox;
+    TLabel* LineEndLabel;
 
     void BtnliuClick(TComponent* sender);
     void tree1Click(TComponent* sender);
@@ -46,13 +61,37 @@ public:
     void ListView1MouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void ledtfnameKeyDown(TComponent* sender, uint16_t& key, TShiftState shift);
     void BitBtn1Click(TComponent* sender);
+    void EncodingBoxChange(TComponent* sender);
+
+    // The code page of the shown file's text, as the tree, the list and the commands hold it:
+    // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
+    int FileCodePage() const;
 
 private:
     void LoadIniFile();
+    // Shows a file's bytes read in encoding; verdict is the detector's. The section at
+    // sectionIndex is selected and listed, else the first.
+    void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex);
+    // Rebuilds the tree from the file's lines: a node for each header.
+    void ShowSections(const TStringList& lines);
+    // The status line for the shown file.
+    void ShowEncoding();
+    // True, after saying so, when the shown file can only be read (UTF-16).
+    bool RefusedAsReadOnly();
+    // A text of the file as a message in the locale's code page shows it.
+    std::string ForMessage(const std::string& text) const;
     // The root of the tree (node 0), or nullptr when no file is shown.
     TTreeNode* RootNode() const;
     // The tree's menu items enabled for the selection, as a right press leaves them.
     void EnableTreeMenu();
+
+    TFileEncoding verdict_;   // the detector's, to which a remembered choice is tied
+    TFileEncoding encoding_;  // what the shown bytes are read as: the verdict or the user's choice
+    TLineEnds lineEnds_ = TLineEnds::None;
+    // The converted text of a file the profile-file service cannot read; null otherwise.
+    std::unique_ptr<TIniText> readOnlyText_;
+    // The code page of each item of EncodingBox.
+    std::vector<int> encodingChoices_;
 };
 
 extern TForm1* Form1;
