@@ -176,7 +176,10 @@ TEST_F(EncodingTest, ChoosingAnEncodingReadsTheSameBytesAgainWritesNothingAndIsR
     TypePathAndEnter(path);
     ASSERT_EQ(EncodingBox()->currentText(), "Big5");
     ChooseEncoding("GBK");
-    EncodingBox()->setFocus();
+    QWidget* about = WidgetOf(*main->BitBtn1);
+    about->setFocus();
+    QTest::keyClick(about, Qt::Key_Tab);
+    ASSERT_TRUE(EncodingBox()->hasFocus()) << "the box comes next in the tab order";
     QTest::keyClick(EncodingBox(), Qt::Key_Down);
     EXPECT_EQ(EncodingBox()->currentText(), "GB18030");
     EXPECT_EQ(Shown(Section(0)), QString::fromUtf8("工具箱"));
