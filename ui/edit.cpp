@@ -35,7 +35,10 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         refused = true;
         result = before;
     } else {
+        // The field already shows the text: setting it again would move the cursor to the end.
+        showing_ = true;
         TControl::SetCaption(*bytes);
+        showing_ = false;
     }
     if (refused) {
         SoundDefaultBeep();
