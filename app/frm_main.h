@@ -76,7 +76,7 @@ private:
     void ShowSections(const TStringList& lines);
     // The status line for the shown file.
     void ShowEncoding();
-    // True, after saying so, when the shown file can only be read (UTF-16).
+    // True, after saying why, when the shown file can only be read.
     bool RefusedAsReadOnly();
     // A text of the file as a message in the locale's code page shows it.
     std::string ForMessage(const std::string& text) const;
@@ -90,6 +90,9 @@ private:
     TLineEnds lineEnds_ = TLineEnds::None;
     // The converted text of a file the profile-file service cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText_;
+    // Why the shown file can only be read (UTF-16, or bytes that do not read in the code page
+    // the user chose, where a write would mix two encodings); empty when it can be written.
+    std::string readOnlyReason_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
 };

@@ -45,7 +45,7 @@ void TForm1::ShowEncoding() {
         if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
     std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
-    if (readOnlyText_) status += Ansi("　只读");
+    if (!readOnlyReason_.empty()) status += Ansi("　只读");
     LineEndLabel->SetCaption(status);
 }
 
@@ -72,8 +72,8 @@ void TForm1::EncodingBoxChange(TComponent*) {
 }
 
 bool TForm1::RefusedAsReadOnly() {
-    if (!readOnlyText_) return false;
-    ShowMessageDialog(Ansi("UTF-16 编码的文件只能查看，不能修改。"), MsgInformation, ButtonOK, 0);
+    if (readOnlyReason_.empty()) return false;
+    ShowMessageDialog(readOnlyReason_, MsgInformation, ButtonOK, 0);
     return true;
 }
 

@@ -10,6 +10,7 @@
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 #include "platform/encoding_memory.h"
+#include "platform/encodings.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "text/string_list.h"
@@ -22,6 +23,15 @@ namespace {
 const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
 bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
+
+// Why a file read in encoding can only be read; empty when it can be written.
+std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
+    if (IsUtf16(encoding.codePage)) return Ansi("UTF-16 编码的文件只能查看，不能修改。");
+    if (!encoding.SameAs(verdict) && !ReadsInCodePage(bytes, encoding.codePage))
+        return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
+               Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");
+    return {};
+}
 
 }  // namespace
 
@@ -55,6 +65,7 @@ void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFi
     encoding_ = encoding;
     lineEnds_ = DetectLineEnds(bytes, encoding.codePage);
     readOnlyText_.reset();
+    readOnlyReason_ = ReadOnlyReason(bytes, verdict, encoding);
     TStringList lines;
     if (IsUtf16(encoding.codePage)) {
         // The profile-file service reads 8-bit code pages only: the file is shown from its
@@ -65,8 +76,8 @@ void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFi
     } else {
         lines.TakeLines(std::move(bytes));
     }
-    tree1->SetReadOnly(readOnlyText_ != nullptr);
-    ListView1->SetReadOnly(readOnlyText_ != nullptr);
+    tree1->SetReadOnly(!readOnlyReason_.empty());
+    ListView1->SetReadOnly(!readOnlyReason_.empty());
     ShowSections(lines);
     ShowEncoding();
     ListView1->Items().Clear();

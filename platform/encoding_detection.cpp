@@ -204,6 +204,10 @@ TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints
     return {codePage, 0, basis};
 }
 
+bool ReadsInCodePage(std::string_view bytes, int codePage) {
+    return MostlyFits(NonAsciiLines(bytes.substr(size_t(ByteOrderMarkLength(bytes, codePage))), SampleLimit), codePage);
+}
+
 int ByteOrderMarkLength(std::string_view bytes, int codePage) {
     for (const TByteOrderMark& mark : ByteOrderMarks)
         if (mark.codePage == codePage && bytes.starts_with(mark.bytes))

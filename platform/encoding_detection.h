@@ -49,6 +49,10 @@ TEncodingHints UserEncodingHints();
 // lines that hold non-ASCII bytes, up to about 1 MiB of them.
 TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints);
 
+// Whether bytes read in codePage, but for a few stray bytes: what the detector asks of its own
+// verdicts, to ask of a code page the user chose.
+bool ReadsInCodePage(std::string_view bytes, int codePage);
+
 // The length of codePage's byte-order mark when bytes start with it, else 0.
 int ByteOrderMarkLength(std::string_view bytes, int codePage);
 // The encoding to read bytes with when the user chose codePage: its byte-order mark, if the

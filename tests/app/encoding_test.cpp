@@ -189,6 +189,26 @@ TEST_F(EncodingTest, ChoosingAnEncodingReadsTheSameBytesAgainWritesNothingAndIsR
     EXPECT_EQ(ReadBytes(path), bytes);
 }
 
+// A write under a code page the bytes do not read in would put two encodings in one file.
+TEST_F(EncodingTest, AChosenEncodingTheBytesDoNotReadInMakesTheFileReadOnly) {
+    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    const std::string bytes = "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海远征客户端") + "\r\n";
+    const std::string path = Load(bytes);
+    ChooseEncoding("UTF-8");
+    EXPECT_TRUE(StatusText().contains(QString::fromUtf8("只读")));
+    AnswerNextMessage(Qt::Key_Return);
+    ChooseOnRow(Row(0), main->mchang);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("UTF-8"), std::string::npos) << messages[0];
+    EXPECT_EQ(ReadBytes(path), bytes);
+
+    ChooseEncoding("GB18030");  // holds every GBK character: the file reads in it
+    EXPECT_FALSE(StatusText().contains(QString::fromUtf8("只读")));
+    TypeIntoNextInput(QString::fromUtf8("新"));
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(ReadBytes(path), "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("新") + "\r\n");
+}
+
 TEST_F(EncodingTest, ChoosingKeepsTheSelectedSection) {
     ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
     Load("[a]\r\nk=" + Gbk("一") + "\r\n[b]\r\nk=" + Gbk("二") + "\r\n");

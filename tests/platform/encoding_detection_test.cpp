@@ -164,6 +164,15 @@ TEST(EncodingDetection, AFewStrayBytesKeepTheFilesCodePage) {
     EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, CodePageUtf8);
 }
 
+TEST(EncodingDetection, AChosenCodePageIsAskedWhatAVerdictIs) {
+    const std::string gbk = "[a]\r\nk=" + Gbk("星海远征客户端配置") + "\r\n";
+    EXPECT_TRUE(ReadsInCodePage(gbk, CodePageGbk));
+    EXPECT_TRUE(ReadsInCodePage(gbk + "x=\xFF\r\n", CodePageGbk)) << "a stray byte";
+    EXPECT_FALSE(ReadsInCodePage(gbk, CodePageUtf8));
+    EXPECT_TRUE(ReadsInCodePage("\xEF\xBB\xBF[\xE4\xB8\xAD]", CodePageUtf8)) << "its byte-order mark aside";
+    EXPECT_TRUE(ReadsInCodePage("[a]\nk=v\n", CodePageUtf8));
+}
+
 TEST(EncodingDetection, OnlyLinesWithNonAsciiBytesCountTowardTheSample) {
     // More ASCII than the sample holds, then the one telling line.
     std::string bytes;
