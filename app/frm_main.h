@@ -85,8 +85,7 @@ private:
     // The tree's menu items enabled for the selection, as a right press leaves them.
     void EnableTreeMenu();
 
-    TFileEncoding verdict_;   // the detector's, to which a remembered choice is tied
-    TFileEncoding encoding_;  // what the shown bytes are read as: the verdict or the user's choice
+    TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
     TLineEnds lineEnds_ = TLineEnds::None;
     // The converted text of a file the profile-file service cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText_;

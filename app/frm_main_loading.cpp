@@ -22,8 +22,6 @@ namespace {
 
 const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
-bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
-
 // Why a file read in encoding can only be read; empty when it can be written.
 std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
     if (IsUtf16(encoding.codePage)) return Ansi("UTF-16 编码的文件只能查看，不能修改。");
@@ -61,7 +59,6 @@ void TForm1::LoadIniFile() {
 }
 
 void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex) {
-    verdict_ = verdict;
     encoding_ = encoding;
     lineEnds_ = DetectLineEnds(bytes, encoding.codePage);
     readOnlyText_.reset();

@@ -13,8 +13,6 @@
 
 namespace {
 
-bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
-
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
 iconv_t Converter(int from, int to) {
     static std::map<std::pair<int, int>, iconv_t> open;
