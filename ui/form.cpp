@@ -84,13 +84,18 @@ bool TCustomForm::AdoptChild(TComponent& child) {
 
 // ---------------------------------------------------------------- geometry
 
-void TCustomForm::SetClientSize(int width, int height) {
-    clientWidth_ = width;
-    clientHeight_ = height;
-    StoreBounds(Left(), Top(), width, height);
+void TCustomForm::SetClientSize(int width, int height) { PlaceClient(Left(), Top(), width, height); }
+
+void TCustomForm::PlaceClient(int left, int top, int clientWidth, int clientHeight) {
+    clientWidth_ = std::max(minClientWidth_, clientWidth);
+    clientHeight_ = std::max(minClientHeight_, clientHeight);
+    StorePosition(left, top);
     ApplyBoundsToWidget();
     AlignControls();
 }
+
+// What the control keeps as its size is the client's; Width and Height add the frame.
+void TCustomForm::StorePosition(int left, int top) { StoreBounds(left, top, clientWidth_, clientHeight_); }
 
 namespace {
 // The frame the desktop puts around a window: known for a shown window; for one not yet
@@ -120,12 +125,10 @@ int TCustomForm::OuterHeight() const {
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
     // Width and Height of a window are outer sizes: the frame is not part of the client.
-    int frameW = OuterWidth() - clientWidth_, frameH = OuterHeight() - clientHeight_;
-    StoreBounds(left, top, width, height);
-    clientWidth_ = std::max(0, width - frameW);
-    clientHeight_ = std::max(0, height - frameH);
-    ApplyBoundsToWidget();
-    AlignControls();
+    // Moving a window (SetLeft, SetTop) passes its outer size back, so its client stays.
+    QMargins frame = FrameOf(Widget());
+    PlaceClient(left, top, std::max(0, width - frame.left() - frame.right()),
+                std::max(0, height - frame.top() - frame.bottom()));
 }
 
 void TCustomForm::ApplyBoundsToWidget() {
@@ -133,6 +136,13 @@ void TCustomForm::ApplyBoundsToWidget() {
     Widget()->move(Left(), Top());
     Widget()->resize(clientWidth_, clientHeight_);
     if (borderStyle_ != TFormBorderStyle::bsSizeable) Widget()->setFixedSize(clientWidth_, clientHeight_);
+    else Widget()->setMinimumSize(minClientWidth_, minClientHeight_);
+}
+
+void TCustomForm::SetMinClientSize(int width, int height) {
+    minClientWidth_ = std::max(0, width);
+    minClientHeight_ = std::max(0, height);
+    SetClientSize(clientWidth_, clientHeight_);
 }
 
 void TCustomForm::ShowCaption() {
@@ -176,7 +186,7 @@ void TCustomForm::CentreOnScreen() {
     auto centreOn = [this](const TRect& area) {
         int left = area.Left + (area.Width() - OuterWidth()) / 2;
         int top = area.Top + (area.Height() - OuterHeight()) / 2;
-        StoreBounds(std::max(area.Left, left), std::max(area.Top, top), Width(), Height());
+        StorePosition(std::max(area.Left, left), std::max(area.Top, top));
     };
     TScreen& screen = TScreen::Instance();
     centreOn(screen.PrimaryScreenRect());
@@ -386,13 +396,13 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
             if (resize.size() != QSize(clientWidth_, clientHeight_)) {
                 clientWidth_ = resize.size().width();
                 clientHeight_ = resize.size().height();
-                StoreBounds(Left(), Top(), clientWidth_, clientHeight_);
+                StorePosition(Left(), Top());
                 AlignControls();
             }
             return false;
         }
         case QEvent::Move:
-            if (Widget()->isVisible()) StoreBounds(Widget()->frameGeometry().x(), Widget()->frameGeometry().y(), Width(), Height());
+            if (Widget()->isVisible()) StorePosition(Widget()->frameGeometry().x(), Widget()->frameGeometry().y());
             return false;
         default: return TControl::WidgetEvent(event);
     }
@@ -409,6 +419,15 @@ bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value,
     else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnHide") OnHide = reader.Handler<TNotifyEvent>(value);
     else if (name == "Icon") Widget()->setWindowIcon(AppIcon());
+    else if (name == "Constraints") {
+        int width = minClientWidth_, height = minClientHeight_;
+        for (const auto& [field, v] : value.AsRecord()) {
+            if (field == "MinClientWidth") width = v.AsInt();
+            else if (field == "MinClientHeight") height = v.AsInt();
+            else throw ELayoutError("Unknown constraint " + field);
+        }
+        SetMinClientSize(width, height);
+    }
     else return TWinControl::ApplyProperty(name, value, reader);
     return true;
 }

@@ -26,14 +26,20 @@ public:
     ~TCustomForm() override;
     const char* ClassName() const override { return "TCustomForm"; }
 
-    // Left and Top are the outer position; ClientWidth/ClientHeight the inside.
+    // Left, Top, Width and Height are the outer bounds, frame included; ClientWidth and
+    // ClientHeight the inside. The client size is what the window keeps: whatever frame the
+    // desktop puts around it, the designed content fits.
     int ClientWidth() const override { return clientWidth_; }
     int ClientHeight() const override { return clientHeight_; }
     void SetClientSize(int width, int height);
     void SetBounds(int left, int top, int width, int height) override;
+    int Width() const override { return OuterWidth(); }
+    int Height() const override { return OuterHeight(); }
     // Outer size including the frame (equal to the client size until the desktop framed it).
     int OuterWidth() const;
     int OuterHeight() const;
+    // The smallest client size the user can give a sizeable window.
+    void SetMinClientSize(int width, int height);
 
     void SetVisible(bool visible) override;
     void Show() { SetVisible(true); }
@@ -120,6 +126,8 @@ protected:
 
 private:
     [[noreturn]] static void ThrowMissingComponent(const char* name);
+    void PlaceClient(int left, int top, int clientWidth, int clientHeight);
+    void StorePosition(int left, int top);
     void ApplyPosition();
     void CentreOnScreen();
     TCustomForm* TransientOwner() const;
@@ -130,6 +138,7 @@ private:
 
     HandlerTable handlers_;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int minClientWidth_ = 0, minClientHeight_ = 0;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TPosition position_ = TPosition::poDesigned;
     bool keyPreview_ = false;
