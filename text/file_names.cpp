@@ -28,7 +28,8 @@ std::int32_t FileModifiedStamp(const std::string& path) {
 }
 
 std::string FileNameOfPath(const std::string& path) {
-    return TextSlice(path, FindLastSeparator("\\:/", path) + 1, std::numeric_limits<int>::max());
+    // On Linux '\\' and ':' are ordinary characters of a file name.
+    return TextSlice(path, FindLastSeparator("/", path) + 1, std::numeric_limits<int>::max());
 }
 
 int FindLastSeparator(const std::string& separators, const std::string& text) {

@@ -64,10 +64,12 @@ TEST(FileNames, StampPacksLocalDateAndTime) {
     EXPECT_EQ(FileModifiedStamp(path), date << 16 | time);
 }
 
-TEST(FileNames, NameIsThePartAfterTheLastSeparator) {
-    EXPECT_EQ(FileNameOfPath("C:\\dir\\"), "");
-    EXPECT_EQ(FileNameOfPath("C:a.ini"), "a.ini");
+TEST(FileNames, NameIsThePartAfterTheLastSlash) {
+    EXPECT_EQ(FileNameOfPath("/etc/dir/"), "");
     EXPECT_EQ(FileNameOfPath("a.ini"), "a.ini");
-    EXPECT_EQ(FileNameOfPath("/home/u\\x:y/a.b\\c"), "c");
     EXPECT_EQ(FileNameOfPath("/home/u/a.ini"), "a.ini");
+    // Backslashes and colons are ordinary characters of a Linux file name.
+    EXPECT_EQ(FileNameOfPath("x:y.ini"), "x:y.ini");
+    EXPECT_EQ(FileNameOfPath("C:\\dir\\a.ini"), "C:\\dir\\a.ini");
+    EXPECT_EQ(FileNameOfPath("/home/u\\x:y/a.b\\c"), "a.b\\c");
 }
