@@ -59,6 +59,7 @@ void TForm1::LoadIniFile() {
         }
     }
     ListView1->Items().Clear();
+    ShowLoadedFile(*root);
     root->Expand(true);
     if (root->Count() > 0) {
         tree1->SetSelected(root->Item(0));
@@ -67,7 +68,9 @@ void TForm1::LoadIniFile() {
 }
 
 void TForm1::BtnliuClick(TComponent*) {
+    PrepareOpenDialog();
     if (!dlgopen->RunOpenDialog()) return;
+    RememberOpenFolder();
     ledtfname->SetText(dlgopen->FileName());
     LoadIniFile();
 }

@@ -10,6 +10,7 @@
 #include "ui/list_view.h"
 #include "ui/panel.h"
 #include "ui/popup_menu.h"
+#include "ui/splitter.h"
 #include "ui/tree_view.h"
 
 namespace {
@@ -29,6 +30,7 @@ Registry& Classes() {
         {"TImage", Factory<TImage>()},         {"TTreeView", Factory<TTreeView>()},
         {"TListView", Factory<TListView>()},   {"TImageList", Factory<TImageList>()},
         {"TPopupMenu", Factory<TPopupMenu>()}, {"TMenuItem", Factory<TMenuItem>()},
+        {"TSplitter", Factory<TSplitter>()},
     };
     return classes;
 }

@@ -10,6 +10,7 @@
 #include "ui/component.h"
 #include "ui/events.h"
 #include "ui/graphics.h"
+#include "ui/screen.h"
 
 class QWidget;
 class QEvent;
@@ -70,6 +71,9 @@ public:
 
     // Raises OnClick.
     virtual void Click();
+    // Where a menu opened from the keyboard appears, in screen coordinates: the middle of the
+    // control; item views put it at their selected item.
+    virtual TPoint KeyboardMenuPoint() const;
 
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 

@@ -26,23 +26,24 @@ MainWindowCloser& Closer() {
     return closer;
 }
 
-const QEvent::Type ReleaseRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type PostedCallType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// Destroys released windows when their request comes off the queue.
-class ReleaseReceiver : public QObject {
+// Runs the calls posted to windows when they come off the queue, while the window still exists.
+class PostedCallReceiver : public QObject {
 public:
-    static ReleaseReceiver& Instance() {
-        static ReleaseReceiver receiver;
+    static PostedCallReceiver& Instance() {
+        static PostedCallReceiver receiver;
         return receiver;
     }
     struct Request : QEvent {
-        explicit Request(TCustomForm* f) : QEvent(ReleaseRequest), form(f) {}
+        Request(TCustomForm* f, std::function<void()> c) : QEvent(PostedCallType), form(f), call(std::move(c)) {}
         TCustomForm* form;
+        std::function<void()> call;
     };
     bool event(QEvent* e) override {
-        if (e->type() != ReleaseRequest) return QObject::event(e);
-        TCustomForm* form = static_cast<Request*>(e)->form;
-        if (TScreen::Instance().Contains(form)) delete form;
+        if (e->type() != PostedCallType) return QObject::event(e);
+        auto* request = static_cast<Request*>(e);
+        if (TScreen::Instance().Contains(request->form)) CatchErrors(request->form, request->call);
         return true;
     }
 };
@@ -226,10 +227,13 @@ void TCustomForm::SetVisible(bool visible) {
         bool centring = position_ == TPosition::poScreenCenter;
         ApplyPosition();
         int estimatedWidth = OuterWidth(), estimatedHeight = OuterHeight();
+        // The toolkit focuses a control of its own choice as the window appears.
+        TWinControl* chosen = activeControl_;
         TControl::SetVisible(true);
         // The real frame is known only now; a centred window follows it once.
         if (centring && (OuterWidth() != estimatedWidth || OuterHeight() != estimatedHeight)) CentreOnScreen();
         BringToFront();
+        activeControl_ = chosen;
         FocusFirstControl();
     } else {
         CatchErrors(this, [&] { RunVisibilityHandler(OnHide); });
@@ -381,7 +385,22 @@ void TCustomForm::RequestClose() {
 }
 
 void TCustomForm::ReleaseLater() {
-    QCoreApplication::postEvent(&ReleaseReceiver::Instance(), new ReleaseReceiver::Request(this));
+    PostCall([this] { delete this; });
+}
+
+void TCustomForm::PostCall(std::function<void()> call) {
+    QCoreApplication::postEvent(&PostedCallReceiver::Instance(), new PostedCallReceiver::Request(this, std::move(call)));
+}
+
+// ---------------------------------------------------------------- dropped files
+
+void TCustomForm::AcceptFiles(TDropFilesEvent handler) {
+    onDropFiles_ = std::move(handler);
+    Widget()->setAcceptDrops(bool(onDropFiles_));
+}
+
+void TCustomForm::DropFiles(const std::vector<std::string>& paths) {
+    if (onDropFiles_) onDropFiles_(this, paths);
 }
 
 bool TCustomForm::WidgetEvent(QEvent& event) {

@@ -3,6 +3,7 @@
 // placement rules, the dialog keys and the modal fields that the shell's modal loop uses.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/exception.h"
 #include "ui/control.h"
@@ -17,6 +18,8 @@ constexpr TModalResult ResultNone = 0, ResultOk = 1, ResultCancel = 2, ResultAbo
 enum class TCloseAction { CloseActionNone = 0, CloseActionHide = 1, CloseActionFree = 2, CloseActionMinimize = 3 };
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+// Paths of files dropped on a window, in the ANSI code page.
+using TDropFilesEvent = std::function<void(TComponent* sender, const std::vector<std::string>& paths)>;
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
 enum class TPosition { poDesigned, poScreenCenter };
@@ -74,6 +77,15 @@ public:
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TNotifyEvent OnShow, OnHide, OnActivate, OnDeactivate;
+
+    // The window takes files dropped on any of its controls and hands their paths to handler.
+    void AcceptFiles(TDropFilesEvent handler);
+    bool TakesFiles() const { return bool(onDropFiles_); }
+    void DropFiles(const std::vector<std::string>& paths);
+
+    // Runs call after the events already waiting, inside this window's catch point; not at
+    // all when the window is gone by then.
+    void PostCall(std::function<void()> call);
 
     // The close protocol: what the close box, Alt+F4 and handlers use.
     void RequestClose();
@@ -137,6 +149,7 @@ private:
     TWinControl* FirstTabStop(TWinControl* container) const;
 
     HandlerTable handlers_;
+    TDropFilesEvent onDropFiles_;
     int clientWidth_ = 0, clientHeight_ = 0;
     int minClientWidth_ = 0, minClientHeight_ = 0;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;

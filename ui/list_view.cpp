@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QIcon>
 #include <QMouseEvent>
 
@@ -259,9 +260,8 @@ TListView::TListView(TComponent* owner)
     view->header()->setSectionsMovable(false);
     ShowModel(*model_);
     SetColumnClick(columnClick_);
-    // A column the user widened by hand keeps that width until the list changes size.
     QObject::connect(view->header(), &QHeaderView::sectionResized, view, [this](int column, int, int width) {
-        if (!sizingColumns_ && column < ColumnCount()) columns_[size_t(column)]->width_ = width;
+        CatchErrors(this, [&] { ColumnResizedByToolkit(column, width); });
     });
 }
 
@@ -301,6 +301,17 @@ void TListView::AutoSizeColumns() {
         sized[i]->width_ = widths[i];
         ShowColumnWidth(*sized[i]);
     }
+}
+
+void TListView::ColumnResizedByToolkit(int column, int width) {
+    if (sizingColumns_ || column >= ColumnCount()) return;
+    TListColumn& resized = *columns_[size_t(column)];
+    resized.width_ = width;
+    // Dragging a divider (with the left button held) is the user's choice: the column keeps
+    // that width from then on, and the auto-sized columns share what is left.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton) || !resized.AutoSize()) return;
+    resized.autoSize_ = false;
+    AutoSizeColumns();
 }
 
 void TListView::SetSelected(TListItem* item) {

@@ -55,6 +55,7 @@ public:
             const TTreeNode* node = NodeOf(index);
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text());
             else if (role == Qt::DecorationRole) result = Icon(*node);
+            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint());
         });
         return result;
     }

@@ -24,6 +24,9 @@ public:
     void SetImageIndex(int index);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int index);
+    // The node's tooltip; empty: the text, when the view shows only part of it.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
 
     // Nullptr for a top-level node.
     TTreeNode* Parent() const;
@@ -51,6 +54,7 @@ private:
     TTreeNode* parent_;  // the hidden root for top-level nodes
     std::vector<std::unique_ptr<TTreeNode>> children_;
     std::string text_;
+    std::string hint_;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     int index_ = 0;

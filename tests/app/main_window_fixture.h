@@ -19,6 +19,7 @@
 #include <functional>
 #include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,7 @@
 #include "platform/code_page_conversion.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
+#include "support/environment_guard.h"
 #include "support/locale_guard.h"
 #include "support/modal_driver.h"
 #include "support/scoped_seam.h"
@@ -77,6 +79,8 @@ protected:
         const char* made = mkdtemp(pattern);
         ASSERT_NE(made, nullptr);
         folder = made;
+        // What the window keeps between runs goes into the test's own folder.
+        stateHome.emplace("XDG_STATE_HOME", (folder / "state").string());
         CurrentIniPath.clear();
         main.reset(new TForm1(Application));
         main->Show();
@@ -91,6 +95,7 @@ protected:
         // act on a window of the next test.
         if (*pending > 0) QTest::qWait(5500);
         main.reset();
+        stateHome.reset();
         std::filesystem::remove_all(folder);
         CurrentIniPath.clear();
     }
@@ -233,6 +238,7 @@ protected:
     }
 
     std::filesystem::path folder;
+    std::optional<ScopedEnvironment> stateHome;
     std::unique_ptr<TForm1> main;
     QAbstractItemView* tree = nullptr;
     QAbstractItemView* list = nullptr;
