@@ -28,14 +28,12 @@ char16_t AccessKeyOf(const std::string& caption, char16_t given) {
 QString CaptionWithAccessKey(const std::string& caption, char16_t given) {
     QString text = ToDisplay(caption);
     if (!given || MarkedAccessKey(caption)) return text;
-    // "&&" shows one "&": the caption's own ampersands must not turn into marks.
-    QString shown = QString(text).replace(u'&', QStringLiteral("&&"));
     const QChar key = QChar(given).toUpper();
-    for (qsizetype i = 0, at = 0; i < text.size(); ++i, ++at) {
-        if (text[i] == u'&') ++at;
-        else if (text[i].toUpper() == key) return shown.insert(at, u'&');
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text[i] == u'&') ++i;  // "&&" shows one "&"
+        else if (text[i].toUpper() == key) return text.insert(i, u'&');
     }
-    return shown + QStringLiteral("(&") + key + u')';
+    return text + QStringLiteral("(&") + key + u')';
 }
 
 char16_t AccessKeyValue(const LayoutValue& value) {

@@ -12,9 +12,9 @@ class LayoutValue;
 char16_t MarkedAccessKey(const std::string& caption);
 // The caption's access key: the one it marks, else the given one (upper-cased); 0 when none.
 char16_t AccessKeyOf(const std::string& caption, char16_t given);
-// The caption as the toolkit shows it: with the given key underlined where the caption has
-// that letter, else "(&X)" after it. A caption that marks its own key, or no key given,
-// shows as it is.
+// The caption as the toolkit shows it ("&&" is one "&" there too): with the given key
+// underlined where the caption has that letter, else "(&X)" after it. A caption that marks
+// its own key, or no key given, shows as it is.
 QString CaptionWithAccessKey(const std::string& caption, char16_t given);
 // The access key a layout gives, one Latin letter or digit: AccessKey = M.
 char16_t AccessKeyValue(const LayoutValue& value);
