@@ -4,6 +4,7 @@
 #include <QHeaderView>
 #include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -140,6 +141,18 @@ protected:
         bool handled = ItemViewWidget::viewportEvent(event);
         if (event->type() == QEvent::Resize) CatchErrors(&list_, [&] { list_.AutoSizeColumns(); });
         return handled;
+    }
+
+    // The focus can rest on a row that is not selected (the first one, when the list is
+    // entered from the keyboard): a key that moves to where the focus already is (Home on
+    // the first row) selects that row rather than doing nothing.
+    void keyPressEvent(QKeyEvent* event) override {
+        QTreeView::keyPressEvent(event);
+        const bool moves = event->key() == Qt::Key_Home || event->key() == Qt::Key_End || event->key() == Qt::Key_Up ||
+                           event->key() == Qt::Key_Down || event->key() == Qt::Key_PageUp ||
+                           event->key() == Qt::Key_PageDown;
+        if (moves && state() == NoState && currentIndex().isValid() && !selectionModel()->hasSelection())
+            selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
     // Whatever cell starts an edit, the row's caption is what gets edited.

@@ -120,6 +120,18 @@ TEST_F(ListViewTest, ACutTextShowsWholeInItsTooltip) {
     EXPECT_TRUE(tipAt(IndexOf(rows[2], 0)).contains("&lt;i&gt;")) << "shown as the plain text it is";
 }
 
+// Entered from the keyboard, the list rests its focus on the first row without selecting it.
+TEST_F(ListViewTest, HomeSelectsTheFirstRowWhereTheFocusAlreadyRests) {
+    list->SetSelected(nullptr);
+    view->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(view->currentIndex().row(), 0);
+    ASSERT_EQ(list->Selected(), nullptr);
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_EQ(list->Selected(), rows[0]);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(list->Selected(), rows[1]);
+}
+
 TEST_F(ListViewTest, APressIsHandledByTheListBeforeOnMouseDownSeesTheSelection) {
     list->SetSelected(rows[0]);
     TListItem* selectedInHandler = rows[0];
