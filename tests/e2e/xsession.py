@@ -334,6 +334,17 @@ class XSession:
                                    f"shown: {shown}")
             time.sleep(0.05)
 
+    def wait_new_window(self, known, app=None, timeout=None):
+        """Waits until a window that is not among the known ids is shown and returns its id."""
+        deadline = time.monotonic() + (timeout or self.timeout)
+        while True:
+            found = [w for w in self.top_level_windows(app=app) if w not in known]
+            if found:
+                return found[-1]
+            if time.monotonic() > deadline:
+                raise HarnessError(f"no new window within {timeout or self.timeout} s")
+            time.sleep(0.05)
+
     def wait_window_gone(self, window_id, timeout=None):
         deadline = time.monotonic() + (timeout or self.timeout)
         while window_id in self.top_level_windows():
