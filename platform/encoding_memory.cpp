@@ -3,13 +3,11 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/encodings.h"
-#include "platform/state_folder.h"
 #include "platform/state_store.h"
 
 namespace fs = std::filesystem;
@@ -55,11 +53,8 @@ std::optional<TEntry> ParseEntry(std::string_view line) {
 }
 
 std::vector<TEntry> ReadStore(const std::string& storeFile) {
-    std::ifstream in(storeFile, std::ios::binary);
-    std::string header;
-    if (!std::getline(in, header) || header + '\n' != Header) return {};
     std::vector<TEntry> entries;
-    for (std::string line; std::getline(in, line);)
+    for (const std::string& line : ReadStoreLines(storeFile, Header))
         if (auto entry = ParseEntry(line)) entries.push_back(std::move(*entry));
     return entries;
 }
@@ -76,10 +71,7 @@ std::string StoreText(const std::vector<TEntry>& entries) {
 
 TEncodingMemory::TEncodingMemory(std::string storeFile) : storeFile_(std::move(storeFile)) {}
 
-TEncodingMemory TEncodingMemory::OfUser() {
-    const std::string folder = ProgramStateFolder();
-    return TEncodingMemory(folder.empty() ? folder : folder + "/encodings");
-}
+TEncodingMemory TEncodingMemory::OfUser() { return TEncodingMemory(UserStoreFile("encodings")); }
 
 std::optional<int> TEncodingMemory::Recall(const std::string& path,
                                            const TFileEncoding& verdict) const {

@@ -8,6 +8,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+
+#include "platform/state_folder.h"
 
 namespace fs = std::filesystem;
 
@@ -23,6 +26,11 @@ bool WriteAll(int fd, std::string_view bytes) {
 }
 
 }  // namespace
+
+std::string UserStoreFile(std::string_view name) {
+    const std::string folder = ProgramStateFolder();
+    return folder.empty() ? folder : folder + '/' + std::string(name);
+}
 
 std::string EscapedForStore(std::string_view text) {
     std::string out;
@@ -53,6 +61,15 @@ std::optional<std::string> UnescapedFromStore(std::string_view text) {
         i += 2;
     }
     return out;
+}
+
+std::vector<std::string> ReadStoreLines(const std::string& storeFile, std::string_view header) {
+    std::ifstream in(storeFile, std::ios::binary);
+    std::string first;
+    if (!std::getline(in, first) || first + '\n' != header) return {};
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) lines.push_back(std::move(line));
+    return lines;
 }
 
 TStoreLock::TStoreLock(const std::string& storeFile) : storeFile_(storeFile), fd_(-1) {

@@ -1,10 +1,8 @@
 #include "platform/window_memory.h"
 
 #include <charconv>
-#include <fstream>
 #include <map>
 
-#include "platform/state_folder.h"
 #include "platform/state_store.h"
 
 namespace {
@@ -16,11 +14,8 @@ using TValues = std::map<std::string, std::string, std::less<>>;
 
 // "<name> <escaped value>" lines; a broken line is dropped.
 TValues ReadStore(const std::string& storeFile) {
-    std::ifstream in(storeFile, std::ios::binary);
-    std::string header;
-    if (!std::getline(in, header) || header + '\n' != Header) return {};
     TValues values;
-    for (std::string line; std::getline(in, line);) {
+    for (const std::string& line : ReadStoreLines(storeFile, Header)) {
         const std::size_t space = line.find(' ');
         if (space == 0 || space == std::string::npos) continue;
         if (auto value = UnescapedFromStore(std::string_view(line).substr(space + 1)))
@@ -46,10 +41,7 @@ bool IsName(std::string_view name) {
 
 TWindowMemory::TWindowMemory(std::string storeFile) : storeFile_(std::move(storeFile)) {}
 
-TWindowMemory TWindowMemory::OfUser() {
-    const std::string folder = ProgramStateFolder();
-    return TWindowMemory(folder.empty() ? folder : folder + "/window");
-}
+TWindowMemory TWindowMemory::OfUser() { return TWindowMemory(UserStoreFile("window")); }
 
 std::optional<std::string> TWindowMemory::Recall(std::string_view name) const {
     if (storeFile_.empty()) return std::nullopt;

@@ -97,10 +97,8 @@ def main():
     args = parser.parse_args()
     check(os.access(args.binary, os.X_OK), f"no program at {args.binary}")
     check(os.path.isfile(args.sample), f"no sample file at {args.sample}")
-    def out_of_time(signum, frame):
-        raise xsession.HarnessError(f"the test did not finish within {WHOLE_TEST_SECONDS} s")
-    signal.signal(signal.SIGALRM, out_of_time)
-    signal.alarm(WHOLE_TEST_SECONDS)
+
+    xsession.limit_time(WHOLE_TEST_SECONDS)
 
     folder = tempfile.mkdtemp(prefix="iniv-a11y-")
     try:

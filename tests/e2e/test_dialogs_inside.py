@@ -65,10 +65,7 @@ def main():
     parser.add_argument("--screenshots", required=True)
     args = parser.parse_args()
 
-    def out_of_time(signum, frame):
-        raise xsession.HarnessError(f"the test did not finish within {WHOLE_TEST_SECONDS} s")
-    signal.signal(signal.SIGALRM, out_of_time)
-    signal.alarm(WHOLE_TEST_SECONDS)
+    xsession.limit_time(WHOLE_TEST_SECONDS)
 
     folder = tempfile.mkdtemp(prefix="iniv-dialogs-")
     try:

@@ -454,6 +454,15 @@ class XSession:
         return path
 
 
+def limit_time(seconds):
+    """Fails the test when it has not finished within seconds: a call into another process
+    (AT-SPI) that hangs cannot be waited out otherwise."""
+    def out_of_time(signum, frame):
+        raise HarnessError(f"the test did not finish within {seconds} s")
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(seconds)
+
+
 def run_test(main):
     """Runs a test's main function and turns its outcome into the exit code CTest reads."""
     try:
