@@ -157,7 +157,7 @@ std::string_view IniDocument::ValueOf(const KeyLine& line) const {
 
 // A section's keys are complete once the next header is found, so that one is found too.
 std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
-    name = TrimBlanks(name);
+    name = TrimName(name, lead_);
     const std::uint64_t hash = NameHash(name, lead_);
     const auto find = [&]() -> std::optional<std::size_t> {
         return sectionIndex_.Find(hash, [&](std::uint32_t entry) {
@@ -199,7 +199,7 @@ void IniDocument::BuildIndex(const Section& section) const {
 }
 
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
-    key = TrimBlanks(key);
+    key = TrimName(key, lead_);
     KeyTable& table = const_cast<KeyTable&>(section.keys);
     if (!table.index && !table.looked) {
         table.looked = true;
@@ -214,7 +214,7 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
 }
 
 std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef ref) const {
-    const std::string_view key = TrimBlanks(ref.name);
+    const std::string_view key = TrimName(ref.name, lead_);
     std::uint32_t seen = 0;
     for (std::size_t entry = 0; entry < section.keys.lines.size(); ++entry)
         if (SameName(NameOf(KeyLineAt(section, entry)), key, lead_) && seen++ == ref.occurrence) return entry;
@@ -356,24 +356,31 @@ EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
 EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value) {
-    const KeyLine line = KeyLineAt(sections_[section], entry);
-    if (ValueOf(line) == value) return EditResult::Unchanged;
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted) return Refuse(ProfileFailure::CannotHold);
+    const KeyLine line = KeyLineAt(sections_[section], entry);
+    if (ValueOf(line) == value) return EditResult::Unchanged;
     const std::string text = line.hasEquals ? *quoted : "=" + *quoted;
     const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
     const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
+    // A name ending in a lead byte would take the "=" put after it.
+    std::string content(Slice(line.begin, at));
+    content.append(text).append(Slice(at + length, line.contentEnd));
+    if (!ReadsBackAsKey(content, NameOf(line), value, lead_)) return Refuse(ProfileFailure::CannotHold);
     if (!Fits(text.size())) return Refuse(ProfileFailure::TooLarge);
     Splice(section, at, length, text);
     return EditResult::Changed;
 }
 
 void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text) {
+    Section& target = sections_[section];
+    // By the name, not by where the body begins: a header without a line end has its body
+    // begin right after it, where an empty name is too.
+    const bool inHeader = at <= target.headerBegin + target.nameOffset + target.nameLength;
     recorder_.Replaced(at, Slice(at, at + length), text);
     bytes_.replace(at, length, text);
     const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
-    Section& target = sections_[section];
-    if (at < target.bodyBegin) {
+    if (inHeader) {
         target.bodyBegin += delta;
     } else {
         std::vector<std::uint32_t>& lines = target.keys.lines;
@@ -466,7 +473,7 @@ EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key
         const auto found = FindSection(section);
         if (!found || !FindKey(sections_[*found], key)) return EditResult::Unchanged;
         const Section& target = sections_[*found];
-        const std::string_view name = TrimBlanks(key);
+        const std::string_view name = TrimName(key, lead_);
         std::vector<std::size_t> entries;
         for (std::size_t entry = 0; entry < target.keys.lines.size(); ++entry)
             if (SameName(NameOf(KeyLineAt(target, entry)), name, lead_)) entries.push_back(entry);
@@ -564,7 +571,7 @@ void IniDocument::EraseRanges(const std::vector<Range>& ranges) {
 
 std::optional<std::size_t> IniDocument::TargetSection(SectionRef ref) {
     const auto found = FindSectionAt(ref);
-    if (!found || NameOf(sections_[*found]) != TrimBlanks(ref.name)) return std::nullopt;
+    if (!found || NameOf(sections_[*found]) != TrimName(ref.name, lead_)) return std::nullopt;
     return found;
 }
 
@@ -575,7 +582,7 @@ std::optional<std::pair<std::size_t, std::size_t>> IniDocument::TargetKey(KeyRef
     const auto entry = FindKeyAt(sections_[*section], ref);
     if (!entry) return std::nullopt;
     const KeyLine line = KeyLineAt(sections_[*section], *entry);
-    if (NameOf(line) != TrimBlanks(ref.name) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
+    if (NameOf(line) != TrimName(ref.name, lead_) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
     return std::make_pair(*section, *entry);
 }
 

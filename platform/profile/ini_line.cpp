@@ -17,11 +17,13 @@ struct NameScan {
     std::size_t stop;
 };
 
-NameScan ScanName(std::string_view text, std::size_t begin, char stop, const LeadTable& lead) {
+constexpr int NoStop = -1;
+
+NameScan ScanName(std::string_view text, std::size_t begin, int stop, const LeadTable& lead) {
     NameScan scan{begin, text.size()};
     for (std::size_t at = begin; at < text.size();) {
         const std::size_t length = lead.CharLength(text, at);
-        if (length == 1 && text[at] == stop) {
+        if (length == 1 && static_cast<unsigned char>(text[at]) == stop) {
             scan.stop = at;
             break;
         }
@@ -96,12 +98,10 @@ bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+std::string_view TrimName(std::string_view text, const LeadTable& lead) {
+    const std::size_t begin = SkipBlanks(text, 0);
+    const NameScan scan = ScanName(text, begin, NoStop, lead);
+    return text.substr(begin, scan.trimmedEnd - begin);
 }
 
 bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {

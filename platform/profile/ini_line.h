@@ -29,8 +29,9 @@ struct IniLine {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The text without the blanks around it: a name as the reader would see it.
-std::string_view TrimBlanks(std::string_view text);
+// The text without the blanks around it, as the reader trims a name: a blank that is the trail
+// byte of a double-byte character stays.
+std::string_view TrimName(std::string_view text, const LeadTable& lead);
 
 IniLine ParseIniLine(std::string_view content, const LeadTable& lead);
 

@@ -164,6 +164,16 @@ TEST(IniRename, OnlyTheNameBytesChange) {
     });
 }
 
+TEST(IniRename, AHeaderWithoutALineEndKeepsItsWholeNewName) {
+    for (const std::string before : {"[a]\nk=1\n[", "[a]\nk=1\n[b"}) {
+        IniDocument document(before);
+        ASSERT_EQ(document.RenameSection({before.substr(before.rfind('[') + 1), 0}, "longer"), EditResult::Changed);
+        EXPECT_EQ(document.Bytes(), "[a]\nk=1\n[longer");
+        ASSERT_EQ(document.RemoveSection("longer"), EditResult::Changed);
+        EXPECT_EQ(document.Bytes(), "[a]\nk=1\n") << "the whole header goes";
+    }
+}
+
 TEST(IniRename, RenamedNamesAreFoundAndDuplicatesRenumbered) {
     IniDocument document("[a]\nk=1\n[b]\nk=2\n[a]\nk=3\n");
     EXPECT_EQ(*document.Value("a", "k"), "1");
