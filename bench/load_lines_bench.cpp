@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -14,6 +13,7 @@
 #include <memory>
 #include <string>
 
+#include "bench/best_seconds.h"
 #include "text/string_list.h"
 
 namespace {
@@ -31,17 +31,6 @@ void MakeFile(const std::string& path) {
         line.resize(static_cast<std::size_t>(20 + i % 39), 'v');
         out << line << '\n';
     }
-}
-
-double Seconds(auto&& work) {
-    double best = 1e9;
-    for (int run = 0; run < Runs; ++run) {
-        const auto start = std::chrono::steady_clock::now();
-        work();
-        best = std::min(
-            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
-    }
-    return best;
 }
 
 long long ReadAndCountLineFeeds(const std::string& path) {
@@ -103,14 +92,14 @@ int main(int argc, char** argv) try {
 
     // The loader runs first, so that the peak resident size is its own.
     int lineCount = 0;
-    const double load = Seconds([&] {
+    const double load = BestSeconds(Runs, [&] {
         TStringList list;
         list.LoadLinesFromFile(path);
         lineCount = list.LineCount();
     });
     const double peakMiB = static_cast<double>(PeakKiB()) / 1024;
     long long lineFeeds = 0;
-    const double count = Seconds([&] { lineFeeds = ReadAndCountLineFeeds(path); });
+    const double count = BestSeconds(Runs, [&] { lineFeeds = ReadAndCountLineFeeds(path); });
 
     std::printf("file            %.1f MiB, %d lines (%lld line feeds)\n", fileMiB, lineCount,
                 lineFeeds);

@@ -31,23 +31,7 @@ int CodePageOfCodeset(const std::string& codeset) {
     return 0;
 }
 
-// The code page a locale without a codeset stands for, by its language and territory.
-int CodePageOfLanguage(std::string_view locale) {
-    std::string lang = Normalized(locale.substr(0, locale.find('@')));
-    if (lang.rfind("zhtw", 0) == 0 || lang.rfind("zhhk", 0) == 0) return 950;
-    if (lang.rfind("zh", 0) == 0) return 936;
-    if (lang.rfind("ja", 0) == 0) return 932;
-    if (lang.rfind("ko", 0) == 0) return 949;
-    return 1252;
-}
-
-int ReadCodePageFromEnvironment() {
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) return CodePageOfLocaleName(value);
-    }
-    return CodePageUtf8;
-}
+int ReadCodePageFromEnvironment() { return CodePageOfLocaleName(UserLocaleName()); }
 
 constexpr TByteRange kShiftJisLeadBytes[] = {{0x81, 0x9F}, {0xE0, 0xFC}};
 constexpr TByteRange kEastAsianLeadBytes[] = {{0x81, 0xFE}};
@@ -58,12 +42,42 @@ int CodePageOfLocaleName(std::string_view localeName) {
     if (localeName.empty() || localeName == "C" || localeName == "POSIX" ||
         localeName.rfind("C.", 0) == 0)
         return CodePageUtf8;
-    auto dot = localeName.find('.');
-    if (dot == std::string_view::npos) return CodePageOfLanguage(localeName);
-    std::string_view codeset = localeName.substr(dot + 1);
-    codeset = codeset.substr(0, codeset.find('@'));
-    int cp = CodePageOfCodeset(Normalized(codeset));
-    return cp ? cp : CodePageOfLanguage(localeName.substr(0, dot));
+    int cp = 0;
+    if (const auto dot = localeName.find('.'); dot != std::string_view::npos) {
+        const std::string_view codeset = localeName.substr(dot + 1);
+        cp = CodePageOfCodeset(Normalized(codeset.substr(0, codeset.find('@'))));
+    }
+    if (cp == 0) cp = CodePageOfLanguage(localeName);
+    return cp ? cp : CodePageUtf8;
+}
+
+int CodePageOfLanguage(std::string_view localeName) {
+    const std::string_view name = localeName.substr(0, localeName.find_first_of(".@"));
+    const size_t underscore = name.find('_');
+    const std::string language = Normalized(name.substr(0, underscore));
+    const std::string territory =
+        underscore == std::string_view::npos ? "" : Normalized(name.substr(underscore + 1));
+    if (language.empty() || language == "c" || language == "posix") return 0;
+    if (language == "zh")
+        return territory == "tw" || territory == "hk" || territory == "mo" ? 950 : 936;
+    static const std::pair<const char*, int> table[] = {
+        {"ja", 932},   {"ko", 949},   {"ru", 1251},  {"uk", 1251},  {"be", 1251},  {"bg", 1251},
+        {"mk", 1251},  {"sr", 1251},  {"pl", 1250},  {"cs", 1250},  {"sk", 1250},  {"hu", 1250},
+        {"sl", 1250},  {"hr", 1250},  {"bs", 1250},  {"ro", 1250},  {"sq", 1250},  {"el", 1253},
+        {"tr", 1254},  {"az", 1254},  {"he", 1255},  {"iw", 1255},  {"ar", 1256},  {"fa", 1256},
+        {"ur", 1256},  {"lt", 1257},  {"lv", 1257},  {"et", 1257},  {"vi", 1258},
+    };
+    for (const auto& [code, cp] : table)
+        if (language == code) return cp;
+    return 1252;
+}
+
+std::string UserLocaleName() {
+    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
+        const char* value = std::getenv(var);
+        if (value && *value) return value;
+    }
+    return {};
 }
 
 int AnsiCodePage() {
@@ -76,7 +90,8 @@ void SetAnsiCodePage(int codePage) { g_codePage = codePage; }
 std::span<const TByteRange> LeadByteRanges(int codePage) {
     switch (codePage) {
         case 932: return kShiftJisLeadBytes;
-        case 936:
+        case CodePageGbk:
+        case CodePageGb18030:
         case 949:
         case 950: return kEastAsianLeadBytes;
         default: return {};

@@ -4,24 +4,38 @@
 // layer use it without the conversion services.
 #include <cstddef>
 #include <span>
+#include <string>
 #include <string_view>
 
+// Code pages by their Windows numbers.
 constexpr int CodePageUtf8 = 65001;
+constexpr int CodePageUtf16Le = 1200;
+constexpr int CodePageUtf16Be = 1201;
+constexpr int CodePageGbk = 936;
+// GBK with GB18030's four-byte characters: everything in Unicode has a form in it.
+constexpr int CodePageGb18030 = 54936;
 
 // The code page of the user's locale (LC_ALL, LC_CTYPE, LANG, first one set); the C/POSIX
 // locale and an unset locale count as UTF-8. Read once, then cached.
 int AnsiCodePage();
 // Overrides the code page for the rest of the process (tests set 936 this way).
 void SetAnsiCodePage(int codePage);
+// The user's locale name: the first one set of LC_ALL, LC_CTYPE and LANG, read anew on each
+// call; empty when none is set.
+std::string UserLocaleName();
 // The code page that a locale name such as "zh_CN.GBK" or "en_US.UTF-8" implies.
 int CodePageOfLocaleName(std::string_view localeName);
+// The Windows code page of a locale's language and territory, whatever its codeset: 936 for
+// "zh_CN.UTF-8", 950 for "zh_TW", 1251 for "ru_RU", 1252 for a language it does not know;
+// 0 for a locale without a language (C, POSIX, empty).
+int CodePageOfLanguage(std::string_view localeName);
 
 struct TByteRange {
     unsigned char first;
     unsigned char last;
 };
 // The ranges of bytes that begin a two-byte character in a code page; none for a
-// single-byte code page.
+// single-byte code page. GB18030's four-byte characters read as two such pairs.
 std::span<const TByteRange> LeadByteRanges(int codePage);
 bool IsLeadByte(int codePage, unsigned char byte);
 // Bytes taken by the character that starts at `at` in a text of that code page: a lead byte

@@ -2,86 +2,93 @@
 
 #include <iconv.h>
 
+#include <algorithm>
+#include <array>
 #include <cerrno>
 #include <map>
 #include <utility>
-#include <vector>
 
 #include "platform/code_page.h"
+#include "platform/encodings.h"
 
 namespace {
 
+bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
+
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
-iconv_t Converter(const std::string& from, const std::string& to) {
-    static std::map<std::pair<std::string, std::string>, iconv_t> open;
+iconv_t Converter(int from, int to) {
+    static std::map<std::pair<int, int>, iconv_t> open;
     auto [it, added] = open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
-    if (added) it->second = iconv_open(to.c_str(), from.c_str());
+    if (added) it->second = iconv_open(CodePageCharset(to).c_str(), CodePageCharset(from).c_str());
     return it->second;
 }
 
-// Converts with iconv; on an invalid sequence calls onInvalid, which may append a
-// replacement and returns false to give up.
+// Converts with iconv; on an invalid or incomplete sequence calls onInvalid, which may append
+// a replacement and returns false to give up, and then steps over one unit of the input.
 template <typename OnInvalid>
-bool Convert(const std::string& from, const std::string& to, std::string_view input,
-             std::string& output, OnInvalid onInvalid) {
+bool Convert(int from, int to, std::string_view input, std::string& output, OnInvalid onInvalid) {
     iconv_t cd = Converter(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    std::array<char, 4096> buffer;
+    // Null input flushes what a stateful decoder (1255, 1258) holds back and resets it.
+    auto pump = [&](char** in, size_t* inLeft) {
+        size_t rc;
+        do {
+            char* out = buffer.data();
+            size_t outLeft = buffer.size();
+            rc = iconv(cd, in, inLeft, &out, &outLeft);
+            output.append(buffer.data(), out - buffer.data());
+        } while (rc == static_cast<size_t>(-1) && errno == E2BIG);
+        return rc != static_cast<size_t>(-1);
+    };
     char* in = const_cast<char*>(input.data());
     size_t inLeft = input.size();
-    std::vector<char> buffer(input.size() * 4 + 16);
-    bool ok = true;
-    while (inLeft > 0) {
-        char* out = buffer.data();
-        size_t outLeft = buffer.size();
-        size_t rc = iconv(cd, &in, &inLeft, &out, &outLeft);
-        output.append(buffer.data(), out - buffer.data());
-        if (rc != static_cast<size_t>(-1)) continue;
-        if (errno == E2BIG) continue;
-        if (!onInvalid(output)) { ok = false; break; }
-        ++in;  // skip one byte and start over in the initial shift state
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
+    const size_t unit = IsUtf16(from) ? 2 : 1;
+    while (!pump(&in, &inLeft)) {
+        pump(nullptr, nullptr);
+        if (!onInvalid(output)) return false;
+        const size_t skip = std::min(unit, inLeft);
+        in += skip;
+        inLeft -= skip;
     }
-    return ok;
+    pump(nullptr, nullptr);
+    return true;
 }
 
 }  // namespace
 
 std::string CodePageCharset(int codePage) {
-    switch (codePage) {
-        case CodePageUtf8: return "UTF-8";
-        case 936: return "GBK";
-        case 950: return "BIG5";
-        case 949: return "CP949";
-        case 932: return "CP932";
-        case 874: return "TIS-620";
-        default: return "CP" + std::to_string(codePage);
-    }
+    if (const TEncoding* encoding = FindEncoding(codePage)) return encoding->charset;
+    return "CP" + std::to_string(codePage);
 }
 
-std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
-    if (AnsiCodePage() == CodePageUtf8) {
-        std::string checked;
-        if (!Convert("UTF-8", "UTF-8", utf8, checked, [](std::string&) { return false; }))
-            return std::nullopt;
-        return checked;
-    }
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage) {
     std::string out;
-    if (!Convert("UTF-8", CodePageCharset(AnsiCodePage()), utf8, out,
-                 [](std::string&) { return false; }))
+    if (!Convert(CodePageUtf8, codePage, utf8, out, [](std::string&) { return false; }))
         return std::nullopt;
     return out;
 }
 
-std::string AnsiToUtf8(std::string_view ansi) {
+std::string CodePageToUtf8(std::string_view bytes, int codePage) {
     std::string out;
-    Convert(CodePageCharset(AnsiCodePage()), "UTF-8", ansi, out, [](std::string& o) {
+    Convert(codePage, CodePageUtf8, bytes, out, [](std::string& o) {
         o += "\xEF\xBF\xBD";
         return true;
     });
     return out;
 }
+
+bool IsValidInCodePage(std::string_view bytes, int codePage) {
+    std::string out;
+    return Convert(codePage, CodePageUtf8, bytes, out, [](std::string&) { return false; });
+}
+
+std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
+    return Utf8ToCodePage(utf8, AnsiCodePage());
+}
+
+std::string AnsiToUtf8(std::string_view ansi) { return CodePageToUtf8(ansi, AnsiCodePage()); }
 
 std::string Ansi(std::string_view utf8) {
     if (auto text = Utf8ToAnsi(utf8)) return *text;

@@ -1,7 +1,7 @@
 #pragma once
-// Conversion between the process's ANSI code page and Unicode (iconv). Text inside the
-// program is bytes in that code page; conversion happens only at the display boundary
-// (controls, clipboard, file chooser) and for the program's own texts.
+// Conversion between code pages and Unicode (iconv). Text inside the program is bytes in a
+// file's code page; conversion happens only at the display boundary (controls, clipboard,
+// file chooser) and for the program's own texts.
 #include <optional>
 #include <string>
 #include <string_view>
@@ -9,9 +9,17 @@
 // The iconv name of a code page.
 std::string CodePageCharset(int codePage);
 
-// UTF-8 → ANSI code page. Characters the code page cannot hold give nullopt.
+// UTF-8 → codePage. Nullopt when the text holds a character the code page cannot hold (or is
+// not valid UTF-8); nothing is ever replaced by "?".
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage);
+// codePage → UTF-8. Bytes that are not valid in the code page become U+FFFD each (in UTF-16,
+// each two-byte unit that is not).
+std::string CodePageToUtf8(std::string_view bytes, int codePage);
+// True when every byte belongs to a complete, defined character of codePage.
+bool IsValidInCodePage(std::string_view bytes, int codePage);
+
+// The same two in the process's code page (AnsiCodePage).
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8);
-// ANSI code page → UTF-8. Bytes that are not valid in the code page become U+FFFD each.
 std::string AnsiToUtf8(std::string_view ansi);
 
 // One of the program's own texts, written in the sources as UTF-8.

@@ -1,8 +1,8 @@
 #include "platform/locale_info.h"
 
-#include <cstdlib>
-#include <string>
 #include <utility>
+
+#include "platform/code_page.h"
 
 namespace {
 
@@ -31,10 +31,4 @@ TLocaleId LocaleIdOfName(std::string_view localeName) {
     return language == 0 ? 0 : (SubLanguageDefault << 10) | static_cast<TLocaleId>(language);
 }
 
-TLocaleId ThreadLocaleId() {
-    for (const char* var : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-        const char* value = std::getenv(var);
-        if (value && *value) return LocaleIdOfName(value);
-    }
-    return 0;
-}
+TLocaleId ThreadLocaleId() { return LocaleIdOfName(UserLocaleName()); }

@@ -9,7 +9,6 @@ using TLocaleId = std::uint32_t;
 
 // The locale id of a locale name such as "zh_CN.GBK"; 0 when its language is not known.
 TLocaleId LocaleIdOfName(std::string_view localeName);
-// The calling thread's locale: that of the user's locale name (LC_ALL, LC_CTYPE, LANG, the
-// first one set), read anew on each call.
+// The calling thread's locale: that of the user's locale name (UserLocaleName).
 TLocaleId ThreadLocaleId();
 constexpr int PrimaryLanguageOf(TLocaleId id) { return static_cast<int>(id & 0x3FF); }

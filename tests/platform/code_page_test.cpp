@@ -36,6 +36,75 @@ TEST(CodePage, Utf8InvalidBytesAreShownAsReplacements) {
     EXPECT_EQ(Ansi("宋体"), "宋体");
 }
 
+TEST(CodePage, LanguagesMapToWindowsCodePages) {
+    EXPECT_EQ(CodePageOfLanguage("zh_CN.UTF-8"), 936);
+    EXPECT_EQ(CodePageOfLanguage("zh_TW.UTF-8"), 950);
+    EXPECT_EQ(CodePageOfLanguage("zh_HK"), 950);
+    EXPECT_EQ(CodePageOfLanguage("ja_JP.UTF-8"), 932);
+    EXPECT_EQ(CodePageOfLanguage("ru_RU.UTF-8"), 1251);
+    EXPECT_EQ(CodePageOfLanguage("bem_ZM.UTF-8"), 1252) << "a language is matched whole, not by prefix";
+    EXPECT_EQ(CodePageOfLanguage("C.UTF-8"), 0);
+    EXPECT_EQ(CodePageOfLocaleName("ru_RU"), 1251);
+}
+
+// Each code page with a text of its own script: the exact bytes, and back.
+TEST(CodePage, ConvertsPerCodePageBothWays) {
+    const struct {
+        int codePage;
+        std::string utf8, bytes;
+    } cases[] = {
+        {CodePageGbk, "文件€", "\xCE\xC4\xBC\xFE\x80"},
+        {CodePageGb18030, "䶮서😀€", "\xFE\x9F\x83\x31\xF3\x39\x94\x39\xFC\x36\xA2\xE3"},
+        {950, "繁體，", "\xC1\x63\xC5\xE9\xA1\x41"},
+        {932, "日本語", "\x93\xFA\x96\x7B\x8C\xEA"},
+        {949, "한국어", "\xC7\xD1\xB1\xB9\xBE\xEE"},
+        {1251, "Привет", "\xCF\xF0\xE8\xE2\xE5\xF2"},
+        {1252, "café€", "caf\xE9\x80"},
+        {1258, "Việt", "Vi\xEA\xF2t"},
+        {CodePageUtf16Le, "A中", std::string("A\0\x2D\x4E", 4)},
+        {CodePageUtf16Be, "A中", std::string("\0A\x4E\x2D", 4)},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.codePage);
+        EXPECT_EQ(Utf8ToCodePage(c.utf8, c.codePage), c.bytes);
+        EXPECT_EQ(CodePageToUtf8(c.bytes, c.codePage), c.utf8);
+        EXPECT_TRUE(IsValidInCodePage(c.bytes, c.codePage));
+    }
+}
+
+TEST(CodePage, UnrepresentableCharactersAreRefusedNotReplaced) {
+    EXPECT_EQ(Utf8ToCodePage("a😀", CodePageGbk), std::nullopt);
+    EXPECT_EQ(Utf8ToCodePage("서울", CodePageGbk), std::nullopt) << "Hangul needs GB18030's four bytes";
+    EXPECT_EQ(Utf8ToCodePage("中", 1252), std::nullopt);
+    EXPECT_EQ(Utf8ToCodePage("简体", 932), std::nullopt);
+    EXPECT_EQ(Utf8ToCodePage("a\xFF", CodePageUtf16Le), std::nullopt) << "invalid UTF-8 in";
+}
+
+TEST(CodePage, InvalidBytesShowAsOneReplacementEach) {
+    const std::string fffd = "\xEF\xBF\xBD";
+    EXPECT_EQ(CodePageToUtf8("\x81\x30" "a", CodePageGbk), fffd + "0a")
+        << "a GB18030 sequence cut short is not GBK";
+    EXPECT_EQ(CodePageToUtf8("\x80" "a", CodePageGb18030), fffd + "a");
+    EXPECT_FALSE(IsValidInCodePage("\x81\x30\x81\x30", CodePageGbk));
+    EXPECT_TRUE(IsValidInCodePage("\x81\x30\x81\x30", CodePageGb18030));
+    // UTF-16 steps over a whole unit: a lone surrogate does not shift the rest out of step.
+    EXPECT_EQ(CodePageToUtf8(std::string("\x00\xD8" "A\0", 4), CodePageUtf16Le), fffd + "A");
+    EXPECT_EQ(CodePageToUtf8(std::string("A\0B", 3), CodePageUtf16Le), "A" + fffd);
+}
+
+TEST(CodePage, StatefulDecodersKeepTheirLastCharacter) {
+    // Windows-1258 holds a letter back until it knows no accent follows.
+    EXPECT_EQ(CodePageToUtf8("abc", 1258), "abc");
+    EXPECT_EQ(CodePageToUtf8("a\xFF" "b", 1255), "a" "\xEF\xBF\xBD" "b");
+}
+
+TEST(CodePage, ProcessCodePageVariantsFollowIt) {
+    SetAnsiCodePage(950);
+    EXPECT_EQ(Utf8ToAnsi("繁體"), "\xC1\x63\xC5\xE9");
+    EXPECT_EQ(AnsiToUtf8("\xC1\x63"), "繁");
+    SetAnsiCodePage(CodePageUtf8);
+}
+
 TEST(CodePage, LeadBytesOfDoubleByteCodePages) {
     EXPECT_TRUE(IsLeadByte(936, 0x81));
     EXPECT_TRUE(IsLeadByte(936, 0xFE));
@@ -46,6 +115,7 @@ TEST(CodePage, LeadBytesOfDoubleByteCodePages) {
     EXPECT_TRUE(IsLeadByte(932, 0xE0));
     EXPECT_FALSE(IsLeadByte(CodePageUtf8, 0xC4));
     EXPECT_FALSE(IsLeadByte(1252, 0x81));
+    EXPECT_TRUE(IsLeadByte(CodePageGb18030, 0x81));
 
     const std::string text = "a\xC4\xE3\xC4";
     EXPECT_EQ(CharacterLength(text, 0, 936), 1u);

@@ -1,0 +1,19 @@
+#pragma once
+// The encodings the program reads and writes files in, each with the names it goes by.
+#include <span>
+#include <string>
+
+struct TEncoding {
+    int codePage;
+    const char* charset;      // iconv's name for it
+    const char* displayName;  // what a status line and the encoding chooser show
+    bool choosable;           // offered in the chooser; the others are only ever detected
+};
+
+// Every encoding, choosable ones first in the order the chooser lists them.
+std::span<const TEncoding> Encodings();
+// The entry of a code page; nullptr for one the program does not know.
+const TEncoding* FindEncoding(int codePage);
+// The name shown for a file read in codePage whose byte-order mark takes bomLength bytes:
+// "GBK", "UTF-8", "UTF-8 (BOM)", "UTF-16LE". "CP<n>" for a code page the table lacks.
+std::string EncodingDisplayName(int codePage, int bomLength);
