@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int CodePages[] = {65001, 936, 949, 950, 932, 1252};
+constexpr int CodePages[] = {65001, 936, 949, 950, 932, 1252, 54936};
 constexpr int Errors[] = {EIO, ENOSPC, EACCES, EROFS, EBUSY, EXDEV, EOPNOTSUPP, EINTR, EDQUOT, EPERM};
 const std::string Path = std::string(MemoryFileOps::Folder) + "a.ini";
 const std::string SecondLink = std::string(MemoryFileOps::Folder) + "b.ini";

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-// Input: one byte choosing the code page (UTF-8, 936, 949, 950, 932 or 1252), two bytes giving
+// Input: one byte choosing the code page (UTF-8, 936, 949, 950, 932, 1252 or 54936), two bytes giving
 // the length of the file's bytes, those bytes, then steps until the input ends.
 // Returns what went wrong first, or an empty text when all held.
 std::string CheckEditSequence(const std::uint8_t* data, std::size_t size);
