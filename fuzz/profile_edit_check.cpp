@@ -339,20 +339,22 @@ private:
     }
 
     std::string CheckReads() {
+        // A list made before the last step still shows what it showed then.
+        if (Rows(heldList_) != heldRows_) return "a list changed under its holder";
         const IniDocument& document = store_.Document(Path, codePage_);
+        heldList_ = document.Sections();
+        heldRows_ = Rows(heldList_);
         if (document.Bytes() != oracle_.Bytes()) return "the cache holds other bytes than the file";
-        std::vector<OracleRow> sections;
-        document.ForEachSection([&](std::string_view name, std::uint32_t occurrence) { sections.push_back({std::string(name), {}, occurrence}); });
+        const std::vector<OracleRow> sections = Rows(document.Sections());
         const std::vector<OracleRow> expected = oracle_.Sections();
         if (sections != expected) return "sections " + Describe(sections) + " instead of " + Describe(expected);
         const std::vector<std::string_view> names = document.SectionNames();
         if (names.size() != expected.size()) return "section names differ";
         for (const OracleRow& section : expected) {
             const SectionRef ref{section.name, section.occurrence};
-            std::vector<OracleRow> keys;
-            document.ForEachKey(ref, [&](std::string_view name, std::string_view value, std::uint32_t occurrence) {
-                keys.push_back({std::string(name), std::string(value), occurrence});
-            });
+            const std::optional<ProfileList> list = document.Keys(ref);
+            if (!list) return "the section [" + section.name + "] is missing";
+            const std::vector<OracleRow> keys = Rows(*list);
             const std::vector<OracleRow> expectedKeys = *oracle_.Keys(ref);
             if (keys != expectedKeys) return "keys of [" + section.name + "] " + Describe(keys) + " instead of " + Describe(expectedKeys);
             const std::vector<std::string> comments = Copies(document.CommentsAbove(ref));
@@ -371,6 +373,13 @@ private:
         return {};
     }
 
+    static std::vector<OracleRow> Rows(const ProfileList& list) {
+        std::vector<OracleRow> rows;
+        for (std::size_t at = 0; at < list.Count(); ++at)
+            rows.push_back({std::string(list.Name(at)), std::string(list.Value(at)), list.Occurrence(at)});
+        return rows;
+    }
+
     static std::vector<std::string> Copies(const std::optional<std::vector<std::string_view>>& views) {
         return views ? std::vector<std::string>(views->begin(), views->end()) : std::vector<std::string>{"<none>"};
     }
@@ -382,6 +391,8 @@ private:
     MemoryFileOps disk_;
     ProfileStore store_;
     std::vector<Done> undo_, redo_;
+    ProfileList heldList_;
+    std::vector<OracleRow> heldRows_;
     bool faultArmed_ = false;
     bool linked_ = false;
 };

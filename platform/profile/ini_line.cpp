@@ -21,7 +21,18 @@ constexpr int NoStop = -1;
 
 NameScan ScanName(std::string_view text, std::size_t begin, int stop, const LeadTable& lead) {
     NameScan scan{begin, text.size()};
+    const bool asciiAlone = lead.AsciiIsSingleByte();
     for (std::size_t at = begin; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c < 0x80 && asciiAlone) {  // most names: no lead byte to look up
+            if (c == stop) {
+                scan.stop = at;
+                break;
+            }
+            if (!IsBlank(static_cast<char>(c))) scan.trimmedEnd = at + 1;
+            ++at;
+            continue;
+        }
         const std::size_t length = lead.CharLength(text, at);
         if (length == 1 && static_cast<unsigned char>(text[at]) == stop) {
             scan.stop = at;
@@ -112,4 +123,8 @@ bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {
         at += lead.CharLength(text, at);
     }
     return !text.empty() && at - last == 1 && lead.IsLead(static_cast<unsigned char>(text[last]));
+}
+
+std::size_t KeyNameEnd(std::string_view content, std::size_t nameBegin, const LeadTable& lead) {
+    return ScanName(content, nameBegin, '=', lead).trimmedEnd;
 }

@@ -60,8 +60,9 @@ private:
     Entry* Find(std::string_view path);
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes);
     void Forget(std::string_view path);
-    // The entry, brought to the code page; nothing when it does not match the stamp.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage);
+    // The entry, brought to the code page; nothing when it does not match the stamp. A stale
+    // entry is dropped, and the room of its bytes handed to `room` for the read that replaces it.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, std::string& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();
