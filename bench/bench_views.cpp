@@ -15,6 +15,7 @@
 #include "ui/image_list.h"
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -92,16 +93,16 @@ int main() {
     QApplication::processEvents();
 
     std::printf("tree, %d nodes in a batch:      %8.1f ms\n", Nodes, Milliseconds([&] { FillTree(*tree, true); }));
-    std::printf("  then first layout and paint:    %8.1f ms\n", Milliseconds([&] { Settle(tree->Widget()); }));
+    std::printf("  then first layout and paint:    %8.1f ms\n", Milliseconds([&] { Settle(WidgetOf(*tree)); }));
     std::printf("tree, %d nodes one by one:      %8.1f ms\n", Nodes, Milliseconds([&] {
                     FillTree(*tree, false);
-                    Settle(tree->Widget());
+                    Settle(WidgetOf(*tree));
                 }));
     std::printf("list, %d rows in a batch:       %8.1f ms\n", Rows, Milliseconds([&] { FillList(*list, true); }));
-    std::printf("  then first layout and paint:    %8.1f ms\n", Milliseconds([&] { Settle(list->Widget()); }));
+    std::printf("  then first layout and paint:    %8.1f ms\n", Milliseconds([&] { Settle(WidgetOf(*list)); }));
     std::printf("list, %d rows one by one:       %8.1f ms\n", Rows, Milliseconds([&] {
                     FillList(*list, false);
-                    Settle(list->Widget());
+                    Settle(WidgetOf(*list));
                 }));
     std::printf("clearing %d rows and %d nodes: %6.1f ms\n", Rows, Nodes, Milliseconds([&] {
                     list->Items().Clear();

@@ -2,20 +2,11 @@
 
 #include <fenv.h>
 
-#include <algorithm>
-
-#include "shell/window_list.h"
-#include "ui/form.h"
+#include "shell/modal_scope.h"
 #include "ui/layout_reader.h"
-#include "ui/screen.h"
 
 namespace {
 TCommonDialog* g_beingCreated = nullptr;
-
-bool StillExists(const TCustomForm* form) {
-    const auto& forms = TScreen::Instance().Forms();
-    return form && std::find(forms.begin(), forms.end(), form) != forms.end();
-}
 }  // namespace
 
 TCommonDialog* DialogBeingCreated() { return g_beingCreated; }
@@ -27,18 +18,8 @@ bool TCommonDialog::HelpMessageHook(const AppMessage& message) {
 }
 
 bool TCommonDialog::RunTaskModal(const TChooserFunction& chooser, TFileChooserRequest& record) {
-    TScreen& screen = TScreen::Instance();
-    struct WindowsBack {
-        TCustomForm* active;
-        TDisabledWindows disabled;
-        int focusCount;
-        ~WindowsBack() {
-            ReenableWindows(disabled);
-            if (StillExists(active)) active->BringToFront();
-            TScreen::Instance().FocusCount = focusCount;
-        }
-    } windows{screen.ActiveForm(), DisableOtherWindows(nullptr), screen.FocusCount};
-    activeAtStart_ = windows.active;
+    ModalScope windows(nullptr);
+    activeAtStart_ = windows.ActiveAtStart();
 
     struct HookBack {
         TAppWindowHook* hook;

@@ -13,9 +13,6 @@ class TCustomForm;
 
 using TChooserFunction = std::function<bool(TFileChooserRequest&)>;
 
-// Our chooser is always of the newer style.
-constexpr bool NewStyleShell = true;
-
 class TCommonDialog : public TComponent {
 public:
     explicit TCommonDialog(TComponent* owner);

@@ -43,23 +43,12 @@ std::string ExtensionWithoutDot(const std::string& path) {
     return at > 0 && path[size_t(at - 1)] == '.' ? path.substr(size_t(at)) : std::string();
 }
 
-template <typename Options, typename Option>
-Options OptionsOfNames(const LayoutValue& value, bool (*lookup)(std::string_view, Option&)) {
-    Options options;
-    for (const std::string& name : value.AsNameSet()) {
-        Option option{};
-        if (!lookup(name, option)) throw ELayoutError("Unknown option " + name);
-        options.Include(option);
-    }
-    return options;
-}
-
 }  // namespace
 
 TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
 
 std::string TOpenDialog::FileName() const {
-    if (!Handle() || !NewStyleShell) return fileName_;
+    if (!Handle()) return fileName_;
     std::string path = Handle()->CurrentPath();
     // Asked through a buffer of SingleFileBufferSize + 1 bytes.
     return path.size() <= size_t(SingleFileBufferSize) ? path : std::string();
@@ -84,8 +73,8 @@ bool TOpenDialog::RunOpenDialog() {
     std::copy_n(fileName_.begin(), std::min(fileName_.size(), size_t(record.MaxFile)), record.File.begin());
     record.InitialDir = initialDir_;
     record.Title = title_;
-    record.Flags = ChooserFlagsOf(options_, NewStyleShell);
-    if (NewStyleShell) record.FlagsEx = ChooserFlagsExOf(optionsEx_);
+    record.Flags = ChooserFlagsOf(options_);
+    record.FlagsEx = ChooserFlagsExOf(optionsEx_);
     record.DefaultExt = defaultExt_;
     if (record.DefaultExt.empty() && !(record.Flags & ChooserNewStyle))
         record.DefaultExt = ExtensionWithoutDot(fileName_);
@@ -101,7 +90,7 @@ bool TOpenDialog::RunOpenDialog() {
 
 void TOpenDialog::CollectFileNames(const TFileChooserRequest& record) {
     const bool multi = options_.Has(ofAllowMultiSelect);
-    const char separator = multi && (options_.Has(ofOldStyleDialog) || !NewStyleShell) ? ' ' : '\0';
+    const char separator = multi && options_.Has(ofOldStyleDialog) ? ' ' : '\0';
     const std::vector<std::string> items = ChosenItems(std::string(record.File.begin(), record.File.end()), separator);
     const std::string first = items.empty() ? std::string() : items.front();
     if (!multi || items.size() < 2) {
@@ -204,8 +193,8 @@ bool TOpenDialog::ApplyProperty(std::string_view name, const LayoutValue& value,
     else if (name == "FilterIndex") SetFilterIndex(value.AsInt());
     else if (name == "InitialDir") SetInitialDir(value.AsText());
     else if (name == "Title") SetTitle(value.AsText());
-    else if (name == "Options") SetOptions(OptionsOfNames<TOpenOptions>(value, &OpenOptionOfName));
-    else if (name == "OptionsEx") SetOptionsEx(OptionsOfNames<TOpenOptionsEx>(value, &OpenOptionExOfName));
+    else if (name == "Options") SetOptions(OpenOptionsOfLayout(value));
+    else if (name == "OptionsEx") SetOptionsEx(OpenOptionsExOfLayout(value));
     else if (name == "OnFolderChange") OnFolderChange = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnSelectionChange") OnSelectionChange = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnTypeChange") OnTypeChange = reader.Handler<TNotifyEvent>(value);

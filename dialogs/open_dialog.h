@@ -48,8 +48,6 @@ public:
 
     // Every file chosen in the last run; emptied when a run starts.
     const TStringList& ChosenFiles() const { return chosenFiles_; }
-    // A history of names, for callers that keep one; this dialog never fills it.
-    TStringList& HistoryList() { return historyList_; }
 
     bool RunDialog() override { return RunOpenDialog(); }
     // True when the user chose a file; false on cancel or failure, leaving FileName,
@@ -87,6 +85,5 @@ private:
     TOpenOptions options_{ofHideReadOnly, ofEnableSizing};
     TOpenOptionsEx optionsEx_;
     TStringList chosenFiles_;
-    TStringList historyList_;
     TChooserFunction chooser_ = RunFileChooser;
 };

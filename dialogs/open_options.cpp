@@ -1,50 +1,70 @@
 #include "dialogs/open_options.h"
 
+#include <iterator>
+
 #include "platform/file_chooser.h"
+#include "ui/layout_value.h"
 
 namespace {
 
+template <typename Option>
 struct OptionInfo {
     std::string_view name;
+    Option value;
     uint32_t flag;
 };
 
-constexpr OptionInfo kOptions[OpenOptionCount] = {
-    {"ofReadOnly", ChooserReadOnly},
-    {"ofOverwritePrompt", ChooserOverwritePrompt},
-    {"ofHideReadOnly", ChooserHideReadOnly},
-    {"ofNoChangeDir", ChooserNoChangeDir},
-    {"ofShowHelp", ChooserShowHelp},
-    {"ofNoValidate", ChooserNoValidate},
-    {"ofAllowMultiSelect", ChooserAllowMultiSelect},
-    {"ofExtensionDifferent", ChooserExtensionDifferent},
-    {"ofPathMustExist", ChooserPathMustExist},
-    {"ofFileMustExist", ChooserFileMustExist},
-    {"ofCreatePrompt", ChooserCreatePrompt},
-    {"ofShareAware", ChooserShareAware},
-    {"ofNoReadOnlyReturn", ChooserNoReadOnlyReturn},
-    {"ofNoTestFileCreate", ChooserNoTestFileCreate},
-    {"ofNoNetworkButton", ChooserNoNetworkButton},
-    {"ofNoLongNames", ChooserNoLongNames},
-    {"ofOldStyleDialog", ChooserNewStyle},
-    {"ofNoDereferenceLinks", ChooserNoDereferenceLinks},
-    {"ofEnableIncludeNotify", ChooserEnableIncludeNotify},
-    {"ofEnableSizing", ChooserEnableSizing},
-    {"ofDontAddToRecent", ChooserDontAddToRecent},
-    {"ofForceShowHidden", ChooserForceShowHidden},
+constexpr OptionInfo<TOpenOption> kOptions[OpenOptionCount] = {
+    {"ofReadOnly", ofReadOnly, ChooserReadOnly},
+    {"ofOverwritePrompt", ofOverwritePrompt, ChooserOverwritePrompt},
+    {"ofHideReadOnly", ofHideReadOnly, ChooserHideReadOnly},
+    {"ofNoChangeDir", ofNoChangeDir, ChooserNoChangeDir},
+    {"ofShowHelp", ofShowHelp, ChooserShowHelp},
+    {"ofNoValidate", ofNoValidate, ChooserNoValidate},
+    {"ofAllowMultiSelect", ofAllowMultiSelect, ChooserAllowMultiSelect},
+    {"ofExtensionDifferent", ofExtensionDifferent, ChooserExtensionDifferent},
+    {"ofPathMustExist", ofPathMustExist, ChooserPathMustExist},
+    {"ofFileMustExist", ofFileMustExist, ChooserFileMustExist},
+    {"ofCreatePrompt", ofCreatePrompt, ChooserCreatePrompt},
+    {"ofShareAware", ofShareAware, ChooserShareAware},
+    {"ofNoReadOnlyReturn", ofNoReadOnlyReturn, ChooserNoReadOnlyReturn},
+    {"ofNoTestFileCreate", ofNoTestFileCreate, ChooserNoTestFileCreate},
+    {"ofNoNetworkButton", ofNoNetworkButton, ChooserNoNetworkButton},
+    {"ofNoLongNames", ofNoLongNames, ChooserNoLongNames},
+    {"ofOldStyleDialog", ofOldStyleDialog, ChooserNewStyle},
+    {"ofNoDereferenceLinks", ofNoDereferenceLinks, ChooserNoDereferenceLinks},
+    {"ofEnableIncludeNotify", ofEnableIncludeNotify, ChooserEnableIncludeNotify},
+    {"ofEnableSizing", ofEnableSizing, ChooserEnableSizing},
+    {"ofDontAddToRecent", ofDontAddToRecent, ChooserDontAddToRecent},
+    {"ofForceShowHidden", ofForceShowHidden, ChooserForceShowHidden},
 };
 
-constexpr OptionInfo kOptionsEx[OpenOptionExCount] = {{"ofExNoPlacesBar", ChooserExNoPlacesBar}};
+constexpr OptionInfo<TOpenOptionEx> kOptionsEx[OpenOptionExCount] = {
+    {"ofExNoPlacesBar", ofExNoPlacesBar, ChooserExNoPlacesBar}};
+
+// The flags are looked up by the option's ordinal.
+template <typename Table>
+constexpr bool InOrdinalOrder(const Table& table) {
+    for (int i = 0; i < int(std::size(table)); ++i)
+        if (int(table[i].value) != i) return false;
+    return true;
+}
+static_assert(InOrdinalOrder(kOptions) && InOrdinalOrder(kOptionsEx));
+
+template <typename Options, typename Table>
+Options OptionsOfLayout(const LayoutValue& value, const Table& table) {
+    Options options;
+    for (auto option : value.AsEnumList(table, "option")) options.Include(option);
+    return options;
+}
 
 }  // namespace
 
-uint32_t ChooserFlagOf(TOpenOption option) { return kOptions[option].flag; }
-
-uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell) {
+uint32_t ChooserFlagsOf(TOpenOptions options) {
     uint32_t flags = ChooserEnableHook;
     for (int i = 0; i < OpenOptionCount; ++i)
         if (options.Has(TOpenOption(i))) flags |= kOptions[i].flag;
-    return newStyleShell ? flags ^ ChooserNewStyle : flags & ~ChooserNewStyle;
+    return flags ^ ChooserNewStyle;
 }
 
 uint32_t ChooserFlagsExOf(TOpenOptionsEx options) {
@@ -54,20 +74,8 @@ uint32_t ChooserFlagsExOf(TOpenOptionsEx options) {
     return flags;
 }
 
-bool OpenOptionOfName(std::string_view name, TOpenOption& option) {
-    for (int i = 0; i < OpenOptionCount; ++i)
-        if (kOptions[i].name == name) {
-            option = TOpenOption(i);
-            return true;
-        }
-    return false;
-}
+TOpenOptions OpenOptionsOfLayout(const LayoutValue& value) { return OptionsOfLayout<TOpenOptions>(value, kOptions); }
 
-bool OpenOptionExOfName(std::string_view name, TOpenOptionEx& option) {
-    for (int i = 0; i < OpenOptionExCount; ++i)
-        if (kOptionsEx[i].name == name) {
-            option = TOpenOptionEx(i);
-            return true;
-        }
-    return false;
+TOpenOptionsEx OpenOptionsExOfLayout(const LayoutValue& value) {
+    return OptionsOfLayout<TOpenOptionsEx>(value, kOptionsEx);
 }

@@ -2,7 +2,8 @@
 // The options of the open-file dialog and the chooser flag that each one adds.
 #include <cstdint>
 #include <initializer_list>
-#include <string_view>
+
+class LayoutValue;
 
 enum TOpenOption {
     ofReadOnly, ofOverwritePrompt, ofHideReadOnly, ofNoChangeDir, ofShowHelp, ofNoValidate,
@@ -24,12 +25,6 @@ public:
     constexpr TOptionSet(std::initializer_list<Option> options) {
         for (Option o : options) Include(o);
     }
-    static constexpr TOptionSet FromBits(uint32_t bits) {
-        TOptionSet set;
-        set.bits_ = bits;
-        return set;
-    }
-    constexpr uint32_t Bits() const { return bits_; }
     constexpr bool Has(Option o) const { return (bits_ >> unsigned(o)) & 1u; }
     constexpr void Include(Option o) { bits_ |= 1u << unsigned(o); }
     constexpr void Exclude(Option o) { bits_ &= ~(1u << unsigned(o)); }
@@ -43,12 +38,12 @@ private:
 using TOpenOptions = TOptionSet<TOpenOption>;
 using TOpenOptionsEx = TOptionSet<TOpenOptionEx>;
 
-uint32_t ChooserFlagOf(TOpenOption option);
-// The request flags of a run: the hook flag, every option's flag, and the new-style
-// flag flipped on a new-style desktop (so it is set unless ofOldStyleDialog is), or cleared.
-uint32_t ChooserFlagsOf(TOpenOptions options, bool newStyleShell);
+// The request flags of a run: the hook flag, every option's flag, and the new-style flag
+// flipped (so it is set unless ofOldStyleDialog is).
+uint32_t ChooserFlagsOf(TOpenOptions options);
 uint32_t ChooserFlagsExOf(TOpenOptionsEx options);
 
-// The option of a layout name such as "ofHideReadOnly"; false when there is none.
-bool OpenOptionOfName(std::string_view name, TOpenOption& option);
-bool OpenOptionExOfName(std::string_view name, TOpenOptionEx& option);
+// The options that a layout names, as in Options = [ofHideReadOnly, ofEnableSizing];
+// ELayoutError "Unknown option <name>" for a name that is no option.
+TOpenOptions OpenOptionsOfLayout(const LayoutValue& value);
+TOpenOptionsEx OpenOptionsExOfLayout(const LayoutValue& value);

@@ -12,15 +12,6 @@ QString ToDisplay(const std::string& ansi) {
 
 std::optional<std::string> FromDisplay(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
 
-int FirstUnrepresentable(const QString& text) {
-    for (qsizetype i = 0; i < text.size();) {
-        qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        if (!Utf8ToAnsi(text.mid(i, len).toStdString())) return int(i);
-        i += len;
-    }
-    return -1;
-}
-
 int AnsiByteLength(const QString& text) {
     if (auto bytes = FromDisplay(text)) return int(bytes->size());
     int total = 0;

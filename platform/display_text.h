@@ -9,7 +9,5 @@ class QString;
 QString ToDisplay(const std::string& ansi);
 // Nullopt when the text holds a character that the code page cannot represent.
 std::optional<std::string> FromDisplay(const QString& text);
-// The first character of text that the code page cannot hold, as its position, or -1.
-int FirstUnrepresentable(const QString& text);
 // How many bytes text takes in the code page (characters it cannot hold count as one).
 int AnsiByteLength(const QString& text);

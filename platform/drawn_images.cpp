@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QStyle>
 #include <QSvgRenderer>
@@ -77,23 +79,23 @@ QPixmap ToPixmap(QImage image, qreal pixelRatio) {
 
 }  // namespace
 
-QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRatio) {
+QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio) {
     QImage image = Render(name, logicalSize, devicePixelRatio);
     if (image.isNull()) return {};
     return ToPixmap(std::move(image), devicePixelRatio);
 }
 
-QList<qreal> PixelRatiosToDraw() {
-    QList<qreal> ratios{1.0, 2.0};
+std::vector<double> PixelRatiosToDraw() {
+    std::vector<double> ratios{1.0, 2.0};
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-        for (const QScreen* screen : QGuiApplication::screens()) ratios.append(screen->devicePixelRatio());
+        for (const QScreen* screen : QGuiApplication::screens()) ratios.push_back(screen->devicePixelRatio());
     std::sort(ratios.begin(), ratios.end());
-    ratios.erase(std::unique(ratios.begin(), ratios.end(), [](qreal a, qreal b) { return qFuzzyCompare(a, b); }),
+    ratios.erase(std::unique(ratios.begin(), ratios.end(), [](double a, double b) { return qFuzzyCompare(a, b); }),
                  ratios.end());
     return ratios;
 }
 
-QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, qreal devicePixelRatio) {
+QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio) {
     const QImage normal = Render(name, oneImage, devicePixelRatio);
     if (normal.isNull()) return {};
     QImage pair(normal.width() * 2, normal.height(), QImage::Format_ARGB32_Premultiplied);
@@ -112,7 +114,7 @@ QIcon AppIcon() {
     return icon;
 }
 
-QPixmap SystemIcon(SystemIconKind kind, int size, qreal devicePixelRatio) {
+QPixmap SystemIcon(SystemIconKind kind, int size, double devicePixelRatio) {
     if (!qobject_cast<QApplication*>(QCoreApplication::instance()) || size <= 0 || devicePixelRatio <= 0) return {};
     QStyle::StandardPixmap which = QStyle::SP_MessageBoxWarning;
     const char* drawn = "warning";

@@ -2,27 +2,27 @@
 // The program's own pictures (tree and list images, button glyphs, the program icon), drawn
 // as vector images embedded in the binary and rendered for the screen's pixel ratio, and the
 // desktop's standard message icons.
-#include <QIcon>
-#include <QList>
-#include <QPixmap>
-#include <QSize>
-
 #include <string_view>
+#include <vector>
+
+class QIcon;
+class QPixmap;
+class QSize;
 
 // Names: "file", "section", "key", "browse" and "app" (16 x 16 and up); the button glyphs
 // "ok", "cancel", "help", "yes", "no", "close", "abort", "retry", "ignore", "all", "add"
 // (18 x 18); the message icons "warning", "error", "information", "question" (32 x 32). The
 // result has the given logical size and device pixel ratio; an unknown name or an empty size
 // gives a null pixmap.
-QPixmap DrawnImage(std::string_view name, QSize logicalSize, qreal devicePixelRatio);
+QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio);
 
 // The pixel ratios that icons are drawn for: 1 and 2, and each screen's own (1.25, 1.5, ...),
 // so that the toolkit never has to scale a picture to fit the screen.
-QList<qreal> PixelRatiosToDraw();
+std::vector<double> PixelRatiosToDraw();
 
 // Two images side by side, each of logical size oneImage: the normal look on the left and
 // the disabled look on the right, as a bitmap button's glyph holds them.
-QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, qreal devicePixelRatio);
+QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio);
 
 // The program icon in the sizes desktops ask for, 16 to 256 pixels.
 QIcon AppIcon();
@@ -32,4 +32,4 @@ enum class SystemIconKind { Warning, Error, Information, Question };
 // The desktop style's standard icon of that kind, size x size logical pixels at the pixel
 // ratio; our own drawing of it where the style has no picture that large (its built-in
 // pictures are 32 pixels). Null without a QApplication.
-QPixmap SystemIcon(SystemIconKind kind, int size, qreal devicePixelRatio = 1.0);
+QPixmap SystemIcon(SystemIconKind kind, int size, double devicePixelRatio = 1.0);

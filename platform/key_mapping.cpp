@@ -1,6 +1,5 @@
 #include "platform/key_mapping.h"
 
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
 
@@ -74,4 +73,3 @@ std::optional<TMouseButton> MouseButtonOf(const QMouseEvent& event) {
     }
 }
 
-TShiftState CurrentShiftState() { return ShiftOfModifiers(QGuiApplication::queryKeyboardModifiers()); }

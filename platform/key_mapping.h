@@ -11,5 +11,3 @@ class QMouseEvent;
 std::optional<KeyRecord> KeyRecordOf(const QKeyEvent& event);
 TShiftState ShiftStateOf(const QMouseEvent& event);
 std::optional<TMouseButton> MouseButtonOf(const QMouseEvent& event);
-// The modifiers held right now.
-TShiftState CurrentShiftState();

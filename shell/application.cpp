@@ -1,22 +1,19 @@
 #include "shell/application.h"
 
-#include <QApplication>
-#include <QFileInfo>
-#include <QWidget>
-
 #include <algorithm>
 #include <cctype>
 
-#include "platform/code_page.h"
 #include "platform/event_queue.h"
-#include "platform/message_box.h"
+#include "platform/mouse_capture.h"
+#include "platform/program_file.h"
 #include "shell/error_text.h"
 #include "shell/fatal_error.h"
-#include "shell/window_list.h"
+#include "shell/modal_scope.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 #include "ui/input_router.h"
 #include "ui/screen.h"
+#include "ui/system_message_box.h"
 
 TApplication* Application = nullptr;
 
@@ -25,7 +22,7 @@ namespace {
 // The executable's name without folder and without everything from its first ".", its first
 // byte kept and the rest in lower case.
 std::string DefaultTitle() {
-    std::string name = QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString();
+    std::string name = ProgramFileName().value_or(std::string());
     name = name.substr(0, name.find('.'));
     for (size_t i = 1; i < name.size(); ++i) name[i] = char(std::tolower(static_cast<unsigned char>(name[i])));
     return name;
@@ -59,8 +56,7 @@ TApplication::~TApplication() {
 void TApplication::SetAppTitle(const std::string& title) { title_ = title; }
 
 TCustomForm* TApplication::MainWindow() const {
-    const auto& forms = TScreen::Instance().Forms();
-    return std::find(forms.begin(), forms.end(), mainWindow_) != forms.end() ? mainWindow_ : nullptr;
+    return TScreen::Instance().Contains(mainWindow_) ? mainWindow_ : nullptr;
 }
 
 void TApplication::AdoptAsMainWindow(TCustomForm* form) {
@@ -70,11 +66,6 @@ void TApplication::AdoptAsMainWindow(TCustomForm* form) {
 // ---------------------------------------------------------------- the loop
 
 void TApplication::RunEventLoop() {
-    running_ = true;
-    struct RunningGuard {
-        bool& flag;
-        ~RunningGuard() { flag = false; }
-    } guard{running_};
     TCustomForm* main = MainWindow();
     if (!main) return;
     main->Show();
@@ -104,7 +95,7 @@ void TApplication::RequestQuit() { PostQuitMessage(); }
 
 void TApplication::ReportUnhandledError(TComponent*, std::exception_ptr error) {
     // A pressed button or a drag lets go before the box comes up.
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
+    ReleaseMouseCapture();
     try {
         std::rethrow_exception(error);
     } catch (const EAbort&) {
@@ -122,26 +113,8 @@ void TApplication::ShowErrorMessage(const std::string& message) {
 }
 
 void TApplication::AppMessageBox(const std::string& text, const std::string& caption, MessageBoxFlags) {
-    TScreen& screen = TScreen::Instance();
-    TCustomForm* active = screen.ActiveForm();
-    TCustomForm* focused = screen.FocusedForm;
-    int focusCount = screen.FocusCount;
-    TDisabledWindows disabled = DisableOtherWindows(nullptr);
-    struct Restore {
-        TDisabledWindows& disabled;
-        TCustomForm* active;
-        TCustomForm* focused;
-        int focusCount;
-        ~Restore() {
-            ReenableWindows(disabled);
-            TScreen& s = TScreen::Instance();
-            const auto& alive = s.Forms();
-            if (active && std::find(alive.begin(), alive.end(), active) != alive.end()) active->BringToFront();
-            s.FocusedForm = focused;
-            s.FocusCount = focusCount;
-        }
-    } restore{disabled, active, focused, focusCount};
-    ShowSystemMessageBox(text, caption, MessageBoxIcon::Error, active ? active->Widget() : nullptr);
+    ModalScope windows(nullptr);
+    ShowSystemMessageBoxOver(windows.ActiveAtStart(), text, caption, MessageBoxIcon::Error);
 }
 
 // ---------------------------------------------------------------- shutdown and hooks
@@ -149,8 +122,7 @@ void TApplication::AppMessageBox(const std::string& text, const std::string& cap
 void TApplication::ShutdownApplication() {
     if (shutdownDone_) return;
     shutdownDone_ = true;
-    for (TCustomForm* form : TScreen::Instance().Forms())
-        if (form->Widget()) form->Widget()->hide();
+    for (TCustomForm* form : TScreen::Instance().Forms()) form->TakeOffScreen();
     MarkDestroying();
     DestroyComponents();
 }

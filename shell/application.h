@@ -38,7 +38,6 @@ public:
     // The first window created through CreateAppWindow; nullptr once it is gone.
     TCustomForm* MainWindow() const;
     bool QuitRequested() const { return quitRequested_; }
-    bool Running() const { return running_; }
 
     void PrepareApplication() {}
     // Creates a window owned by the application and stores it in reference; the first one
@@ -84,7 +83,6 @@ private:
     std::string title_;
     TCustomForm* mainWindow_ = nullptr;
     bool quitRequested_ = false;
-    bool running_ = false;
     bool shutdownDone_ = false;
     std::vector<TAppWindowHook*> hooks_;
 };

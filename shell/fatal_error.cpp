@@ -1,24 +1,19 @@
 #include "shell/fatal_error.h"
 
-#include <QCoreApplication>
-#include <QFileInfo>
-
 #include <cstdio>
 
 #include "platform/exception.h"
-#include "platform/message_box.h"
+#include "platform/program_file.h"
 #include "shell/error_text.h"
+#include "ui/system_message_box.h"
 
 namespace {
 
-std::string ModuleName() {
-    return QCoreApplication::instance() ? QFileInfo(QCoreApplication::applicationFilePath()).fileName().toStdString()
-                                        : std::string("iniviewer");
-}
+std::string ModuleName() { return ProgramFileName().value_or("iniviewer"); }
 
 void ShowFatalText(const std::string& text) {
     std::fputs(text.c_str(), stderr);
-    ShowSystemMessageBox(text, "Application Error", MessageBoxIcon::Error, nullptr);
+    ShowSystemMessageBoxOver(nullptr, text, "Application Error", MessageBoxIcon::Error);
 }
 
 void LastChanceHandler(std::exception_ptr error) {

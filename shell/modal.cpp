@@ -1,12 +1,8 @@
 #include "shell/modal.h"
 
-#include <QApplication>
-#include <QWidget>
-
-#include <algorithm>
-
+#include "platform/mouse_capture.h"
 #include "shell/application.h"
-#include "shell/window_list.h"
+#include "shell/modal_scope.h"
 #include "ui/error_sink.h"
 #include "ui/screen.h"
 
@@ -27,71 +23,58 @@ void FinishModal(TCustomForm& form) {
 
 namespace {
 
-bool StillExists(TCustomForm* form) {
-    const auto& forms = TScreen::Instance().Forms();
-    return form && std::find(forms.begin(), forms.end(), form) != forms.end();
-}
-
-// What RunModal saved, put back on every way out.
-class ModalState {
+// The loop's own marks on the window and the screen, put back on every way out once the
+// windows' state is back (so it is declared before the ModalScope).
+class ModalLoopMarks {
 public:
-    explicit ModalState(TCustomForm& form) : form_(form), screen_(TScreen::Instance()) {
-        activeWindow_ = screen_.ActiveForm();
-        focusCount_ = screen_.FocusCount;
-        screen_.SavedFocusStates.insert(screen_.SavedFocusStates.begin(), screen_.FocusedForm);
-        screen_.FocusedForm = &form;
-        savedCursor_ = screen_.Cursor();
+    explicit ModalLoopMarks(TCustomForm& form)
+        : form_(form), screen_(TScreen::Instance()), savedCursor_(screen_.Cursor()) {
+        form_.SetInModalLoop(true);
         screen_.SetCursor(TCursor::crDefault);
         cursorCount_ = screen_.CursorCount();
-        disabled_ = DisableOtherWindows(nullptr);
     }
-
-    ~ModalState() {
-        CatchErrors(&form_, [this] { form_.Hide(); });
+    ~ModalLoopMarks() {
         screen_.SetCursor(screen_.CursorCount() == cursorCount_ ? savedCursor_ : TCursor::crDefault);
-        ReenableWindows(disabled_);
-        TCustomForm* focused = nullptr;
-        if (!screen_.SavedFocusStates.empty()) {
-            focused = screen_.SavedFocusStates.front();
-            screen_.SavedFocusStates.erase(screen_.SavedFocusStates.begin());
-        }
-        screen_.FocusedForm = StillExists(focused) ? focused : nullptr;
-        if (StillExists(activeWindow_)) activeWindow_->BringToFront();
-        screen_.FocusCount = focusCount_;
-        form_.SetInModalLoop(false);
+        if (screen_.Contains(&form_)) form_.SetInModalLoop(false);
     }
-
-    void ForgetActiveWindow() { activeWindow_ = nullptr; }
+    ModalLoopMarks(const ModalLoopMarks&) = delete;
+    ModalLoopMarks& operator=(const ModalLoopMarks&) = delete;
 
 private:
     TCustomForm& form_;
     TScreen& screen_;
-    TCustomForm* activeWindow_ = nullptr;
-    int focusCount_ = 0;
-    TCursor savedCursor_ = TCursor::crDefault;
+    TCursor savedCursor_;
     int cursorCount_ = 0;
-    TDisabledWindows disabled_;
 };
+
+// Serves events until the window's close protocol accepted a modal result. False when the
+// window was destroyed meanwhile: then it must not be touched again.
+bool ServeUntilClosed(TCustomForm& form) {
+    const TScreen& screen = TScreen::Instance();
+    for (;;) {
+        Application->ServeOneEvent();
+        if (!screen.Contains(&form)) return false;
+        if (Application->QuitRequested()) form.SetModalResult(ResultCancel);
+        else if (form.ModalResult() != ResultNone) FinishModal(form);
+        if (!screen.Contains(&form)) return false;
+        if (form.ModalResult() != ResultNone) return true;
+    }
+}
 
 }  // namespace
 
 TModalResult RunModal(TCustomForm& form) {
     if (form.Visible() || !form.Enabled() || form.InModalLoop())
         throw EInvalidOperation("Cannot make a visible window modal");
-    if (QWidget* grabber = QWidget::mouseGrabber()) grabber->releaseMouse();
-    form.SetInModalLoop(true);
-    ModalState state(form);
+    ReleaseMouseCapture();
+    ModalLoopMarks marks(form);
+    ModalScope windows(&form);
     form.Show();
     form.Activate();
     form.SetModalResult(ResultNone);
-    while (true) {
-        Application->ServeOneEvent();
-        if (Application->QuitRequested()) form.SetModalResult(ResultCancel);
-        else if (form.ModalResult() != ResultNone) FinishModal(form);
-        if (form.ModalResult() != ResultNone) break;
-    }
+    if (!ServeUntilClosed(form)) return ResultCancel;
     TModalResult result = form.ModalResult();
     form.Deactivate();
-    if (!form.IsActiveWindow()) state.ForgetActiveWindow();
+    if (!form.IsActiveWindow()) windows.ForgetActiveWindow();
     return result;
 }

@@ -67,8 +67,6 @@ public:
     void RemoveAll() override;
 
     int Capacity() const { return capacity_; }
-    // The program never sorts: strings stay in insertion order, duplicates included.
-    bool Sorted() const { return false; }
 
 protected:
     void NotifyBeforeChange() override;

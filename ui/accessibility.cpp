@@ -7,12 +7,13 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/panel.h"
+#include "ui/widget_access.h"
 
 namespace {
 
 TControl* ControlOwning(QWidget* widget) {
-    TControl* control = TControl::ControlOfWidget(widget);
-    return control && control->Widget() == widget && !control->IsDestroying() ? control : nullptr;
+    TControl* control = ControlOfWidget(widget);
+    return control && WidgetOf(*control) == widget && !control->IsDestroying() ? control : nullptr;
 }
 
 // The role is asked for each time: the toolkit may make (and cache) the interface while the

@@ -19,7 +19,6 @@ HelpRequestHandler& HelpHandler() {
 }
 
 struct KindInfo {
-    const char* name;
     const char* caption;
     TModalResult result;
     bool isDefault;
@@ -29,20 +28,31 @@ struct KindInfo {
 
 const KindInfo& InfoOf(TBitBtnKind kind) {
     static const KindInfo table[] = {
-        {"bkCustom", "", ResultNone, false, false, ""},
-        {"bkOK", "OK", ResultOk, true, false, "ok"},
-        {"bkCancel", "Cancel", ResultCancel, false, true, "cancel"},
-        {"bkHelp", "&Help", ResultNone, false, false, "help"},
-        {"bkYes", "&Yes", ResultYes, true, false, "yes"},
-        {"bkNo", "&No", ResultNo, false, true, "no"},
-        {"bkClose", "&Close", ResultNone, false, false, "close"},
-        {"bkAbort", "Abort", ResultAbort, false, false, "abort"},
-        {"bkRetry", "&Retry", ResultRetry, false, false, "retry"},
-        {"bkIgnore", "&Ignore", ResultIgnore, false, false, "ignore"},
-        {"bkAll", "&All", ResultAll, false, false, "all"},
+        {"", ResultNone, false, false, ""},
+        {"OK", ResultOk, true, false, "ok"},
+        {"Cancel", ResultCancel, false, true, "cancel"},
+        {"&Help", ResultNone, false, false, "help"},
+        {"&Yes", ResultYes, true, false, "yes"},
+        {"&No", ResultNo, false, true, "no"},
+        {"&Close", ResultNone, false, false, "close"},
+        {"Abort", ResultAbort, false, false, "abort"},
+        {"&Retry", ResultRetry, false, false, "retry"},
+        {"&Ignore", ResultIgnore, false, false, "ignore"},
+        {"&All", ResultAll, false, false, "all"},
     };
     return table[int(kind)];
 }
+
+constexpr NamedValue<TBitBtnKind> kKindNames[] = {
+    {"bkCustom", TBitBtnKind::bkCustom}, {"bkOK", TBitBtnKind::bkOK},       {"bkCancel", TBitBtnKind::bkCancel},
+    {"bkHelp", TBitBtnKind::bkHelp},     {"bkYes", TBitBtnKind::bkYes},     {"bkNo", TBitBtnKind::bkNo},
+    {"bkClose", TBitBtnKind::bkClose},   {"bkAbort", TBitBtnKind::bkAbort}, {"bkRetry", TBitBtnKind::bkRetry},
+    {"bkIgnore", TBitBtnKind::bkIgnore}, {"bkAll", TBitBtnKind::bkAll}};
+
+constexpr NamedValue<TModalResult> kModalResultNames[] = {
+    {"ResultNone", ResultNone},   {"ResultOk", ResultOk},       {"ResultCancel", ResultCancel},
+    {"ResultAbort", ResultAbort}, {"ResultRetry", ResultRetry}, {"ResultIgnore", ResultIgnore},
+    {"ResultYes", ResultYes},     {"ResultNo", ResultNo},       {"ResultAll", ResultAll}};
 
 // Glyphs are drawn once per name and kept for every later button.
 const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
@@ -138,21 +148,10 @@ bool TButton::OfferAccessKey(char16_t letter) {
     return true;
 }
 
-namespace {
-TModalResult ModalResultOfName(const LayoutValue& value) {
-    if (value.GetKind() == LayoutValue::Kind::Number) return value.AsInt();
-    static const std::pair<const char*, TModalResult> names[] = {
-        {"ResultNone", ResultNone}, {"ResultOk", ResultOk},       {"ResultCancel", ResultCancel},
-        {"ResultAbort", ResultAbort}, {"ResultRetry", ResultRetry}, {"ResultIgnore", ResultIgnore},
-        {"ResultYes", ResultYes},   {"ResultNo", ResultNo},       {"ResultAll", ResultAll}};
-    for (const auto& [n, r] : names)
-        if (value.AsName() == n) return r;
-    throw ELayoutError("Unknown modal result " + value.AsName());
-}
-}  // namespace
-
 bool TButton::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "ModalResult") modalResult_ = ModalResultOfName(value);
+    if (name == "ModalResult")
+        modalResult_ = value.GetKind() == LayoutValue::Kind::Number ? value.AsInt()
+                                                                    : value.AsEnum(kModalResultNames, "modal result");
     else if (name == "Default") SetDefault(value.AsBool());
     else if (name == "Cancel") cancel_ = value.AsBool();
     else return TWinControl::ApplyProperty(name, value, reader);
@@ -205,15 +204,8 @@ void TBitBtn::Press() {
 }
 
 bool TBitBtn::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "Kind") {
-        for (int k = 0; k <= int(TBitBtnKind::bkAll); ++k)
-            if (value.AsName() == InfoOf(TBitBtnKind(k)).name) {
-                SetKind(TBitBtnKind(k));
-                return true;
-            }
-        throw ELayoutError("Unknown button kind " + value.AsName());
-    }
-    if (name == "Glyph") SetGlyph(value.AsText(), numGlyphs_);
+    if (name == "Kind") SetKind(value.AsEnum(kKindNames, "button kind"));
+    else if (name == "Glyph") SetGlyph(value.AsText(), numGlyphs_);
     else if (name == "NumGlyphs") SetGlyph(glyph_, value.AsInt());
     else if (name == "Spacing") SetSpacing(value.AsInt());
     else return TButton::ApplyProperty(name, value, reader);

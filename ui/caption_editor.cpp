@@ -1,43 +1,26 @@
 #include "ui/caption_editor.h"
 
-#include <QApplication>
 #include <QLineEdit>
 
+#include "platform/beep.h"
 #include "platform/display_text.h"
 #include "ui/control.h"
 #include "ui/error_sink.h"
+#include "ui/typed_text.h"
+#include "ui/widget_access.h"
 
 namespace {
 
 constexpr const char* kAcceptedText = "iniv.acceptedText";
 
-// Keeps the representable characters of what the user inserted between before and after.
-QString WithoutUnrepresentable(const QString& before, const QString& after, qsizetype& cursor) {
-    qsizetype start = 0;
-    while (start < before.size() && start < after.size() && before[start] == after[start]) ++start;
-    qsizetype endB = before.size(), endA = after.size();
-    while (endB > start && endA > start && before[endB - 1] == after[endA - 1]) --endB, --endA;
-    QString kept;
-    for (qsizetype i = start; i < endA;) {
-        qsizetype len = after[i].isHighSurrogate() && i + 1 < endA ? 2 : 1;
-        QString ch = after.mid(i, len);
-        if (FromDisplay(ch)) kept += ch;
-        i += len;
-    }
-    cursor = start + kept.size();
-    return after.left(start) + kept + after.mid(endA);
-}
-
 void FilterUserEdit(QLineEdit& edit, const QString& after) {
-    QString before = edit.property(kAcceptedText).toString();
-    qsizetype cursor = 0;
-    QString result = WithoutUnrepresentable(before, after, cursor);
-    if (result != after) {
-        QApplication::beep();
-        edit.setText(result);
-        edit.setCursorPosition(int(cursor));
+    const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0);
+    if (typed.refused) {
+        SoundDefaultBeep();
+        edit.setText(typed.text);
+        edit.setCursorPosition(int(typed.cursor));
     }
-    edit.setProperty(kAcceptedText, result);
+    edit.setProperty(kAcceptedText, typed.text);
 }
 
 }  // namespace
@@ -47,7 +30,7 @@ QWidget* CaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& after) {
-            CatchErrors(TControl::ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
+            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
         });
     }
     return editor;
@@ -67,7 +50,7 @@ CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited) {
     if (edited == ToDisplay(caption)) return CaptionEdit::Unchanged;
     auto bytes = FromDisplay(edited);
     if (!bytes) {
-        QApplication::beep();
+        SoundDefaultBeep();
         return CaptionEdit::Refused;
     }
     caption = std::move(*bytes);

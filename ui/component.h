@@ -56,10 +56,3 @@ private:
     bool loading_ = false;
     bool destroying_ = false;
 };
-
-// Applies fn to component and, recursively, to everything it owns.
-template <typename Fn>
-void ForEachOwned(TComponent& component, Fn&& fn) {
-    fn(component);
-    for (int i = 0; i < component.ComponentCount(); ++i) ForEachOwned(*component.ComponentAt(i), fn);
-}

@@ -1,7 +1,6 @@
 #include "ui/control.h"
 
 #include <QContextMenuEvent>
-#include <QCursor>
 #include <QMouseEvent>
 #include <QPalette>
 #include <QResizeEvent>
@@ -15,10 +14,17 @@
 #include "ui/form.h"
 #include "ui/layout_reader.h"
 #include "ui/popup_menu.h"
+#include "ui/widget_access.h"
 
 namespace {
+
 constexpr const char* kControlProperty = "iniv.control";
+
+TControl* ControlProperty(const QWidget* widget) {
+    return static_cast<TControl*>(widget->property(kControlProperty).value<void*>());
 }
+
+}  // namespace
 
 // Routes every event of a control's widget to the control, inside a catch point.
 class ControlEventBridge : public QObject {
@@ -29,21 +35,38 @@ public:
     }
     bool eventFilter(QObject* watched, QEvent* event) override {
         auto* widget = qobject_cast<QWidget*>(watched);
-        TControl* control = widget ? static_cast<TControl*>(widget->property(kControlProperty).value<void*>()) : nullptr;
-        if (!control || control->Widget() != widget || control->IsDestroying()) return false;
+        TControl* control = widget ? ControlProperty(widget) : nullptr;
+        if (!control || WidgetOf(*control) != widget || control->IsDestroying()) return false;
         bool consumed = false;
         CatchErrors(control, [&] { consumed = control->WidgetEvent(*event); });
         return consumed;
     }
 };
 
+struct TControl::WidgetWatch {
+    QMetaObject::Connection gone;
+};
+
+QWidget* WidgetOf(const TControl& control) { return control.widget_; }
+
+TControl* ControlOfWidget(const QWidget* widget) {
+    for (; widget; widget = widget->parentWidget()) {
+        TControl* control = ControlProperty(widget);
+        if (control && WidgetOf(*control) == widget) return control;
+        // A window of the toolkit's own (a message box, a menu) is not part of its owner.
+        if (widget->isWindow()) return nullptr;
+    }
+    return nullptr;
+}
+
 // ---------------------------------------------------------------- TControl
 
-TControl::TControl(TComponent* owner, QWidget* widget) : TComponent(owner), widget_(widget) {
+TControl::TControl(TComponent* owner, QWidget* widget)
+    : TComponent(owner), widget_(widget), widgetWatch_(std::make_unique<WidgetWatch>()) {
     InstallControlAccessibility();
     widget_->setProperty(kControlProperty, QVariant::fromValue<void*>(this));
     widget_->installEventFilter(&ControlEventBridge::Instance());
-    widgetGone_ = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
+    widgetWatch_->gone = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
 
 TControl::~TControl() {
@@ -57,20 +80,10 @@ void TControl::ReleaseWidget() {
     if (!widget_) return;
     QWidget* widget = widget_;
     // Only our own connection: the toolkit's accessibility cache listens to the widget too.
-    QObject::disconnect(widgetGone_);
+    QObject::disconnect(widgetWatch_->gone);
     widget_ = nullptr;
     widget->removeEventFilter(&ControlEventBridge::Instance());
     delete widget;
-}
-
-TControl* TControl::ControlOfWidget(const QWidget* widget) {
-    for (; widget; widget = widget->parentWidget()) {
-        auto* control = static_cast<TControl*>(widget->property(kControlProperty).value<void*>());
-        if (control && control->Widget() == widget) return control;
-        // A window of the toolkit's own (a message box, a menu) is not part of its owner.
-        if (widget->isWindow()) return nullptr;
-    }
-    return nullptr;
 }
 
 void TControl::SetParent(TWinControl* parent) {
@@ -204,10 +217,6 @@ bool TControl::HandleMousePress(QEvent& event) {
     return false;
 }
 
-void TControl::OpenPopupMenuAtCursor() {
-    if (popupMenu_) popupMenu_->Popup(QCursor::pos().x(), QCursor::pos().y());
-}
-
 bool TControl::WidgetEvent(QEvent& event) {
     switch (event.type()) {
         case QEvent::MouseButtonPress: return HandleMousePress(event);
@@ -226,23 +235,28 @@ bool TControl::WidgetEvent(QEvent& event) {
 
 namespace {
 
-TAnchors AnchorsOfNames(const std::vector<std::string>& names) {
-    TAnchors anchors = 0;
-    for (const std::string& n : names) {
-        if (n == "left") anchors |= akLeft;
-        else if (n == "top") anchors |= akTop;
-        else if (n == "right") anchors |= akRight;
-        else if (n == "bottom") anchors |= akBottom;
-        else throw ELayoutError("Unknown anchor " + n);
-    }
-    return anchors;
-}
+constexpr NamedValue<TAnchors> kAnchorNames[] = {
+    {"left", akLeft}, {"top", akTop}, {"right", akRight}, {"bottom", akBottom}};
+
+constexpr NamedValue<TColor> kColorNames[] = {
+    {"clBtnFace", clBtnFace}, {"clWindowText", clWindowText}, {"clWindow", clWindow},
+    {"clBtnText", clBtnText}, {"clBlack", clBlack},           {"clWhite", clWhite},
+    {"clRed", clRed},         {"clBlue", clBlue},             {"clMoneyGreen", clMoneyGreen},
+    {"clCream", clCream},     {"clNone", clNone},
+};
+
+constexpr NamedValue<TFontStyle> kFontStyleNames[] = {
+    {"bold", TFontStyle::Bold}, {"italic", TFontStyle::Italic},
+    {"underline", TFontStyle::Underline}, {"strikeout", TFontStyle::StrikeOut}};
+
+constexpr NamedValue<TCursor> kCursorNames[] = {{"crDefault", TCursor::crDefault},
+                                                {"crArrow", TCursor::crArrow},
+                                                {"crHourGlass", TCursor::crHourGlass},
+                                                {"crHandPoint", TCursor::crHandPoint}};
 
 TColor ColorValue(const LayoutValue& value) {
     if (value.GetKind() == LayoutValue::Kind::Number) return value.AsInt();
-    TColor color;
-    if (!ColorOfName(value.AsName(), color)) throw ELayoutError("Unknown colour " + value.AsName());
-    return color;
+    return value.AsEnum(kColorNames, "colour");
 }
 
 TFont FontValue(const LayoutValue& value, TFont font) {
@@ -253,11 +267,7 @@ TFont FontValue(const LayoutValue& value, TFont font) {
         else if (field == "Charset") font.Charset = v.GetKind() == LayoutValue::Kind::Number ? v.AsInt() : 134;
         else if (field == "Style") {
             font.Style = 0;
-            for (const std::string& s : v.AsNameSet())
-                font.Style |= uint8_t(s == "bold"     ? TFontStyle::Bold
-                                      : s == "italic" ? TFontStyle::Italic
-                                      : s == "underline" ? TFontStyle::Underline
-                                                         : TFontStyle::StrikeOut);
+            for (TFontStyle style : v.AsEnumList(kFontStyleNames, "font style")) font.Style |= uint8_t(style);
         } else throw ELayoutError("Unknown font field " + field);
     }
     return font;
@@ -273,17 +283,18 @@ bool TControl::ApplyProperty(std::string_view name, const LayoutValue& value, La
     else if (name == "Caption" || name == "Text") SetCaption(value.AsText());
     else if (name == "Visible") SetVisible(value.AsBool());
     else if (name == "Enabled") SetEnabled(value.AsBool());
-    else if (name == "Anchors") SetAnchors(AnchorsOfNames(value.AsNameSet()));
+    else if (name == "Anchors") {
+        TAnchors anchors = 0;
+        for (TAnchors anchor : value.AsEnumList(kAnchorNames, "anchor")) anchors |= anchor;
+        SetAnchors(anchors);
+    }
     else if (name == "Color") SetColor(ColorValue(value));
     else if (name == "ParentFont") parentFont_ = value.AsBool();
     else if (name == "Font") {
         parentFont_ = false;
         SetFont(FontValue(value, font_));
-    } else if (name == "Cursor") {
-        TCursor cursor;
-        if (!CursorOfName(value.AsName(), cursor)) throw ELayoutError("Unknown cursor " + value.AsName());
-        SetCursor(cursor);
-    } else if (name == "HelpContext") helpContext_ = value.AsInt();
+    } else if (name == "Cursor") SetCursor(value.AsEnum(kCursorNames, "cursor"));
+    else if (name == "HelpContext") helpContext_ = value.AsInt();
     else if (name == "PopupMenu")
         reader.ResolveLater(value, [this](TComponent* c) { popupMenu_ = dynamic_cast<TPopupMenu*>(c); });
     else if (name == "OnClick") OnClick = reader.Handler<TNotifyEvent>(value);
@@ -328,8 +339,6 @@ void TWinControl::SetTabOrder(int order) {
     order = std::clamp(order, 0, int(list.size()));
     list.insert(list.begin() + order, this);
 }
-
-bool TWinControl::Focused() const { return Widget() && Widget()->hasFocus(); }
 
 bool TWinControl::CanFocus() const {
     TCustomForm* form = ParentForm();

@@ -1,9 +1,8 @@
 #pragma once
 // Controls: our objects with a toolkit widget inside. The control keeps the truth (its
 // bounds, texts as bytes, flags); the widget shows it.
-#include <QMetaObject>
-
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -71,14 +70,12 @@ public:
     // Raises OnClick.
     virtual void Click();
 
-    QWidget* Widget() const { return widget_; }
-    // The framework control that a widget belongs to (walking up its parents), or nullptr.
-    static TControl* ControlOfWidget(const QWidget* widget);
-
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 
 protected:
     TControl(TComponent* owner, QWidget* widget);
+
+    QWidget* Widget() const { return widget_; }
 
     // Every event of the widget comes here before the widget sees it, inside a catch point;
     // true consumes it.
@@ -93,16 +90,17 @@ protected:
     void FollowParentResize(int parentWidth, int parentHeight);
     // The mouse handling shared by all controls: OnMouseDown, then the pop-up menu.
     bool HandleMousePress(QEvent& event);
-    void OpenPopupMenuAtCursor();
 
     void ReleaseWidget();
 
 private:
     friend class TWinControl;
     friend class ControlEventBridge;
+    friend QWidget* WidgetOf(const TControl& control);
+    struct WidgetWatch;
 
     QWidget* widget_;
-    QMetaObject::Connection widgetGone_;
+    std::unique_ptr<WidgetWatch> widgetWatch_;  // forgets the widget when the toolkit destroys it
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
     int rightDistance_ = 0, bottomDistance_ = 0;
@@ -123,9 +121,6 @@ public:
     ~TWinControl() override;
     const char* ClassName() const override { return "TWinControl"; }
 
-    int ControlCount() const { return int(controls_.size()); }
-    TControl* ControlAt(int index) const { return controls_[size_t(index)]; }
-
     int TabOrder() const;
     void SetTabOrder(int order);
     bool TabStop() const { return tabStop_; }
@@ -133,7 +128,6 @@ public:
     // The window-controls among the children, in tab order.
     const std::vector<TWinControl*>& TabList() const { return tabList_; }
 
-    bool Focused() const;
     virtual bool CanFocus() const;
     virtual void SetFocus();
 

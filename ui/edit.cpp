@@ -1,31 +1,14 @@
 #include "ui/edit.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 
+#include "platform/beep.h"
 #include "platform/display_text.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
-
-namespace {
-
-// The stretch that an edit replaced: the common start and end of the two texts.
-struct Change {
-    qsizetype start;
-    qsizetype removedEnd;   // in before
-    qsizetype insertedEnd;  // in after
-};
-
-Change ChangeBetween(const QString& before, const QString& after) {
-    qsizetype start = 0;
-    while (start < before.size() && start < after.size() && before[start] == after[start]) ++start;
-    qsizetype endB = before.size(), endA = after.size();
-    while (endB > start && endA > start && before[endB - 1] == after[endA - 1]) --endB, --endA;
-    return {start, endB, endA};
-}
-
-}  // namespace
+#include "ui/typed_text.h"
+#include "ui/widget_access.h"
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
     QObject::connect(LineEdit(), &QLineEdit::textEdited, LineEdit(), [this](const QString& after) {
@@ -43,27 +26,9 @@ void TEdit::ShowCaption() {
 }
 
 bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
-    Change change = ChangeBetween(before, after);
-    QString inserted = after.mid(change.start, change.insertedEnd - change.start);
-    QString kept = before.left(change.start) + before.mid(change.removedEnd);
-    int room = maxLength_ > 0 ? maxLength_ - AnsiByteLength(kept) : INT32_MAX;
-    // Take the inserted characters one by one while they fit and the code page holds them.
-    QString accepted;
-    bool refused = false;
-    for (qsizetype i = 0; i < inserted.size();) {
-        qsizetype len = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
-        QString ch = inserted.mid(i, len);
-        auto bytes = FromDisplay(ch);
-        if (!bytes || int(bytes->size()) > room) {
-            refused = true;
-            if (bytes) break;  // over the limit: nothing after it fits either
-        } else {
-            accepted += ch;
-            room -= int(bytes->size());
-        }
-        i += len;
-    }
-    QString result = before.left(change.start) + accepted + before.mid(change.removedEnd);
+    const TypedText typed = FilterTypedText(before, after, maxLength_);
+    bool refused = typed.refused;
+    QString result = typed.text;
     auto bytes = FromDisplay(result);
     if (!bytes) {
         // The old text holds bytes the code page does not define; they cannot be re-encoded.
@@ -73,10 +38,10 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         TControl::SetCaption(*bytes);
     }
     if (refused) {
-        QApplication::beep();
+        SoundDefaultBeep();
         showing_ = true;
         LineEdit()->setText(result);
-        LineEdit()->setCursorPosition(int(change.start + accepted.size()));
+        LineEdit()->setCursorPosition(int(typed.cursor));
         showing_ = false;
     }
     return !refused;
@@ -103,7 +68,7 @@ bool TEdit::ApplyProperty(std::string_view name, const LayoutValue& value, Layou
 TLabeledEdit::TLabeledEdit(TComponent* owner) : TEdit(owner), label_(new TLabel(this)) {
     label_->SetName("SubLabel");
     // Assistive technologies take the edit's name and its labelled-by relation from the buddy.
-    static_cast<QLabel*>(label_->Widget())->setBuddy(LineEdit());
+    static_cast<QLabel*>(WidgetOf(*label_))->setBuddy(LineEdit());
 }
 
 void TLabeledEdit::SetParent(TWinControl* parent) {
@@ -153,14 +118,11 @@ void TLabeledEdit::Loaded() {
 }
 
 bool TLabeledEdit::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "LabelPosition") {
-        const std::string& p = value.AsName();
-        if (p == "lpAbove") SetLabelPosition(TLabelPosition::lpAbove);
-        else if (p == "lpBelow") SetLabelPosition(TLabelPosition::lpBelow);
-        else if (p == "lpLeft") SetLabelPosition(TLabelPosition::lpLeft);
-        else if (p == "lpRight") SetLabelPosition(TLabelPosition::lpRight);
-        else throw ELayoutError("Unknown label position " + p);
-    } else if (name == "LabelSpacing") SetLabelSpacing(value.AsInt());
+    static constexpr NamedValue<TLabelPosition> positions[] = {
+        {"lpAbove", TLabelPosition::lpAbove}, {"lpBelow", TLabelPosition::lpBelow},
+        {"lpLeft", TLabelPosition::lpLeft},   {"lpRight", TLabelPosition::lpRight}};
+    if (name == "LabelPosition") SetLabelPosition(value.AsEnum(positions, "label position"));
+    else if (name == "LabelSpacing") SetLabelSpacing(value.AsInt());
     else if (name == "EditLabel") {
         for (const auto& [field, v] : value.AsRecord())
             if (!label_->ApplyProperty(field, v, reader)) throw ELayoutError("Unknown label property " + field);

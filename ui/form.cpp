@@ -17,6 +17,7 @@
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -41,20 +42,18 @@ public:
     bool event(QEvent* e) override {
         if (e->type() != ReleaseRequest) return QObject::event(e);
         TCustomForm* form = static_cast<Request*>(e)->form;
-        const auto& forms = TScreen::Instance().Forms();
-        if (std::find(forms.begin(), forms.end(), form) != forms.end()) delete form;
+        if (TScreen::Instance().Contains(form)) delete form;
         return true;
     }
 };
 
-TFormBorderStyle BorderStyleOfName(const std::string& name) {
-    if (name == "bsNone") return TFormBorderStyle::bsNone;
-    if (name == "bsSingle") return TFormBorderStyle::bsSingle;
-    if (name == "bsSizeable") return TFormBorderStyle::bsSizeable;
-    if (name == "bsDialog") return TFormBorderStyle::bsDialog;
-    if (name == "bsToolWindow") return TFormBorderStyle::bsToolWindow;
-    throw ELayoutError("Unknown border style " + name);
-}
+constexpr NamedValue<TFormBorderStyle> kBorderStyleNames[] = {
+    {"bsNone", TFormBorderStyle::bsNone},         {"bsSingle", TFormBorderStyle::bsSingle},
+    {"bsSizeable", TFormBorderStyle::bsSizeable}, {"bsDialog", TFormBorderStyle::bsDialog},
+    {"bsToolWindow", TFormBorderStyle::bsToolWindow}};
+
+constexpr NamedValue<TPosition> kPositionNames[] = {{"poDesigned", TPosition::poDesigned},
+                                                    {"poScreenCenter", TPosition::poScreenCenter}};
 
 }  // namespace
 
@@ -104,7 +103,7 @@ QMargins FrameOf(const QWidget* widget) {
     };
     if (widget && widget->isVisible()) return marginsOf(widget);
     for (TCustomForm* form : TScreen::Instance().Forms())
-        if (form->Widget() && form->Widget() != widget && form->Widget()->isVisible()) return marginsOf(form->Widget());
+        if (QWidget* other = WidgetOf(*form); other && other != widget && other->isVisible()) return marginsOf(other);
     return QMargins();
 }
 }  // namespace
@@ -228,6 +227,10 @@ void TCustomForm::SetVisible(bool visible) {
     }
 }
 
+void TCustomForm::TakeOffScreen() {
+    if (Widget()) Widget()->hide();
+}
+
 TCustomForm* TCustomForm::TransientOwner() const {
     TScreen& screen = TScreen::Instance();
     if (TCustomForm* active = screen.ActiveForm(); active && active != this) return active;
@@ -269,14 +272,15 @@ void TCustomForm::Deactivate() {
 
 void TCustomForm::SetActiveControl(TWinControl* control) {
     activeControl_ = control;
-    if (Visible() && control && control->CanFocus()) control->Widget()->setFocus(Qt::OtherFocusReason);
+    if (Visible() && control && control->CanFocus()) WidgetOf(*control)->setFocus(Qt::OtherFocusReason);
 }
 
 void TCustomForm::FocusControl(TWinControl* control) { SetActiveControl(control); }
 
 void TCustomForm::NoteFocusedControl(TWinControl* control) {
     activeControl_ = control;
-    ++TScreen::Instance().FocusCount;
+    TScreen& screen = TScreen::Instance();
+    screen.SetFocusCount(screen.FocusCount() + 1);
     FocusMovedInWindow(control);
 }
 
@@ -397,12 +401,9 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
 bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "ClientWidth") SetClientSize(value.AsInt(), clientHeight_);
     else if (name == "ClientHeight") SetClientSize(clientWidth_, value.AsInt());
-    else if (name == "BorderStyle") SetBorderStyle(BorderStyleOfName(value.AsName()));
-    else if (name == "Position") {
-        const std::string& p = value.AsName();
-        if (p != "poScreenCenter" && p != "poDesigned") throw ELayoutError("Unknown position " + p);
-        position_ = p == "poScreenCenter" ? TPosition::poScreenCenter : TPosition::poDesigned;
-    } else if (name == "KeyPreview") keyPreview_ = value.AsBool();
+    else if (name == "BorderStyle") SetBorderStyle(value.AsEnum(kBorderStyleNames, "border style"));
+    else if (name == "Position") position_ = value.AsEnum(kPositionNames, "position");
+    else if (name == "KeyPreview") keyPreview_ = value.AsBool();
     else if (name == "ActiveControl")
         reader.ResolveLater(value, [this](TComponent* c) { activeControl_ = dynamic_cast<TWinControl*>(c); });
     else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);

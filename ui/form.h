@@ -38,6 +38,9 @@ public:
     void SetVisible(bool visible) override;
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
+    // Takes the window off the screen without OnHide and without changing Visible: the exit
+    // step does this to every window before they are destroyed.
+    void TakeOffScreen();
     // A disabled window takes no input but keeps its look (the modal loop disables windows).
     void SetEnabled(bool enabled) override;
 

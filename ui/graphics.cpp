@@ -6,18 +6,10 @@
 #include <QPalette>
 #include <QStringList>
 
-#include <utility>
 
 #include "platform/display_text.h"
 
 namespace {
-
-const std::pair<std::string_view, TColor> kColorNames[] = {
-    {"clBtnFace", clBtnFace}, {"clWindowText", clWindowText}, {"clWindow", clWindow},
-    {"clBtnText", clBtnText}, {"clBlack", clBlack},           {"clWhite", clWhite},
-    {"clRed", clRed},         {"clBlue", clBlue},             {"clMoneyGreen", clMoneyGreen},
-    {"clCream", clCream},     {"clNone", clNone},
-};
 
 QPalette::ColorRole RoleOfSystemColor(int index) {
     switch (index) {
@@ -29,15 +21,6 @@ QPalette::ColorRole RoleOfSystemColor(int index) {
 }
 
 }  // namespace
-
-bool ColorOfName(std::string_view name, TColor& color) {
-    for (const auto& [n, c] : kColorNames)
-        if (n == name) {
-            color = c;
-            return true;
-        }
-    return false;
-}
 
 QColor ToolkitColor(TColor color) {
     if (color & clSystemColor) return QApplication::palette().color(RoleOfSystemColor(color & 0xFF));
@@ -58,17 +41,4 @@ QFont ToolkitFont(const TFont& font) {
     f.setUnderline(font.Style & uint8_t(TFontStyle::Underline));
     f.setStrikeOut(font.Style & uint8_t(TFontStyle::StrikeOut));
     return f;
-}
-
-bool CursorOfName(std::string_view name, TCursor& cursor) {
-    const std::pair<std::string_view, TCursor> names[] = {{"crDefault", TCursor::crDefault},
-                                                          {"crArrow", TCursor::crArrow},
-                                                          {"crHourGlass", TCursor::crHourGlass},
-                                                          {"crHandPoint", TCursor::crHandPoint}};
-    for (const auto& [n, c] : names)
-        if (n == name) {
-            cursor = c;
-            return true;
-        }
-    return false;
 }

@@ -2,7 +2,6 @@
 // Colours, fonts and cursors of windows and controls.
 #include <cstdint>
 #include <string>
-#include <string_view>
 
 class QColor;
 class QFont;
@@ -15,8 +14,6 @@ constexpr TColor clBtnFace = clSystemColor | 15, clWindowText = clSystemColor | 
 constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clRed = 0x0000FF, clBlue = 0xFF0000,
                  clMoneyGreen = 0xC0DCC0, clCream = 0xF0FBFF, clNone = 0x1FFFFFFF;
 
-// The colour a layout name stands for; false when the name is no colour.
-bool ColorOfName(std::string_view name, TColor& color);
 QColor ToolkitColor(TColor color);
 
 enum class TFontStyle : uint8_t { Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
@@ -35,4 +32,3 @@ struct TFont {
 QFont ToolkitFont(const TFont& font);
 
 enum class TCursor : int16_t { crDefault = 0, crArrow = -2, crHourGlass = -11, crHandPoint = -21 };
-bool CursorOfName(std::string_view name, TCursor& cursor);

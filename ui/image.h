@@ -1,5 +1,6 @@
 #pragma once
-// Images: a picture on a window, either one of the desktop's standard icons or one of ours.
+// Images: a picture on a window, one of the desktop's standard icons.
+#include <optional>
 #include <string>
 
 #include "ui/control.h"
@@ -12,8 +13,6 @@ public:
     const char* ClassName() const override { return "TImage"; }
 
     void ShowStandardIcon(TStandardIcon icon);
-    void ShowDrawnImage(const std::string& name);
-    bool HasPicture() const;
     // What assistive technologies call the picture (bytes in the ANSI code page).
     void SetAccessibleName(const std::string& name);
 
@@ -22,7 +21,5 @@ public:
 private:
     void Render();
 
-    enum class Source { None, Standard, Drawn } source_ = Source::None;
-    TStandardIcon icon_ = TStandardIcon::Information;
-    std::string drawn_;
+    std::optional<TStandardIcon> icon_;
 };

@@ -42,7 +42,6 @@ public:
     // Appends one of our drawn images by name; returns its index.
     int AddDrawn(const std::string& name);
     void Clear();
-    const std::string& NameAt(int index) const { return names_[size_t(index)]; }
 
     // The image at index, sharp at 1x, 2x and the screens' own ratios; a null icon when index
     // is out of range.

@@ -5,10 +5,12 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "platform/beep.h"
 #include "platform/key_mapping.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -45,7 +47,7 @@ bool IsUserInput(QEvent::Type type) {
 
 TCustomForm* FormOfWidget(const QWidget* widget) {
     if (!widget) return nullptr;
-    TControl* control = TControl::ControlOfWidget(widget->window());
+    TControl* control = ControlOfWidget(widget->window());
     return dynamic_cast<TCustomForm*>(control);
 }
 
@@ -90,7 +92,7 @@ public:
         TCustomForm* form = FormOfWidget(widget);
         if (form && !form->Enabled()) return RefuseInput(*event);
         if (event->type() != QEvent::KeyPress || widget != QApplication::focusWidget()) return false;
-        auto* control = dynamic_cast<TWinControl*>(TControl::ControlOfWidget(widget));
+        auto* control = dynamic_cast<TWinControl*>(ControlOfWidget(widget));
         auto record = KeyRecordOf(*static_cast<QKeyEvent*>(event));
         if (!control || !record) return false;
         bool consumed = false;
@@ -103,7 +105,7 @@ private:
         if (event.type() == QEvent::Close) event.ignore();
         if (event.type() == QEvent::MouseButtonPress)
             if (TCustomForm* modal = TopEnabledForm()) {
-                QApplication::beep();
+                SoundDefaultBeep();
                 modal->BringToFront();
             }
         return true;
@@ -111,7 +113,7 @@ private:
 };
 
 void NoteFocusChange(QWidget*, QWidget* now) {
-    auto* control = dynamic_cast<TWinControl*>(TControl::ControlOfWidget(now));
+    auto* control = dynamic_cast<TWinControl*>(ControlOfWidget(now));
     if (!control) return;
     if (TCustomForm* form = control->ParentForm(); form && form != control) {
         CatchErrors(form, [&] { form->NoteFocusedControl(control); });

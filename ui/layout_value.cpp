@@ -74,8 +74,6 @@ const std::vector<std::pair<std::string, LayoutValue>>& LayoutValue::AsRecord() 
     return fields_;
 }
 
-std::vector<std::string> LayoutValue::AsNameSet() const {
-    std::vector<std::string> names;
-    for (const LayoutValue& item : AsList()) names.push_back(item.AsName());
-    return names;
+void LayoutValue::ThrowUnknownName(std::string_view what, const std::string& name) {
+    throw ELayoutError("Unknown " + std::string(what) + " " + name);
 }

@@ -4,13 +4,13 @@
 #include <QHeaderView>
 #include <QIcon>
 #include <QMouseEvent>
-#include <QTreeView>
 
 #include <algorithm>
 
 #include "platform/display_text.h"
 #include "ui/caption_editor.h"
 #include "ui/error_sink.h"
+#include "ui/item_view_widget.h"
 #include "ui/layout_reader.h"
 
 std::vector<int> ShareColumnWidths(int clientWidth, const std::vector<ColumnRange>& columns) {
@@ -123,28 +123,21 @@ public:
     void ColumnChanged(int column) { emit headerDataChanged(Qt::Horizontal, column, column); }
 
 private:
-    bool Blind() const { return view_.resetting_; }
+    bool Blind() const { return view_.Resetting(); }
     const std::vector<std::unique_ptr<TListItem>>& Items() const { return view_.items_->items_; }
 
     TListView& view_;
 };
 
-// The toolkit view, with its mouse and size changes routed through the list.
-class ListWidget : public QTreeView {
+// The toolkit view, with its size changes routed through the list as well.
+class ListWidget : public ItemViewWidget {
 public:
-    explicit ListWidget(TListView& owner) : owner_(owner) {}
-
-    bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }
-    bool Editing() const { return state() == EditingState; }
-    void RelayoutLater() { scheduleDelayedItemsLayout(); }
+    explicit ListWidget(TListView& list) : ItemViewWidget(list), list_(list) {}
 
 protected:
     bool viewportEvent(QEvent* event) override {
-        bool consumed = false;
-        CatchErrors(&owner_, [&] { consumed = owner_.ViewportEvent(*event); });
-        if (consumed) return true;
-        bool handled = QTreeView::viewportEvent(event);
-        if (event->type() == QEvent::Resize) CatchErrors(&owner_, [&] { owner_.AutoSizeColumns(); });
+        bool handled = ItemViewWidget::viewportEvent(event);
+        if (event->type() == QEvent::Resize) CatchErrors(&list_, [&] { list_.AutoSizeColumns(); });
         return handled;
     }
 
@@ -154,7 +147,7 @@ protected:
     }
 
 private:
-    TListView& owner_;
+    TListView& list_;
 };
 
 // ---------------------------------------------------------------- TListColumn
@@ -244,58 +237,41 @@ void TListItems::Clear() {
     view_.AfterClear();
 }
 
-void TListItems::BeginUpdate() { ++updateCount_; }
+void TListItems::BeginUpdate() { view_.BeginUpdate(); }
 
-void TListItems::EndUpdate() {
-    if (updateCount_ == 0) return;
-    if (--updateCount_ == 0) view_.UpdateEnded();
-}
+void TListItems::EndUpdate() { view_.EndUpdate(); }
+
+bool TListItems::Updating() const { return view_.Updating(); }
 
 // ---------------------------------------------------------------- TListView
 
 TListView::TListView(TComponent* owner)
-    : TWinControl(owner, new ListWidget(*this)),
+    : TCustomItemView(owner, new ListWidget(*this)),
       model_(std::make_unique<ListItemModel>(*this)),
       items_(std::make_unique<TListItems>(*this)) {
-    ListWidget* view = View();
-    view->setModel(model_.get());
+    ItemViewWidget* view = View();
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);
-    view->setUniformRowHeights(true);
     view->setAllColumnsShowFocus(true);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
-    view->setIconSize(QSize(16, 16));
     view->setTextElideMode(Qt::ElideRight);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionsMovable(false);
-    view->setItemDelegate(new CaptionDelegate(view));
+    ShowModel(*model_);
     SetColumnClick(columnClick_);
-    SetHideSelection(hideSelection_);
-    SetReadOnly(readOnly_);
-    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
-                     [this] { CatchErrors(this, [this] { SelectionChangedByView(); }); });
     // A column the user widened by hand keeps that width until the list changes size.
     QObject::connect(view->header(), &QHeaderView::sectionResized, view, [this](int column, int, int width) {
         if (!sizingColumns_ && column < ColumnCount()) columns_[size_t(column)]->width_ = width;
     });
 }
 
-TListView::~TListView() {
-    if (smallImages_) smallImages_->RemoveClient(this);
-    MarkDestroying();
-    // The view goes before the rows it shows. Deleted outright rather than released, so that
-    // whoever watches it (assistive technologies among them) learns that it is gone.
-    delete Widget();
-}
-
-ListWidget* TListView::View() const { return static_cast<ListWidget*>(Widget()); }
+TListView::~TListView() { DeleteView(); }
 
 TListColumn& TListView::AddColumn() {
     int column = ColumnCount();
-    if (!resetting_) model_->BeginInsertColumn(column);
+    if (!Resetting()) model_->BeginInsertColumn(column);
     columns_.push_back(std::unique_ptr<TListColumn>(new TListColumn(*this, column)));
-    if (!resetting_) model_->EndInsertColumn();
+    if (!Resetting()) model_->EndInsertColumn();
     ShowColumnWidth(*columns_.back());
     return *columns_.back();
 }
@@ -329,7 +305,7 @@ void TListView::AutoSizeColumns() {
 
 void TListView::SetSelected(TListItem* item) {
     selected_ = item;
-    if (!resetting_) ShowSelection();
+    if (!Resetting()) ShowSelection();
 }
 
 void TListView::ShowSelection() {
@@ -343,161 +319,88 @@ void TListView::ShowSelection() {
 }
 
 void TListView::SelectionChangedByView() {
-    if (resetting_) return;
+    if (Resetting()) return;
     QModelIndexList rows = View()->selectionModel()->selectedRows();
     selected_ = rows.isEmpty() ? nullptr : model_->ItemOf(rows.first());
 }
 
-TListItem* TListView::GetItemAt(int x, int y) const {
-    if (resetting_) return nullptr;
-    QModelIndex index = View()->indexAt(QPoint(x, y));
-    return index.isValid() ? model_->ItemOf(index) : nullptr;
-}
-
-bool TListView::IsEditing() const { return View()->Editing(); }
-
 // ---- notes from the rows
 
-void TListView::BeforeStructureChange() {
-    if (resetting_) return;
-    model_->BeginReset();
-    resetting_ = true;
+void TListView::BeginModelReset() { model_->BeginReset(); }
+
+void TListView::EndModelReset() {
+    model_->EndReset();
+    ShowSelection();
 }
 
 void TListView::BeforeAdd(int row) {
-    if (items_->Updating()) BeforeStructureChange();
+    if (Updating()) BeforeStructureChange();
     else model_->BeginInsert(row);
 }
 
 void TListView::AfterAdd() {
-    if (!resetting_) model_->EndInsert();
+    if (!Resetting()) model_->EndInsert();
 }
 
 void TListView::BeforeRemove(TListItem* item) {
     if (item == selected_) {
         selected_ = nullptr;
-        // Cleared first, so the view does not pass the selection on to a neighbour.
-        if (!resetting_) View()->selectionModel()->clear();
+        ForgetShownSelection();
     }
-    if (items_->Updating()) BeforeStructureChange();
+    if (Updating()) BeforeStructureChange();
     else model_->BeginRemove(item->Index());
 }
 
 void TListView::AfterRemove() {
-    if (!resetting_) model_->EndRemove();
+    if (!Resetting()) model_->EndRemove();
 }
 
 void TListView::BeforeClear() {
     selected_ = nullptr;
-    if (items_->Updating()) BeforeStructureChange();
+    if (Updating()) BeforeStructureChange();
     else model_->BeginReset();
 }
 
 void TListView::AfterClear() {
-    if (!items_->Updating()) model_->EndReset();
+    if (!Updating()) model_->EndReset();
 }
 
 void TListView::ItemChanged(TListItem* item) {
-    if (items_->Updating()) repaintAfterUpdate_ = true;
-    else model_->RowChanged(item);
+    if (!DeferItemChange()) model_->RowChanged(item);
 }
 
 void TListView::ColumnChanged(TListColumn& column) {
-    if (!resetting_) model_->ColumnChanged(column.Index());
+    if (!Resetting()) model_->ColumnChanged(column.Index());
 }
 
-void TListView::UpdateEnded() {
-    if (resetting_) {
-        resetting_ = false;
-        model_->EndReset();
-        ShowSelection();
-    } else if (repaintAfterUpdate_) {
-        View()->viewport()->update();
-    }
-    repaintAfterUpdate_ = false;
-}
-
-// ---- images and looks
-
-void TListView::SetSmallImages(TImageList* images) {
-    AttachImageList(smallImages_, images, *this);
-    ImagesChanged();
-}
-
-void TListView::ImageListChanged(TImageList&) { ImagesChanged(); }
-
-void TListView::ImagesChanged() {
-    if (smallImages_) View()->setIconSize(QSize(smallImages_->Width(), smallImages_->Height()));
-    View()->RelayoutLater();
-}
-
-void TListView::ImageListDestroyed(TImageList& list) {
-    if (&list != smallImages_) return;
-    smallImages_ = nullptr;
-    ImagesChanged();
-}
+// ---- looks
 
 void TListView::SetColumnClick(bool click) {
     columnClick_ = click;
     View()->header()->setSectionsClickable(click);
 }
 
-void TListView::SetHideSelection(bool hide) {
-    hideSelection_ = hide;
-    static_cast<CaptionDelegate*>(View()->itemDelegate())->SetHideSelection(hide);
+void TListView::ApplySelectionColours() {
     // Kept: the selection looks the same whether or not the window is active.
     QPalette palette = View()->palette();
     palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
                      palette.color(QPalette::Active, QPalette::HighlightedText));
     View()->setPalette(palette);
-    View()->viewport()->update();
-}
-
-void TListView::SetReadOnly(bool readOnly) {
-    readOnly_ = readOnly;
-    View()->setEditTriggers(CaptionEditTriggers(readOnly));
 }
 
 // ---- input
 
-bool TListView::WantsKey(const KeyRecord& key) const { return ItemViewWantsKey(key, IsEditing()); }
-
-bool TListView::ViewportEvent(QEvent& event) {
-    switch (event.type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            auto& mouse = static_cast<QMouseEvent&>(event);
-            // The list takes the press first (selecting the row under the pointer, or none
-            // on empty space); the handler then sees the selection it left.
-            if (mouse.button() == Qt::LeftButton || mouse.button() == Qt::RightButton) {
-                View()->BaseViewportEvent(&event);
-                if (!View()->indexAt(mouse.position().toPoint()).isValid())
-                    View()->selectionModel()->clearSelection();
-                leftPressed_ = mouse.button() == Qt::LeftButton;
-            }
-            HandleMousePress(event);
-            return true;
-        }
-        case QEvent::MouseButtonRelease: {
-            auto button = static_cast<QMouseEvent&>(event).button();
-            if (button == Qt::MiddleButton) return true;
-            View()->BaseViewportEvent(&event);
-            if (button == Qt::LeftButton && leftPressed_) {
-                leftPressed_ = false;
-                Click();
-            }
-            return true;
-        }
-        case QEvent::ContextMenu: return TWinControl::WidgetEvent(event);
-        default: return false;
-    }
+// The list takes a left or right press first (selecting the row under the pointer, or none
+// on empty space); the handler then sees the selection it left.
+void TListView::PressOnView(QMouseEvent& mouse) {
+    if (mouse.button() != Qt::LeftButton && mouse.button() != Qt::RightButton) return;
+    View()->BaseViewportEvent(&mouse);
+    if (!View()->indexAt(mouse.position().toPoint()).isValid()) View()->selectionModel()->clearSelection();
+    NoteLeftPress(mouse.button() == Qt::LeftButton);
 }
 
-bool TListView::WidgetEvent(QEvent& event) {
-    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) View()->viewport()->update();
-    return TWinControl::WidgetEvent(event);
-}
+bool TListView::ViewTakesRelease(const QMouseEvent& mouse) const { return mouse.button() != Qt::MiddleButton; }
 
 void TListView::ApplyColumnRecord(TListColumn& column, const LayoutValue& record) {
     for (const auto& [field, v] : record.AsRecord()) {
@@ -515,28 +418,18 @@ bool TListView::ApplyProperty(std::string_view name, const LayoutValue& value, L
     else if (name == "Columns")
         for (const LayoutValue& record : value.AsList()) ApplyColumnRecord(AddColumn(), record);
     else if (name == "ViewStyle") {
-        static const std::pair<const char*, TViewStyle> styles[] = {
+        static constexpr NamedValue<TViewStyle> styles[] = {
             {"vsIcon", TViewStyle::vsIcon}, {"vsSmallIcon", TViewStyle::vsSmallIcon},
             {"vsList", TViewStyle::vsList}, {"vsReport", TViewStyle::vsReport}};
-        auto it = std::find_if(std::begin(styles), std::end(styles),
-                               [&](const auto& s) { return value.AsName() == s.first; });
-        if (it == std::end(styles)) throw ELayoutError("Unknown view style " + value.AsName());
-        SetViewStyle(it->second);
+        SetViewStyle(value.AsEnum(styles, "view style"));
     } else if (name == "ColumnClick") SetColumnClick(value.AsBool());
     else if (name == "FlatScrollBars") SetFlatScrollBars(value.AsBool());
-    else if (name == "HideSelection") SetHideSelection(value.AsBool());
-    else if (name == "ReadOnly") SetReadOnly(value.AsBool());
-    else if (name == "SmallImages")
-        reader.ResolveLater(value, [this](TComponent* c) {
-            auto* images = dynamic_cast<TImageList*>(c);
-            if (!images) throw ELayoutError(c->Name() + " is no image list");
-            SetSmallImages(images);
-        });
-    else return TWinControl::ApplyProperty(name, value, reader);
+    else if (name == "SmallImages") ResolveImageList(value, reader);
+    else return TCustomItemView::ApplyProperty(name, value, reader);
     return true;
 }
 
 void TListView::Loaded() {
-    TWinControl::Loaded();
+    TCustomItemView::Loaded();
     AutoSizeColumns();
 }

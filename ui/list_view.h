@@ -5,14 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "ui/control.h"
-#include "ui/image_list.h"
+#include "ui/item_view.h"
 
 class TListView;
 class TListItem;
 class TListItems;
 class ListItemModel;
-class ListWidget;
 
 // The width range of an auto-sized column; 0 means no bound.
 struct ColumnRange {
@@ -120,7 +118,7 @@ public:
     // Changes between these show at once at the end, not row by row.
     void BeginUpdate();
     void EndUpdate();
-    bool Updating() const { return updateCount_ > 0; }
+    bool Updating() const;
 
     TListView& Owner() const { return view_; }
 
@@ -131,12 +129,11 @@ private:
 
     TListView& view_;
     std::vector<std::unique_ptr<TListItem>> items_;
-    int updateCount_ = 0;
 };
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
-class TListView : public TWinControl, private ImageListClient {
+class TListView : public TCustomItemView {
 public:
     explicit TListView(TComponent* owner);
     ~TListView() override;
@@ -150,8 +147,6 @@ public:
     // The first selected row, or nullptr.
     TListItem* Selected() const { return selected_; }
     void SetSelected(TListItem* item);
-    // The row shown at a client position, or nullptr.
-    TListItem* GetItemAt(int x, int y) const;
 
     // Rows are always shown in report style, whatever the setting.
     TViewStyle ViewStyle() const { return viewStyle_; }
@@ -161,43 +156,27 @@ public:
     void SetColumnClick(bool click);
     bool FlatScrollBars() const { return flatScrollBars_; }
     void SetFlatScrollBars(bool flat) { flatScrollBars_ = flat; }
-    // On: the selected row is not highlighted while the list has no focus.
-    bool HideSelection() const { return hideSelection_; }
-    void SetHideSelection(bool hide);
-    // Off: a row's caption can be edited in place (F2, or a click on the selected row).
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly);
-    bool IsEditing() const;
-    TImageList* SmallImages() const { return smallImages_; }
-    void SetSmallImages(TImageList* images);
+    TImageList* SmallImages() const { return ImageList(); }
+    void SetSmallImages(TImageList* images) { SetImageList(images); }
 
     // Shares the client width among the auto-sized columns again.
     void AutoSizeColumns();
 
-    bool WantsKey(const KeyRecord& key) const override;
-    bool WantsCharacters() const override { return true; }
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
     void Loaded() override;
-
-protected:
-    bool WidgetEvent(QEvent& event) override;
 
 private:
     friend class TListColumn;
     friend class TListItems;
     friend class TListItem;
-    friend class ListWidget;
     friend class ListItemModel;
 
-    ListWidget* View() const;
-    bool ViewportEvent(QEvent& event);
-    void SelectionChangedByView();
+    void SelectionChangedByView() override;
     void ShowSelection();
     void ShowColumnWidth(TListColumn& column);
     void ApplyColumnRecord(TListColumn& column, const LayoutValue& record);
 
     // Notes from the rows and columns.
-    void BeforeStructureChange();
     void BeforeAdd(int row);
     void AfterAdd();
     void BeforeRemove(TListItem* item);
@@ -206,24 +185,19 @@ private:
     void AfterClear();
     void ItemChanged(TListItem* item);
     void ColumnChanged(TListColumn& column);
-    void UpdateEnded();
 
-    void ImagesChanged();
-    void ImageListChanged(TImageList& list) override;
-    void ImageListDestroyed(TImageList& list) override;
+    void BeginModelReset() override;
+    void EndModelReset() override;
+    void ApplySelectionColours() override;
+    void PressOnView(QMouseEvent& mouse) override;
+    bool ViewTakesRelease(const QMouseEvent& mouse) const override;
 
     std::unique_ptr<ListItemModel> model_;
     std::unique_ptr<TListItems> items_;
     std::vector<std::unique_ptr<TListColumn>> columns_;
     TListItem* selected_ = nullptr;
-    TImageList* smallImages_ = nullptr;
     TViewStyle viewStyle_ = TViewStyle::vsIcon;
     bool columnClick_ = true;
     bool flatScrollBars_ = false;
-    bool hideSelection_ = true;
-    bool readOnly_ = false;
-    bool resetting_ = false;  // the view is told of structure changes at the end of an update
-    bool repaintAfterUpdate_ = false;
     bool sizingColumns_ = false;
-    bool leftPressed_ = false;
 };

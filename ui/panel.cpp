@@ -40,12 +40,8 @@ private:
     TPanel& panel_;
 };
 
-TBevelCut BevelOfName(const std::string& name) {
-    if (name == "bvNone") return TBevelCut::bvNone;
-    if (name == "bvLowered") return TBevelCut::bvLowered;
-    if (name == "bvRaised") return TBevelCut::bvRaised;
-    throw ELayoutError("Unknown bevel " + name);
-}
+constexpr NamedValue<TBevelCut> kBevelNames[] = {
+    {"bvNone", TBevelCut::bvNone}, {"bvLowered", TBevelCut::bvLowered}, {"bvRaised", TBevelCut::bvRaised}};
 
 }  // namespace
 
@@ -61,8 +57,8 @@ void TPanel::SetBevels(TBevelCut outer, TBevelCut inner) {
 }
 
 bool TPanel::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "BevelOuter") SetBevels(BevelOfName(value.AsName()), bevelInner_);
-    else if (name == "BevelInner") SetBevels(bevelOuter_, BevelOfName(value.AsName()));
+    if (name == "BevelOuter") SetBevels(value.AsEnum(kBevelNames, "bevel"), bevelInner_);
+    else if (name == "BevelInner") SetBevels(bevelOuter_, value.AsEnum(kBevelNames, "bevel"));
     else if (name == "BevelWidth") bevelWidth_ = value.AsInt();
     else return TWinControl::ApplyProperty(name, value, reader);
     return true;

@@ -94,10 +94,11 @@ bool TPopupMenu::AdoptChild(TComponent& child) {
 
 bool TPopupMenu::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "AutoHotkeys") {
-        // Access keys are never added to captions, whatever the setting.
-        const std::string& mode = value.AsName();
-        if (mode != "maManual" && mode != "maAutomatic" && mode != "maParent")
-            throw ELayoutError("Unknown hot-key mode " + mode);
+        // Access keys are never added to captions, whatever the setting: the name is only checked.
+        enum class HotkeyMode { Automatic, Manual, Parent };
+        static constexpr NamedValue<HotkeyMode> modes[] = {
+            {"maAutomatic", HotkeyMode::Automatic}, {"maManual", HotkeyMode::Manual}, {"maParent", HotkeyMode::Parent}};
+        value.AsEnum(modes, "hot-key mode");
     } else if (name == "OnPopup") OnPopup = reader.Handler<TNotifyEvent>(value);
     else return TComponent::ApplyProperty(name, value, reader);
     return true;

@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "ui/form.h"
+#include "ui/widget_access.h"
 
 namespace {
 TRect RectOf(const QRect& r) { return TRect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
@@ -23,15 +24,30 @@ void TScreen::AddForm(TCustomForm* form) { forms_.push_back(form); }
 
 void TScreen::RemoveForm(TCustomForm* form) {
     forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
-    SavedFocusStates.erase(std::remove(SavedFocusStates.begin(), SavedFocusStates.end(), form),
-                           SavedFocusStates.end());
-    if (FocusedForm == form) FocusedForm = nullptr;
+    // Nulled rather than erased, so that each PopFocus still undoes its own PushFocus.
+    std::replace(savedFocus_.begin(), savedFocus_.end(), form, static_cast<TCustomForm*>(nullptr));
+    if (focusedForm_ == form) focusedForm_ = nullptr;
+}
+
+bool TScreen::Contains(const TCustomForm* form) const {
+    return form && std::find(forms_.begin(), forms_.end(), form) != forms_.end();
+}
+
+void TScreen::PushFocus(TCustomForm* form) {
+    savedFocus_.push_back(focusedForm_);
+    focusedForm_ = form;
+}
+
+void TScreen::PopFocus() {
+    if (savedFocus_.empty()) return;
+    focusedForm_ = savedFocus_.back();
+    savedFocus_.pop_back();
 }
 
 TCustomForm* TScreen::ActiveForm() const {
     QWidget* active = QApplication::activeWindow();
     for (TCustomForm* form : forms_)
-        if (form->Widget() && form->Widget() == active) return form;
+        if (QWidget* widget = WidgetOf(*form); widget && widget == active) return form;
     return nullptr;
 }
 

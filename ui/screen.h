@@ -25,14 +25,22 @@ public:
     const std::vector<TCustomForm*>& Forms() const { return forms_; }
     void AddForm(TCustomForm* form);
     void RemoveForm(TCustomForm* form);
+    // Whether the window still exists; false for null.
+    bool Contains(const TCustomForm* form) const;
 
     // The window that the desktop has activated, when it is one of ours.
     TCustomForm* ActiveForm() const;
 
-    // The window that holds the focus, and the windows that held it before, most recent first.
-    TCustomForm* FocusedForm = nullptr;
-    std::vector<TCustomForm*> SavedFocusStates;
-    int FocusCount = 0;
+    // The window that holds the focus.
+    TCustomForm* FocusedForm() const { return focusedForm_; }
+    // Makes form the focused window; the one before comes back with the matching PopFocus.
+    void PushFocus(TCustomForm* form);
+    // The window that held the focus before the last PushFocus holds it again (none when it
+    // was destroyed meanwhile).
+    void PopFocus();
+    // Counts the moves of the focus from control to control.
+    int FocusCount() const { return focusCount_; }
+    void SetFocusCount(int count) { focusCount_ = count; }
 
     TCursor Cursor() const { return cursor_; }
     void SetCursor(TCursor cursor);
@@ -46,6 +54,9 @@ public:
 
 private:
     std::vector<TCustomForm*> forms_;
+    TCustomForm* focusedForm_ = nullptr;
+    std::vector<TCustomForm*> savedFocus_;  // most recent last; a destroyed window leaves a null
+    int focusCount_ = 0;
     TCursor cursor_ = TCursor::crDefault;
     int cursorCount_ = 0;
 };

@@ -8,7 +8,6 @@
 #include <QPalette>
 #include <QProxyStyle>
 #include <QStyle>
-#include <QTreeView>
 
 #include <map>
 
@@ -16,6 +15,7 @@
 #include "platform/drawn_images.h"
 #include "ui/caption_editor.h"
 #include "ui/error_sink.h"
+#include "ui/item_view_widget.h"
 #include "ui/layout_reader.h"
 
 // ---------------------------------------------------------------- the toolkit side
@@ -94,7 +94,7 @@ public:
     }
 
 private:
-    bool Blind() const { return view_.resetting_; }
+    bool Blind() const { return view_.Resetting(); }
     const TTreeNode* Root() const { return view_.nodes_->root_.get(); }
 
     // A node whose selected image differs gets an icon with that image for the selected look.
@@ -130,31 +130,21 @@ public:
     }
 };
 
-// The toolkit view, with its mouse, keys and branch drawing routed through the tree.
-class TreeWidget : public QTreeView {
+// The toolkit view, with its keys and branch drawing routed through the tree as well.
+class TreeWidget : public ItemViewWidget {
 public:
-    explicit TreeWidget(TTreeView& owner) : owner_(owner) {}
-
-    bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }
-    bool Editing() const { return state() == EditingState; }
-    void RelayoutLater() { scheduleDelayedItemsLayout(); }
+    explicit TreeWidget(TTreeView& tree) : ItemViewWidget(tree), tree_(tree) {}
 
 protected:
-    bool viewportEvent(QEvent* event) override {
-        bool consumed = false;
-        CatchErrors(&owner_, [&] { consumed = owner_.ViewportEvent(*event); });
-        return consumed || QTreeView::viewportEvent(event);
-    }
-
     void keyPressEvent(QKeyEvent* event) override {
-        TTreeNode* before = owner_.Selected();
+        TTreeNode* before = tree_.Selected();
         QTreeView::keyPressEvent(event);
-        CatchErrors(&owner_, [&] { owner_.KeyboardMoved(before); });
+        CatchErrors(&tree_, [&] { tree_.KeyboardMoved(before); });
     }
 
     // Dotted lines join siblings and lead to each node; the style draws the buttons.
     void drawBranches(QPainter* painter, const QRect& rect, const QModelIndex& index) const override {
-        if (owner_.ShowLines() && index.isValid()) {
+        if (tree_.ShowLines() && index.isValid()) {
             painter->save();
             painter->setPen(QPen(palette().color(QPalette::Mid), 1, Qt::DotLine));
             const int indent = indentation();
@@ -175,11 +165,11 @@ protected:
             }
             painter->restore();
         }
-        if (owner_.ShowButtons()) QTreeView::drawBranches(painter, rect, index);
+        if (tree_.ShowButtons()) QTreeView::drawBranches(painter, rect, index);
     }
 
 private:
-    TTreeView& owner_;
+    TTreeView& tree_;
 };
 
 // ---------------------------------------------------------------- TTreeNode
@@ -206,12 +196,6 @@ void TTreeNode::SetSelectedIndex(int index) {
 
 TTreeNode* TTreeNode::Parent() const { return parent_ == owner_->root_.get() ? nullptr : parent_; }
 
-int TTreeNode::Level() const {
-    int level = 0;
-    for (const TTreeNode* p = Parent(); p; p = p->Parent()) ++level;
-    return level;
-}
-
 bool TTreeNode::HasAsParent(const TTreeNode* ancestor) const {
     for (const TTreeNode* p = parent_; p; p = p->parent_)
         if (p == ancestor) return true;
@@ -226,11 +210,6 @@ void TTreeNode::SetExpandedFlags(bool expanded, bool recursive) {
 
 void TTreeNode::Expand(bool recursive) {
     SetExpandedFlags(true, recursive);
-    owner_->view_.NodeExpansionChanged(this, recursive);
-}
-
-void TTreeNode::Collapse(bool recursive) {
-    SetExpandedFlags(false, recursive);
     owner_->view_.NodeExpansionChanged(this, recursive);
 }
 
@@ -286,62 +265,44 @@ void TTreeNodes::Clear() {
 
 TTreeNode* TTreeNodes::GetFirstNode() const { return root_->Count() > 0 ? root_->Item(0) : nullptr; }
 
-void TTreeNodes::BeginUpdate() { ++updateCount_; }
+void TTreeNodes::BeginUpdate() { view_.BeginUpdate(); }
 
-void TTreeNodes::EndUpdate() {
-    if (updateCount_ == 0) return;
-    if (--updateCount_ == 0) view_.UpdateEnded();
-}
+void TTreeNodes::EndUpdate() { view_.EndUpdate(); }
+
+bool TTreeNodes::Updating() const { return view_.Updating(); }
 
 // ---------------------------------------------------------------- TTreeView
 
 TTreeView::TTreeView(TComponent* owner)
-    : TWinControl(owner, new TreeWidget(*this)),
+    : TCustomItemView(owner, new TreeWidget(*this)),
       model_(std::make_unique<TreeNodeModel>(*this)),
       nodes_(std::make_unique<TTreeNodes>(*this)) {
-    TreeWidget* view = View();
-    view->setModel(model_.get());
+    ItemViewWidget* view = View();
     view->setHeaderHidden(true);
     view->header()->setStretchLastSection(false);
     view->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
     // Only the rows in view are measured: a file of 100,000 sections must not be measured whole.
     view->header()->setResizeContentsPrecision(0);
-    view->setUniformRowHeights(true);
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setSelectionBehavior(QAbstractItemView::SelectItems);
     view->setIndentation(indent_);
     view->setAnimated(false);
-    view->setIconSize(QSize(16, 16));
     auto* style = new NodeOnlySelectionStyle;
     style->setParent(view);
     view->setStyle(style);
-    auto* delegate = new CaptionDelegate(view);
-    view->setItemDelegate(delegate);
-    SetHideSelection(hideSelection_);
-    SetReadOnly(readOnly_);
-    QObject::connect(view->selectionModel(), &QItemSelectionModel::selectionChanged, view,
-                     [this] { CatchErrors(this, [this] { SelectionChangedByView(); }); });
+    ShowModel(*model_);
     QObject::connect(view, &QTreeView::expanded, view, [this](const QModelIndex& index) {
-        if (!resetting_ && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = true;
+        if (!Resetting() && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = true;
     });
     QObject::connect(view, &QTreeView::collapsed, view, [this](const QModelIndex& index) {
-        if (!resetting_ && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = false;
+        if (!Resetting() && index.isValid()) TreeNodeModel::NodeOf(index)->expanded_ = false;
     });
 }
 
-TTreeView::~TTreeView() {
-    if (images_) images_->RemoveClient(this);
-    MarkDestroying();
-    // The view goes before the nodes it shows. Deleted outright rather than released, so that
-    // whoever watches it (assistive technologies among them) learns that it is gone.
-    delete Widget();
-}
-
-TreeWidget* TTreeView::View() const { return static_cast<TreeWidget*>(Widget()); }
+TTreeView::~TTreeView() { DeleteView(); }
 
 void TTreeView::SetSelected(TTreeNode* node) {
     selected_ = node;
-    if (!resetting_) ShowSelection(true);
+    if (!Resetting()) ShowSelection(true);
 }
 
 void TTreeView::ShowSelection(bool scroll) {
@@ -356,7 +317,7 @@ void TTreeView::ShowSelection(bool scroll) {
 }
 
 void TTreeView::SelectionChangedByView() {
-    if (resetting_) return;
+    if (Resetting()) return;
     QModelIndexList selected = View()->selectionModel()->selectedIndexes();
     selected_ = selected.isEmpty() ? nullptr : TreeNodeModel::NodeOf(selected.first());
 }
@@ -365,33 +326,23 @@ void TTreeView::KeyboardMoved(TTreeNode* before) {
     if (selected_ != before && OnKeyboardSelect) OnKeyboardSelect(this);
 }
 
-void TTreeView::FullExpand() {
-    for (int i = 0; i < nodes_->TopCount(); ++i) nodes_->TopItem(i)->Expand(true);
-}
-
-TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
-    if (resetting_) return nullptr;
-    QModelIndex index = View()->indexAt(QPoint(x, y));
-    return index.isValid() ? TreeNodeModel::NodeOf(index) : nullptr;
-}
-
-bool TTreeView::IsEditing() const { return View()->Editing(); }
-
 // ---- notes from the nodes
 
-void TTreeView::BeforeStructureChange() {
-    if (resetting_) return;
-    model_->BeginReset();
-    resetting_ = true;
+void TTreeView::BeginModelReset() { model_->BeginReset(); }
+
+void TTreeView::EndModelReset() {
+    model_->EndReset();
+    ShowExpansion(nodes_->root_.get(), true);
+    ShowSelection(false);
 }
 
 void TTreeView::BeforeInsert(TTreeNode* parent, int row) {
-    if (nodes_->Updating()) BeforeStructureChange();
+    if (Updating()) BeforeStructureChange();
     else model_->BeginInsert(model_->IndexOf(parent), row);
 }
 
 void TTreeView::AfterInsert(TTreeNode* parent) {
-    if (resetting_) return;
+    if (Resetting()) return;
     model_->EndInsert();
     // An expanded node that gets its first child shows it.
     if (parent->expanded_ && parent->Count() == 1 && parent->parent_) View()->expand(model_->IndexOf(parent));
@@ -400,20 +351,18 @@ void TTreeView::AfterInsert(TTreeNode* parent) {
 void TTreeView::BeforeRemove(TTreeNode* node) {
     if (selected_ && (selected_ == node || selected_->HasAsParent(node))) {
         selected_ = nullptr;
-        // Cleared first, so the view does not pass the selection on to a neighbour.
-        if (!resetting_) View()->selectionModel()->clear();
+        ForgetShownSelection();
     }
-    if (nodes_->Updating()) BeforeStructureChange();
+    if (Updating()) BeforeStructureChange();
     else model_->BeginRemove(model_->IndexOf(node->parent_), node->index_);
 }
 
 void TTreeView::AfterRemove() {
-    if (!resetting_) model_->EndRemove();
+    if (!Resetting()) model_->EndRemove();
 }
 
 void TTreeView::NodeChanged(TTreeNode* node) {
-    if (nodes_->Updating()) repaintAfterUpdate_ = true;
-    else model_->Changed(node);
+    if (!DeferItemChange()) model_->Changed(node);
 }
 
 // Only nodes with children are told to the view: leaves need no stored state.
@@ -426,40 +375,14 @@ void TTreeView::ShowExpansion(TTreeNode* node, bool recursive) {
 }
 
 void TTreeView::NodeExpansionChanged(TTreeNode* node, bool recursive) {
-    if (!resetting_) ShowExpansion(node, recursive);
-}
-
-void TTreeView::UpdateEnded() {
-    if (resetting_) {
-        resetting_ = false;
-        model_->EndReset();
-        ShowExpansion(nodes_->root_.get(), true);
-        ShowSelection(false);
-    } else if (repaintAfterUpdate_) {
-        View()->viewport()->update();
-    }
-    repaintAfterUpdate_ = false;
+    if (!Resetting()) ShowExpansion(node, recursive);
 }
 
 // ---- images and looks
 
-void TTreeView::SetImages(TImageList* images) {
-    AttachImageList(images_, images, *this);
-    ImagesChanged();
-}
-
-void TTreeView::ImageListChanged(TImageList&) { ImagesChanged(); }
-
 void TTreeView::ImagesChanged() {
     model_->ForgetIcons();
-    if (images_) View()->setIconSize(QSize(images_->Width(), images_->Height()));
-    View()->RelayoutLater();
-}
-
-void TTreeView::ImageListDestroyed(TImageList& list) {
-    if (&list != images_) return;
-    images_ = nullptr;
-    ImagesChanged();
+    TCustomItemView::ImagesChanged();
 }
 
 void TTreeView::SetIndent(int indent) {
@@ -482,64 +405,25 @@ void TTreeView::SetShowRoot(bool show) {
     View()->setRootIsDecorated(show);
 }
 
-void TTreeView::SetHideSelection(bool hide) {
-    hideSelection_ = hide;
-    static_cast<CaptionDelegate*>(View()->itemDelegate())->SetHideSelection(hide);
-    ApplyHideSelection();
-    View()->viewport()->update();
-}
-
-void TTreeView::SetReadOnly(bool readOnly) {
-    readOnly_ = readOnly;
-    View()->setEditTriggers(CaptionEditTriggers(readOnly));
-}
-
 // ---- input
 
-bool TTreeView::WantsKey(const KeyRecord& key) const { return ItemViewWantsKey(key, IsEditing()); }
-
-bool TTreeView::ViewportEvent(QEvent& event) {
-    switch (event.type()) {
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick: {
-            // Only the left button on a node moves the selection; empty space keeps it (the
-            // toolkit would clear it), and the other buttons just report the press.
-            auto& mouse = static_cast<QMouseEvent&>(event);
-            if (mouse.button() == Qt::LeftButton) {
-                leftPressed_ = true;
-                if (View()->indexAt(mouse.position().toPoint()).isValid()) View()->BaseViewportEvent(&event);
-            }
-            HandleMousePress(event);
-            return true;
-        }
-        case QEvent::MouseButtonRelease: {
-            auto& mouse = static_cast<QMouseEvent&>(event);
-            if (mouse.button() != Qt::LeftButton) return true;
-            if (View()->indexAt(mouse.position().toPoint()).isValid()) View()->BaseViewportEvent(&event);
-            if (leftPressed_) {
-                leftPressed_ = false;
-                Click();
-            }
-            return true;
-        }
-        case QEvent::ContextMenu: return TWinControl::WidgetEvent(event);
-        default: return false;
-    }
+// Only the left button on a node moves the selection; empty space keeps it (the toolkit
+// would clear it), and the other buttons just report the press.
+void TTreeView::PressOnView(QMouseEvent& mouse) {
+    if (mouse.button() != Qt::LeftButton) return;
+    NoteLeftPress(true);
+    if (View()->indexAt(mouse.position().toPoint()).isValid()) View()->BaseViewportEvent(&mouse);
 }
 
-bool TTreeView::WidgetEvent(QEvent& event) {
-    if (event.type() == QEvent::FocusIn || event.type() == QEvent::FocusOut) {
-        ApplyHideSelection();
-        View()->viewport()->update();
-    }
-    return TWinControl::WidgetEvent(event);
+bool TTreeView::ViewTakesRelease(const QMouseEvent& mouse) const {
+    return mouse.button() == Qt::LeftButton && View()->indexAt(mouse.position().toPoint()).isValid();
 }
 
-void TTreeView::ApplyHideSelection() {
+void TTreeView::ApplySelectionColours() {
     // The view also paints the selected row's band itself, past the item delegate: without
     // the focus, a hidden selection takes the colours of an unselected row.
     QPalette palette = View()->palette();
-    bool hidden = hideSelection_ && !View()->hasFocus();
+    bool hidden = HideSelection() && !View()->hasFocus();
     QPalette base = View()->style()->standardPalette();
     for (auto group : {QPalette::Active, QPalette::Inactive}) {
         palette.setColor(group, QPalette::Highlight,
@@ -551,19 +435,12 @@ void TTreeView::ApplyHideSelection() {
 }
 
 bool TTreeView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
-    if (name == "Images")
-        reader.ResolveLater(value, [this](TComponent* c) {
-            auto* images = dynamic_cast<TImageList*>(c);
-            if (!images) throw ELayoutError(c->Name() + " is no image list");
-            SetImages(images);
-        });
+    if (name == "Images") ResolveImageList(value, reader);
     else if (name == "Indent") SetIndent(value.AsInt());
     else if (name == "ShowLines") SetShowLines(value.AsBool());
     else if (name == "ShowButtons") SetShowButtons(value.AsBool());
     else if (name == "ShowRoot") SetShowRoot(value.AsBool());
-    else if (name == "HideSelection") SetHideSelection(value.AsBool());
-    else if (name == "ReadOnly") SetReadOnly(value.AsBool());
     else if (name == "OnKeyboardSelect") OnKeyboardSelect = reader.Handler<TNotifyEvent>(value);
-    else return TWinControl::ApplyProperty(name, value, reader);
+    else return TCustomItemView::ApplyProperty(name, value, reader);
     return true;
 }

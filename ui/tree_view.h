@@ -5,8 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "ui/control.h"
-#include "ui/image_list.h"
+#include "ui/item_view.h"
 
 class TTreeNodes;
 class TTreeView;
@@ -32,12 +31,10 @@ public:
     TTreeNode* Item(int index) const { return children_[size_t(index)].get(); }
     // The position among its siblings.
     int Index() const { return index_; }
-    int Level() const;
     bool HasAsParent(const TTreeNode* ancestor) const;
 
     bool Expanded() const { return expanded_; }
     void Expand(bool recursive);
-    void Collapse(bool recursive);
     // Removes the node and everything below it; the node is gone afterwards.
     void Delete();
 
@@ -75,12 +72,11 @@ public:
     // Node 0 in tree order, or nullptr.
     TTreeNode* GetFirstNode() const;
     int TopCount() const { return root_->Count(); }
-    TTreeNode* TopItem(int index) const { return root_->Item(index); }
 
     // Changes between these show at once at the end, not node by node.
     void BeginUpdate();
     void EndUpdate();
-    bool Updating() const { return updateCount_ > 0; }
+    bool Updating() const;
 
     TTreeView& Owner() const { return view_; }
 
@@ -93,10 +89,9 @@ private:
     TTreeView& view_;
     std::unique_ptr<TTreeNode> root_;  // hidden; its children are the top-level nodes
     int count_ = 0;
-    int updateCount_ = 0;
 };
 
-class TTreeView : public TWinControl, private ImageListClient {
+class TTreeView : public TCustomItemView {
 public:
     explicit TTreeView(TComponent* owner);
     ~TTreeView() override;
@@ -105,12 +100,9 @@ public:
     TTreeNodes& Items() { return *nodes_; }
     TTreeNode* Selected() const { return selected_; }
     void SetSelected(TTreeNode* node);
-    void FullExpand();
-    // The node shown at a client position, or nullptr.
-    TTreeNode* GetNodeAt(int x, int y) const;
 
-    TImageList* Images() const { return images_; }
-    void SetImages(TImageList* images);
+    TImageList* Images() const { return ImageList(); }
+    void SetImages(TImageList* images) { SetImageList(images); }
     int Indent() const { return indent_; }
     void SetIndent(int indent);
     bool ShowLines() const { return showLines_; }
@@ -119,23 +111,11 @@ public:
     void SetShowButtons(bool show);
     bool ShowRoot() const { return showRoot_; }
     void SetShowRoot(bool show);
-    // On: the selected node is not highlighted while the tree has no focus.
-    bool HideSelection() const { return hideSelection_; }
-    void SetHideSelection(bool hide);
-    // Off: a node's caption can be edited in place (F2, or a click on the selected node).
-    bool ReadOnly() const { return readOnly_; }
-    void SetReadOnly(bool readOnly);
-    bool IsEditing() const;
 
     // The selection moved by keyboard (a mouse click raises OnClick instead).
     TNotifyEvent OnKeyboardSelect;
 
-    bool WantsKey(const KeyRecord& key) const override;
-    bool WantsCharacters() const override { return true; }
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
-
-protected:
-    bool WidgetEvent(QEvent& event) override;
 
 private:
     friend class TTreeNodes;
@@ -143,40 +123,31 @@ private:
     friend class TreeWidget;
     friend class TreeNodeModel;
 
-    TreeWidget* View() const;
-    // Mouse events of the view's client area; true consumes them.
-    bool ViewportEvent(QEvent& event);
     void KeyboardMoved(TTreeNode* before);
-    void SelectionChangedByView();
+    void SelectionChangedByView() override;
     void ShowSelection(bool scroll);
     void ShowExpansion(TTreeNode* node, bool recursive);
-    void ApplyHideSelection();
 
     // Notes from the nodes.
-    void BeforeStructureChange();
     void BeforeInsert(TTreeNode* parent, int row);
     void AfterInsert(TTreeNode* parent);
     void BeforeRemove(TTreeNode* node);
     void AfterRemove();
     void NodeChanged(TTreeNode* node);
     void NodeExpansionChanged(TTreeNode* node, bool recursive);
-    void UpdateEnded();
 
-    void ImagesChanged();
-    void ImageListChanged(TImageList& list) override;
-    void ImageListDestroyed(TImageList& list) override;
+    void BeginModelReset() override;
+    void EndModelReset() override;
+    void ImagesChanged() override;
+    void ApplySelectionColours() override;
+    void PressOnView(QMouseEvent& mouse) override;
+    bool ViewTakesRelease(const QMouseEvent& mouse) const override;
 
     std::unique_ptr<TreeNodeModel> model_;
     std::unique_ptr<TTreeNodes> nodes_;
     TTreeNode* selected_ = nullptr;
-    TImageList* images_ = nullptr;
     int indent_ = 19;
     bool showLines_ = true;
     bool showButtons_ = true;
     bool showRoot_ = true;
-    bool hideSelection_ = true;
-    bool readOnly_ = false;
-    bool resetting_ = false;  // the view is told of structure changes at the end of an update
-    bool repaintAfterUpdate_ = false;
-    bool leftPressed_ = false;
 };

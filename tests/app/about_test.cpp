@@ -16,28 +16,22 @@
 #include "shell/application.h"
 #include "shell/modal.h"
 #include "support/modal_driver.h"
+#include "support/scoped_seam.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/label.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
-void Click(TControl* control) { QTest::mouseClick(control->Widget(), Qt::LeftButton); }
+void Click(TControl* control) { QTest::mouseClick(WidgetOf(*control), Qt::LeftButton); }
 
 class AboutTest : public testing::Test {
 protected:
     void SetUp() override {
         static bool registered = (RegisterDialogComponents(), true);
         (void)registered;
-        SetLinkOpener([this](const std::string& target) { opened.push_back(target); });
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            shown.push_back(text);
-        });
-    }
-    void TearDown() override {
-        SetLinkOpener(nullptr);
-        SetMessageBoxInterceptor(nullptr);
     }
 
     static std::unique_ptr<TForm1> ShownMainWindow() {
@@ -48,6 +42,12 @@ protected:
 
     std::vector<std::string> opened;
     std::vector<std::string> shown;
+
+private:
+    ScopedSeam<LinkOpener> linkSeam_{SetLinkOpener, [this](const std::string& target) { opened.push_back(target); }};
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { shown.push_back(text); }};
 };
 
 }  // namespace
@@ -71,8 +71,8 @@ TEST_F(AboutTest, OpensCentredAndTheMainWindowTakesNoInputMeanwhile) {
         main->BitBtn1->OnClick = [&](TComponent*) { ++clicks; };
         Click(main->BitBtn1);
         main->BitBtn1->OnClick = about;
-        QTest::keyClicks(main->ledtfname->Widget(), "abc");
-        dialog.Widget()->close();
+        QTest::keyClicks(WidgetOf(*main->ledtfname), "abc");
+        WidgetOf(dialog)->close();
     });
     main->BitBtn1->Press();
     EXPECT_TRUE(seen);
@@ -89,7 +89,7 @@ TEST_F(AboutTest, EscAndEnterDoNothingAndTheCloseBoxEndsWithCancel) {
         for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) PressKey(dialog, key);
         EXPECT_EQ(dialog.ModalResult(), ResultNone);
         EXPECT_TRUE(dialog.Visible());
-        dialog.Widget()->close();
+        WidgetOf(dialog)->close();
     });
     EXPECT_EQ(RunModal(dialog), ResultCancel);
     EXPECT_FALSE(dialog.Visible());
@@ -108,7 +108,7 @@ TEST_F(AboutTest, EachLabelHandsItsOwnFixedTargetToTheDesktop) {
         dialog.Label3->SetCaption("someone@example.net");
         Click(dialog.Label3);
         Click(dialog.Label6);  // the author's credit is no link
-        dialog.Widget()->close();
+        WidgetOf(dialog)->close();
     });
     RunModal(dialog);
     const std::string firstSite = "https://www.example.com/", secondSite = "https://downloads.example.org/";
@@ -121,7 +121,7 @@ TEST_F(AboutTest, EachLabelHandsItsOwnFixedTargetToTheDesktop) {
 
 TEST_F(AboutTest, AnOpeningThatFailsRaisesNothingAndShowsNothing) {
     int attempts = 0;
-    SetLinkOpener([&](const std::string& target) {
+    ScopedSeam failingOpener(SetLinkOpener, [&](const std::string& target) {
         ++attempts;
         if (target.rfind("mailto:", 0) == 0) throw Exception("No mail program");
         throw std::runtime_error("no browser");
@@ -132,7 +132,7 @@ TEST_F(AboutTest, AnOpeningThatFailsRaisesNothingAndShowsNothing) {
             Click(label);
         EXPECT_TRUE(dialog.Visible());
         EXPECT_EQ(dialog.ModalResult(), ResultNone);
-        dialog.Widget()->close();
+        WidgetOf(dialog)->close();
     });
     EXPECT_EQ(RunModal(dialog), ResultCancel);
     EXPECT_EQ(attempts, 5);
@@ -148,7 +148,7 @@ TEST_F(AboutTest, EveryOpeningMakesAFreshDialogAndFreesIt) {
         WhenNextModalShown([&](TCustomForm& dialog) {
             windowsWhileOpen = TScreen::Instance().Forms().size();
             EXPECT_EQ(&dialog, Form2);
-            dialog.Widget()->close();
+            WidgetOf(dialog)->close();
         });
         main->BitBtn1Click(main->BitBtn1);
         EXPECT_EQ(windowsWhileOpen, windows + 1) << "round " << round;

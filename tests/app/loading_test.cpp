@@ -3,6 +3,7 @@
 
 #include "dialogs/open_dialog.h"
 #include "ui/button.h"
+#include "ui/widget_access.h"
 
 namespace apptest {
 namespace {
@@ -38,7 +39,7 @@ protected:
 TEST_F(LoadingTest, EnterLoadsTheTreeAndListsTheFirstSection) {
     const std::string path = Path("file.ini");
     WriteBytes(path, kSimple);
-    QWidget* field = main->ledtfname->Widget();
+    QWidget* field = WidgetOf(*main->ledtfname);
     field->setFocus();
     QTest::keyClicks(field, QString::fromStdString(path));
     EXPECT_EQ(Root(), nullptr) << "only Enter loads";
@@ -66,7 +67,7 @@ TEST_F(LoadingTest, EnterWithShiftOrCtrlReloadsFromScratch) {
     ASSERT_EQ(ListRows(), (std::vector<std::string>{"Left=100", "Top=80"}));
 
     WriteBytes(path, kSimple + "[Added]\nk=v\n");
-    QWidget* field = main->ledtfname->Widget();
+    QWidget* field = WidgetOf(*main->ledtfname);
     field->setFocus();
     QTest::keyClick(field, Qt::Key_Return, Qt::ShiftModifier);
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Added"}));
@@ -97,7 +98,7 @@ TEST_F(LoadingTest, AMissingFileOrAFolderWarnsAndChangesNothing) {
         EnterExpectingWarning(path);
         EXPECT_EQ(messages, std::vector<std::string>{Ansi("不存在这个文件！")}) << path;
         EXPECT_EQ(Now(), before) << path;
-        EXPECT_EQ(QApplication::focusWidget(), main->ledtfname->Widget()) << path;
+        EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*main->ledtfname)) << path;
     }
     EXPECT_TRUE(errorBoxes.empty());
 }
@@ -187,7 +188,7 @@ TEST_F(LoadingTest, KeyboardMovesListTheNewlySelectedSection) {
 }
 
 TEST_F(LoadingTest, AGbkFileUnderCodePage936ShowsItsNamesAndKeepsTheBytes) {
-    ChineseCodePage cp936;
+    ScopedLocale chinese("zh_CN.GBK", 936);
     const std::string general = "\xB3\xA3\xB9\xE6", window = "\xB4\xB0\xBF\xDA";      // 常规, 窗口
     const std::string name = "\xC3\xFB\xB3\xC6", width = "\xBF\xED\xB6\xC8";         // 名称, 宽度
     const std::string value = "Ini\xCE\xC4\xBC\xFE";                                  // Ini文件
@@ -221,13 +222,13 @@ TEST_F(LoadingTest, TheBrowseButtonLoadsTheChosenFileAndACancelChangesNothing) {
         return true;
     });
 
-    ExpectNoModal([&] { QTest::mouseClick(main->Btnliu->Widget(), Qt::LeftButton); });
+    ExpectNoModal([&] { QTest::mouseClick(WidgetOf(*main->Btnliu), Qt::LeftButton); });
     EXPECT_EQ(runs, 1);
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(main->ledtfname->Text(), fieldBefore);
 
     chosen = other;
-    QTest::mouseClick(main->Btnliu->Widget(), Qt::LeftButton);
+    QTest::mouseClick(WidgetOf(*main->Btnliu), Qt::LeftButton);
     EXPECT_EQ(main->ledtfname->Text(), other);
     EXPECT_EQ(CurrentIniPath, other);
     EXPECT_EQ(Root()->Text(), "other.ini");
@@ -238,10 +239,10 @@ TEST_F(LoadingTest, TheBrowseButtonLoadsTheChosenFileAndACancelChangesNothing) {
     chosen = Path("gone.ini");
     const Shown loaded = Now();
     AnswerNextMessage(Qt::Key_Return);
-    QTest::mouseClick(main->Btnliu->Widget(), Qt::LeftButton);
+    QTest::mouseClick(WidgetOf(*main->Btnliu), Qt::LeftButton);
     EXPECT_EQ(messages, std::vector<std::string>{Ansi("不存在这个文件！")});
     EXPECT_EQ(Now(), loaded);
-    EXPECT_EQ(QApplication::focusWidget(), main->ledtfname->Widget());
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*main->ledtfname));
 }
 
 }  // namespace

@@ -25,16 +25,18 @@
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
 #include "dialogs/message_form.h"
-#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
+#include "support/locale_guard.h"
 #include "support/modal_driver.h"
-#include "text/lead_bytes.h"
+#include "support/scoped_seam.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
 #include "ui/popup_menu.h"
 #include "ui/screen.h"
 #include "ui/tree_view.h"
+#include "ui/widget_access.h"
 
 namespace apptest {
 
@@ -76,21 +78,10 @@ protected:
         ASSERT_NE(made, nullptr);
         folder = made;
         CurrentIniPath.clear();
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            errorBoxes.push_back(text);
-        });
-        SetPopupMenuChooser([this](TPopupMenu& menu, int x, int y) -> TMenuItem* {
-            MenuShown shown{&menu, {}, QPoint(x, y)};
-            for (int i = 0; i < menu.ItemCount(); ++i) shown.enabled.push_back(menu.Item(i)->Enabled());
-            menus.push_back(shown);
-            TMenuItem* chosen = nextChoice;
-            nextChoice = nullptr;
-            return chosen;
-        });
         main.reset(new TForm1(Application));
         main->Show();
-        main->Widget()->activateWindow();
-        (void)QTest::qWaitForWindowActive(main->Widget());
+        WidgetOf(*main)->activateWindow();
+        (void)QTest::qWaitForWindowActive(WidgetOf(*main));
         tree = ItemViewOf(*main->tree1);
         list = ItemViewOf(*main->ListView1);
     }
@@ -100,8 +91,6 @@ protected:
         // act on a window of the next test.
         if (*pending > 0) QTest::qWait(5500);
         main.reset();
-        SetPopupMenuChooser(nullptr);
-        SetMessageBoxInterceptor(nullptr);
         std::filesystem::remove_all(folder);
         CurrentIniPath.clear();
     }
@@ -114,7 +103,7 @@ protected:
 
     // Types the path into the empty field and presses Enter there.
     void TypePathAndEnter(const std::string& path, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QWidget* field = main->ledtfname->Widget();
+        QWidget* field = WidgetOf(*main->ledtfname);
         field->setFocus();
         main->ledtfname->SetText("");
         QTest::keyClicks(field, QString::fromStdString(path));
@@ -149,8 +138,8 @@ protected:
 
     // The context-menu key on the tree: the menu opens without a mouse press.
     void TreeMenuKey() {
-        main->tree1->Widget()->setFocus();
-        QWidget* widget = main->tree1->Widget();
+        WidgetOf(*main->tree1)->setFocus();
+        QWidget* widget = WidgetOf(*main->tree1);
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(5, 5), widget->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(widget, &event);
     }
@@ -186,7 +175,7 @@ protected:
     void CloseNextMessage() {
         WhenModal([this](TCustomForm& form) {
             messages.push_back(MessageOf(form));
-            form.Widget()->close();
+            WidgetOf(form)->close();
         });
     }
     // Types text into the next input box (whose start text is selected) and ends it with key;
@@ -253,19 +242,19 @@ protected:
     std::vector<MenuShown> menus;
     TMenuItem* nextChoice = nullptr;
     std::shared_ptr<int> pending = std::make_shared<int>(0);
-};
 
-// Code page 936 with its lead bytes for one test, UTF-8 again afterwards.
-class ChineseCodePage {
-public:
-    ChineseCodePage() {
-        SetAnsiCodePage(936);
-        InitLeadByteSet(0x804);
-    }
-    ~ChineseCodePage() {
-        SetAnsiCodePage(CodePageUtf8);
-        InitLeadByteSet(0x409);
-    }
+private:
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { errorBoxes.push_back(text); }};
+    ScopedSeam<PopupMenuChooser> menuSeam_{SetPopupMenuChooser, [this](TPopupMenu& menu, int x, int y) -> TMenuItem* {
+        MenuShown shown{&menu, {}, QPoint(x, y)};
+        for (int i = 0; i < menu.ItemCount(); ++i) shown.enabled.push_back(menu.Item(i)->Enabled());
+        menus.push_back(shown);
+        TMenuItem* chosen = nextChoice;
+        nextChoice = nullptr;
+        return chosen;
+    }};
 };
 
 }  // namespace apptest

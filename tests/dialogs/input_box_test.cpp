@@ -4,13 +4,14 @@
 
 #include "dialogs/dialog_units.h"
 #include "dialogs/input_box.h"
-#include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "support/code_page_guard.h"
 #include "support/modal_driver.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/label.h"
 #include "ui/text_metrics.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ Placement PlacementFor(const std::string& prompt) {
 TEST(InputBox, EveryWayOfCancellingGivesTheDefaultBack) {
     const std::string start = "  old value ";
     EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { PressKey(f, Qt::Key_Escape); })), start);
-    EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { f.Widget()->close(); })), start);
+    EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { WidgetOf(f)->close(); })), start);
     EXPECT_EQ(AskAndDo(start, TypeThen("x", [](TCustomForm& f) { Nth<TButton>(f, 3)->Press(); })), start);
     std::string value = "kept";
     WhenNextModalShown(TypeThen("x", [](TCustomForm& f) { PressKey(f, Qt::Key_Escape); }));
@@ -80,11 +81,12 @@ TEST(InputBox, AcceptingGivesTheEditedTextAndTheStartIsSelected) {
 
 TEST(InputBox, TypingStopsAtTheByteLimitOfTheCodePage) {
     EXPECT_EQ(AskAndDo("", TypeThen(QString(300, u'a'), Enter)), std::string(255, 'a'));
-    SetAnsiCodePage(936);
-    std::string typed = AskAndDo("", TypeThen(QString(128, u'中') + "ab", Enter));
-    std::string expected;
-    for (int i = 0; i < 127; ++i) expected += Ansi("中");
-    SetAnsiCodePage(CodePageUtf8);
+    std::string typed, expected;
+    {
+        ScopedCodePage gbk(936);
+        typed = AskAndDo("", TypeThen(QString(128, u'中') + "ab", Enter));
+        for (int i = 0; i < 127; ++i) expected += Ansi("中");
+    }
     EXPECT_EQ(typed, expected + "a");
 }
 

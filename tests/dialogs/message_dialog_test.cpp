@@ -11,9 +11,11 @@
 #include "platform/message_box.h"
 #include "shell/application.h"
 #include "support/modal_driver.h"
+#include "support/scoped_seam.h"
 #include "ui/button.h"
 #include "ui/screen.h"
 #include "ui/text_metrics.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -25,7 +27,7 @@ TModalResult ResultAfter(TMessageButtons buttons, Act act) {
     bool stayedOpen = false;
     WhenNextModalShown([&](TCustomForm& form) {
         if (act == Act::Close) {
-            form.Widget()->close();  // the close box
+            WidgetOf(form)->close();  // the close box
             return;
         }
         PressKey(form, act == Act::Enter ? Qt::Key_Return : Qt::Key_Escape);
@@ -101,22 +103,21 @@ TEST(MessageDialog, CtrlCAloneCopiesTheDialogText) {
 
 TEST(MessageDialog, AClipboardThatCannotBeOpenedIsReportedAndTheDialogStays) {
     std::vector<std::string> shown;
-    SetMessageBoxInterceptor([&](const std::string& text, const std::string&, MessageBoxIcon) { shown.push_back(text); });
-    BlockClipboardForTesting(true);
+    ScopedSeam boxes(SetMessageBoxInterceptor,
+                     [&](const std::string& text, const std::string&, MessageBoxIcon) { shown.push_back(text); });
+    ScopedSeam blocked(BlockClipboardForTesting, true);
     WhenNextModalShown([](TCustomForm& form) {
         PressKey(form, Qt::Key_C, Qt::ControlModifier);
         EXPECT_EQ(form.ModalResult(), ResultNone);
         PressKey(form, Qt::Key_Return);
     });
     EXPECT_EQ(ShowMessageDialog("m", MsgError, ButtonOK, 0), ResultOk);
-    BlockClipboardForTesting(false);
-    SetMessageBoxInterceptor(nullptr);
     EXPECT_EQ(shown, std::vector<std::string>{"Cannot open clipboard."});
 }
 
 TEST(MessageDialog, HelpAsksForTheTopicAndKeepsTheDialogOpen) {
     std::vector<int> topics;
-    SetHelpTopicRequest([&](int context, const std::string&) { topics.push_back(context); });
+    ScopedSeam help(SetHelpTopicRequest, [&](int context, const std::string&) { topics.push_back(context); });
     WhenNextModalShown([](TCustomForm& form) {
         EXPECT_EQ(form.Left(), 5);
         ButtonOf(form, "Help")->Press();
@@ -124,6 +125,5 @@ TEST(MessageDialog, HelpAsksForTheTopicAndKeepsTheDialogOpen) {
         QTimer::singleShot(0, [&form] { ButtonOf(form, "Cancel")->Press(); });
     });
     EXPECT_EQ(ShowMessageDialogAt("m", MsgConfirmation, ButtonCancel | ButtonHelp, 42, 5, -1, ""), ResultCancel);
-    SetHelpTopicRequest(nullptr);
     EXPECT_EQ(topics, std::vector<int>{42});
 }

@@ -17,13 +17,13 @@
 #include "dialogs/dialog_placement.h"
 #include "dialogs/filter_buffer.h"
 #include "dialogs/open_dialog.h"
-#include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
-#include "text/lead_bytes.h"
+#include "support/locale_guard.h"
+#include "support/scoped_seam.h"
 #include "text/temp_folder.h"
 #include "ui/form.h"
 #include "ui/layout_reader.h"
@@ -34,19 +34,6 @@ using namespace std::string_literals;
 
 const std::string kAppFilter = Ansi("Ini文件,inf文件|*.ini;*.inf");
 
-// Code page 936 with its lead bytes for one test.
-class ChineseCodePage {
-public:
-    ChineseCodePage() {
-        SetAnsiCodePage(936);
-        InitLeadByteSet(0x804);
-    }
-    ~ChineseCodePage() {
-        SetAnsiCodePage(CodePageUtf8);
-        InitLeadByteSet(0x409);
-    }
-};
-
 std::vector<std::string> Lines(const TStringList& list) {
     std::vector<std::string> lines;
     for (int i = 0; i < list.LineCount(); ++i) lines.push_back(list.LineAt(i));
@@ -55,7 +42,7 @@ std::vector<std::string> Lines(const TStringList& list) {
 
 // Runs the dialog on the real chooser; drive acts on it once it is shown and must close it.
 bool RunWith(TOpenDialog& dialog, std::function<void(QFileDialog&)> drive) {
-    SetFileChooserShownHook([&drive](QFileDialog& chooser) {
+    ScopedSeam hook(SetFileChooserShownHook, [&drive](QFileDialog& chooser) {
         try {
             drive(chooser);
         } catch (const std::exception& e) {
@@ -66,9 +53,7 @@ bool RunWith(TOpenDialog& dialog, std::function<void(QFileDialog&)> drive) {
             chooser.reject();
         }
     });
-    const bool chosen = dialog.RunOpenDialog();
-    SetFileChooserShownHook(nullptr);
-    return chosen;
+    return dialog.RunOpenDialog();
 }
 
 template <typename Widget>
@@ -108,7 +93,7 @@ TEST(FilterBuffer, SplitsDescriptionsAndPatternsIntoZeroSeparatedItems) {
 TEST(FilterBuffer, KeepsABarThatIsTheSecondByteOfADoubleByteCharacter) {
     const std::string filter = "\x81\x7C" "x|*.ini";
     EXPECT_EQ(BuildFilterBuffer(filter), "\x81\0x\0*.ini\0\0"s) << "a single-byte locale splits at every bar";
-    ChineseCodePage cp936;
+    ScopedLocale chinese("zh_CN.GBK", 936);
     EXPECT_EQ(BuildFilterBuffer(filter), "\x81\x7C" "x\0*.ini\0\0"s);
     // After an even run of lead bytes the bar stands alone again.
     EXPECT_EQ(BuildFilterBuffer("\x81\x81|*.a"), "\x81\x81\0*.a\0\0"s);
@@ -158,7 +143,7 @@ TEST(OpenDialogProperties, InitialDirDropsOneTrailingSeparator) {
         dialog.SetInitialDir(given);
         EXPECT_EQ(dialog.InitialDir(), stored) << given;
     }
-    ChineseCodePage cp936;
+    ScopedLocale chinese("zh_CN.GBK", 936);
     dialog.SetInitialDir("\x81\x5C");
     EXPECT_EQ(dialog.InitialDir(), "\x81\x5C") << "the second byte of a character is no separator";
     dialog.SetInitialDir("\x81\x5C\\");
@@ -295,21 +280,21 @@ TEST(RunTaskModal, PutsEverythingBackWhenTheChooserFails) {
     ASSERT_TRUE(window.Enabled());
     TOpenDialog dialog(nullptr);
     dialog.SetHelpContext(12);
-    const int focusCount = TScreen::Instance().FocusCount;
+    const int focusCount = TScreen::Instance().FocusCount();
     const AppMessage help{ChooserHelpMessageId, 0};
     dialog.SetChooser([&](TFileChooserRequest&) -> bool {
         EXPECT_FALSE(window.Enabled());
         EXPECT_TRUE(Application->SendAppMessage(help)) << "the help hook is on the application's window";
         EXPECT_FALSE(Application->SendAppMessage(AppMessage{ChooserHelpMessageId + 1, 0}));
         EXPECT_EQ(DialogBeingCreated(), &dialog);
-        TScreen::Instance().FocusCount += 5;
+        TScreen::Instance().SetFocusCount(focusCount + 5);
         throw std::runtime_error("chooser failed");
     });
     EXPECT_THROW(dialog.RunOpenDialog(), std::runtime_error);
     EXPECT_TRUE(window.Enabled());
     EXPECT_FALSE(Application->SendAppMessage(help));
     EXPECT_EQ(DialogBeingCreated(), nullptr);
-    EXPECT_EQ(TScreen::Instance().FocusCount, focusCount);
+    EXPECT_EQ(TScreen::Instance().FocusCount(), focusCount);
 
     dialog.SetHelpContext(0);
     dialog.SetChooser([&](TFileChooserRequest&) { return Application->SendAppMessage(help); });
@@ -440,7 +425,7 @@ TEST_F(RealChooser, EmptyFilterOffersNoFilterEntries) {
 }
 
 TEST_F(RealChooser, DoubleByteCodePage) {
-    ChineseCodePage cp936;
+    ScopedLocale chinese("zh_CN.GBK", 936);
     dialog.SetFilter("\xC5\x7C" "x|*.ini");  // a character whose second byte is the bar
     dialog.SetFileName("kept.ini");
     // A path that the code page cannot hold can't be returned.
@@ -457,7 +442,8 @@ TEST_F(RealChooser, CanCloseRefusalKeepsTheChooserOpenAndHandlerErrorsAreReporte
     folder.File("a.ini", "");
     std::filesystem::create_directory(folder.Path("sub"));
     std::vector<std::string> reported;
-    SetMessageBoxInterceptor([&](const std::string& text, const std::string&, MessageBoxIcon) { reported.push_back(text); });
+    ScopedSeam boxes(SetMessageBoxInterceptor,
+                     [&](const std::string& text, const std::string&, MessageBoxIcon) { reported.push_back(text); });
     int asked = 0, folderChanges = 0;
     dialog.OnCanClose = [&](TComponent* sender, bool& canClose) {
         EXPECT_EQ(sender, &dialog);
@@ -483,7 +469,6 @@ TEST_F(RealChooser, CanCloseRefusalKeepsTheChooserOpenAndHandlerErrorsAreReporte
         EXPECT_EQ(folderChanges, 1) << "a typed folder is entered";
         TypeAndAccept(chooser, "second.ini");
     });
-    SetMessageBoxInterceptor(nullptr);
     EXPECT_TRUE(chosen);
     EXPECT_EQ(asked, 2);
     EXPECT_EQ(dialog.FileName(), Dir() + "/sub/second.ini");

@@ -8,6 +8,7 @@
 #include "inifile/ini_file.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 #include "text/string_list.h"
 
@@ -117,7 +118,7 @@ TEST(ProfileBatchTest, OneCheckOfTheFilePerUserAction) {
     for (int i = 0; i < 200; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     const std::string path = dir.Write("a.ini", bytes);
     CountingStatus ops;
-    UseProfileFileOps(&ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     TIniFile(path, Utf8).ReadValue("a", "k0", "");  // parsed and cached
     ops.calls = 0;
     {
@@ -133,7 +134,6 @@ TEST(ProfileBatchTest, OneCheckOfTheFilePerUserAction) {
         ProfileBatch action;
         EXPECT_EQ(TIniFile(path, Utf8).ReadValue("a", "k0", ""), "changed by another program");
     }
-    UseProfileFileOps(nullptr);
 }
 
 }  // namespace

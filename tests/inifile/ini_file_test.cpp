@@ -15,6 +15,7 @@
 #include "platform/code_page.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 #include "text/string_list.h"
 
@@ -72,9 +73,8 @@ private:
 
 class TIniFileCalls : public testing::Test {
 protected:
-    TIniFileCalls() { UseProfileService(&service); }
-    ~TIniFileCalls() override { UseProfileService(nullptr); }
     FakeService service;
+    ScopedSeam<ProfileService*> serviceSeam{UseProfileService, &service};
     const std::string path = "rel/../odd path.ini";
     using Call = FakeService::Call;
 };

@@ -2,6 +2,7 @@
 
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "support/code_page_guard.h"
 
 TEST(CodePage, LocaleNamesMapToCodePages) {
     EXPECT_EQ(CodePageOfLocaleName("zh_CN.GBK"), 936);
@@ -18,7 +19,7 @@ TEST(CodePage, LocaleNamesMapToCodePages) {
 }
 
 TEST(CodePage, GbkRoundTripAndRefusal) {
-    SetAnsiCodePage(936);
+    ScopedCodePage codePage(936);
     auto gbk = Utf8ToAnsi("文件");
     ASSERT_TRUE(gbk.has_value());
     EXPECT_EQ(*gbk, "\xCE\xC4\xBC\xFE");
@@ -26,11 +27,10 @@ TEST(CodePage, GbkRoundTripAndRefusal) {
     EXPECT_FALSE(Utf8ToAnsi("\xF0\x9F\x98\x80").has_value()) << "an emoji has no GBK form";
     // A lone lead byte at the end is shown as a replacement, the rest stays readable.
     EXPECT_EQ(AnsiToUtf8("ab\xCE"), "ab\xEF\xBF\xBD");
-    SetAnsiCodePage(CodePageUtf8);
 }
 
 TEST(CodePage, Utf8InvalidBytesAreShownAsReplacements) {
-    SetAnsiCodePage(CodePageUtf8);
+    ScopedCodePage utf8(CodePageUtf8);
     EXPECT_EQ(AnsiToUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
     EXPECT_FALSE(Utf8ToAnsi("a\xFF").has_value());
     EXPECT_EQ(Ansi("宋体"), "宋体");
@@ -99,10 +99,9 @@ TEST(CodePage, StatefulDecodersKeepTheirLastCharacter) {
 }
 
 TEST(CodePage, ProcessCodePageVariantsFollowIt) {
-    SetAnsiCodePage(950);
+    ScopedCodePage big5(950);
     EXPECT_EQ(Utf8ToAnsi("繁體"), "\xC1\x63\xC5\xE9");
     EXPECT_EQ(AnsiToUtf8("\xC1\x63"), "繁");
-    SetAnsiCodePage(CodePageUtf8);
 }
 
 TEST(CodePage, LeadBytesOfDoubleByteCodePages) {

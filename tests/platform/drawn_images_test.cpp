@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QIcon>
 #include <QImage>
+#include <QPixmap>
 
 #include <map>
 #include <string>

@@ -14,6 +14,7 @@
 #include "platform/encoding_detection.h"
 #include "platform/encoding_memory.h"
 #include "platform/state_folder.h"
+#include "support/environment_guard.h"
 #include "text/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -131,13 +132,15 @@ TEST_F(EncodingMemoryTest, UnwritableStoreFailsWithoutHarm) {
 }
 
 TEST(StateFolder, FollowsXdgStateHome) {
-    const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-    setenv("HOME", "/home/someone", 1);
-    setenv("XDG_STATE_HOME", "/var/state", 1);
-    EXPECT_EQ(ProgramStateFolder(), "/var/state/iniviewer");
-    setenv("XDG_STATE_HOME", "relative/state", 1);
+    ScopedEnvironment home("HOME", "/home/someone");
+    {
+        ScopedEnvironment state("XDG_STATE_HOME", "/var/state");
+        EXPECT_EQ(ProgramStateFolder(), "/var/state/iniviewer");
+    }
+    {
+        ScopedEnvironment state("XDG_STATE_HOME", "relative/state");
+        EXPECT_EQ(ProgramStateFolder(), "/home/someone/.local/state/iniviewer");
+    }
+    ScopedEnvironment state("XDG_STATE_HOME", std::nullopt);
     EXPECT_EQ(ProgramStateFolder(), "/home/someone/.local/state/iniviewer");
-    unsetenv("XDG_STATE_HOME");
-    EXPECT_EQ(ProgramStateFolder(), "/home/someone/.local/state/iniviewer");
-    setenv("HOME", savedHome.c_str(), 1);
 }

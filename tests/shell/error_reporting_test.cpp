@@ -5,10 +5,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/code_page.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
 #include "shell/error_text.h"
+#include "support/code_page_guard.h"
+#include "support/scoped_seam.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 
@@ -22,21 +23,21 @@ struct ShownBox {
 // Collects the boxes the application would show, instead of showing them.
 class BoxRecorder {
 public:
-    BoxRecorder() {
-        SetMessageBoxInterceptor([this](const std::string& t, const std::string& c, MessageBoxIcon i) {
-            boxes.push_back({t, c, i});
-            if (onBox) onBox();
-        });
-    }
-    ~BoxRecorder() { SetMessageBoxInterceptor(nullptr); }
     std::vector<ShownBox> boxes;
     std::function<void()> onBox;
+
+private:
+    ScopedSeam<MessageBoxInterceptor> seam_{SetMessageBoxInterceptor,
+                                            [this](const std::string& t, const std::string& c, MessageBoxIcon i) {
+                                                boxes.push_back({t, c, i});
+                                                if (onBox) onBox();
+                                            }};
 };
 
 }  // namespace
 
 TEST(ErrorText, FullStopFollowsTheLastCharacter) {
-    SetAnsiCodePage(936);
+    ScopedCodePage gbk(936);
     EXPECT_EQ(MessageWithFullStop("Unable to write to /tmp/a.ini"), "Unable to write to /tmp/a.ini.");
     EXPECT_EQ(MessageWithFullStop("Done."), "Done.");
     EXPECT_EQ(MessageWithFullStop("Stop!"), "Stop!");
@@ -47,7 +48,6 @@ TEST(ErrorText, FullStopFollowsTheLastCharacter) {
     EXPECT_EQ(MessageWithFullStop(""), "");
     // A Chinese character at the end counts as one character and gets an ASCII full stop.
     EXPECT_EQ(MessageWithFullStop("\xCE\xC4\xBC\xFE"), "\xCE\xC4\xBC\xFE.");
-    SetAnsiCodePage(CodePageUtf8);
 }
 
 TEST(ErrorText, FatalTextHasClassModuleAddressAndMessageLines) {

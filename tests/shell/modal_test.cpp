@@ -9,11 +9,14 @@
 #include "platform/message_box.h"
 #include "shell/application.h"
 #include "support/modal_driver.h"
+#include "support/scoped_seam.h"
 #include "shell/modal.h"
+#include "shell/modal_scope.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/layout_reader.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -57,19 +60,18 @@ void WhenModal(std::function<void()> fn) {
 }
 
 void Key(TCustomForm& form, Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : form.Widget();
+    QWidget* target = QApplication::focusWidget() ? QApplication::focusWidget() : WidgetOf(form);
     QTest::keyClick(target, key, mods);
 }
 
 class ModalTest : public testing::Test {
 protected:
-    void SetUp() override {
-        SetMessageBoxInterceptor([this](const std::string& text, const std::string&, MessageBoxIcon) {
-            shownErrors.push_back(text);
-        });
-    }
-    void TearDown() override { SetMessageBoxInterceptor(nullptr); }
     std::vector<std::string> shownErrors;
+
+private:
+    ScopedSeam<MessageBoxInterceptor> boxSeam_{
+        SetMessageBoxInterceptor,
+        [this](const std::string& text, const std::string&, MessageBoxIcon) { shownErrors.push_back(text); }};
 };
 
 }  // namespace
@@ -95,10 +97,10 @@ TEST_F(ModalTest, CloseRequestsEndWithCancelAndTagTellsThemApart) {
     EXPECT_EQ(added.Tag(), 1);
 
     TTestDialog closed(Application);
-    WhenModal([&] { closed.Widget()->close(); });  // the close box
+    WhenModal([&] { WidgetOf(closed)->close(); });  // the close box
     EXPECT_EQ(RunModal(closed), ResultCancel);
     EXPECT_EQ(closed.Tag(), 0);
-    EXPECT_TRUE(closed.Widget() != nullptr) << "the loop hides, it does not destroy";
+    EXPECT_TRUE(WidgetOf(closed) != nullptr) << "the loop hides, it does not destroy";
 }
 
 TEST_F(ModalTest, EnterPressesTheDefaultAndEscTheCancelButton) {
@@ -178,12 +180,12 @@ TEST_F(ModalTest, DisabledWindowRefusesInput) {
     button->OnClick = [&](TComponent*) { ++clicks; };
     TTestDialog dialog(Application);
     WhenModal([&] {
-        QTest::mouseClick(button->Widget(), Qt::LeftButton);
+        QTest::mouseClick(WidgetOf(*button), Qt::LeftButton);
         dialog.RequestClose();
     });
     RunModal(dialog);
     EXPECT_EQ(clicks, 0);
-    QTest::mouseClick(button->Widget(), Qt::LeftButton);
+    QTest::mouseClick(WidgetOf(*button), Qt::LeftButton);
     EXPECT_EQ(clicks, 1);
     owner.Hide();
 }
@@ -191,7 +193,7 @@ TEST_F(ModalTest, DisabledWindowRefusesInput) {
 TEST_F(ModalTest, AnErrorInAHandlerIsShownAndTheLoopGoesOn) {
     TTestDialog dialog(Application);
     WhenModal([&] {
-        QTest::mouseClick(dialog.Button("Fail")->Widget(), Qt::LeftButton);
+        QTest::mouseClick(WidgetOf(*dialog.Button("Fail")), Qt::LeftButton);
         QTimer::singleShot(0, [&] {
             EXPECT_TRUE(dialog.Visible());
             dialog.Button("Quit")->Press();
@@ -244,6 +246,52 @@ TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
         huge.RequestClose();
     });
     RunModal(huge);
+}
+
+TEST_F(ModalTest, AWindowDestroyedInItsOwnLoopEndsItUntouched) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    auto* dialog = new TTestDialog(Application);
+    WhenModal([&] { dialog->ReleaseLater(); });
+    EXPECT_EQ(RunModal(*dialog), ResultCancel);
+    EXPECT_FALSE(TScreen::Instance().Contains(dialog));
+    EXPECT_TRUE(owner.Enabled());
+    EXPECT_TRUE(owner.IsActiveWindow());
+    owner.Hide();
+}
+
+TEST(ModalScope, PutsBackOnlyWhatStillExistsAndEachScopeUndoesItsOwnFocus) {
+    TScreen& screen = TScreen::Instance();
+    TForm shown(Application);
+    shown.SetClientSize(200, 100);
+    shown.Show();
+    TCustomForm* focusedBefore = screen.FocusedForm();
+    const int focusCount = screen.FocusCount();
+    TForm first(Application);
+    {
+        ModalScope firstScope(&first);
+        EXPECT_FALSE(shown.Enabled());
+        auto* second = new TForm(Application);
+        {
+            ModalScope secondScope(second);
+            EXPECT_EQ(screen.FocusedForm(), second);
+            {
+                TForm third(Application);
+                ModalScope thirdScope(&third);
+                EXPECT_EQ(screen.FocusedForm(), &third);
+                screen.SetFocusCount(focusCount + 3);
+                delete second;
+            }
+            EXPECT_EQ(screen.FocusedForm(), nullptr) << "the window that had the focus is gone";
+        }
+        EXPECT_EQ(screen.FocusedForm(), &first) << "each scope undoes its own push";
+        EXPECT_FALSE(shown.Enabled());
+    }
+    EXPECT_EQ(screen.FocusedForm(), focusedBefore);
+    EXPECT_EQ(screen.FocusCount(), focusCount);
+    EXPECT_TRUE(shown.Enabled());
+    shown.Hide();
 }
 
 TEST_F(ModalTest, AVisibleWindowCannotBeMadeModal) {

@@ -13,6 +13,7 @@
 
 #include "ui/form.h"
 #include "ui/screen.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -26,8 +27,8 @@ std::vector<TCustomForm*> ModalForms() {
 // Closes a window left open by a test; forgets it once the window hides.
 class Watchdog : public QObject {
 public:
-    explicit Watchdog(TCustomForm& form) : QObject(form.Widget()), form_(form) {
-        form.Widget()->installEventFilter(this);
+    explicit Watchdog(TCustomForm& form) : QObject(WidgetOf(form)), form_(form) {
+        WidgetOf(form)->installEventFilter(this);
         QTimer::singleShot(10000, this, [this] {
             ADD_FAILURE() << "a modal window was left open";
             form_.RequestClose();
@@ -66,7 +67,7 @@ void Attempt(std::vector<TCustomForm*> before, std::function<void(TCustomForm&)>
 
 QWidget* KeyTarget(TCustomForm& form) {
     QWidget* focus = QApplication::focusWidget();
-    return focus && focus->window() == form.Widget()->window() ? focus : form.Widget();
+    return focus && focus->window() == WidgetOf(form)->window() ? focus : WidgetOf(form);
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "platform/code_page.h"
+#include <optional>
+
+#include "support/locale_guard.h"
 #include "text/file_names.h"
 #include "text/lead_bytes.h"
 
@@ -9,10 +11,12 @@ namespace {
 class LeadBytes : public testing::Test {
 protected:
     void Use(const char* localeName, int codePage) {
-        SetAnsiCodePage(codePage);
-        InitLeadByteSet(LocaleIdOfName(localeName));
+        locale_.reset();
+        locale_.emplace(localeName, codePage);
     }
-    void TearDown() override { Use("en_US.UTF-8", CodePageUtf8); }
+
+private:
+    std::optional<ScopedLocale> locale_;
 };
 
 TByteSet Bytes(int first, int last) {

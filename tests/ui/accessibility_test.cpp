@@ -10,11 +10,12 @@
 #include "ui/edit.h"
 #include "ui/label.h"
 #include "ui/panel.h"
+#include "ui/widget_access.h"
 
 namespace {
 
 QAccessibleInterface* Accessible(const TControl& control) {
-    return QAccessible::queryAccessibleInterface(control.Widget());
+    return QAccessible::queryAccessibleInterface(WidgetOf(control));
 }
 
 class AccessibilityTest : public testing::Test {
@@ -26,7 +27,6 @@ protected:
         return control;
     }
 
-    CodePageGuard codePage;
     ShownWindow window;
 };
 
@@ -47,7 +47,7 @@ TEST_F(AccessibilityTest, LabeledEditIsNamedAndLabelledByItsLabel) {
 }
 
 TEST_F(AccessibilityTest, LabeledEditNameIsTheDisplayedTextUnderCodePage936) {
-    SetAnsiCodePage(936);
+    ScopedCodePage gbk(936);
     auto* edit = Place<TLabeledEdit>();
     edit->EditLabel().SetCaption("\xCE\xC4\xBC\xFE\xC3\xFB");  // 文件名 in GBK
     EXPECT_EQ(Accessible(*edit)->text(QAccessible::Name), QStringLiteral("文件名"));

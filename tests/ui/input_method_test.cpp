@@ -10,13 +10,13 @@
 #include <string>
 
 #include "ui/edit.h"
+#include "ui/widget_access.h"
 
 namespace {
 
 class InputMethodTest : public testing::Test {
 protected:
     void SetUp() override {
-        SetAnsiCodePage(936);
         edit = new TEdit(&window.Form());
         edit->SetParent(&window.Form());
         edit->SetBounds(8, 8, 200, 21);
@@ -24,7 +24,7 @@ protected:
         QApplication::processEvents();
     }
 
-    QLineEdit* Line() const { return static_cast<QLineEdit*>(edit->Widget()); }
+    QLineEdit* Line() const { return static_cast<QLineEdit*>(WidgetOf(*edit)); }
 
     void Compose(const QString& preedit) {
         QInputMethodEvent event(preedit, {});
@@ -36,7 +36,7 @@ protected:
         QApplication::sendEvent(Line(), &event);
     }
 
-    CodePageGuard codePage;
+    ScopedCodePage codePage{936};
     ShownWindow window;
     TEdit* edit = nullptr;
 };

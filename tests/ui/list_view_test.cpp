@@ -155,10 +155,9 @@ TEST_F(ListViewTest, F2EditsTheRowCaptionWhicheverCellWasClicked) {
 }
 
 TEST_F(ListViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
-    CodePageGuard guard;
     const std::string odd = std::string("\x81\x20ok\xFF", 5), oddValue = std::string("\xFE\x7F", 2);
     for (int codePage : {936, CodePageUtf8}) {
-        SetAnsiCodePage(codePage);
+        ScopedCodePage shown(codePage);
         rows[0]->SetCaption(odd);
         rows[0]->SubItems().Set(0, oddValue);
         EXPECT_EQ(IndexOf(rows[0], 1).data().toString(), ToDisplay(oddValue));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/display_text.h"
+#include "support/scoped_seam.h"
 #include "ui/error_sink.h"
 #include "ui/popup_menu.h"
 
@@ -26,10 +27,6 @@ protected:
             item->OnClick = [this, caption](TComponent*) { clicked.push_back(caption); };
             menu->Add(item);
         }
-    }
-    void TearDown() override {
-        SetPopupMenuChooser(nullptr);
-        SetErrorReporter(nullptr);
     }
     TMenuItem* Item(int i) { return menu->Item(i); }
 
@@ -76,7 +73,7 @@ TEST_F(PopupMenuTest, OnPopupComesFirstAndOnlyEnabledItemsCanBeChosen) {
     std::vector<std::string> order;
     menu->OnPopup = [&](TComponent*) { order.push_back("popup"); };
     TMenuItem* answer = nullptr;
-    SetPopupMenuChooser([&](TPopupMenu&, int, int) {
+    ScopedSeam chooser(SetPopupMenuChooser, [&](TPopupMenu&, int, int) {
         order.push_back("choose");
         return answer;
     });
@@ -97,7 +94,7 @@ TEST_F(PopupMenuTest, OnPopupComesFirstAndOnlyEnabledItemsCanBeChosen) {
 TEST_F(PopupMenuTest, AnErrorInTheChosenItemIsReportedAndThePopupReturns) {
     TComponent* reportedSender = nullptr;
     std::string message;
-    SetErrorReporter([&](TComponent* sender, std::exception_ptr error) {
+    ScopedSeam reporter(SetErrorReporter, [&](TComponent* sender, std::exception_ptr error) {
         reportedSender = sender;
         try {
             std::rethrow_exception(error);
@@ -106,7 +103,7 @@ TEST_F(PopupMenuTest, AnErrorInTheChosenItemIsReportedAndThePopupReturns) {
         }
     });
     Item(3)->OnClick = [](TComponent*) { throw std::runtime_error("write failed"); };
-    SetPopupMenuChooser([&](TPopupMenu&, int, int) { return Item(3); });
+    ScopedSeam chooser(SetPopupMenuChooser, [&](TPopupMenu&, int, int) { return Item(3); });
     EXPECT_NO_THROW(menu->Popup(0, 0));
     EXPECT_EQ(reportedSender, Item(3));
     EXPECT_EQ(message, "write failed");

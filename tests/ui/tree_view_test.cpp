@@ -11,14 +11,11 @@
 #include <vector>
 
 #include "platform/display_text.h"
+#include "support/scoped_seam.h"
 #include "ui/popup_menu.h"
 #include "ui/tree_view.h"
 
 namespace {
-
-struct ChooserReset {
-    ~ChooserReset() { SetPopupMenuChooser(nullptr); }
-};
 
 class TreeViewTest : public testing::Test {
 protected:
@@ -106,7 +103,6 @@ TEST_F(TreeViewTest, AnExpandedChildlessNodeShowsAChildAddedLater) {
 }
 
 TEST_F(TreeViewTest, RightPressReportsWithoutSelectingThenOpensTheMenuAtThePointer) {
-    ChooserReset reset;
     auto* menu = new TPopupMenu(&window.Form());
     tree->SetPopupMenu(menu);
     tree->SetSelected(sections[0]);
@@ -119,7 +115,7 @@ TEST_F(TreeViewTest, RightPressReportsWithoutSelectingThenOpensTheMenuAtThePoint
         button = b;
         selectedInHandler = tree->Selected();
     };
-    SetPopupMenuChooser([&](TPopupMenu& m, int x, int y) -> TMenuItem* {
+    ScopedSeam chooser(SetPopupMenuChooser, [&](TPopupMenu& m, int x, int y) -> TMenuItem* {
         events.push_back(&m == menu ? "menu" : "other menu");
         menuAt = QPoint(x, y);
         return nullptr;
@@ -199,8 +195,7 @@ TEST_F(TreeViewTest, DeletingTheSelectedNodeLeavesNoneSelected) {
 }
 
 TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheCodePageAndRefusesWhatItCannotHold) {
-    CodePageGuard guard;
-    SetAnsiCodePage(936);
+    ScopedCodePage gbk(936);
     sections[0]->SetText(Ansi("小节"));
     tree->SetSelected(sections[0]);
     view->setFocus();
@@ -224,10 +219,9 @@ TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheCodePageAndRefusesWhatItCanno
 }
 
 TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
-    CodePageGuard guard;
     const std::string odd = std::string("\x81\x20ok\xFF", 5);
     for (int codePage : {936, CodePageUtf8}) {
-        SetAnsiCodePage(codePage);
+        ScopedCodePage shown(codePage);
         sections[0]->SetText(odd);
         EXPECT_FALSE(Shown(sections[0]).isEmpty());
         tree->SetSelected(sections[0]);

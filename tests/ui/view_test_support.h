@@ -1,7 +1,7 @@
 #pragma once
 // Shared pieces of the item-view suites: a shown window to put controls on, mouse input that
 // goes through the window system (so a right press also brings the context-menu event), and
-// the code page kept per test.
+// the code page set for a scope.
 #define QTEST_QPA_MOUSE_HANDLING
 #include <QAbstractItemView>
 #include <QApplication>
@@ -10,17 +10,18 @@
 
 #include <memory>
 
-#include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "support/code_page_guard.h"
 #include "ui/form.h"
+#include "ui/widget_access.h"
 
 class ShownWindow {
 public:
     ShownWindow(int width = 500, int height = 340) : form_(std::make_unique<TForm>(nullptr)) {
         form_->SetClientSize(width, height);
         form_->Show();
-        form_->Widget()->activateWindow();
-        (void)QTest::qWaitForWindowExposed(form_->Widget());
+        WidgetOf(*form_)->activateWindow();
+        (void)QTest::qWaitForWindowExposed(WidgetOf(*form_));
     }
     TForm& Form() { return *form_; }
 
@@ -30,7 +31,7 @@ private:
 
 template <typename Control>
 QAbstractItemView* ItemViewOf(Control& control) {
-    return static_cast<QAbstractItemView*>(control.Widget());
+    return static_cast<QAbstractItemView*>(WidgetOf(control));
 }
 
 inline QPoint CentreOf(QAbstractItemView* view, const QModelIndex& index) {
@@ -52,13 +53,3 @@ inline void CommitEdit(QWidget* editor) {
     QTest::keyClick(editor, Qt::Key_Return);
     QApplication::processEvents();
 }
-
-// Tests that need a code page set it; each test starts from UTF-8 again.
-class CodePageGuard {
-public:
-    CodePageGuard() : saved_(AnsiCodePage()) {}
-    ~CodePageGuard() { SetAnsiCodePage(saved_); }
-
-private:
-    int saved_;
-};

@@ -4,11 +4,15 @@
 
 #include <QTreeView>
 
+#include "ui/button.h"
+#include "ui/edit.h"
 #include "ui/image_list.h"
 #include "ui/layout_reader.h"
 #include "ui/list_view.h"
+#include "ui/panel.h"
 #include "ui/popup_menu.h"
 #include "ui/tree_view.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -89,7 +93,7 @@ TEST(ViewsLayout, ComponentsComeOutAsTheLayoutDescribesThem) {
     EXPECT_EQ(list->Column(1).MinWidth(), 100);
     EXPECT_EQ(list->Column(1).MaxWidth(), 800);
     EXPECT_TRUE(list->Column(0).AutoSize() && list->Column(1).AutoSize());
-    auto* header = static_cast<QTreeView*>(list->Widget())->model();
+    auto* header = static_cast<QTreeView*>(WidgetOf(*list))->model();
     EXPECT_EQ(header->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("关键字值"));
 
     ASSERT_EQ(menu->ItemCount(), 3);
@@ -110,3 +114,37 @@ TEST(ViewsLayout, UnknownNamesAreLayoutErrors) {
 }
 
 }  // namespace
+
+TEST(ViewsLayout, NamesTakeTheValuesTheyStandForAndAnUnknownOneIsNamedInTheError) {
+    TViewsWindow window(R"(ViewsWindow : TViewsWindow {
+      BorderStyle = bsToolWindow
+      P : TPanel { BevelOuter = bvLowered; BevelInner = bvRaised; Anchors = [left, bottom]; Cursor = crHandPoint
+                   Font = { Style = [italic, strikeout] } }
+      V : TListView { ViewStyle = vsSmallIcon }
+      B : TBitBtn { Kind = bkRetry; ModalResult = ResultIgnore }
+      E : TLabeledEdit { LabelPosition = lpLeft }
+    })");
+    EXPECT_EQ(window.BorderStyle(), TFormBorderStyle::bsToolWindow);
+    auto* panel = window.Get<TPanel>("P");
+    EXPECT_EQ(panel->BevelOuter(), TBevelCut::bvLowered);
+    EXPECT_EQ(panel->BevelInner(), TBevelCut::bvRaised);
+    EXPECT_EQ(panel->Anchors(), akLeft | akBottom);
+    EXPECT_EQ(panel->Cursor(), TCursor::crHandPoint);
+    EXPECT_EQ(panel->Font().Style, uint8_t(TFontStyle::Italic) | uint8_t(TFontStyle::StrikeOut));
+    EXPECT_EQ(window.Get<TListView>("V")->ViewStyle(), TViewStyle::vsSmallIcon);
+    EXPECT_EQ(window.Get<TBitBtn>("B")->Kind(), TBitBtnKind::bkRetry);
+    EXPECT_EQ(window.Get<TBitBtn>("B")->ModalResult(), ResultIgnore) << "set after the kind";
+
+    const auto error = [](const char* layout) {
+        try {
+            TViewsWindow failing(layout);
+        } catch (const ELayoutError& e) {
+            return e.Message();
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(error(R"(ViewsWindow : TViewsWindow { P : TPanel { Anchors = [left, middle] } })"), "Unknown anchor middle");
+    EXPECT_EQ(error(R"(ViewsWindow : TViewsWindow { P : TPanel { Font = { Style = [bold, heavy] } } })"),
+              "Unknown font style heavy") << "not taken as strikeout";
+    EXPECT_EQ(error(R"(ViewsWindow : TViewsWindow { Position = poLeft })"), "Unknown position poLeft");
+}

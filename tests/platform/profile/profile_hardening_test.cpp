@@ -17,6 +17,7 @@
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
 namespace {
@@ -28,12 +29,6 @@ ProfileService& Service() { return CurrentProfileService(); }
 ProfileFailure Set(const std::string& path, std::string_view section, std::string_view key, std::string_view value) {
     return Service().SetValue({path, Utf8}, section, key, value).failure;
 }
-
-class ScopedFileOps {
-public:
-    explicit ScopedFileOps(FileOps& ops) { UseProfileFileOps(&ops); }
-    ~ScopedFileOps() { UseProfileFileOps(nullptr); }
-};
 
 // A file system of its own, as small as asked; only root may mount one.
 class SmallDisk {
@@ -157,7 +152,7 @@ TEST(ProfileHardening, AnInPlaceSaveThatFailsPutsTheOldBytesBack) {
     const std::string path = dir.Write("a.ini", original);
     ASSERT_EQ(link(path.c_str(), dir.Path("other.ini").c_str()), 0);
     DiskFullMidway ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     EXPECT_EQ(Set(path, "a", "k", "a longer value that moves the rest of the file"), ProfileFailure::NoSpace);
     EXPECT_EQ(ReadFile(path), original);
     EXPECT_EQ(StatOf(path).st_size, static_cast<off_t>(original.size()));
@@ -178,7 +173,7 @@ TEST(ProfileHardening, AnInPlaceSaveWithoutRoomWritesNothing) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ASSERT_EQ(link(path.c_str(), dir.Path("other.ini").c_str()), 0);
     NoRoomToReserve ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     EXPECT_EQ(Set(path, "a", "k", "longer"), ProfileFailure::NoSpace);
     EXPECT_EQ(ops.writes, 0);
     EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None) << "a save that does not grow needs no room";
@@ -218,7 +213,7 @@ TEST(ProfileHardening, AFileMountedOverAnotherIsSavedInPlace) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     {
         RenameOntoAMountPoint ops;
-        ScopedFileOps seam(ops);
+        ScopedSeam seam(UseProfileFileOps, &ops);
         EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None);
         EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
         EXPECT_EQ(dir.EntryCount(), 1u);

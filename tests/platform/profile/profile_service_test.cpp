@@ -9,6 +9,7 @@
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
 namespace {
@@ -21,13 +22,6 @@ std::string Read(const char* section, const char* key, const std::string& path,
     const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str(), Utf8);
     return std::string(buffer, count);
 }
-
-// Stands in for the real file calls for the length of a test.
-class ScopedFileOps {
-public:
-    explicit ScopedFileOps(FileOps& ops) { UseProfileFileOps(&ops); }
-    ~ScopedFileOps() { UseProfileFileOps(nullptr); }
-};
 
 TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
     TempDir dir;
@@ -167,7 +161,7 @@ TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     FailingRename ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
@@ -185,7 +179,7 @@ TEST(ProfileSave, ShortWritesAreCarriedOn) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ShortWrites ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n[b]\nkey=a longer value\n");
 }
@@ -203,7 +197,7 @@ TEST(ProfileSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
     const std::string path = dir.Write("a.ini", "[a]\nk=100\n");
     const ino_t before = StatOf(path).st_ino;
     FolderWithoutRoom ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
     EXPECT_EQ(StatOf(path).st_ino, before);
@@ -225,7 +219,7 @@ TEST(ProfileSave, ReadersCannotLockTheFileWhileItIsWritten) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ReaderAtRename ops;
-    ScopedFileOps seam(ops);
+    ScopedSeam seam(UseProfileFileOps, &ops);
     ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
     EXPECT_FALSE(ops.readerLocked);
 }

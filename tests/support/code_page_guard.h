@@ -1,0 +1,14 @@
+#pragma once
+// The process's code page set for one scope; the one before comes back at its end.
+#include "platform/code_page.h"
+
+class ScopedCodePage {
+public:
+    explicit ScopedCodePage(int codePage) : saved_(AnsiCodePage()) { SetAnsiCodePage(codePage); }
+    ~ScopedCodePage() { SetAnsiCodePage(saved_); }
+    ScopedCodePage(const ScopedCodePage&) = delete;
+    ScopedCodePage& operator=(const ScopedCodePage&) = delete;
+
+private:
+    int saved_;
+};

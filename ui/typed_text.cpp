@@ -1,0 +1,48 @@
+#include "ui/typed_text.h"
+
+#include <climits>
+
+#include "platform/display_text.h"
+
+namespace {
+
+// The stretch that an edit replaced: the common start and end of the two texts.
+struct Change {
+    qsizetype start;
+    qsizetype removedEnd;   // in before
+    qsizetype insertedEnd;  // in after
+};
+
+Change ChangeBetween(const QString& before, const QString& after) {
+    qsizetype start = 0;
+    while (start < before.size() && start < after.size() && before[start] == after[start]) ++start;
+    qsizetype endB = before.size(), endA = after.size();
+    while (endB > start && endA > start && before[endB - 1] == after[endA - 1]) --endB, --endA;
+    return {start, endB, endA};
+}
+
+}  // namespace
+
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes) {
+    const Change change = ChangeBetween(before, after);
+    const QString inserted = after.mid(change.start, change.insertedEnd - change.start);
+    const QString head = before.left(change.start), tail = before.mid(change.removedEnd);
+    int room = maxBytes > 0 ? maxBytes - AnsiByteLength(head + tail) : INT_MAX;
+    // Take the inserted characters one by one while they fit and the code page holds them.
+    QString accepted;
+    bool refused = false;
+    for (qsizetype i = 0; i < inserted.size();) {
+        const qsizetype length = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
+        const QString character = inserted.mid(i, length);
+        const auto bytes = FromDisplay(character);
+        if (!bytes || int(bytes->size()) > room) {
+            refused = true;
+            if (bytes) break;  // over the limit: nothing after it fits either
+        } else {
+            accepted += character;
+            room -= int(bytes->size());
+        }
+        i += length;
+    }
+    return {head + accepted + tail, change.start + accepted.size(), refused};
+}

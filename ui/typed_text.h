@@ -1,0 +1,16 @@
+#pragma once
+// What the user types, pastes or commits through an input method into a text field is taken
+// into the code page as it arrives: a character that the code page cannot hold, or one that
+// would cross the field's byte limit, is refused there.
+#include <QString>
+
+struct TypedText {
+    QString text;        // the field's text with the refused characters left out
+    qsizetype cursor;    // where the cursor goes: after the last character taken
+    bool refused;        // something was left out
+};
+
+// Compares the field's text before and after the user's edit and keeps, of the characters
+// inserted, those that the code page holds while their bytes fit into maxBytes together with
+// the rest of the text (0: no limit); over the limit, nothing after it is taken either.
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes);
