@@ -341,14 +341,22 @@ std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
     const std::size_t count = section.keys.count;
     // Once the index knows that no name repeats, a listing needs no name looked up.
     const bool repeats = !section.keys.index || section.keys.duplicates;
-    const std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();
-    std::vector<std::uint32_t> sameNameCount(repeats ? count : 0, 0);
+    // Each line's first of its name is needed once, when the line comes: from then on its slot
+    // counts the lines of its name.
+    std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();
     ProfileList list(bytes_);
     list.Reserve(count);
     for (std::size_t entry = 0; entry < count; ++entry) {
         const KeyLine line = KeyLineAt(section, entry);
-        const bool first = !repeats || firsts[entry] == entry;
-        list.Append(NameOf(line), ValueOf(line), first ? 0 : ++sameNameCount[firsts[entry]]);
+        std::uint32_t occurrence = 0;
+        if (repeats) {
+            const std::uint32_t first = firsts[entry];
+            if (first == entry)
+                firsts[entry] = 0;
+            else
+                occurrence = ++firsts[first];
+        }
+        list.Append(NameOf(line), ValueOf(line), occurrence);
     }
     return list;
 }
