@@ -104,15 +104,24 @@ void IniDocument::AddSection(std::size_t lineBegin, std::size_t contentBegin, st
     const std::string_view name = ParseIniLine(Slice(contentBegin, contentEnd), lead_).name;
     lastSectionKnown_ = false;  // a name not found so far may be this one
     if (!sections_.empty()) sections_.back().bodyEnd = lineBegin;
-    const auto entry = static_cast<std::uint32_t>(sections_.size());
+    const std::size_t entry = sections_.size();
     sections_.push_back(Section{contentBegin, next, Bytes().size(),
                                 static_cast<std::uint32_t>(name.data() - Bytes().data() - contentBegin),
                                 static_cast<std::uint32_t>(name.size()), 0, 1, {}});
     sections_.back().keys.first = static_cast<std::uint32_t>(keys_.size());
-    const auto first = sectionIndex_.Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
+    IndexSection(entry);
+}
+
+// The first section of a name is found by it; the later ones are numbered.
+void IniDocument::IndexSection(std::size_t entry) const {
+    Section& section = sections_[entry];
+    section.occurrence = 0;
+    section.sameNameCount = 1;
+    const std::string_view name = NameOf(section);
+    const auto first = sectionIndex_.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry), [&](std::uint32_t other) {
         return SameName(NameOf(sections_[other]), name, lead_);
     });
-    if (first) sections_.back().occurrence = sections_[*first].sameNameCount++;
+    if (first) section.occurrence = sections_[*first].sameNameCount++;
 }
 
 void IniDocument::FindAllHeaders() const {
@@ -123,17 +132,7 @@ void IniDocument::FindAllHeaders() const {
 void IniDocument::ReindexSections() const {
     lastSectionKnown_ = false;
     sectionIndex_ = NameIndex();
-    for (std::size_t entry = 0; entry < sections_.size(); ++entry) {
-        Section& section = sections_[entry];
-        section.occurrence = 0;
-        section.sameNameCount = 1;
-        const std::string_view name = NameOf(section);
-        const auto first = sectionIndex_.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry),
-                                             [&](std::uint32_t other) {
-                                                 return SameName(NameOf(sections_[other]), name, lead_);
-                                             });
-        if (first) section.occurrence = sections_[*first].sameNameCount++;
-    }
+    for (std::size_t entry = 0; entry < sections_.size(); ++entry) IndexSection(entry);
 }
 
 std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
@@ -153,11 +152,15 @@ IniDocument::KeyEntry IniDocument::EntryOf(const KeyLine& line, std::size_t body
                     static_cast<std::uint16_t>(fits ? nameLength : LongName)};
 }
 
+std::size_t IniDocument::AfterLineEnd(std::size_t contentEnd, std::size_t limit) const {
+    if (contentEnd >= limit) return contentEnd;
+    const std::string& bytes = Bytes();
+    return contentEnd + (bytes[contentEnd] == '\r' && contentEnd + 1 < bytes.size() && bytes[contentEnd + 1] == '\n' ? 2 : 1);
+}
+
 IniDocument::KeyLine IniDocument::ParseKeyLine(std::size_t begin, std::size_t limit) const {
     const std::size_t contentEnd = FindLineBreak(Slice(0, limit), begin);
-    std::size_t next = contentEnd;
-    if (contentEnd < limit)
-        next += Bytes()[contentEnd] == '\r' && contentEnd + 1 < Bytes().size() && Bytes()[contentEnd + 1] == '\n' ? 2 : 1;
+    const std::size_t next = AfterLineEnd(contentEnd, limit);
     const std::string_view content = Slice(begin, contentEnd);
     const IniLine parsed = ParseIniLine(content, lead_);
     const auto nameBegin = begin + static_cast<std::size_t>(parsed.name.data() - content.data());
@@ -172,9 +175,7 @@ IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t 
     if (key.nameOffset == LongName) return ParseKeyLine(begin, section.bodyEnd);
     KeyLine line{begin, 0, 0, begin + key.nameOffset, begin + key.nameOffset + key.nameLength, 0, 0, false};
     line.contentEnd = FindLineBreak(Slice(0, section.bodyEnd), line.nameEnd);
-    line.next = line.contentEnd;
-    if (line.contentEnd < section.bodyEnd)
-        line.next += Bytes()[line.contentEnd] == '\r' && line.contentEnd + 1 < Bytes().size() && Bytes()[line.contentEnd + 1] == '\n' ? 2 : 1;
+    line.next = AfterLineEnd(line.contentEnd, section.bodyEnd);
     const std::size_t stop = FirstNonBlank(Bytes(), line.nameEnd, line.contentEnd);
     line.hasEquals = stop < line.contentEnd;
     line.valueBegin = line.hasEquals ? FirstNonBlank(Bytes(), stop + 1, line.contentEnd) : line.contentEnd;
@@ -235,7 +236,7 @@ std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
 // when there is none. The slot of each name is fetched a few names ahead, so that the table's
 // misses overlap.
 std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) const {
-    KeyTable& table = const_cast<KeyTable&>(section.keys);
+    const KeyTable& table = section.keys;
     const bool building = !table.index;
     if (building) {
         table.index = std::make_unique<NameIndex>();
@@ -267,7 +268,7 @@ void IniDocument::BuildIndex(const Section& section) const { FirstOfEachName(sec
 
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
-    KeyTable& table = const_cast<KeyTable&>(section.keys);
+    const KeyTable& table = section.keys;
     constexpr std::uint32_t ScansBeforeIndex = 4;
     if (!table.index && table.scans++ >= ScansBeforeIndex) BuildIndex(section);
     if (table.index) {

@@ -97,11 +97,11 @@ private:
         std::uint32_t count = 0;
         // Built for a listing, or after a few lookups: one lookup, as an edit makes, costs less
         // as a plain scan of the names.
-        std::unique_ptr<NameIndex> index;
-        bool duplicates = false;  // with an index: whether two lines have the same name
-        std::uint32_t scans = 0;
+        mutable std::unique_ptr<NameIndex> index;
+        mutable bool duplicates = false;  // with an index: whether two lines have the same name
+        mutable std::uint32_t scans = 0;
         // Keys are mostly read in file order: where the last lookup ended is tried first.
-        std::uint32_t nextGuess = 0;
+        mutable std::uint32_t nextGuess = 0;
     };
     struct Section {
         std::size_t headerBegin;  // where the header's content begins (after a byte-order mark)
@@ -137,6 +137,8 @@ private:
     KeyEntry& EntryAt(const Section& section, std::size_t entry) const { return keys_[section.keys.first + entry]; }
     KeyLine KeyLineAt(const Section& section, std::size_t entry) const;
     KeyLine ParseKeyLine(std::size_t begin, std::size_t limit) const;
+    // Where the next line begins, after a line end that starts at contentEnd (before limit).
+    std::size_t AfterLineEnd(std::size_t contentEnd, std::size_t limit) const;
     KeyEntry EntryOf(const KeyLine& line, std::size_t bodyBegin) const;
     std::string_view KeyNameAt(const Section& section, std::size_t entry) const;
     std::string_view NameOf(const KeyLine& line) const;
@@ -169,6 +171,7 @@ private:
     void Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text);
     void ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta);
     void ReindexSections() const;
+    void IndexSection(std::size_t entry) const;
     bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
     EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries);
