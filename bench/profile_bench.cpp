@@ -188,8 +188,19 @@ int Run(const std::string& path, int rounds) {
     const std::string bytes = ReadWhole(path);
     int flip = 0;
     const auto set = [&] { Check(Service().SetValue({path, CodePage}, target.section, target.key, ++flip % 2 ? "one" : "two"), "set"); };
-    const auto remove = [&] { Check(Service().RemoveKey({path, CodePage}, target.section, target.key), "remove"); };
-    const auto putBack = [&] { Check(Service().SetValue({path, CodePage}, target.section, target.key, "back"), "put back"); };
+    // A removed key goes back where it was, by undoing the removal, so that every round edits
+    // the middle of the section.
+    EditRecord removal;
+    const auto remove = [&] {
+        ProfileResult removed = Service().RemoveKey({path, CodePage}, target.section, target.key);
+        Check(removed, "remove");
+        removal = std::move(removed.change);
+    };
+    const auto putBack = [&] {
+        if (removal.Empty()) return;
+        Check(Service().Revert({path, CodePage}, removal), "put back");
+        removal = {};
+    };
     const auto nothing = [] {};
     std::vector<Job> jobs = {
         {"parse", false, [&] { Touch(path); }, [&] { ParseAll(path); }, {}, {}, {}},

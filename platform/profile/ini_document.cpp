@@ -269,8 +269,8 @@ void IniDocument::BuildIndex(const Section& section) const { FirstOfEachName(sec
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
     const KeyTable& table = section.keys;
-    constexpr std::uint32_t ScansBeforeIndex = 4;
-    if (!table.index && table.scans++ >= ScansBeforeIndex) BuildIndex(section);
+    constexpr std::uint64_t ScannedPerIndexedName = 4;
+    if (!table.index && table.scanned > ScannedPerIndexedName * table.count) BuildIndex(section);
     if (table.index) {
         // Without repeated names, the line that matches is the one a reader uses.
         const std::uint32_t guess = table.nextGuess;
@@ -286,9 +286,12 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
     }
     for (std::size_t entry = 0; entry < table.count; ++entry) {
         const KeyEntry& line = EntryAt(section, entry);
-        if ((line.nameLength == key.size() || line.nameLength == LongName) && SameName(KeyNameAt(section, entry), key, lead_))
+        if ((line.nameLength == key.size() || line.nameLength == LongName) && SameName(KeyNameAt(section, entry), key, lead_)) {
+            table.scanned += entry + 1;
             return entry;
+        }
     }
+    table.scanned += table.count;
     return std::nullopt;
 }
 
@@ -594,7 +597,7 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     for (std::size_t later = section + 1; later < sections_.size(); ++later) sections_[later].keys.first -= static_cast<std::uint32_t>(entries.size());
     target.keys.count = static_cast<std::uint32_t>(kept);
     target.keys.index.reset();
-    target.keys.scans = 0;
+    target.keys.scanned = 0;
     target.bodyEnd -= removed;
     ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
     return EditResult::Changed;
@@ -736,7 +739,7 @@ EditResult IniDocument::RenameKey(KeyRef key, std::string_view name) {
         Section& keys = sections_[section];
         EntryAt(keys, entry) = EntryOf(ParseKeyLine(line.begin, keys.bodyEnd), keys.bodyBegin);
         keys.keys.index.reset();
-        keys.keys.scans = 0;
+        keys.keys.scanned = 0;
         return EditResult::Changed;
     });
 }

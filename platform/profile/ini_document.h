@@ -95,11 +95,11 @@ private:
     struct KeyTable {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
-        // Built for a listing, or after a few lookups: one lookup, as an edit makes, costs less
-        // as a plain scan of the names.
+        // Built for a listing, or once lookups have compared as many names as building it
+        // would hash: one lookup, as an edit makes, costs less as a plain scan of the names.
         mutable std::unique_ptr<NameIndex> index;
         mutable bool duplicates = false;  // with an index: whether two lines have the same name
-        mutable std::uint32_t scans = 0;
+        mutable std::uint64_t scanned = 0;  // names compared by lookups without the index
         // Keys are mostly read in file order: where the last lookup ended is tried first.
         mutable std::uint32_t nextGuess = 0;
     };
