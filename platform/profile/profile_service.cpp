@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/profile/file_ops.h"
+#include "platform/profile/profile_store.h"
 
 namespace {
 

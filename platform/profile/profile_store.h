@@ -15,16 +15,7 @@
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_document.h"
 #include "platform/profile/profile_failure.h"
-
-// What a write did: a failure and why, or success with what it changed (nothing, for a write
-// that had nothing to change).
-struct ProfileResult {
-    ProfileFailure failure = ProfileFailure::None;
-    int systemError = 0;  // the errno behind a SystemError
-    EditRecord change;
-
-    bool Succeeded() const { return failure == ProfileFailure::None; }
-};
+#include "platform/profile/profile_result.h"
 
 class ProfileStore {
 public:
