@@ -232,39 +232,45 @@ std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
     return std::nullopt;
 }
 
-// For each key line, the first line of its name, through the index, which is built on the way
-// when there is none. The slot of each name is fetched a few names ahead, so that the table's
-// misses overlap.
-std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) const {
-    const KeyTable& table = section.keys;
-    const bool building = !table.index;
-    if (building) {
-        table.index = std::make_unique<NameIndex>();
-        table.index->Reserve(table.count);
-        table.duplicates = false;
-    }
+// Hashes each name of the section in turn for `use`, fetching the index's slot for a name a
+// few names ahead, so that the table's misses overlap.
+template <typename Use>
+void IniDocument::ForEachHashedName(const Section& section, Use use) const {
     constexpr std::size_t Ahead = 8;
     std::uint64_t hashes[Ahead];
-    const std::size_t count = table.count;
+    const std::size_t count = section.keys.count;
     const auto fetch = [&](std::size_t entry) {
         hashes[entry % Ahead] = NameHash(KeyNameAt(section, entry), lead_);
-        table.index->Prefetch(hashes[entry % Ahead]);
+        section.keys.index->Prefetch(hashes[entry % Ahead]);
     };
     for (std::size_t entry = 0; entry < std::min(Ahead, count); ++entry) fetch(entry);
-    std::vector<std::uint32_t> firsts(count);
     for (std::size_t entry = 0; entry < count; ++entry) {
         const std::uint64_t hash = hashes[entry % Ahead];
         if (entry + Ahead < count) fetch(entry + Ahead);
         const std::string_view name = KeyNameAt(section, entry);
-        const auto matches = [&](std::uint32_t other) { return SameName(KeyNameAt(section, other), name, lead_); };
-        const auto self = static_cast<std::uint32_t>(entry);
-        firsts[entry] = building ? table.index->Add(hash, self, matches).value_or(self) : table.index->Find(hash, matches).value_or(self);
-        if (firsts[entry] != self) table.duplicates = true;
+        use(static_cast<std::uint32_t>(entry), hash,
+            [&](std::uint32_t other) { return SameName(KeyNameAt(section, other), name, lead_); });
     }
-    return firsts;
 }
 
-void IniDocument::BuildIndex(const Section& section) const { FirstOfEachName(section); }
+void IniDocument::BuildIndex(const Section& section) const {
+    const KeyTable& table = section.keys;
+    table.index = std::make_unique<NameIndex>();
+    table.index->Reserve(table.count);
+    table.duplicates = false;
+    ForEachHashedName(section, [&](std::uint32_t entry, std::uint64_t hash, const auto& matches) {
+        if (table.index->Add(hash, entry, matches)) table.duplicates = true;
+    });
+}
+
+// For each key line, the first line of its name.
+std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) const {
+    std::vector<std::uint32_t> firsts(section.keys.count);
+    ForEachHashedName(section, [&](std::uint32_t entry, std::uint64_t hash, const auto& matches) {
+        firsts[entry] = section.keys.index->Find(hash, matches).value_or(entry);
+    });
+    return firsts;
+}
 
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
@@ -344,7 +350,8 @@ std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
     const Section& section = sections_[*found];
     const std::size_t count = section.keys.count;
     // Once the index knows that no name repeats, a listing needs no name looked up.
-    const bool repeats = !section.keys.index || section.keys.duplicates;
+    if (!section.keys.index) BuildIndex(section);
+    const bool repeats = section.keys.duplicates;
     // Each line's first of its name is needed once, when the line comes: from then on its slot
     // counts the lines of its name.
     std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();

@@ -148,7 +148,10 @@ private:
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
     std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
     std::optional<std::size_t> FindKeyAt(const Section& section, KeyRef ref) const;
+    template <typename Use>
+    void ForEachHashedName(const Section& section, Use use) const;
     void BuildIndex(const Section& section) const;
+    // With the index built: for each key line, the first line of its name.
     std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
     // The section and key line an addressed edit means, checked against what the caller saw.
     std::optional<std::size_t> TargetSection(SectionRef ref);
