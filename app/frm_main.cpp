@@ -10,6 +10,7 @@
 #include "ui/list_view.h"
 #include "ui/panel.h"
 #include "ui/popup_menu.h"
+#include "ui/splitter.h"
 #include "ui/tree_view.h"
 
 TForm1* Form1 = nullptr;
@@ -28,6 +29,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Bind("ledtfnameKeyDown", &TForm1::ledtfnameKeyDown);
     Bind("BitBtn1Click", &TForm1::BitBtn1Click);
     Bind("EncodingBoxChange", &TForm1::EncodingBoxChange);
+    Bind("Splitter1Moved", &TForm1::Splitter1Moved);
     LoadLayoutOf("TForm1");
 
     tree1 = Find<TTreeView>("tree1");
@@ -49,11 +51,20 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     EncodingLabel = Find<TLabel>("EncodingLabel");
     EncodingBox = Find<TComboBox>("EncodingBox");
     LineEndLabel = Find<TLabel>("LineEndLabel");
+    Splitter1 = Find<TSplitter>("Splitter1");
+    titleAlone_ = Caption();
 
     // The list and the commands stay on the same section when the keyboard moves the
     // selection, and the tree's menu is enabled the same way however it is opened.
     tree1->OnKeyboardSelect = [this](TComponent* sender) { tree1Click(sender); };
     Poptree->OnPopup = [this](TComponent*) { EnableTreeMenu(); };
+
+    SetKeyPreview(true);
+    OnKeyDown = [this](TComponent* sender, uint16_t& key, TShiftState shift) { FormKeyDown(sender, key, shift); };
+    AcceptFiles([this](TComponent*, const std::vector<std::string>& paths) { OpenDroppedFile(paths.front()); });
+    // With no file loaded, the file name is what the user has to give first.
+    SetActiveControl(ledtfname);
+    RestoreTreeWidth();
 }
 
 TForm1::~TForm1() = default;

@@ -2,6 +2,7 @@
 // The main window: the file-name field, the section tree, the key list and their menus, and
 // the status line with the shown file's encoding.
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,7 @@ class TLabel;
 class TComboBox;
 class TStringList;
 class TIniText;
+class TSplitter;
 
 class TForm1 : public TForm {
 public:
@@ -49,6 +51,7 @@ public:
     TLabel* EncodingLabel;
     TComboBox* EncodingBox;
     TLabel* LineEndLabel;
+    TSplitter* Splitter1;
 
     void BtnliuClick(TComponent* sender);
     void tree1Click(TComponent* sender);
@@ -62,12 +65,35 @@ public:
     void ledtfnameKeyDown(TComponent* sender, uint16_t& key, TShiftState shift);
     void BitBtn1Click(TComponent* sender);
     void EncodingBoxChange(TComponent* sender);
+    void Splitter1Moved(TComponent* sender);
 
+    // Loads the file once the window is on the screen, as if its path had been typed.
+    void OpenAtStart(const std::string& path);
     // The code page of the shown file's text, as the tree, the list and the commands hold it:
     // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
     int FileCodePage() const;
 
 private:
+    // A key command: the key, the modifiers held, where the focus must be, what runs.
+    enum class TKeyPlace { Anywhere, Tree, List };
+    struct TKeyCommand {
+        uint16_t key;
+        TShiftState shift;
+        TKeyPlace place;
+        void (TForm1::*run)();
+    };
+    static std::span<const TKeyCommand> KeyCommands();
+    void FormKeyDown(TComponent* sender, uint16_t& key, TShiftState shift);
+    bool FocusIsIn(TKeyPlace place) const;
+    // The commands that only keys reach.
+    void BrowseForFile();
+    void GoToFileName();
+    void KeyMenuAtSelection();
+    void SectionMenuAtSelection();
+    void ModifySelectedKey();
+    void DeleteSelectedKey();
+    void DeleteSelectedSection();
+
     void LoadIniFile();
     // Shows a file's bytes read in encoding; verdict is the detector's. The section at
     // sectionIndex is selected and listed, else the first.
@@ -80,11 +106,23 @@ private:
     bool RefusedAsReadOnly();
     // A text of the file as a message in the locale's code page shows it.
     std::string ForMessage(const std::string& text) const;
+    // The loaded file named in the title, its full path in the root's tooltip.
+    void ShowLoadedFile(TTreeNode& root);
+    void OpenDroppedFile(const std::string& path);
+    // The open-file dialog starts in the loaded file's folder, else in the last one used.
+    void PrepareOpenDialog();
+    void RememberOpenFolder();
+    // The width the user last gave the tree.
+    void RestoreTreeWidth();
     // The root of the tree (node 0), or nullptr when no file is shown.
     TTreeNode* RootNode() const;
     // The tree's menu items enabled for the selection, as a right press leaves them.
     void EnableTreeMenu();
+    // The key menu, enabled for the selections, opened at a screen position.
+    void OpenKeyMenu(int screenX, int screenY);
 
+    // The window's own title, which a loaded file's name goes in front of.
+    std::string titleAlone_;
     TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
     TLineEnds lineEnds_ = TLineEnds::None;
     // The converted text of a file the profile-file service cannot read; null otherwise.

@@ -79,6 +79,7 @@ void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFi
     ShowEncoding();
     ListView1->Items().Clear();
     TTreeNode* root = RootNode();
+    ShowLoadedFile(*root);
     root->Expand(true);
     if (root->Count() > 0) {
         tree1->SetSelected(root->Item(sectionIndex < root->Count() ? sectionIndex : 0));
@@ -112,7 +113,9 @@ void TForm1::ShowSections(const TStringList& lines) {
 }
 
 void TForm1::BtnliuClick(TComponent*) {
+    PrepareOpenDialog();
     if (!dlgopen->RunOpenDialog()) return;
+    RememberOpenFolder();
     ledtfname->SetText(dlgopen->FileName());
     LoadIniFile();
 }

@@ -69,11 +69,15 @@ void TForm1::tree1MouseDown(TComponent*, TMouseButton button, TShiftState, int, 
 void TForm1::ListView1MouseDown(TComponent*, TMouseButton button, TShiftState, int, int) {
     if (button != TMouseButton::mbRight) return;
     TPoint at = TScreen::Instance().CursorPos();
+    OpenKeyMenu(at.X, at.Y);
+}
+
+void TForm1::OpenKeyMenu(int screenX, int screenY) {
     TTreeNode* node = tree1->Selected();
     bool rowSelected = ListView1->Selected() != nullptr;
     bool both = node && rowSelected;
     mchang->SetEnabled(both);
     mkill->SetEnabled(both);
     madd->SetEnabled(both || (node && node != RootNode()));
-    PopupMenu1->Popup(at.X, at.Y);
+    PopupMenu1->Popup(screenX, screenY);
 }

@@ -1,5 +1,6 @@
-// The program's entry: prepare the application, set its title, create the main window and
-// serve events until it closes.
+// The program's entry: prepare the application, set its title, create the main window, load
+// the file named on the command line, and serve events until the window closes.
+#include <cstdio>
 #include <memory>
 
 #include "app/frm_main.h"
@@ -9,7 +10,12 @@
 #include "shell/fatal_error.h"
 #include "text/lead_bytes.h"
 
-int main() {
+int main(int argc, char** argv) {
+    // The one argument is a file path, whatever it starts with: desktops pass a file this way.
+    if (argc > 2) {
+        std::fprintf(stderr, "usage: %s [FILE]\n", argv[0]);
+        return 2;
+    }
     std::unique_ptr<TApplication> application;
     int exitCode = RunGuarded(
         [&] {
@@ -19,6 +25,7 @@ int main() {
             Application->PrepareApplication();
             Application->SetAppTitle(Ansi("Ini文件查看器"));
             Application->CreateAppWindow(Form1);
+            if (argc == 2) Form1->OpenAtStart(argv[1]);
             Application->RunEventLoop();
         },
         [&] {

@@ -1,92 +1,116 @@
-// Times the profile-file service on large INI files, the way the main window uses it.
-//   bench_profile generate FILE wide|tall MEGABYTES
-//       wide: 1,000 sections of 200 keys; tall: one section of 200,000 keys; values are padded
-//       so that the file is about MEGABYTES long.
-//   bench_profile sections|keys|set|remove FILE
-//       sections: list every section name;
-//       keys: list the middle section's keys and read each value, one call per key (TIniFile);
-//       set: change one key's value in the middle section; remove: remove that key.
-// Each job is timed cold (nothing cached: the file is read and parsed) and warm (cached), best
-// of three, and compared with reading the file once (sections, keys) or copying it once with
-// fsync (set, remove).
+// The profile-file engine on large files, each job beside the physical limit it could reach,
+// measured in the same run: medians of interleaved rounds.
+//   bench_profile generate FILE SECTIONS KEYS MEGABYTES
+//       SECTIONS sections of KEYS keys each, values padded so that the file is about MEGABYTES.
+//   bench_profile run FILE [ROUNDS]
+//       parse   every section and every key list, nothing cached; against reading the file and
+//               scanning it once for line ends
+//       click   the middle section's key lines with their values (as the key list shows them),
+//               and the same by name: its key names, then each value (one batch), cached and
+//               not; against the same read and scan
+//       set, remove   one key of the middle section, crash-safe, cached and not; against writing
+//               the file to a new file, flushing it and renaming it over the old one
+//   bench_profile memory FILE
+//       the engine's peak memory, beside the file's size, each in a fresh process: for the
+//       parsed file alone (its section list), for the parse job with its key name lists, and
+//       for a click's rows.
 #include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <memory>
 #include <string>
-#include <string_view>
+#include <vector>
 
-#include "inifile/ini_file.h"
 #include "platform/profile/profile_service.h"
-#include "text/string_list.h"
 
 namespace {
 
-double Milliseconds(const std::function<void()>& job) {
-    const auto start = std::chrono::steady_clock::now();
-    job();
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
-}
-
-double BestOfThree(const std::function<void()>& prepare, const std::function<void()>& job) {
-    double best = 1e300;
-    for (int run = 0; run < 3; ++run) {
-        prepare();
-        best = std::min(best, Milliseconds(job));
-    }
-    return best;
-}
+constexpr int CodePage = 65001;
 
 void Fail(const std::string& what) {
     std::perror(what.c_str());
     std::exit(1);
 }
 
-std::string ReadWhole(const std::string& path) {
+double Seconds(const std::function<void()>& work) {
+    const auto start = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// The least a reader can do: read every byte into memory it already has, and look at each
+// once to find the line ends. The memory is kept from run to run, so that the baseline does
+// not depend on what the allocator did before it.
+std::size_t ReadAndScan(const std::string& path) {
     const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) Fail(path);
-    std::string bytes(static_cast<std::size_t>(lseek(fd, 0, SEEK_END)), '\0');
-    std::size_t got = 0;
-    while (got < bytes.size()) {
-        const ssize_t n = pread(fd, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
+    struct stat status;
+    fstat(fd, &status);
+    const auto size = static_cast<std::size_t>(status.st_size);
+    static std::vector<char> buffer;
+    if (buffer.size() < size) buffer.resize(size);
+    char* const bytes = buffer.data();
+    for (std::size_t got = 0; got < size;) {
+        const ssize_t n = pread(fd, bytes + got, size - got, static_cast<off_t>(got));
         if (n <= 0) Fail("read " + path);
         got += static_cast<std::size_t>(n);
     }
     close(fd);
+    std::size_t lines = 0;
+    for (const char* at = bytes; (at = static_cast<const char*>(std::memchr(at, '\n', size - (at - bytes)))); ++at)
+        ++lines;
+    return lines;
+}
+
+std::string ReadWhole(const std::string& path) {
+    std::string bytes;
+    FILE* in = std::fopen(path.c_str(), "rb");
+    if (!in) Fail(path);
+    char chunk[1 << 16];
+    for (std::size_t n; (n = std::fread(chunk, 1, sizeof chunk, in)) > 0;) bytes.append(chunk, n);
+    std::fclose(in);
     return bytes;
 }
 
-void CopyWithSync(const std::string& path) {
-    const std::string bytes = ReadWhole(path);
-    const std::string copy = path + ".copy";
-    const int fd = open(copy.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) Fail(copy);
+// The least a crash-safe writer can do: the new bytes to a new file, flushed, renamed over.
+void WriteSyncRename(const std::string& path, const std::string& bytes) {
+    const std::string temporary = path + ".baseline";
+    const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) Fail(temporary);
     for (std::size_t done = 0; done < bytes.size();) {
         const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n <= 0) Fail("write " + copy);
+        if (n <= 0) Fail("write " + temporary);
         done += static_cast<std::size_t>(n);
     }
-    if (fsync(fd) != 0) Fail("fsync " + copy);
+    if (fsync(fd) != 0) Fail("fsync " + temporary);
     close(fd);
-    unlink(copy.c_str());
+    if (rename(temporary.c_str(), path.c_str()) != 0) Fail("rename " + temporary);
 }
 
-void Generate(const std::string& path, bool wide, double megabytes) {
-    const int sections = wide ? 1000 : 1;
-    const int keys = wide ? 200 : 200000;
-    const auto lineLength = static_cast<std::size_t>(megabytes * 1e6 / (sections * keys));
+void Generate(const std::string& path, int sections, int keys, double megabytes) {
+    const auto lineLength = static_cast<std::size_t>(megabytes * 1e6 / (static_cast<double>(sections) * keys));
     FILE* out = std::fopen(path.c_str(), "wb");
     if (!out) Fail(path);
     std::string line;
     for (int s = 0; s < sections; ++s) {
-        std::fprintf(out, "[section%04d]\r\n", s);
+        std::fprintf(out, "[section%05d]\r\n", s);
         for (int k = 0; k < keys; ++k) {
             char name[32];
-            std::snprintf(name, sizeof name, "key%06d=", k);
+            std::snprintf(name, sizeof name, "key%07d=", k);
             line = name;
             while (line.size() < lineLength) line += static_cast<char>('a' + (line.size() * 7 + k) % 26);
             line += "\r\n";
@@ -96,99 +120,169 @@ void Generate(const std::string& path, bool wide, double megabytes) {
     std::fclose(out);
 }
 
+ProfileService& Service() { return CurrentProfileService(); }
+
 struct Target {
     std::string section;
     std::string key;
 };
 
-// The middle key of the middle section, found in the raw bytes so that nothing is cached yet.
-Target MiddleOf(const std::string& bytes) {
-    std::vector<std::string_view> headers;
-    for (std::size_t at = 0; at < bytes.size();) {
-        std::size_t end = bytes.find('\n', at);
-        if (end == std::string::npos) end = bytes.size();
-        if (bytes[at] == '[') headers.push_back(std::string_view(bytes).substr(at, end - at));
-        at = end + 1;
-    }
-    if (headers.empty()) Fail("no section in the file");
-    const std::string_view header = headers[headers.size() / 2];
-    Target target{std::string(header.substr(1, header.find(']') - 1)), {}};
-    std::vector<std::string_view> keys;
-    for (std::size_t at = header.data() - bytes.data() + header.size() + 1; at < bytes.size() && bytes[at] != '[';) {
-        const std::size_t end = std::min(bytes.find('\n', at), bytes.size());
-        keys.push_back(std::string_view(bytes).substr(at, bytes.find('=', at) - at));
-        at = end + 1;
-    }
-    if (!keys.empty()) target.key = std::string(keys[keys.size() / 2]);
+Target MiddleOf(const std::string& path) {
+    const ProfileList sections = Service().Sections({path, CodePage});
+    if (sections.Count() == 0) Fail("no section in " + path);
+    Target target{std::string(sections.Name(sections.Count() / 2)), {}};
+    const std::vector<std::string> keys = Service().KeyNames({path, CodePage}, target.section);
+    if (keys.empty()) Fail("no key in the middle section");
+    target.key = keys[keys.size() / 2];
     return target;
 }
 
-void DropCache() { ProfileWrite(nullptr, nullptr, nullptr, nullptr, 0); }
-void Nothing() {}
+void DropCache() { ProfileWrite(nullptr, nullptr, nullptr, nullptr, CodePage); }
 
-void Report(const char* job, const std::string& path, double cold, double warm, double baseline,
-            const char* baselineName) {
-    std::printf("%-8s %-40s cold %9.1f ms = %5.2f x %s | warm %9.1f ms = %5.2f x | %s once %8.1f ms\n",
-                job, path.c_str(), cold, cold / baseline, baselineName, warm, warm / baseline,
-                baselineName, baseline);
+// Another program touched the file: its stamp changes, its bytes stay, and the next call reads
+// it again.
+void Touch(const std::string& path) { utimensat(AT_FDCWD, path.c_str(), nullptr, 0); }
+
+std::size_t ParseAll(const std::string& path) {
+    ProfileBatch action;
+    const ProfileFile file{path, CodePage};
+    const ProfileList sections = Service().Sections(file);
+    std::size_t keys = 0;
+    for (std::size_t i = 0; i < sections.Count(); ++i) keys += Service().KeyNames(file, sections.Name(i)).size();
+    return keys;
 }
 
-int Run(const std::string& job, const std::string& path) {
-    const Target target = MiddleOf(ReadWhole(path));
-    if (job == "sections" || job == "keys") {
-        const double read = BestOfThree(Nothing, [&] { ReadWhole(path); });
-        std::size_t count = 0;
-        const std::function<void()> work = job == "sections"
-            ? std::function<void()>([&] {
-                  TStringList names;
-                  TIniFile(path).ReadSectionNames(names);
-                  count = static_cast<std::size_t>(names.LineCount());
-              })
-            : std::function<void()>([&] {
-                  TIniFile file(path);
-                  TStringList names;
-                  file.ReadKeyNames(target.section, names);
-                  for (int i = 0; i < names.LineCount(); ++i)
-                      if (file.ReadValue(target.section, names.LineAt(i), "<missing>") == "<missing>")
-                          Fail("a listed key has no value");
-                  count = static_cast<std::size_t>(names.LineCount());
-              });
-        const double cold = BestOfThree(DropCache, work);
-        const double warm = BestOfThree(Nothing, work);
-        Report(job.c_str(), path, cold, warm, read, "read");
-        std::printf("         (%zu %s)\n", count, job == "sections" ? "sections listed" : "keys listed and read");
-        return 0;
+std::size_t ClickRows(const std::string& path, const Target& target) {
+    ProfileBatch action;
+    return Service().Keys({path, CodePage}, {target.section, 0}).Count();
+}
+
+std::size_t ClickByName(const std::string& path, const Target& target) {
+    ProfileBatch action;
+    const ProfileFile file{path, CodePage};
+    std::size_t bytes = 0;
+    for (const std::string& key : Service().KeyNames(file, target.section))
+        bytes += Service().Value(file, target.section, key)->size();
+    return bytes;
+}
+
+void Check(const ProfileResult& result, const char* what) {
+    if (!result.Succeeded()) {
+        std::fprintf(stderr, "%s failed: %s\n", what, ProfileFailureText(result.failure, result.systemError).c_str());
+        std::exit(1);
     }
-    const double copy = BestOfThree(Nothing, [&] { CopyWithSync(path); });
+}
+
+struct Job {
+    const char* name;
+    bool writes;  // compared with writing the file, not with reading it
+    std::function<void()> prepare;  // not timed
+    std::function<void()> work;
+    std::vector<double> seconds, baseline, ratios;
+};
+
+// Each job is timed right after its baseline, so that both see the same machine; the ratio is
+// the median of the rounds' ratios.
+int Run(const std::string& path, int rounds) {
+    const Target target = MiddleOf(path);
+    const std::string bytes = ReadWhole(path);
     int flip = 0;
-    std::function<void()> prepare, work;
-    if (job == "set") {
-        prepare = Nothing;
-        work = [&] { TIniFile(path).WriteValue(target.section, target.key, ++flip % 2 ? "one" : "two"); };
-    } else if (job == "remove") {
-        prepare = [&] { TIniFile(path).WriteValue(target.section, target.key, "back again"); };
-        work = [&] { TIniFile(path).RemoveKey(target.section, target.key); };
-    } else {
-        std::fprintf(stderr, "unknown job %s\n", job.c_str());
-        return 2;
+    const auto set = [&] { Check(Service().SetValue({path, CodePage}, target.section, target.key, ++flip % 2 ? "one" : "two"), "set"); };
+    // A removed key goes back where it was, by undoing the removal, so that every round edits
+    // the middle of the section.
+    EditRecord removal;
+    const auto remove = [&] {
+        ProfileResult removed = Service().RemoveKey({path, CodePage}, target.section, target.key);
+        Check(removed, "remove");
+        removal = std::move(removed.change);
+    };
+    const auto putBack = [&] {
+        if (removal.Empty()) return;
+        Check(Service().Revert({path, CodePage}, removal), "put back");
+        removal = {};
+    };
+    const auto nothing = [] {};
+    std::vector<Job> jobs = {
+        {"parse", false, [&] { Touch(path); }, [&] { ParseAll(path); }, {}, {}, {}},
+        {"click rows, cold", false, [&] { Touch(path); }, [&] { ClickRows(path, target); }, {}, {}, {}},
+        {"click rows, cached", false, nothing, [&] { ClickRows(path, target); }, {}, {}, {}},
+        {"click by name, cold", false, [&] { Touch(path); }, [&] { ClickByName(path, target); }, {}, {}, {}},
+        {"click by name, cached", false, nothing, [&] { ClickByName(path, target); }, {}, {}, {}},
+        {"set, cold", true, [&] { Touch(path); }, set, {}, {}, {}},
+        {"set, cached", true, nothing, set, {}, {}, {}},
+        {"remove, cold", true, [&] { putBack(); Touch(path); }, remove, {}, {}, {}},
+        {"remove, cached", true, putBack, remove, {}, {}, {}},
+    };
+    for (int round = 0; round < rounds; ++round) {
+        for (Job& job : jobs) {
+            job.baseline.push_back(job.writes ? Seconds([&] { WriteSyncRename(path, bytes); }) : Seconds([&] { ReadAndScan(path); }));
+            job.prepare();
+            job.seconds.push_back(Seconds(job.work));
+            job.ratios.push_back(job.seconds.back() / job.baseline.back());
+        }
+        putBack();
     }
-    const double cold = BestOfThree([&] { prepare(); DropCache(); }, work);
-    const double warm = BestOfThree(prepare, work);
-    prepare();  // the key is back for the next run
-    Report(job.c_str(), path, cold, warm, copy, "copy");
+    DropCache();
+    WriteSyncRename(path, bytes);  // the file as it was generated
+    std::printf("%s: %.1f MB, section [%s] of %zu keys, %d rounds\n", path.c_str(), static_cast<double>(bytes.size()) / 1e6,
+                target.section.c_str(), Service().KeyNames({path, CodePage}, target.section).size(), rounds);
+    for (const Job& job : jobs)
+        std::printf("  %-22s %8.1f ms = %5.2f x %-21s (%.1f ms)\n", job.name, Median(job.seconds) * 1e3, Median(job.ratios),
+                    job.writes ? "write, fsync, rename" : "read and scan", Median(job.baseline) * 1e3);
+    return 0;
+}
+
+// Peak memory of a job in a fresh process, beyond what the process held before it.
+double PeakMegabytes(const std::function<void()>& job) {
+    int pipe[2];
+    if (::pipe(pipe) != 0) Fail("pipe");
+    const pid_t child = fork();
+    if (child == 0) {
+        struct rusage before, after;
+        getrusage(RUSAGE_SELF, &before);
+        job();
+        getrusage(RUSAGE_SELF, &after);
+        const double megabytes = static_cast<double>(after.ru_maxrss - before.ru_maxrss) / 1024.0;
+        if (write(pipe[1], &megabytes, sizeof megabytes) != sizeof megabytes) _exit(1);
+        _exit(0);
+    }
+    double megabytes = 0;
+    if (read(pipe[0], &megabytes, sizeof megabytes) != sizeof megabytes) Fail("child");
+    waitpid(child, nullptr, 0);
+    close(pipe[0]);
+    close(pipe[1]);
+    return megabytes;
+}
+
+int Memory(const std::string& path) {
+    const Target target = MiddleOf(path);
+    DropCache();
+    struct stat status;
+    stat(path.c_str(), &status);
+    const double file = static_cast<double>(status.st_size) / (1024.0 * 1024.0);
+    const double load = PeakMegabytes([&] { Service().Sections({path, CodePage}); });
+    const double parse = PeakMegabytes([&] { ParseAll(path); });
+    const double click = PeakMegabytes([&] { ClickRows(path, target); });
+    std::printf("%s: %.1f MiB\n", path.c_str(), file);
+    for (const auto& [job, megabytes] : {std::pair{"sections (file parsed)", load}, std::pair{"parse with key names", parse},
+                                         std::pair{"click rows", click}})
+        std::printf("  %-24s %7.1f MiB = %4.2f x the file\n", job, megabytes, megabytes / file);
     return 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 5 && std::string(argv[1]) == "generate") {
-        Generate(argv[2], std::string(argv[3]) == "wide", std::atof(argv[4]));
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "generate" && argc == 6) {
+        Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atof(argv[5]));
         return 0;
     }
-    if (argc == 3) return Run(argv[1], argv[2]);
+    if (command == "run" && (argc == 3 || argc == 4)) return Run(argv[2], argc == 4 ? std::atoi(argv[3]) : 5);
+    if (command == "memory" && argc == 3) return Memory(argv[2]);
     std::fprintf(stderr,
-                 "usage: %s generate FILE wide|tall MEGABYTES\n"
-                 "       %s sections|keys|set|remove FILE\n", argv[0], argv[0]);
+                 "usage: %s generate FILE SECTIONS KEYS MEGABYTES\n"
+                 "       %s run FILE [ROUNDS]\n"
+                 "       %s memory FILE\n", argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -13,10 +13,12 @@
 
 namespace {
 
-TButton* AddButton(TForm& form, const char* caption, TModalResult result, int left, int top, int width, int height) {
+TButton* AddButton(TForm& form, const char* caption, char16_t accessKey, TModalResult result, int left, int top,
+                   int width, int height) {
     auto* button = new TButton(&form);
     button->SetParent(&form);
     button->SetCaption(caption);
+    button->SetAccessKey(accessKey);
     button->SetModalResult(result);
     button->SetBounds(left, top, width, height);
     return button;
@@ -53,8 +55,8 @@ bool AskTextQuery(const std::string& title, const std::string& prompt, std::stri
 
     int buttonTop = edit->Top() + edit->Height() + 15;
     int buttonWidth = horz(50), buttonHeight = vert(14);
-    AddButton(*form, "OK", ResultOk, horz(38), buttonTop, buttonWidth, buttonHeight)->SetDefault(true);
-    TButton* cancel = AddButton(*form, "Cancel", ResultCancel, horz(92), buttonTop, buttonWidth, buttonHeight);
+    AddButton(*form, "OK", u'O', ResultOk, horz(38), buttonTop, buttonWidth, buttonHeight)->SetDefault(true);
+    TButton* cancel = AddButton(*form, "Cancel", u'C', ResultCancel, horz(92), buttonTop, buttonWidth, buttonHeight);
     cancel->SetCancel(true);
     form->SetClientSize(form->ClientWidth(), cancel->Top() + cancel->Height() + 13);
 

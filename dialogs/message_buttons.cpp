@@ -10,17 +10,17 @@ int IndexIfPresent(TMessageButtons set, int index) { return HasMessageButton(set
 
 const TMessageButtonInfo& MessageButtonInfo(int index) {
     static const TMessageButtonInfo table[MessageButtonCount] = {
-        {"Yes", "&Yes", ResultYes},
-        {"No", "&No", ResultNo},
-        {"OK", "OK", ResultOk},
-        {"Cancel", "Cancel", ResultCancel},
-        {"Abort", "&Abort", ResultAbort},
-        {"Retry", "&Retry", ResultRetry},
-        {"Ignore", "&Ignore", ResultIgnore},
-        {"All", "&All", ResultAll},
-        {"NoToAll", "N&o to All", ResultNoToAll},
-        {"YesToAll", "Yes to &All", ResultYesToAll},
-        {"Help", "&Help", ResultNone},
+        {"Yes", "&Yes", ResultYes, 0},
+        {"No", "&No", ResultNo, 0},
+        {"OK", "OK", ResultOk, u'O'},
+        {"Cancel", "Cancel", ResultCancel, u'C'},
+        {"Abort", "&Abort", ResultAbort, 0},
+        {"Retry", "&Retry", ResultRetry, 0},
+        {"Ignore", "&Ignore", ResultIgnore, 0},
+        {"All", "&All", ResultAll, 0},
+        {"NoToAll", "N&o to All", ResultNoToAll, 0},
+        {"YesToAll", "Yes to &All", ResultYesToAll, 0},
+        {"Help", "&Help", ResultNone, 0},
     };
     return table[index];
 }

@@ -19,6 +19,7 @@ struct TMessageButtonInfo {
     const char* Name;     // the component name
     const char* Caption;  // "&" marks the access key
     TModalResult Result;
+    char16_t AccessKey;   // for a caption that marks none; 0: none
 };
 
 const TMessageButtonInfo& MessageButtonInfo(int index);

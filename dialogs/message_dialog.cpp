@@ -52,6 +52,7 @@ std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, TMessage
         button->SetName(info.Name);
         button->SetParent(form.get());
         button->SetCaption(info.Caption);
+        button->SetAccessKey(info.AccessKey);
         button->SetModalResult(info.Result);
         if (i == defaultButton) button->SetDefault(true);
         if (i == cancelButton) button->SetCancel(true);

@@ -1,15 +1,22 @@
 #include "fuzz/profile_edit_check.h"
 
 #include <algorithm>
+#include <functional>
 #include <optional>
 #include <string_view>
 #include <vector>
 
-#include "platform/profile/ini_document.h"
-#include "platform/profile/ini_line.h"
-#include "platform/profile/name_index.h"
+#include "fuzz/ini_oracle.h"
+#include "fuzz/memory_file_ops.h"
+#include "platform/profile/profile_save.h"
+#include "platform/profile/profile_store.h"
 
 namespace {
+
+constexpr int CodePages[] = {65001, 936, 949, 950, 932, 1252, 54936};
+constexpr int Errors[] = {EIO, ENOSPC, EACCES, EROFS, EBUSY, EXDEV, EOPNOTSUPP, EINTR, EDQUOT, EPERM};
+const std::string Path = std::string(MemoryFileOps::Folder) + "a.ini";
+const std::string SecondLink = std::string(MemoryFileOps::Folder) + "b.ini";
 
 class InputReader {
 public:
@@ -29,225 +36,373 @@ private:
     std::size_t at_ = 0;
 };
 
-enum class Op { Set, RemoveKey, RemoveSection };
-
-struct Edit {
-    Op op;
-    std::string section, key, value;
+enum class Op {
+    Set, RemoveKey, RemoveSection, SetAt, RemoveKeyAt, RemoveSectionAt, AddKey, RenameKey, RenameSection,
+    Undo, Redo, OtherProgram, Link, Batch, Count
 };
 
-struct Entry {
-    std::string section, key, value;
-};
+std::string Text(ProfileFailure failure) { return std::to_string(static_cast<int>(failure)); }
 
-bool IsLineBreak(char c) { return c == '\r' || c == '\n'; }
+template <typename Rows>
+std::string Describe(const Rows& rows) {
+    std::string text;
+    for (const OracleRow& row : rows) text += "[" + row.name + "=" + row.value + "#" + std::to_string(row.occurrence) + "]";
+    return text;
+}
 
-// Mostly names already in the file, in another letter case now and then, so edits hit them.
-std::string PickName(InputReader& in, const std::vector<std::string_view>& names) {
-    const std::uint8_t choice = in.Byte();
-    if ((choice & 0x80) && !names.empty()) {
-        std::string name(names[choice % names.size()]);
-        if (choice & 0x40)
+// One run of edits on one file, through the store and the in-memory disk, each checked against
+// what the oracle predicts from the format rules.
+class EditRun {
+public:
+    explicit EditRun(InputReader& in)
+        : in_(in),
+          codePage_(CodePages[in.Byte() % std::size(CodePages)]),
+          lead_(LeadTable::ForCodePage(codePage_)),
+          oracle_(ReadFile(in), lead_) {
+        disk_.Put(Path, oracle_.Bytes());
+        store_.UseFileOps(disk_);
+    }
+
+    std::string Step() {
+        const auto op = static_cast<Op>(in_.Byte() % static_cast<int>(Op::Count));
+        std::string failure;
+        switch (op) {
+            case Op::Undo:
+            case Op::Redo: failure = Replay(op == Op::Undo); break;
+            case Op::OtherProgram: OtherProgram(); break;
+            case Op::Link: ToggleLink(); break;
+            case Op::Batch: failure = Batch(); break;
+            default: failure = Edit(op); break;
+        }
+        if (!failure.empty()) return failure;
+        return CheckReads();
+    }
+
+private:
+    static std::string ReadFile(InputReader& in) {
+        const std::size_t low = in.Byte();
+        return in.Bytes(low | static_cast<std::size_t>(in.Byte() & 0x0F) << 8);
+    }
+
+    // Mostly names the file has, now and then in another letter case or with blanks around.
+    std::string Varied(std::string name) {
+        const std::uint8_t how = in_.Byte();
+        if (how & 0x01)
             for (char& c : name)
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+        if (how & 0x02) name = " " + name + "\t";
         return name;
     }
-    return in.Bytes(choice % 8);
-}
+    std::string RandomText(std::size_t most) { return in_.Bytes(in_.Byte() % (most + 1)); }
 
-Edit ReadEdit(InputReader& in, const IniDocument& document) {
-    Edit edit;
-    const std::uint8_t kind = in.Byte() % 4;
-    edit.op = kind == 1 ? Op::RemoveKey : kind == 2 ? Op::RemoveSection : Op::Set;
-    edit.section = PickName(in, document.SectionNames());
-    edit.key = PickName(in, document.KeyNames(edit.section));
-    edit.value = in.Bytes(in.Byte() % 16);
-    return edit;
-}
-
-// First of duplicates only: what a reader can see.
-std::vector<Entry> VisibleState(const IniDocument& document, const LeadTable& lead) {
-    std::vector<Entry> entries;
-    std::vector<std::string_view> seenSections;
-    for (std::string_view section : document.SectionNames()) {
-        const auto same = [&](std::string_view seen) { return SameName(seen, section, lead); };
-        if (std::any_of(seenSections.begin(), seenSections.end(), same)) continue;
-        seenSections.push_back(section);
-        std::vector<std::string_view> seenKeys;
-        for (std::string_view key : document.KeyNames(section)) {
-            const auto sameKey = [&](std::string_view seen) { return SameName(seen, key, lead); };
-            if (std::any_of(seenKeys.begin(), seenKeys.end(), sameKey)) continue;
-            seenKeys.push_back(key);
-            entries.push_back({std::string(section), std::string(key), std::string(*document.Value(section, key))});
+    // A section as a node the window shows: its name and occurrence, or something else.
+    SectionRef PickSection(std::string& name) {
+        const std::vector<OracleRow> sections = oracle_.Sections();
+        const std::uint8_t choice = in_.Byte();
+        if (choice < 0x30 || sections.empty()) {
+            name = RandomText(6);
+            return {name, static_cast<std::uint32_t>(choice % 3)};
         }
+        const OracleRow& row = sections[choice % sections.size()];
+        name = choice & 0x20 ? Varied(row.name) : row.name;
+        return {name, row.occurrence};
     }
-    return entries;
-}
 
-bool Plain(std::string_view text) {
-    return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) {
-        return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
-    });
-}
-
-std::string CheckValues(const IniDocument& after, const std::vector<Entry>& before, const Edit& edit,
-                        const LeadTable& lead) {
-    for (const Entry& entry : before) {
-        const bool inSection = SameName(entry.section, edit.section, lead);
-        const bool targeted = inSection && SameName(entry.key, edit.key, lead);
-        const auto value = after.Value(entry.section, entry.key);
-        std::optional<std::string_view> expected = entry.value;
-        if (edit.op == Op::Set && targeted) expected = edit.value;
-        if ((edit.op == Op::RemoveKey && targeted) || (edit.op == Op::RemoveSection && inSection))
-            expected.reset();
-        if (value != expected) return "a value changed that the edit did not target: " + entry.key;
-    }
-    const auto written = after.Value(edit.section, edit.key);
-    if (edit.op == Op::Set && written != std::optional<std::string_view>(edit.value))
-        return "the value written does not read back";
-    if (edit.op == Op::RemoveKey && written) return "the removed key is still there";
-    if (edit.op == Op::RemoveSection && !after.KeyNames(edit.section).empty())
-        return "the removed section still has keys";
-    return {};
-}
-
-std::string_view LineContaining(std::string_view bytes, std::size_t at) {
-    std::size_t begin = at;
-    while (begin > 0 && !IsLineBreak(bytes[begin - 1])) --begin;
-    std::size_t end = at;
-    while (end < bytes.size() && !IsLineBreak(bytes[end])) ++end;
-    return bytes.substr(begin, end - begin);
-}
-
-// A changed value: everything outside the key's own line is as it was.
-std::string CheckOneLineChanged(std::string_view before, std::string_view after, std::string_view line) {
-    const std::size_t lineBegin = static_cast<std::size_t>(line.data() - before.data());
-    const std::string_view head = before.substr(0, lineBegin);
-    const std::string_view tail = before.substr(lineBegin + line.size());
-    if (!after.starts_with(head) || !after.ends_with(tail) || after.size() < head.size() + tail.size())
-        return "bytes outside the key's line changed";
-    return {};
-}
-
-// A new key or section: every old byte is still there, in order, around one insertion.
-std::string CheckOnlyInserted(std::string_view before, std::string_view after) {
-    std::size_t prefix = 0;
-    while (prefix < before.size() && prefix < after.size() && before[prefix] == after[prefix]) ++prefix;
-    std::size_t suffix = 0;
-    while (suffix < before.size() - prefix && suffix < after.size() - prefix &&
-           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
-    if (prefix + suffix != before.size()) return "an insertion changed old bytes";
-    return {};
-}
-
-struct Line {
-    std::size_t begin, contentBegin, contentEnd, next;
-};
-
-std::vector<Line> SplitLines(std::string_view bytes) {
-    constexpr std::string_view mark = "\xEF\xBB\xBF";
-    std::vector<Line> lines;
-    for (std::size_t begin = 0; begin < bytes.size();) {
-        Line line{begin, begin == 0 && bytes.starts_with(mark) ? mark.size() : begin, begin, begin};
-        while (line.contentEnd < bytes.size() && !IsLineBreak(bytes[line.contentEnd])) ++line.contentEnd;
-        line.next = line.contentEnd;
-        if (line.next < bytes.size()) line.next += bytes.substr(line.next, 2) == "\r\n" ? 2 : 1;
-        lines.push_back(line);
-        begin = line.next;
-    }
-    return lines;
-}
-
-// What a removal must leave, worked out line by line apart from the document's index: a key's
-// lines in the first section of its name, or every such section from its header to its last
-// key line. A byte-order mark stays.
-std::string ExpectedAfterRemoval(std::string_view before, const Edit& edit, const LeadTable& lead) {
-    const std::vector<Line> lines = SplitLines(before);
-    std::vector<IniLine> parsed;
-    for (const Line& line : lines)
-        parsed.push_back(ParseIniLine(before.substr(line.contentBegin, line.contentEnd - line.contentBegin), lead));
-    std::vector<bool> drop(lines.size(), false);
-    bool firstSectionSeen = false;
-    for (std::size_t header = 0; header < lines.size(); ++header) {
-        if (parsed[header].kind != IniLineKind::Header || !SameName(parsed[header].name, edit.section, lead)) continue;
-        std::size_t lastKey = header;
-        for (std::size_t at = header + 1; at < lines.size() && parsed[at].kind != IniLineKind::Header; ++at) {
-            if (parsed[at].kind != IniLineKind::Key) continue;
-            lastKey = at;
-            if (edit.op == Op::RemoveKey && !firstSectionSeen) drop[at] = SameName(parsed[at].name, edit.key, lead);
+    // A key line as a row: its name, occurrence and shown value.
+    KeyRef PickKey(std::string& section, std::string& key, std::string& shown) {
+        const SectionRef node = PickSection(section);
+        const auto rows = oracle_.Keys(node);
+        const std::uint8_t choice = in_.Byte();
+        if (!rows || rows->empty() || choice < 0x30) {
+            key = RandomText(6);
+            shown = RandomText(4);
+            return {node, key, static_cast<std::uint32_t>(choice % 3)};
         }
-        if (edit.op == Op::RemoveSection) std::fill(drop.begin() + header, drop.begin() + lastKey + 1, true);
-        firstSectionSeen = true;
+        const OracleRow& row = (*rows)[choice % rows->size()];
+        key = choice & 0x20 ? Varied(row.name) : row.name;
+        shown = choice & 0x10 ? RandomText(3) : row.value;
+        return {node, key, row.occurrence};
     }
-    std::string expected;
-    for (std::size_t at = 0; at < lines.size(); ++at) {
-        const Line& line = lines[at];
-        expected += drop[at] ? before.substr(line.begin, line.contentBegin - line.begin)
-                             : before.substr(line.begin, line.next - line.begin);
+
+    std::string NewName() {
+        const std::uint8_t choice = in_.Byte();
+        const std::vector<OracleRow> sections = oracle_.Sections();
+        if (choice & 0x80 && !sections.empty()) return Varied(sections[choice % sections.size()].name);
+        return RandomText(6);
     }
-    return expected;
-}
 
-std::string CheckBytes(const std::string& before, const IniDocument& beforeDocument,
-                       const IniDocument& after, const Edit& edit, EditResult result,
-                       const LeadTable& lead) {
-    if (result != EditResult::Changed)
-        return after.Bytes() == before ? std::string() : "an edit that changed nothing touched bytes";
-    if (edit.op != Op::Set)
-        return after.Bytes() == ExpectedAfterRemoval(before, edit, lead) ? std::string()
-                                                                         : "a removal took other lines than its own";
-    const auto old = beforeDocument.Value(edit.section, edit.key);
-    if (!old) return CheckOnlyInserted(before, after.Bytes());
-    const std::size_t at = static_cast<std::size_t>(old->data() - beforeDocument.Bytes().data());
-    return CheckOneLineChanged(before, after.Bytes(), LineContaining(before, at));
-}
+    // A call of the coming write fails, or the process stops there.
+    void MaybeFail() {
+        faultArmed_ = false;
+        disk_.FailCall(-1, 0, false);
+        const std::uint8_t choice = in_.Byte();
+        if (!(choice & 0x80)) return;
+        const std::uint8_t error = in_.Byte();
+        disk_.FailCall(choice % 24, Errors[error % std::size(Errors)], error & 0x80);
+        faultArmed_ = true;
+    }
 
-std::string CheckReparse(const IniDocument& document, const LeadTable& lead) {
-    const IniDocument fresh(document.Bytes(), lead);
-    const auto a = VisibleState(document, lead);
-    const auto b = VisibleState(fresh, lead);
-    const auto same = [](const Entry& x, const Entry& y) {
-        return x.section == y.section && x.key == y.key && x.value == y.value;
+    std::string Edit(Op op) {
+        std::string section, key, shown;
+        const std::string value = RandomText(12);
+        std::function<EditResult(IniDocument&)> edit;
+        Prediction predicted{};
+        switch (op) {
+            case Op::Set:
+            case Op::RemoveKey:
+            case Op::RemoveSection: {
+                PickKey(section, key, shown);
+                if (op == Op::Set) {
+                    const std::string written = in_.Byte() & 1 ? shown : value;
+                    predicted = oracle_.SetValue(section, key, written);
+                    edit = [=](IniDocument& d) { return d.SetValue(section, key, written); };
+                } else if (op == Op::RemoveKey) {
+                    predicted = oracle_.RemoveKey(section, key);
+                    edit = [=](IniDocument& d) { return d.RemoveKey(section, key); };
+                } else {
+                    predicted = oracle_.RemoveSection(section);
+                    edit = [=](IniDocument& d) { return d.RemoveSection(section); };
+                }
+                break;
+            }
+            case Op::SetAt:
+            case Op::RemoveKeyAt:
+            case Op::RenameKey: {
+                const KeyRef ref = PickKey(section, key, shown);
+                const std::uint32_t occurrence = ref.occurrence;
+                const std::uint32_t sectionOccurrence = ref.section.occurrence;
+                const auto at = [=](const std::string& s, const std::string& k) { return KeyRef{{s, sectionOccurrence}, k, occurrence}; };
+                if (op == Op::SetAt) {
+                    predicted = oracle_.SetValueAt(ref, shown, value);
+                    edit = [=](IniDocument& d) { return d.SetValueAt(at(section, key), shown, value); };
+                } else if (op == Op::RemoveKeyAt) {
+                    predicted = oracle_.RemoveKeyAt(ref, shown);
+                    edit = [=](IniDocument& d) { return d.RemoveKeyAt(at(section, key), shown); };
+                } else {
+                    const std::string name = NewName();
+                    predicted = oracle_.RenameKey(ref, name);
+                    edit = [=](IniDocument& d) { return d.RenameKey(at(section, key), name); };
+                }
+                break;
+            }
+            default: {
+                const SectionRef ref = PickSection(section);
+                const std::uint32_t occurrence = ref.occurrence;
+                if (op == Op::RemoveSectionAt) {
+                    predicted = oracle_.RemoveSectionAt(ref);
+                    edit = [=](IniDocument& d) { return d.RemoveSectionAt({section, occurrence}); };
+                } else if (op == Op::AddKey) {
+                    key = NewName();
+                    predicted = oracle_.AddKey(ref, key, value);
+                    edit = [=](IniDocument& d) { return d.AddKey({section, occurrence}, key, value); };
+                } else {
+                    const std::string name = NewName();
+                    predicted = oracle_.RenameSection(ref, name);
+                    edit = [=](IniDocument& d) { return d.RenameSection({section, occurrence}, name); };
+                }
+                break;
+            }
+        }
+        return Apply(edit, &predicted, nullptr);
+    }
+
+    // Undo or redo the latest change: exact when nothing else changed the file since.
+    std::string Replay(bool undo) {
+        std::vector<Done>& from = undo ? undo_ : redo_;
+        if (from.empty()) return {};
+        const Done done = from.back();
+        from.pop_back();
+        const std::string& now = undo ? done.after : done.before;
+        const std::string& then = undo ? done.before : done.after;
+        std::optional<Prediction> predicted;
+        if (oracle_.Bytes() == now) predicted = Prediction{Prediction::Kind::Changed, ProfileFailure::None, then};
+        const auto direction = undo ? ReplayDirection::Undo : ReplayDirection::Redo;
+        Done replayed = done;
+        const std::string failure = Apply([&](IniDocument& d) { return d.Replay(done.change, direction); },
+                                          predicted ? &*predicted : nullptr, &replayed);
+        if (failure.empty() && replayed.applied) (undo ? redo_ : undo_).push_back(done);
+        return failure;
+    }
+
+    struct Done {
+        EditRecord change;
+        std::string before, after;
+        bool applied = false;
     };
-    if (!std::equal(a.begin(), a.end(), b.begin(), b.end(), same)) return "the edited index differs from a fresh parse";
-    return {};
-}
 
-std::string RunEdit(IniDocument& document, const Edit& edit, const LeadTable& lead) {
-    const std::string before = document.Bytes();
-    const IniDocument beforeDocument(before, lead);
-    const std::vector<Entry> state = VisibleState(document, lead);
-    EditResult result = EditResult::Refused;
-    switch (edit.op) {
-        case Op::Set: result = document.SetValue(edit.section, edit.key, edit.value); break;
-        case Op::RemoveKey: result = document.RemoveKey(edit.section, edit.key); break;
-        case Op::RemoveSection: result = document.RemoveSection(edit.section); break;
+    std::string Apply(const std::function<EditResult(IniDocument&)>& edit, const Prediction* predicted, Done* replayed) {
+        MaybeFail();
+        const std::string before = oracle_.Bytes();
+        struct stat statusBefore;
+        disk_.Status(Path.c_str(), &statusBefore);
+        const ProfileResult result = store_.Apply(Path, codePage_, edit);
+        disk_.StopFailing();
+        const bool faulted = faultArmed_ && disk_.FailureHappened();
+        if (std::string failure = CheckCrash(before, predicted); !failure.empty()) return failure;
+        const std::optional<std::string> bytes = disk_.Bytes(Path);
+        if (!bytes) return "the file is gone";
+        if (std::string failure = CheckNames(); !failure.empty()) return failure;
+        if (!result.Succeeded()) {
+            if (*bytes != before) return "a failed write changed the file";
+            const bool foreseen = predicted ? predicted->kind == Prediction::Kind::Refused && predicted->refusal == result.failure
+                                            : result.failure == ProfileFailure::Stale;
+            if (!foreseen && !faulted) return "refused with reason " + Text(result.failure) + (predicted ? ", expected " + Text(predicted->refusal) : "");
+            return {};
+        }
+        if (predicted && predicted->kind == Prediction::Kind::Refused) return "should have been refused with reason " + Text(predicted->refusal);
+        if (predicted && *bytes != predicted->bytes) return "the bytes differ from what the rules say";
+        if (result.change.Empty()) {
+            if (*bytes != before) return "a write that changed nothing touched bytes";
+            struct stat statusAfter;
+            disk_.Status(Path.c_str(), &statusAfter);
+            if (statusAfter.st_mtim.tv_nsec != statusBefore.st_mtim.tv_nsec || statusAfter.st_mtim.tv_sec != statusBefore.st_mtim.tv_sec)
+                return "a write that changed nothing touched the file";
+        } else {
+            if (*bytes == before) return "a change was reported for bytes that stayed";
+            if (replayed) {
+                replayed->applied = true;
+            } else {
+                undo_.push_back(Done{result.change, before, *bytes});
+                redo_.clear();
+            }
+        }
+        oracle_ = IniOracle(*bytes, lead_);
+        return {};
     }
-    if (result == EditResult::Refused) {
-        if (Plain(edit.section) && Plain(edit.key) && FitsOnOneLine(edit.value))
-            return "a plain write was refused";
-        return document.Bytes() == before ? std::string() : "a refused edit touched bytes";
+
+    // Stopped at a call of a save by rename, the disk holds the old file or the new one, and
+    // at most our own saving file, which the next save removes.
+    std::string CheckCrash(const std::string& before, const Prediction* predicted) {
+        const auto& crashed = disk_.DiskAtCrash();
+        if (!crashed || linked_) return {};
+        const std::string saving = SavingName(Path);
+        for (const auto& [name, bytes] : *crashed) {
+            if (name == Path) {
+                const bool whole = bytes == before || !predicted || bytes == predicted->bytes;
+                if (!whole) return "a crash left a file that is neither the old one nor the new one";
+            } else if (name != saving) {
+                return "a crash left " + name;
+            }
+        }
+        MemoryFileOps after(*crashed);
+        ProfileStore next;
+        next.UseFileOps(after);
+        const ProfileResult recovered = next.Apply(Path, codePage_, [](IniDocument& d) { return d.SetValue("recovery", "k", "v"); });
+        if (!recovered.Succeeded()) return "the write after a crash failed";
+        if (after.Bytes(saving)) return "the write after a crash left the crashed save's file";
+        return {};
     }
-    for (const std::string& failure : {CheckBytes(before, beforeDocument, document, edit, result, lead),
-                                       CheckValues(document, state, edit, lead), CheckReparse(document, lead)})
-        if (!failure.empty()) return failure;
-    return {};
-}
+
+    std::string CheckNames() const {
+        for (const auto& [name, bytes] : disk_.Names()) {
+            if (name == Path) continue;
+            if (name != SecondLink || !linked_) return "a file was left behind: " + name;
+            if (bytes != *disk_.Bytes(Path)) return "the second link parted from the file";
+        }
+        return {};
+    }
+
+    void OtherProgram() {
+        std::string bytes = oracle_.Bytes();
+        const std::size_t at = bytes.empty() ? 0 : in_.Byte() % (bytes.size() + 1);
+        const std::size_t cut = std::min<std::size_t>(in_.Byte() % 4, bytes.size() - at);
+        bytes.replace(at, cut, RandomText(8));
+        if (in_.Byte() & 1) {
+            disk_.Put(Path, bytes);
+        } else {
+            const std::string other = std::string(MemoryFileOps::Folder) + "other";
+            disk_.Put(other, bytes);
+            disk_.Rename(other.c_str(), Path.c_str());
+            if (linked_) disk_.Unlink(SecondLink.c_str());
+            linked_ = false;
+        }
+        oracle_ = IniOracle(bytes, lead_);
+    }
+
+    void ToggleLink() {
+        if (linked_)
+            disk_.Unlink(SecondLink.c_str());
+        else
+            disk_.Link(Path, SecondLink);
+        linked_ = !linked_;
+    }
+
+    // Within a batch the file is checked once; the next one sees another program's change.
+    std::string Batch() {
+        store_.BeginBatch();
+        const std::string first = store_.Document(Path, codePage_).Bytes();
+        OtherProgram();
+        const std::string again = store_.Document(Path, codePage_).Bytes();
+        store_.EndBatch();
+        if (again != first) return "a batch checked the file twice";
+        return {};
+    }
+
+    std::string CheckReads() {
+        // A list made before the last step still shows what it showed then.
+        if (Rows(heldList_) != heldRows_) return "a list changed under its holder";
+        const IniDocument& document = store_.Document(Path, codePage_);
+        heldList_ = document.Sections();
+        heldRows_ = Rows(heldList_);
+        if (document.Bytes() != oracle_.Bytes()) return "the cache holds other bytes than the file";
+        const std::vector<OracleRow> sections = Rows(document.Sections());
+        const std::vector<OracleRow> expected = oracle_.Sections();
+        if (sections != expected) return "sections " + Describe(sections) + " instead of " + Describe(expected);
+        const std::vector<std::string_view> names = document.SectionNames();
+        if (names.size() != expected.size()) return "section names differ";
+        for (const OracleRow& section : expected) {
+            const SectionRef ref{section.name, section.occurrence};
+            const std::optional<ProfileList> list = document.Keys(ref);
+            if (!list) return "the section [" + section.name + "] is missing";
+            const std::vector<OracleRow> keys = Rows(*list);
+            const std::vector<OracleRow> expectedKeys = *oracle_.Keys(ref);
+            if (keys != expectedKeys) return "keys of [" + section.name + "] " + Describe(keys) + " instead of " + Describe(expectedKeys);
+            const std::vector<std::string> comments = Copies(document.CommentsAbove(ref));
+            if (comments != *oracle_.Comments(ref)) return "comments above [" + section.name + "] differ";
+            for (const OracleRow& key : expectedKeys) {
+                const KeyRef keyRef{ref, key.name, key.occurrence};
+                if (Copies(document.CommentsAbove(keyRef)) != *oracle_.Comments(keyRef)) return "comments above " + key.name + " differ";
+                const auto value = document.Value(section.name, key.name);
+                const auto expectedValue = oracle_.Value(section.name, key.name);
+                if (value.has_value() != expectedValue.has_value() || (value && *value != *expectedValue))
+                    return "the value of " + key.name + " differs";
+            }
+            if (section.occurrence == 0 && document.KeyNames(section.name).size() != expectedKeys.size())
+                return "the key names of [" + section.name + "] differ";
+        }
+        return {};
+    }
+
+    static std::vector<OracleRow> Rows(const ProfileList& list) {
+        std::vector<OracleRow> rows;
+        for (std::size_t at = 0; at < list.Count(); ++at)
+            rows.push_back({std::string(list.Name(at)), std::string(list.Value(at)), list.Occurrence(at)});
+        return rows;
+    }
+
+    static std::vector<std::string> Copies(const std::optional<std::vector<std::string_view>>& views) {
+        return views ? std::vector<std::string>(views->begin(), views->end()) : std::vector<std::string>{"<none>"};
+    }
+
+    InputReader& in_;
+    int codePage_;
+    LeadTable lead_;
+    IniOracle oracle_;
+    MemoryFileOps disk_;
+    ProfileStore store_;
+    std::vector<Done> undo_, redo_;
+    ProfileList heldList_;
+    std::vector<OracleRow> heldRows_;
+    bool faultArmed_ = false;
+    bool linked_ = false;
+};
 
 }  // namespace
 
 std::string CheckEditSequence(const std::uint8_t* data, std::size_t size) {
     InputReader in(data, size);
-    static const int codePages[] = {1252, 936, 932};
-    const LeadTable lead = LeadTable::ForCodePage(codePages[in.Byte() % 3]);
-    const std::size_t low = in.Byte();
-    const std::size_t length = low | static_cast<std::size_t>(in.Byte()) << 8;
-    IniDocument document(in.Bytes(length), lead);
-    for (int step = 0; !in.AtEnd(); ++step) {
-        const Edit edit = ReadEdit(in, document);
-        if (std::string failure = RunEdit(document, edit, lead); !failure.empty())
-            return "edit " + std::to_string(step) + ": " + failure;
-    }
+    EditRun run(in);
+    for (int step = 0; !in.AtEnd(); ++step)
+        if (std::string failure = run.Step(); !failure.empty()) return "step " + std::to_string(step) + ": " + failure;
     return {};
 }

@@ -1,20 +1,14 @@
 #include "platform/encoding_memory.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <charconv>
-#include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "platform/encodings.h"
-#include "platform/state_folder.h"
+#include "platform/state_store.h"
 
 namespace fs = std::filesystem;
 
@@ -41,38 +35,6 @@ std::string KeyOf(const std::string& path) {
     return (error ? absolute.lexically_normal() : canonical).string();
 }
 
-// A path may hold any byte but NUL; the store is one entry a line.
-std::string Escaped(std::string_view key) {
-    std::string out;
-    for (unsigned char c : key) {
-        if (c < 0x20 || c == 0x7F || c == '%') {
-            char hex[4];
-            std::snprintf(hex, sizeof hex, "%%%02X", c);
-            out += hex;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out;
-}
-
-std::optional<std::string> Unescaped(std::string_view text) {
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] != '%') {
-            out += text[i];
-            continue;
-        }
-        unsigned value = 0;
-        if (i + 3 > text.size() ||
-            std::from_chars(text.data() + i + 1, text.data() + i + 3, value, 16).ptr != text.data() + i + 3)
-            return std::nullopt;
-        out += static_cast<char>(value);
-        i += 2;
-    }
-    return out;
-}
-
 // "<code page> <verdict's code page> <verdict's byte-order mark length> <escaped path>"
 std::optional<TEntry> ParseEntry(std::string_view line) {
     TEntry entry;
@@ -83,7 +45,7 @@ std::optional<TEntry> ParseEntry(std::string_view line) {
         if (error != std::errc() || next == end || *next != ' ') return std::nullopt;
         at = next + 1;
     }
-    auto key = Unescaped(std::string_view(at, end - at));
+    auto key = UnescapedFromStore(std::string_view(at, end - at));
     if (!key || key->empty() || !FindEncoding(entry.codePage) || entry.verdictBomLength < 0)
         return std::nullopt;
     entry.key = std::move(*key);
@@ -91,11 +53,8 @@ std::optional<TEntry> ParseEntry(std::string_view line) {
 }
 
 std::vector<TEntry> ReadStore(const std::string& storeFile) {
-    std::ifstream in(storeFile, std::ios::binary);
-    std::string header;
-    if (!std::getline(in, header) || header + '\n' != Header) return {};
     std::vector<TEntry> entries;
-    for (std::string line; std::getline(in, line);)
+    for (const std::string& line : ReadStoreLines(storeFile, Header))
         if (auto entry = ParseEntry(line)) entries.push_back(std::move(*entry));
     return entries;
 }
@@ -104,64 +63,15 @@ std::string StoreText(const std::vector<TEntry>& entries) {
     std::string text(Header);
     for (const TEntry& entry : entries)
         text += std::to_string(entry.codePage) + ' ' + std::to_string(entry.verdictCodePage) + ' ' +
-                std::to_string(entry.verdictBomLength) + ' ' + Escaped(entry.key) + '\n';
+                std::to_string(entry.verdictBomLength) + ' ' + EscapedForStore(entry.key) + '\n';
     return text;
 }
-
-bool WriteAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = write(fd, bytes.data(), bytes.size());
-        if (written < 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Written beside the store, flushed and renamed over it: a crash leaves the old store or the
-// new one. folderFd keeps the rename itself on disk.
-bool ReplaceStore(const std::string& storeFile, int folderFd, std::string_view bytes) {
-    std::string temporary = storeFile + ".XXXXXX";
-    const int fd = mkstemp(temporary.data());
-    if (fd < 0) return false;
-    const bool written = WriteAll(fd, bytes) && fsync(fd) == 0;
-    const bool closed = close(fd) == 0;
-    if (!written || !closed || std::rename(temporary.c_str(), storeFile.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    fsync(folderFd);
-    return true;
-}
-
-// Two instances of the program choosing at once take turns.
-class TFolderLock {
-public:
-    explicit TFolderLock(const std::string& folder)
-        : fd_(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-        if (fd_ >= 0 && flock(fd_, LOCK_EX) != 0) {
-            close(fd_);
-            fd_ = -1;
-        }
-    }
-    ~TFolderLock() {
-        if (fd_ >= 0) close(fd_);  // closing releases the lock
-    }
-    TFolderLock(const TFolderLock&) = delete;
-    TFolderLock& operator=(const TFolderLock&) = delete;
-    int Fd() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 }  // namespace
 
 TEncodingMemory::TEncodingMemory(std::string storeFile) : storeFile_(std::move(storeFile)) {}
 
-TEncodingMemory TEncodingMemory::OfUser() {
-    const std::string folder = ProgramStateFolder();
-    return TEncodingMemory(folder.empty() ? folder : folder + "/encodings");
-}
+TEncodingMemory TEncodingMemory::OfUser() { return TEncodingMemory(UserStoreFile("encodings")); }
 
 std::optional<int> TEncodingMemory::Recall(const std::string& path,
                                            const TFileEncoding& verdict) const {
@@ -181,10 +91,8 @@ bool TEncodingMemory::Remember(const std::string& path, const TFileEncoding& ver
     const bool forget = codePage == verdict.codePage;
     std::error_code error;
     if (forget && !fs::exists(storeFile_, error)) return true;
-    const std::string folder = fs::path(storeFile_).parent_path().string();
-    fs::create_directories(folder, error);
-    TFolderLock lock(folder);
-    if (lock.Fd() < 0) return false;
+    TStoreLock lock(storeFile_);
+    if (!lock.Held()) return false;
     std::vector<TEntry> entries = ReadStore(storeFile_);
     const std::string key = KeyOf(path);
     const auto removed = std::erase_if(entries, [&](const TEntry& entry) { return entry.key == key; });
@@ -194,5 +102,5 @@ bool TEncodingMemory::Remember(const std::string& path, const TFileEncoding& ver
         if (entries.size() > MaxEntries)
             entries.erase(entries.begin(), entries.end() - static_cast<std::ptrdiff_t>(MaxEntries));
     }
-    return ReplaceStore(storeFile_, lock.Fd(), StoreText(entries));
+    return lock.ReplaceStore(StoreText(entries));
 }

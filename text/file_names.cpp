@@ -1,6 +1,7 @@
 #include "text/file_names.h"
 
 #include <ctime>
+#include <filesystem>
 #include <limits>
 
 #include "platform/file_search.h"
@@ -28,7 +29,23 @@ std::int32_t FileModifiedStamp(const std::string& path) {
 }
 
 std::string FileNameOfPath(const std::string& path) {
-    return TextSlice(path, FindLastSeparator("\\:/", path) + 1, std::numeric_limits<int>::max());
+    // On Linux '\\' and ':' are ordinary characters of a file name.
+    return TextSlice(path, FindLastSeparator("/", path) + 1, std::numeric_limits<int>::max());
+}
+
+std::string FolderOfPath(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string AbsolutePath(const std::string& path) {
+    if (path.empty() || path.front() == '/') return path;
+    std::error_code error;
+    const std::filesystem::path current = std::filesystem::current_path(error);
+    if (error) return path;
+    std::string folder = current.string();
+    return folder + (folder.ends_with('/') ? "" : "/") + path;
 }
 
 int FindLastSeparator(const std::string& separators, const std::string& text) {

@@ -7,6 +7,7 @@
 #include "ui/control.h"
 #include "ui/form.h"
 #include "ui/panel.h"
+#include "ui/splitter.h"
 #include "ui/widget_access.h"
 
 namespace {
@@ -31,11 +32,12 @@ public:
             return dialog ? QAccessible::Dialog : QAccessible::Window;
         }
         if (dynamic_cast<TPanel*>(control)) return QAccessible::Grouping;
+        if (dynamic_cast<TSplitter*>(control)) return QAccessible::Splitter;
         return QAccessibleWidget::role();
     }
 };
 
-// Forms and panels are plain widgets to the toolkit; everything else keeps its standard
+// Forms, panels and splitters are plain widgets to the toolkit; everything else keeps its standard
 // interface (buttons, edits, labels, item views).
 QAccessibleInterface* ControlFactory(const QString& className, QObject* object) {
     if (className != QLatin1String("QWidget") || !object || !object->isWidgetType()) return nullptr;

@@ -8,6 +8,7 @@
 
 #include "platform/display_text.h"
 #include "platform/drawn_images.h"
+#include "ui/access_key.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
 
@@ -76,19 +77,6 @@ const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
     return it->second;
 }
 
-// The access key of a caption: the character after a single "&", upper-cased.
-char16_t AccessKeyOf(const QString& text) {
-    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-        if (text[i] != u'&') continue;
-        if (text[i + 1] == u'&') {
-            ++i;
-            continue;
-        }
-        return text[i + 1].toUpper().unicode();
-    }
-    return 0;
-}
-
 }  // namespace
 
 void SetHelpRequestHandler(HelpRequestHandler handler) { HelpHandler() = std::move(handler); }
@@ -106,9 +94,17 @@ QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()
 
 void TButton::ShowCaption() {
     if (!Button()) return;
-    Button()->setText(ToDisplay(Caption(), TextCodePage()));
+    const QString caption = ToDisplay(Caption(), TextCodePage());
+    Button()->setText(CaptionWithAccessKey(caption, accessKey_));
+    // Assistive technologies read the caption, not the access-key marker beside it.
+    Button()->setAccessibleName(MarkedAccessKey(caption) ? QString() : caption);
     // Access keys are ours (dialog characters), not the toolkit's shortcuts.
     Button()->setShortcut(QKeySequence());
+}
+
+void TButton::SetAccessKey(char16_t key) {
+    accessKey_ = key;
+    ShowCaption();
 }
 
 void TButton::SetDefault(bool value) {
@@ -141,7 +137,7 @@ bool TButton::OfferDialogKey(const KeyRecord& key) {
 }
 
 bool TButton::OfferAccessKey(char16_t letter) {
-    if (AccessKeyOf(ToDisplay(Caption(), TextCodePage())) != letter || !CanFocus()) return false;
+    if (AccessKeyOf(ToDisplay(Caption(), TextCodePage()), accessKey_) != letter || !CanFocus()) return false;
     SetFocus();
     Press();
     return true;
@@ -153,6 +149,7 @@ bool TButton::ApplyProperty(std::string_view name, const LayoutValue& value, Lay
                                                                     : value.AsEnum(kModalResultNames, "modal result");
     else if (name == "Default") SetDefault(value.AsBool());
     else if (name == "Cancel") cancel_ = value.AsBool();
+    else if (name == "AccessKey") SetAccessKey(AccessKeyValue(value));
     else return TWinControl::ApplyProperty(name, value, reader);
     return true;
 }

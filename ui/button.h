@@ -17,6 +17,9 @@ public:
     void SetDefault(bool value);
     bool Cancel() const { return cancel_; }
     void SetCancel(bool value) { cancel_ = value; }
+    // An access key for a caption that marks none ("OK", "添加"); the caption stays as it is.
+    char16_t AccessKey() const { return accessKey_; }
+    void SetAccessKey(char16_t key);
     // Whether Enter presses this button now; drawn with the default-button frame.
     bool Active() const { return active_; }
 
@@ -39,6 +42,7 @@ private:
     bool default_ = false;
     bool cancel_ = false;
     bool active_ = false;
+    char16_t accessKey_ = 0;
 };
 
 enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose, bkAbort, bkRetry, bkIgnore, bkAll };

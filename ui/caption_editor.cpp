@@ -1,6 +1,9 @@
 #include "ui/caption_editor.h"
 
+#include <QHelpEvent>
 #include <QLineEdit>
+#include <QTextDocument>
+#include <QToolTip>
 
 #include "platform/beep.h"
 #include "platform/display_text.h"
@@ -45,6 +48,26 @@ void CaptionDelegate::setEditorData(QWidget* editor, const QModelIndex& index) c
 void CaptionDelegate::initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const {
     QStyledItemDelegate::initStyleOption(option, index);
     if (hideSelection_ && option->widget && !option->widget->hasFocus()) option->state &= ~QStyle::State_Selected;
+}
+
+bool CaptionDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                                const QModelIndex& index) {
+    if (event->type() != QEvent::ToolTip || !index.isValid())
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
+    QString tip = index.data(Qt::ToolTipRole).toString();
+    if (tip.isEmpty()) {
+        const QRect shown = option.rect.intersected(view->viewport()->rect());
+        if (sizeHint(option, index).width() > shown.width()) tip = index.data(Qt::DisplayRole).toString();
+    }
+    if (tip.isEmpty()) {
+        QToolTip::hideText();
+        event->ignore();
+    } else {
+        // Names and values are plain text, whatever markup they seem to hold.
+        QToolTip::showText(event->globalPos(), Qt::convertFromPlainText(tip, Qt::WhiteSpaceNormal), view->viewport(),
+                           option.rect);
+    }
+    return true;
 }
 
 CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage) {

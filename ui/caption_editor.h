@@ -1,7 +1,7 @@
 #pragma once
-// In-place caption editing for the tree and the list: what the user types is taken into the
-// item's code page as it arrives (a character it cannot hold is refused with a beep), and the
-// committed text becomes the caption's bytes.
+// The items of the tree and the list as drawn, and in-place caption editing: what the user
+// types is taken into the item's code page as it arrives (a character it cannot hold is
+// refused with a beep), and the committed text becomes the caption's bytes.
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
 
@@ -20,6 +20,10 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     // On: items are drawn unselected while the view has no focus.
     void SetHideSelection(bool hide) { hideSelection_ = hide; }
+    // The tooltip of an item: its own when it has one, else its whole text when the view
+    // shows only part of it.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override;
 
 protected:
     void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override;

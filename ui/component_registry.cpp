@@ -11,6 +11,7 @@
 #include "ui/list_view.h"
 #include "ui/panel.h"
 #include "ui/popup_menu.h"
+#include "ui/splitter.h"
 #include "ui/tree_view.h"
 
 namespace {
@@ -31,6 +32,7 @@ Registry& Classes() {
         {"TListView", Factory<TListView>()},   {"TImageList", Factory<TImageList>()},
         {"TPopupMenu", Factory<TPopupMenu>()}, {"TMenuItem", Factory<TMenuItem>()},
         {"TComboBox", Factory<TComboBox>()},
+        {"TSplitter", Factory<TSplitter>()},
     };
     return classes;
 }

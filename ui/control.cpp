@@ -12,6 +12,7 @@
 #include "platform/key_mapping.h"
 #include "ui/accessibility.h"
 #include "ui/error_sink.h"
+#include "ui/file_drop.h"
 #include "ui/form.h"
 #include "ui/layout_reader.h"
 #include "ui/popup_menu.h"
@@ -214,6 +215,12 @@ void TControl::Click() {
     if (OnClick) OnClick(this);
 }
 
+TPoint TControl::KeyboardMenuPoint() const {
+    if (!widget_) return {};
+    QPoint at = widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2));
+    return {at.x(), at.y()};
+}
+
 bool TControl::HandleMousePress(QEvent& event) {
     auto& mouse = static_cast<QMouseEvent&>(event);
     auto button = MouseButtonOf(mouse);
@@ -224,15 +231,18 @@ bool TControl::HandleMousePress(QEvent& event) {
 }
 
 bool TControl::WidgetEvent(QEvent& event) {
+    if (TakeFileDrop(*this, event)) return true;
     switch (event.type()) {
         case QEvent::MouseButtonPress: return HandleMousePress(event);
         case QEvent::ContextMenu: {
             if (!popupMenu_) return false;
             auto& menuEvent = static_cast<QContextMenuEvent&>(event);
-            QPoint at = menuEvent.reason() == QContextMenuEvent::Mouse
-                            ? menuEvent.globalPos()
-                            : widget_->mapToGlobal(QPoint(width_ / 2, height_ / 2));
-            popupMenu_->Popup(at.x(), at.y());
+            if (menuEvent.reason() == QContextMenuEvent::Mouse) {
+                popupMenu_->Popup(menuEvent.globalPos().x(), menuEvent.globalPos().y());
+            } else {
+                TPoint at = KeyboardMenuPoint();
+                popupMenu_->Popup(at.X, at.Y);
+            }
             return true;
         }
         default: return false;

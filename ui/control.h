@@ -10,6 +10,7 @@
 #include "ui/component.h"
 #include "ui/events.h"
 #include "ui/graphics.h"
+#include "ui/screen.h"
 
 class QWidget;
 class QEvent;
@@ -32,13 +33,14 @@ public:
 
     int Left() const { return left_; }
     int Top() const { return top_; }
-    int Width() const { return width_; }
-    int Height() const { return height_; }
+    // A window's are its outer size, frame included (see TCustomForm).
+    virtual int Width() const { return width_; }
+    virtual int Height() const { return height_; }
     virtual void SetBounds(int left, int top, int width, int height);
-    void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
-    void SetTop(int v) { SetBounds(left_, v, width_, height_); }
-    void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
-    void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+    void SetLeft(int v) { SetBounds(v, top_, Width(), Height()); }
+    void SetTop(int v) { SetBounds(left_, v, Width(), Height()); }
+    void SetWidth(int v) { SetBounds(left_, top_, v, Height()); }
+    void SetHeight(int v) { SetBounds(left_, top_, Width(), v); }
 
     bool Visible() const { return visible_; }
     virtual void SetVisible(bool visible);
@@ -76,6 +78,9 @@ public:
 
     // Raises OnClick.
     virtual void Click();
+    // Where a menu opened from the keyboard appears, in screen coordinates: the middle of the
+    // control; item views put it at their selected item.
+    virtual TPoint KeyboardMenuPoint() const;
 
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 

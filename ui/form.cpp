@@ -26,23 +26,24 @@ MainWindowCloser& Closer() {
     return closer;
 }
 
-const QEvent::Type ReleaseRequest = static_cast<QEvent::Type>(QEvent::registerEventType());
+const QEvent::Type PostedCallType = static_cast<QEvent::Type>(QEvent::registerEventType());
 
-// Destroys released windows when their request comes off the queue.
-class ReleaseReceiver : public QObject {
+// Runs the calls posted to windows when they come off the queue, while the window still exists.
+class PostedCallReceiver : public QObject {
 public:
-    static ReleaseReceiver& Instance() {
-        static ReleaseReceiver receiver;
+    static PostedCallReceiver& Instance() {
+        static PostedCallReceiver receiver;
         return receiver;
     }
     struct Request : QEvent {
-        explicit Request(TCustomForm* f) : QEvent(ReleaseRequest), form(f) {}
+        Request(TCustomForm* f, std::function<void()> c) : QEvent(PostedCallType), form(f), call(std::move(c)) {}
         TCustomForm* form;
+        std::function<void()> call;
     };
     bool event(QEvent* e) override {
-        if (e->type() != ReleaseRequest) return QObject::event(e);
-        TCustomForm* form = static_cast<Request*>(e)->form;
-        if (TScreen::Instance().Contains(form)) delete form;
+        if (e->type() != PostedCallType) return QObject::event(e);
+        auto* request = static_cast<Request*>(e);
+        if (TScreen::Instance().Contains(request->form)) CatchErrors(request->form, request->call);
         return true;
     }
 };
@@ -84,13 +85,18 @@ bool TCustomForm::AdoptChild(TComponent& child) {
 
 // ---------------------------------------------------------------- geometry
 
-void TCustomForm::SetClientSize(int width, int height) {
-    clientWidth_ = width;
-    clientHeight_ = height;
-    StoreBounds(Left(), Top(), width, height);
+void TCustomForm::SetClientSize(int width, int height) { PlaceClient(Left(), Top(), width, height); }
+
+void TCustomForm::PlaceClient(int left, int top, int clientWidth, int clientHeight) {
+    clientWidth_ = std::max(minClientWidth_, clientWidth);
+    clientHeight_ = std::max(minClientHeight_, clientHeight);
+    StorePosition(left, top);
     ApplyBoundsToWidget();
     AlignControls();
 }
+
+// What the control keeps as its size is the client's; Width and Height add the frame.
+void TCustomForm::StorePosition(int left, int top) { StoreBounds(left, top, clientWidth_, clientHeight_); }
 
 namespace {
 // The frame the desktop puts around a window: known for a shown window; for one not yet
@@ -120,12 +126,10 @@ int TCustomForm::OuterHeight() const {
 
 void TCustomForm::SetBounds(int left, int top, int width, int height) {
     // Width and Height of a window are outer sizes: the frame is not part of the client.
-    int frameW = OuterWidth() - clientWidth_, frameH = OuterHeight() - clientHeight_;
-    StoreBounds(left, top, width, height);
-    clientWidth_ = std::max(0, width - frameW);
-    clientHeight_ = std::max(0, height - frameH);
-    ApplyBoundsToWidget();
-    AlignControls();
+    // Moving a window (SetLeft, SetTop) passes its outer size back, so its client stays.
+    QMargins frame = FrameOf(Widget());
+    PlaceClient(left, top, std::max(0, width - frame.left() - frame.right()),
+                std::max(0, height - frame.top() - frame.bottom()));
 }
 
 void TCustomForm::ApplyBoundsToWidget() {
@@ -133,6 +137,13 @@ void TCustomForm::ApplyBoundsToWidget() {
     Widget()->move(Left(), Top());
     Widget()->resize(clientWidth_, clientHeight_);
     if (borderStyle_ != TFormBorderStyle::bsSizeable) Widget()->setFixedSize(clientWidth_, clientHeight_);
+    else Widget()->setMinimumSize(minClientWidth_, minClientHeight_);
+}
+
+void TCustomForm::SetMinClientSize(int width, int height) {
+    minClientWidth_ = std::max(0, width);
+    minClientHeight_ = std::max(0, height);
+    SetClientSize(clientWidth_, clientHeight_);
 }
 
 void TCustomForm::ShowCaption() {
@@ -176,7 +187,7 @@ void TCustomForm::CentreOnScreen() {
     auto centreOn = [this](const TRect& area) {
         int left = area.Left + (area.Width() - OuterWidth()) / 2;
         int top = area.Top + (area.Height() - OuterHeight()) / 2;
-        StoreBounds(std::max(area.Left, left), std::max(area.Top, top), Width(), Height());
+        StorePosition(std::max(area.Left, left), std::max(area.Top, top));
     };
     TScreen& screen = TScreen::Instance();
     centreOn(screen.PrimaryScreenRect());
@@ -216,10 +227,13 @@ void TCustomForm::SetVisible(bool visible) {
         bool centring = position_ == TPosition::poScreenCenter;
         ApplyPosition();
         int estimatedWidth = OuterWidth(), estimatedHeight = OuterHeight();
+        // The toolkit focuses a control of its own choice as the window appears.
+        TWinControl* chosen = activeControl_;
         TControl::SetVisible(true);
         // The real frame is known only now; a centred window follows it once.
         if (centring && (OuterWidth() != estimatedWidth || OuterHeight() != estimatedHeight)) CentreOnScreen();
         BringToFront();
+        activeControl_ = chosen;
         FocusFirstControl();
     } else {
         CatchErrors(this, [&] { RunVisibilityHandler(OnHide); });
@@ -371,7 +385,22 @@ void TCustomForm::RequestClose() {
 }
 
 void TCustomForm::ReleaseLater() {
-    QCoreApplication::postEvent(&ReleaseReceiver::Instance(), new ReleaseReceiver::Request(this));
+    PostCall([this] { delete this; });
+}
+
+void TCustomForm::PostCall(std::function<void()> call) {
+    QCoreApplication::postEvent(&PostedCallReceiver::Instance(), new PostedCallReceiver::Request(this, std::move(call)));
+}
+
+// ---------------------------------------------------------------- dropped files
+
+void TCustomForm::AcceptFiles(TDropFilesEvent handler) {
+    onDropFiles_ = std::move(handler);
+    Widget()->setAcceptDrops(bool(onDropFiles_));
+}
+
+void TCustomForm::DropFiles(const std::vector<std::string>& paths) {
+    if (onDropFiles_) onDropFiles_(this, paths);
 }
 
 bool TCustomForm::WidgetEvent(QEvent& event) {
@@ -386,13 +415,13 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
             if (resize.size() != QSize(clientWidth_, clientHeight_)) {
                 clientWidth_ = resize.size().width();
                 clientHeight_ = resize.size().height();
-                StoreBounds(Left(), Top(), clientWidth_, clientHeight_);
+                StorePosition(Left(), Top());
                 AlignControls();
             }
             return false;
         }
         case QEvent::Move:
-            if (Widget()->isVisible()) StoreBounds(Widget()->frameGeometry().x(), Widget()->frameGeometry().y(), Width(), Height());
+            if (Widget()->isVisible()) StorePosition(Widget()->frameGeometry().x(), Widget()->frameGeometry().y());
             return false;
         default: return TControl::WidgetEvent(event);
     }
@@ -409,6 +438,15 @@ bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value,
     else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnHide") OnHide = reader.Handler<TNotifyEvent>(value);
     else if (name == "Icon") Widget()->setWindowIcon(AppIcon());
+    else if (name == "Constraints") {
+        int width = minClientWidth_, height = minClientHeight_;
+        for (const auto& [field, v] : value.AsRecord()) {
+            if (field == "MinClientWidth") width = v.AsInt();
+            else if (field == "MinClientHeight") height = v.AsInt();
+            else throw ELayoutError("Unknown constraint " + field);
+        }
+        SetMinClientSize(width, height);
+    }
     else return TWinControl::ApplyProperty(name, value, reader);
     return true;
 }

@@ -3,6 +3,7 @@
 // placement rules, the dialog keys and the modal fields that the shell's modal loop uses.
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/exception.h"
 #include "ui/control.h"
@@ -17,6 +18,8 @@ constexpr TModalResult ResultNone = 0, ResultOk = 1, ResultCancel = 2, ResultAbo
 enum class TCloseAction { CloseActionNone = 0, CloseActionHide = 1, CloseActionFree = 2, CloseActionMinimize = 3 };
 using TCloseQueryEvent = std::function<void(TComponent* sender, bool& canClose)>;
 using TCloseEvent = std::function<void(TComponent* sender, TCloseAction& action)>;
+// Paths of files dropped on a window, in the ANSI code page.
+using TDropFilesEvent = std::function<void(TComponent* sender, const std::vector<std::string>& paths)>;
 
 enum class TFormBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
 enum class TPosition { poDesigned, poScreenCenter };
@@ -26,14 +29,20 @@ public:
     ~TCustomForm() override;
     const char* ClassName() const override { return "TCustomForm"; }
 
-    // Left and Top are the outer position; ClientWidth/ClientHeight the inside.
+    // Left, Top, Width and Height are the outer bounds, frame included; ClientWidth and
+    // ClientHeight the inside. The client size is what the window keeps: whatever frame the
+    // desktop puts around it, the designed content fits.
     int ClientWidth() const override { return clientWidth_; }
     int ClientHeight() const override { return clientHeight_; }
     void SetClientSize(int width, int height);
     void SetBounds(int left, int top, int width, int height) override;
+    int Width() const override { return OuterWidth(); }
+    int Height() const override { return OuterHeight(); }
     // Outer size including the frame (equal to the client size until the desktop framed it).
     int OuterWidth() const;
     int OuterHeight() const;
+    // The smallest client size the user can give a sizeable window.
+    void SetMinClientSize(int width, int height);
 
     void SetVisible(bool visible) override;
     void Show() { SetVisible(true); }
@@ -68,6 +77,15 @@ public:
     TCloseQueryEvent OnCloseQuery;
     TCloseEvent OnClose;
     TNotifyEvent OnShow, OnHide, OnActivate, OnDeactivate;
+
+    // The window takes files dropped on any of its controls and hands their paths to handler.
+    void AcceptFiles(TDropFilesEvent handler);
+    bool TakesFiles() const { return bool(onDropFiles_); }
+    void DropFiles(const std::vector<std::string>& paths);
+
+    // Runs call after the events already waiting, inside this window's catch point; not at
+    // all when the window is gone by then.
+    void PostCall(std::function<void()> call);
 
     // The close protocol: what the close box, Alt+F4 and handlers use.
     void RequestClose();
@@ -120,6 +138,8 @@ protected:
 
 private:
     [[noreturn]] static void ThrowMissingComponent(const char* name);
+    void PlaceClient(int left, int top, int clientWidth, int clientHeight);
+    void StorePosition(int left, int top);
     void ApplyPosition();
     void CentreOnScreen();
     TCustomForm* TransientOwner() const;
@@ -129,7 +149,9 @@ private:
     TWinControl* FirstTabStop(TWinControl* container) const;
 
     HandlerTable handlers_;
+    TDropFilesEvent onDropFiles_;
     int clientWidth_ = 0, clientHeight_ = 0;
+    int minClientWidth_ = 0, minClientHeight_ = 0;
     TFormBorderStyle borderStyle_ = TFormBorderStyle::bsSizeable;
     TPosition position_ = TPosition::poDesigned;
     bool keyPreview_ = false;

@@ -40,6 +40,9 @@ bool IsUserInput(QEvent::Type type) {
         case QEvent::ShortcutOverride:
         case QEvent::ContextMenu:
         case QEvent::InputMethod:
+        case QEvent::DragEnter:
+        case QEvent::DragMove:
+        case QEvent::Drop:
         case QEvent::Close: return true;
         default: return false;
     }

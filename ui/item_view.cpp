@@ -2,6 +2,8 @@
 
 #include <QMouseEvent>
 
+#include <algorithm>
+
 #include "ui/caption_editor.h"
 #include "ui/item_view_widget.h"
 #include "ui/layout_reader.h"
@@ -105,6 +107,21 @@ void TCustomItemView::SetReadOnly(bool readOnly) {
 }
 
 // ---- input
+
+TPoint TCustomItemView::KeyboardMenuPoint() const {
+    ItemViewWidget* view = View();
+    const QModelIndexList selected = view->selectionModel()->selectedIndexes();
+    if (!selected.isEmpty()) {
+        const QRect item = view->visualRect(selected.first());
+        if (view->viewport()->rect().intersects(item)) {
+            // At the start of the item's text, just below it, like a menu dropping from it.
+            const QPoint at = view->viewport()->mapToGlobal(
+                QPoint(std::max(item.left(), 0) + view->iconSize().width(), item.bottom()));
+            return {at.x(), at.y()};
+        }
+    }
+    return TWinControl::KeyboardMenuPoint();
+}
 
 bool TCustomItemView::WantsKey(const KeyRecord& key) const { return ItemViewWantsKey(key, IsEditing()); }
 

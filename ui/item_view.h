@@ -19,6 +19,8 @@ public:
     void SetReadOnly(bool readOnly);
     bool IsEditing() const;
 
+    // Under the selected item, when it is in view.
+    TPoint KeyboardMenuPoint() const override;
     bool WantsKey(const KeyRecord& key) const override;
     bool WantsCharacters() const override { return true; }
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;

@@ -2,7 +2,9 @@
 
 #include <QAbstractTableModel>
 #include <QHeaderView>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QMouseEvent>
 
 #include <algorithm>
@@ -145,6 +147,18 @@ protected:
         return handled;
     }
 
+    // The focus can rest on a row that is not selected (the first one, when the list is
+    // entered from the keyboard): a key that moves to where the focus already is (Home on
+    // the first row) selects that row rather than doing nothing.
+    void keyPressEvent(QKeyEvent* event) override {
+        QTreeView::keyPressEvent(event);
+        const bool moves = event->key() == Qt::Key_Home || event->key() == Qt::Key_End || event->key() == Qt::Key_Up ||
+                           event->key() == Qt::Key_Down || event->key() == Qt::Key_PageUp ||
+                           event->key() == Qt::Key_PageDown;
+        if (moves && state() == NoState && currentIndex().isValid() && !selectionModel()->hasSelection())
+            selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
     // Whatever cell starts an edit, the row's caption is what gets edited.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
         return QTreeView::edit(index.isValid() ? index.siblingAtColumn(0) : index, trigger, event);
@@ -265,9 +279,8 @@ TListView::TListView(TComponent* owner)
     view->header()->setSectionsMovable(false);
     ShowModel(*model_);
     SetColumnClick(columnClick_);
-    // A column the user widened by hand keeps that width until the list changes size.
     QObject::connect(view->header(), &QHeaderView::sectionResized, view, [this](int column, int, int width) {
-        if (!sizingColumns_ && column < ColumnCount()) columns_[size_t(column)]->width_ = width;
+        CatchErrors(this, [&] { ColumnResizedByToolkit(column, width); });
     });
 }
 
@@ -307,6 +320,17 @@ void TListView::AutoSizeColumns() {
         sized[i]->width_ = widths[i];
         ShowColumnWidth(*sized[i]);
     }
+}
+
+void TListView::ColumnResizedByToolkit(int column, int width) {
+    if (sizingColumns_ || column >= ColumnCount()) return;
+    TListColumn& resized = *columns_[size_t(column)];
+    resized.width_ = width;
+    // Dragging a divider (with the left button held) is the user's choice: the column keeps
+    // that width from then on, and the auto-sized columns share what is left.
+    if (!(QGuiApplication::mouseButtons() & Qt::LeftButton) || !resized.AutoSize()) return;
+    resized.autoSize_ = false;
+    AutoSizeColumns();
 }
 
 void TListView::SetSelected(TListItem* item) {

@@ -179,6 +179,7 @@ private:
     void SelectionChangedByView() override;
     void ShowSelection();
     void ShowColumnWidth(TListColumn& column);
+    void ColumnResizedByToolkit(int column, int width);
     void ApplyColumnRecord(TListColumn& column, const LayoutValue& record);
 
     // Notes from the rows and columns.

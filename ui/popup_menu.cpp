@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "platform/display_text.h"
+#include "ui/access_key.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
 
@@ -32,6 +33,7 @@ void TMenuItem::Click() {
 bool TMenuItem::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "Caption") SetCaption(value.AsText());
     else if (name == "Enabled") SetEnabled(value.AsBool());
+    else if (name == "AccessKey") SetAccessKey(AccessKeyValue(value));
     else if (name == "OnClick") OnClick = reader.Handler<TNotifyEvent>(value);
     else return TComponent::ApplyProperty(name, value, reader);
     return true;
@@ -71,7 +73,7 @@ void TPopupMenu::Popup(int screenX, int screenY) {
                 menu.addSeparator();
                 continue;
             }
-            QAction* action = menu.addAction(ToDisplay(item->Caption()));
+            QAction* action = menu.addAction(CaptionWithAccessKey(ToDisplay(item->Caption()), item->AccessKey()));
             action->setEnabled(item->Enabled());
             actions.emplace_back(action, item);
         }
@@ -94,7 +96,8 @@ bool TPopupMenu::AdoptChild(TComponent& child) {
 
 bool TPopupMenu::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "AutoHotkeys") {
-        // Access keys are never added to captions, whatever the setting: the name is only checked.
+        // Access keys are never made up from captions, whatever the setting: items have the
+        // ones their layout gives them. The name is only checked.
         enum class HotkeyMode { Automatic, Manual, Parent };
         static constexpr NamedValue<HotkeyMode> modes[] = {
             {"maAutomatic", HotkeyMode::Automatic}, {"maManual", HotkeyMode::Manual}, {"maParent", HotkeyMode::Parent}};

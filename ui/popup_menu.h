@@ -1,5 +1,6 @@
 #pragma once
-// Pop-up menus: items with a caption, separators ("-"), an enabled flag and a click event.
+// Pop-up menus: items with a caption, separators ("-"), an enabled flag, an access key and a
+// click event.
 // The menu opens at a screen position; the chosen item's event runs after it has closed.
 #include <string>
 #include <vector>
@@ -16,6 +17,9 @@ public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption) { caption_ = caption; }
     bool IsSeparator() const { return caption_ == "-"; }
+    // Typing it picks the item while the menu is open; shown beside a caption that marks none.
+    char16_t AccessKey() const { return accessKey_; }
+    void SetAccessKey(char16_t key) { accessKey_ = key; }
     bool Enabled() const { return enabled_; }
     void SetEnabled(bool enabled) { enabled_ = enabled; }
     // The menu that holds the item, if any.
@@ -30,6 +34,7 @@ private:
     friend class TPopupMenu;
     std::string caption_;
     bool enabled_ = true;
+    char16_t accessKey_ = 0;
     TPopupMenu* menu_ = nullptr;
 };
 

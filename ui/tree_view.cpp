@@ -57,6 +57,7 @@ public:
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
             else if (role == CodePageRole) result = node->CodePage();
+            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint(), node->CodePage());
         });
         return result;
     }

@@ -27,6 +27,10 @@ public:
     void SetImageIndex(int index);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int index);
+    // The node's tooltip, bytes in its code page; empty: the text, when the view shows only
+    // part of it.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
 
     // Nullptr for a top-level node.
     TTreeNode* Parent() const;
@@ -55,6 +59,7 @@ private:
     std::vector<std::unique_ptr<TTreeNode>> children_;
     std::string text_;
     int codePage_;
+    std::string hint_;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     int index_ = 0;

@@ -15,21 +15,6 @@ std::size_t FirstNonBlank(std::string_view text, std::size_t at, std::size_t end
     return at;
 }
 
-// Where the line starting at begin has its line end, looked for within the line only: a file
-// using one kind of line end is not searched to its end for the other kind on every line.
-std::size_t LineContentEnd(std::string_view text, std::size_t begin, std::size_t limit) {
-    for (std::size_t chunk = 256; begin < limit; chunk *= 2) {
-        const std::size_t end = std::min(limit, begin + chunk);
-        const auto* lf = static_cast<const char*>(std::memchr(text.data() + begin, '\n', end - begin));
-        const std::size_t lfAt = lf ? static_cast<std::size_t>(lf - text.data()) : end;
-        const auto* cr = static_cast<const char*>(std::memchr(text.data() + begin, '\r', lfAt - begin));
-        if (cr) return static_cast<std::size_t>(cr - text.data());
-        if (lf) return lfAt;
-        begin = end;
-    }
-    return limit;
-}
-
 bool ReadsBackAsKey(std::string_view line, std::string_view key, std::string_view value,
                     const LeadTable& lead) {
     const IniLine parsed = ParseIniLine(line, lead);
@@ -49,35 +34,54 @@ std::string HeaderLine(std::string_view section) {
 
 }  // namespace
 
-IniDocument::IniDocument(std::string bytes, LeadTable lead) : bytes_(std::move(bytes)), lead_(lead) {
+IniDocument::IniDocument(std::string bytes, LeadTable lead)
+    : bytes_(std::make_shared<std::string>(std::move(bytes))), lead_(lead) {
     Reset();
+}
+
+std::string IniDocument::TakeBytes() && {
+    return bytes_.use_count() == 1 ? std::move(*bytes_) : *bytes_;
+}
+
+std::string& IniDocument::Own() {
+    if (bytes_.use_count() > 1) {
+        auto copy = std::make_shared<std::string>();
+        copy->reserve(bytes_->size() + bytes_->size() / 64 + 4096);
+        copy->assign(*bytes_);
+        bytes_ = std::move(copy);
+    }
+    return *bytes_;
 }
 
 // Forgets everything found so far; it is found again as lookups need it.
 void IniDocument::Reset() {
+    lastSectionKnown_ = false;
     sections_.clear();
+    keys_.clear();
     sectionIndex_ = NameIndex();
     headerScanAt_ = 0;
     allHeaders_ = false;
-    LineCursor first(bytes_);
+    LineCursor first(Bytes());
     const LineCursor::Line line = first.AtEnd() ? LineCursor::Line{0, 0, 0} : first.Next();
-    lineEnd_ = line.next > line.contentEnd ? bytes_.substr(line.contentEnd, line.next - line.contentEnd) : "\n";
+    lineEnd_ = line.next > line.contentEnd ? Bytes().substr(line.contentEnd, line.next - line.contentEnd) : "\n";
 }
 
 template <typename Enough>
 void IniDocument::FindMoreHeaders(Enough enough) const {
     if (allHeaders_) return;
     const std::size_t from = headerScanAt_;
-    LineCursor cursor(Slice(from, bytes_.size()));
+    // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
+    if (from == 0) keys_.reserve(Bytes().size() / 32 + 16);
+    LineCursor cursor(Slice(from, Bytes().size()));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
         const std::size_t begin =
-            lineBegin == 0 && bytes_.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
-        const std::size_t first = FirstNonBlank(bytes_, begin, contentEnd);
+            lineBegin == 0 && Bytes().starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
+        const std::size_t first = FirstNonBlank(Bytes(), begin, contentEnd);
         if (first == contentEnd) continue;
-        const char c = bytes_[first];
+        const char c = Bytes()[first];
         if (c == '[') {
             AddSection(lineBegin, begin, contentEnd, from + line.next);
             if (enough()) {
@@ -86,25 +90,38 @@ void IniDocument::FindMoreHeaders(Enough enough) const {
             }
         } else if (c != ';' && c != '#' && !sections_.empty()) {
             Section& current = sections_.back();
-            current.keys.lines.push_back(static_cast<std::uint32_t>(lineBegin - current.bodyBegin));
+            const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
+            keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
+            ++current.keys.count;
         }
     }
-    headerScanAt_ = bytes_.size();
+    headerScanAt_ = Bytes().size();
     allHeaders_ = true;
 }
 
 void IniDocument::AddSection(std::size_t lineBegin, std::size_t contentBegin, std::size_t contentEnd,
                              std::size_t next) const {
     const std::string_view name = ParseIniLine(Slice(contentBegin, contentEnd), lead_).name;
+    lastSectionKnown_ = false;  // a name not found so far may be this one
     if (!sections_.empty()) sections_.back().bodyEnd = lineBegin;
-    const auto entry = static_cast<std::uint32_t>(sections_.size());
-    sections_.push_back(Section{contentBegin, next, bytes_.size(),
-                                static_cast<std::uint32_t>(name.data() - bytes_.data() - contentBegin),
+    const std::size_t entry = sections_.size();
+    sections_.push_back(Section{contentBegin, next, Bytes().size(),
+                                static_cast<std::uint32_t>(name.data() - Bytes().data() - contentBegin),
                                 static_cast<std::uint32_t>(name.size()), 0, 1, {}});
-    const auto first = sectionIndex_.Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
+    sections_.back().keys.first = static_cast<std::uint32_t>(keys_.size());
+    IndexSection(entry);
+}
+
+// The first section of a name is found by it; the later ones are numbered.
+void IniDocument::IndexSection(std::size_t entry) const {
+    Section& section = sections_[entry];
+    section.occurrence = 0;
+    section.sameNameCount = 1;
+    const std::string_view name = NameOf(section);
+    const auto first = sectionIndex_.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry), [&](std::uint32_t other) {
         return SameName(NameOf(sections_[other]), name, lead_);
     });
-    if (first) sections_.back().occurrence = sections_[*first].sameNameCount++;
+    if (first) section.occurrence = sections_[*first].sameNameCount++;
 }
 
 void IniDocument::FindAllHeaders() const {
@@ -113,22 +130,13 @@ void IniDocument::FindAllHeaders() const {
 
 // After an edit that renamed or moved sections: names and occurrences from the headers found.
 void IniDocument::ReindexSections() const {
+    lastSectionKnown_ = false;
     sectionIndex_ = NameIndex();
-    for (std::size_t entry = 0; entry < sections_.size(); ++entry) {
-        Section& section = sections_[entry];
-        section.occurrence = 0;
-        section.sameNameCount = 1;
-        const std::string_view name = NameOf(section);
-        const auto first = sectionIndex_.Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry),
-                                             [&](std::uint32_t other) {
-                                                 return SameName(NameOf(sections_[other]), name, lead_);
-                                             });
-        if (first) section.occurrence = sections_[*first].sameNameCount++;
-    }
+    for (std::size_t entry = 0; entry < sections_.size(); ++entry) IndexSection(entry);
 }
 
 std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
-    return std::string_view(bytes_).substr(begin, end - begin);
+    return std::string_view(Bytes()).substr(begin, end - begin);
 }
 
 std::string_view IniDocument::NameOf(const Section& section) const {
@@ -136,17 +144,51 @@ std::string_view IniDocument::NameOf(const Section& section) const {
     return Slice(begin, begin + section.nameLength);
 }
 
-IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
-    const std::size_t begin = section.bodyBegin + section.keys.lines[entry];
-    const std::size_t contentEnd = LineContentEnd(bytes_, begin, section.bodyEnd);
-    std::size_t next = contentEnd;
-    if (contentEnd < section.bodyEnd)
-        next += bytes_[contentEnd] == '\r' && contentEnd + 1 < bytes_.size() && bytes_[contentEnd + 1] == '\n' ? 2 : 1;
+IniDocument::KeyEntry IniDocument::EntryOf(const KeyLine& line, std::size_t bodyBegin) const {
+    const std::size_t nameOffset = line.nameBegin - line.begin;
+    const std::size_t nameLength = line.nameEnd - line.nameBegin;
+    const bool fits = nameOffset < LongName && nameLength < LongName;
+    return KeyEntry{static_cast<std::uint32_t>(line.begin - bodyBegin), static_cast<std::uint16_t>(fits ? nameOffset : LongName),
+                    static_cast<std::uint16_t>(fits ? nameLength : LongName)};
+}
+
+std::size_t IniDocument::AfterLineEnd(std::size_t contentEnd, std::size_t limit) const {
+    if (contentEnd >= limit) return contentEnd;
+    const std::string& bytes = Bytes();
+    return contentEnd + (bytes[contentEnd] == '\r' && contentEnd + 1 < bytes.size() && bytes[contentEnd + 1] == '\n' ? 2 : 1);
+}
+
+IniDocument::KeyLine IniDocument::ParseKeyLine(std::size_t begin, std::size_t limit) const {
+    const std::size_t contentEnd = FindLineBreak(Slice(0, limit), begin);
+    const std::size_t next = AfterLineEnd(contentEnd, limit);
     const std::string_view content = Slice(begin, contentEnd);
     const IniLine parsed = ParseIniLine(content, lead_);
     const auto nameBegin = begin + static_cast<std::size_t>(parsed.name.data() - content.data());
     return KeyLine{begin, contentEnd, next, nameBegin, nameBegin + parsed.name.size(),
                    begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals};
+}
+
+// The name is where the table says; after it come blanks, then "=" or the line end.
+IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
+    const KeyEntry& key = EntryAt(section, entry);
+    const std::size_t begin = section.bodyBegin + key.begin;
+    if (key.nameOffset == LongName) return ParseKeyLine(begin, section.bodyEnd);
+    KeyLine line{begin, 0, 0, begin + key.nameOffset, begin + key.nameOffset + key.nameLength, 0, 0, false};
+    line.contentEnd = FindLineBreak(Slice(0, section.bodyEnd), line.nameEnd);
+    line.next = AfterLineEnd(line.contentEnd, section.bodyEnd);
+    const std::size_t stop = FirstNonBlank(Bytes(), line.nameEnd, line.contentEnd);
+    line.hasEquals = stop < line.contentEnd;
+    line.valueBegin = line.hasEquals ? FirstNonBlank(Bytes(), stop + 1, line.contentEnd) : line.contentEnd;
+    line.valueEnd = line.contentEnd;
+    while (line.valueEnd > line.valueBegin && IsBlank(Bytes()[line.valueEnd - 1])) --line.valueEnd;
+    return line;
+}
+
+std::string_view IniDocument::KeyNameAt(const Section& section, std::size_t entry) const {
+    const KeyEntry& key = EntryAt(section, entry);
+    if (key.nameOffset == LongName) return NameOf(KeyLineAt(section, entry));
+    const std::size_t begin = section.bodyBegin + key.begin + key.nameOffset;
+    return Slice(begin, begin + key.nameLength);
 }
 
 std::string_view IniDocument::NameOf(const KeyLine& line) const { return Slice(line.nameBegin, line.nameEnd); }
@@ -156,8 +198,9 @@ std::string_view IniDocument::ValueOf(const KeyLine& line) const {
 }
 
 // A section's keys are complete once the next header is found, so that one is found too.
-std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const {
-    name = TrimBlanks(name);
+std::optional<std::size_t> IniDocument::FindSection(std::string_view asked) const {
+    if (lastSectionKnown_ && asked == lastSectionAsked_) return lastSectionFound_;
+    const std::string_view name = TrimName(asked, lead_);
     const std::uint64_t hash = NameHash(name, lead_);
     const auto find = [&]() -> std::optional<std::size_t> {
         return sectionIndex_.Find(hash, [&](std::uint32_t entry) {
@@ -171,6 +214,9 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view name) const
             return found && *found + 1 < sections_.size();
         });
     }
+    lastSectionAsked_.assign(asked);
+    lastSectionFound_ = found;
+    lastSectionKnown_ = true;
     return found;
 }
 
@@ -186,38 +232,80 @@ std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
     return std::nullopt;
 }
 
-void IniDocument::BuildIndex(const Section& section) const {
-    KeyTable& table = const_cast<KeyTable&>(section.keys);
-    table.index = std::make_unique<NameIndex>();
-    table.index->Reserve(table.lines.size());
-    for (std::size_t entry = 0; entry < table.lines.size(); ++entry) {
-        const std::string_view name = NameOf(KeyLineAt(section, entry));
-        table.index->Add(NameHash(name, lead_), static_cast<std::uint32_t>(entry), [&](std::uint32_t other) {
-            return SameName(NameOf(KeyLineAt(section, other)), name, lead_);
-        });
+// Hashes each name of the section in turn for `use`, fetching the index's slot for a name a
+// few names ahead, so that the table's misses overlap.
+template <typename Use>
+void IniDocument::ForEachHashedName(const Section& section, Use use) const {
+    constexpr std::size_t Ahead = 8;
+    std::uint64_t hashes[Ahead];
+    const std::size_t count = section.keys.count;
+    const auto fetch = [&](std::size_t entry) {
+        hashes[entry % Ahead] = NameHash(KeyNameAt(section, entry), lead_);
+        section.keys.index->Prefetch(hashes[entry % Ahead]);
+    };
+    for (std::size_t entry = 0; entry < std::min(Ahead, count); ++entry) fetch(entry);
+    for (std::size_t entry = 0; entry < count; ++entry) {
+        const std::uint64_t hash = hashes[entry % Ahead];
+        if (entry + Ahead < count) fetch(entry + Ahead);
+        const std::string_view name = KeyNameAt(section, entry);
+        use(static_cast<std::uint32_t>(entry), hash,
+            [&](std::uint32_t other) { return SameName(KeyNameAt(section, other), name, lead_); });
     }
 }
 
-std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
-    key = TrimBlanks(key);
-    KeyTable& table = const_cast<KeyTable&>(section.keys);
-    if (!table.index && !table.looked) {
-        table.looked = true;
-        for (std::size_t entry = 0; entry < table.lines.size(); ++entry)
-            if (SameName(NameOf(KeyLineAt(section, entry)), key, lead_)) return entry;
-        return std::nullopt;
-    }
-    if (!table.index) BuildIndex(section);
-    return table.index->Find(NameHash(key, lead_), [&](std::uint32_t entry) {
-        return SameName(NameOf(KeyLineAt(section, entry)), key, lead_);
+void IniDocument::BuildIndex(const Section& section) const {
+    const KeyTable& table = section.keys;
+    table.index = std::make_unique<NameIndex>();
+    table.index->Reserve(table.count);
+    table.duplicates = false;
+    ForEachHashedName(section, [&](std::uint32_t entry, std::uint64_t hash, const auto& matches) {
+        if (table.index->Add(hash, entry, matches)) table.duplicates = true;
     });
 }
 
+// For each key line, the first line of its name.
+std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) const {
+    std::vector<std::uint32_t> firsts(section.keys.count);
+    ForEachHashedName(section, [&](std::uint32_t entry, std::uint64_t hash, const auto& matches) {
+        firsts[entry] = section.keys.index->Find(hash, matches).value_or(entry);
+    });
+    return firsts;
+}
+
+std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
+    key = TrimName(key, lead_);
+    const KeyTable& table = section.keys;
+    constexpr std::uint64_t ScannedPerIndexedName = 4;
+    if (!table.index && table.scanned > ScannedPerIndexedName * table.count) BuildIndex(section);
+    if (table.index) {
+        // Without repeated names, the line that matches is the one a reader uses.
+        const std::uint32_t guess = table.nextGuess;
+        if (!table.duplicates && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
+            table.nextGuess = guess + 1;
+            return guess;
+        }
+        const auto found = table.index->Find(NameHash(key, lead_), [&](std::uint32_t entry) {
+            return SameName(KeyNameAt(section, entry), key, lead_);
+        });
+        if (found) table.nextGuess = *found + 1;
+        return found;
+    }
+    for (std::size_t entry = 0; entry < table.count; ++entry) {
+        const KeyEntry& line = EntryAt(section, entry);
+        if ((line.nameLength == key.size() || line.nameLength == LongName) && SameName(KeyNameAt(section, entry), key, lead_)) {
+            table.scanned += entry + 1;
+            return entry;
+        }
+    }
+    table.scanned += table.count;
+    return std::nullopt;
+}
+
 std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef ref) const {
-    const std::string_view key = TrimBlanks(ref.name);
+    const std::string_view key = TrimName(ref.name, lead_);
     std::uint32_t seen = 0;
-    for (std::size_t entry = 0; entry < section.keys.lines.size(); ++entry)
-        if (SameName(NameOf(KeyLineAt(section, entry)), key, lead_) && seen++ == ref.occurrence) return entry;
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (SameName(KeyNameAt(section, entry), key, lead_) && seen++ == ref.occurrence) return entry;
     return std::nullopt;
 }
 
@@ -234,9 +322,8 @@ std::vector<std::string_view> IniDocument::KeyNames(std::string_view section) co
     const auto found = FindSection(section);
     if (!found) return names;
     const Section& target = sections_[*found];
-    names.reserve(target.keys.lines.size());
-    for (std::size_t entry = 0; entry < target.keys.lines.size(); ++entry)
-        names.push_back(NameOf(KeyLineAt(target, entry)));
+    names.reserve(target.keys.count);
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.push_back(KeyNameAt(target, entry));
     return names;
 }
 
@@ -249,43 +336,47 @@ std::optional<std::string_view> IniDocument::Value(std::string_view section, std
     return ValueOf(KeyLineAt(target, *foundKey));
 }
 
-void IniDocument::ForEachSection(const SectionVisitor& visit) const {
+ProfileList IniDocument::Sections() const {
     FindAllHeaders();
-    for (const Section& section : sections_) visit(NameOf(section), section.occurrence);
+    ProfileList list(bytes_);
+    list.Reserve(sections_.size());
+    for (const Section& section : sections_) list.Append(NameOf(section), {}, section.occurrence);
+    return list;
 }
 
-// One pass: the occurrences come from the name index, which is built on the way if need be.
-bool IniDocument::ForEachKey(SectionRef ref, const KeyVisitor& visit) const {
+std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
     const auto found = FindSectionAt(ref);
-    if (!found) return false;
+    if (!found) return std::nullopt;
     const Section& section = sections_[*found];
-    KeyTable& table = const_cast<KeyTable&>(section.keys);
-    const bool building = !table.index;
-    if (building) {
-        table.index = std::make_unique<NameIndex>();
-        table.index->Reserve(table.lines.size());
-    }
-    std::vector<std::uint32_t> sameNameCount(table.lines.size(), 0);
-    for (std::size_t entry = 0; entry < table.lines.size(); ++entry) {
+    const std::size_t count = section.keys.count;
+    // Once the index knows that no name repeats, a listing needs no name looked up.
+    if (!section.keys.index) BuildIndex(section);
+    const bool repeats = section.keys.duplicates;
+    // Each line's first of its name is needed once, when the line comes: from then on its slot
+    // counts the lines of its name.
+    std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();
+    ProfileList list(bytes_);
+    list.Reserve(count);
+    for (std::size_t entry = 0; entry < count; ++entry) {
         const KeyLine line = KeyLineAt(section, entry);
-        const std::string_view name = NameOf(line);
-        const auto matches = [&](std::uint32_t other) {
-            return SameName(NameOf(KeyLineAt(section, other)), name, lead_);
-        };
-        const std::uint64_t hash = NameHash(name, lead_);
-        std::optional<std::uint32_t> first =
-            building ? table.index->Add(hash, static_cast<std::uint32_t>(entry), matches) : table.index->Find(hash, matches);
-        if (first == entry) first.reset();
-        visit(name, ValueOf(line), first ? ++sameNameCount[*first] : 0);
+        std::uint32_t occurrence = 0;
+        if (repeats) {
+            const std::uint32_t first = firsts[entry];
+            if (first == entry)
+                firsts[entry] = 0;
+            else
+                occurrence = ++firsts[first];
+        }
+        list.Append(NameOf(line), ValueOf(line), occurrence);
     }
-    return true;
+    return list;
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionRef ref) const {
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const std::size_t headerBegin = sections_[*found].headerBegin;
-    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && bytes_.starts_with(ByteOrderMark) ? 0 : headerBegin);
+    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && Bytes().starts_with(ByteOrderMark) ? 0 : headerBegin);
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef ref) const {
@@ -300,16 +391,16 @@ std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef r
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAboveLine(std::size_t lineBegin) const {
     std::vector<std::string_view> comments;
     for (std::size_t at = lineBegin; at > 0;) {
-        const std::size_t endLength = bytes_[at - 1] == '\n' && at >= 2 && bytes_[at - 2] == '\r' ? 2 : 1;
+        const std::size_t endLength = Bytes()[at - 1] == '\n' && at >= 2 && Bytes()[at - 2] == '\r' ? 2 : 1;
         const std::size_t contentEnd = at - endLength;
         std::size_t begin = contentEnd;
-        while (begin > 0 && bytes_[begin - 1] != '\n' && bytes_[begin - 1] != '\r') --begin;
-        if (begin == 0 && bytes_.starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
+        while (begin > 0 && Bytes()[begin - 1] != '\n' && Bytes()[begin - 1] != '\r') --begin;
+        if (begin == 0 && Bytes().starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
             begin = ByteOrderMark.size();
         const std::string_view content = Slice(begin, contentEnd);
         if (ParseIniLine(content, lead_).kind != IniLineKind::Comment) break;
         comments.push_back(content);
-        at = begin == ByteOrderMark.size() && bytes_.starts_with(ByteOrderMark) ? 0 : begin;
+        at = begin == ByteOrderMark.size() && Bytes().starts_with(ByteOrderMark) ? 0 : begin;
     }
     std::reverse(comments.begin(), comments.end());
     return comments;
@@ -326,7 +417,7 @@ EditResult IniDocument::Run(Edit edit) {
     refusal_ = ProfileFailure::None;
     recorder_ = EditRecorder();
     const EditResult result = edit();
-    if (result == EditResult::Changed) change_ = recorder_.Finish(bytes_);
+    if (result == EditResult::Changed) change_ = recorder_.Finish(Bytes());
     return result;
 }
 
@@ -356,30 +447,39 @@ EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
 EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value) {
-    const KeyLine line = KeyLineAt(sections_[section], entry);
-    if (ValueOf(line) == value) return EditResult::Unchanged;
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted) return Refuse(ProfileFailure::CannotHold);
+    const KeyLine line = KeyLineAt(sections_[section], entry);
+    if (ValueOf(line) == value) return EditResult::Unchanged;
     const std::string text = line.hasEquals ? *quoted : "=" + *quoted;
     const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
     const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
+    // A name ending in a lead byte would take the "=" put after it.
+    std::string content(Slice(line.begin, at));
+    content.append(text).append(Slice(at + length, line.contentEnd));
+    if (!ReadsBackAsKey(content, NameOf(line), value, lead_)) return Refuse(ProfileFailure::CannotHold);
     if (!Fits(text.size())) return Refuse(ProfileFailure::TooLarge);
     Splice(section, at, length, text);
     return EditResult::Changed;
 }
 
 void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text) {
-    recorder_.Replaced(at, Slice(at, at + length), text);
-    bytes_.replace(at, length, text);
-    const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
     Section& target = sections_[section];
-    if (at < target.bodyBegin) {
+    // By the name, not by where the body begins: a header without a line end has its body
+    // begin right after it, where an empty name is too.
+    const bool inHeader = at <= target.headerBegin + target.nameOffset + target.nameLength;
+    recorder_.Replaced(at, Slice(at, at + length), text);
+    Own().replace(at, length, text);
+    const auto delta = static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
+    if (inHeader) {
         target.bodyBegin += delta;
     } else {
-        std::vector<std::uint32_t>& lines = target.keys.lines;
+        const auto first = keys_.begin() + target.keys.first;
+        const auto end = first + target.keys.count;
         const auto relative = static_cast<std::uint32_t>(at - target.bodyBegin);
-        for (auto later = std::upper_bound(lines.begin(), lines.end(), relative); later != lines.end(); ++later)
-            *later = static_cast<std::uint32_t>(*later + delta);
+        const auto later = std::upper_bound(first, end, relative,
+                                            [](std::uint32_t offset, const KeyEntry& line) { return offset < line.begin; });
+        for (auto line = later; line != end; ++line) line->begin = static_cast<std::uint32_t>(line->begin + delta);
     }
     target.bodyEnd += delta;
     ShiftSectionsAfter(section, delta);
@@ -399,25 +499,28 @@ void IniDocument::ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta) 
 EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& line) {
     Section& target = sections_[section];
     KeyTable& table = target.keys;
-    std::size_t where = table.lines.empty() ? target.bodyBegin : KeyLineAt(target, table.lines.size() - 1).next;
+    std::size_t where = table.count == 0 ? target.bodyBegin : KeyLineAt(target, table.count - 1).next;
     // A lone CR before an empty LF line would join them; CR LF keeps both lines as they are.
-    const std::string end = lineEnd_ == "\r" && where < bytes_.size() && bytes_[where] == '\n' ? "\r\n" : lineEnd_;
+    const std::string end = lineEnd_ == "\r" && where < Bytes().size() && Bytes()[where] == '\n' ? "\r\n" : lineEnd_;
     if (!Fits(line.size() + 2 * end.size())) return Refuse(ProfileFailure::TooLarge);
-    if (where == bytes_.size() && EndsWithoutLineEnd()) {
+    if (where == Bytes().size() && EndsWithoutLineEnd()) {
         AppendFinalLineEnd();
-        where = bytes_.size();
+        where = Bytes().size();
     }
     const std::string text = line + end;
     recorder_.Replaced(where, {}, text);
-    bytes_.insert(where, text);
+    Own().insert(where, text);
     target.bodyEnd += text.size();
-    const auto entry = static_cast<std::uint32_t>(table.lines.size());
-    table.lines.push_back(static_cast<std::uint32_t>(where - target.bodyBegin));
+    const std::uint32_t entry = table.count;
+    keys_.insert(keys_.begin() + table.first + table.count, EntryOf(ParseKeyLine(where, target.bodyEnd), target.bodyBegin));
+    ++table.count;
+    for (std::size_t later = section + 1; later < sections_.size(); ++later) ++sections_[later].keys.first;
     if (table.index) {
-        const std::string_view name = NameOf(KeyLineAt(target, entry));
-        table.index->Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
-            return SameName(NameOf(KeyLineAt(target, other)), name, lead_);
-        });
+        const std::string_view name = KeyNameAt(target, entry);
+        if (table.index->Add(NameHash(name, lead_), entry, [&](std::uint32_t other) {
+                return SameName(KeyNameAt(target, other), name, lead_);
+            }))
+            table.duplicates = true;
     }
     ShiftSectionsAfter(section, static_cast<std::ptrdiff_t>(text.size()));
     return EditResult::Changed;
@@ -432,10 +535,10 @@ EditResult IniDocument::AppendSection(std::string_view section, const std::strin
     if (!Fits(header.size() + keyLine.size() + 3 * lineEnd_.size())) return Refuse(ProfileFailure::TooLarge);
     FindAllHeaders();
     if (EndsWithoutLineEnd()) AppendFinalLineEnd();
-    const std::size_t at = bytes_.size();
+    const std::size_t at = Bytes().size();
     const std::string text = header + lineEnd_ + keyLine + lineEnd_;
     recorder_.Replaced(at, {}, text);
-    bytes_ += text;
+    Own() += text;
     headerScanAt_ = at;
     allHeaders_ = false;
     FindAllHeaders();
@@ -445,20 +548,20 @@ EditResult IniDocument::AppendSection(std::string_view section, const std::strin
 // The file's last line gets its line end. It belongs to the last section's body, or ends the
 // header of a section that has no body yet.
 void IniDocument::AppendFinalLineEnd() {
-    const std::size_t oldSize = bytes_.size();
+    const std::size_t oldSize = Bytes().size();
     recorder_.Replaced(oldSize, {}, lineEnd_);
-    bytes_ += lineEnd_;
+    Own() += lineEnd_;
     FindAllHeaders();
     if (!sections_.empty()) {
         Section& last = sections_.back();
-        if (last.bodyBegin == oldSize) last.bodyBegin = bytes_.size();
-        last.bodyEnd = bytes_.size();
+        if (last.bodyBegin == oldSize) last.bodyBegin = Bytes().size();
+        last.bodyEnd = Bytes().size();
     }
-    headerScanAt_ = bytes_.size();
+    headerScanAt_ = Bytes().size();
 }
 
 bool IniDocument::EndsWithoutLineEnd() const {
-    return !bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r';
+    return !Bytes().empty() && Bytes().back() != '\n' && Bytes().back() != '\r';
 }
 
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
@@ -466,10 +569,10 @@ EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key
         const auto found = FindSection(section);
         if (!found || !FindKey(sections_[*found], key)) return EditResult::Unchanged;
         const Section& target = sections_[*found];
-        const std::string_view name = TrimBlanks(key);
+        const std::string_view name = TrimName(key, lead_);
         std::vector<std::size_t> entries;
-        for (std::size_t entry = 0; entry < target.keys.lines.size(); ++entry)
-            if (SameName(NameOf(KeyLineAt(target, entry)), name, lead_)) entries.push_back(entry);
+        for (std::size_t entry = 0; entry < target.keys.count; ++entry)
+            if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
         return RemoveKeyLines(*found, entries);
     });
 }
@@ -486,20 +589,22 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     if (WouldJoinLines(ranges)) return Refuse(ProfileFailure::JoinsLines);
     EraseRanges(ranges);
     // The lines that stay move down by what was removed before them.
-    std::vector<std::uint32_t>& lines = target.keys.lines;
-    std::size_t kept = 0;
+    std::size_t kept = entries.front();
     std::uint32_t shift = 0;
-    for (std::size_t entry = 0, next = 0; entry < lines.size(); ++entry) {
+    for (std::size_t entry = entries.front(), next = 0; entry < target.keys.count; ++entry) {
         if (next < entries.size() && entries[next] == entry) {
             shift += static_cast<std::uint32_t>(ranges[next].second - ranges[next].first);
             ++next;
             continue;
         }
-        lines[kept++] = lines[entry] - shift;
+        EntryAt(target, kept) = EntryAt(target, entry);
+        EntryAt(target, kept++).begin -= shift;
     }
-    lines.resize(kept);
+    keys_.erase(keys_.begin() + target.keys.first + kept, keys_.begin() + target.keys.first + target.keys.count);
+    for (std::size_t later = section + 1; later < sections_.size(); ++later) sections_[later].keys.first -= static_cast<std::uint32_t>(entries.size());
+    target.keys.count = static_cast<std::uint32_t>(kept);
     target.keys.index.reset();
-    target.keys.looked = false;
+    target.keys.scanned = 0;
     target.bodyEnd -= removed;
     ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
     return EditResult::Changed;
@@ -524,7 +629,7 @@ EditResult IniDocument::RemoveSections(const std::vector<std::size_t>& sections)
     std::vector<Range> blocks;
     for (const std::size_t entry : sections) {
         const Section& each = sections_[entry];
-        const std::size_t keys = each.keys.lines.size();
+        const std::size_t keys = each.keys.count;
         blocks.emplace_back(each.headerBegin, keys == 0 ? each.bodyBegin : KeyLineAt(each, keys - 1).next);
     }
     if (WouldJoinLines(blocks)) return Refuse(ProfileFailure::JoinsLines);
@@ -540,7 +645,7 @@ bool IniDocument::WouldJoinLines(const std::vector<Range>& ranges) const {
         const std::size_t begin = ranges[i].first;
         std::size_t end = ranges[i].second;
         while (i + 1 < ranges.size() && ranges[i + 1].first == end) end = ranges[++i].second;
-        if (begin > 0 && end < bytes_.size() && bytes_[begin - 1] == '\r' && bytes_[end] == '\n') return true;
+        if (begin > 0 && end < Bytes().size() && Bytes()[begin - 1] == '\r' && Bytes()[end] == '\n') return true;
     }
     return false;
 }
@@ -552,19 +657,20 @@ void IniDocument::EraseRanges(const std::vector<Range>& ranges) {
         recorder_.Replaced(range.first - erased, Slice(range.first, range.second), {});
         erased += range.second - range.first;
     }
+    std::string& bytes = Own();
     std::size_t out = ranges.front().first;
     for (std::size_t i = 0; i < ranges.size(); ++i) {
         const std::size_t keepBegin = ranges[i].second;
-        const std::size_t keepEnd = i + 1 < ranges.size() ? ranges[i + 1].first : bytes_.size();
-        std::memmove(bytes_.data() + out, bytes_.data() + keepBegin, keepEnd - keepBegin);
+        const std::size_t keepEnd = i + 1 < ranges.size() ? ranges[i + 1].first : bytes.size();
+        std::memmove(bytes.data() + out, bytes.data() + keepBegin, keepEnd - keepBegin);
         out += keepEnd - keepBegin;
     }
-    bytes_.resize(out);
+    bytes.resize(out);
 }
 
 std::optional<std::size_t> IniDocument::TargetSection(SectionRef ref) {
     const auto found = FindSectionAt(ref);
-    if (!found || NameOf(sections_[*found]) != TrimBlanks(ref.name)) return std::nullopt;
+    if (!found || NameOf(sections_[*found]) != TrimName(ref.name, lead_)) return std::nullopt;
     return found;
 }
 
@@ -575,13 +681,13 @@ std::optional<std::pair<std::size_t, std::size_t>> IniDocument::TargetKey(KeyRef
     const auto entry = FindKeyAt(sections_[*section], ref);
     if (!entry) return std::nullopt;
     const KeyLine line = KeyLineAt(sections_[*section], *entry);
-    if (NameOf(line) != TrimBlanks(ref.name) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
+    if (NameOf(line) != TrimName(ref.name, lead_) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
     return std::make_pair(*section, *entry);
 }
 
 bool IniDocument::HasOtherKey(const Section& section, std::string_view name, std::optional<std::size_t> except) const {
-    for (std::size_t entry = 0; entry < section.keys.lines.size(); ++entry)
-        if (entry != except && SameName(NameOf(KeyLineAt(section, entry)), name, lead_)) return true;
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (entry != except && SameName(KeyNameAt(section, entry), name, lead_)) return true;
     return false;
 }
 
@@ -637,8 +743,10 @@ EditResult IniDocument::RenameKey(KeyRef key, std::string_view name) {
         if (HasOtherKey(sections_[section], name, entry)) return Refuse(ProfileFailure::NameTaken);
         if (!Fits(name.size())) return Refuse(ProfileFailure::TooLarge);
         Splice(section, line.nameBegin, line.nameEnd - line.nameBegin, name);
-        sections_[section].keys.index.reset();
-        sections_[section].keys.looked = false;
+        Section& keys = sections_[section];
+        EntryAt(keys, entry) = EntryOf(ParseKeyLine(line.begin, keys.bodyEnd), keys.bodyBegin);
+        keys.keys.index.reset();
+        keys.keys.scanned = 0;
         return EditResult::Changed;
     });
 }
@@ -652,7 +760,7 @@ EditResult IniDocument::RenameSection(SectionRef section, std::string_view name)
         const Section& renamed = sections_[*target];
         if (NameOf(renamed) == name) return EditResult::Unchanged;
         const std::size_t nameBegin = renamed.headerBegin + renamed.nameOffset;
-        const std::size_t contentEnd = LineContentEnd(bytes_, renamed.headerBegin, renamed.bodyBegin);
+        const std::size_t contentEnd = FindLineBreak(Slice(0, renamed.bodyBegin), renamed.headerBegin);
         std::string header(Slice(renamed.headerBegin, nameBegin));
         header.append(name).append(Slice(nameBegin + renamed.nameLength, contentEnd));
         const IniLine parsed = ParseIniLine(header, lead_);
@@ -671,10 +779,10 @@ EditResult IniDocument::RenameSection(SectionRef section, std::string_view name)
 
 EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection direction) {
     return Run([&] {
-        const auto found = LocateSpans(record, direction, bytes_);
+        const auto found = LocateSpans(record, direction, Bytes());
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
-        std::size_t size = bytes_.size();
+        std::size_t size = Bytes().size();
         for (const ByteSpan& span : record.spans)
             size = size - (undo ? span.after : span.before).size() + (undo ? span.before : span.after).size();
         if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
@@ -684,14 +792,14 @@ EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection directi
         for (std::size_t i = 0; i < record.spans.size(); ++i) {
             const std::string& current = undo ? record.spans[i].after : record.spans[i].before;
             const std::string& wanted = undo ? record.spans[i].before : record.spans[i].after;
-            replayed.append(bytes_, at, (*found)[i] - at);
+            replayed.append(Bytes(), at, (*found)[i] - at);
             recorder_.Replaced(replayed.size(), current, wanted);
             replayed += wanted;
             at = (*found)[i] + current.size();
         }
-        replayed.append(bytes_, at, std::string::npos);
-        if (replayed == bytes_) return EditResult::Unchanged;
-        bytes_ = std::move(replayed);
+        replayed.append(Bytes(), at, std::string::npos);
+        if (replayed == Bytes()) return EditResult::Unchanged;
+        bytes_ = std::make_shared<std::string>(std::move(replayed));
         Reset();
         return EditResult::Changed;
     });

@@ -7,7 +7,6 @@
 // the first key of a name; the calls taking a SectionRef or KeyRef address one occurrence.
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -19,6 +18,7 @@
 #include "platform/profile/lead_table.h"
 #include "platform/profile/name_index.h"
 #include "platform/profile/profile_failure.h"
+#include "platform/profile/profile_list.h"
 
 enum class EditResult { Changed, Unchanged, Refused };
 
@@ -29,9 +29,9 @@ public:
 
     explicit IniDocument(std::string bytes = {}, LeadTable lead = {});
 
-    const std::string& Bytes() const { return bytes_; }
+    const std::string& Bytes() const { return *bytes_; }
     const LeadTable& Lead() const { return lead_; }
-    std::string TakeBytes() && { return std::move(bytes_); }
+    std::string TakeBytes() &&;
 
     // Names and values point into the bytes: valid until the next edit.
     // Every header's name, in file order, duplicates included.
@@ -42,12 +42,10 @@ public:
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
     // Every header in file order with its occurrence among the headers of the same name.
-    using SectionVisitor = std::function<void(std::string_view name, std::uint32_t occurrence)>;
-    void ForEachSection(const SectionVisitor& visit) const;
+    ProfileList Sections() const;
     // Every key line of one section occurrence, with its value as a reader sees it and its
-    // occurrence among that section's keys of the same name. False when there is no such section.
-    using KeyVisitor = std::function<void(std::string_view name, std::string_view value, std::uint32_t occurrence)>;
-    bool ForEachKey(SectionRef section, const KeyVisitor& visit) const;
+    // occurrence among that section's keys of the same name. Nothing when there is no such section.
+    std::optional<ProfileList> Keys(SectionRef section) const;
     // The comment lines right above a header or a key line, in file order, as they stand
     // (marker included, line end excluded); nothing when there is no such line.
     std::optional<std::vector<std::string_view>> CommentsAbove(SectionRef section) const;
@@ -85,11 +83,25 @@ public:
     EditRecord TakeChange() { return std::move(change_); }
 
 private:
+    // A key line as the table keeps it: where it begins, from the body's start, and where its
+    // name is in it, so that names are compared and hashed without reading the line again.
+    struct KeyEntry {
+        std::uint32_t begin;
+        std::uint16_t nameOffset;  // from the line's start; LongName when it does not fit
+        std::uint16_t nameLength;  // LongName when it does not fit
+    };
+    static constexpr std::uint16_t LongName = UINT16_MAX;
+    // A section's key lines: a run of the document's entries, which are in file order.
     struct KeyTable {
-        std::vector<std::uint32_t> lines;  // where each key line begins, from the body's start
-        // Built at the second lookup: one lookup, as an edit makes, costs less as a plain scan.
-        std::unique_ptr<NameIndex> index;
-        bool looked = false;
+        std::uint32_t first = 0;
+        std::uint32_t count = 0;
+        // Built for a listing, or once lookups have compared as many names as building it
+        // would hash: one lookup, as an edit makes, costs less as a plain scan of the names.
+        mutable std::unique_ptr<NameIndex> index;
+        mutable bool duplicates = false;  // with an index: whether two lines have the same name
+        mutable std::uint64_t scanned = 0;  // names compared by lookups without the index
+        // Keys are mostly read in file order: where the last lookup ended is tried first.
+        mutable std::uint32_t nextGuess = 0;
     };
     struct Section {
         std::size_t headerBegin;  // where the header's content begins (after a byte-order mark)
@@ -111,6 +123,8 @@ private:
     using Range = std::pair<std::size_t, std::size_t>;
 
     void Reset();
+    // The bytes, to change: copied first when a list still shares them.
+    std::string& Own();
     // Finds headers, and the key lines of the sections they open, from where the last search
     // stopped, until `enough` holds or the file ends.
     template <typename Enough>
@@ -120,7 +134,13 @@ private:
                     std::size_t next) const;
     std::string_view Slice(std::size_t begin, std::size_t end) const;
     std::string_view NameOf(const Section& section) const;
+    KeyEntry& EntryAt(const Section& section, std::size_t entry) const { return keys_[section.keys.first + entry]; }
     KeyLine KeyLineAt(const Section& section, std::size_t entry) const;
+    KeyLine ParseKeyLine(std::size_t begin, std::size_t limit) const;
+    // Where the next line begins, after a line end that starts at contentEnd (before limit).
+    std::size_t AfterLineEnd(std::size_t contentEnd, std::size_t limit) const;
+    KeyEntry EntryOf(const KeyLine& line, std::size_t bodyBegin) const;
+    std::string_view KeyNameAt(const Section& section, std::size_t entry) const;
     std::string_view NameOf(const KeyLine& line) const;
     std::string_view ValueOf(const KeyLine& line) const;
 
@@ -128,7 +148,11 @@ private:
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
     std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
     std::optional<std::size_t> FindKeyAt(const Section& section, KeyRef ref) const;
+    template <typename Use>
+    void ForEachHashedName(const Section& section, Use use) const;
     void BuildIndex(const Section& section) const;
+    // With the index built: for each key line, the first line of its name.
+    std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
     // The section and key line an addressed edit means, checked against what the caller saw.
     std::optional<std::size_t> TargetSection(SectionRef ref);
     std::optional<std::pair<std::size_t, std::size_t>> TargetKey(KeyRef ref, const std::string_view* shownValue);
@@ -145,25 +169,33 @@ private:
     EditResult AppendSection(std::string_view section, const std::string& keyLine);
     void AppendFinalLineEnd();
     bool EndsWithoutLineEnd() const;
-    bool Fits(std::size_t growth) const { return bytes_.size() + growth <= MaxSize; }
+    bool Fits(std::size_t growth) const { return bytes_->size() + growth <= MaxSize; }
     // Replaces bytes inside one section's header or body, keeping every offset after them right.
     void Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text);
     void ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta);
     void ReindexSections() const;
+    void IndexSection(std::size_t entry) const;
     bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
     EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries);
     EditResult RemoveSections(const std::vector<std::size_t>& sections);
 
-    std::string bytes_;
+    // Shared with the lists made from it; an edit while one lives works on a copy.
+    std::shared_ptr<std::string> bytes_;
     LeadTable lead_;
     std::string lineEnd_;  // the file's first line end, used for the lines we add
     // Headers are found only as far as a lookup needs: reading the first section of a large
     // file does not scan all of it.
     mutable std::vector<Section> sections_;
+    mutable std::vector<KeyEntry> keys_;  // every section's key lines, one run after another
     mutable NameIndex sectionIndex_;
     mutable std::size_t headerScanAt_ = 0;  // a line start
     mutable bool allHeaders_ = false;
+    // The last section asked for by name, as asked, and what was found: reads of one section's
+    // keys ask for it again and again.
+    mutable std::string lastSectionAsked_;
+    mutable std::optional<std::size_t> lastSectionFound_;
+    mutable bool lastSectionKnown_ = false;
 
     ProfileFailure refusal_ = ProfileFailure::None;
     EditRecorder recorder_;

@@ -1,5 +1,9 @@
 #include "platform/profile/ini_line.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace {
 
 std::size_t SkipBlanks(std::string_view text, std::size_t at) {
@@ -17,11 +21,24 @@ struct NameScan {
     std::size_t stop;
 };
 
-NameScan ScanName(std::string_view text, std::size_t begin, char stop, const LeadTable& lead) {
+constexpr int NoStop = -1;
+
+NameScan ScanName(std::string_view text, std::size_t begin, int stop, const LeadTable& lead) {
     NameScan scan{begin, text.size()};
+    const bool asciiAlone = lead.AsciiIsSingleByte();
     for (std::size_t at = begin; at < text.size();) {
+        const auto c = static_cast<unsigned char>(text[at]);
+        if (c < 0x80 && asciiAlone) {  // most names: no lead byte to look up
+            if (c == stop) {
+                scan.stop = at;
+                break;
+            }
+            if (!IsBlank(static_cast<char>(c))) scan.trimmedEnd = at + 1;
+            ++at;
+            continue;
+        }
         const std::size_t length = lead.CharLength(text, at);
-        if (length == 1 && text[at] == stop) {
+        if (length == 1 && static_cast<unsigned char>(text[at]) == stop) {
             scan.stop = at;
             break;
         }
@@ -96,12 +113,10 @@ bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && IsBlank(text[begin])) ++begin;
-    while (end > begin && IsBlank(text[end - 1])) --end;
-    return text.substr(begin, end - begin);
+std::string_view TrimName(std::string_view text, const LeadTable& lead) {
+    const std::size_t begin = SkipBlanks(text, 0);
+    const NameScan scan = ScanName(text, begin, NoStop, lead);
+    return text.substr(begin, scan.trimmedEnd - begin);
 }
 
 bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {
@@ -112,4 +127,24 @@ bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {
         at += lead.CharLength(text, at);
     }
     return !text.empty() && at - last == 1 && lead.IsLead(static_cast<unsigned char>(text[last]));
+}
+
+// Most names are a few ASCII bytes before an "=": one look at sixteen bytes finds them.
+std::size_t KeyNameEnd(std::string_view content, std::size_t nameBegin, const LeadTable& lead) {
+#if defined(__SSE2__)
+    if (lead.AsciiIsSingleByte() && nameBegin + 16 <= content.size()) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(content.data() + nameBegin));
+        const auto equals = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))));
+        const auto high = static_cast<unsigned>(_mm_movemask_epi8(chunk));
+        if (equals != 0) {
+            const unsigned stop = static_cast<unsigned>(__builtin_ctz(equals));
+            if ((high & ((1u << stop) - 1)) == 0) {
+                std::size_t end = nameBegin + stop;
+                while (end > nameBegin && IsBlank(content[end - 1])) --end;
+                return end;
+            }
+        }
+    }
+#endif
+    return ScanName(content, nameBegin, '=', lead).trimmedEnd;
 }

@@ -29,10 +29,14 @@ struct IniLine {
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
-// The text without the blanks around it: a name as the reader would see it.
-std::string_view TrimBlanks(std::string_view text);
+// The text without the blanks around it, as the reader trims a name: a blank that is the trail
+// byte of a double-byte character stays.
+std::string_view TrimName(std::string_view text, const LeadTable& lead);
 
 IniLine ParseIniLine(std::string_view content, const LeadTable& lead);
+
+// Where the name of a key line ends that begins at nameBegin (its first non-blank byte).
+std::size_t KeyNameEnd(std::string_view content, std::size_t nameBegin, const LeadTable& lead);
 
 // The value a reader sees: one pair of matching quotes around it taken off.
 std::string_view UnquotedValue(std::string_view raw);

@@ -1,13 +1,35 @@
 #pragma once
 // Walks the lines of a text. CR LF, a lone LF and a lone CR each end a line.
 #include <cstddef>
-#include <cstring>
 #include <string_view>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+// Where the first CR or LF at or after `from` is; the size of the text when there is none.
+// Sixteen bytes at a time: files of short lines have one search per line, and a long line
+// costs no more than its length.
+inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
+    const char* const data = text.data();
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i lf = _mm_set1_epi8('\n');
+    const __m128i cr = _mm_set1_epi8('\r');
+    for (; at + 16 <= text.size(); at += 16) {
+        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const int found = _mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(chunk, lf), _mm_cmpeq_epi8(chunk, cr)));
+        if (found != 0) return at + static_cast<std::size_t>(__builtin_ctz(static_cast<unsigned>(found)));
+    }
+#endif
+    for (; at < text.size(); ++at)
+        if (data[at] == '\n' || data[at] == '\r') return at;
+    return text.size();
+}
 
 class LineCursor {
 public:
-    explicit LineCursor(std::string_view text)
-        : text_(text), nextLf_(Find('\n', 0)), nextCr_(Find('\r', 0)) {}
+    explicit LineCursor(std::string_view text) : text_(text) {}
 
     struct Line {
         std::size_t begin;       // first byte
@@ -18,7 +40,7 @@ public:
     bool AtEnd() const { return at_ >= text_.size(); }
 
     Line Next() {
-        const std::size_t end = LineBreakFrom(at_);
+        const std::size_t end = FindLineBreak(text_, at_);
         Line line{at_, end, end};
         if (end < text_.size())
             line.next = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
@@ -27,22 +49,6 @@ public:
     }
 
 private:
-    // Remembers where the next CR and LF are, so that a text using only one of them is
-    // searched once for the other, not once per line.
-    std::size_t LineBreakFrom(std::size_t from) {
-        if (nextLf_ < from) nextLf_ = Find('\n', from);
-        if (nextCr_ < from) nextCr_ = Find('\r', from);
-        return nextLf_ < nextCr_ ? nextLf_ : nextCr_;
-    }
-
-    std::size_t Find(char c, std::size_t from) const {
-        if (from >= text_.size()) return text_.size();
-        const void* found = std::memchr(text_.data() + from, c, text_.size() - from);
-        return found ? static_cast<const char*>(found) - text_.data() : text_.size();
-    }
-
     std::string_view text_;
     std::size_t at_ = 0;
-    std::size_t nextLf_;
-    std::size_t nextCr_;
 };

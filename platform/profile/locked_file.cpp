@@ -96,28 +96,28 @@ bool LockedFile::WaitForLock(int operation, FileOps::Clock::time_point deadline)
     }
 }
 
-std::optional<std::string> LockedFile::ReadAll() const {
+bool LockedFile::ReadAll(std::string& bytes) const {
     const auto size = static_cast<std::size_t>(status_.st_size);
-    if (size > IniDocument::MaxSize) return std::nullopt;
+    if (size > IniDocument::MaxSize) return false;
     // One byte more than the size, so that a file of the size it had is read in one call, and
     // room to grow, so that an edit does not move the whole file to a new place in memory.
-    std::string bytes;
+    bytes.clear();
     bytes.reserve(size + size / 64 + 4096);
     bytes.resize(size + 1);
     std::size_t got = 0;
     for (;;) {
         if (got == bytes.size()) {
-            if (bytes.size() > IniDocument::MaxSize) return std::nullopt;
+            if (bytes.size() > IniDocument::MaxSize) return false;
             bytes.resize(bytes.size() * 2);
         }
         const ssize_t n = ops_.ReadAt(fd_, bytes.data() + got, bytes.size() - got, static_cast<off_t>(got));
         if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return std::nullopt;
+        if (n < 0) return false;
         if (n == 0) break;
         got += static_cast<std::size_t>(n);
     }
     bytes.resize(got);
-    return bytes;
+    return true;
 }
 
 std::optional<std::string> FollowLinks(FileOps& ops, const std::string& path) {

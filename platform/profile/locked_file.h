@@ -40,8 +40,9 @@ public:
     // Why an exclusively opened file must not be written, or None: we may not write it, or it
     // has no write bit at all (which even root respects here).
     ProfileFailure WriteRefusal() const { return writeRefusal_; }
-    // The whole content; nothing when it cannot be read or is too large to handle.
-    std::optional<std::string> ReadAll() const;
+    // The whole content, read into bytes, whose room is used again; false when it cannot be
+    // read or is too large to handle.
+    bool ReadAll(std::string& bytes) const;
 
 private:
     std::optional<Outcome> TryOpen(const std::string& path, Mode mode, FileOps::Clock::time_point deadline);

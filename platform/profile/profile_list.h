@@ -1,39 +1,52 @@
 #pragma once
 // Names, and for keys their values, in file order, each with its occurrence among the earlier
-// entries of the same name (ASCII letters matching in either case). All text sits in one
-// buffer: a list of two million keys costs their bytes and 24 bytes each.
+// entries of the same name (ASCII letters matching in either case). The names and values are
+// not copied: the list keeps the file's bytes as they were when it was made (an edit after
+// that works on a copy), so a list of two million keys costs 20 bytes a key.
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
 class ProfileList {
 public:
+    ProfileList() = default;
+    // A list of names and values that lie in bytes.
+    explicit ProfileList(std::shared_ptr<const std::string> bytes) : bytes_(std::move(bytes)) {}
+
     std::size_t Count() const { return items_.size(); }
-    std::string_view Name(std::size_t at) const { return std::string_view(text_).substr(items_[at].begin, items_[at].nameLength); }
+    std::string_view Name(std::size_t at) const { return Text(items_[at].nameBegin, items_[at].nameLength); }
     // A key's value as a reader sees it; empty for a section.
-    std::string_view Value(std::size_t at) const {
-        return std::string_view(text_).substr(items_[at].begin + items_[at].nameLength, items_[at].valueLength);
-    }
+    std::string_view Value(std::size_t at) const { return Text(items_[at].valueBegin, items_[at].valueLength); }
     std::uint32_t Occurrence(std::size_t at) const { return items_[at].occurrence; }
     // The one a by-name reader uses.
     bool FirstOfName(std::size_t at) const { return items_[at].occurrence == 0; }
 
     void Reserve(std::size_t count) { items_.reserve(count); }
+    // name and value lie in the list's bytes.
     void Append(std::string_view name, std::string_view value, std::uint32_t occurrence) {
-        items_.push_back(Item{text_.size(), static_cast<std::uint32_t>(name.size()),
+        items_.push_back(Item{OffsetOf(name), static_cast<std::uint32_t>(name.size()), OffsetOf(value),
                               static_cast<std::uint32_t>(value.size()), occurrence});
-        text_.append(name).append(value);
     }
 
 private:
     struct Item {
-        std::size_t begin;
+        std::uint32_t nameBegin;
         std::uint32_t nameLength;
+        std::uint32_t valueBegin;
         std::uint32_t valueLength;
         std::uint32_t occurrence;
     };
-    std::string text_;
+
+    std::uint32_t OffsetOf(std::string_view text) const {
+        return text.empty() ? 0 : static_cast<std::uint32_t>(text.data() - bytes_->data());
+    }
+    std::string_view Text(std::uint32_t begin, std::uint32_t length) const {
+        return length == 0 ? std::string_view() : std::string_view(*bytes_).substr(begin, length);
+    }
+
+    std::shared_ptr<const std::string> bytes_;
     std::vector<Item> items_;
 };

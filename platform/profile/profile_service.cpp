@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "platform/profile/file_ops.h"
+#include "platform/profile/profile_store.h"
 
 namespace {
 
@@ -130,20 +131,12 @@ std::vector<std::string> ProfileService::KeyNames(ProfileFile file, std::string_
 
 ProfileList ProfileService::Sections(ProfileFile file) {
     std::lock_guard lock(StoreMutex());
-    ProfileList list;
-    DocumentOf(file).ForEachSection([&](std::string_view name, std::uint32_t occurrence) {
-        list.Append(name, {}, occurrence);
-    });
-    return list;
+    return DocumentOf(file).Sections();
 }
 
 ProfileList ProfileService::Keys(ProfileFile file, SectionRef section) {
     std::lock_guard lock(StoreMutex());
-    ProfileList list;
-    DocumentOf(file).ForEachKey(section, [&](std::string_view name, std::string_view value, std::uint32_t occurrence) {
-        list.Append(name, value, occurrence);
-    });
-    return list;
+    return DocumentOf(file).Keys(section).value_or(ProfileList());
 }
 
 std::vector<std::string> ProfileService::Comments(ProfileFile file, SectionRef section) {

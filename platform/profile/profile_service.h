@@ -6,6 +6,7 @@
 // and an empty string differ, and list names zero-separated. ProfileService takes sized
 // strings, so that a NUL byte is part of a name or value (and refused where it would be
 // written), and lists names as vectors, where an empty name is a name.
+#include <chrono>
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -16,7 +17,7 @@
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
-#include "platform/profile/profile_store.h"
+#include "platform/profile/profile_result.h"
 
 class FileOps;
 

@@ -35,10 +35,12 @@ ProfileStore::Entry* ProfileStore::Find(std::string_view path) {
     return nullptr;
 }
 
-ProfileStore::Entry* ProfileStore::Current(std::string_view path, const FileStamp& stamp, int codePage) {
+ProfileStore::Entry* ProfileStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
+                                           std::string& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
     if (entry->stamp != stamp) {
+        room = std::move(entry->document).TakeBytes();
         Forget(path);
         return nullptr;
     }
@@ -73,7 +75,8 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
         if (!S_ISREG(status.st_mode)) return EmptyDocument();
         now = FileStamp::Of(status);
     }
-    if (Entry* entry = Current(path, now, codePage)) {
+    std::string bytes;
+    if (Entry* entry = Current(path, now, codePage, bytes)) {
         Checked(*entry);
         return entry->document;
     }
@@ -87,9 +90,8 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
         if (outcome == LockedFile::Outcome::Missing) {
             entry = &Remember(path, FileStamp{}, codePage, {});
         } else if (outcome != LockedFile::Outcome::Failed) {
-            std::optional<std::string> bytes = file.ReadAll();
-            if (!bytes) return EmptyDocument();
-            entry = &Remember(path, file.Stamp(), codePage, std::move(*bytes));
+            if (!file.ReadAll(bytes)) return EmptyDocument();
+            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes));
         } else {
             return EmptyDocument();
         }
@@ -122,12 +124,13 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, const
                 return Failed(FailureOfSystemError(errno), errno);
             continue;
         }
-        Entry* entry = Current(path, file.Stamp(), codePage);
+        std::string bytes;
+        Entry* entry = Current(path, file.Stamp(), codePage, bytes);
         if (!entry) {
-            std::optional<std::string> bytes = file.ReadAll();
-            if (!bytes) return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
-                                          ? ProfileFailure::TooLarge : FailureOfSystemError(errno), errno);
-            entry = &Remember(path, file.Stamp(), codePage, std::move(*bytes));
+            if (!file.ReadAll(bytes))
+                return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
+                                  ? ProfileFailure::TooLarge : FailureOfSystemError(errno), errno);
+            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes));
         }
         Checked(*entry);
         const EditResult result = edit(entry->document);

@@ -15,16 +15,7 @@
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_document.h"
 #include "platform/profile/profile_failure.h"
-
-// What a write did: a failure and why, or success with what it changed (nothing, for a write
-// that had nothing to change).
-struct ProfileResult {
-    ProfileFailure failure = ProfileFailure::None;
-    int systemError = 0;  // the errno behind a SystemError
-    EditRecord change;
-
-    bool Succeeded() const { return failure == ProfileFailure::None; }
-};
+#include "platform/profile/profile_result.h"
 
 class ProfileStore {
 public:
@@ -60,8 +51,9 @@ private:
     Entry* Find(std::string_view path);
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes);
     void Forget(std::string_view path);
-    // The entry, brought to the code page; nothing when it does not match the stamp.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage);
+    // The entry, brought to the code page; nothing when it does not match the stamp. A stale
+    // entry is dropped, and the room of its bytes handed to `room` for the read that replaces it.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, std::string& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();

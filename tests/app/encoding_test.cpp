@@ -272,7 +272,7 @@ TEST_F(EncodingTest, TheProgramsOwnTextsStayRightWhicheverFileIsLoaded) {
         Load(c.file, "file.ini");
         EXPECT_EQ(Shown(Section(0)), QString::fromUtf8("设置"));
         EXPECT_EQ(Cell(0, 1), QString::fromUtf8("值"));
-        EXPECT_EQ(WidgetOf(*main)->windowTitle(), QString::fromUtf8("Ini文件查看器"));
+        EXPECT_EQ(WidgetOf(*main)->windowTitle(), QString::fromUtf8("file.ini — Ini文件查看器"));
         EXPECT_EQ(static_cast<QPushButton*>(WidgetOf(*main->Btnliu))->text(), QString::fromUtf8("浏览"));
         EXPECT_EQ(static_cast<QLabel*>(WidgetOf(main->ledtfname->EditLabel()))->text(), QString::fromUtf8("文件名"));
         EXPECT_EQ(list->model()->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("关键字值"));

@@ -79,7 +79,7 @@ protected:
         const char* made = mkdtemp(pattern);
         ASSERT_NE(made, nullptr);
         folder = made;
-        // The encodings chosen in a test are remembered in its own folder.
+        // What the window keeps between runs goes into the test's own folder.
         stateHome.emplace("XDG_STATE_HOME", (folder / "state").string());
         CurrentIniPath.clear();
         main.reset(new TForm1(Application));
@@ -95,8 +95,8 @@ protected:
         // act on a window of the next test.
         if (*pending > 0) QTest::qWait(5500);
         main.reset();
-        std::filesystem::remove_all(folder);
         stateHome.reset();
+        std::filesystem::remove_all(folder);
         CurrentIniPath.clear();
     }
 

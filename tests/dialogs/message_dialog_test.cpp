@@ -10,6 +10,7 @@
 #include "platform/clipboard.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
+#include "shell/modal.h"
 #include "support/modal_driver.h"
 #include "support/scoped_seam.h"
 #include "ui/button.h"
@@ -69,6 +70,35 @@ TEST(MessageDialog, ComponentsStandInTableOrderCentredUnderTheText) {
     EXPECT_EQ(custom->Caption(), Application->AppTitle());
     EXPECT_EQ(custom->FindComponent("Image"), nullptr);
     EXPECT_EQ(custom->MessageLabel()->Left(), HorzDialogUnits(8, AverageCharSize(TFontTextMetrics(custom->Font()))));
+}
+
+// Built while a framed window is on screen, as every dialog of the program is: the client
+// keeps what it was laid out for, whatever frame the desktop gives the dialog.
+TEST(MessageDialog, TheButtonsLieInsideTheWindowWhateverItsFrame) {
+    const TMessageButtons sets[] = {ButtonOK, ButtonYes | ButtonNo};
+    std::vector<int> designed;
+    for (TMessageButtons buttons : sets) designed.push_back(BuildMessageForm("m", MsgWarning, buttons)->ClientHeight());
+    TForm framed(Application);
+    framed.SetClientSize(300, 200);
+    framed.Show();
+    ASSERT_GT(framed.OuterHeight(), framed.ClientHeight());
+    for (size_t i = 0; i < std::size(sets); ++i) {
+        auto form = BuildMessageForm("m", MsgWarning, sets[i]);
+        QSize client;
+        std::vector<QRect> buttonRects;
+        WhenNextModalShown([&](TCustomForm& shown) {
+            client = WidgetOf(shown)->size();
+            for (int c = 0; c < shown.ComponentCount(); ++c)
+                if (auto* button = dynamic_cast<TButton*>(shown.ComponentAt(c)))
+                    buttonRects.push_back(WidgetOf(*button)->geometry());
+            shown.RequestClose();
+        });
+        form->SetPosition(TPosition::poScreenCenter);
+        RunModal(*form);
+        EXPECT_EQ(client.height(), designed[i]);
+        ASSERT_EQ(buttonRects.size(), size_t(MessageButtonsIn(sets[i])));
+        for (const QRect& r : buttonRects) EXPECT_TRUE(QRect(QPoint(0, 0), client).contains(r)) << r.y() << "+" << r.height();
+    }
 }
 
 TEST(MessageDialog, ATextWiderThanHalfTheScreenWraps) {

@@ -1,6 +1,6 @@
-"""Runs a program on a private X display (Xvfb, no window manager) and acts on it the way a
-user does: finds its windows by title, types, presses keys, clicks, takes screenshots and
-closes windows through their close protocol.
+"""Runs a program on a private X display (Xvfb, with or without the openbox window manager)
+and acts on it the way a user does: finds its windows by title, types, presses keys, clicks,
+takes screenshots and closes windows through their close protocol.
 
     with XSession() as x:
         app = x.start([binary], lang="zh_CN.GBK")
@@ -100,13 +100,15 @@ class App:
 
 
 class XSession:
-    def __init__(self, width=1280, height=800, timeout=DEFAULT_TIMEOUT):
+    def __init__(self, width=1280, height=800, timeout=DEFAULT_TIMEOUT, window_manager=False):
         self.width = width
         self.height = height
         self.timeout = timeout
+        self.window_manager = window_manager
         self.display_name = None
         self._dpy = None
         self._xvfb = None
+        self._wm = None
         self._apps = []
         self._tmp = None
         self._old_sigterm = None
@@ -114,15 +116,18 @@ class XSession:
     # ----- set-up and clean-up -------------------------------------------------------------
 
     def __enter__(self):
-        missing = [tool for tool in ("Xvfb", "xdotool") if not shutil.which(tool)]
+        missing = [tool for tool in ("Xvfb", "xdotool") + (("openbox",) if self.window_manager else ())
+                   if not shutil.which(tool)]
         if missing:
-            raise Skip(f"{' and '.join(missing)} not installed (Debian packages xvfb, xdotool)")
+            raise Skip(f"{' and '.join(missing)} not installed (Debian packages xvfb, xdotool, openbox)")
         if X is None:
             raise Skip("the Python module Xlib is not installed (Debian package python3-xlib)")
         self._old_sigterm = signal.signal(signal.SIGTERM, self._on_sigterm)
         self._tmp = tempfile.mkdtemp(prefix="iniv-xsession-")
         try:
             self._start_xvfb()
+            if self.window_manager:
+                self._start_window_manager()
         except BaseException:
             self.__exit__(None, None, None)
             raise
@@ -131,6 +136,9 @@ class XSession:
     def __exit__(self, *exc):
         for app in self._apps:
             _end_process(app.proc)
+        if self._wm is not None:
+            _end_process(self._wm)
+            self._wm = None
         if self._dpy is not None:
             try:
                 self._dpy.close()
@@ -179,6 +187,24 @@ class XSession:
             os.close(read_fd)
         self.display_name = ":" + number.decode().strip()
         self._dpy = xdisplay.Display(self.display_name)
+
+    def _start_window_manager(self):
+        """Starts openbox with its defaults and waits until it manages the screen."""
+        home = tempfile.mkdtemp(prefix="wm-home-", dir=self._tmp)
+        env = {"PATH": "/usr/local/bin:/usr/bin:/bin", "HOME": home, "DISPLAY": self.display_name}
+        log = open(os.path.join(self._tmp, "openbox.log"), "wb")
+        try:
+            self._wm = subprocess.Popen(["openbox", "--sm-disable"], env=env, stdin=subprocess.DEVNULL,
+                                        stdout=log, stderr=log, preexec_fn=_die_with_parent)
+        finally:
+            log.close()
+        root = self._dpy.screen().root
+        check = self._atom("_NET_SUPPORTING_WM_CHECK")
+        deadline = time.monotonic() + self.timeout
+        while root.get_full_property(check, Xatom.WINDOW) is None:
+            if self._wm.poll() is not None or time.monotonic() > deadline:
+                raise HarnessError("openbox did not take the screen")
+            time.sleep(0.05)
 
     def _xvfb_log(self):
         try:
@@ -247,11 +273,36 @@ class XSession:
         prop = window.get_full_property(self._atom("_NET_WM_PID"), Xatom.CARDINAL)
         return prop.value[0] if prop is not None and len(prop.value) else None
 
+    def _client_of(self, frame, depth=3):
+        """The program's window inside a window manager's frame (the one with WM_STATE)."""
+        if frame.get_full_property(self._atom("WM_STATE"), X.AnyPropertyType) is not None:
+            return frame
+        if depth == 0:
+            return None
+        for child in frame.query_tree().children:
+            found = self._client_of(child, depth - 1)
+            if found is not None:
+                return found
+        return None
+
+    def _top_levels(self):
+        """The programs' windows, in stacking order: under a window manager the windows in its
+        frames, and the unframed ones (menus) as they are."""
+        for window in self._dpy.screen().root.query_tree().children:
+            if self.window_manager:
+                try:
+                    client = self._client_of(window)
+                except xerror.XError:  # gone while we looked
+                    continue
+                if client is not None:
+                    window = client
+            yield window
+
     def top_level_windows(self, title=None, app=None, viewable_only=True):
         """Ids of the top-level windows, in stacking order, optionally only those with exactly
         this title, of this program, and shown on the screen."""
         found = []
-        for window in self._dpy.screen().root.query_tree().children:
+        for window in self._top_levels():
             try:
                 if viewable_only and window.get_attributes().map_state != X.IsViewable:
                     continue
@@ -281,6 +332,17 @@ class XSession:
                 shown = [self.window_title(w) for w in self.top_level_windows()]
                 raise HarnessError(f"no window titled {title!r} within {timeout or self.timeout} s; "
                                    f"shown: {shown}")
+            time.sleep(0.05)
+
+    def wait_new_window(self, known, app=None, timeout=None):
+        """Waits until a window that is not among the known ids is shown and returns its id."""
+        deadline = time.monotonic() + (timeout or self.timeout)
+        while True:
+            found = [w for w in self.top_level_windows(app=app) if w not in known]
+            if found:
+                return found[-1]
+            if time.monotonic() > deadline:
+                raise HarnessError(f"no new window within {timeout or self.timeout} s")
             time.sleep(0.05)
 
     def wait_window_gone(self, window_id, timeout=None):
@@ -324,9 +386,10 @@ class XSession:
         return result.stdout
 
     def focus(self, window_id):
-        # Without a window manager the input focus is set directly; the keys then go through
-        # XTEST as real key presses, which toolkits do not filter out as synthetic.
-        self._xdotool("windowfocus", "--sync", window_id)
+        # A window manager is asked to activate the window; without one the input focus is
+        # set directly. The keys then go through XTEST as real key presses, which toolkits do
+        # not filter out as synthetic.
+        self._xdotool("windowactivate" if self.window_manager else "windowfocus", "--sync", window_id)
 
     def _keyboard(self, command, window_id, send_event, delay_ms, *args):
         if send_event:  # straight to the window, focus unchanged
@@ -366,6 +429,14 @@ class XSession:
         """Presses keys such as "Return", "Escape", "ctrl+c", "shift+Tab"."""
         self._keyboard("key", window_id, send_event, delay_ms, *keys)
 
+    def press(self, *keys, delay_ms=40):
+        """Presses keys on whatever has the keyboard now (an open menu, the active window),
+        moving no focus."""
+        self._xdotool("key", "--delay", delay_ms, "--", *keys)
+
+    def type_here(self, text, delay_ms=20):
+        self._xdotool("type", "--delay", delay_ms, "--", text)
+
     def click(self, window_id, x, y, button=1):
         """Clicks at the window-relative position."""
         self._xdotool("mousemove", "--window", window_id, "--sync", x, y, "click", button)
@@ -403,6 +474,15 @@ class XSession:
         os.makedirs(os.path.dirname(os.path.abspath(path)), exist_ok=True)
         _write_png(path, w, h, bytes(rgb))
         return path
+
+
+def limit_time(seconds):
+    """Fails the test when it has not finished within seconds: a call into another process
+    (AT-SPI) that hangs cannot be waited out otherwise."""
+    def out_of_time(signum, frame):
+        raise HarnessError(f"the test did not finish within {seconds} s")
+    signal.signal(signal.SIGALRM, out_of_time)
+    signal.alarm(seconds)
 
 
 def run_test(main):

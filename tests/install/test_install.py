@@ -1,6 +1,7 @@
 #!/usr/bin/env python3
 """Installs the build into a temporary prefix and checks the launcher entry, the AppStream
-metadata and the icons, then runs the desktop's validators on the installed files.
+metadata, the file types and the icons, then runs the desktop's validators on the installed
+files, builds the MIME database of the prefix and asks the desktop what type an INI file has.
 
 Exit codes: 0 passed, 1 failed, 77 skipped (a validator is missing)."""
 
@@ -16,6 +17,8 @@ import xml.etree.ElementTree as ET
 
 SKIP = 77
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
+# The types the launcher offers to open: ours, and those some desktops already give these files.
+OPENED_TYPES = ("text/x-ini", "text/x-inf", "application/x-wine-extension-ini", "application/x-wine-extension-inf")
 
 
 class Failure(Exception):
@@ -48,7 +51,8 @@ def check_layout(prefix, app_id, binary):
     desktop = os.path.join(share, "applications", app_id + ".desktop")
     metainfo = os.path.join(share, "metainfo", app_id + ".metainfo.xml")
     svg = os.path.join(share, "icons", "hicolor", "scalable", "apps", app_id + ".svg")
-    for path in (desktop, metainfo, svg):
+    mime = os.path.join(share, "mime", "packages", app_id + ".xml")
+    for path in (desktop, metainfo, svg, mime):
         check(os.path.isfile(path), f"not installed: {os.path.relpath(path, prefix)}")
 
     for size in ICON_SIZES:
@@ -62,7 +66,13 @@ def check_layout(prefix, app_id, binary):
     check(entry.get("Icon") == app_id, f"the launcher names the icon {entry.get('Icon')!r}")
     check(entry.get("Name[zh_CN]") == "Ini文件查看器", "the Chinese name of the launcher is wrong")
     exec_line = entry.get("Exec", "")
-    check(exec_line.split() == ["iniviewer"], f"Exec={exec_line!r} must start the program without arguments")
+    check(exec_line.split() == ["iniviewer", "%f"], f"Exec={exec_line!r} must hand the program one file")
+    offered = [t for t in entry.get("MimeType", "").split(";") if t]
+    check(all(t in offered for t in OPENED_TYPES), f"the launcher offers to open {offered}, not {OPENED_TYPES}")
+    ns = {"m": "http://www.freedesktop.org/standards/shared-mime-info"}
+    globs = {t.get("type"): [g.get("pattern") for g in t.findall("m:glob", ns)]
+             for t in ET.parse(mime).getroot().findall("m:mime-type", ns)}
+    check(globs == {"text/x-ini": ["*.ini"], "text/x-inf": ["*.inf"]}, f"the file types read {globs}")
 
     component = ET.parse(metainfo).getroot()
     check(component.findtext("id") == app_id, "the metadata names another component id")
@@ -73,6 +83,38 @@ def check_layout(prefix, app_id, binary):
         program = os.path.join(prefix, "bin", binary)
         check(os.path.isfile(program) and os.access(program, os.X_OK), f"not installed: bin/{binary}")
     return desktop, metainfo
+
+
+def check_file_types(prefix):
+    """Builds the prefix's MIME database and asks the desktop for the type of INI and INF
+    files; returns the name of a missing tool, or None."""
+    for tool, package in (("update-mime-database", "shared-mime-info"), ("xdg-mime", "xdg-utils"),
+                          ("mimetype", "libfile-mimeinfo-perl")):
+        if not shutil.which(tool):
+            return f"{tool} (Debian package {package})"
+    mime_dir = os.path.join(prefix, "share", "mime")
+    result = subprocess.run(["update-mime-database", "-V", mime_dir], capture_output=True, text=True, timeout=60)
+    output = (result.stdout + result.stderr).strip()
+    check(result.returncode == 0 and "warning" not in output.lower() and "error" not in output.lower(),
+          f"update-mime-database rejects the installed types:\n{output}")
+    with open(os.path.join(mime_dir, "globs2"), encoding="utf-8") as f:
+        check("text/x-ini:*.ini" in f.read(), "the built database has no glob for *.ini")
+    samples = os.path.join(prefix, "samples")
+    os.makedirs(samples)
+    # Only the prefix's database and the system's: not the user's own.
+    env = {"PATH": os.environ.get("PATH", "/usr/bin:/bin"), "HOME": samples,
+           "XDG_DATA_HOME": os.path.join(samples, "data"),
+           "XDG_DATA_DIRS": os.path.join(prefix, "share") + ":/usr/share"}
+    for name, wanted in (("a.ini", "text/x-ini"), ("setup.inf", "text/x-inf")):
+        path = os.path.join(samples, name)
+        with open(path, "w", encoding="ascii") as f:
+            f.write("[General]\nName=Sample\n")
+        result = subprocess.run(["xdg-mime", "query", "filetype", path], capture_output=True, text=True,
+                                env=env, timeout=60)
+        found = result.stdout.strip()
+        print(f"xdg-mime query filetype {name}: {found}")
+        check(result.returncode == 0 and found == wanted, f"{name} has the type {found!r}, not {wanted}")
+    return None
 
 
 def run_validators(desktop, metainfo):
@@ -110,7 +152,7 @@ def main():
         check(result.returncode == 0, f"cmake --install failed:\n{result.stdout}{result.stderr}")
         desktop, metainfo = check_layout(prefix, args.app_id, args.binary)
         print("installed files: ok")
-        missing = run_validators(desktop, metainfo)
+        missing = run_validators(desktop, metainfo) or check_file_types(prefix)
         if missing:
             print(f"SKIPPED: validator not found: {missing}")
             return SKIP

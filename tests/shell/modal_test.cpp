@@ -248,6 +248,31 @@ TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
     RunModal(huge);
 }
 
+// Moving a window passes its outer size back; the frame must not come off the client, or
+// a dialog built while a framed window is on screen loses its bottom rows.
+TEST_F(ModalTest, MovingAWindowKeepsItsClientWhateverTheFrame) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    ASSERT_GT(owner.OuterHeight(), owner.ClientHeight()) << "the platform frames windows";
+    TTestDialog dialog(Application);
+    dialog.SetLeft(30);
+    dialog.SetTop(40);
+    dialog.SetWidth(dialog.Width());
+    EXPECT_EQ(dialog.ClientWidth(), 240);
+    EXPECT_EQ(dialog.ClientHeight(), 120);
+    EXPECT_EQ(dialog.Width(), dialog.OuterWidth());
+    WhenModal([&] {
+        EXPECT_EQ(WidgetOf(dialog)->size(), QSize(240, 120));
+        dialog.SetTop(dialog.Top() + 5);
+        EXPECT_EQ(WidgetOf(dialog)->size(), QSize(240, 120)) << "moved while shown";
+        dialog.SetBounds(dialog.Left(), dialog.Top(), dialog.OuterWidth() + 10, dialog.OuterHeight());
+        EXPECT_EQ(dialog.ClientWidth(), 250) << "an outer size takes the frame off once";
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+}
+
 TEST_F(ModalTest, AWindowDestroyedInItsOwnLoopEndsItUntouched) {
     TForm owner(Application);
     owner.SetClientSize(300, 200);

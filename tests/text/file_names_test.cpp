@@ -4,6 +4,7 @@
 #include <utime.h>
 
 #include <ctime>
+#include <filesystem>
 
 #include "temp_folder.h"
 #include "text/file_names.h"
@@ -64,10 +65,30 @@ TEST(FileNames, StampPacksLocalDateAndTime) {
     EXPECT_EQ(FileModifiedStamp(path), date << 16 | time);
 }
 
-TEST(FileNames, NameIsThePartAfterTheLastSeparator) {
-    EXPECT_EQ(FileNameOfPath("C:\\dir\\"), "");
-    EXPECT_EQ(FileNameOfPath("C:a.ini"), "a.ini");
+TEST(FileNames, NameIsThePartAfterTheLastSlash) {
+    EXPECT_EQ(FileNameOfPath("/etc/dir/"), "");
     EXPECT_EQ(FileNameOfPath("a.ini"), "a.ini");
-    EXPECT_EQ(FileNameOfPath("/home/u\\x:y/a.b\\c"), "c");
     EXPECT_EQ(FileNameOfPath("/home/u/a.ini"), "a.ini");
+    // Backslashes and colons are ordinary characters of a Linux file name.
+    EXPECT_EQ(FileNameOfPath("x:y.ini"), "x:y.ini");
+    EXPECT_EQ(FileNameOfPath("C:\\dir\\a.ini"), "C:\\dir\\a.ini");
+    EXPECT_EQ(FileNameOfPath("/home/u\\x:y/a.b\\c"), "a.b\\c");
+}
+
+TEST(FileNames, FolderIsThePartBeforeTheLastSlash) {
+    EXPECT_EQ(FolderOfPath("/home/u/a.ini"), "/home/u");
+    EXPECT_EQ(FolderOfPath("/a.ini"), "/");
+    EXPECT_EQ(FolderOfPath("a.ini"), "");
+    EXPECT_EQ(FolderOfPath("x\\y:z.ini"), "");
+}
+
+TEST(FileNames, AbsolutePathStartsFromTheCurrentFolder) {
+    TempFolder folder;
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path(""));
+    const std::string current = std::filesystem::current_path().string();
+    EXPECT_EQ(AbsolutePath("a.ini"), current + "/a.ini");
+    EXPECT_EQ(AbsolutePath("sub/../b.ini"), current + "/sub/../b.ini") << "nothing is tidied";
+    EXPECT_EQ(AbsolutePath("/etc/c.ini"), "/etc/c.ini");
+    std::filesystem::current_path(before);
 }

@@ -53,8 +53,8 @@ TEST_F(LeadBytes, ByteKindCountsTheLeadBytesBefore) {
 TEST_F(LeadBytes, TrailBackslashIsNoSeparator) {
     const std::string path = "dir\\sub\\\xD5\\";  // ends in a character whose trail byte is 0x5C
     Use("zh_CN.GBK", 936);
-    EXPECT_EQ(FileNameOfPath(path), "\xD5\\");
-    EXPECT_EQ(FileNameOfPath("\xD5\\\xD5\\"), "\xD5\\\xD5\\");
+    EXPECT_EQ(FindLastSeparator("\\", path), 8);
+    EXPECT_EQ(FindLastSeparator("\\", "\xD5\\\xD5\\"), 0);
     Use("en_US.UTF-8", 1252);
-    EXPECT_EQ(FileNameOfPath(path), "");
+    EXPECT_EQ(FindLastSeparator("\\", path), 10);
 }

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QHeaderView>
+#include <QHelpEvent>
+#include <QToolTip>
 #include <QLineEdit>
 #include <QTreeView>
 
@@ -75,6 +78,58 @@ TEST_F(ListViewTest, AutoSizedColumnsShareTheClientWidthAndFollowResizing) {
     EXPECT_EQ(list->Column(1).Width(), 100);
     EXPECT_EQ(list->Column(0).Width(), view->viewport()->width() - 100);
     EXPECT_EQ(view->columnWidth(1), 100);
+}
+
+TEST_F(ListViewTest, ADraggedDividerKeepsItsColumnAndTheOthersShareTheRest) {
+    QHeaderView* header = view->header();
+    const int client = view->viewport()->width();
+    const QPoint divider(header->sectionViewportPosition(1), header->height() / 2);
+    QTest::mousePress(header->viewport(), Qt::LeftButton, Qt::NoModifier, divider);
+    QTest::mouseMove(header->viewport(), divider + QPoint(60, 0));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, Qt::NoModifier, divider + QPoint(60, 0));
+    EXPECT_EQ(list->Column(0).Width(), 210) << "past the largest width the rule would give it";
+    EXPECT_FALSE(list->Column(0).AutoSize());
+    EXPECT_EQ(list->Column(1).Width(), client - 210);
+
+    window.Form().SetClientSize(900, 329);
+    QApplication::processEvents();
+    EXPECT_EQ(list->Column(0).Width(), 210) << "kept when the list changes size";
+    EXPECT_EQ(view->columnWidth(0), 210);
+    EXPECT_EQ(list->Column(1).Width(), view->viewport()->width() - 210);
+}
+
+// Names and values that the view cuts show whole in a tooltip; whole ones need none.
+TEST_F(ListViewTest, ACutTextShowsWholeInItsTooltip) {
+    const std::string longValue(300, 'v');
+    rows[1]->SubItems().Set(0, longValue);
+    QApplication::processEvents();
+    auto tipAt = [&](const QModelIndex& index) {
+        // A tooltip fades out a while after it is hidden.
+        QToolTip::hideText();
+        for (int waited = 0; QToolTip::isVisible() && waited < 3000; waited += 10) QTest::qWait(10);
+        const QPoint at = view->visualRect(index).center();
+        QHelpEvent help(QEvent::ToolTip, at, view->viewport()->mapToGlobal(at));
+        QApplication::sendEvent(view->viewport(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_TRUE(tipAt(IndexOf(rows[1], 1)).contains(QString::fromStdString(longValue)));
+    EXPECT_EQ(tipAt(IndexOf(rows[1], 0)), QString()) << "the key shows whole";
+    rows[2]->SubItems().Set(0, "<b>bold</b>");
+    rows[2]->SetCaption(std::string(100, 'k') + "<i>");
+    QApplication::processEvents();
+    EXPECT_TRUE(tipAt(IndexOf(rows[2], 0)).contains("&lt;i&gt;")) << "shown as the plain text it is";
+}
+
+// Entered from the keyboard, the list rests its focus on the first row without selecting it.
+TEST_F(ListViewTest, HomeSelectsTheFirstRowWhereTheFocusAlreadyRests) {
+    list->SetSelected(nullptr);
+    view->setFocus(Qt::TabFocusReason);
+    ASSERT_EQ(view->currentIndex().row(), 0);
+    ASSERT_EQ(list->Selected(), nullptr);
+    QTest::keyClick(view, Qt::Key_Home);
+    EXPECT_EQ(list->Selected(), rows[0]);
+    QTest::keyClick(view, Qt::Key_Down);
+    EXPECT_EQ(list->Selected(), rows[1]);
 }
 
 TEST_F(ListViewTest, APressIsHandledByTheListBeforeOnMouseDownSeesTheSelection) {

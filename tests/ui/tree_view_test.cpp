@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAccessible>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QLineEdit>
 #include <QTreeView>
@@ -245,6 +246,40 @@ TEST_F(TreeViewTest, NodesReachAssistiveTechnologiesWithTheirText) {
     QAccessibleInterface* cell = accessible->tableInterface()->cellAt(2, 0);
     ASSERT_NE(cell, nullptr);
     EXPECT_EQ(cell->text(QAccessible::Name), "beta");
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(TreeViewTest, AMenuFromTheKeyboardOpensAtTheSelectedNode) {
+    TPopupMenu menu(&window.Form());
+    tree->SetPopupMenu(&menu);
+    std::vector<QPoint> opened;
+    ScopedSeam<PopupMenuChooser> seam(SetPopupMenuChooser, [&](TPopupMenu&, int x, int y) -> TMenuItem* {
+        opened.emplace_back(x, y);
+        return nullptr;
+    });
+    tree->SetSelected(sections[2]);
+    view->setFocus();
+    QContextMenuEvent key(QContextMenuEvent::Keyboard, QPoint(5, 5), view->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(view, &key);
+    ASSERT_EQ(opened.size(), 1u);
+    const QRect node = view->visualRect(IndexOf(sections[2]));
+    const QRect onScreen(view->viewport()->mapToGlobal(node.topLeft()), node.size());
+    EXPECT_TRUE(onScreen.adjusted(0, 0, 0, 1).contains(opened[0])) << "not the tree's middle";
+
+    tree->SetSelected(nullptr);
+    QApplication::sendEvent(view, &key);
+    ASSERT_EQ(opened.size(), 2u);
+    EXPECT_EQ(opened[1], view->mapToGlobal(QPoint(view->width() / 2, view->height() / 2)))
+        << "nothing selected: the middle of the tree";
+}
+
+TEST_F(TreeViewTest, ANodeWithAHintShowsItAsItsTooltip) {
+    root->SetHint("/home/user/file.ini");
+    EXPECT_EQ(IndexOf(root).data(Qt::ToolTipRole).toString(), "/home/user/file.ini");
+    EXPECT_FALSE(IndexOf(sections[0]).data(Qt::ToolTipRole).isValid());
 }
 
 }  // namespace

@@ -182,6 +182,10 @@ TEST(IniDocumentEdit, DoubleByteNamesUnderCodePage936) {
     // A name ending in a lead byte would swallow the bracket or the "=" after it.
     EXPECT_EQ(document.SetValue("x\x81", "k", "v"), EditResult::Refused);
     EXPECT_EQ(document.SetValue(section, "k\x81", "v"), EditResult::Refused);
+    // A bare name ending in a lead byte cannot take a value: the lead byte would take the "=".
+    IniDocument bare("[s]\nname\x81\n", gbk);
+    EXPECT_EQ(bare.SetValue("s", "name\x81", "v"), EditResult::Refused);
+    EXPECT_EQ(bare.Bytes(), "[s]\nname\x81\n");
     // Without the lead-byte table the same section name cannot be held.
     EXPECT_EQ(IniDocument().SetValue(section, "k", "v"), EditResult::Refused);
 }

@@ -13,20 +13,18 @@ namespace {
 using Row = std::tuple<std::string, std::string, std::uint32_t>;
 using Lines = std::vector<std::string>;
 
-std::vector<Row> KeysOf(const IniDocument& document, SectionRef section) {
+std::vector<Row> RowsOf(const ProfileList& list) {
     std::vector<Row> rows;
-    const bool found = document.ForEachKey(section, [&](std::string_view name, std::string_view value, std::uint32_t occurrence) {
-        rows.emplace_back(name, value, occurrence);
-    });
-    if (!found) rows.emplace_back("<no such section>", "", 0);
+    for (std::size_t at = 0; at < list.Count(); ++at) rows.emplace_back(list.Name(at), list.Value(at), list.Occurrence(at));
     return rows;
 }
 
-std::vector<Row> SectionsOf(const IniDocument& document) {
-    std::vector<Row> rows;
-    document.ForEachSection([&](std::string_view name, std::uint32_t occurrence) { rows.emplace_back(name, "", occurrence); });
-    return rows;
+std::vector<Row> KeysOf(const IniDocument& document, SectionRef section) {
+    const std::optional<ProfileList> keys = document.Keys(section);
+    return keys ? RowsOf(*keys) : std::vector<Row>{{"<no such section>", "", 0}};
 }
+
+std::vector<Row> SectionsOf(const IniDocument& document) { return RowsOf(document.Sections()); }
 
 template <typename Ref>
 Lines CommentsOf(const IniDocument& document, Ref ref) {
@@ -50,6 +48,18 @@ TEST(IniStructure, EveryHeaderAndKeyLineWithItsOccurrence) {
     // Reading by name after listing uses the index the listing built, first of a name answering.
     EXPECT_EQ(*document.Value("a", "K"), "1");
     EXPECT_EQ(*document.Value("a", ""), "empty");
+}
+
+TEST(IniStructure, AListKeepsWhatItShowedWhileTheDocumentIsEdited) {
+    IniDocument document("[a]\nk=1\nj=2\n");
+    const ProfileList rows = *document.Keys({"a", 0});
+    const ProfileList nodes = document.Sections();
+    ASSERT_EQ(document.RemoveKey("a", "k"), EditResult::Changed);
+    ASSERT_EQ(document.SetValue("a", "j", "a value long enough to move the bytes elsewhere"), EditResult::Changed);
+    ASSERT_EQ(document.RenameSection({"a", 0}, "renamed"), EditResult::Changed);
+    EXPECT_EQ(RowsOf(rows), (std::vector<Row>{{"k", "1", 0}, {"j", "2", 0}}));
+    EXPECT_EQ(RowsOf(nodes), (std::vector<Row>{{"a", "", 0}}));
+    EXPECT_EQ(document.Bytes(), "[renamed]\nj=a value long enough to move the bytes elsewhere\n");
 }
 
 TEST(IniStructure, CommentsRightAboveAHeaderOrAKeyLine) {
@@ -162,6 +172,16 @@ TEST(IniRename, OnlyTheNameBytesChange) {
         {"empty section name", [](IniDocument& d) { return d.RenameSection({"s", 0}, ""); }, "", ProfileFailure::EmptyName},
         {"stale row", [](IniDocument& d) { return d.RenameKey({{"a", 0}, "gone", 0}, "x"); }, "", ProfileFailure::Stale},
     });
+}
+
+TEST(IniRename, AHeaderWithoutALineEndKeepsItsWholeNewName) {
+    for (const std::string before : {"[a]\nk=1\n[", "[a]\nk=1\n[b"}) {
+        IniDocument document(before);
+        ASSERT_EQ(document.RenameSection({before.substr(before.rfind('[') + 1), 0}, "longer"), EditResult::Changed);
+        EXPECT_EQ(document.Bytes(), "[a]\nk=1\n[longer");
+        ASSERT_EQ(document.RemoveSection("longer"), EditResult::Changed);
+        EXPECT_EQ(document.Bytes(), "[a]\nk=1\n") << "the whole header goes";
+    }
 }
 
 TEST(IniRename, RenamedNamesAreFoundAndDuplicatesRenumbered) {

@@ -17,6 +17,7 @@
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "platform/profile/profile_store.h"
 #include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
