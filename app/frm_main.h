@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/edit_history.h"
 #include "platform/encoding_detection.h"
 #include "platform/line_ends.h"
 #include "ui/form.h"
@@ -25,6 +26,7 @@ class TComboBox;
 class TStringList;
 class TIniText;
 class TSplitter;
+class TIniFile;
 
 class TForm1 : public TForm {
 public:
@@ -75,7 +77,7 @@ public:
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
-    enum class TKeyPlace { Anywhere, Tree, List };
+    enum class TKeyPlace { Anywhere, Tree, List, Views };
     struct TKeyCommand {
         uint16_t key;
         TShiftState shift;
@@ -93,6 +95,14 @@ private:
     void ModifySelectedKey();
     void DeleteSelectedKey();
     void DeleteSelectedSection();
+    void UndoEdit();
+    void RedoEdit();
+
+    // Keeps what a command's write changed, for undo.
+    void RememberEdit(const TIniFile& ini);
+    void ReplayEdit(ReplayDirection direction);
+    // Reads the file again, keeping the selected section and row where they still are.
+    void ShowFileAgain();
 
     void LoadIniFile();
     // Shows a file's bytes read in encoding; verdict is the detector's. The section at
@@ -132,6 +142,8 @@ private:
     std::string readOnlyReason_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
+    // What the commands changed, per file.
+    TEditHistory history_;
 };
 
 extern TForm1* Form1;

@@ -46,6 +46,7 @@ void TForm1::mchangClick(TComponent*) {
     if (text.empty()) return;
     TIniFile ini(CurrentIniPath, FileCodePage());
     ini.WriteValue(node->Text(), row->Caption(), text);
+    RememberEdit(ini);
     row->SubItems().Set(0, text);
 }
 
@@ -58,6 +59,7 @@ void TForm1::mkillClick(TComponent*) {
     {
         TIniFile ini(CurrentIniPath, FileCodePage());
         ini.RemoveKey(node->Text(), row->Caption());
+        RememberEdit(ini);
     }
     row->Delete();
 }
@@ -78,6 +80,7 @@ void TForm1::maddClick(TComponent*) {
     }
     std::string value = dialog->ledtvalue->Text();
     ini.WriteValue(node->Text(), name, value);
+    RememberEdit(ini);
     TListItem* row = ListView1->Items().Add(FileCodePage());
     row->SetCaption(name);
     row->SubItems().Add(value);

@@ -39,6 +39,7 @@ void TForm1::mtreeaddClick(TComponent*) {
         return;
     }
     ini.WriteValue(name, "main", "01");
+    RememberEdit(ini);
     TTreeNode* node = tree1->Items().AddChild(root, name, codePage);
     node->SetImageIndex(1);
     node->SetSelectedIndex(1);
@@ -51,6 +52,7 @@ void TForm1::mtreekillClick(TComponent*) {
     {
         TIniFile ini(CurrentIniPath, FileCodePage());
         ini.RemoveSection(node->Text());
+        RememberEdit(ini);
     }
     ListView1->Items().Clear();
     node->Delete();

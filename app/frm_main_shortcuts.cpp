@@ -17,6 +17,9 @@ std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
         {vk::Apps, {}, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::F10, ShiftFlag::Shift, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::Delete, {}, TKeyPlace::Tree, &TForm1::DeleteSelectedSection},
+        {'Z', ShiftFlag::Ctrl, TKeyPlace::Views, &TForm1::UndoEdit},
+        {'Z', ShiftFlag::Ctrl | ShiftFlag::Shift, TKeyPlace::Views, &TForm1::RedoEdit},
+        {'Y', ShiftFlag::Ctrl, TKeyPlace::Views, &TForm1::RedoEdit},
     };
     return commands;
 }
@@ -37,6 +40,7 @@ bool TForm1::FocusIsIn(TKeyPlace place) const {
         case TKeyPlace::Anywhere: return true;
         case TKeyPlace::Tree: return ActiveControl() == tree1 && !tree1->IsEditing();
         case TKeyPlace::List: return ActiveControl() == ListView1 && !ListView1->IsEditing();
+        case TKeyPlace::Views: return FocusIsIn(TKeyPlace::Tree) || FocusIsIn(TKeyPlace::List);
     }
     return false;
 }

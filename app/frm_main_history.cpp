@@ -1,0 +1,49 @@
+// Undo and redo of the commands: each command's change to the file is kept, and taken back or
+// done again byte for byte, unless another program has changed that part of the file since.
+#include "app/frm_main.h"
+#include "dialogs/message_dialog.h"
+#include "inifile/ini_file.h"
+#include "platform/beep.h"
+#include "platform/code_page_conversion.h"
+#include "text/string_list.h"
+#include "ui/list_view.h"
+#include "ui/tree_view.h"
+
+void TForm1::RememberEdit(const TIniFile& ini) { history_.Record(CurrentIniPath, ini.LastChange()); }
+
+void TForm1::UndoEdit() { ReplayEdit(ReplayDirection::Undo); }
+
+void TForm1::RedoEdit() { ReplayEdit(ReplayDirection::Redo); }
+
+void TForm1::ReplayEdit(ReplayDirection direction) {
+    const bool undo = direction == ReplayDirection::Undo;
+    const EditRecord* change = undo ? history_.NextUndo(CurrentIniPath) : history_.NextRedo(CurrentIniPath);
+    if (!change) {
+        SoundDefaultBeep();
+        return;
+    }
+    if (RefusedAsReadOnly()) return;
+    try {
+        TIniFile ini(CurrentIniPath, FileCodePage());
+        if (undo) ini.Revert(*change);
+        else ini.Reapply(*change);
+    } catch (const EIniFileException& error) {
+        if (error.Reason() != ProfileFailure::Stale) throw;
+        ShowMessageDialog(undo ? Ansi("文件的这一部分已被其他程序修改，不能撤销。")
+                               : Ansi("文件的这一部分已被其他程序修改，不能重做。"),
+                          MsgWarning, ButtonOK, 0);
+        return;
+    }
+    if (undo) history_.Undone(CurrentIniPath);
+    else history_.Redone(CurrentIniPath);
+    ShowFileAgain();
+}
+
+void TForm1::ShowFileAgain() {
+    TTreeNode* node = tree1->Selected();
+    const int section = node && node != RootNode() ? node->Index() : 0;
+    const int row = ListView1->Selected() ? ListView1->Selected()->Index() : -1;
+    ShowFile(LoadFileText(CurrentIniPath), encoding_, encoding_, section);
+    TListItems& rows = ListView1->Items();
+    if (row >= 0 && rows.Count() > 0) ListView1->SetSelected(rows.Item(row < rows.Count() ? row : rows.Count() - 1));
+}
