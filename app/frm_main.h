@@ -96,6 +96,8 @@ private:
     void DeleteSelectedKey();
     void DeleteSelectedSection();
     void UndoEdit();
+    void CopySelectedRow();
+    void CopySelectedNode();
     void RedoEdit();
 
     // Keeps what a command's write changed, for undo.

@@ -17,6 +17,8 @@ std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
         {vk::Apps, {}, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::F10, ShiftFlag::Shift, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::Delete, {}, TKeyPlace::Tree, &TForm1::DeleteSelectedSection},
+        {'C', ShiftFlag::Ctrl, TKeyPlace::List, &TForm1::CopySelectedRow},
+        {'C', ShiftFlag::Ctrl, TKeyPlace::Tree, &TForm1::CopySelectedNode},
         {'Z', ShiftFlag::Ctrl, TKeyPlace::Views, &TForm1::UndoEdit},
         {'Z', ShiftFlag::Ctrl | ShiftFlag::Shift, TKeyPlace::Views, &TForm1::RedoEdit},
         {'Y', ShiftFlag::Ctrl, TKeyPlace::Views, &TForm1::RedoEdit},
