@@ -1,0 +1,158 @@
+#include "app/find_search.h"
+
+#include <cstdint>
+#include <cstring>
+
+#include "platform/profile/ini_line.h"
+
+namespace {
+
+const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+
+bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
+
+unsigned char Folded(unsigned char c) { return IsAsciiLetter(c) ? c | 0x20 : c; }
+
+bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
+
+// Eight bytes at a time: the first byte whose value, with bit 5 set when fold is on, is wanted.
+std::size_t FindByte(std::string_view bytes, std::size_t from, std::size_t limit, unsigned char wanted, bool fold) {
+    constexpr std::uint64_t ones = 0x0101010101010101ull;
+    constexpr std::uint64_t highs = 0x8080808080808080ull;
+    const std::uint64_t pattern = ones * wanted;
+    const std::uint64_t caseBits = fold ? ones * 0x20 : 0;
+    std::size_t at = from;
+    for (; at + 8 <= limit; at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        const std::uint64_t x = (word | caseBits) ^ pattern;
+        if (((x - ones) & ~x & highs) != 0) break;
+    }
+    for (; at < limit; ++at)
+        if ((static_cast<unsigned char>(bytes[at]) | (fold ? 0x20 : 0)) == wanted) return at;
+    return limit;
+}
+
+}  // namespace
+
+std::string_view HeaderName(std::string_view line, const LeadTable& lead) {
+    std::size_t at = 1;
+    while (at < line.size() && line[at] != ']') at += lead.CharLength(line, at);
+    return line.substr(1, (at < line.size() ? at : line.size()) - 1);
+}
+
+TFindSearch::TFindSearch(std::string bytes, std::string needle, int codePage)
+    : bytes_(std::move(bytes)), needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
+    if (needle_.empty()) at_ = bytes_.size();
+    countedTo_ = ContentStart();
+    at_ = std::max(at_, countedTo_);
+}
+
+std::size_t TFindSearch::ContentStart() const {
+    return std::string_view(bytes_).substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
+}
+
+bool TFindSearch::IsLineStart(std::size_t offset) const {
+    return offset == ContentStart() || (offset > 0 && IsLineEnd(bytes_[offset - 1]));
+}
+
+std::size_t TFindSearch::NextCandidate(std::size_t from, std::size_t limit) const {
+    const auto first = static_cast<unsigned char>(needle_[0]);
+    return FindByte(bytes_, from, limit, Folded(first), IsAsciiLetter(first));
+}
+
+bool TFindSearch::Step(std::size_t budget) {
+    const std::size_t limit = bytes_.size() - at_ > budget ? at_ + budget : bytes_.size();
+    while (at_ < limit) {
+        const std::size_t candidate = NextCandidate(at_, limit);
+        if (candidate >= limit) {
+            at_ = limit;
+            break;
+        }
+        std::size_t begin = candidate;
+        while (begin > 0 && !IsLineEnd(bytes_[begin - 1])) --begin;
+        begin = std::max(begin, ContentStart());
+        std::size_t end = candidate;
+        while (end < bytes_.size() && !IsLineEnd(bytes_[end])) ++end;
+        // The whole line is looked at once: what follows on it needs no second look.
+        at_ = end;
+        if (!LineMatches(begin, end)) continue;
+        CountHeadersTo(begin);
+        const bool isHeader = bytes_[begin] == '[';
+        if (isHeader) matches_.push_back({begin, begin, headers_, true});
+        else if (headers_ > 0) matches_.push_back({begin, lastHeader_, headers_ - 1, false});
+    }
+    return Done();
+}
+
+void TFindSearch::CountHeadersTo(std::size_t offset) {
+    for (std::size_t at = countedTo_; at < offset; ++at) {
+        const void* found = std::memchr(bytes_.data() + at, '[', offset - at);
+        if (!found) break;
+        at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes_.data());
+        if (IsLineStart(at)) {
+            ++headers_;
+            lastHeader_ = at;
+        }
+    }
+    countedTo_ = offset;
+}
+
+bool TFindSearch::LineMatches(std::size_t begin, std::size_t end) const {
+    const std::string_view line = std::string_view(bytes_).substr(begin, end - begin);
+    // A header is a line whose first byte is "[", as the tree takes it.
+    if (line.front() == '[') return OccursIn(HeaderName(line, lead_));
+    const IniLine parsed = ParseIniLine(line, lead_);
+    if (parsed.kind != IniLineKind::Key) return false;
+    return OccursIn(parsed.name) || OccursIn(UnquotedValue(parsed.RawValue(line)));
+}
+
+// Tried at the start of each character only.
+bool TFindSearch::OccursIn(std::string_view text) const {
+    for (std::size_t at = 0; at + needle_.size() <= text.size(); at += lead_.CharLength(text, at))
+        if (MatchesAt(text, at)) return true;
+    return false;
+}
+
+// A trail byte compares exactly, whatever letter it looks like.
+bool TFindSearch::MatchesAt(std::string_view text, std::size_t at) const {
+    for (std::size_t i = 0; i < needle_.size(); ++i) {
+        const auto wanted = static_cast<unsigned char>(needle_[i]);
+        const auto found = static_cast<unsigned char>(text[at + i]);
+        if (lead_.IsLead(wanted) && i + 1 < needle_.size()) {
+            if (found != wanted || text[at + i + 1] != needle_[i + 1]) return false;
+            ++i;
+        } else if (Folded(found) != Folded(wanted)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+TFindSearch::KeyPlace TFindSearch::KeyPlaceOf(const TFindMatch& match) const {
+    auto lineAt = [&](std::size_t begin) {
+        std::size_t end = begin;
+        while (end < bytes_.size() && !IsLineEnd(bytes_[end])) ++end;
+        return std::string_view(bytes_).substr(begin, end - begin);
+    };
+    // Names are the same when they differ only in the case of ASCII letters that are not trail bytes.
+    auto foldedName = [&](std::string_view line) {
+        std::string name(ParseIniLine(line, lead_).name);
+        for (std::size_t at = 0; at < name.size(); at += lead_.CharLength(name, at))
+            name[at] = static_cast<char>(Folded(static_cast<unsigned char>(name[at])));
+        return name;
+    };
+    const std::string_view target = lineAt(match.line);
+    const std::string wanted = foldedName(target);
+    int occurrence = 0;
+    for (std::size_t at = match.header; at < match.line;) {
+        const std::string_view line = lineAt(at);
+        if (line.empty() || line.front() != '[') {
+            const IniLine parsed = ParseIniLine(line, lead_);
+            if (parsed.kind == IniLineKind::Key && foldedName(line) == wanted) ++occurrence;
+        }
+        at += line.size();
+        while (at < bytes_.size() && IsLineEnd(bytes_[at])) ++at;
+    }
+    return {std::string(ParseIniLine(target, lead_).name), occurrence};
+}
