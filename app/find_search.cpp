@@ -69,11 +69,13 @@ bool TFindSearch::Step(std::size_t budget) {
             at_ = limit;
             break;
         }
-        std::size_t begin = candidate;
-        while (begin > 0 && !IsLineEnd(bytes_[begin - 1])) --begin;
-        begin = std::max(begin, ContentStart());
-        std::size_t end = candidate;
-        while (end < bytes_.size() && !IsLineEnd(bytes_[end])) ++end;
+        // Most candidates fail on their own bytes: only a whole match earns a look at its line.
+        if (candidate + needle_.size() > bytes_.size() || !MatchesAt(bytes_, candidate)) {
+            at_ = candidate + 1;
+            continue;
+        }
+        const std::size_t begin = std::max(LineBegin(candidate), ContentStart());
+        const std::size_t end = LineEnd(candidate);
         // The whole line is looked at once: what follows on it needs no second look.
         at_ = end;
         if (!LineMatches(begin, end)) continue;
@@ -83,6 +85,21 @@ bool TFindSearch::Step(std::size_t budget) {
         else if (headers_ > 0) matches_.push_back({begin, lastHeader_, headers_ - 1, false});
     }
     return Done();
+}
+
+std::size_t TFindSearch::LineBegin(std::size_t at) const {
+    while (at > 0 && !IsLineEnd(bytes_[at - 1])) --at;
+    return at;
+}
+
+// A line feed is found fast; a carriage return before it ends the line sooner.
+std::size_t TFindSearch::LineEnd(std::size_t at) const {
+    const char* from = bytes_.data() + at;
+    const std::size_t rest = bytes_.size() - at;
+    const void* feed = std::memchr(from, '\n', rest);
+    const std::size_t feedAt = feed ? std::size_t(static_cast<const char*>(feed) - from) : rest;
+    const void* ret = std::memchr(from, '\r', feedAt);
+    return at + (ret ? std::size_t(static_cast<const char*>(ret) - from) : feedAt);
 }
 
 void TFindSearch::CountHeadersTo(std::size_t offset) {
@@ -107,11 +124,23 @@ bool TFindSearch::LineMatches(std::size_t begin, std::size_t end) const {
     return OccursIn(parsed.name) || OccursIn(UnquotedValue(parsed.RawValue(line)));
 }
 
-// Tried at the start of each character only.
+// Tried where the needle's first byte stands, and only where a character starts there.
 bool TFindSearch::OccursIn(std::string_view text) const {
-    for (std::size_t at = 0; at + needle_.size() <= text.size(); at += lead_.CharLength(text, at))
-        if (MatchesAt(text, at)) return true;
-    return false;
+    if (text.size() < needle_.size()) return false;
+    const std::size_t last = text.size() - needle_.size() + 1;
+    const auto first = static_cast<unsigned char>(needle_[0]);
+    for (std::size_t at = 0;; ++at) {
+        at = FindByte(text, at, last, Folded(first), IsAsciiLetter(first));
+        if (at >= last) return false;
+        if (MatchesAt(text, at) && StartsCharacter(text, at)) return true;
+    }
+}
+
+// The bytes that can lead, right before at: an even number of them pair up among themselves.
+bool TFindSearch::StartsCharacter(std::string_view text, std::size_t at) const {
+    std::size_t leads = 0;
+    while (leads < at && lead_.IsLead(static_cast<unsigned char>(text[at - leads - 1]))) ++leads;
+    return leads % 2 == 0;
 }
 
 // A trail byte compares exactly, whatever letter it looks like.
@@ -130,11 +159,7 @@ bool TFindSearch::MatchesAt(std::string_view text, std::size_t at) const {
 }
 
 TFindSearch::KeyPlace TFindSearch::KeyPlaceOf(const TFindMatch& match) const {
-    auto lineAt = [&](std::size_t begin) {
-        std::size_t end = begin;
-        while (end < bytes_.size() && !IsLineEnd(bytes_[end])) ++end;
-        return std::string_view(bytes_).substr(begin, end - begin);
-    };
+    auto lineAt = [&](std::size_t begin) { return std::string_view(bytes_).substr(begin, LineEnd(begin) - begin); };
     // Names are the same when they differ only in the case of ASCII letters that are not trail bytes.
     auto foldedName = [&](std::string_view line) {
         std::string name(ParseIniLine(line, lead_).name);

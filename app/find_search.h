@@ -41,9 +41,12 @@ private:
     bool LineMatches(std::size_t begin, std::size_t end) const;
     bool OccursIn(std::string_view text) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
+    bool StartsCharacter(std::string_view text, std::size_t at) const;
     // The next place from `from`, before `limit`, where the needle's first byte stands.
     std::size_t NextCandidate(std::size_t from, std::size_t limit) const;
     void CountHeadersTo(std::size_t offset);
+    std::size_t LineBegin(std::size_t at) const;
+    std::size_t LineEnd(std::size_t at) const;
     bool IsLineStart(std::size_t offset) const;
     std::size_t ContentStart() const;
 

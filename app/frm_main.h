@@ -2,6 +2,7 @@
 // The main window: the file-name field, the section tree, the key list and their menus, and
 // the status line with the shown file's encoding.
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -27,6 +28,8 @@ class TStringList;
 class TIniText;
 class TSplitter;
 class TIniFile;
+class TFindBar;
+class TFindSearch;
 
 class TForm1 : public TForm {
 public:
@@ -77,7 +80,7 @@ public:
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
-    enum class TKeyPlace { Anywhere, Tree, List, Views };
+    enum class TKeyPlace { Anywhere, Tree, List, Views, FindBar };
     struct TKeyCommand {
         uint16_t key;
         TShiftState shift;
@@ -99,6 +102,23 @@ private:
     void CopySelectedRow();
     void CopySelectedNode();
     void RedoEdit();
+
+    // Finding (frm_main_find.cpp).
+    void OpenFindBar();
+    void CloseFindBar();
+    void FindNext();
+    void FindPrevious();
+    void StepThroughMatches(int direction);
+    void RunSearch(const std::string& needle);
+    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder);
+    bool ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search);
+    void GoToMatch(int index);
+    void ShowFindState();
+    // Only the sections that match, when the option asks for it and the search is whole.
+    void FilterSections();
+    void ShowAllSections();
+    // The file changed or another was loaded: the matches no longer stand.
+    void ForgetFind();
 
     // Keeps what a command's write changed, for undo.
     void RememberEdit(const TIniFile& ini);
@@ -146,6 +166,11 @@ private:
     std::vector<int> encodingChoices_;
     // What the commands changed, per file.
     TEditHistory history_;
+    std::unique_ptr<TFindBar> findBar_;
+    // The search the bar shows (still running, or whole) and its match shown; null for none.
+    std::shared_ptr<TFindSearch> search_;
+    int currentMatch_ = -1;
+    TWinControl* focusBeforeFind_ = nullptr;
 };
 
 extern TForm1* Form1;

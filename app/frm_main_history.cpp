@@ -9,7 +9,10 @@
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
 
-void TForm1::RememberEdit(const TIniFile& ini) { history_.Record(CurrentIniPath, ini.LastChange()); }
+void TForm1::RememberEdit(const TIniFile& ini) {
+    history_.Record(CurrentIniPath, ini.LastChange());
+    ForgetFind();
+}
 
 void TForm1::UndoEdit() { ReplayEdit(ReplayDirection::Undo); }
 

@@ -59,6 +59,7 @@ void TForm1::LoadIniFile() {
 }
 
 void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex) {
+    ForgetFind();
     encoding_ = encoding;
     lineEnds_ = DetectLineEnds(bytes, encoding.codePage);
     readOnlyText_.reset();

@@ -1,4 +1,5 @@
 // The main window's key commands: everything the menus and buttons do, done from the keyboard.
+#include "app/find_bar.h"
 #include "app/frm_main.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
@@ -17,6 +18,12 @@ std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
         {vk::Apps, {}, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::F10, ShiftFlag::Shift, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::Delete, {}, TKeyPlace::Tree, &TForm1::DeleteSelectedSection},
+        {'F', ShiftFlag::Ctrl, TKeyPlace::Anywhere, &TForm1::OpenFindBar},
+        {vk::F3, {}, TKeyPlace::Anywhere, &TForm1::FindNext},
+        {vk::F3, ShiftFlag::Shift, TKeyPlace::Anywhere, &TForm1::FindPrevious},
+        {vk::Return, {}, TKeyPlace::FindBar, &TForm1::FindNext},
+        {vk::Return, ShiftFlag::Shift, TKeyPlace::FindBar, &TForm1::FindPrevious},
+        {vk::Escape, {}, TKeyPlace::FindBar, &TForm1::CloseFindBar},
         {'C', ShiftFlag::Ctrl, TKeyPlace::List, &TForm1::CopySelectedRow},
         {'C', ShiftFlag::Ctrl, TKeyPlace::Tree, &TForm1::CopySelectedNode},
         {'Z', ShiftFlag::Ctrl, TKeyPlace::Views, &TForm1::UndoEdit},
@@ -43,6 +50,7 @@ bool TForm1::FocusIsIn(TKeyPlace place) const {
         case TKeyPlace::Tree: return ActiveControl() == tree1 && !tree1->IsEditing();
         case TKeyPlace::List: return ActiveControl() == ListView1 && !ListView1->IsEditing();
         case TKeyPlace::Views: return FocusIsIn(TKeyPlace::Tree) || FocusIsIn(TKeyPlace::List);
+        case TKeyPlace::FindBar: return findBar_->HasFocus(ActiveControl());
     }
     return false;
 }

@@ -218,6 +218,12 @@ void TTreeNode::Expand(bool recursive) {
 
 void TTreeNode::Delete() { owner_->DeleteNode(this); }
 
+void TTreeNode::SetHidden(bool hidden) {
+    if (hidden == hidden_) return;
+    hidden_ = hidden;
+    if (!owner_->view_.Resetting()) owner_->view_.ShowHidden(this, false);
+}
+
 // ---------------------------------------------------------------- TTreeNodes
 
 TTreeNodes::TTreeNodes(TTreeView& view) : view_(view), root_(new TTreeNode(*this, nullptr, {}, AnsiCodePage())) {}
@@ -340,6 +346,7 @@ void TTreeView::BeginModelReset() { model_->BeginReset(); }
 void TTreeView::EndModelReset() {
     model_->EndReset();
     ShowExpansion(nodes_->root_.get(), true);
+    for (int i = 0; i < nodes_->root_->Count(); ++i) ShowHidden(nodes_->root_->Item(i), true);
     ShowSelection(false);
 }
 
@@ -379,6 +386,12 @@ void TTreeView::ShowExpansion(TTreeNode* node, bool recursive) {
     if (index.isValid()) View()->setExpanded(index, node->expanded_);
     if (recursive)
         for (int i = 0; i < node->Count(); ++i) ShowExpansion(node->Item(i), true);
+}
+
+void TTreeView::ShowHidden(TTreeNode* node, bool recursive) {
+    View()->setRowHidden(node->index_, model_->IndexOf(node->parent_), node->hidden_);
+    if (recursive)
+        for (int i = 0; i < node->Count(); ++i) ShowHidden(node->Item(i), true);
 }
 
 void TTreeView::NodeExpansionChanged(TTreeNode* node, bool recursive) {

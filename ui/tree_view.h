@@ -40,6 +40,10 @@ public:
     int Index() const { return index_; }
     bool HasAsParent(const TTreeNode* ancestor) const;
 
+    // A hidden node takes no row in the view; the keys pass it by.
+    bool Hidden() const { return hidden_; }
+    void SetHidden(bool hidden);
+
     bool Expanded() const { return expanded_; }
     void Expand(bool recursive);
     // Removes the node and everything below it; the node is gone afterwards.
@@ -64,6 +68,7 @@ private:
     int selectedIndex_ = 0;
     int index_ = 0;
     bool expanded_ = false;
+    bool hidden_ = false;
 };
 
 class TTreeNodes {
@@ -138,6 +143,7 @@ private:
     void SelectionChangedByView() override;
     void ShowSelection(bool scroll);
     void ShowExpansion(TTreeNode* node, bool recursive);
+    void ShowHidden(TTreeNode* node, bool recursive);
 
     // Notes from the nodes.
     void BeforeInsert(TTreeNode* parent, int row);

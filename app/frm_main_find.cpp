@@ -1,0 +1,174 @@
+// Finding in the whole file from the find bar: the file is read and searched in steps, with
+// the window's events served between them, so that a very large file never freezes the window.
+#include <fstream>
+
+#include "app/find_bar.h"
+#include "app/find_search.h"
+#include "app/frm_main.h"
+#include "platform/beep.h"
+#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
+#include "shell/application.h"
+#include "text/byte_text.h"
+#include "ui/check_box.h"
+#include "ui/edit.h"
+#include "ui/list_view.h"
+#include "ui/tree_view.h"
+
+namespace {
+
+// About what one step reads or searches: a few milliseconds of work.
+constexpr std::size_t StepBytes = 4u << 20;
+
+}  // namespace
+
+void TForm1::OpenFindBar() {
+    if (!findBar_->HasFocus(ActiveControl())) focusBeforeFind_ = ActiveControl();
+    findBar_->Edit().SetTextCodePage(FileCodePage());
+    findBar_->Show();
+}
+
+void TForm1::CloseFindBar() {
+    findBar_->Hide();
+    ShowAllSections();
+    TWinControl* back = focusBeforeFind_ ? focusBeforeFind_ : tree1;
+    if (back->CanFocus()) back->SetFocus();
+}
+
+void TForm1::FindNext() { StepThroughMatches(+1); }
+
+void TForm1::FindPrevious() { StepThroughMatches(-1); }
+
+// A new text is searched for first; the same text moves on through its matches, round the
+// end of the file once the search is whole.
+void TForm1::StepThroughMatches(int direction) {
+    if (!findBar_->Showing() && !search_) {
+        OpenFindBar();
+        return;
+    }
+    const std::string& needle = findBar_->Edit().Text();
+    if (needle.empty() || !RootNode()) return;
+    if (!search_ || search_->Needle() != needle) {
+        RunSearch(needle);
+        return;
+    }
+    const int count = int(search_->Matches().size());
+    int next = currentMatch_ + direction;
+    if (next < 0 || next >= count) {
+        if (!search_->Done() || count == 0) {
+            SoundDefaultBeep();
+            return;
+        }
+        next = (next + count) % count;
+    }
+    GoToMatch(next);
+}
+
+// Serves the window's events; false when the search is no longer wanted afterwards.
+bool TForm1::ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search) {
+    Application->DispatchNextMessage();
+    return search_ == search && !Application->QuitRequested();
+}
+
+std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder) {
+    std::ifstream in(CurrentIniPath, std::ios::binary);
+    std::string bytes;
+    for (std::size_t got = StepBytes; in && got == StepBytes;) {
+        const std::size_t at = bytes.size();
+        bytes.resize(at + StepBytes);
+        in.read(bytes.data() + at, std::streamsize(StepBytes));
+        got = std::size_t(in.gcount());
+        bytes.resize(at + got);
+        if (!ServeEventsDuringSearch(placeholder)) return std::nullopt;
+    }
+    // A file the service cannot read is searched as the views show it.
+    if (IsUtf16(encoding_.codePage))
+        bytes = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding_.bomLength)), encoding_.codePage);
+    return bytes;
+}
+
+void TForm1::RunSearch(const std::string& needle) {
+    ShowAllSections();
+    currentMatch_ = -1;
+    findBar_->ShowState(Ansi("正在查找…"));
+    // Whoever starts another search, edits or loads meanwhile replaces this one.
+    auto reading = std::make_shared<TFindSearch>(std::string(), needle, FileCodePage());
+    search_ = reading;
+    std::optional<std::string> bytes = ReadFileForSearch(reading);
+    if (!bytes) return;
+    auto search = std::make_shared<TFindSearch>(std::move(*bytes), needle, FileCodePage());
+    search_ = search;
+    while (!search->Step(StepBytes)) {
+        if (currentMatch_ < 0 && !search->Matches().empty()) GoToMatch(0);
+        else ShowFindState();
+        if (!ServeEventsDuringSearch(search)) return;
+    }
+    if (currentMatch_ < 0 && !search->Matches().empty()) GoToMatch(0);
+    ShowFindState();
+    FilterSections();
+}
+
+void TForm1::ShowFindState() {
+    if (!search_) {
+        findBar_->ShowState("");
+        return;
+    }
+    const std::size_t count = search_->Matches().size();
+    std::string state;
+    if (count == 0) state = search_->Done() ? Ansi("找不到") : Ansi("正在查找…");
+    else state = std::to_string(currentMatch_ + 1) + "/" + std::to_string(count) + (search_->Done() ? "" : "…");
+    findBar_->ShowState(state);
+}
+
+// The match's section selected and listed, and its row when a key line matched.
+void TForm1::GoToMatch(int index) {
+    const TFindMatch& match = search_->Matches()[size_t(index)];
+    currentMatch_ = index;
+    ShowFindState();
+    TTreeNode* root = RootNode();
+    if (!root || match.section >= root->Count()) return;
+    TTreeNode* node = root->Item(match.section);
+    node->SetHidden(false);
+    tree1->SetSelected(node);
+    tree1Click(nullptr);
+    if (match.isHeader) return;
+    const TFindSearch::KeyPlace place = search_->KeyPlaceOf(match);
+    const int codePage = FileCodePage();
+    const std::string wanted = AsciiLower(place.name, codePage);
+    TListItem* first = nullptr;
+    int seen = 0;
+    TListItems& rows = ListView1->Items();
+    for (int i = 0; i < rows.Count(); ++i) {
+        TListItem* row = rows.Item(i);
+        if (TextCompare(AsciiLower(row->Caption(), codePage), wanted) != 0) continue;
+        if (!first) first = row;
+        if (seen++ == place.occurrence) {
+            first = row;
+            break;
+        }
+    }
+    if (first) ListView1->SetSelected(first);
+}
+
+void TForm1::FilterSections() {
+    TTreeNode* root = RootNode();
+    if (!root || !search_ || !search_->Done() || !findBar_->FilterOption().Checked()) {
+        ShowAllSections();
+        return;
+    }
+    std::vector<bool> matched(size_t(root->Count()), false);
+    for (const TFindMatch& match : search_->Matches())
+        if (match.section < root->Count()) matched[size_t(match.section)] = true;
+    for (int i = 0; i < root->Count(); ++i) root->Item(i)->SetHidden(!matched[size_t(i)]);
+}
+
+void TForm1::ShowAllSections() {
+    if (TTreeNode* root = RootNode())
+        for (int i = 0; i < root->Count(); ++i) root->Item(i)->SetHidden(false);
+}
+
+void TForm1::ForgetFind() {
+    search_.reset();
+    currentMatch_ = -1;
+    ShowFindState();
+}
