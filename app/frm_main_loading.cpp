@@ -1,6 +1,7 @@
 // Loading a file into the section tree, and listing the selected section's keys.
 #include <optional>
 
+#include "app/comment_hint.h"
 #include "app/frm_main.h"
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
@@ -21,6 +22,22 @@
 namespace {
 
 const std::string kByteOrderMark = "\xEF\xBB\xBF";
+
+// A line's text: a byte-order mark is no part of the first.
+std::string_view LineText(const TStringList& lines, int at) {
+    std::string_view view = lines.LineView(at);
+    if (at == 0 && view.substr(0, kByteOrderMark.size()) == kByteOrderMark) view.remove_prefix(kByteOrderMark.size());
+    return view;
+}
+
+// The help text of the comment lines right above line `at`.
+std::string CommentsAbove(const TStringList& lines, int at) {
+    int first = at;
+    while (first > 0 && IsCommentLine(LineText(lines, first - 1))) --first;
+    std::vector<std::string> comments;
+    for (int i = first; i < at; ++i) comments.emplace_back(LineText(lines, i));
+    return CommentHint(comments);
+}
 
 // Why a file read in encoding can only be read; empty when it can be written.
 std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
@@ -97,17 +114,16 @@ void TForm1::ShowSections(const TStringList& lines) {
     root->SetImageIndex(0);
     const std::string close = "]";
     for (int i = 0; i < lines.LineCount(); ++i) {
-        std::string_view view = lines.LineView(i);
         // A byte-order mark is no part of the first line's text: the INI service skips it
         // too, and a header behind it must not go missing from the tree.
-        if (i == 0 && view.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-            view.remove_prefix(kByteOrderMark.size());
+        std::string_view view = LineText(lines, i);
         // A header is a line whose first byte is "["; only those are worth a copy.
         if (view.empty() || view.front() != '[') continue;
         std::string line(view);
         // The trail byte of a double-byte character may be "]": it does not end the name.
         int p = TextFind(close, line, codePage);
         TTreeNode* node = tree1->Items().AddChild(root, TextSlice(line, 2, p - 2), codePage);
+        node->SetHint(CommentsAbove(lines, i));
         node->SetImageIndex(1);
         node->SetSelectedIndex(1);
     }
@@ -145,6 +161,7 @@ void TForm1::tree1Click(TComponent*) {
         TListItem* row = ListView1->Items().Add(FileCodePage());
         row->SetCaption(key);
         row->SubItems().Add(ini.ReadValue(section, key, ""));
+        if (file) row->SetHint(CommentHint(file->Comments(KeyRef{{section}, key})));
         row->SetImageIndex(2);
     }
 }

@@ -54,11 +54,11 @@ bool CaptionDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, cons
                                 const QModelIndex& index) {
     if (event->type() != QEvent::ToolTip || !index.isValid())
         return QStyledItemDelegate::helpEvent(event, view, option, index);
+    // A cut text shows whole, above the item's own tooltip.
     QString tip = index.data(Qt::ToolTipRole).toString();
-    if (tip.isEmpty()) {
-        const QRect shown = option.rect.intersected(view->viewport()->rect());
-        if (sizeHint(option, index).width() > shown.width()) tip = index.data(Qt::DisplayRole).toString();
-    }
+    const QRect shown = option.rect.intersected(view->viewport()->rect());
+    if (sizeHint(option, index).width() > shown.width())
+        tip = index.data(Qt::DisplayRole).toString() + (tip.isEmpty() ? QString() : "\n" + tip);
     if (tip.isEmpty()) {
         QToolTip::hideText();
         event->ignore();

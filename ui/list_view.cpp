@@ -78,6 +78,8 @@ public:
                 else result = QString();
             } else if (role == CodePageRole) {
                 result = item->CodePage();
+            } else if (role == Qt::ToolTipRole && !item->Hint().empty()) {
+                result = ToDisplay(item->Hint(), item->CodePage());
             } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
                 QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
                 if (!icon.isNull()) result = icon;

@@ -85,6 +85,9 @@ public:
     const TSubItems& SubItems() const { return subItems_; }
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
+    // The row's tooltip, bytes in its code page; empty: a cut text shows whole.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
     int Index() const { return index_; }
     // Removes the row; the item is gone afterwards.
     void Delete();
@@ -101,6 +104,7 @@ private:
     int codePage_;
     std::string caption_;
     TSubItems subItems_;
+    std::string hint_;
     int imageIndex_ = -1;
     int index_ = 0;
 };

@@ -1,0 +1,12 @@
+#pragma once
+// Comment lines as help: the comments right above a key or a section header, shown as that
+// row's or node's tooltip.
+#include <string>
+#include <string_view>
+#include <vector>
+
+// Whether the line is a comment: ";" or "#" first after blanks.
+bool IsCommentLine(std::string_view line);
+
+// The comments one per line, each without its marker and the blanks after it.
+std::string CommentHint(const std::vector<std::string>& comments);
