@@ -24,3 +24,8 @@ void Tfnodeadd::BtnokClick(TComponent*) {
     SetTag(1);
     RequestClose();
 }
+
+void Tfnodeadd::SetFileCodePage(int codePage) {
+    ledtname->SetTextCodePage(codePage);
+    ledtvalue->SetTextCodePage(codePage);
+}

@@ -16,6 +16,8 @@ public:
     TBitBtn* BitBtn1;
 
     void BtnokClick(TComponent* sender);
+    // The code page of the key name and value the user types: the file's.
+    void SetFileCodePage(int codePage);
 };
 
 // The add-key dialog most recently created.

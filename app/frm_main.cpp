@@ -1,10 +1,14 @@
 #include "app/frm_main.h"
 
 #include "dialogs/open_dialog.h"
+#include "inifile/ini_text.h"
 #include "ui/button.h"
+#include "ui/combo_box.h"
 #include "ui/edit.h"
 #include "ui/image_list.h"
+#include "ui/label.h"
 #include "ui/list_view.h"
+#include "ui/panel.h"
 #include "ui/popup_menu.h"
 #include "ui/splitter.h"
 #include "ui/tree_view.h"
@@ -24,6 +28,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Bind("ListView1MouseDown", &TForm1::ListView1MouseDown);
     Bind("ledtfnameKeyDown", &TForm1::ledtfnameKeyDown);
     Bind("BitBtn1Click", &TForm1::BitBtn1Click);
+    Bind("EncodingBoxChange", &TForm1::EncodingBoxChange);
     Bind("Splitter1Moved", &TForm1::Splitter1Moved);
     LoadLayoutOf("TForm1");
 
@@ -42,6 +47,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     mtreeadd = Find<TMenuItem>("mtreeadd");
     mtreekill = Find<TMenuItem>("mtreekill");
     ImageList1 = Find<TImageList>("ImageList1");
+    StatusLine = Find<TPanel>("StatusLine");
+    EncodingLabel = Find<TLabel>("EncodingLabel");
+    EncodingBox = Find<TComboBox>("EncodingBox");
+    LineEndLabel = Find<TLabel>("LineEndLabel");
     Splitter1 = Find<TSplitter>("Splitter1");
     titleAlone_ = Caption();
 
@@ -57,3 +66,5 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     SetActiveControl(ledtfname);
     RestoreTreeWidth();
 }
+
+TForm1::~TForm1() = default;

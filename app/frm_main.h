@@ -1,8 +1,13 @@
 #pragma once
-// The main window: the file-name field, the section tree, the key list and their menus.
+// The main window: the file-name field, the section tree, the key list and their menus, and
+// the status line with the shown file's encoding.
+#include <memory>
 #include <span>
 #include <string>
+#include <vector>
 
+#include "platform/encoding_detection.h"
+#include "platform/line_ends.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -14,11 +19,17 @@ class TOpenDialog;
 class TPopupMenu;
 class TMenuItem;
 class TImageList;
+class TPanel;
+class TLabel;
+class TComboBox;
+class TStringList;
+class TIniText;
 class TSplitter;
 
 class TForm1 : public TForm {
 public:
     explicit TForm1(TComponent* owner);
+    ~TForm1() override;
     const char* ClassName() const override { return "TForm1"; }
 
     TTreeView* tree1;
@@ -36,6 +47,10 @@ public:
     TMenuItem* mtreeadd;
     TMenuItem* mtreekill;
     TImageList* ImageList1;
+    TPanel* StatusLine;
+    TLabel* EncodingLabel;
+    TComboBox* EncodingBox;
+    TLabel* LineEndLabel;
     TSplitter* Splitter1;
 
     void BtnliuClick(TComponent* sender);
@@ -49,10 +64,14 @@ public:
     void ListView1MouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void ledtfnameKeyDown(TComponent* sender, uint16_t& key, TShiftState shift);
     void BitBtn1Click(TComponent* sender);
+    void EncodingBoxChange(TComponent* sender);
     void Splitter1Moved(TComponent* sender);
 
     // Loads the file once the window is on the screen, as if its path had been typed.
     void OpenAtStart(const std::string& path);
+    // The code page of the shown file's text, as the tree, the list and the commands hold it:
+    // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
+    int FileCodePage() const;
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
@@ -76,6 +95,17 @@ private:
     void DeleteSelectedSection();
 
     void LoadIniFile();
+    // Shows a file's bytes read in encoding; verdict is the detector's. The section at
+    // sectionIndex is selected and listed, else the first.
+    void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex);
+    // Rebuilds the tree from the file's lines: a node for each header.
+    void ShowSections(const TStringList& lines);
+    // The status line for the shown file.
+    void ShowEncoding();
+    // True, after saying why, when the shown file can only be read.
+    bool RefusedAsReadOnly();
+    // A text of the file as a message in the locale's code page shows it.
+    std::string ForMessage(const std::string& text) const;
     // The loaded file named in the title, its full path in the root's tooltip.
     void ShowLoadedFile(TTreeNode& root);
     void OpenDroppedFile(const std::string& path);
@@ -93,6 +123,15 @@ private:
 
     // The window's own title, which a loaded file's name goes in front of.
     std::string titleAlone_;
+    TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
+    TLineEnds lineEnds_ = TLineEnds::None;
+    // The converted text of a file the profile-file service cannot read; null otherwise.
+    std::unique_ptr<TIniText> readOnlyText_;
+    // Why the shown file can only be read (UTF-16, or bytes that do not read in the code page
+    // the user chose, where a write would mix two encodings); empty when it can be written.
+    std::string readOnlyReason_;
+    // The code page of each item of EncodingBox.
+    std::vector<int> encodingChoices_;
 };
 
 extern TForm1* Form1;

@@ -15,12 +15,13 @@ namespace {
 
 // Whether the tree shows, or the file holds, a section of that folded name.
 bool SectionExists(TTreeNode& root, TIniFile& ini, const std::string& folded) {
+    const int codePage = ini.CodePage();
     for (int i = 0; i < root.Count(); ++i)
-        if (TextCompare(AsciiLower(root.Item(i)->Text()), folded) == 0) return true;
+        if (TextCompare(AsciiLower(root.Item(i)->Text(), codePage), folded) == 0) return true;
     TStringList sections;
     ini.ReadSectionNames(sections);
     for (int i = 0; i < sections.LineCount(); ++i)
-        if (TextCompare(AsciiLower(sections.LineAt(i)), folded) == 0) return true;
+        if (TextCompare(AsciiLower(sections.LineAt(i), codePage), folded) == 0) return true;
     return false;
 }
 
@@ -28,26 +29,27 @@ bool SectionExists(TTreeNode& root, TIniFile& ini, const std::string& folded) {
 
 void TForm1::mtreeaddClick(TComponent*) {
     TTreeNode* root = RootNode();
-    if (!root) return;
-    std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), ""));
+    if (!root || RefusedAsReadOnly()) return;
+    const int codePage = FileCodePage();
+    std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), "", codePage), codePage);
     if (name.empty()) return;
-    TIniFile ini(CurrentIniPath);
+    TIniFile ini(CurrentIniPath, codePage);
     if (SectionExists(*root, ini, name)) {
-        ShowMessageDialog(name + Ansi(" 小节已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
+        ShowMessageDialog(ForMessage(name) + Ansi(" 小节已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
         return;
     }
     ini.WriteValue(name, "main", "01");
-    TTreeNode* node = tree1->Items().AddChild(root, name);
+    TTreeNode* node = tree1->Items().AddChild(root, name, codePage);
     node->SetImageIndex(1);
     node->SetSelectedIndex(1);
 }
 
 void TForm1::mtreekillClick(TComponent*) {
     TTreeNode* node = tree1->Selected();
-    if (!node || node == RootNode()) return;
+    if (!node || node == RootNode() || RefusedAsReadOnly()) return;
     if (ShowMessageDialog(Ansi("确定要删除吗？"), MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     {
-        TIniFile ini(CurrentIniPath);
+        TIniFile ini(CurrentIniPath, FileCodePage());
         ini.RemoveSection(node->Text());
     }
     ListView1->Items().Clear();

@@ -26,7 +26,7 @@ TButton* AddButton(TForm& form, const char* caption, char16_t accessKey, TModalR
 
 }  // namespace
 
-bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value) {
+bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value, int valueCodePage) {
     auto form = std::make_unique<TForm>(Application);
     // The default form font, not the desktop's message-box font.
     TPoint charSize = AverageCharSize(TFontTextMetrics(form->Font()));
@@ -49,6 +49,7 @@ bool AskTextQuery(const std::string& title, const std::string& prompt, std::stri
     edit->SetParent(form.get());
     edit->SetBounds(prompter->Left(), prompter->Top() + prompter->Height() + 5, horz(164), edit->NaturalHeight());
     edit->SetMaxLength(InputBoxMaxLength);
+    edit->SetTextCodePage(valueCodePage);
     edit->SetText(value);
     edit->SelectAll();
 
@@ -64,8 +65,9 @@ bool AskTextQuery(const std::string& title, const std::string& prompt, std::stri
     return true;
 }
 
-std::string AskText(const std::string& title, const std::string& prompt, const std::string& defaultValue) {
+std::string AskText(const std::string& title, const std::string& prompt, const std::string& defaultValue,
+                    int valueCodePage) {
     std::string result = defaultValue;
-    AskTextQuery(title, prompt, result);
+    AskTextQuery(title, prompt, result, valueCodePage);
     return result;
 }

@@ -2,11 +2,16 @@
 // The input box: a title, a prompt and a one-line edit with OK and Cancel, shown modally.
 #include <string>
 
-// Shows value in the edit. True, with value replaced by the edit's text, only when the user
-// accepted; otherwise false with value untouched.
-bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value);
-// The text the user accepted, or defaultValue when the box was cancelled.
-std::string AskText(const std::string& title, const std::string& prompt, const std::string& defaultValue);
+#include "platform/code_page.h"
 
-// Bytes of the ANSI code page that typing and pasting may fill.
+// Shows value, bytes in valueCodePage, in the edit; what the user types is taken into that
+// code page. True, with value replaced by the edit's text, only when the user accepted;
+// otherwise false with value untouched. The title and prompt are in the locale's code page.
+bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value,
+                  int valueCodePage = AnsiCodePage());
+// The text the user accepted, or defaultValue when the box was cancelled.
+std::string AskText(const std::string& title, const std::string& prompt, const std::string& defaultValue,
+                    int valueCodePage = AnsiCodePage());
+
+// Bytes of the value's code page that typing and pasting may fill.
 constexpr int InputBoxMaxLength = 255;

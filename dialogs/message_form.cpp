@@ -28,7 +28,7 @@ void TMessageForm::MessageFormKeyDown(TComponent*, uint16_t& key, TShiftState sh
     // The key goes on to the focused control afterwards.
     if (key == 'C' && shift.Keys() == TShiftState(ShiftFlag::Ctrl)) {
         SoundDefaultBeep();
-        CopyTextToClipboard(MessageFormText());
+        CopyTextToClipboard(MessageFormText(), TextCodePage());
     }
 }
 
@@ -45,4 +45,4 @@ void TMessageForm::MessageFormHelpClick(TComponent*) {
     if (HelpTopicRequest()) HelpTopicRequest()(HelpContext(), helpFile_);
 }
 
-void CopyTextToClipboard(const std::string& text) { PutClipboardText(text); }
+void CopyTextToClipboard(const std::string& text, int codePage) { PutClipboardText(text, codePage); }

@@ -30,8 +30,9 @@ private:
     std::string helpFile_;
 };
 
-// Puts text on the desktop clipboard; Exception "Cannot open clipboard" when that fails.
-void CopyTextToClipboard(const std::string& text);
+// Puts text (bytes in codePage) on the desktop clipboard; Exception "Cannot open clipboard"
+// when that fails.
+void CopyTextToClipboard(const std::string& text, int codePage);
 
 // Where a message dialog's Help button sends its request (nowhere by default).
 using THelpTopicRequest = std::function<void(int helpContext, const std::string& helpFile)>;

@@ -8,24 +8,6 @@ namespace {
 
 int defaultCodePage = 0;  // 0: not set by the program
 
-// Holds a list's update bracket open until it goes, also when an error passes through.
-class Batch {
-public:
-    explicit Batch(TStrings& list) : list_(list) { list_.BeginBatch(); }
-    ~Batch() { list_.EndBatch(); }
-    Batch(const Batch&) = delete;
-    Batch& operator=(const Batch&) = delete;
-
-private:
-    TStrings& list_;
-};
-
-void FillList(TStrings& list, const std::vector<std::string>& names) {
-    Batch batch(list);
-    list.RemoveAll();
-    for (const std::string& name : names) list.AppendLine(name);
-}
-
 }  // namespace
 
 TIniFile::TIniFile(std::string path) : TIniFile(std::move(path), DefaultCodePage()) {}
@@ -40,12 +22,14 @@ int TIniFile::DefaultCodePage() { return defaultCodePage != 0 ? defaultCodePage 
 
 ProfileFile TIniFile::File() const { return ProfileFile{FilePath, codePage_}; }
 
+EIniFileException WriteFailure(const std::string& path, ProfileFailure reason, int systemError) {
+    std::string message = FormatMessage("Unable to write to %s", path);
+    if (!message.ends_with('.')) message += '.';
+    return EIniFileException(message + " " + ProfileFailureText(reason, systemError), reason);
+}
+
 void TIniFile::Check(ProfileResult result) {
-    if (!result.Succeeded()) {
-        std::string message = FormatMessage("Unable to write to %s", FilePath);
-        if (!message.ends_with('.')) message += '.';
-        throw EIniFileException(message + " " + ProfileFailureText(result.failure, result.systemError), result.failure);
-    }
+    if (!result.Succeeded()) throw WriteFailure(FilePath, result.failure, result.systemError);
     lastChange_ = std::move(result.change);
 }
 
@@ -57,19 +41,19 @@ void TIniFile::WriteValue(const std::string& section, const std::string& key, co
     Check(CurrentProfileService().SetValue(File(), section, key, value));
 }
 
-void TIniFile::ReadKeyNames(const std::string& section, TStrings& list) { FillList(list, KeyNameList(section)); }
+void TIniFile::ReadKeyNames(const std::string& section, TStrings& list) { ReplaceLines(list, KeyNameList(section)); }
 
-void TIniFile::ReadSectionNames(TStrings& list) { FillList(list, SectionNameList()); }
+void TIniFile::ReadSectionNames(TStrings& list) { ReplaceLines(list, SectionNameList()); }
 
 void TIniFile::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     TStringList names;
     ReadKeyNames(section, names);
-    Batch batch(list);
-    list.RemoveAll();
+    std::vector<std::string> pairs;
     for (int i = 0; i < names.LineCount(); ++i) {
         const std::string name = names.LineAt(i);
-        list.AppendLine(name + "=" + ReadValue(section, name, ""));
+        pairs.push_back(name + "=" + ReadValue(section, name, ""));
     }
+    ReplaceLines(list, pairs);
 }
 
 void TIniFile::RemoveSection(const std::string& section) { Check(CurrentProfileService().RemoveSection(File(), section)); }

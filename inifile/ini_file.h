@@ -26,6 +26,9 @@ private:
     ProfileFailure reason_;
 };
 
+// The error of a write to path that failed for reason.
+EIniFileException WriteFailure(const std::string& path, ProfileFailure reason, int systemError = 0);
+
 class TIniFile : public TCustomIniFile {
 public:
     // The file's bytes in the process-wide default code page.

@@ -12,8 +12,8 @@ bool blockedForTesting = false;
 
 void BlockClipboardForTesting(bool blocked) { blockedForTesting = blocked; }
 
-void PutClipboardText(const std::string& ansi) {
+void PutClipboardText(const std::string& text, int codePage) {
     QClipboard* clipboard = qGuiApp && !blockedForTesting ? QGuiApplication::clipboard() : nullptr;
     if (!clipboard) throw Exception("Cannot open clipboard");
-    clipboard->setText(ToDisplay(ansi));
+    clipboard->setText(ToDisplay(text, codePage));
 }

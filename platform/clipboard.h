@@ -2,9 +2,9 @@
 // The desktop clipboard, for plain text.
 #include <string>
 
-// Puts text (bytes in the ANSI code page) on the clipboard, converted for the desktop.
+// Puts text (bytes in codePage) on the clipboard, converted for the desktop.
 // Raises Exception "Cannot open clipboard" when there is no clipboard to open.
-void PutClipboardText(const std::string& ansi);
+void PutClipboardText(const std::string& text, int codePage);
 
 // Test seam: while blocked, the clipboard cannot be opened.
 void BlockClipboardForTesting(bool blocked);

@@ -15,6 +15,9 @@ constexpr int CodePageGbk = 936;
 // GBK with GB18030's four-byte characters: everything in Unicode has a form in it.
 constexpr int CodePageGb18030 = 54936;
 
+// UTF-16 in either byte order: two-byte units, which the 8-bit services do not read.
+constexpr bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
+
 // The code page of the user's locale (LC_ALL, LC_CTYPE, LANG, first one set); the C/POSIX
 // locale and an unset locale count as UTF-8. Read once, then cached.
 int AnsiCodePage();

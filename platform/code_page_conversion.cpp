@@ -13,8 +13,6 @@
 
 namespace {
 
-bool IsUtf16(int codePage) { return codePage == CodePageUtf16Le || codePage == CodePageUtf16Be; }
-
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
 iconv_t Converter(int from, int to) {
     static std::map<std::pair<int, int>, iconv_t> open;
@@ -82,6 +80,20 @@ std::string CodePageToUtf8(std::string_view bytes, int codePage) {
 bool IsValidInCodePage(std::string_view bytes, int codePage) {
     std::string out;
     return Convert(codePage, CodePageUtf8, bytes, out, [](std::string&) { return false; });
+}
+
+std::string ShownInCodePage(std::string_view bytes, int from, int to) {
+    const std::string utf8 = CodePageToUtf8(bytes, from);
+    if (auto whole = Utf8ToCodePage(utf8, to)) return *whole;
+    const std::string mark = Utf8ToCodePage("\xEF\xBF\xBD", to).value_or("?");
+    std::string out;
+    for (std::size_t at = 0; at < utf8.size();) {
+        std::size_t length = 1;
+        while (at + length < utf8.size() && (static_cast<unsigned char>(utf8[at + length]) & 0xC0) == 0x80) ++length;
+        out += Utf8ToCodePage(std::string_view(utf8).substr(at, length), to).value_or(mark);
+        at += length;
+    }
+    return out;
 }
 
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {

@@ -17,6 +17,10 @@ std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage);
 std::string CodePageToUtf8(std::string_view bytes, int codePage);
 // True when every byte belongs to a complete, defined character of codePage.
 bool IsValidInCodePage(std::string_view bytes, int codePage);
+// Bytes in `from` as the same characters in `to`, for a message that shows them beside texts
+// of `to`: bytes not valid in `from`, and characters that `to` cannot hold, become U+FFFD, or
+// "?" where `to` cannot hold that either. Never for text that is stored anywhere.
+std::string ShownInCodePage(std::string_view bytes, int from, int to);
 
 // The same two in the process's code page (AnsiCodePage).
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8);

@@ -5,21 +5,27 @@
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 
-QString ToDisplay(const std::string& ansi) {
-    if (AnsiCodePage() == CodePageUtf8) return QString::fromUtf8(ansi.data(), qsizetype(ansi.size()));
-    return QString::fromStdString(AnsiToUtf8(ansi));
+QString ToDisplay(std::string_view bytes, int codePage) {
+    if (codePage == CodePageUtf8) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+    return QString::fromStdString(CodePageToUtf8(bytes, codePage));
 }
 
-std::optional<std::string> FromDisplay(const QString& text) { return Utf8ToAnsi(text.toStdString()); }
+std::optional<std::string> FromDisplay(const QString& text, int codePage) {
+    return Utf8ToCodePage(text.toStdString(), codePage);
+}
 
-int AnsiByteLength(const QString& text) {
-    if (auto bytes = FromDisplay(text)) return int(bytes->size());
+int ByteLengthIn(const QString& text, int codePage) {
+    if (auto bytes = FromDisplay(text, codePage)) return int(bytes->size());
     int total = 0;
     for (qsizetype i = 0; i < text.size();) {
         qsizetype len = text.at(i).isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
-        auto piece = Utf8ToAnsi(text.mid(i, len).toStdString());
+        auto piece = FromDisplay(text.mid(i, len), codePage);
         total += piece ? int(piece->size()) : 1;
         i += len;
     }
     return total;
 }
+
+QString ToDisplay(const std::string& bytes) { return ToDisplay(bytes, AnsiCodePage()); }
+
+std::optional<std::string> FromDisplay(const QString& text) { return FromDisplay(text, AnsiCodePage()); }

@@ -4,6 +4,8 @@
 #include <uchardet.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstring>
 #include <memory>
 #include <string>
 #include <utility>
@@ -44,17 +46,34 @@ bool IsWindowsSingleByte(int codePage) { return codePage >= 1250 && codePage <= 
 // both.
 int Family(int codePage) { return codePage == CodePageGb18030 ? CodePageGbk : codePage; }
 
+// Where the first byte above 0x7F at or after `from` is; npos when there is none. Eight bytes
+// at a time: every load of a large, mostly ASCII file passes here.
+std::size_t FindHighByte(std::string_view bytes, std::size_t from) {
+    constexpr std::uint64_t HighBits = 0x8080808080808080ull;
+    std::size_t at = from;
+    for (; at + 8 <= bytes.size(); at += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes.data() + at, 8);
+        if (word & HighBits) break;
+    }
+    for (; at < bytes.size(); ++at)
+        if (bytes[at] & 0x80) return at;
+    return std::string_view::npos;
+}
+
 // The lines that hold a byte above 0x7F, each with its LF, until they reach limit bytes. No
 // code page detected this way has an LF inside a character, so each line is whole.
 std::string NonAsciiLines(std::string_view bytes, std::size_t limit) {
     std::string lines;
-    std::size_t start = 0;
-    while (start < bytes.size() && lines.size() < limit) {
-        const std::size_t lf = bytes.find('\n', start);
-        const std::size_t end = lf == std::string_view::npos ? bytes.size() : lf + 1;
-        const std::string_view line = bytes.substr(start, end - start);
-        if (std::any_of(line.begin(), line.end(), [](char c) { return c & 0x80; })) lines += line;
-        start = end;
+    std::size_t next = 0;  // where the next line starts
+    while (lines.size() < limit) {
+        const std::size_t high = FindHighByte(bytes, next);
+        if (high == std::string_view::npos) break;
+        const std::size_t lf = bytes.rfind('\n', high);
+        const std::size_t start = lf == std::string_view::npos || lf < next ? next : lf + 1;
+        const std::size_t end = std::min(bytes.find('\n', high), bytes.size() - 1) + 1;
+        lines += bytes.substr(start, end - start);
+        next = end;
     }
     return lines;
 }
@@ -74,6 +93,36 @@ bool HoldsPrivateUse(std::string_view utf8) {
 // count: GB18030 and Shift-JIS give one to nearly any pair of high bytes, Big5's punctuation too.
 bool Fits(std::string_view sample, int codePage) {
     return IsValidInCodePage(sample, codePage) && !HoldsPrivateUse(CodePageToUtf8(sample, codePage));
+}
+
+// Whether the sample reads in codePage but for a few stray bytes (a value cut in the middle
+// of a character, a byte pasted in from elsewhere): at least eight characters beyond ASCII
+// for each byte the code page does not define, and no private-use character.
+bool MostlyFits(std::string_view sample, int codePage) {
+    const std::string text = CodePageToUtf8(sample, codePage);
+    if (HoldsPrivateUse(text)) return false;
+    std::size_t characters = 0, strays = 0;
+    for (std::size_t at = 0; at < text.size(); ++at) {
+        if (text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
+            ++strays;
+            at += 2;
+        } else if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0xC0) {
+            ++characters;
+        }
+    }
+    return characters >= 8 * strays;
+}
+
+// The double-byte code page that the locale or the library lean to, when the sample reads in
+// it but for a few stray bytes; 0 for none.
+int DoubleByteDespiteStrays(std::string_view sample, const TEncodingHints& hints, int guess) {
+    if (IsWindowsSingleByte(hints.localeCodePage)) return 0;
+    for (int leaning : {hints.preferredCodePage, guess}) {
+        if (!IsDoubleByte(leaning)) continue;
+        if (MostlyFits(sample, Family(leaning))) return Family(leaning);
+        if (Family(leaning) == CodePageGbk && MostlyFits(sample, CodePageGb18030)) return CodePageGb18030;
+    }
+    return 0;
 }
 
 // The double-byte code pages the sample fits. GB18030 stands in for GBK when its four-byte
@@ -126,6 +175,7 @@ std::pair<int, TEncodingBasis> LegacyCodePage(std::string_view sample, const TEn
         return {codePage, TEncodingBasis::LocalePreference};
     if (!fitting.empty() && !IsWindowsSingleByte(hints.localeCodePage))
         return {fitting.front(), TEncodingBasis::DoubleByteStructure};
+    if (int codePage = DoubleByteDespiteStrays(sample, hints, guess)) return {codePage, TEncodingBasis::DespiteStrays};
     if (IsWindowsSingleByte(guess)) return {guess, TEncodingBasis::LibraryGuess};
     return {IsWindowsSingleByte(hints.preferredCodePage) ? hints.preferredCodePage : 1252,
             TEncodingBasis::Fallback};
@@ -148,8 +198,14 @@ TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints
     const std::string sample = NonAsciiLines(bytes, SampleLimit);
     if (sample.empty()) return {hints.localeCodePage, 0, TEncodingBasis::PureAscii};
     if (IsValidInCodePage(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::ValidUtf8};
+    // Text of another code page is nearly all strays as UTF-8.
+    if (MostlyFits(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::DespiteStrays};
     const auto [codePage, basis] = LegacyCodePage(sample, hints);
     return {codePage, 0, basis};
+}
+
+bool ReadsInCodePage(std::string_view bytes, int codePage) {
+    return MostlyFits(NonAsciiLines(bytes.substr(size_t(ByteOrderMarkLength(bytes, codePage))), SampleLimit), codePage);
 }
 
 int ByteOrderMarkLength(std::string_view bytes, int codePage) {

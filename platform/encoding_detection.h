@@ -10,6 +10,7 @@ enum class TEncodingBasis {
     LibraryGuess,         // the detection library's guess, where the bytes fit that code page
     LocalePreference,     // the bytes fit the double-byte code page the locale leans to
     DoubleByteStructure,  // the first double-byte code page the bytes fit (936, 950, 932, 949)
+    DespiteStrays,        // UTF-8, or the double-byte code page leant to, but for a few stray bytes
     Fallback,             // nothing fits: the locale's single-byte code page, else 1252
     UserChoice,           // the user chose it, now or at an earlier load
 };
@@ -37,14 +38,20 @@ TEncodingHints EncodingHintsOfLocale(std::string_view localeName);
 // The hints of the user's locale (LC_ALL, LC_CTYPE, LANG), read anew on each call.
 TEncodingHints UserEncodingHints();
 
-// The encoding of a file's bytes. In order: a byte-order mark; valid UTF-8 holding non-ASCII
-// bytes; pure ASCII (the locale's code page). Else, among the double-byte code pages the bytes
-// fit (every non-ASCII byte part of a defined, not private-use, character): the one the
-// detection library names, else the one the locale prefers, else the first of them (GBK
-// first, as GB18030 when the bytes hold its four-byte characters), a step that a locale with a
-// Windows single-byte code page skips. Only then the library's single-byte guess, else the
-// Fallback. Looks at the lines that hold non-ASCII bytes, up to about 1 MiB of them.
+// The encoding of a file's bytes. In order: a byte-order mark; pure ASCII (the locale's code
+// page); valid UTF-8 holding non-ASCII bytes, or UTF-8 but for a few stray bytes. Else, among
+// the double-byte code pages the bytes fit (every non-ASCII byte part of a defined, not
+// private-use, character): the one the detection library names, else the one the locale
+// prefers, else the first of them (GBK first, as GB18030 when the bytes hold its four-byte
+// characters), a step that a locale with a Windows single-byte code page skips. Then the
+// double-byte code page the locale or the library leans to, when the bytes fit it but for a
+// few stray ones. Only then the library's single-byte guess, else the Fallback. Looks at the
+// lines that hold non-ASCII bytes, up to about 1 MiB of them.
 TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints);
+
+// Whether bytes read in codePage, but for a few stray bytes: what the detector asks of its own
+// verdicts, to ask of a code page the user chose.
+bool ReadsInCodePage(std::string_view bytes, int codePage);
 
 // The length of codePage's byte-order mark when bytes start with it, else 0.
 int ByteOrderMarkLength(std::string_view bytes, int codePage);

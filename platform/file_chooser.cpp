@@ -1,30 +1,41 @@
 #include "platform/file_chooser.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QEventLoop>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QFileSystemModel>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QPointer>
-#include <QSortFilterProxyModel>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QStyle>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
 #include <memory>
 #include <optional>
 
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
+#include "platform/folder_listing.h"
 
 namespace {
 
-std::function<void(QFileDialog&)>& ShownHook() {
-    static std::function<void(QFileDialog&)> hook;
+std::function<void(QDialog&)>& ShownHook() {
+    static std::function<void(QDialog&)> hook;
     return hook;
 }
+
+constexpr int NameRole = Qt::UserRole + 1;      // an entry's name, as its bytes
+constexpr int IsFolderRole = Qt::UserRole + 2;
 
 // The zero-separated items of a buffer, up to the empty item that ends it.
 std::vector<std::string> ZeroSeparatedItems(const std::string& buffer) {
@@ -39,16 +50,35 @@ std::vector<std::string> ZeroSeparatedItems(const std::string& buffer) {
     return items;
 }
 
-// One entry per description and pattern pair, in the toolkit's "description (patterns)" form.
-QStringList NameFiltersOf(const std::string& buffer) {
+std::string Trimmed(const std::string& text) {
+    const size_t first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
+}
+
+// One entry of the type list: "description (patterns)", and its patterns as bytes.
+struct TFilterEntry {
+    QString shown;
+    std::vector<std::string> patterns;
+};
+
+std::vector<TFilterEntry> FiltersOf(const std::string& buffer) {
     const std::vector<std::string> items = ZeroSeparatedItems(buffer);
-    QStringList filters;
+    std::vector<TFilterEntry> filters;
     for (size_t i = 0; i + 1 < items.size(); i += 2) {
-        QStringList patterns;
-        for (const QString& p : ToDisplay(items[i + 1]).split(u';', Qt::SkipEmptyParts))
-            if (!p.trimmed().isEmpty()) patterns << p.trimmed();
-        if (patterns.isEmpty()) patterns << QStringLiteral("*");
-        filters << ToDisplay(items[i]) + QStringLiteral(" (") + patterns.join(u' ') + u')';
+        TFilterEntry filter;
+        for (size_t at = 0; at <= items[i + 1].size();) {
+            size_t end = items[i + 1].find(';', at);
+            if (end == std::string::npos) end = items[i + 1].size();
+            const std::string pattern = Trimmed(items[i + 1].substr(at, end - at));
+            if (!pattern.empty()) filter.patterns.push_back(pattern);
+            at = end + 1;
+        }
+        if (filter.patterns.empty()) filter.patterns.push_back("*");
+        QStringList shownPatterns;
+        for (const std::string& pattern : filter.patterns) shownPatterns << ToDisplay(pattern);
+        filter.shown = ToDisplay(items[i]) + QStringLiteral(" (") + shownPatterns.join(u' ') + u')';
+        filters.push_back(std::move(filter));
     }
     return filters;
 }
@@ -69,28 +99,44 @@ bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
     });
 }
 
-// Lists only what the observer lets through.
-class IncludeFilter : public QSortFilterProxyModel {
+// An absolute path without "." and ".." and without a trailing "/", its bytes as they are.
+std::string NormalPath(const std::string& path) {
+    std::filesystem::path normal = std::filesystem::path(path).lexically_normal();
+    std::string text = normal.string();
+    while (text.size() > 1 && text.back() == '/') text.pop_back();
+    return text;
+}
+
+std::string CurrentFolder() {
+    std::error_code error;
+    const std::string folder = std::filesystem::current_path(error).string();
+    return error ? std::string("/") : folder;
+}
+
+// The names in the name field: one name, or several each in double quotes.
+QStringList NamesInField(const QString& text) {
+    const QString trimmed = text.trimmed();
+    if (!trimmed.startsWith(u'"')) return trimmed.isEmpty() ? QStringList() : QStringList{trimmed};
+    QStringList names;
+    for (const QString& part : trimmed.split(u'"', Qt::SkipEmptyParts))
+        if (!part.trimmed().isEmpty()) names << part;
+    return names;
+}
+
+// The chooser: a folder, its entries listed by the bytes of their names (shown in the
+// locale's code page), a name field and the type list. An entry picked in the list is
+// returned with its own bytes, so that a name the locale's code page cannot show still opens.
+class ChooserDialog final : public QDialog, public TChooserWindow {
 public:
-    IncludeFilter(TChooserObserver& observer, QObject* parent) : QSortFilterProxyModel(parent), observer_(observer) {}
-
-protected:
-    bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
-        auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
-        if (!files) return true;
-        const QModelIndex index = files->index(row, 0, parent);
-        const std::optional<std::string> path = FromDisplay(files->filePath(index));
-        if (!path) return true;
-        return observer_.ChooserIncludeItem(TChooserItem{*path, files->isDir(index)});
-    }
-
-private:
-    TChooserObserver& observer_;
-};
-
-class ChooserDialog final : public QFileDialog, public TChooserWindow {
-public:
-    ChooserDialog(QWidget* parent, TFileChooserRequest& request) : QFileDialog(parent), request_(request) {
+    ChooserDialog(QWidget* parent, TFileChooserRequest& request)
+        : QDialog(parent), request_(request), filters_(FiltersOf(request.Filter)) {
+        setObjectName(QStringLiteral("fileChooser"));
+        setWindowTitle(request.Title.empty() ? QStringLiteral("Open") : ToDisplay(request.Title));
+        setSizeGripEnabled(HasFlag(request, ChooserEnableSizing));
+        const int index = request.FilterIndex;
+        filterIndex_ = index >= 1 && index <= int(filters_.size()) ? index - 1 : 0;
+        Build();
+        StartIn(request);
         connect(this, &QDialog::finished, this, [this] { NotifyClosing(); });
     }
     // Also when the owner window takes the chooser down with it while it is open.
@@ -101,163 +147,309 @@ public:
         return {r.x(), r.y(), r.width(), r.height()};
     }
     TChooserRect ClientRect() const override { return {0, 0, width(), height()}; }
-    void MoveWindow(int left, int top) override {
-        if (UsesWidgets()) move(left, top);
-    }
+    void MoveWindow(int left, int top) override { move(left, top); }
     std::string CurrentPath() const override {
-        const QStringList files = selectedFiles();
-        return files.isEmpty() ? std::string() : FromDisplay(files.first()).value_or(std::string());
+        const std::optional<std::vector<std::string>> paths = ChosenPaths();
+        return paths && !paths->empty() ? paths->front() : std::string();
     }
 
     bool ResultStored() const { return stored_; }
-    bool UsesWidgets() const { return findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) != nullptr; }
-
-protected:
-    // The toolkit's own checks have passed when this runs with Accepted.
-    void done(int result) override {
-        if (result == Accepted) {
-            const QStringList files = selectedFiles();
-            if (HasFlag(request_, ChooserPathMustExist) && !files.isEmpty() &&
-                !QFileInfo(files.first()).absoluteDir().exists()) {
-                QMessageBox::warning(this, windowTitle(),
-                                     tr("%1\nPath does not exist.\nCheck the path and try again.")
-                                         .arg(QFileInfo(files.first()).absolutePath()));
-                return;
-            }
-            stored_ = StoreResult(files);
-            if (stored_ && request_.Observer && !request_.Observer->ChooserFileOk(request_)) {
-                stored_ = false;
-                // The desktop's own chooser has already gone when it reports the choice.
-                if (!UsesWidgets()) {
-                    hide();
-                    show();
-                }
-                return;
-            }
-        }
-        QFileDialog::done(result);
-    }
+    // 1-based; 0 when there are no filters.
+    int FilterIndex() const { return filters_.empty() ? 0 : filterIndex_ + 1; }
+    // The chooser is on the screen: from now on observers hear of the folders entered.
+    void NoteShown() { shown_ = true; }
 
 private:
+    void Build();
+    void StartIn(const TFileChooserRequest& request);
+    // Lists folder; observers hear of it when it is another folder than before.
+    void EnterFolder(const std::string& folder);
+    void ListEntries();
+    void ShowFolderChoices();
+    void PickedInList();
+    void Activated(const QModelIndex& index);
+    void TypeChosen(int index);
+    // The Open button, or Enter.
+    void Accept();
+    // The paths the name field (or the entries picked in the list) stand for; nullopt when a
+    // typed name holds a character the locale's code page cannot hold.
+    std::optional<std::vector<std::string>> ChosenPaths() const;
+    bool Refused(const std::vector<std::string>& paths);
+    bool StoreResult(const std::vector<std::string>& paths);
     void NotifyClosing() {
         if (closingNotified_ || !request_.Observer) return;
         closingNotified_ = true;
         request_.Observer->ChooserClosing();
     }
 
-    // Writes the choice in the layout that the record promises. A path that the code page
-    // cannot hold can't be returned at all, so the run fails like a cancel; so does a choice
-    // longer than the buffer.
-    bool StoreResult(const QStringList& files) {
-        if (files.isEmpty()) return false;
-        QStringList items;
-        if (HasFlag(request_, ChooserAllowMultiSelect) && files.size() > 1) {
-            items << QFileInfo(files.first()).absolutePath();
-            for (const QString& file : files) items << QFileInfo(file).fileName();
-        } else {
-            items << files.first();
-        }
-        std::string bytes;
-        const char separator = HasFlag(request_, ChooserAllowMultiSelect) && !HasFlag(request_, ChooserNewStyle) ? ' ' : '\0';
-        for (qsizetype i = 0; i < items.size(); ++i) {
-            std::optional<std::string> item = FromDisplay(items[i]);
-            if (!item) {
-                request_.Error = TChooserError::Unrepresentable;
-                return false;
-            }
-            if (i > 0) bytes += separator;
-            bytes += *item;
-        }
-        // The buffer also holds the ending zero byte, and a list a second one.
-        const size_t needed = bytes.size() + (items.size() > 1 && separator == '\0' ? 2 : 1);
-        if (needed > size_t(request_.MaxFile) || request_.File.size() < needed) {
-            request_.Error = TChooserError::BufferTooSmall;
-            return false;
-        }
-        std::fill(request_.File.begin(), request_.File.end(), '\0');
-        std::copy(bytes.begin(), bytes.end(), request_.File.begin());
-        request_.Error = TChooserError::None;
-
-        const bool different = !request_.DefaultExt.empty() && !SameIgnoringAsciiCase(SuffixOf(bytes), request_.DefaultExt);
-        request_.Flags = different ? request_.Flags | ChooserExtensionDifferent : request_.Flags & ~ChooserExtensionDifferent;
-        return true;
-    }
-
     TFileChooserRequest& request_;
+    std::vector<TFilterEntry> filters_;
+    int filterIndex_ = 0;
+    std::string folder_;
+    bool shown_ = false;
+    // The names picked in the list as the field shows them, with their bytes.
+    std::vector<std::pair<QString, std::string>> picked_;
     bool stored_ = false;
     bool closingNotified_ = false;
+
+    QComboBox* lookIn_ = nullptr;
+    QListView* list_ = nullptr;
+    QStandardItemModel* entries_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QComboBox* types_ = nullptr;
 };
 
-void Configure(ChooserDialog& dialog, const TFileChooserRequest& request) {
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    if (HasFlag(request, ChooserAllowMultiSelect)) dialog.setFileMode(QFileDialog::ExistingFiles);
-    else if (HasFlag(request, ChooserFileMustExist)) dialog.setFileMode(QFileDialog::ExistingFile);
-    else dialog.setFileMode(QFileDialog::AnyFile);
-    dialog.setOption(QFileDialog::DontResolveSymlinks, HasFlag(request, ChooserNoDereferenceLinks));
-    if (HasFlag(request, ChooserForceShowHidden)) dialog.setFilter(dialog.filter() | QDir::Hidden);
-    if (request.FlagsEx & ChooserExNoPlacesBar) dialog.setSidebarUrls({});
-    if (!request.Title.empty()) dialog.setWindowTitle(ToDisplay(request.Title));
-    if (!request.DefaultExt.empty()) dialog.setDefaultSuffix(ToDisplay(request.DefaultExt));
-    dialog.setSizeGripEnabled(HasFlag(request, ChooserEnableSizing));
+void ChooserDialog::Build() {
+    auto* grid = new QGridLayout(this);
+    lookIn_ = new QComboBox;
+    lookIn_->setObjectName(QStringLiteral("lookInCombo"));
+    auto* up = new QToolButton;
+    up->setObjectName(QStringLiteral("toParentButton"));
+    up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+    up->setToolTip(QStringLiteral("Parent folder"));
+    auto* lookInLabel = new QLabel(QStringLiteral("Look &in:"));
+    lookInLabel->setBuddy(lookIn_);
+    auto* top = new QHBoxLayout;
+    top->addWidget(lookIn_, 1);
+    top->addWidget(up);
+    grid->addWidget(lookInLabel, 0, 0);
+    grid->addLayout(top, 0, 1, 1, 2);
 
-    // Without filters the toolkit would offer one of its own.
-    const QStringList filters = NameFiltersOf(request.Filter);
-    dialog.setNameFilters(filters);
-    if (!filters.isEmpty()) {
-        const int index = request.FilterIndex >= 1 && request.FilterIndex <= filters.size() ? request.FilterIndex : 1;
-        dialog.selectNameFilter(filters.at(index - 1));
-    }
+    list_ = new QListView;
+    list_->setObjectName(QStringLiteral("listView"));
+    entries_ = new QStandardItemModel(list_);
+    list_->setModel(entries_);
+    list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    list_->setSelectionMode(HasFlag(request_, ChooserAllowMultiSelect) ? QAbstractItemView::ExtendedSelection
+                                                                       : QAbstractItemView::SingleSelection);
+    grid->addWidget(list_, 1, 0, 1, 3);
 
-    // A name with a folder opens in that folder; otherwise in the initial folder.
+    name_ = new QLineEdit;
+    name_->setObjectName(QStringLiteral("fileNameEdit"));
+    auto* nameLabel = new QLabel(QStringLiteral("File &name:"));
+    nameLabel->setBuddy(name_);
+    types_ = new QComboBox;
+    types_->setObjectName(QStringLiteral("fileTypeCombo"));
+    for (const TFilterEntry& filter : filters_) types_->addItem(filter.shown);
+    types_->setCurrentIndex(filters_.empty() ? -1 : filterIndex_);
+    auto* typesLabel = new QLabel(QStringLiteral("Files of &type:"));
+    typesLabel->setObjectName(QStringLiteral("fileTypeLabel"));
+    typesLabel->setBuddy(types_);
+    // Without filters there is nothing to choose: every file is listed.
+    types_->setVisible(!filters_.empty());
+    typesLabel->setVisible(!filters_.empty());
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Open | QDialogButtonBox::Cancel);
+    buttons->setObjectName(QStringLiteral("buttonBox"));
+    buttons->button(QDialogButtonBox::Open)->setDefault(true);
+    grid->addWidget(nameLabel, 2, 0);
+    grid->addWidget(name_, 2, 1);
+    grid->addWidget(typesLabel, 3, 0);
+    grid->addWidget(types_, 3, 1);
+    grid->addWidget(buttons, 2, 2, 2, 1);
+    grid->setColumnStretch(1, 1);
+    resize(560, 360);
+
+    connect(up, &QToolButton::clicked, this, [this] { EnterFolder(ParentFolder(folder_)); });
+    connect(lookIn_, &QComboBox::activated, this,
+            [this](int index) { EnterFolder(lookIn_->itemData(index).toByteArray().toStdString()); });
+    connect(list_->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] { PickedInList(); });
+    connect(list_, &QListView::doubleClicked, this, [this](const QModelIndex& index) { Activated(index); });
+    connect(types_, &QComboBox::activated, this, [this](int index) { TypeChosen(index); });
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Accept(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    setTabOrder(name_, types_);
+    name_->setFocus();
+}
+
+// A name with a folder opens in that folder; otherwise in the initial folder, or the current.
+void ChooserDialog::StartIn(const TFileChooserRequest& request) {
     const std::vector<char>& file = request.File;
-    QString name = ToDisplay(std::string(file.data(), strnlen(file.data(), file.size())));
-    QString folder = request.InitialDir.empty() ? QString() : ToDisplay(request.InitialDir);
-    if (name.contains(u'/')) {
-        const QFileInfo info(QDir(folder.isEmpty() ? QDir::currentPath() : folder), name);
-        folder = info.absolutePath();
-        name = info.fileName();
+    std::string name(file.data(), strnlen(file.data(), file.size()));
+    std::string folder = request.InitialDir.empty() ? CurrentFolder() : request.InitialDir;
+    if (!folder.empty() && folder.front() != '/') folder = JoinPath(CurrentFolder(), folder);
+    if (const size_t slash = name.rfind('/'); slash != std::string::npos) {
+        folder = name.front() == '/' ? name.substr(0, slash + 1) : JoinPath(folder, name.substr(0, slash + 1));
+        name = name.substr(slash + 1);
     }
-    if (!folder.isEmpty()) dialog.setDirectory(folder);
-    if (!name.isEmpty()) dialog.selectFile(name);
-
-    if (request.Observer && HasFlag(request, ChooserEnableIncludeNotify))
-        dialog.setProxyModel(new IncludeFilter(*request.Observer, &dialog));
+    folder = NormalPath(folder);
+    if (!IsFolder(folder)) folder = CurrentFolder();
+    folder_ = folder;
+    ListEntries();
+    ShowFolderChoices();
+    name_->setText(ToDisplay(name));
 }
 
-// Settings that need the chooser's widgets, which exist once it is shown.
-void ConfigureShown(ChooserDialog& dialog, const TFileChooserRequest& request) {
-    if (!dialog.UsesWidgets()) return;
-    if (!HasFlag(request, ChooserEnableSizing)) dialog.setFixedSize(dialog.size());
-    if (dialog.nameFilters().isEmpty())
-        for (const char* name : {"fileTypeCombo", "fileTypeLabel"})
-            if (auto* widget = dialog.findChild<QWidget*>(QLatin1String(name))) widget->hide();
+void ChooserDialog::EnterFolder(const std::string& folder) {
+    const std::string normal = NormalPath(folder);
+    if (normal == folder_ || !IsFolder(normal)) return;
+    folder_ = normal;
+    picked_.clear();
+    ListEntries();
+    ShowFolderChoices();
+    if (shown_ && request_.Observer) request_.Observer->ChooserFolderChanged();
 }
 
-void Connect(ChooserDialog& dialog, TFileChooserRequest& request) {
-    TChooserObserver* observer = request.Observer;
-    if (!observer) return;
-    QObject::connect(&dialog, &QFileDialog::currentChanged, &dialog, [observer] { observer->ChooserSelectionChanged(); });
-    // The toolkit's own chooser reports only folders entered by a double click; its model
-    // also sees folders that were typed or reached with the back button.
-    auto folderChanged = [observer, last = std::make_shared<QString>()](const QString& folder) {
-        if (folder == *last) return;
-        *last = folder;
-        observer->ChooserFolderChanged();
-    };
-    QObject::connect(&dialog, &QFileDialog::directoryEntered, &dialog, folderChanged);
-    if (auto* files = dialog.findChild<QFileSystemModel*>())
-        QObject::connect(files, &QFileSystemModel::rootPathChanged, &dialog, folderChanged);
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, observer](const QString& filter) {
-        const int index = int(dialog.nameFilters().indexOf(filter));
-        if (index < 0) return;
-        request.FilterIndex = index + 1;
-        observer->ChooserTypeChanged(request);
+void ChooserDialog::ListEntries() {
+    const bool includeNotify = request_.Observer && HasFlag(request_, ChooserEnableIncludeNotify);
+    std::vector<std::pair<QString, TFolderEntry>> shown;
+    for (TFolderEntry& entry : ListFolder(folder_, HasFlag(request_, ChooserForceShowHidden))) {
+        if (!entry.isFolder && !filters_.empty() && !MatchesAnyPattern(entry.name, filters_[size_t(filterIndex_)].patterns))
+            continue;
+        if (includeNotify && !request_.Observer->ChooserIncludeItem(TChooserItem{JoinPath(folder_, entry.name), entry.isFolder}))
+            continue;
+        shown.emplace_back(ToDisplay(entry.name), std::move(entry));
+    }
+    // Folders first, each group by name.
+    std::sort(shown.begin(), shown.end(), [](const auto& a, const auto& b) {
+        if (a.second.isFolder != b.second.isFolder) return a.second.isFolder;
+        return a.first.compare(b.first, Qt::CaseInsensitive) < 0;
     });
+    entries_->clear();
+    const QIcon folderIcon = style()->standardIcon(QStyle::SP_DirIcon);
+    const QIcon fileIcon = style()->standardIcon(QStyle::SP_FileIcon);
+    for (const auto& [text, entry] : shown) {
+        auto* item = new QStandardItem(entry.isFolder ? folderIcon : fileIcon, text);
+        item->setData(QByteArray::fromStdString(entry.name), NameRole);
+        item->setData(entry.isFolder, IsFolderRole);
+        entries_->appendRow(item);
+    }
+}
+
+// The folder and each folder above it, the folder itself first.
+void ChooserDialog::ShowFolderChoices() {
+    lookIn_->clear();
+    for (std::string folder = folder_;; folder = ParentFolder(folder)) {
+        lookIn_->addItem(ToDisplay(folder), QByteArray::fromStdString(folder));
+        if (folder == "/" || folder == ".") break;
+    }
+    lookIn_->setCurrentIndex(0);
+}
+
+void ChooserDialog::PickedInList() {
+    picked_.clear();
+    QStringList names;
+    for (const QModelIndex& index : list_->selectionModel()->selectedIndexes()) {
+        if (index.data(IsFolderRole).toBool()) continue;
+        picked_.emplace_back(index.data().toString(), index.data(NameRole).toByteArray().toStdString());
+        names << index.data().toString();
+    }
+    if (names.size() == 1) name_->setText(names.front());
+    else if (names.size() > 1) name_->setText(u'"' + names.join(QStringLiteral("\" \"")) + u'"');
+    if (request_.Observer) request_.Observer->ChooserSelectionChanged();
+}
+
+void ChooserDialog::Activated(const QModelIndex& index) {
+    if (!index.isValid()) return;
+    if (index.data(IsFolderRole).toBool()) EnterFolder(JoinPath(folder_, index.data(NameRole).toByteArray().toStdString()));
+    else Accept();
+}
+
+void ChooserDialog::TypeChosen(int index) {
+    if (index < 0 || index == filterIndex_) return;
+    filterIndex_ = index;
+    request_.FilterIndex = index + 1;
+    ListEntries();
+    if (request_.Observer) request_.Observer->ChooserTypeChanged(request_);
+}
+
+std::optional<std::vector<std::string>> ChooserDialog::ChosenPaths() const {
+    std::vector<std::string> paths;
+    for (const QString& name : NamesInField(name_->text())) {
+        std::optional<std::string> bytes;
+        for (const auto& [shown, entry] : picked_)
+            if (shown == name) bytes = entry;
+        if (!bytes) {
+            bytes = FromDisplay(name);
+            if (!bytes) return std::nullopt;
+            if (!request_.DefaultExt.empty() && SuffixOf(*bytes).empty() && !IsFolder(JoinPath(folder_, *bytes)))
+                *bytes += "." + request_.DefaultExt;
+        }
+        paths.push_back(NormalPath(bytes->front() == '/' ? *bytes : JoinPath(folder_, *bytes)));
+    }
+    return paths;
+}
+
+void ChooserDialog::Accept() {
+    // Enter on a folder in the list opens it.
+    const QModelIndex current = list_->currentIndex();
+    if (list_->hasFocus() && current.isValid() && current.data(IsFolderRole).toBool()) {
+        Activated(current);
+        return;
+    }
+    const std::optional<std::vector<std::string>> paths = ChosenPaths();
+    if (!paths) {
+        // A name the locale's code page cannot hold can't be returned: the run fails.
+        request_.Error = TChooserError::Unrepresentable;
+        QDialog::done(Accepted);
+        return;
+    }
+    if (paths->empty()) return;
+    // A typed folder is entered.
+    if (paths->size() == 1 && IsFolder(paths->front())) {
+        EnterFolder(paths->front());
+        name_->clear();
+        return;
+    }
+    if (Refused(*paths)) return;
+    stored_ = StoreResult(*paths);
+    if (stored_ && request_.Observer && !request_.Observer->ChooserFileOk(request_)) {
+        stored_ = false;
+        return;
+    }
+    QDialog::done(Accepted);
+}
+
+// The checks the request asks for, each answered with a message; true keeps the chooser open.
+bool ChooserDialog::Refused(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (HasFlag(request_, ChooserPathMustExist) && !IsFolder(ParentFolder(path))) {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("%1\nPath does not exist.\nCheck the path and try again.").arg(ToDisplay(ParentFolder(path))));
+            return true;
+        }
+        if (HasFlag(request_, ChooserFileMustExist) && !std::filesystem::is_regular_file(path)) {
+            QMessageBox::warning(this, windowTitle(),
+                                 tr("%1\nFile not found.\nCheck the file name and try again.").arg(ToDisplay(path)));
+            return true;
+        }
+    }
+    return false;
+}
+
+// Writes the choice in the layout that the record promises. A choice longer than the buffer
+// can't be returned at all, so the run fails like a cancel.
+bool ChooserDialog::StoreResult(const std::vector<std::string>& paths) {
+    std::vector<std::string> items;
+    if (HasFlag(request_, ChooserAllowMultiSelect) && paths.size() > 1) {
+        items.push_back(ParentFolder(paths.front()));
+        for (const std::string& path : paths) items.push_back(path.substr(path.rfind('/') + 1));
+    } else {
+        items.push_back(paths.front());
+    }
+    std::string bytes;
+    const char separator = HasFlag(request_, ChooserAllowMultiSelect) && !HasFlag(request_, ChooserNewStyle) ? ' ' : '\0';
+    for (size_t i = 0; i < items.size(); ++i) {
+        if (i > 0) bytes += separator;
+        bytes += items[i];
+    }
+    // The buffer also holds the ending zero byte, and a list a second one.
+    const size_t needed = bytes.size() + (items.size() > 1 && separator == '\0' ? 2 : 1);
+    if (needed > size_t(request_.MaxFile) || request_.File.size() < needed) {
+        request_.Error = TChooserError::BufferTooSmall;
+        return false;
+    }
+    std::fill(request_.File.begin(), request_.File.end(), '\0');
+    std::copy(bytes.begin(), bytes.end(), request_.File.begin());
+    request_.Error = TChooserError::None;
+
+    const bool different = !request_.DefaultExt.empty() && !SameIgnoringAsciiCase(SuffixOf(bytes), request_.DefaultExt);
+    request_.Flags = different ? request_.Flags | ChooserExtensionDifferent : request_.Flags & ~ChooserExtensionDifferent;
+    return true;
 }
 
 }  // namespace
 
-void SetFileChooserShownHook(std::function<void(QFileDialog&)> hook) { ShownHook() = std::move(hook); }
+void SetFileChooserShownHook(std::function<void(QDialog&)> hook) { ShownHook() = std::move(hook); }
 
 bool RunFileChooser(TFileChooserRequest& request) {
     request.Error = TChooserError::None;
@@ -265,7 +457,6 @@ bool RunFileChooser(TFileChooserRequest& request) {
     QPointer<ChooserDialog> dialog = new ChooserDialog(QApplication::activeWindow(), request);
     dialog->setAttribute(Qt::WA_DeleteOnClose, false);
     dialog->setWindowModality(Qt::NonModal);
-    Configure(*dialog, request);
 
     bool finished = false;
     QEventLoop loop;
@@ -277,10 +468,7 @@ bool RunFileChooser(TFileChooserRequest& request) {
     QObject::connect(dialog, &QObject::destroyed, &loop, stop);
 
     dialog->show();
-    if (dialog) {
-        ConfigureShown(*dialog, request);
-        Connect(*dialog, request);
-    }
+    if (dialog) dialog->NoteShown();
     if (dialog && request.Observer) request.Observer->ChooserInitDone(*dialog);
     if (dialog && ShownHook()) ShownHook()(*dialog);
     if (!finished) loop.exec(QEventLoop::DialogExec);
@@ -288,10 +476,7 @@ bool RunFileChooser(TFileChooserRequest& request) {
     bool chosen = false;
     if (dialog) {
         chosen = dialog->result() == QDialog::Accepted && dialog->ResultStored();
-        if (chosen) {
-            const int index = int(dialog->nameFilters().indexOf(dialog->selectedNameFilter()));
-            if (index >= 0) request.FilterIndex = index + 1;
-        }
+        if (chosen && dialog->FilterIndex() > 0) request.FilterIndex = dialog->FilterIndex();
         delete dialog.data();
     }
     if (!chosen && request.Error == TChooserError::None) request.Error = TChooserError::Cancelled;

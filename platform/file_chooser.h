@@ -1,7 +1,8 @@
 #pragma once
-// Our stand-in for the desktop's open-file chooser. The request record holds byte strings in
-// the ANSI code page; the chooser converts them at this boundary and runs in a nested loop of
-// its own. It blocks none of our windows: the caller disables them.
+// Our open-file chooser. The request record holds byte strings in the locale's code page; the
+// chooser converts them at this boundary and runs in a nested loop of its own. Folders are
+// listed by the bytes of their entries' names, so that every file in them is listed and opens,
+// whatever its name's bytes. It blocks none of our windows: the caller disables them.
 #include <cstdint>
 #include <string>
 #include <vector>

@@ -2,23 +2,14 @@
 
 #include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <sys/stat.h>
+
+#include "platform/folder_listing.h"
 
 namespace {
 
 std::optional<TFoundFile> Found(const struct stat& st) {
     return TFoundFile{S_ISDIR(st.st_mode), st.st_mtim.tv_sec};
-}
-
-// Only '*' and '?' are wildcards here; fnmatch's brackets and escapes are taken literally.
-std::string FnmatchPattern(const std::string& name) {
-    std::string pattern;
-    for (char c : name) {
-        if (c == '[' || c == ']' || c == '\\') pattern += '\\';
-        pattern += c;
-    }
-    return pattern;
 }
 
 }  // namespace
@@ -34,10 +25,9 @@ std::optional<TFoundFile> FindFirstMatch(const std::string& path) {
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash + 1);
     DIR* dir = opendir(folder.c_str());
     if (!dir) return std::nullopt;
-    const std::string pattern = FnmatchPattern(name);
     std::optional<TFoundFile> found;
     while (const dirent* entry = readdir(dir)) {
-        if (fnmatch(pattern.c_str(), entry->d_name, 0) != 0) continue;
+        if (!MatchesPattern(entry->d_name, name, false)) continue;
         if (fstatat(dirfd(dir), entry->d_name, &st, 0) == 0) found = Found(st);
         break;
     }

@@ -1,6 +1,7 @@
 #include "platform/line_ends.h"
 
 #include <cstddef>
+#include <cstring>
 
 #include "platform/code_page.h"
 
@@ -27,6 +28,24 @@ TLineEnds Classify(std::size_t units, UnitAt unitAt) {
     return found;
 }
 
+// The same for bytes, jumping from one line end to the next: a file is loaded with this on
+// every load, and most of its bytes are no line end.
+TLineEnds ClassifyBytes(std::string_view bytes) {
+    TLineEnds found = TLineEnds::None;
+    auto note = [&found](TLineEnds kind) {
+        if (found != TLineEnds::None && found != kind) found = TLineEnds::Mixed;
+        else found = kind;
+        return found != TLineEnds::Mixed;
+    };
+    const char* begin = bytes.data();
+    const char* end = begin + bytes.size();
+    for (const char* at = begin; (at = static_cast<const char*>(std::memchr(at, '\n', size_t(end - at)))); ++at)
+        if (!note(at > begin && at[-1] == '\r' ? TLineEnds::CrLf : TLineEnds::Lf)) return found;
+    for (const char* at = begin; (at = static_cast<const char*>(std::memchr(at, '\r', size_t(end - at)))); ++at)
+        if ((at + 1 == end || at[1] != '\n') && !note(TLineEnds::Cr)) return found;
+    return found;
+}
+
 }  // namespace
 
 TLineEnds DetectLineEnds(std::string_view bytes, int codePage) {
@@ -35,5 +54,5 @@ TLineEnds DetectLineEnds(std::string_view bytes, int codePage) {
         return Classify(bytes.size() / 2, [&](std::size_t i) { return byteAt(2 * i) | byteAt(2 * i + 1) << 8; });
     if (codePage == CodePageUtf16Be)
         return Classify(bytes.size() / 2, [&](std::size_t i) { return byteAt(2 * i) << 8 | byteAt(2 * i + 1); });
-    return Classify(bytes.size(), byteAt);
+    return ClassifyBytes(bytes);
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
+
 std::string AsciiLower(const std::string& text) {
     std::string lower = text;
     for (char& c : lower)
@@ -24,3 +26,19 @@ int TextFind(const std::string& needle, const std::string& text) {
 }
 
 int TextCompare(const std::string& a, const std::string& b) { return a.compare(b); }
+
+std::string AsciiLower(const std::string& text, int codePage) {
+    std::string lower = text;
+    for (std::size_t at = 0; at < lower.size(); at += CharacterLength(lower, at, codePage)) {
+        char& c = lower[at];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+    }
+    return lower;
+}
+
+int TextFind(const std::string& needle, const std::string& text, int codePage) {
+    if (needle.empty()) return 0;
+    for (std::size_t at = 0; at + needle.size() <= text.size(); at += CharacterLength(text, at, codePage))
+        if (text.compare(at, needle.size(), needle) == 0) return static_cast<int>(at) + 1;
+    return 0;
+}

@@ -11,3 +11,8 @@ std::string TextSlice(const std::string& text, int start, int count);
 int TextFind(const std::string& needle, const std::string& text);
 // Negative, zero or positive as a sorts before, equal to or after b, by unsigned bytes.
 int TextCompare(const std::string& a, const std::string& b);
+
+// The same two for a text in codePage, whose double-byte characters they respect: a trail
+// byte is never folded, and a match never starts on one.
+std::string AsciiLower(const std::string& text, int codePage);
+int TextFind(const std::string& needle, const std::string& text, int codePage);

@@ -25,6 +25,21 @@ void InBatch(TStrings& list, Body body) {
     list.EndBatch();
 }
 
+void CheckFileSize(TStream& stream, const std::string& path) {
+    if (stream.Size() - stream.Position() > MaxTextSize)
+        throw EFileTooLarge(FormatMessage("Cannot load file %s: it is 2 GiB or larger", path));
+}
+
+// One read request for the rest of the stream.
+std::string ReadToEnd(TStream& stream) {
+    const std::int64_t size = std::max<std::int64_t>(0, stream.Size() - stream.Position());
+    if (size > MaxTextSize) throw EStreamError("Stream too large to load: 2 GiB or more");
+    std::string text(static_cast<std::size_t>(size), '\0');
+    // A file that shrank meanwhile delivers less: only what was read counts.
+    text.resize(static_cast<std::size_t>(stream.Read(text.data(), static_cast<std::int32_t>(size))));
+    return text;
+}
+
 }  // namespace
 
 void TStrings::BeginBatch() {
@@ -48,21 +63,29 @@ void TStrings::SplitIntoLines(std::string_view text) {
 
 void TStrings::LoadLinesFromFile(const std::string& path) {
     TFileStream stream(path);
-    if (stream.Size() - stream.Position() > MaxTextSize)
-        throw EFileTooLarge(FormatMessage("Cannot load file %s: it is 2 GiB or larger", path));
+    CheckFileSize(stream, path);
     LoadLinesFromStream(stream);
 }
 
 void TStrings::LoadLinesFromStream(TStream& stream) {
-    InBatch(*this, [&] {
-        const std::int64_t size = std::max<std::int64_t>(0, stream.Size() - stream.Position());
-        if (size > MaxTextSize) throw EStreamError("Stream too large to load: 2 GiB or more");
-        std::string text(static_cast<std::size_t>(size), '\0');
-        // A file that shrank meanwhile delivers less: only what was read counts.
-        text.resize(
-            static_cast<std::size_t>(stream.Read(text.data(), static_cast<std::int32_t>(size))));
-        SplitOwnedText(std::move(text));
+    InBatch(*this, [&] { SplitOwnedText(ReadToEnd(stream)); });
+}
+
+void TStrings::TakeLines(std::string&& text) {
+    InBatch(*this, [&] { SplitOwnedText(std::move(text)); });
+}
+
+void ReplaceLines(TStrings& list, const std::vector<std::string>& lines) {
+    InBatch(list, [&] {
+        list.RemoveAll();
+        for (const std::string& line : lines) list.AppendLine(line);
     });
+}
+
+std::string LoadFileText(const std::string& path) {
+    TFileStream stream(path);
+    CheckFileSize(stream, path);
+    return ReadToEnd(stream);
 }
 
 std::string TStringList::LineAt(int index) const { return std::string(LineView(index)); }

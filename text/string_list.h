@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/exception.h"
 
@@ -39,6 +40,8 @@ public:
     virtual void LoadLinesFromFile(const std::string& path);
     // Replaces the contents with the lines of the stream from its position to its end.
     virtual void LoadLinesFromStream(TStream& stream);
+    // SplitIntoLines for a text the list may keep as the storage of its lines.
+    void TakeLines(std::string&& text);
 
 protected:
     // Called around every change; a list fires its handlers only outside a batch.
@@ -51,6 +54,13 @@ protected:
 private:
     int updateCount_ = 0;
 };
+
+// Replaces the list's contents with lines, notifying once before and once after.
+void ReplaceLines(TStrings& list, const std::vector<std::string>& lines);
+
+// The bytes of a whole file, as LoadLinesFromFile reads them: EFOpenError when the file can't
+// be opened, EFileTooLarge when it holds 2 GiB or more.
+std::string LoadFileText(const std::string& path);
 
 // The concrete list: unsorted, keeps duplicates, fires the handlers around each change.
 class TStringList : public TStrings {

@@ -4,11 +4,9 @@
 
 #include <cctype>
 
-#include "platform/display_text.h"
 #include "ui/layout_reader.h"
 
-char16_t MarkedAccessKey(const std::string& caption) {
-    QString text = ToDisplay(caption);
+char16_t MarkedAccessKey(const QString& text) {
     for (qsizetype i = 0; i + 1 < text.size(); ++i) {
         if (text[i] != u'&') continue;
         if (text[i + 1] == u'&') {
@@ -20,13 +18,13 @@ char16_t MarkedAccessKey(const std::string& caption) {
     return 0;
 }
 
-char16_t AccessKeyOf(const std::string& caption, char16_t given) {
+char16_t AccessKeyOf(const QString& caption, char16_t given) {
     if (char16_t marked = MarkedAccessKey(caption)) return marked;
     return QChar(given).toUpper().unicode();
 }
 
-QString CaptionWithAccessKey(const std::string& caption, char16_t given) {
-    QString text = ToDisplay(caption);
+QString CaptionWithAccessKey(const QString& caption, char16_t given) {
+    QString text = caption;
     if (!given || MarkedAccessKey(caption)) return text;
     const QChar key = QChar(given).toUpper();
     for (qsizetype i = 0; i < text.size(); ++i) {

@@ -94,9 +94,10 @@ QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()
 
 void TButton::ShowCaption() {
     if (!Button()) return;
-    Button()->setText(CaptionWithAccessKey(Caption(), accessKey_));
+    const QString caption = ToDisplay(Caption(), TextCodePage());
+    Button()->setText(CaptionWithAccessKey(caption, accessKey_));
     // Assistive technologies read the caption, not the access-key marker beside it.
-    Button()->setAccessibleName(MarkedAccessKey(Caption()) ? QString() : ToDisplay(Caption()));
+    Button()->setAccessibleName(MarkedAccessKey(caption) ? QString() : caption);
     // Access keys are ours (dialog characters), not the toolkit's shortcuts.
     Button()->setShortcut(QKeySequence());
 }
@@ -136,7 +137,7 @@ bool TButton::OfferDialogKey(const KeyRecord& key) {
 }
 
 bool TButton::OfferAccessKey(char16_t letter) {
-    if (AccessKeyOf(Caption(), accessKey_) != letter || !CanFocus()) return false;
+    if (AccessKeyOf(ToDisplay(Caption(), TextCodePage()), accessKey_) != letter || !CanFocus()) return false;
     SetFocus();
     Press();
     return true;

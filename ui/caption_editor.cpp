@@ -16,8 +16,8 @@ namespace {
 
 constexpr const char* kAcceptedText = "iniv.acceptedText";
 
-void FilterUserEdit(QLineEdit& edit, const QString& after) {
-    const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0);
+void FilterUserEdit(QLineEdit& edit, const QString& after, int codePage) {
+    const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0, codePage);
     if (typed.refused) {
         SoundDefaultBeep();
         edit.setText(typed.text);
@@ -32,8 +32,9 @@ QWidget* CaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
                                        const QModelIndex& index) const {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit](const QString& after) {
-            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after); });
+        const int codePage = index.data(CodePageRole).toInt();
+        QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, codePage](const QString& after) {
+            CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after, codePage); });
         });
     }
     return editor;
@@ -69,9 +70,9 @@ bool CaptionDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, cons
     return true;
 }
 
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited) {
-    if (edited == ToDisplay(caption)) return CaptionEdit::Unchanged;
-    auto bytes = FromDisplay(edited);
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage) {
+    if (edited == ToDisplay(caption, codePage)) return CaptionEdit::Unchanged;
+    auto bytes = EditedBytes(edited, caption, codePage);
     if (!bytes) {
         SoundDefaultBeep();
         return CaptionEdit::Refused;

@@ -1,13 +1,17 @@
 #pragma once
 // The items of the tree and the list as drawn, and in-place caption editing: what the user
-// types is taken into the code page as it arrives (a character it cannot hold is refused
-// with a beep), and the committed text becomes the caption's bytes.
+// types is taken into the item's code page as it arrives (a character it cannot hold is
+// refused with a beep), and the committed text becomes the caption's bytes.
 #include <QAbstractItemView>
 #include <QStyledItemDelegate>
 
 #include <string>
 
 #include "platform/keys.h"
+
+// The role under which the models of the tree and the list answer the code page of an item's
+// bytes.
+constexpr int CodePageRole = Qt::UserRole + 1;
 
 class CaptionDelegate : public QStyledItemDelegate {
 public:
@@ -30,10 +34,11 @@ private:
 
 enum class CaptionEdit { Unchanged, Changed, Refused };
 
-// Takes a committed edit of caption: Unchanged when the text shown was not altered (the bytes
-// stay, even those the code page does not define), Refused (with a beep) when the code page
-// cannot hold it, else Changed with the new bytes in caption.
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited);
+// Takes a committed edit of caption, bytes in codePage: Unchanged when the text shown was not
+// altered (the bytes stay, even those the code page does not define), Refused (with a beep)
+// when the code page cannot hold it or it keeps marks of bytes the code page does not define,
+// else Changed with the new bytes in caption.
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage);
 
 // How editing starts in a view whose captions can be edited in place (F2, or a click on the
 // selected item), or never for a read-only one.

@@ -3,6 +3,7 @@
 #include <map>
 
 #include "ui/button.h"
+#include "ui/combo_box.h"
 #include "ui/edit.h"
 #include "ui/image.h"
 #include "ui/image_list.h"
@@ -30,6 +31,7 @@ Registry& Classes() {
         {"TImage", Factory<TImage>()},         {"TTreeView", Factory<TTreeView>()},
         {"TListView", Factory<TListView>()},   {"TImageList", Factory<TImageList>()},
         {"TPopupMenu", Factory<TPopupMenu>()}, {"TMenuItem", Factory<TMenuItem>()},
+        {"TComboBox", Factory<TComboBox>()},
         {"TSplitter", Factory<TSplitter>()},
     };
     return classes;

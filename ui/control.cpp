@@ -8,6 +8,7 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
 #include "platform/key_mapping.h"
 #include "ui/accessibility.h"
 #include "ui/error_sink.h"
@@ -63,7 +64,7 @@ TControl* ControlOfWidget(const QWidget* widget) {
 // ---------------------------------------------------------------- TControl
 
 TControl::TControl(TComponent* owner, QWidget* widget)
-    : TComponent(owner), widget_(widget), widgetWatch_(std::make_unique<WidgetWatch>()) {
+    : TComponent(owner), widget_(widget), widgetWatch_(std::make_unique<WidgetWatch>()), textCodePage_(AnsiCodePage()) {
     InstallControlAccessibility();
     widget_->setProperty(kControlProperty, QVariant::fromValue<void*>(this));
     widget_->installEventFilter(&ControlEventBridge::Instance());
@@ -169,6 +170,11 @@ bool TControl::IsReachable() const {
 void TControl::SetCaption(const std::string& caption) {
     caption_ = caption;
     ShowCaption();
+}
+
+void TControl::SetTextCodePage(int codePage) {
+    textCodePage_ = codePage;
+    SetCaption(caption_);
 }
 
 void TControl::SetFont(const TFont& font) {

@@ -49,9 +49,16 @@ public:
     // True when the control and all its parents are visible and enabled.
     bool IsReachable() const;
 
-    // The caption or text, as bytes in the ANSI code page.
+    // The caption or text, as bytes in the control's text code page.
     const std::string& Caption() const { return caption_; }
     virtual void SetCaption(const std::string& caption);
+    // The code page of the caption's bytes: the locale's, which a control takes at creation,
+    // for the program's own texts and for paths; a file's for the file's content. Each
+    // control keeps its own, so that loading a file of another code page reinterprets no
+    // text that is already shown.
+    int TextCodePage() const { return textCodePage_; }
+    // The caption's bytes are read in codePage from now on.
+    void SetTextCodePage(int codePage);
 
     const TFont& Font() const { return font_; }
     virtual void SetFont(const TFont& font);
@@ -112,6 +119,7 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     std::string caption_;
+    int textCodePage_;
     TFont font_;
     bool parentFont_ = true;
     TColor color_ = clBtnFace;

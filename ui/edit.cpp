@@ -12,7 +12,7 @@
 
 TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
     QObject::connect(LineEdit(), &QLineEdit::textEdited, LineEdit(), [this](const QString& after) {
-        CatchErrors(this, [&] { AcceptUserEdit(ToDisplay(Caption()), after); });
+        CatchErrors(this, [&] { AcceptUserEdit(ToDisplay(Caption(), TextCodePage()), after); });
     });
 }
 
@@ -21,21 +21,24 @@ QLineEdit* TEdit::LineEdit() const { return static_cast<QLineEdit*>(Widget()); }
 void TEdit::ShowCaption() {
     if (!LineEdit() || showing_) return;
     showing_ = true;
-    LineEdit()->setText(ToDisplay(Caption()));
+    LineEdit()->setText(ToDisplay(Caption(), TextCodePage()));
     showing_ = false;
 }
 
 bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
-    const TypedText typed = FilterTypedText(before, after, maxLength_);
+    const TypedText typed = FilterTypedText(before, after, maxLength_, TextCodePage());
     bool refused = typed.refused;
     QString result = typed.text;
-    auto bytes = FromDisplay(result);
+    auto bytes = EditedBytes(result, Caption(), TextCodePage());
     if (!bytes) {
-        // The old text holds bytes the code page does not define; they cannot be re-encoded.
+        // The old text holds bytes the code page does not define; they cannot be stored back.
         refused = true;
         result = before;
     } else {
+        // The field already shows the text: setting it again would move the cursor to the end.
+        showing_ = true;
         TControl::SetCaption(*bytes);
+        showing_ = false;
     }
     if (refused) {
         SoundDefaultBeep();

@@ -1,7 +1,8 @@
 #pragma once
 // One-line edits. The edit keeps the bytes it was given and returns exactly those until the
-// user edits; what the user types or pastes is taken into the code page as it arrives, and a
-// character the code page cannot hold, or one that would cross the byte limit, is refused.
+// user edits; what the user types or pastes is taken into the edit's text code page as it
+// arrives, and a character that code page cannot hold, or one that would cross the byte
+// limit, is refused.
 #include "ui/control.h"
 #include "ui/label.h"
 
@@ -13,10 +14,10 @@ public:
     explicit TEdit(TComponent* owner);
     const char* ClassName() const override { return "TEdit"; }
 
-    // The text, in the ANSI code page.
+    // The text, in the edit's text code page.
     const std::string& Text() const { return Caption(); }
     void SetText(const std::string& text) { SetCaption(text); }
-    // Bytes that typing and pasting may fill (0: no limit).
+    // Bytes of the text code page that typing and pasting may fill (0: no limit).
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int bytes) { maxLength_ = bytes; }
     void SelectAll();

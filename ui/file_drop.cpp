@@ -7,19 +7,19 @@
 #include <string>
 #include <vector>
 
-#include "platform/display_text.h"
 #include "ui/form.h"
 
 namespace {
 
-// The local files among the dragged items, as paths in the ANSI code page; a path that the
-// code page cannot hold could not be opened, and is left out.
+// The local files among the dragged items, as their paths' bytes: the address carries them
+// percent-encoded, so a name in any encoding arrives whole.
 std::vector<std::string> LocalPaths(const QMimeData* data) {
     std::vector<std::string> paths;
     if (!data || !data->hasUrls()) return paths;
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) continue;
-        if (auto path = FromDisplay(url.toLocalFile())) paths.push_back(std::move(*path));
+        const QByteArray path = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+        if (!path.isEmpty()) paths.push_back(path.toStdString());
     }
     return paths;
 }

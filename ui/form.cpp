@@ -147,7 +147,7 @@ void TCustomForm::SetMinClientSize(int width, int height) {
 }
 
 void TCustomForm::ShowCaption() {
-    if (Widget()) Widget()->setWindowTitle(ToDisplay(Caption()));
+    if (Widget()) Widget()->setWindowTitle(ToDisplay(Caption(), TextCodePage()));
 }
 
 void TCustomForm::SetBorderStyle(TFormBorderStyle style) {

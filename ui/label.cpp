@@ -8,6 +8,7 @@
 
 #include "platform/display_text.h"
 #include "ui/layout_reader.h"
+#include "ui/widget_access.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ protected:
         QPainter painter(this);
         if (autoFillBackground()) painter.fillRect(rect(), palette().color(QPalette::Window));
         painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled, QPalette::WindowText));
-        painter.drawText(rect(), label_.TextFlags(), ToDisplay(label_.Caption()));
+        painter.drawText(rect(), label_.TextFlags(), ToDisplay(label_.Caption(), label_.TextCodePage()));
     }
 
 private:
@@ -53,7 +54,7 @@ int TLabel::TextFlags() const {
 
 void TLabel::SetCaption(const std::string& caption) {
     TControl::SetCaption(caption);
-    QString shown = ToDisplay(caption);
+    QString shown = ToDisplay(caption, TextCodePage());
     static_cast<QLabel*>(Widget())->setText(showAccelChar_ ? WithoutAccessMarks(shown) : shown);
     AdjustBounds();
     Widget()->update();
@@ -86,6 +87,10 @@ void TLabel::SetShowAccelChar(bool value) {
 
 void TLabel::SetTransparent(bool value) { Widget()->setAutoFillBackground(!value); }
 
+void TLabel::SetFocusControl(TWinControl* control) {
+    static_cast<QLabel*>(Widget())->setBuddy(control ? WidgetOf(*control) : nullptr);
+}
+
 void TLabel::SetBounds(int left, int top, int width, int height) {
     TControl::SetBounds(left, top, width, height);
     AdjustBounds();
@@ -95,7 +100,7 @@ void TLabel::AdjustBounds() {
     if (!autoSize_ || adjusting_ || IsLoading() || !Widget()) return;
     adjusting_ = true;
     QFontMetrics metrics(Widget()->font());
-    QString text = ToDisplay(Caption());
+    QString text = ToDisplay(Caption(), TextCodePage());
     int flags = TextFlags() & ~Qt::TextWordWrap;
     QRect single = metrics.boundingRect(QRect(0, 0, 0, 0), flags, text);
     int width = single.width(), height = std::max(single.height(), metrics.height());
@@ -129,6 +134,13 @@ bool TLabel::ApplyProperty(std::string_view name, const LayoutValue& value, Layo
     else if (name == "WordWrap") SetWordWrap(value.AsBool());
     else if (name == "ShowAccelChar") SetShowAccelChar(value.AsBool());
     else if (name == "Transparent") SetTransparent(value.AsBool());
+    else if (name == "FocusControl") {
+        reader.ResolveLater(value, [this](TComponent* c) {
+            auto* control = dynamic_cast<TWinControl*>(c);
+            if (!control) throw ELayoutError(c->Name() + " is no window control");
+            SetFocusControl(control);
+        });
+    }
     else return TControl::ApplyProperty(name, value, reader);
     return true;
 }

@@ -18,6 +18,9 @@ public:
     void SetShowAccelChar(bool value);
     // Whether the parent shows through; otherwise the label fills itself with its colour.
     void SetTransparent(bool value);
+    // The control the label names: assistive technologies take that control's name from
+    // the label.
+    void SetFocusControl(TWinControl* control);
 
     void SetCaption(const std::string& caption) override;
     void SetFont(const TFont& font) override;

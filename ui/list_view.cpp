@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include "platform/code_page.h"
 #include "platform/display_text.h"
 #include "ui/caption_editor.h"
 #include "ui/error_sink.h"
@@ -71,9 +72,12 @@ public:
             const TListItem* item = ItemOf(index);
             const int column = index.column();
             if (role == Qt::DisplayRole || role == Qt::EditRole) {
-                if (column == 0) result = ToDisplay(item->Caption());
-                else if (column - 1 < item->SubItems().Count()) result = ToDisplay(item->SubItems().At(column - 1));
+                if (column == 0) result = ToDisplay(item->Caption(), item->CodePage());
+                else if (column - 1 < item->SubItems().Count())
+                    result = ToDisplay(item->SubItems().At(column - 1), item->CodePage());
                 else result = QString();
+            } else if (role == CodePageRole) {
+                result = item->CodePage();
             } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
                 QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
                 if (!icon.isNull()) result = icon;
@@ -103,7 +107,7 @@ public:
         CatchErrors(&view_, [&] {
             TListItem* item = ItemOf(index);
             std::string caption = item->Caption();
-            if (TakeEditedCaption(caption, value.toString()) != CaptionEdit::Changed) return;
+            if (TakeEditedCaption(caption, value.toString(), item->CodePage()) != CaptionEdit::Changed) return;
             item->SetCaption(caption);
             changed = true;
         });
@@ -227,10 +231,12 @@ void TListItem::Changed() { owner_.view_.ItemChanged(this); }
 
 TListItems::~TListItems() = default;
 
-TListItem* TListItems::Add() {
+TListItem* TListItems::Add() { return Add(AnsiCodePage()); }
+
+TListItem* TListItems::Add(int codePage) {
     int row = Count();
     view_.BeforeAdd(row);
-    items_.push_back(std::unique_ptr<TListItem>(new TListItem(*this)));
+    items_.push_back(std::unique_ptr<TListItem>(new TListItem(*this, codePage)));
     items_.back()->index_ = row;
     view_.AfterAdd();
     return items_.back().get();

@@ -1,6 +1,7 @@
 #pragma once
-// Report-style list views: rows with a caption and sub-items (bytes in the ANSI code page)
-// under columns. The rows are ours; the toolkit view shows them through a model.
+// Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
+// under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
+// through a model.
 #include <memory>
 #include <string>
 #include <vector>
@@ -78,6 +79,8 @@ public:
 
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
+    // The code page of the caption's and the sub-items' bytes, given when the row was added.
+    int CodePage() const { return codePage_; }
     TSubItems& SubItems() { return subItems_; }
     const TSubItems& SubItems() const { return subItems_; }
     int ImageIndex() const { return imageIndex_; }
@@ -91,10 +94,11 @@ public:
 private:
     friend class TListItems;
     friend class TSubItems;
-    explicit TListItem(TListItems& owner) : owner_(owner), subItems_(*this) {}
+    TListItem(TListItems& owner, int codePage) : owner_(owner), codePage_(codePage), subItems_(*this) {}
     void Changed();
 
     TListItems& owner_;
+    int codePage_;
     std::string caption_;
     TSubItems subItems_;
     int imageIndex_ = -1;
@@ -108,7 +112,8 @@ public:
     TListItems& operator=(const TListItems&) = delete;
     ~TListItems();
 
-    // Appends an empty row.
+    // Appends an empty row whose texts are bytes in codePage; without one, in the locale's.
+    TListItem* Add(int codePage);
     TListItem* Add();
     void Clear();
     void Delete(int index);

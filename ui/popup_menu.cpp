@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "platform/display_text.h"
 #include "ui/access_key.h"
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
@@ -72,7 +73,7 @@ void TPopupMenu::Popup(int screenX, int screenY) {
                 menu.addSeparator();
                 continue;
             }
-            QAction* action = menu.addAction(CaptionWithAccessKey(item->Caption(), item->AccessKey()));
+            QAction* action = menu.addAction(CaptionWithAccessKey(ToDisplay(item->Caption()), item->AccessKey()));
             action->setEnabled(item->Enabled());
             actions.emplace_back(action, item);
         }

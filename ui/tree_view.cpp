@@ -11,6 +11,7 @@
 
 #include <map>
 
+#include "platform/code_page.h"
 #include "platform/display_text.h"
 #include "platform/drawn_images.h"
 #include "ui/caption_editor.h"
@@ -53,9 +54,10 @@ public:
         QVariant result;
         CatchErrors(&view_, [&] {
             const TTreeNode* node = NodeOf(index);
-            if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text());
+            if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
-            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint());
+            else if (role == CodePageRole) result = node->CodePage();
+            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint(), node->CodePage());
         });
         return result;
     }
@@ -73,7 +75,7 @@ public:
         CatchErrors(&view_, [&] {
             TTreeNode* node = NodeOf(index);
             std::string text = node->Text();
-            if (TakeEditedCaption(text, value.toString()) != CaptionEdit::Changed) return;
+            if (TakeEditedCaption(text, value.toString(), node->CodePage()) != CaptionEdit::Changed) return;
             node->SetText(text);
             changed = true;
         });
@@ -175,8 +177,8 @@ private:
 
 // ---------------------------------------------------------------- TTreeNode
 
-TTreeNode::TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text)
-    : owner_(&owner), parent_(parent), text_(std::move(text)) {}
+TTreeNode::TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, int codePage)
+    : owner_(&owner), parent_(parent), text_(std::move(text)), codePage_(codePage) {}
 
 TTreeNode::~TTreeNode() = default;
 
@@ -218,15 +220,19 @@ void TTreeNode::Delete() { owner_->DeleteNode(this); }
 
 // ---------------------------------------------------------------- TTreeNodes
 
-TTreeNodes::TTreeNodes(TTreeView& view) : view_(view), root_(new TTreeNode(*this, nullptr, {})) {}
+TTreeNodes::TTreeNodes(TTreeView& view) : view_(view), root_(new TTreeNode(*this, nullptr, {}, AnsiCodePage())) {}
 
 TTreeNodes::~TTreeNodes() = default;
 
 TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
+    return AddChild(parent, text, AnsiCodePage());
+}
+
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text, int codePage) {
     TTreeNode* p = parent ? parent : root_.get();
     int row = p->Count();
     view_.BeforeInsert(p, row);
-    auto node = std::unique_ptr<TTreeNode>(new TTreeNode(*this, p, text));
+    auto node = std::unique_ptr<TTreeNode>(new TTreeNode(*this, p, text, codePage));
     node->index_ = row;
     TTreeNode* added = node.get();
     p->children_.push_back(std::move(node));

@@ -1,5 +1,5 @@
 #pragma once
-// Tree views: ordered nodes with a text (bytes in the ANSI code page), an image index and a
+// Tree views: ordered nodes with a text (bytes in the node's code page), an image index and a
 // selected-image index. The nodes are ours; the toolkit view shows them through a model.
 #include <memory>
 #include <string>
@@ -19,12 +19,16 @@ public:
     ~TTreeNode();
 
     const std::string& Text() const { return text_; }
+    // Bytes in the node's code page.
     void SetText(const std::string& text);
+    // The code page of the text's bytes, given when the node was added.
+    int CodePage() const { return codePage_; }
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int index);
-    // The node's tooltip; empty: the text, when the view shows only part of it.
+    // The node's tooltip, bytes in its code page; empty: the text, when the view shows only
+    // part of it.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
 
@@ -47,13 +51,14 @@ private:
     friend class TTreeNodes;
     friend class TTreeView;
     friend class TreeNodeModel;
-    TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text);
+    TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, int codePage);
     void SetExpandedFlags(bool expanded, bool recursive);
 
     TTreeNodes* owner_;
     TTreeNode* parent_;  // the hidden root for top-level nodes
     std::vector<std::unique_ptr<TTreeNode>> children_;
     std::string text_;
+    int codePage_;
     std::string hint_;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
@@ -68,7 +73,9 @@ public:
     TTreeNodes& operator=(const TTreeNodes&) = delete;
     ~TTreeNodes();
 
-    // Appends a node as the last child of parent (nullptr: as the last top-level node).
+    // Appends a node as the last child of parent (nullptr: as the last top-level node), its
+    // text bytes in codePage; without one, in the locale's.
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& text, int codePage);
     TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
     void Clear();
     // All nodes, at every level.

@@ -2,6 +2,7 @@
 
 #include <climits>
 
+#include "platform/code_page_conversion.h"
 #include "platform/display_text.h"
 
 namespace {
@@ -23,18 +24,18 @@ Change ChangeBetween(const QString& before, const QString& after) {
 
 }  // namespace
 
-TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes) {
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, int codePage) {
     const Change change = ChangeBetween(before, after);
     const QString inserted = after.mid(change.start, change.insertedEnd - change.start);
     const QString head = before.left(change.start), tail = before.mid(change.removedEnd);
-    int room = maxBytes > 0 ? maxBytes - AnsiByteLength(head + tail) : INT_MAX;
+    int room = maxBytes > 0 ? maxBytes - ByteLengthIn(head + tail, codePage) : INT_MAX;
     // Take the inserted characters one by one while they fit and the code page holds them.
     QString accepted;
     bool refused = false;
     for (qsizetype i = 0; i < inserted.size();) {
         const qsizetype length = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
         const QString character = inserted.mid(i, length);
-        const auto bytes = FromDisplay(character);
+        const auto bytes = FromDisplay(character, codePage);
         if (!bytes || int(bytes->size()) > room) {
             refused = true;
             if (bytes) break;  // over the limit: nothing after it fits either
@@ -45,4 +46,10 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
         i += length;
     }
     return {head + accepted + tail, change.start + accepted.size(), refused};
+}
+
+std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage) {
+    if (edited == ToDisplay(original, codePage)) return original;
+    if (edited.contains(QChar::ReplacementCharacter) && !IsValidInCodePage(original, codePage)) return std::nullopt;
+    return FromDisplay(edited, codePage);
 }

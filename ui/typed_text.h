@@ -1,8 +1,11 @@
 #pragma once
 // What the user types, pastes or commits through an input method into a text field is taken
-// into the code page as it arrives: a character that the code page cannot hold, or one that
-// would cross the field's byte limit, is refused there.
+// into the field's code page as it arrives: a character that the code page cannot hold, or one
+// that would cross the field's byte limit, is refused there.
 #include <QString>
+
+#include <optional>
+#include <string>
 
 struct TypedText {
     QString text;        // the field's text with the refused characters left out
@@ -11,6 +14,12 @@ struct TypedText {
 };
 
 // Compares the field's text before and after the user's edit and keeps, of the characters
-// inserted, those that the code page holds while their bytes fit into maxBytes together with
-// the rest of the text (0: no limit); over the limit, nothing after it is taken either.
-TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes);
+// inserted, those that codePage holds while their bytes fit into maxBytes together with the
+// rest of the text (0: no limit); over the limit, nothing after it is taken either.
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, int codePage);
+
+// The bytes of edited, a text that showed original's bytes before the user changed it:
+// original itself while edited still reads the same. Nullopt when codePage cannot hold it, or
+// when it keeps a replacement mark that stands for bytes of original the code page does not
+// define: those bytes cannot be stored back from what is shown.
+std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage);

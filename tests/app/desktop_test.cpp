@@ -89,6 +89,14 @@ TEST_F(DesktopTest, AFileDroppedOnAnyPartOfTheWindowLoads) {
 
     EXPECT_FALSE(Drop(WidgetOf(*main), {QUrl("https://example.org/a.ini")})) << "only local files";
     EXPECT_EQ(CurrentIniPath, second);
+
+    // A name that is no UTF-8 arrives with its own bytes: under a GBK locale, 中.ini.
+    ScopedLocale chinese("zh_CN.GBK", 936);
+    const std::string gbkName = File("\xD6\xD0.ini", kSimple);
+    EXPECT_TRUE(Drop(tree->viewport(), {QUrl::fromEncoded(QByteArray::fromStdString(
+                                            "file://" + folder.string() + "/%D6%D0.ini"))}));
+    EXPECT_EQ(CurrentIniPath, gbkName);
+    EXPECT_EQ(IndexOf(Root()).data().toString(), QString::fromUtf8("中.ini"));
 }
 
 TEST_F(DesktopTest, NothingIsDroppedOnTheWindowWhileADialogIsOpen) {

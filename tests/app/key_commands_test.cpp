@@ -35,19 +35,6 @@ protected:
         ASSERT_EQ(ListRows(), kGeneralRows);
     }
 
-    // Fills the next add-key dialog and accepts it; with thenMessage, also answers the message
-    // that comes after it.
-    void AnswerNextAddDialog(const QString& name, const QString& value, bool thenMessage = false) {
-        WhenModal([this, name, value, thenMessage](TCustomForm& dialog) {
-            captions.push_back(dialog.Caption());
-            TypeText(dialog, name);
-            PressKey(dialog, Qt::Key_Tab);
-            TypeText(dialog, value);
-            if (thenMessage) AnswerNextMessage(Qt::Key_Return);
-            PressKey(dialog, Qt::Key_Return);
-        });
-    }
-
     // Windows and owned components, to see that a command freed what it created.
     std::pair<size_t, int> Owned() const {
         return {TScreen::Instance().Forms().size(), Application->ComponentCount()};

@@ -111,7 +111,11 @@ protected:
         QWidget* field = WidgetOf(*main->ledtfname);
         field->setFocus();
         main->ledtfname->SetText("");
-        QTest::keyClicks(field, QString::fromStdString(path));
+        for (QChar ch : QString::fromStdString(path)) {
+            // The test library maps only ASCII characters to keys; others arrive as text alone.
+            if (ch.unicode() < 0x80) QTest::keyClick(field, char(ch.unicode()));
+            else QTest::sendKeyEvent(QTest::Click, field, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
         QTest::keyClick(field, Qt::Key_Return, modifiers);
     }
 
@@ -193,6 +197,19 @@ protected:
             TypeText(form, text);
             if (thenMessage) AnswerNextMessage(Qt::Key_Return);
             PressKey(form, key);
+        });
+    }
+
+    // Fills the next add-key dialog and accepts it; with thenMessage, also answers the message
+    // that comes after it.
+    void AnswerNextAddDialog(const QString& name, const QString& value, bool thenMessage = false) {
+        WhenModal([this, name, value, thenMessage](TCustomForm& dialog) {
+            captions.push_back(dialog.Caption());
+            TypeText(dialog, name);
+            PressKey(dialog, Qt::Key_Tab);
+            TypeText(dialog, value);
+            if (thenMessage) AnswerNextMessage(Qt::Key_Return);
+            PressKey(dialog, Qt::Key_Return);
         });
     }
 

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
-#include <QFileDialog>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
@@ -17,6 +17,7 @@
 #include "dialogs/dialog_placement.h"
 #include "dialogs/filter_buffer.h"
 #include "dialogs/open_dialog.h"
+#include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
@@ -41,8 +42,8 @@ std::vector<std::string> Lines(const TStringList& list) {
 }
 
 // Runs the dialog on the real chooser; drive acts on it once it is shown and must close it.
-bool RunWith(TOpenDialog& dialog, std::function<void(QFileDialog&)> drive) {
-    ScopedSeam hook(SetFileChooserShownHook, [&drive](QFileDialog& chooser) {
+bool RunWith(TOpenDialog& dialog, std::function<void(QDialog&)> drive) {
+    ScopedSeam hook(SetFileChooserShownHook, [&drive](QDialog& chooser) {
         try {
             drive(chooser);
         } catch (const std::exception& e) {
@@ -57,21 +58,34 @@ bool RunWith(TOpenDialog& dialog, std::function<void(QFileDialog&)> drive) {
 }
 
 template <typename Widget>
-Widget& Part(QFileDialog& chooser, const char* name) {
+Widget& Part(QDialog& chooser, const char* name) {
     auto* widget = chooser.findChild<Widget*>(QLatin1String(name));
     if (!widget) throw std::runtime_error(std::string("the chooser has no ") + name);
     return *widget;
 }
 
-QLineEdit& NameField(QFileDialog& chooser) { return Part<QLineEdit>(chooser, "fileNameEdit"); }
+QLineEdit& NameField(QDialog& chooser) { return Part<QLineEdit>(chooser, "fileNameEdit"); }
 
-void TypeAndAccept(QFileDialog& chooser, const QString& name) {
+void TypeAndAccept(QDialog& chooser, const QString& name) {
     NameField(chooser).setText(name);
     QTest::keyClick(&NameField(chooser), Qt::Key_Return);
 }
 
+// The entries of the type list.
+QStringList NameFilters(QDialog& chooser) {
+    QStringList filters;
+    auto& types = Part<QComboBox>(chooser, "fileTypeCombo");
+    for (int i = 0; i < types.count(); ++i) filters << types.itemText(i);
+    return filters;
+}
+
+QString SelectedNameFilter(QDialog& chooser) { return Part<QComboBox>(chooser, "fileTypeCombo").currentText(); }
+
+// The folder the chooser lists.
+QString Folder(QDialog& chooser) { return Part<QComboBox>(chooser, "lookInCombo").currentText(); }
+
 // The names that the chooser lists in its folder, once it has read the folder.
-QStringList ListedNames(QFileDialog& chooser, int expected) {
+QStringList ListedNames(QDialog& chooser, int expected) {
     QListView* view = &Part<QListView>(chooser, "listView");
     (void)QTest::qWaitFor([&] { return view->model()->rowCount(view->rootIndex()) >= expected; }, 5000);
     QTest::qWait(100);  // anything that would come on top of the expected rows
@@ -323,11 +337,11 @@ TEST_F(RealChooser, TypedNameIsChosenWhileOtherWindowsAreDisabled) {
     int shown = 0, closed = 0;
     dialog.OnShow = [&](TComponent*) { ++shown; };
     dialog.OnClose = [&](TComponent*) { ++closed; };
-    const bool chosen = RunWith(dialog, [&](QFileDialog& chooser) {
+    const bool chosen = RunWith(dialog, [&](QDialog& chooser) {
         EXPECT_EQ(shown, 1);
         EXPECT_FALSE(window.Enabled());
         EXPECT_FALSE(chooser.isModal()) << "our own windows are blocked by disabling them";
-        EXPECT_EQ(chooser.nameFilters(), QStringList{ToDisplay(Ansi("Ini文件,inf文件")) + " (*.ini *.inf)"});
+        EXPECT_EQ(NameFilters(chooser), QStringList{ToDisplay(Ansi("Ini文件,inf文件")) + " (*.ini *.inf)"});
         EXPECT_TRUE(chooser.isSizeGripEnabled());
         // Placed on the monitor of the active window, a third of the free height above.
         const QRect frame = chooser.frameGeometry();
@@ -349,10 +363,10 @@ TEST_F(RealChooser, TypedNameIsChosenWhileOtherWindowsAreDisabled) {
 
 TEST_F(RealChooser, CancelKeepsTheNameAndTheNextRunOpensWithIt) {
     folder.File("a.ini", "[s]\n");
-    ASSERT_TRUE(RunWith(dialog, [](QFileDialog& chooser) { TypeAndAccept(chooser, "a.ini"); }));
+    ASSERT_TRUE(RunWith(dialog, [](QDialog& chooser) { TypeAndAccept(chooser, "a.ini"); }));
     dialog.SetInitialDir("/");
-    const bool chosen = RunWith(dialog, [&](QFileDialog& chooser) {
-        EXPECT_EQ(chooser.directory().absolutePath(), QString::fromStdString(Dir()))
+    const bool chosen = RunWith(dialog, [&](QDialog& chooser) {
+        EXPECT_EQ(Folder(chooser), QString::fromStdString(Dir()))
             << "the previous name's folder wins over the initial folder";
         EXPECT_EQ(NameField(chooser).text(), "a.ini");
         chooser.reject();
@@ -363,7 +377,7 @@ TEST_F(RealChooser, CancelKeepsTheNameAndTheNextRunOpensWithIt) {
 }
 
 TEST_F(RealChooser, NameOfAMissingFileIsReturnedAsItIs) {
-    ASSERT_TRUE(RunWith(dialog, [](QFileDialog& chooser) { TypeAndAccept(chooser, "new.ini"); }));
+    ASSERT_TRUE(RunWith(dialog, [](QDialog& chooser) { TypeAndAccept(chooser, "new.ini"); }));
     EXPECT_EQ(dialog.FileName(), Dir() + "/new.ini");
     EXPECT_FALSE(std::filesystem::exists(dialog.FileName()));
 }
@@ -372,7 +386,7 @@ TEST_F(RealChooser, ChosenFilterIsKeptForTheNextRun) {
     dialog.SetFilter("Ini|*.ini|Text|*.txt|All|*");
     int typeChanges = 0;
     dialog.OnTypeChange = [&](TComponent*) { ++typeChanges; };
-    ASSERT_TRUE(RunWith(dialog, [&](QFileDialog& chooser) {
+    ASSERT_TRUE(RunWith(dialog, [&](QDialog& chooser) {
         QComboBox* types = &Part<QComboBox>(chooser, "fileTypeCombo");
         QTest::keyClick(types, Qt::Key_Down);
         EXPECT_EQ(dialog.FilterIndex(), 2) << "read from the open chooser";
@@ -384,8 +398,8 @@ TEST_F(RealChooser, ChosenFilterIsKeptForTheNextRun) {
     }));
     EXPECT_EQ(dialog.FilterIndex(), 2);
 
-    EXPECT_FALSE(RunWith(dialog, [](QFileDialog& chooser) {
-        EXPECT_EQ(chooser.selectedNameFilter(), "Text (*.txt)");
+    EXPECT_FALSE(RunWith(dialog, [](QDialog& chooser) {
+        EXPECT_EQ(SelectedNameFilter(chooser), "Text (*.txt)");
         chooser.reject();
     }));
     EXPECT_EQ(dialog.FilterIndex(), 2);
@@ -395,7 +409,7 @@ TEST_F(RealChooser, PatternsMatchRegardlessOfLetterCase) {
     folder.File("SETUP.INF", "");
     folder.File("a.ini", "");
     folder.File("b.txt", "");
-    EXPECT_FALSE(RunWith(dialog, [](QFileDialog& chooser) {
+    EXPECT_FALSE(RunWith(dialog, [](QDialog& chooser) {
         EXPECT_EQ(ListedNames(chooser, 2), (QStringList{"SETUP.INF", "a.ini"}));
         chooser.reject();
     }));
@@ -408,7 +422,7 @@ TEST_F(RealChooser, IncludeItemNotificationHidesEntries) {
     dialog.OnIncludeItem = [](TComponent*, const TChooserItem& item, bool& include) {
         include = item.Path.find("skip") == std::string::npos;
     };
-    EXPECT_FALSE(RunWith(dialog, [](QFileDialog& chooser) {
+    EXPECT_FALSE(RunWith(dialog, [](QDialog& chooser) {
         EXPECT_EQ(ListedNames(chooser, 1), QStringList{"a.ini"});
         chooser.reject();
     }));
@@ -416,8 +430,8 @@ TEST_F(RealChooser, IncludeItemNotificationHidesEntries) {
 
 TEST_F(RealChooser, EmptyFilterOffersNoFilterEntries) {
     dialog.SetFilter("");
-    EXPECT_FALSE(RunWith(dialog, [](QFileDialog& chooser) {
-        EXPECT_TRUE(chooser.nameFilters().isEmpty()) << chooser.nameFilters().join(";").toStdString();
+    EXPECT_FALSE(RunWith(dialog, [](QDialog& chooser) {
+        EXPECT_TRUE(NameFilters(chooser).isEmpty()) << NameFilters(chooser).join(";").toStdString();
         auto* types = chooser.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
         EXPECT_TRUE(!types || !types->isVisible());
         chooser.reject();
@@ -429,13 +443,47 @@ TEST_F(RealChooser, DoubleByteCodePage) {
     dialog.SetFilter("\xC5\x7C" "x|*.ini");  // a character whose second byte is the bar
     dialog.SetFileName("kept.ini");
     // A path that the code page cannot hold can't be returned.
-    EXPECT_FALSE(RunWith(dialog, [](QFileDialog& chooser) {
-        EXPECT_EQ(chooser.nameFilters(), QStringList{ToDisplay("\xC5\x7C" "x") + " (*.ini)"});
+    EXPECT_FALSE(RunWith(dialog, [](QDialog& chooser) {
+        EXPECT_EQ(NameFilters(chooser), QStringList{ToDisplay("\xC5\x7C" "x") + " (*.ini)"});
         TypeAndAccept(chooser, QStringLiteral("\U0001F600.ini"));
     }));
     EXPECT_EQ(dialog.FileName(), "kept.ini");
-    EXPECT_TRUE(RunWith(dialog, [](QFileDialog& chooser) { TypeAndAccept(chooser, QStringLiteral("\u4E2D.ini")); }));
+    EXPECT_TRUE(RunWith(dialog, [](QDialog& chooser) { TypeAndAccept(chooser, QStringLiteral("\u4E2D.ini")); }));
     EXPECT_EQ(dialog.FileName(), Dir() + "/\xD6\xD0.ini") << "returned in the code page";
+}
+
+// Entries are listed and opened by the bytes of their names, shown in the locale's code page:
+// under a GBK locale a GBK name reads as Chinese, and a name of other bytes still opens.
+TEST_F(RealChooser, NamesAreListedInTheLocalesCodePageAndOpenByTheirBytes) {
+    const std::string gbkName = "\xD6\xD0\xCE\xC4.ini", utf8Name = "u\xE4\xB8\xAD.ini";  // 中文.ini, u中.ini
+    folder.File(gbkName, "");
+    folder.File(utf8Name, "");
+    auto pick = [](QDialog& chooser, const QString& shown) {
+        QListView* view = &Part<QListView>(chooser, "listView");
+        const QModelIndexList found = view->model()->match(view->model()->index(0, 0), Qt::DisplayRole, shown, 1,
+                                                           Qt::MatchExactly);
+        ASSERT_EQ(found.size(), 1) << shown.toStdString() << " in " << ListedNames(chooser, 2).join("|").toStdString();
+        view->setFocus();
+        view->setCurrentIndex(found.front());
+        QTest::keyClick(view, Qt::Key_Return);
+    };
+    {
+        ScopedLocale chinese("zh_CN.GBK", 936);
+        EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) {
+            EXPECT_EQ(ListedNames(chooser, 2).size(), 2);
+            pick(chooser, QString::fromUtf8("中文.ini"));
+        }));
+        EXPECT_EQ(dialog.FileName(), Dir() + "/" + gbkName);
+        EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) {
+            pick(chooser, ToDisplay(utf8Name));
+        }));
+        EXPECT_EQ(dialog.FileName(), Dir() + "/" + utf8Name) << "its own bytes, though GBK cannot show them";
+        EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { TypeAndAccept(chooser, QString::fromUtf8("中文.ini")); }));
+        EXPECT_EQ(dialog.FileName(), Dir() + "/" + gbkName) << "a typed name in the locale's code page";
+    }
+    ScopedLocale utf8("C.UTF-8", CodePageUtf8);
+    EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { pick(chooser, ToDisplay(gbkName)); }));
+    EXPECT_EQ(dialog.FileName(), Dir() + "/" + gbkName);
 }
 
 TEST_F(RealChooser, CanCloseRefusalKeepsTheChooserOpenAndHandlerErrorsAreReported) {
@@ -453,7 +501,7 @@ TEST_F(RealChooser, CanCloseRefusalKeepsTheChooserOpenAndHandlerErrorsAreReporte
     };
     dialog.OnSelectionChange = [](TComponent*) { throw Exception("selection handler failed"); };
     dialog.OnFolderChange = [&](TComponent*) { ++folderChanges; };
-    const bool chosen = RunWith(dialog, [&](QFileDialog& chooser) {
+    const bool chosen = RunWith(dialog, [&](QDialog& chooser) {
         TypeAndAccept(chooser, "first.ini");
         EXPECT_TRUE(chooser.isVisible()) << "refused";
         EXPECT_EQ(dialog.ChosenFiles().LineCount(), 0);
@@ -480,16 +528,16 @@ TEST_F(RealChooser, PathLongerThanTheBufferFailsLikeACancel) {
     // The buffer holds 260 bytes with the ending zero byte.
     const std::string fits = Dir() + "/" + std::string(259 - Dir().size() - 1, 'n');
     ASSERT_EQ(fits.size(), 259u);
-    EXPECT_TRUE(RunWith(dialog, [&](QFileDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(fits)); }));
+    EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(fits)); }));
     EXPECT_EQ(dialog.FileName(), fits);
 
     const std::string tooLong = fits + "x";
     std::ofstream(tooLong) << "";
-    EXPECT_FALSE(RunWith(dialog, [&](QFileDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(tooLong)); }));
+    EXPECT_FALSE(RunWith(dialog, [&](QDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(tooLong)); }));
     EXPECT_EQ(dialog.FileName(), fits);
 
     dialog.SetOptions({ofAllowMultiSelect});
-    EXPECT_TRUE(RunWith(dialog, [&](QFileDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(tooLong)); }))
+    EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { TypeAndAccept(chooser, QString::fromStdString(tooLong)); }))
         << "a multiple choice has the larger buffer";
     EXPECT_EQ(dialog.FileName(), tooLong);
 }

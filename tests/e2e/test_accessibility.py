@@ -3,7 +3,8 @@
 main window is a frame with its title, the file-name field is named and labelled by its label,
 the buttons carry their captions, a message dialog is a dialog with its message, icon name and
 button, after loading a file the tree lists its sections and the list the section's keys and
-values, and the About dialog is a dialog whose panel groups its labels."""
+values, a GBK file on the UTF-8 desktop reads as Chinese with its encoding named in the status
+line, and the About dialog is a dialog whose panel groups its labels."""
 
 import argparse
 import os
@@ -78,6 +79,27 @@ def check_loaded_file(x, acc, frame, win, path):
     check(headers == ["关键字", "关键字值"], f"the list's column headers read {headers}")
 
 
+def check_gbk_file(x, acc, frame, win, path):
+    """A GBK file reads back as Chinese, and the status line names its encoding."""
+    x.key(win, "ctrl+a")
+    x.type_text(win, path)
+    x.key(win, "Return")
+    by_columns = {v.queryTable().nColumns: v for v in acc.descendants(frame, "tree")}
+    tree, listing = by_columns[1], by_columns[2]
+    sections = read_until("the GBK file's sections", lambda: [row[0] for row in acc.table_rows(tree)],
+                          ["gbk-game.ini", "版本", "账号", "画面", "声音", "按键", "聊天", "网络"])
+    print(f"GBK tree nodes: {sections}")
+    rows = read_until("the GBK file's first keys", lambda: acc.table_rows(listing)[:3],
+                      [["客户端版本", "2.7.13"], ["资源版本", "20231108"],
+                       ["更新服务器", "update.xinghai-game.example.com"]])
+    print(f"GBK list rows: {rows}")
+    boxes = acc.descendants(frame, "combo box")
+    check(len(boxes) == 1, f"{len(boxes)} combo boxes in the main window, not one")
+    # A combo box speaks its chosen item as its name.
+    shown = read_until("the encoding box", lambda: (boxes[0].name, acc.labelled_by(boxes[0])), ("GBK", ["编码"]))
+    print(f"status line: combo box {shown[0]!r} labelled by {shown[1]}")
+
+
 def check_about_dialog(acc, frame):
     about = [b for b in acc.descendants(frame, "push button") if b.name == "关于"][0]
     acc.press(about)
@@ -94,6 +116,8 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--binary", required=True)
     parser.add_argument("--sample", required=True, help="samples/simple.ini, whose contents the test expects")
+    parser.add_argument("--gbk-sample", required=True, help="samples/gbk-game.ini, whose contents the test expects")
+    parser.add_argument("--lang", default="zh_CN.UTF-8")
     args = parser.parse_args()
     check(os.access(args.binary, os.X_OK), f"no program at {args.binary}")
     check(os.path.isfile(args.sample), f"no sample file at {args.sample}")
@@ -103,8 +127,9 @@ def main():
     folder = tempfile.mkdtemp(prefix="iniv-a11y-")
     try:
         sample = shutil.copy(args.sample, os.path.join(folder, "simple.ini"))
+        gbk_sample = shutil.copy(args.gbk_sample, os.path.join(folder, "gbk-game.ini"))
         with xsession.XSession() as x, accessibility_bus(x, folder) as (pyatspi, bus_env):
-            app = x.start([args.binary], lang="C.UTF-8", lc_all="C.UTF-8", env=bus_env)
+            app = x.start([args.binary], lang=args.lang, lc_all=args.lang, env=bus_env)
             win = x.wait_window(TITLE, app=app, timeout=30)
             acc = Accessible(pyatspi, app.pid)
             frame = wait_for("the program on the accessibility bus", lambda: acc.window(TITLE), timeout=30)
@@ -116,6 +141,7 @@ def main():
             x.click(win, ex - wx + ew // 2, ey - wy + eh // 2)
             check_missing_file_message(x, acc, win, os.path.join(folder, "missing.ini"))
             check_loaded_file(x, acc, frame, win, sample)
+            check_gbk_file(x, acc, frame, win, gbk_sample)
             check_about_dialog(acc, frame)
             x.close_window(x.wait_window("我的软件", app=app))
             wait_for("the About dialog to close", lambda: acc.window("我的软件") is None)

@@ -401,7 +401,29 @@ class XSession:
     def type_text(self, window_id, text, delay_ms=20, send_event=False):
         """Types the text into the window's focused control, character by character. With
         send_event the key events are sent to the window without moving the focus."""
+        self._map_characters(text)
         self._keyboard("type", window_id, send_event, delay_ms, text)
+
+    def _map_characters(self, text):
+        """Gives each character of text that no key types a key of its own before it is typed.
+        xdotool would map such a character to a key only while it types it, and a program that
+        reads the changed keyboard map after the key press has arrived loses the character."""
+        wanted = sorted({ord(c) if ord(c) <= 0xFF else 0x01000000 + ord(c) for c in text if ord(c) > 0x7F})
+        if not wanted:
+            return
+        first = self._dpy.display.info.min_keycode
+        mapping = self._dpy.get_keyboard_mapping(first, self._dpy.display.info.max_keycode - first + 1)
+        present = {sym for row in mapping for sym in row}
+        missing = [sym for sym in wanted if sym not in present]
+        free = [first + i for i, row in enumerate(mapping) if not any(row)]
+        if len(free) < len(missing):
+            raise HarnessError(f"no free keys left for {len(missing)} characters")
+        width = len(mapping[0])
+        for keycode, sym in zip(free, missing):
+            self._dpy.change_keyboard_mapping(keycode, [[sym, sym] + [0] * (width - 2)])
+        self._dpy.sync()
+        if missing:
+            time.sleep(0.3)  # programs read the new map when its notice reaches them
 
     def key(self, window_id, *keys, delay_ms=40, send_event=False):
         """Presses keys such as "Return", "Escape", "ctrl+c", "shift+Tab"."""

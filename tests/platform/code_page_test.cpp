@@ -92,6 +92,14 @@ TEST(CodePage, InvalidBytesShowAsOneReplacementEach) {
     EXPECT_EQ(CodePageToUtf8(std::string("A\0B", 3), CodePageUtf16Le), "A" + fffd);
 }
 
+// For a message in the locale's code page that names a text of the file's.
+TEST(CodePage, TextShownInAnotherCodePageMarksWhatItCannotHold) {
+    EXPECT_EQ(ShownInCodePage("\xD6\xD0\xCE\xC4", CodePageGbk, CodePageUtf8), "中文");
+    EXPECT_EQ(ShownInCodePage("中文", CodePageUtf8, CodePageGbk), "\xD6\xD0\xCE\xC4");
+    EXPECT_EQ(ShownInCodePage("k\xFF", CodePageGbk, CodePageUtf8), "k\xEF\xBF\xBD");
+    EXPECT_EQ(ShownInCodePage("名한\xFF", CodePageUtf8, CodePageGbk), "\xC3\xFB??") << "GBK has no mark either";
+}
+
 TEST(CodePage, StatefulDecodersKeepTheirLastCharacter) {
     // Windows-1258 holds a letter back until it knows no accent follows.
     EXPECT_EQ(CodePageToUtf8("abc", 1258), "abc");

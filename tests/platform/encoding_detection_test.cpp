@@ -145,6 +145,34 @@ TEST(EncodingDetection, SingleByteFilesStaySingleByte) {
     EXPECT_LE(nothing.codePage, 1258);
 }
 
+// A value cut in the middle of a character, or one byte from elsewhere, does not turn a file
+// into another code page; many such bytes do.
+TEST(EncodingDetection, AFewStrayBytesKeepTheFilesCodePage) {
+    const std::string stray = "bad=k\xFFy\r\n";
+    const std::string gbk = "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海远征") + "\r\n" + stray;
+    for (const char* locale : {"zh_CN.UTF-8", "zh_CN.GBK"}) {
+        const TFileEncoding found = Detect(gbk, locale);
+        EXPECT_EQ(found.codePage, CodePageGbk) << locale;
+        EXPECT_EQ(found.basis, TEncodingBasis::DespiteStrays) << locale;
+    }
+    const std::string utf8 = "[常规]\n名称=星海远征\n" + stray;
+    EXPECT_EQ(Detect(utf8, "zh_CN.UTF-8").codePage, CodePageUtf8);
+    EXPECT_EQ(Detect(utf8, "C.UTF-8").codePage, CodePageUtf8);
+
+    const std::string mostlyStrays = "[a]\r\nk=" + Gbk("中") + "\r\n" + stray + stray;
+    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, CodePageGbk);
+    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, CodePageUtf8);
+}
+
+TEST(EncodingDetection, AChosenCodePageIsAskedWhatAVerdictIs) {
+    const std::string gbk = "[a]\r\nk=" + Gbk("星海远征客户端配置") + "\r\n";
+    EXPECT_TRUE(ReadsInCodePage(gbk, CodePageGbk));
+    EXPECT_TRUE(ReadsInCodePage(gbk + "x=\xFF\r\n", CodePageGbk)) << "a stray byte";
+    EXPECT_FALSE(ReadsInCodePage(gbk, CodePageUtf8));
+    EXPECT_TRUE(ReadsInCodePage("\xEF\xBB\xBF[\xE4\xB8\xAD]", CodePageUtf8)) << "its byte-order mark aside";
+    EXPECT_TRUE(ReadsInCodePage("[a]\nk=v\n", CodePageUtf8));
+}
+
 TEST(EncodingDetection, OnlyLinesWithNonAsciiBytesCountTowardTheSample) {
     // More ASCII than the sample holds, then the one telling line.
     std::string bytes;

@@ -1,20 +1,26 @@
 #pragma once
-// A locale for one scope, as the program takes it at start-up: the code page and the lead
-// bytes that the locale's language uses. At the end the code page before it comes back, with
-// the lead bytes of the process's own locale.
+// A locale for one scope, as the program takes it at start-up: LC_ALL, the code page and the
+// lead bytes that the locale's language uses. At the end LC_ALL and the code page before it
+// come back, with the lead bytes of the process's own locale.
+#include <optional>
+#include <string>
 #include <string_view>
 
 #include "platform/code_page.h"
 #include "platform/locale_info.h"
+#include "support/environment_guard.h"
 #include "text/lead_bytes.h"
 
 class ScopedLocale {
 public:
-    ScopedLocale(std::string_view localeName, int codePage) : saved_(AnsiCodePage()) {
+    ScopedLocale(std::string_view localeName, int codePage)
+        : saved_(AnsiCodePage()) {
+        environment_.emplace("LC_ALL", std::string(localeName));
         SetAnsiCodePage(codePage);
         InitLeadByteSet(LocaleIdOfName(localeName));
     }
     ~ScopedLocale() {
+        environment_.reset();
         SetAnsiCodePage(saved_);
         InitLeadByteSet();
     }
@@ -22,5 +28,6 @@ public:
     ScopedLocale& operator=(const ScopedLocale&) = delete;
 
 private:
+    std::optional<ScopedEnvironment> environment_;
     int saved_;
 };

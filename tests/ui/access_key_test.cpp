@@ -11,7 +11,7 @@
 
 namespace {
 
-QString Shown(const char* utf8Caption, char16_t key) { return CaptionWithAccessKey(Ansi(utf8Caption), key); }
+QString Shown(const char* utf8Caption, char16_t key) { return CaptionWithAccessKey(QString::fromUtf8(utf8Caption), key); }
 
 TEST(AccessKeys, ALetterOfTheCaptionIsUnderlinedElseTheKeyFollowsIt) {
     EXPECT_EQ(Shown("OK", u'o'), "&OK");

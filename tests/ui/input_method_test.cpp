@@ -75,3 +75,11 @@ TEST_F(InputMethodTest, CommitStopsAtTheByteLimit) {
 }
 
 }  // namespace
+
+TEST_F(InputMethodTest, TypingInTheMiddleKeepsTheCursorThere) {
+    edit->SetText("az");
+    Line()->setCursorPosition(1);
+    QTest::keyClicks(Line(), "xy");
+    EXPECT_EQ(edit->Text(), "axyz");
+    EXPECT_EQ(Line()->cursorPosition(), 3);
+}

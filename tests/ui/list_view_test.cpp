@@ -209,21 +209,29 @@ TEST_F(ListViewTest, F2EditsTheRowCaptionWhicheverCellWasClicked) {
     EXPECT_EQ(rows[2]->SubItems().At(0), "v2");
 }
 
-TEST_F(ListViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
+TEST_F(ListViewTest, RowsShowInTheirOwnCodePageAndInvalidBytesSurviveAnUnchangedEdit) {
+    ScopedCodePage locale(CodePageUtf8);
+    TListItem* gbk = list->Items().Add(936);
+    gbk->SetCaption("\xC3\xFB\xB3\xC6");  // 名称
+    gbk->SubItems().Add("\xD6\xD0");       // 中
+    EXPECT_EQ(IndexOf(gbk).data().toString(), QString::fromUtf8("名称"));
+    EXPECT_EQ(IndexOf(gbk, 1).data().toString(), QString::fromUtf8("中"));
+    EXPECT_EQ(IndexOf(rows[0]).data().toString(), "k0") << "the other rows keep theirs";
+
     const std::string odd = std::string("\x81\x20ok\xFF", 5), oddValue = std::string("\xFE\x7F", 2);
     for (int codePage : {936, CodePageUtf8}) {
-        ScopedCodePage shown(codePage);
-        rows[0]->SetCaption(odd);
-        rows[0]->SubItems().Set(0, oddValue);
-        EXPECT_EQ(IndexOf(rows[0], 1).data().toString(), ToDisplay(oddValue));
-        list->SetSelected(rows[0]);
+        TListItem* row = list->Items().Add(codePage);
+        row->SetCaption(odd);
+        row->SubItems().Add(oddValue);
+        EXPECT_EQ(IndexOf(row, 1).data().toString(), ToDisplay(oddValue, codePage));
+        list->SetSelected(row);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_F2);
-        QLineEdit* editor = EditorOf(view, IndexOf(rows[0]));
+        QLineEdit* editor = EditorOf(view, IndexOf(row));
         ASSERT_NE(editor, nullptr);
         CommitEdit(editor);
-        EXPECT_EQ(rows[0]->Caption(), odd) << "code page " << codePage;
-        EXPECT_EQ(rows[0]->SubItems().At(0), oddValue);
+        EXPECT_EQ(row->Caption(), odd) << "code page " << codePage;
+        EXPECT_EQ(row->SubItems().At(0), oddValue);
     }
 }
 

@@ -195,13 +195,14 @@ TEST_F(TreeViewTest, DeletingTheSelectedNodeLeavesNoneSelected) {
     EXPECT_EQ(tree->Selected(), nullptr);
 }
 
-TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheCodePageAndRefusesWhatItCannotHold) {
-    ScopedCodePage gbk(936);
-    sections[0]->SetText(Ansi("小节"));
-    tree->SetSelected(sections[0]);
+TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheNodesCodePageAndRefusesWhatItCannotHold) {
+    ScopedCodePage locale(CodePageUtf8);
+    TTreeNode* gbk = tree->Items().AddChild(root, "\xD0\xA1\xBD\xDA", 936);  // 小节
+    EXPECT_EQ(Shown(gbk), QString::fromUtf8("小节"));
+    tree->SetSelected(gbk);
     view->setFocus();
     QTest::keyClick(view, Qt::Key_F2);
-    QLineEdit* editor = EditorOf(view, IndexOf(sections[0]));
+    QLineEdit* editor = EditorOf(view, IndexOf(gbk));
     ASSERT_NE(editor, nullptr);
     EXPECT_EQ(editor->text(), QString::fromUtf8("小节"));
 
@@ -211,27 +212,29 @@ TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheCodePageAndRefusesWhatItCanno
     QApplication::sendEvent(editor, &typed);
     EXPECT_EQ(editor->text(), QString::fromUtf8("小节xy"));
     CommitEdit(editor);
-    EXPECT_EQ(sections[0]->Text(), Ansi("小节xy"));
+    EXPECT_EQ(gbk->Text(), "\xD0\xA1\xBD\xDAxy");
     EXPECT_FALSE(tree->IsEditing());
 
-    // A committed text the code page cannot hold leaves the node as it was.
-    EXPECT_FALSE(view->model()->setData(IndexOf(sections[1]), QString::fromUtf8("β😀"), Qt::EditRole));
-    EXPECT_EQ(sections[1]->Text(), "beta");
+    // A committed text the node's code page cannot hold leaves the node as it was; a node of
+    // another code page takes it.
+    EXPECT_FALSE(view->model()->setData(IndexOf(gbk), QString::fromUtf8("β😀"), Qt::EditRole));
+    EXPECT_EQ(gbk->Text(), "\xD0\xA1\xBD\xDAxy");
+    EXPECT_TRUE(view->model()->setData(IndexOf(sections[1]), QString::fromUtf8("β😀"), Qt::EditRole));
+    EXPECT_EQ(sections[1]->Text(), "\xCE\xB2\xF0\x9F\x98\x80");
 }
 
 TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
     const std::string odd = std::string("\x81\x20ok\xFF", 5);
     for (int codePage : {936, CodePageUtf8}) {
-        ScopedCodePage shown(codePage);
-        sections[0]->SetText(odd);
-        EXPECT_FALSE(Shown(sections[0]).isEmpty());
-        tree->SetSelected(sections[0]);
+        TTreeNode* node = tree->Items().AddChild(root, odd, codePage);
+        EXPECT_FALSE(Shown(node).isEmpty());
+        tree->SetSelected(node);
         view->setFocus();
         QTest::keyClick(view, Qt::Key_F2);
-        QLineEdit* editor = EditorOf(view, IndexOf(sections[0]));
+        QLineEdit* editor = EditorOf(view, IndexOf(node));
         ASSERT_NE(editor, nullptr);
         CommitEdit(editor);
-        EXPECT_EQ(sections[0]->Text(), odd) << "code page " << codePage;
+        EXPECT_EQ(node->Text(), odd) << "code page " << codePage;
     }
 }
 

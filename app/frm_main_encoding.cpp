@@ -1,0 +1,82 @@
+// The status line: the shown file's encoding and line ends, and another encoding chosen for it.
+#include "app/frm_main.h"
+#include "dialogs/message_dialog.h"
+#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
+#include "platform/encoding_memory.h"
+#include "platform/encodings.h"
+#include "text/string_list.h"
+#include "ui/combo_box.h"
+#include "ui/label.h"
+#include "ui/tree_view.h"
+
+namespace {
+
+std::string LineEndsName(TLineEnds ends) {
+    switch (ends) {
+        case TLineEnds::CrLf: return "CRLF";
+        case TLineEnds::Lf: return "LF";
+        case TLineEnds::Cr: return "CR";
+        case TLineEnds::Mixed: return Ansi("混合");
+        case TLineEnds::None: break;
+    }
+    return Ansi("无");
+}
+
+}  // namespace
+
+void TForm1::ShowEncoding() {
+    std::vector<std::string> names;
+    encodingChoices_.clear();
+    bool listed = false;
+    for (const TEncoding& encoding : Encodings()) {
+        const bool current = encoding.codePage == encoding_.codePage;
+        if (!encoding.choosable && !current) continue;
+        listed = listed || current;
+        encodingChoices_.push_back(encoding.codePage);
+        names.push_back(EncodingDisplayName(encoding.codePage, current ? encoding_.bomLength : 0));
+    }
+    if (!listed) {
+        encodingChoices_.push_back(encoding_.codePage);
+        names.push_back(EncodingDisplayName(encoding_.codePage, encoding_.bomLength));
+    }
+    EncodingBox->SetItems(std::move(names));
+    for (size_t i = 0; i < encodingChoices_.size(); ++i)
+        if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
+    EncodingBox->SetEnabled(true);
+    std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
+    if (!readOnlyReason_.empty()) status += Ansi("　只读");
+    LineEndLabel->SetCaption(status);
+}
+
+void TForm1::EncodingBoxChange(TComponent*) {
+    const int index = EncodingBox->ItemIndex();
+    if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty()) return;
+    const int codePage = encodingChoices_[size_t(index)];
+    TTreeNode* selected = tree1->Selected();
+    const int sectionIndex = selected && selected != RootNode() ? selected->Index() : 0;
+    std::string bytes;
+    try {
+        bytes = LoadFileText(CurrentIniPath);
+    } catch (...) {
+        // The view stays as it was, and so does the status line.
+        ShowEncoding();
+        throw;
+    }
+    // Read again, nothing written: the same bytes under the chosen code page, kept for the
+    // next load of the file.
+    const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
+    TEncodingMemory::OfUser().Remember(CurrentIniPath, verdict, codePage);
+    const TFileEncoding encoding = ChosenEncoding(bytes, codePage);
+    ShowFile(std::move(bytes), verdict, encoding, sectionIndex);
+}
+
+bool TForm1::RefusedAsReadOnly() {
+    if (readOnlyReason_.empty()) return false;
+    ShowMessageDialog(readOnlyReason_, MsgInformation, ButtonOK, 0);
+    return true;
+}
+
+std::string TForm1::ForMessage(const std::string& text) const {
+    return ShownInCodePage(text, FileCodePage(), AnsiCodePage());
+}
