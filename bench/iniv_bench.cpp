@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "best_seconds.h"
+#include "generated_ini.h"
 
 extern char** environ;
 
@@ -31,19 +32,6 @@ constexpr int Runs = 5;
 constexpr int Sections = 1000;
 constexpr int Keys = 2160;  // per section: 100 MB in all
 constexpr int BatchSets = 1000;
-
-void MakeFile(const std::string& path) {
-    std::ofstream out(path, std::ios::binary);
-    char line[96];
-    for (int s = 0; s < Sections; ++s) {
-        std::snprintf(line, sizeof line, "[section%06d]\n", s);
-        out << line;
-        for (int k = 0; k < Keys; ++k) {
-            std::snprintf(line, sizeof line, "key%06d=value %d.%d of the generated file\n", k, s, k);
-            out << line;
-        }
-    }
-}
 
 void Check(bool ok, const std::string& what) {
     if (!ok) throw std::runtime_error(what);
@@ -136,7 +124,7 @@ int main(int argc, char** argv) {
     int status = 0;
     try {
         const std::string file = (folder / "large.ini").string();
-        MakeFile(file);
+        MakeGeneratedIni(file, Sections, Keys);
         std::printf("%s: %.1f MB, %d sections of %d keys; best of %d runs\n", file.c_str(),
                     double(std::filesystem::file_size(file)) / 1e6, Sections, Keys, Runs);
         const double plain = BestSeconds(Runs, [&] { PlainSave(file); });
