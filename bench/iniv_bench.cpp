@@ -3,8 +3,10 @@
 // over the original.
 //   set:    one key set by `iniv set`. Goal: within 1.5x the plain save.
 //   batch:  1,000 sets across the file by one `iniv batch`. Goal: within 2x the plain save.
+//           Timed twice: with new values of other lengths, and of the lengths they replace.
 // Times are wall-clock (the command's work includes its start and the disk), the best of a few
-// runs of each, all measured in this one run. Each run writes other values, so every run saves.
+// runs of each, all measured in this one run. Each run writes values of another length than the
+// run before, so every run saves and moves the rest of the file.
 // Usage: bench_iniv [INIV [FOLDER]]; the file is made in FOLDER (a new temporary folder by
 // default, removed afterwards). Build in Release for figures.
 #include <fcntl.h>
@@ -86,7 +88,12 @@ void Command(const std::vector<std::string>& args, const std::string& input = "/
     Check(WIFEXITED(status) && WEXITSTATUS(status) == 0, args[0] + " " + args[1] + " failed");
 }
 
-std::string Value(int run, int i) { return "run " + std::to_string(run) + " value " + std::to_string(i); }
+// A value of the run: odd runs write longer values than even ones, so that a set after a run
+// of the other parity moves the bytes after it, as a script's new values mostly do, and one
+// after a run of the same parity changes bytes in place.
+std::string Value(int run, int i) {
+    return "run " + std::to_string(run % 10) + " value " + std::to_string(i) + (run % 2 ? " (odd run)" : "");
+}
 
 std::string Name(const char* prefix, int number) {
     char name[32];
@@ -104,7 +111,7 @@ void MakeBatch(const std::string& path, int run) {
 
 void Report(const char* job, double seconds, double reference, double goal) {
     const double ratio = seconds / reference;
-    std::printf("%-7s %8.3f s   plain save %8.3f s   %5.2fx (goal %.1fx) %s\n", job, seconds, reference, ratio, goal,
+    std::printf("%-34s %7.3f s   plain save %8.3f s   %5.2fx (goal %.1fx) %s\n", job, seconds, reference, ratio, goal,
                 ratio <= goal ? "ok" : "OVER");
 }
 
@@ -132,18 +139,27 @@ int main(int argc, char** argv) {
         const double set = BestSeconds(Runs, [&] {
             Command({iniv, "set", file, "section000500", "key001000", Value(++run, 0)});
         });
-        // The batches are written before the clock runs, one for each run.
+        // The batches are written before the clock runs, one for each run: first of values of
+        // alternating lengths, then of values as long as the ones they replace.
         std::vector<std::string> batches;
-        for (int i = 0; i < Runs; ++i) {
-            batches.push_back((folder / ("batch" + std::to_string(i))).string());
-            MakeBatch(batches.back(), ++run);
-        }
+        const auto makeBatch = [&](int ofRun) {
+            batches.push_back((folder / ("batch" + std::to_string(batches.size()))).string());
+            MakeBatch(batches.back(), ofRun);
+        };
+        for (int i = 0; i < Runs; ++i) makeBatch(++run);
+        // The first of these, untimed, brings every value to the length the rest keep.
+        const int sameParity = run + 1;
+        for (int i = 0; i <= Runs; ++i) makeBatch(sameParity + 2 * i);
         std::size_t next = 0;
-        const double sets = BestSeconds(Runs, [&] { Command({iniv, "batch", file}, batches[next++]); });
-        const std::string last = Name("key", (BatchSets - 1) * 7 % Keys) + "=" + Value(run, BatchSets - 1) + "\n";
+        const auto batch = [&] { Command({iniv, "batch", file}, batches[next++]); };
+        const double moving = BestSeconds(Runs, batch);
+        batch();
+        const double inPlace = BestSeconds(Runs, batch);
+        const std::string last = Name("key", (BatchSets - 1) * 7 % Keys) + "=" + Value(sameParity + 2 * Runs, BatchSets - 1) + "\n";
         Check(ReadAll(file).find(last) != std::string::npos, "the last batch is not in the file");
         Report("set", set, plain, 1.5);
-        Report("batch", sets, plain, 2.0);
+        Report("batch", moving, plain, 2.0);
+        Report("batch, values of the same lengths", inPlace, plain, 2.0);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "bench_iniv: %s\n", e.what());
         status = 1;
