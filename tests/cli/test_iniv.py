@@ -155,6 +155,7 @@ class IniCommand(unittest.TestCase):
     def test_exit_statuses_and_reasons(self):
         path = self.sample("simple.ini")
         self.assertIn(b"Exit status", self.iniv("--help")[0])
+        self.assertIn("iniv get game.ini 画面 画质\n".encode("gbk"), self.iniv("--help", lang="zh_CN.GBK")[0])
         _, err = self.iniv(status=2)
         self.assertEqual(err, "iniv: no command given\nTry 'iniv --help'.\n")
         self.iniv("get", path, "x", status=2)
