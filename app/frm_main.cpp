@@ -2,7 +2,6 @@
 
 #include "app/find_bar.h"
 #include "app/find_search.h"
-#include "ui/check_box.h"
 
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_text.h"
@@ -57,8 +56,6 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     LineEndLabel = Find<TLabel>("LineEndLabel");
     Splitter1 = Find<TSplitter>("Splitter1");
     titleAlone_ = Caption();
-    findBar_ = std::make_unique<TFindBar>(*this, *StatusLine, std::initializer_list<TControl*>{tree1, Splitter1, ListView1});
-    findBar_->FilterOption().OnClick = [this](TComponent*) { FilterSections(); };
 
     // The list and the commands stay on the same section when the keyboard moves the
     // selection, and the tree's menu is enabled the same way however it is opened.

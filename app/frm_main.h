@@ -104,6 +104,8 @@ private:
     void RedoEdit();
 
     // Finding (frm_main_find.cpp).
+    TFindBar& FindBar();
+    bool FindBarShowing() const;
     void OpenFindBar();
     void CloseFindBar();
     void FindNext();

@@ -13,6 +13,8 @@
 #include "ui/check_box.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
+#include "ui/panel.h"
+#include "ui/splitter.h"
 #include "ui/tree_view.h"
 
 namespace {
@@ -22,14 +24,25 @@ constexpr std::size_t StepBytes = 4u << 20;
 
 }  // namespace
 
+// Made when first wanted, so that a window never searched in holds no hidden controls.
+TFindBar& TForm1::FindBar() {
+    if (!findBar_) {
+        findBar_ = std::make_unique<TFindBar>(*this, *StatusLine, std::initializer_list<TControl*>{tree1, Splitter1, ListView1});
+        findBar_->FilterOption().OnClick = [this](TComponent*) { FilterSections(); };
+    }
+    return *findBar_;
+}
+
+bool TForm1::FindBarShowing() const { return findBar_ && findBar_->Showing(); }
+
 void TForm1::OpenFindBar() {
-    if (!findBar_->HasFocus(ActiveControl())) focusBeforeFind_ = ActiveControl();
+    if (!FindBar().HasFocus(ActiveControl())) focusBeforeFind_ = ActiveControl();
     findBar_->Edit().SetTextCodePage(FileCodePage());
     findBar_->Show();
 }
 
 void TForm1::CloseFindBar() {
-    findBar_->Hide();
+    FindBar().Hide();
     ShowAllSections();
     TWinControl* back = focusBeforeFind_ ? focusBeforeFind_ : tree1;
     if (back->CanFocus()) back->SetFocus();
@@ -42,11 +55,11 @@ void TForm1::FindPrevious() { StepThroughMatches(-1); }
 // A new text is searched for first; the same text moves on through its matches, round the
 // end of the file once the search is whole.
 void TForm1::StepThroughMatches(int direction) {
-    if (!findBar_->Showing() && !search_) {
+    if (!FindBarShowing() && !search_) {
         OpenFindBar();
         return;
     }
-    const std::string& needle = findBar_->Edit().Text();
+    const std::string& needle = FindBar().Edit().Text();
     if (needle.empty() || !RootNode()) return;
     if (!search_ || search_->Needle() != needle) {
         RunSearch(needle);
@@ -90,7 +103,7 @@ std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<TFind
 void TForm1::RunSearch(const std::string& needle) {
     ShowAllSections();
     currentMatch_ = -1;
-    findBar_->ShowState(Ansi("正在查找…"));
+    FindBar().ShowState(Ansi("正在查找…"));
     // Whoever starts another search, edits or loads meanwhile replaces this one.
     auto reading = std::make_shared<TFindSearch>(std::string(), needle, FileCodePage());
     search_ = reading;
@@ -109,6 +122,7 @@ void TForm1::RunSearch(const std::string& needle) {
 }
 
 void TForm1::ShowFindState() {
+    if (!findBar_) return;
     if (!search_) {
         findBar_->ShowState("");
         return;
@@ -152,7 +166,7 @@ void TForm1::GoToMatch(int index) {
 
 void TForm1::FilterSections() {
     TTreeNode* root = RootNode();
-    if (!root || !search_ || !search_->Done() || !findBar_->FilterOption().Checked()) {
+    if (!root || !search_ || !search_->Done() || !findBar_ || !findBar_->FilterOption().Checked()) {
         ShowAllSections();
         return;
     }

@@ -50,7 +50,7 @@ bool TForm1::FocusIsIn(TKeyPlace place) const {
         case TKeyPlace::Tree: return ActiveControl() == tree1 && !tree1->IsEditing();
         case TKeyPlace::List: return ActiveControl() == ListView1 && !ListView1->IsEditing();
         case TKeyPlace::Views: return FocusIsIn(TKeyPlace::Tree) || FocusIsIn(TKeyPlace::List);
-        case TKeyPlace::FindBar: return findBar_->HasFocus(ActiveControl());
+        case TKeyPlace::FindBar: return findBar_ && findBar_->HasFocus(ActiveControl());
     }
     return false;
 }
