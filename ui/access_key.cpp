@@ -1,5 +1,6 @@
 #include "ui/access_key.h"
 
+#include <QAbstractButton>
 #include <QString>
 
 #include <cctype>
@@ -39,4 +40,10 @@ char16_t AccessKeyValue(const LayoutValue& value) {
     const bool letterOrDigit = name.size() == 1 && std::isalnum(static_cast<unsigned char>(name[0]));
     if (!letterOrDigit) throw ELayoutError("An access key is one letter or digit, not " + name);
     return char16_t(std::toupper(static_cast<unsigned char>(name[0])));
+}
+
+void ShowCaptionWithAccessKey(QAbstractButton& button, const QString& caption, char16_t given) {
+    button.setText(CaptionWithAccessKey(caption, given));
+    button.setAccessibleName(MarkedAccessKey(caption) ? QString() : caption);
+    button.setShortcut(QKeySequence());
 }

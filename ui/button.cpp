@@ -94,12 +94,7 @@ QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()
 
 void TButton::ShowCaption() {
     if (!Button()) return;
-    const QString caption = ToDisplay(Caption(), TextCodePage());
-    Button()->setText(CaptionWithAccessKey(caption, accessKey_));
-    // Assistive technologies read the caption, not the access-key marker beside it.
-    Button()->setAccessibleName(MarkedAccessKey(caption) ? QString() : caption);
-    // Access keys are ours (dialog characters), not the toolkit's shortcuts.
-    Button()->setShortcut(QKeySequence());
+    ShowCaptionWithAccessKey(*Button(), ToDisplay(Caption(), TextCodePage()), accessKey_);
 }
 
 void TButton::SetAccessKey(char16_t key) {

@@ -28,11 +28,7 @@ void TCheckBox::SetAccessKey(char16_t key) {
 
 void TCheckBox::ShowCaption() {
     if (!Box()) return;
-    const QString caption = ToDisplay(Caption(), TextCodePage());
-    Box()->setText(CaptionWithAccessKey(caption, accessKey_));
-    Box()->setAccessibleName(MarkedAccessKey(caption) ? QString() : caption);
-    // Access keys are ours, not the toolkit's shortcuts.
-    Box()->setShortcut(QKeySequence());
+    ShowCaptionWithAccessKey(*Box(), ToDisplay(Caption(), TextCodePage()), accessKey_);
 }
 
 bool TCheckBox::OfferAccessKey(char16_t letter) {
