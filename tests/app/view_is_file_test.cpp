@@ -209,5 +209,28 @@ TEST_F(ViewIsFileTest, TheViewFollowsAnotherProgramsChangesAndKeepsTheSelection)
     EXPECT_FALSE(StatusText().contains(QString::fromUtf8("已被删除")));
 }
 
+// A change that comes while a command asks waits for it: the view does not move under the
+// open input box, the command's own line is written (its target did not change), and the view
+// then shows the other program's change too.
+TEST_F(ViewIsFileTest, NoRefreshRunsInTheMiddleOfACommand) {
+    const std::string path = Load("[s]\nk=v\n");
+    bool movedUnderTheBox = false;
+    WhenModal([&](TCustomForm& box) {
+        std::FILE* file = std::fopen(path.c_str(), "ab");
+        std::fputs("[later]\nl=1\n", file);
+        std::fclose(file);
+        QTest::qWait(400);
+        movedUnderTheBox = TreeTexts().size() != 1;
+        TypeText(box, "w");
+        PressKey(box, Qt::Key_Return);
+    });
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_FALSE(movedUnderTheBox);
+    EXPECT_EQ(ReadBytes(path), "[s]\nk=w\n[later]\nl=1\n");
+    ASSERT_TRUE(WaitFor([&] { return TreeTexts() == Texts{"s", "later"}; }));
+    EXPECT_EQ(ListRows(), Texts{"k=w"});
+    EXPECT_TRUE(messages.empty());
+}
+
 }  // namespace
 }  // namespace apptest
