@@ -238,7 +238,8 @@ void TForm1::FileChangedOutside() {
 void TForm1::ShowFileAgain() { ReadAndShow(CurrentIniPath, Place()); }
 
 void TForm1::ReloadFile() {
-    if (CurrentIniPath.empty()) return;
+    // Under an open caption editor the key is the edit's: the view stays until it ends.
+    if (CurrentIniPath.empty() || Busy()) return;
     if (!FilePresent(CurrentIniPath)) {
         fileGone_ = true;
         ShowEncoding();

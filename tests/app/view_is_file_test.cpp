@@ -160,10 +160,13 @@ TEST_F(ViewIsFileTest, ADoubleClickOnARowModifiesItsValue) {
     const std::string path = Load("[s]\nk=v\n");
     AnswerNextInput("w", Qt::Key_Return);
     const QPoint at = CentreOf(list, IndexOf(Row(0)));
+    // On the selected row, whose first click alone would start an edit of its name a moment later.
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, at);
     EXPECT_TRUE(WaitFor([&] { return !captions.empty() && ReadBytes(path) == "[s]\nk=w\n"; }));
     EXPECT_EQ(captions, Texts{Ansi("新值")});
+    QTest::qWait(QApplication::doubleClickInterval() + 100);
     EXPECT_FALSE(main->ListView1->IsEditing()) << "no caption editor";
 }
 
