@@ -13,9 +13,13 @@
 namespace {
 
 // Whether the file holds a section of that folded name (the tree shows the same sections).
+// Blanks around the name are no part of it for the file's readers, nor for the write.
 bool SectionExists(TIniFile& ini, const std::string& folded) {
+    const std::size_t first = folded.find_first_not_of(" \t");
+    const std::string bare =
+        first == std::string::npos ? "" : folded.substr(first, folded.find_last_not_of(" \t") + 1 - first);
     for (const std::string& name : ini.SectionNameList())
-        if (TextCompare(AsciiLower(name, ini.CodePage()), folded) == 0) return true;
+        if (TextCompare(AsciiLower(name, ini.CodePage()), bare) == 0) return true;
     return false;
 }
 

@@ -111,6 +111,13 @@ TEST_F(ViewIsFileTest, EverySectionAReaderFindsIsListedAndActedOn) {
     EXPECT_EQ(messages, Texts{"after" + Ansi(" 关键字已有，请另起一个名称")});
     EXPECT_EQ(ReadBytes(path), text);
 
+    // Blanks around a new section's name do not hide the section the file has.
+    messages.clear();
+    AnswerNextInput(" B ", Qt::Key_Return, nullptr, true);
+    ChooseOnNode(Section(0), main->mtreeadd);
+    EXPECT_EQ(messages, Texts{" b " + Ansi(" 小节已有，请另起一个名称")});
+    EXPECT_EQ(ReadBytes(path), text);
+
     ClickNode(Section(0));
     AnswerNextAddDialog("n", "3");
     ChooseOnRow(nullptr, main->madd);
