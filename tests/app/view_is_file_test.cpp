@@ -163,6 +163,26 @@ TEST_F(ViewIsFileTest, RepeatedNamesAreMarkedAndEachRowOrNodeActsOnItsOwnLineOrS
     EXPECT_EQ(Section(0)->ImageIndex(), 1);
 }
 
+// In a GBK file, the second of two repeated keys and of two repeated sections renamed in place:
+// that line alone changes, into the typed name's GBK bytes, and the marks go.
+TEST_F(ViewIsFileTest, RenamingTheSecondOfRepeatedNamesInAGbkFileChangesThatLineAlone) {
+    ScopedLocale chinese("zh_CN.GBK", 936);
+    const std::string general = "\xB3\xA3\xB9\xE6", window = "\xB4\xB0\xBF\xDA";  // 常规, 窗口
+    const std::string text = "[" + general + "]\r\nk = 1\r\nK = 2\r\n[" + general + "]\r\nx=3\r\n";
+    const std::string path = Load(text, "gbk.ini");
+    ASSERT_EQ(ListRows(), (Texts{"k=1", "K=2"}));
+    EditCaption(list, IndexOf(Row(1)), "窗口");
+    EXPECT_EQ(ReadBytes(path), "[" + general + "]\r\nk = 1\r\n" + window + " = 2\r\n[" + general + "]\r\nx=3\r\n");
+    EXPECT_EQ(ListRows(), (Texts{"k=1", window + "=2"}));
+    EXPECT_EQ(Row(0)->ImageIndex(), 2);
+
+    EditCaption(tree, IndexOf(Section(1)), "窗口");
+    EXPECT_EQ(ReadBytes(path), "[" + general + "]\r\nk = 1\r\n" + window + " = 2\r\n[" + window + "]\r\nx=3\r\n");
+    EXPECT_EQ(TreeTexts(), (Texts{general, window}));
+    EXPECT_EQ(Section(0)->ImageIndex(), 1);
+    EXPECT_TRUE(messages.empty());
+}
+
 TEST_F(ViewIsFileTest, ADoubleClickOnARowModifiesItsValue) {
     const std::string path = Load("[s]\nk=v\n");
     AnswerNextInput("w", Qt::Key_Return);
