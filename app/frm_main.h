@@ -152,7 +152,7 @@ private:
     // at the first section.
     void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding,
                   const TViewPlace& place);
-    // Reads the shown file again in the encoding it is shown in, keeping the place.
+    // Reads the shown file again (its encoding decided as on a load), keeping the place.
     void ShowFileAgain();
     // Reads the file at path and shows it at place, watching it from then on.
     void ReadAndShow(const std::string& path, const TViewPlace& place);
