@@ -2,7 +2,9 @@
 """The view is the file, on the real program: the section a right press lands on is the one
 deleted (the selection staying visible while the list has the focus), an in-place edit renames
 the key in the file and Escape cancels one, a section with blanks inside its brackets and a
-repeated key are acted on line by line, and a section appended by another program appears."""
+repeated key are acted on line by line, and a section appended by another program appears.
+Under a GBK locale, a GBK section whose second byte is "]" is shown and deleted, and a key
+after an empty-named one is seen by the add command's duplicate test."""
 
 import argparse
 import os
@@ -16,7 +18,7 @@ import xsession  # noqa: E402
 from viewer import Viewer, check, read_bytes, wait_for_file  # noqa: E402
 
 # Menu items reached by Down presses.
-DELETE_SECTION, DELETE_KEY = 2, 2
+DELETE_SECTION, DELETE_KEY, ADD_KEY_ONLY_ENABLED = 2, 2, 1
 
 
 def write_bytes(path, data):
@@ -84,6 +86,32 @@ def main():
                     break
                 check(time.monotonic() < deadline, "the appended section never showed")
             print(f"screenshot: {viewer.screenshot(args.screenshots, 'view_follows_file.png')}")
+            viewer.close()
+
+        gbk = os.path.join(folder, "gbk.ini")
+        tail = b"[]\r\n=x\r\nafter=2\r\n[last]\r\nz=1\r\n"
+        write_bytes(gbk, b"[\x93\x5d\x91\x5d]\r\n\x91\x5d=v\r\n" + tail)  # [揮慮], 慮=v
+        with xsession.XSession() as x:
+            viewer = Viewer(x, x.start([args.binary], lang="zh_CN.GBK", lc_all="zh_CN.GBK"))
+            viewer.load(gbk)
+            nodes, rows = viewer.measure()
+            print(f"screenshot: {viewer.screenshot(args.screenshots, 'gbk_trail_bracket.png')}")
+            # The empty-named node shows no text: three text rows over four nodes.
+            check((nodes, rows) == (3, 1), f"{nodes} text rows in the tree and {rows} rows for the GBK file")
+            first, last = viewer.tree_rows[0], viewer.tree_rows[-1]
+            viewer.tree_rows = [first + (last - first) * i // 3 for i in range(4)]
+
+            viewer.click_node(2)
+            viewer.menu_on_row(None, ADD_KEY_ONLY_ENABLED)
+            viewer.answer_add_key("after", "over")
+            box = viewer.dialog("Information")
+            x.key(box, "Return")
+            x.wait_window_gone(box)
+            check(read_bytes(gbk).endswith(tail), "a key hidden behind an empty name was written over")
+
+            viewer.menu_on_node(1, DELETE_SECTION)
+            viewer.answer_yes()
+            wait_for_file(gbk, tail)
             viewer.close()
     finally:
         shutil.rmtree(folder, ignore_errors=True)
