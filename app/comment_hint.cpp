@@ -9,11 +9,6 @@ std::string_view WithoutBlanksAtStart(std::string_view text) {
 
 }  // namespace
 
-bool IsCommentLine(std::string_view line) {
-    const std::string_view text = WithoutBlanksAtStart(line);
-    return !text.empty() && (text.front() == ';' || text.front() == '#');
-}
-
 std::string CommentHint(const std::vector<std::string>& comments) {
     std::string hint;
     for (const std::string& comment : comments) {

@@ -5,8 +5,5 @@
 #include <string_view>
 #include <vector>
 
-// Whether the line is a comment: ";" or "#" first after blanks.
-bool IsCommentLine(std::string_view line);
-
 // The comments one per line, each without its marker and the blanks after it.
 std::string CommentHint(const std::vector<std::string>& comments);

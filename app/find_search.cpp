@@ -35,12 +35,6 @@ std::size_t FindByte(std::string_view bytes, std::size_t from, std::size_t limit
 
 }  // namespace
 
-std::string_view HeaderName(std::string_view line, const LeadTable& lead) {
-    std::size_t at = 1;
-    while (at < line.size() && line[at] != ']') at += lead.CharLength(line, at);
-    return line.substr(1, (at < line.size() ? at : line.size()) - 1);
-}
-
 TFindSearch::TFindSearch(std::string bytes, std::string needle, int codePage)
     : bytes_(std::move(bytes)), needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
     if (needle_.empty()) at_ = bytes_.size();
@@ -78,10 +72,10 @@ bool TFindSearch::Step(std::size_t budget) {
         const std::size_t end = LineEnd(candidate);
         // The whole line is looked at once: what follows on it needs no second look.
         at_ = end;
-        if (!LineMatches(begin, end)) continue;
+        const IniLineKind kind = LineMatch(begin, end);
+        if (kind != IniLineKind::Header && kind != IniLineKind::Key) continue;
         CountHeadersTo(begin);
-        const bool isHeader = bytes_[begin] == '[';
-        if (isHeader) matches_.push_back({begin, begin, headers_, true});
+        if (kind == IniLineKind::Header) matches_.push_back({begin, begin, headers_, true});
         else if (headers_ > 0) matches_.push_back({begin, lastHeader_, headers_ - 1, false});
     }
     return Done();
@@ -102,26 +96,35 @@ std::size_t TFindSearch::LineEnd(std::size_t at) const {
     return at + (ret ? std::size_t(static_cast<const char*>(ret) - from) : feedAt);
 }
 
+// Headers are found by their "[" first after blanks, then read as the file's readers read them.
 void TFindSearch::CountHeadersTo(std::size_t offset) {
     for (std::size_t at = countedTo_; at < offset; ++at) {
         const void* found = std::memchr(bytes_.data() + at, '[', offset - at);
         if (!found) break;
         at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes_.data());
-        if (IsLineStart(at)) {
-            ++headers_;
-            lastHeader_ = at;
-        }
+        std::size_t begin = at;
+        while (begin > ContentStart() && IsBlank(bytes_[begin - 1])) --begin;
+        if (!IsLineStart(begin)) continue;
+        if (ParseIniLine(LineAt(begin), lead_).kind != IniLineKind::Header) continue;
+        ++headers_;
+        lastHeader_ = begin;
     }
     countedTo_ = offset;
 }
 
-bool TFindSearch::LineMatches(std::size_t begin, std::size_t end) const {
+std::string_view TFindSearch::LineAt(std::size_t begin) const {
+    return std::string_view(bytes_).substr(begin, LineEnd(begin) - begin);
+}
+
+// The kind of the line when the text occurs in what the views show of it; Blank otherwise.
+IniLineKind TFindSearch::LineMatch(std::size_t begin, std::size_t end) const {
     const std::string_view line = std::string_view(bytes_).substr(begin, end - begin);
-    // A header is a line whose first byte is "[", as the tree takes it.
-    if (line.front() == '[') return OccursIn(HeaderName(line, lead_));
     const IniLine parsed = ParseIniLine(line, lead_);
-    if (parsed.kind != IniLineKind::Key) return false;
-    return OccursIn(parsed.name) || OccursIn(UnquotedValue(parsed.RawValue(line)));
+    const bool found = parsed.kind == IniLineKind::Header ? OccursIn(parsed.name)
+                       : parsed.kind == IniLineKind::Key
+                           ? OccursIn(parsed.name) || OccursIn(UnquotedValue(parsed.RawValue(line)))
+                           : false;
+    return found ? parsed.kind : IniLineKind::Blank;
 }
 
 // Tried where the needle's first byte stands, and only where a character starts there.
@@ -159,7 +162,6 @@ bool TFindSearch::MatchesAt(std::string_view text, std::size_t at) const {
 }
 
 TFindSearch::KeyPlace TFindSearch::KeyPlaceOf(const TFindMatch& match) const {
-    auto lineAt = [&](std::size_t begin) { return std::string_view(bytes_).substr(begin, LineEnd(begin) - begin); };
     // Names are the same when they differ only in the case of ASCII letters that are not trail bytes.
     auto foldedName = [&](std::string_view line) {
         std::string name(ParseIniLine(line, lead_).name);
@@ -167,15 +169,12 @@ TFindSearch::KeyPlace TFindSearch::KeyPlaceOf(const TFindMatch& match) const {
             name[at] = static_cast<char>(Folded(static_cast<unsigned char>(name[at])));
         return name;
     };
-    const std::string_view target = lineAt(match.line);
+    const std::string_view target = LineAt(match.line);
     const std::string wanted = foldedName(target);
     int occurrence = 0;
     for (std::size_t at = match.header; at < match.line;) {
-        const std::string_view line = lineAt(at);
-        if (line.empty() || line.front() != '[') {
-            const IniLine parsed = ParseIniLine(line, lead_);
-            if (parsed.kind == IniLineKind::Key && foldedName(line) == wanted) ++occurrence;
-        }
+        const std::string_view line = LineAt(at);
+        if (ParseIniLine(line, lead_).kind == IniLineKind::Key && foldedName(line) == wanted) ++occurrence;
         at += line.size();
         while (at < bytes_.size() && IsLineEnd(bytes_[at])) ++at;
     }

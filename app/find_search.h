@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/profile/ini_line.h"
 #include "platform/profile/lead_table.h"
 
 struct TFindMatch {
@@ -37,8 +38,8 @@ public:
     KeyPlace KeyPlaceOf(const TFindMatch& match) const;
 
 private:
-    // Where the text occurs in the line that starts at begin and ends at end, as the views show it.
-    bool LineMatches(std::size_t begin, std::size_t end) const;
+    IniLineKind LineMatch(std::size_t begin, std::size_t end) const;
+    std::string_view LineAt(std::size_t begin) const;
     bool OccursIn(std::string_view text) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
     bool StartsCharacter(std::string_view text, std::size_t at) const;
@@ -59,7 +60,3 @@ private:
     std::size_t lastHeader_ = 0;
     std::vector<TFindMatch> matches_;
 };
-
-// The text a header line shows as its node: from after "[" to the first "]" that begins a
-// character, or to the end of the line.
-std::string_view HeaderName(std::string_view line, const LeadTable& lead);

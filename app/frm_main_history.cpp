@@ -5,9 +5,6 @@
 #include "inifile/ini_file.h"
 #include "platform/beep.h"
 #include "platform/code_page_conversion.h"
-#include "text/string_list.h"
-#include "ui/list_view.h"
-#include "ui/tree_view.h"
 
 void TForm1::RememberEdit(const TIniFile& ini) {
     history_.Record(CurrentIniPath, ini.LastChange());
@@ -26,6 +23,7 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
         return;
     }
     if (RefusedAsReadOnly()) return;
+    TCommandScope command(*this);
     try {
         TIniFile ini(CurrentIniPath, FileCodePage());
         if (undo) ini.Revert(*change);
@@ -40,13 +38,4 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
     if (undo) history_.Undone(CurrentIniPath);
     else history_.Redone(CurrentIniPath);
     ShowFileAgain();
-}
-
-void TForm1::ShowFileAgain() {
-    TTreeNode* node = tree1->Selected();
-    const int section = node && node != RootNode() ? node->Index() : 0;
-    const int row = ListView1->Selected() ? ListView1->Selected()->Index() : -1;
-    ShowFile(LoadFileText(CurrentIniPath), encoding_, encoding_, section);
-    TListItems& rows = ListView1->Items();
-    if (row >= 0 && rows.Count() > 0) ListView1->SetSelected(rows.Item(row < rows.Count() ? row : rows.Count() - 1));
 }

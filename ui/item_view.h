@@ -5,6 +5,9 @@
 #include "ui/control.h"
 #include "ui/image_list.h"
 
+// Two parts of an item's tooltip, one above the other; either may be empty.
+std::string JoinedHint(const std::string& first, const std::string& second);
+
 class QAbstractItemModel;
 class QMouseEvent;
 class ItemViewWidget;
@@ -18,6 +21,9 @@ public:
     bool ReadOnly() const { return readOnly_; }
     void SetReadOnly(bool readOnly);
     bool IsEditing() const;
+
+    // A double click with the left button on an item (after the press it ends has been handled).
+    TNotifyEvent OnDblClick;
 
     // Under the selected item, when it is in view.
     TPoint KeyboardMenuPoint() const override;

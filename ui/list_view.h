@@ -2,6 +2,7 @@
 // Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
 // under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
 // through a model.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -85,10 +86,10 @@ public:
     const TSubItems& SubItems() const { return subItems_; }
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
-    // The row's tooltip, bytes in its code page; empty: a cut text shows whole.
+    int Index() const { return index_; }
+    // The row's tooltip, bytes in the locale's code page; empty: a cut text's whole text.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
-    int Index() const { return index_; }
     // Removes the row; the item is gone afterwards.
     void Delete();
 
@@ -103,8 +104,8 @@ private:
     TListItems& owner_;
     int codePage_;
     std::string caption_;
-    TSubItems subItems_;
     std::string hint_;
+    TSubItems subItems_;
     int imageIndex_ = -1;
     int index_ = 0;
 };
@@ -168,8 +169,15 @@ public:
     TImageList* SmallImages() const { return ImageList(); }
     void SetSmallImages(TImageList* images) { SetImageList(images); }
 
+    // A caption edited in place and committed, before the row takes it: false keeps the old one.
+    std::function<bool(TListItem& item, const std::string& text)> OnEdited;
+
     // Shares the client width among the auto-sized columns again.
     void AutoSizeColumns();
+
+    // More of a row's tooltip, asked for only when it is shown (bytes in the locale's code
+    // page): what would cost too much to gather for every row of a long list.
+    std::function<std::string(TListItem& row)> OnGetHint;
 
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
     void Loaded() override;

@@ -1,4 +1,4 @@
-// The search behind the find bar: names and values as the views show them, ASCII letters in
+// The search behind the find bar: names and values as the file's readers and the views take them, ASCII letters in
 // either case, GBK characters whose trail bytes look like ASCII never matched half-way, one
 // match per line, the section and key occurrence of each, and steps that add up to one search.
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(FindSearch, FindsSectionsKeysAndValuesAsShownInEitherCase) {
         "name = ALPHA beta\r\n"
         "quoted=\"alpha\"\r\n"
         "other=gamma\r\n"
-        "  [not a node: alpha]\r\n"
+        "  [Indented alpha]\r\n"
         "[Beta]\n"
         "alphabet=x\n"
         "k=v\n"
@@ -46,7 +46,8 @@ TEST(FindSearch, FindsSectionsKeysAndValuesAsShownInEitherCase) {
               (std::vector<Found>{{0, true, "[Alpha]"},
                                   {0, false, "name = ALPHA beta"},
                                   {0, false, "quoted=\"alpha\""},
-                                  {1, false, "alphabet=x"}}));
+                                  {1, true, "  [Indented alpha]"},
+                                  {2, false, "alphabet=x"}}));
     EXPECT_EQ(FindAll(file, "A=", CodePageUtf8), std::vector<Found>{}) << "a match never spans name and value";
     EXPECT_EQ(FindAll(file, "\"alpha", CodePageUtf8), std::vector<Found>{}) << "quotes are not part of the value";
     EXPECT_EQ(FindAll(file, "[beta", CodePageUtf8), std::vector<Found>{}) << "brackets are not part of the name";
