@@ -1,6 +1,6 @@
-// Undo and redo from the keyboard: every command taken back byte for byte and done again, in
-// a GBK file with CR LF line ends and comments; refused when another program changed that
-// part of the file; history per file and bounded.
+// Undo and redo from the keyboard: every command (renames in place too) taken back byte for
+// byte and done again, in a GBK file with CR LF line ends and comments; refused when another
+// program changed that part of the file; history per file and bounded.
 #include "main_window_fixture.h"
 
 #include <functional>
@@ -95,6 +95,11 @@ TEST_F(EditHistoryTest, TwentyMixedCommandsAreUndoneInTurnAndRedoneByteForByte) 
         [&](int i) { AddSection(QString::fromUtf8("小节%1").arg(i)); },
         [&](int i) { DeleteFirstKey(i % Root()->Count()); },
         [&](int i) { DeleteSection((i * 3) % Root()->Count()); },
+        [&](int i) {
+            SelectSectionWithKeys(i % Root()->Count());
+            EditCaption(list, IndexOf(Row(0)), QString::fromUtf8("改名%1").arg(i));
+        },
+        [&](int i) { EditCaption(tree, IndexOf(Section(i % Root()->Count())), QString("Renamed%1").arg(i)); },
     };
     for (int i = 0; i < 20; ++i) {
         commands[size_t(i) % commands.size()](i);
