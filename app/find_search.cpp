@@ -75,8 +75,9 @@ bool TFindSearch::Step(std::size_t budget) {
         const IniLineKind kind = LineMatch(begin, end);
         if (kind != IniLineKind::Header && kind != IniLineKind::Key) continue;
         CountHeadersTo(begin);
-        if (kind == IniLineKind::Header) matches_.push_back({begin, begin, headers_, true});
-        else if (headers_ > 0) matches_.push_back({begin, lastHeader_, headers_ - 1, false});
+        const auto line = static_cast<std::uint32_t>(begin);
+        if (kind == IniLineKind::Header) matches_.push_back({line, line, headers_, true});
+        else if (headers_ > 0) matches_.push_back({line, static_cast<std::uint32_t>(lastHeader_), headers_ - 1, false});
     }
     return Done();
 }

@@ -4,6 +4,7 @@
 // character of the file's code page begins (a trail byte never starts one). The search runs
 // in steps, so that a window can stay responsive over a very large file.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,11 +12,13 @@
 #include "platform/profile/ini_line.h"
 #include "platform/profile/lead_table.h"
 
+// Offsets fit 32 bits: the files the views show are those the profile-file service reads, 4 GiB
+// at most. Small, since a file can hold millions of matches.
 struct TFindMatch {
-    std::size_t line;    // offset of the matching line in the file's bytes
-    std::size_t header;  // offset of the header line of its section (itself for a header)
-    int section;         // which header line of the file, counted from 0
-    bool isHeader;       // the section's name matched; otherwise a key line's name or value
+    std::uint32_t line;    // offset of the matching line in the file's bytes
+    std::uint32_t header;  // offset of the header line of its section (itself for a header)
+    std::int32_t section;  // which header line of the file, counted from 0
+    bool isHeader;         // the section's name matched; otherwise a key line's name or value
 };
 
 class TFindSearch {
