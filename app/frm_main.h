@@ -118,6 +118,7 @@ private:
     TFindBar& FindBar();
     bool FindBarShowing() const;
     void OpenFindBar();
+    void KeepFindTextInFileCodePage();
     void CloseFindBar();
     void FindNext();
     void FindPrevious();

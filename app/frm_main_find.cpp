@@ -1,5 +1,6 @@
 // Finding in the whole file from the find bar: the file is read and searched in steps, with
 // the window's events served between them, so that a very large file never freezes the window.
+#include <algorithm>
 #include <fstream>
 
 #include "app/find_bar.h"
@@ -37,8 +38,17 @@ bool TForm1::FindBarShowing() const { return findBar_ && findBar_->Showing(); }
 
 void TForm1::OpenFindBar() {
     if (!FindBar().HasFocus(ActiveControl())) focusBeforeFind_ = ActiveControl();
-    findBar_->Edit().SetTextCodePage(FileCodePage());
+    KeepFindTextInFileCodePage();
     findBar_->Show();
+}
+
+// The text to find is bytes in the shown file's code page: another file's keeps its characters.
+void TForm1::KeepFindTextInFileCodePage() {
+    TEdit& edit = FindBar().Edit();
+    if (edit.TextCodePage() == FileCodePage()) return;
+    const std::optional<std::string> text = Utf8ToCodePage(CodePageToUtf8(edit.Text(), edit.TextCodePage()), FileCodePage());
+    edit.SetTextCodePage(FileCodePage());
+    edit.SetText(text.value_or(std::string()));
 }
 
 void TForm1::CloseFindBar() {
@@ -84,8 +94,10 @@ bool TForm1::ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search)
 }
 
 std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder) {
-    std::ifstream in(CurrentIniPath, std::ios::binary);
+    std::ifstream in(CurrentIniPath, std::ios::binary | std::ios::ate);
     std::string bytes;
+    bytes.reserve(std::size_t(std::max<std::streamoff>(in.tellg(), 0)));
+    in.seekg(0);
     for (std::size_t got = StepBytes; in && got == StepBytes;) {
         const std::size_t at = bytes.size();
         bytes.resize(at + StepBytes);
@@ -182,6 +194,7 @@ void TForm1::ShowAllSections() {
 }
 
 void TForm1::ForgetFind() {
+    if (findBar_) KeepFindTextInFileCodePage();
     search_.reset();
     currentMatch_ = -1;
     ShowFindState();

@@ -148,5 +148,16 @@ TEST_F(FindBarTest, AGbkFileIsSearchedInItsOwnCodePageAndAnEditStartsTheSearchAg
     EXPECT_EQ(State(), "1/3");
 }
 
+TEST_F(FindBarTest, TheTextToFindKeepsItsCharactersWhenAFileOfAnotherEncodingIsLoaded) {
+    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    Load(*Utf8ToCodePage("[设置]\r\n名称=值\r\n", CodePageGbk), "gbk.ini");
+    Find(QString::fromUtf8("值"));
+    EXPECT_EQ(State(), "1/1");
+    Load("[其他]\nk=值\n", "utf8.ini");
+    KeyOn(tree, Qt::Key_F3);
+    EXPECT_EQ(State(), "1/1");
+    EXPECT_EQ(Selection(), "其他/k");
+}
+
 }  // namespace
 }  // namespace apptest
