@@ -11,6 +11,7 @@
 #include "platform/code_page_conversion.h"
 #include "platform/encoding_memory.h"
 #include "platform/encodings.h"
+#include "platform/profile/profile_service.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "text/string_list.h"
@@ -132,6 +133,8 @@ void TForm1::tree1Click(TComponent*) {
         return;
     }
     const std::string section = node->Text();
+    // The file is checked against the disk once for the whole list, not once per value.
+    ProfileBatch action;
     std::optional<TIniFile> file;
     TCustomIniFile& ini = readOnlyText_ ? static_cast<TCustomIniFile&>(*readOnlyText_)
                                         : file.emplace(CurrentIniPath, FileCodePage());
