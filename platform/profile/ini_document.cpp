@@ -351,23 +351,30 @@ std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef
     return std::nullopt;
 }
 
-std::vector<std::string_view> IniDocument::SectionNames() const {
+template <typename Name>
+std::vector<Name> IniDocument::SectionNames() const {
     FindAllHeaders();
-    std::vector<std::string_view> names;
+    std::vector<Name> names;
     names.reserve(sections_.size());
-    for (const Section& section : sections_) names.push_back(NameOf(section));
+    for (const Section& section : sections_) names.emplace_back(NameOf(section));
     return names;
 }
 
-std::vector<std::string_view> IniDocument::KeyNames(std::string_view section) const {
-    std::vector<std::string_view> names;
+template <typename Name>
+std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
+    std::vector<Name> names;
     const auto found = FindSection(section);
     if (!found) return names;
     const Section& target = sections_[*found];
     names.reserve(target.keys.count);
-    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.push_back(KeyNameAt(target, entry));
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.emplace_back(KeyNameAt(target, entry));
     return names;
 }
+
+template std::vector<std::string_view> IniDocument::SectionNames() const;
+template std::vector<std::string> IniDocument::SectionNames() const;
+template std::vector<std::string_view> IniDocument::KeyNames(std::string_view) const;
+template std::vector<std::string> IniDocument::KeyNames(std::string_view) const;
 
 std::optional<std::string_view> IniDocument::Value(std::string_view section, std::string_view key) const {
     const auto foundSection = FindSection(section);

@@ -34,10 +34,13 @@ public:
     std::string TakeBytes() &&;
 
     // Names and values point into the bytes: valid until the next edit.
-    // Every header's name, in file order, duplicates included.
-    std::vector<std::string_view> SectionNames() const;
+    // Every header's name, in file order, duplicates included. As views, or as copies
+    // (std::string), made with no list of views first.
+    template <typename Name = std::string_view>
+    std::vector<Name> SectionNames() const;
     // The key names of the first section of that name, in file order, duplicates included.
-    std::vector<std::string_view> KeyNames(std::string_view section) const;
+    template <typename Name = std::string_view>
+    std::vector<Name> KeyNames(std::string_view section) const;
     // The value of the first such key in the first such section.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
