@@ -613,12 +613,16 @@ bool IniDocument::EndsWithoutLineEnd() const {
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
     return Run([&] {
         const auto found = FindSection(section);
-        if (!found || !FindKey(sections_[*found], key)) return EditResult::Unchanged;
+        const auto first = found ? FindKey(sections_[*found], key) : std::nullopt;
+        if (!first) return EditResult::Unchanged;
         const Section& target = sections_[*found];
         const std::string_view name = TrimName(key, lead_);
-        std::vector<std::size_t> entries;
-        for (std::size_t entry = 0; entry < target.keys.count; ++entry)
-            if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
+        // No line before the first of the name has it; an index that knows no name repeats
+        // leaves none after it either.
+        std::vector<std::size_t> entries{*first};
+        if (!target.keys.index || target.keys.duplicates)
+            for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
+                if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
         return RemoveKeyLines(*found, entries);
     });
 }

@@ -251,3 +251,26 @@ TEST(IniDocumentEdit, ASetThatStopsAtItsKeyLeavesTheRestToBeFound) {
     EXPECT_EQ(growing.LastChange().spans.size(), 1u);
 }
 }  // namespace
+
+namespace {
+// A removal by name takes every line of the name, whether the section's names were indexed by
+// a listing or not, also once lines were added to an indexed section.
+TEST(IniDocumentEdit, ARemovalByNameTakesEveryLineOfTheNameIndexedOrNot) {
+    const std::string text = "[s]\na=1\nb=2\nA=3\nc=4\n[t]\na=5\n";
+    for (const bool listed : {false, true}) {
+        IniDocument document(text);
+        if (listed) ASSERT_TRUE(document.Keys({"s", 0}));
+        ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed) << listed;
+        EXPECT_EQ(document.Bytes(), "[s]\nb=2\nc=4\n[t]\na=5\n") << listed;
+    }
+    IniDocument unique("[s]\na=1\nb=2\n[t]\nb=3\n");
+    ASSERT_TRUE(unique.Keys({"s", 0}));
+    ASSERT_EQ(unique.AddKey({"s", 0}, "c", "x"), EditResult::Changed);
+    ASSERT_EQ(unique.RemoveKey("s", "b"), EditResult::Changed);
+    EXPECT_EQ(unique.Bytes(), "[s]\na=1\nc=x\n[t]\nb=3\n");
+    ASSERT_TRUE(unique.Keys({"s", 0}));
+    ASSERT_EQ(unique.SetValue("s", "d", "1"), EditResult::Changed);
+    ASSERT_EQ(unique.RemoveKey("s", "A"), EditResult::Changed);
+    EXPECT_EQ(unique.Bytes(), "[s]\nc=x\nd=1\n[t]\nb=3\n");
+}
+}  // namespace
