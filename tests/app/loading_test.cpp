@@ -2,8 +2,8 @@
 #include "main_window_fixture.h"
 
 #include "dialogs/open_dialog.h"
-#include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "tests/platform/profile/counting_status.h"
 #include "ui/button.h"
 #include "ui/widget_access.h"
 
@@ -174,15 +174,6 @@ TEST_F(LoadingTest, ClicksListTheSectionInFileOrderAndTheRootClearsTheList) {
     ClickNode(Section(1));
     EXPECT_TRUE(ListRows().empty());
 }
-
-class CountingStatus : public FileOps {
-public:
-    int Status(const char* path, struct stat* status) override {
-        ++calls;
-        return FileOps::Status(path, status);
-    }
-    int calls = 0;
-};
 
 TEST_F(LoadingTest, AClickChecksTheFileOnceForTheWholeListAndTheNextClickSeesAnotherProgramsChange) {
     std::string bytes = "[many]\n";
