@@ -36,22 +36,11 @@
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
 
+#include "generated_ini.h"
+
 namespace {
 
 constexpr int Runs = 5;
-
-void MakeFile(const std::string& path, int sections, int keys) {
-    std::ofstream out(path, std::ios::binary);
-    char line[96];
-    for (int s = 0; s < sections; ++s) {
-        std::snprintf(line, sizeof line, "[section%06d]\n", s);
-        out << line;
-        for (int k = 0; k < keys; ++k) {
-            std::snprintf(line, sizeof line, "key%06d=value %d.%d of the generated file\n", k, s, k);
-            out << line;
-        }
-    }
-}
 
 struct GeneratedFolder {
     std::filesystem::path path;
@@ -127,8 +116,8 @@ int main(int argc, char** argv) try {
         std::filesystem::create_directory(folder.path);
         large = (folder.path / "large.ini").string();
         oneSection = (folder.path / "one-section.ini").string();
-        MakeFile(large, 100'000, 9);
-        MakeFile(oneSection, 1, 200'000);
+        MakeGeneratedIni(large, 100'000, 9);
+        MakeGeneratedIni(oneSection, 1, 200'000);
     }
 
     TApplication application;

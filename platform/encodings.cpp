@@ -1,5 +1,8 @@
 #include "platform/encodings.h"
 
+#include <cctype>
+#include <charconv>
+
 #include "platform/code_page.h"
 
 namespace {
@@ -27,6 +30,14 @@ constexpr TEncoding Table[] = {
     {874, "TIS-620", "Windows-874", false},
 };
 
+// The letters and digits of a name, in lower case.
+std::string Folded(std::string_view name) {
+    std::string folded;
+    for (char c : name)
+        if (c != '-' && c != '_' && c != ' ') folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folded;
+}
+
 }  // namespace
 
 std::span<const TEncoding> Encodings() { return Table; }
@@ -42,4 +53,16 @@ std::string EncodingDisplayName(int codePage, int bomLength) {
     std::string name = encoding ? encoding->displayName : "CP" + std::to_string(codePage);
     if (codePage == CodePageUtf8 && bomLength > 0) name += " (BOM)";
     return name;
+}
+
+std::optional<int> FindEncodingByName(std::string_view name) {
+    const std::string folded = Folded(name);
+    for (const TEncoding& encoding : Table)
+        if (folded == Folded(encoding.charset) || folded == Folded(encoding.displayName)) return encoding.codePage;
+    const std::string_view digits = std::string_view(folded).substr(folded.starts_with("cp") ? 2 : 0);
+    int codePage = 0;
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), codePage);
+    if (digits.empty() || error != std::errc() || end != digits.data() + digits.size() || !FindEncoding(codePage))
+        return std::nullopt;
+    return codePage;
 }

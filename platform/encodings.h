@@ -1,7 +1,9 @@
 #pragma once
 // The encodings the program reads and writes files in, each with the names it goes by.
+#include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 struct TEncoding {
     int codePage;
@@ -14,6 +16,10 @@ struct TEncoding {
 std::span<const TEncoding> Encodings();
 // The entry of a code page; nullptr for one the program does not know.
 const TEncoding* FindEncoding(int codePage);
+// The code page of the encoding a user names, as the chooser or the converter names it, letter
+// case, "-", "_" and blanks aside ("gbk", "UTF8", "shift_jis", "windows-1252"), or by its
+// number, bare or as "CP<n>" ("936", "cp936"); only encodings of the table. Nothing otherwise.
+std::optional<int> FindEncodingByName(std::string_view name);
 // The name shown for a file read in codePage whose byte-order mark takes bomLength bytes:
 // "GBK", "UTF-8", "UTF-8 (BOM)", "UTF-16LE". "CP<n>" for a code page the table lacks.
 std::string EncodingDisplayName(int codePage, int bomLength);

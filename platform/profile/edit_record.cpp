@@ -1,6 +1,7 @@
 #include "platform/profile/edit_record.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <utility>
 
@@ -49,6 +50,107 @@ EditRecord EditRecorder::Finish(std::string_view edited) {
     }
     growth_ = 0;
     return std::exchange(record_, {});
+}
+
+namespace {
+
+// Appends the bytes in [from, to) that the pieces first to end hold between them, in order;
+// piece(k) gives where a piece begins and its bytes.
+template <typename Piece>
+void AppendCovered(std::string& out, std::size_t from, std::size_t to, std::size_t first, std::size_t end,
+                   Piece piece) {
+    for (std::size_t k = first; k < end; ++k) {
+        const auto [begin, bytes] = piece(k);
+        const std::size_t low = std::max(from, begin);
+        const std::size_t high = std::min(to, begin + bytes.size());
+        if (low < high) out.append(bytes.substr(low - begin, high - low));
+    }
+}
+
+// Two records in a row as one, context left out: `first` made the bytes B of A, `second` made
+// C of B. Spans that meet in B form one group. A group's bytes of A are first's before bytes
+// where first changed B, and elsewhere B's own bytes, which second's before bytes hold; its
+// bytes of C are second's after bytes where second changed B, and elsewhere first's after bytes.
+std::vector<ByteSpan> Composed(std::vector<ByteSpan> first, const std::vector<ByteSpan>& second) {
+    std::vector<std::size_t> placed(first.size());  // where each span of first lies in B
+    std::ptrdiff_t growth = 0;
+    for (std::size_t k = 0; k < first.size(); ++k) {
+        placed[k] = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(first[k].offset) + growth);
+        growth += Growth(first[k]);
+    }
+    const auto inFirst = [&](std::size_t k) { return std::pair<std::size_t, std::string_view>(placed[k], first[k].after); };
+    const auto inSecond = [&](std::size_t k) {
+        return std::pair<std::size_t, std::string_view>(second[k].offset, second[k].before);
+    };
+    std::vector<ByteSpan> composed;
+    std::size_t i = 0;
+    std::size_t j = 0;
+    growth = 0;  // of first's spans before the group: an offset in B less the same place in A
+    while (i < first.size() || j < second.size()) {
+        const std::size_t begin = std::min(i < first.size() ? placed[i] : SIZE_MAX, j < second.size() ? second[j].offset : SIZE_MAX);
+        const auto offset = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(begin) - growth);
+        const std::size_t firstFrom = i;
+        const std::size_t secondFrom = j;
+        std::size_t end = begin;
+        for (;;) {
+            if (i < first.size() && placed[i] <= end) {
+                end = std::max(end, placed[i] + first[i].after.size());
+                growth += Growth(first[i++]);
+            } else if (j < second.size() && second[j].offset <= end) {
+                end = std::max(end, second[j].offset + second[j].before.size());
+                ++j;
+            } else {
+                break;
+            }
+        }
+        if (j == secondFrom && i == firstFrom + 1) {
+            composed.push_back(std::move(first[firstFrom]));
+            continue;
+        }
+        std::string before;
+        std::size_t at = begin;
+        for (std::size_t k = firstFrom; k < i; ++k) {
+            AppendCovered(before, at, placed[k], secondFrom, j, inSecond);
+            before += first[k].before;
+            at = placed[k] + first[k].after.size();
+        }
+        AppendCovered(before, at, end, secondFrom, j, inSecond);
+        std::string after;
+        at = begin;
+        for (std::size_t k = secondFrom; k < j; ++k) {
+            AppendCovered(after, at, second[k].offset, firstFrom, i, inFirst);
+            after += second[k].after;
+            at = second[k].offset + second[k].before.size();
+        }
+        AppendCovered(after, at, end, firstFrom, i, inFirst);
+        if (before != after) composed.push_back(ByteSpan{offset, std::move(before), std::move(after), {}, {}});
+    }
+    return composed;
+}
+
+}  // namespace
+
+void EditChain::Add(EditRecord next) {
+    if (next.Empty()) return;
+    if (spans_.empty()) {
+        spans_ = std::move(next.spans);
+        contextKept_ = true;
+        return;
+    }
+    spans_ = Composed(std::move(spans_), next.spans);
+    contextKept_ = false;
+}
+
+EditRecord EditChain::Finish(std::string_view edited) {
+    std::vector<ByteSpan> spans = std::exchange(spans_, {});
+    if (std::exchange(contextKept_, false)) return EditRecord{std::move(spans)};
+    EditRecorder recorder;
+    std::ptrdiff_t growth = 0;
+    for (const ByteSpan& span : spans) {
+        recorder.Replaced(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.offset) + growth), span.before, span.after);
+        growth += Growth(span);
+    }
+    return recorder.Finish(edited);
 }
 
 namespace {

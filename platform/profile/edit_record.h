@@ -36,6 +36,23 @@ private:
     std::ptrdiff_t growth_ = 0;  // of the spans so far
 };
 
+// The record of several edits made one after the other, built from the record of each: what
+// they changed together, as one record of the bytes before the first. Stretches that two
+// edits touch, or that touch each other, become one; edits that undo each other leave none.
+class EditChain {
+public:
+    // The record of the next edit, made on the bytes the ones before it left.
+    void Add(EditRecord next);
+    // Whether the edits so far leave the bytes as they found them.
+    bool Empty() const { return spans_.empty(); }
+    // The record, its context taken from the bytes the last edit left; the chain starts afresh.
+    EditRecord Finish(std::string_view edited);
+
+private:
+    std::vector<ByteSpan> spans_;
+    bool contextKept_ = false;  // the spans are one edit's own record, context and all
+};
+
 enum class ReplayDirection { Undo, Redo };
 
 // Where each span's current bytes (its after bytes for an undo, its before bytes for a redo)

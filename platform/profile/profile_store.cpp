@@ -100,7 +100,7 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
     return entry->document;
 }
 
-ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, const Edit& edit) {
+ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, std::span<const Edit> edits) {
     if (pathView.empty()) return Failed(ProfileFailure::SystemError, ENOENT);
     const std::string path(pathView);
     const std::optional<std::string> target = FollowLinks(*ops_, path);
@@ -114,7 +114,8 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, const
         if (outcome == LockedFile::Outcome::Missing) {
             // Create the file only for an edit that puts something in it; then edit it as any other.
             IniDocument empty = Parse({}, codePage);
-            const EditResult result = edit(empty);
+            EditRecord change;
+            const EditResult result = RunEdits(empty, edits, change);
             if (result == EditResult::Refused) return Failed(empty.Refusal());
             if (result == EditResult::Unchanged) return {};
             const int fd = ops_->Open(target->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -133,11 +134,16 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, const
             entry = &Remember(path, file.Stamp(), codePage, std::move(bytes));
         }
         Checked(*entry);
-        const EditResult result = edit(entry->document);
-        if (result == EditResult::Refused) return Failed(entry->document.Refusal());
+        EditRecord change;
+        const EditResult result = RunEdits(entry->document, edits, change);
+        if (result == EditResult::Refused) {
+            const ProfileFailure refusal = entry->document.Refusal();
+            if (!change.Empty()) Forget(path);  // it holds the edits before the refused one
+            return Failed(refusal);
+        }
         if (result == EditResult::Unchanged) return {};
-        // From here on the cached document holds the edit: keep it only once it is on disk.
-        ProfileResult done{ProfileFailure::None, 0, entry->document.TakeChange()};
+        // From here on the cached document holds the edits: keep it only once it is on disk.
+        ProfileResult done{ProfileFailure::None, 0, std::move(change)};
         if (file.WriteRefusal() != ProfileFailure::None) {
             Forget(path);
             return Failed(file.WriteRefusal());

@@ -5,12 +5,13 @@
 // it, so no other writer's change is lost. The caller gives each file's code page.
 #include <chrono>
 #include <cstdint>
-#include <functional>
 #include <list>
+#include <span>
 #include <string>
 #include <string_view>
 
 #include "platform/profile/edit_record.h"
+#include "platform/profile/edit_sequence.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_document.h"
@@ -19,7 +20,7 @@
 
 class ProfileStore {
 public:
-    using Edit = std::function<EditResult(IniDocument&)>;
+    using Edit = DocumentEdit;
     // How long a write waits for a lock that another program holds.
     static constexpr std::chrono::milliseconds DefaultLockWait{2000};
 
@@ -30,7 +31,13 @@ public:
     // or an empty path, reads as empty. Valid until the next call.
     const IniDocument& Document(std::string_view path, int codePage);
     // Applies the edit to the file's content under an exclusive lock and saves what changed.
-    ProfileResult Apply(std::string_view path, int codePage, const Edit& edit);
+    ProfileResult Apply(std::string_view path, int codePage, const Edit& edit) {
+        return Apply(path, codePage, std::span<const Edit>(&edit, 1));
+    }
+    // Applies the edits in turn under one lock and saves once: all of them, or none when one
+    // is refused (the result's failure is its refusal, and the file stays as it was). The
+    // result's change is what they did together.
+    ProfileResult Apply(std::string_view path, int codePage, std::span<const Edit> edits);
     // Forgets cached content that no longer matches its file.
     void Flush(std::string_view path);
     void FlushAll() { entries_.clear(); }

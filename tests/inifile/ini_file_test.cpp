@@ -21,7 +21,7 @@
 
 namespace {
 
-// Records every call the spec-shaped operations make and answers reads with one text.
+// Records every call the by-name operations make and answers reads with one text.
 class FakeService : public ProfileService {
 public:
     struct Call {

@@ -85,6 +85,22 @@ def check_layout(prefix, app_id, binary):
     return desktop, metainfo
 
 
+def check_command(prefix, command):
+    """The command-line companion, its manual page, and a help that stands on its own."""
+    program = os.path.join(prefix, "bin", command)
+    check(os.path.isfile(program) and os.access(program, os.X_OK), f"not installed: bin/{command}")
+    page = os.path.join(prefix, "share", "man", "man1", command + ".1")
+    check(os.path.isfile(page), f"not installed: share/man/man1/{command}.1")
+    with open(page, encoding="utf-8") as f:
+        check(f.read().startswith(".TH " + command.upper() + " 1"), f"{page} is not a manual page of section 1")
+    env = {"PATH": "/usr/bin:/bin", "LANG": "C.UTF-8"}
+    result = subprocess.run([program, "--help"], capture_output=True, text=True, env=env, timeout=60)
+    check(result.returncode == 0 and result.stdout.startswith(f"Usage: {command} "), f"{command} --help failed")
+    for word in ("get", "set", "del", "rename", "sections", "keys", "batch", "--encoding", "--null", "--dry-run",
+                 "Exit status"):
+        check(word in result.stdout, f"{command} --help does not mention {word}")
+
+
 def check_file_types(prefix):
     """Builds the prefix's MIME database and asks the desktop for the type of INI and INF
     files; returns the name of a missing tool, or None."""
@@ -142,6 +158,7 @@ def main():
     parser.add_argument("--build", required=True)
     parser.add_argument("--app-id", required=True)
     parser.add_argument("--binary", help="program expected in bin/")
+    parser.add_argument("--command", help="command-line program expected in bin/, with its manual page")
     args = parser.parse_args()
 
     prefix = tempfile.mkdtemp(prefix="iniv-install-")
@@ -151,6 +168,8 @@ def main():
                                 capture_output=True, text=True, env=env, timeout=90)
         check(result.returncode == 0, f"cmake --install failed:\n{result.stdout}{result.stderr}")
         desktop, metainfo = check_layout(prefix, args.app_id, args.binary)
+        if args.command:
+            check_command(prefix, args.command)
         print("installed files: ok")
         missing = run_validators(desktop, metainfo) or check_file_types(prefix)
         if missing:

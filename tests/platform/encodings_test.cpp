@@ -39,3 +39,17 @@ TEST(Encodings, DisplayNames) {
     EXPECT_EQ(EncodingDisplayName(1361, 0), "CP1361");
     EXPECT_EQ(FindEncoding(1361), nullptr);
 }
+
+TEST(Encodings, NamesAUserTypes) {
+    EXPECT_EQ(FindEncodingByName("gbk"), CodePageGbk);
+    EXPECT_EQ(FindEncodingByName("UTF8"), CodePageUtf8);
+    EXPECT_EQ(FindEncodingByName("utf-8"), CodePageUtf8);
+    EXPECT_EQ(FindEncodingByName("shift_jis"), 932);
+    EXPECT_EQ(FindEncodingByName("CP932"), 932);
+    EXPECT_EQ(FindEncodingByName("big5"), 950);
+    EXPECT_EQ(FindEncodingByName("Windows-1252"), 1252);
+    EXPECT_EQ(FindEncodingByName("utf-16le"), CodePageUtf16Le);
+    EXPECT_EQ(FindEncodingByName("936"), CodePageGbk);
+    for (const char* unknown : {"", "cp", "latin", "1361", "cp1361", "936x", "auto"})
+        EXPECT_EQ(FindEncodingByName(unknown), std::nullopt) << unknown;
+}

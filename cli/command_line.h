@@ -1,0 +1,42 @@
+#pragma once
+// What the command line of iniv asks for: the command, its file and the words after it, and
+// the options, which go before FILE.
+#include <cstddef>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+enum class Command { Get, Set, Remove, Rename, Sections, Keys, Batch };
+
+// The command a word names: get, set, del, rename, sections, keys, batch.
+std::optional<Command> CommandNamed(std::string_view word);
+// What is wrong with giving a command `count` words after FILE (or, in a batch, after the
+// command): "set takes SECTION KEY VALUE"; empty when the count suits it.
+std::string WordCountProblem(Command command, std::size_t count);
+// Whether the command changes the file.
+bool Writes(Command command);
+
+struct Invocation {
+    Command command;
+    std::string file;
+    std::vector<std::string> words;  // after FILE
+    std::optional<int> codePage;     // the encoding forced by --encoding; nothing for auto
+    bool nullSeparated = false;
+    bool dryRun = false;
+};
+
+struct HelpRequest {
+    bool version = false;  // --version rather than --help
+};
+
+struct UsageError {
+    std::string message;
+};
+
+using CommandLine = std::variant<Invocation, HelpRequest, UsageError>;
+
+// The arguments after the program's name.
+CommandLine ParseCommandLine(std::span<const std::string> args);

@@ -1,0 +1,31 @@
+#pragma once
+// Names and values between the terminal's encoding (the locale's code page), in which the
+// command line, the batch lines and the output are, and the encoding of a file's text. With
+// the same code page on both sides, bytes pass as they are.
+#include <string>
+#include <string_view>
+
+struct Converted {
+    std::string text;
+    std::string refusal;  // why the text cannot be converted exactly; empty when it was
+};
+
+class TextBridge {
+public:
+    TextBridge(int terminalCodePage, int fileCodePage) : terminal_(terminalCodePage), file_(fileCodePage) {}
+
+    // What the user typed, in the file's code page. Refused when it is not valid text of the
+    // terminal, or holds a character that the file's code page cannot hold: nothing is ever
+    // stored in its place.
+    Converted ToFile(std::string_view typed) const;
+    // A name or value of the file, for the terminal. Refused when it holds bytes that are not
+    // valid in the file's code page, or characters the terminal's cannot show.
+    Converted ToTerminal(std::string_view stored) const;
+    // For a person to read: bytes not valid in the file's code page, and characters the
+    // terminal cannot show, become U+FFFD, or "?" where the terminal cannot show that either.
+    std::string Shown(std::string_view stored) const;
+
+private:
+    int terminal_;
+    int file_;
+};
