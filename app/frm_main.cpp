@@ -2,6 +2,7 @@
 
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_text.h"
+#include "platform/file_watch.h"
 #include "ui/button.h"
 #include "ui/combo_box.h"
 #include "ui/edit.h"
@@ -30,6 +31,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     Bind("BitBtn1Click", &TForm1::BitBtn1Click);
     Bind("EncodingBoxChange", &TForm1::EncodingBoxChange);
     Bind("Splitter1Moved", &TForm1::Splitter1Moved);
+    Bind("ListView1DblClick", &TForm1::ListView1DblClick);
     LoadLayoutOf("TForm1");
 
     tree1 = Find<TTreeView>("tree1");
@@ -58,6 +60,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     // selection, and the tree's menu is enabled the same way however it is opened.
     tree1->OnKeyboardSelect = [this](TComponent* sender) { tree1Click(sender); };
     Poptree->OnPopup = [this](TComponent*) { EnableTreeMenu(); };
+    tree1->OnEdited = [this](TTreeNode& node, const std::string& text) { return tree1Edited(node, text); };
+    ListView1->OnEdited = [this](TListItem& row, const std::string& text) { return ListView1Edited(row, text); };
+    // Told after the event that brought the news: the refresh is an event of its own.
+    watch_ = std::make_unique<TFileWatch>([this] { PostCall([this] { FileChangedOutside(); }); });
 
     SetKeyPreview(true);
     OnKeyDown = [this](TComponent* sender, uint16_t& key, TShiftState shift) { FormKeyDown(sender, key, shift); };
@@ -68,3 +74,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
 }
 
 TForm1::~TForm1() = default;
+
+// After the double click has been answered: the input box is a window of its own.
+void TForm1::ListView1DblClick(TComponent*) {
+    PostCall([this] { mchangClick(nullptr); });
+}

@@ -1,13 +1,18 @@
 #pragma once
 // The main window: the file-name field, the section tree, the key list and their menus, and
 // the status line with the shown file's encoding.
+#include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "platform/encoding_detection.h"
 #include "platform/line_ends.h"
+#include "platform/profile/file_stamp.h"
+#include "platform/profile/ini_address.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -25,6 +30,10 @@ class TComboBox;
 class TStringList;
 class TIniText;
 class TSplitter;
+class TListItem;
+class TIniFile;
+class TFileWatch;
+class ProfileList;
 
 class TForm1 : public TForm {
 public:
@@ -66,6 +75,10 @@ public:
     void BitBtn1Click(TComponent* sender);
     void EncodingBoxChange(TComponent* sender);
     void Splitter1Moved(TComponent* sender);
+    void ListView1DblClick(TComponent* sender);
+    // In-place edits of a caption rename the section or key in the file; false keeps the old caption.
+    bool tree1Edited(TTreeNode& node, const std::string& text);
+    bool ListView1Edited(TListItem& row, const std::string& text);
 
     // Loads the file once the window is on the screen, as if its path had been typed.
     void OpenAtStart(const std::string& path);
@@ -93,16 +106,59 @@ private:
     void ModifySelectedKey();
     void DeleteSelectedKey();
     void DeleteSelectedSection();
+    void ReloadFile();
+
+    // A name as the file gives it and how many of that name come before it (letter case aside):
+    // what a node or row stands for, whatever the view rebuilds meanwhile.
+    struct TShownName {
+        std::string name;
+        std::uint32_t occurrence = 0;
+    };
+    // The selected section (or the root) and row.
+    struct TViewPlace {
+        bool root = false;
+        std::optional<TShownName> section;
+        std::optional<TShownName> row;
+    };
+    TViewPlace Place() const;
+    // The file's section or key line that a node or row shows.
+    SectionRef RefOf(const TTreeNode& node) const;
+    KeyRef RefOf(const TTreeNode& node, const TListItem& row) const;
+    // The lists the view is built from: the file's through the profile-file service, or those
+    // of the converted text of a file it cannot read.
+    ProfileList SectionList();
+    ProfileList KeyList(SectionRef section);
+    // Rebuilds the tree and the list from the file as the service holds it, at place; a place
+    // that no longer exists selects nothing; no place at all, the first section when asked.
+    void ShowView(const TViewPlace& place, bool firstWhenNoPlace = true);
+    void ShowSectionNodes(const ProfileList& sections);
+    // Lists the selected node's section, keeping row selected when it still exists.
+    void ListSection(const std::optional<TShownName>& row);
+    // Writes through a fresh INI file object; the view's stamp follows when it was current.
+    void WriteThrough(const std::function<void(TIniFile&)>& write);
+    // A write to the file: true when done. One whose target no longer reads as shown writes
+    // nothing: the view is rebuilt from the file and the user told.
+    bool WriteToFile(const std::function<void(TIniFile&)>& write);
+    // After a refused write whose target changed: the view follows the file.
+    void FollowChangedFile();
+    // A rename from an in-place edit (inside the view's commit: messages come afterwards).
+    bool RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section);
+    // Notes from the file watch.
+    void FileChangedOutside();
+    bool Busy() const;
 
     void LoadIniFile();
-    // Shows a file's bytes read in encoding; verdict is the detector's. The section at
-    // sectionIndex is selected and listed, else the first.
-    void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex);
-    // Rebuilds the tree from the file's lines: a node for each header.
-    void ShowSections(const TStringList& lines);
+    // Shows a file's bytes read in encoding; verdict is the detector's; the view at place, or
+    // at the first section.
+    void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding,
+                  const TViewPlace& place);
+    // Reads the shown file again (its encoding decided as on a load), keeping the place.
+    void ShowFileAgain();
+    // Reads the file at path and shows it at place, watching it from then on.
+    void ReadAndShow(const std::string& path, const TViewPlace& place);
     // The status line for the shown file.
     void ShowEncoding();
-    // True, after saying why, when the shown file can only be read.
+    // True, after saying why, when the shown file can only be read or is gone.
     bool RefusedAsReadOnly();
     // A text of the file as a message in the locale's code page shows it.
     std::string ForMessage(const std::string& text) const;
@@ -132,6 +188,24 @@ private:
     std::string readOnlyReason_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
+    // Which state of the file the view shows; a change of the file to another one refreshes it.
+    FileStamp shownStamp_;
+    // The shown file was deleted or moved away since it was shown.
+    bool fileGone_ = false;
+    // Commands under way: a refresh waits for them.
+    int commands_ = 0;
+    std::unique_ptr<TFileWatch> watch_;
+    // Counts a command from start to end.
+    class TCommandScope {
+    public:
+        explicit TCommandScope(TForm1& form) : form_(form) { ++form_.commands_; }
+        ~TCommandScope() { --form_.commands_; }
+        TCommandScope(const TCommandScope&) = delete;
+        TCommandScope& operator=(const TCommandScope&) = delete;
+
+    private:
+        TForm1& form_;
+    };
 };
 
 extern TForm1* Form1;

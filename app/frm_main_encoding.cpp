@@ -46,6 +46,7 @@ void TForm1::ShowEncoding() {
     EncodingBox->SetEnabled(true);
     std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
     if (!readOnlyReason_.empty()) status += Ansi("　只读");
+    if (fileGone_) status += Ansi("　文件已被删除或移走");
     LineEndLabel->SetCaption(status);
 }
 
@@ -53,8 +54,7 @@ void TForm1::EncodingBoxChange(TComponent*) {
     const int index = EncodingBox->ItemIndex();
     if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty()) return;
     const int codePage = encodingChoices_[size_t(index)];
-    TTreeNode* selected = tree1->Selected();
-    const int sectionIndex = selected && selected != RootNode() ? selected->Index() : 0;
+    const TViewPlace place = Place();
     std::string bytes;
     try {
         bytes = LoadFileText(CurrentIniPath);
@@ -68,10 +68,14 @@ void TForm1::EncodingBoxChange(TComponent*) {
     const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
     TEncodingMemory::OfUser().Remember(CurrentIniPath, verdict, codePage);
     const TFileEncoding encoding = ChosenEncoding(bytes, codePage);
-    ShowFile(std::move(bytes), verdict, encoding, sectionIndex);
+    ShowFile(std::move(bytes), verdict, encoding, place);
 }
 
 bool TForm1::RefusedAsReadOnly() {
+    if (fileGone_) {
+        ShowMessageDialog(Ansi("文件已被删除或移走，不能修改。它回来后按 F5 重新载入。"), MsgWarning, ButtonOK, 0);
+        return true;
+    }
     if (readOnlyReason_.empty()) return false;
     ShowMessageDialog(readOnlyReason_, MsgInformation, ButtonOK, 0);
     return true;

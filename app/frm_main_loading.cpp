@@ -11,7 +11,7 @@
 #include "platform/code_page_conversion.h"
 #include "platform/encoding_memory.h"
 #include "platform/encodings.h"
-#include "platform/profile/profile_service.h"
+#include "platform/file_watch.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "text/string_list.h"
@@ -20,8 +20,6 @@
 #include "ui/tree_view.h"
 
 namespace {
-
-const std::string kByteOrderMark = "\xEF\xBB\xBF";
 
 // Why a file read in encoding can only be read; empty when it can be written.
 std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
@@ -49,68 +47,43 @@ void TForm1::LoadIniFile() {
         ledtfname->SetFocus();
         return;
     }
+    ReadAndShow(path, {});
+}
+
+void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place) {
+    // Taken before the read: a change while reading shows as a change still to follow.
+    const FileStamp before = TIniFile(path, FileCodePage()).StampNow();
     // A file that cannot be read changes nothing: the commands stay on the file shown.
     std::string bytes = LoadFileText(path);
     CurrentIniPath = path;
+    shownStamp_ = before;
+    fileGone_ = false;
+    if (watch_->Path() != path) watch_->Watch(path);
     // Decided once per load: the remembered choice holds while the bytes give the same verdict.
     const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
     const std::optional<int> chosen = TEncodingMemory::OfUser().Recall(path, verdict);
     const TFileEncoding encoding = chosen ? ChosenEncoding(bytes, *chosen) : verdict;
-    ShowFile(std::move(bytes), verdict, encoding, 0);
+    ShowFile(std::move(bytes), verdict, encoding, place);
 }
 
-void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding, int sectionIndex) {
+void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding,
+                      const TViewPlace& place) {
     encoding_ = encoding;
     lineEnds_ = DetectLineEnds(bytes, encoding.codePage);
     readOnlyText_.reset();
     readOnlyReason_ = ReadOnlyReason(bytes, verdict, encoding);
-    TStringList lines;
     if (IsUtf16(encoding.codePage)) {
         // The profile-file service reads 8-bit code pages only: the file is shown from its
         // text in UTF-8 and never written.
         std::string text = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding.bomLength)), encoding.codePage);
-        readOnlyText_ = std::make_unique<TIniText>(CurrentIniPath, text, CodePageUtf8);
-        lines.TakeLines(std::move(text));
-    } else {
-        lines.TakeLines(std::move(bytes));
+        readOnlyText_ = std::make_unique<TIniText>(CurrentIniPath, std::move(text), CodePageUtf8);
     }
     tree1->SetReadOnly(!readOnlyReason_.empty());
     ListView1->SetReadOnly(!readOnlyReason_.empty());
-    ShowSections(lines);
     ShowEncoding();
-    ListView1->Items().Clear();
-    TTreeNode* root = RootNode();
-    ShowLoadedFile(*root);
-    root->Expand(true);
-    if (root->Count() > 0) {
-        tree1->SetSelected(root->Item(sectionIndex < root->Count() ? sectionIndex : 0));
-        tree1Click(nullptr);
-    }
-}
-
-void TForm1::ShowSections(const TStringList& lines) {
-    const int codePage = FileCodePage();
-    UpdateBracket<TTreeNodes> bracket(tree1->Items());
-    tree1->Items().Clear();
-    // The file name is a path: in the locale's code page, not the file's.
-    TTreeNode* root = tree1->Items().AddChild(nullptr, FileNameOfPath(CurrentIniPath));
-    root->SetImageIndex(0);
-    const std::string close = "]";
-    for (int i = 0; i < lines.LineCount(); ++i) {
-        std::string_view view = lines.LineView(i);
-        // A byte-order mark is no part of the first line's text: the INI service skips it
-        // too, and a header behind it must not go missing from the tree.
-        if (i == 0 && view.substr(0, kByteOrderMark.size()) == kByteOrderMark)
-            view.remove_prefix(kByteOrderMark.size());
-        // A header is a line whose first byte is "["; only those are worth a copy.
-        if (view.empty() || view.front() != '[') continue;
-        std::string line(view);
-        // The trail byte of a double-byte character may be "]": it does not end the name.
-        int p = TextFind(close, line, codePage);
-        TTreeNode* node = tree1->Items().AddChild(root, TextSlice(line, 2, p - 2), codePage);
-        node->SetImageIndex(1);
-        node->SetSelectedIndex(1);
-    }
+    // The tree and the list show the file as a reader of it sees it: every section the reader
+    // finds, by the name it finds, and every key line.
+    ShowView(place);
 }
 
 void TForm1::BtnliuClick(TComponent*) {
@@ -125,28 +98,4 @@ void TForm1::ledtfnameKeyDown(TComponent*, uint16_t& key, TShiftState) {
     if (key == vk::Return) LoadIniFile();
 }
 
-void TForm1::tree1Click(TComponent*) {
-    TTreeNode* node = tree1->Selected();
-    if (!node) return;
-    if (node == RootNode()) {
-        ListView1->Items().Clear();
-        return;
-    }
-    const std::string section = node->Text();
-    // The file is checked against the disk once for the whole list, not once per value.
-    ProfileBatch action;
-    std::optional<TIniFile> file;
-    TCustomIniFile& ini = readOnlyText_ ? static_cast<TCustomIniFile&>(*readOnlyText_)
-                                        : file.emplace(CurrentIniPath, FileCodePage());
-    TStringList keys;
-    ini.ReadKeyNames(section, keys);
-    UpdateBracket<TListItems> bracket(ListView1->Items());
-    ListView1->Items().Clear();
-    for (int i = 0; i < keys.LineCount(); ++i) {
-        std::string key = keys.LineAt(i);
-        TListItem* row = ListView1->Items().Add(FileCodePage());
-        row->SetCaption(key);
-        row->SubItems().Add(ini.ReadValue(section, key, ""));
-        row->SetImageIndex(2);
-    }
-}
+void TForm1::tree1Click(TComponent*) { ListSection(std::nullopt); }

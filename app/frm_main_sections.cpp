@@ -5,7 +5,6 @@
 #include "inifile/ini_file.h"
 #include "platform/code_page_conversion.h"
 #include "text/byte_text.h"
-#include "text/string_list.h"
 #include "ui/list_view.h"
 #include "ui/popup_menu.h"
 #include "ui/screen.h"
@@ -13,15 +12,14 @@
 
 namespace {
 
-// Whether the tree shows, or the file holds, a section of that folded name.
-bool SectionExists(TTreeNode& root, TIniFile& ini, const std::string& folded) {
-    const int codePage = ini.CodePage();
-    for (int i = 0; i < root.Count(); ++i)
-        if (TextCompare(AsciiLower(root.Item(i)->Text(), codePage), folded) == 0) return true;
-    TStringList sections;
-    ini.ReadSectionNames(sections);
-    for (int i = 0; i < sections.LineCount(); ++i)
-        if (TextCompare(AsciiLower(sections.LineAt(i), codePage), folded) == 0) return true;
+// Whether the file holds a section of that folded name (the tree shows the same sections).
+// Blanks around the name are no part of it for the file's readers, nor for the write.
+bool SectionExists(TIniFile& ini, const std::string& folded) {
+    const std::size_t first = folded.find_first_not_of(" \t");
+    const std::string bare =
+        first == std::string::npos ? "" : folded.substr(first, folded.find_last_not_of(" \t") + 1 - first);
+    for (const std::string& name : ini.SectionNameList())
+        if (TextCompare(AsciiLower(name, ini.CodePage()), bare) == 0) return true;
     return false;
 }
 
@@ -30,30 +28,30 @@ bool SectionExists(TTreeNode& root, TIniFile& ini, const std::string& folded) {
 void TForm1::mtreeaddClick(TComponent*) {
     TTreeNode* root = RootNode();
     if (!root || RefusedAsReadOnly()) return;
+    TCommandScope command(*this);
     const int codePage = FileCodePage();
     std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), "", codePage), codePage);
     if (name.empty()) return;
-    TIniFile ini(CurrentIniPath, codePage);
-    if (SectionExists(*root, ini, name)) {
+    if (TIniFile ini(CurrentIniPath, codePage); SectionExists(ini, name)) {
         ShowMessageDialog(ForMessage(name) + Ansi(" 小节已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
         return;
     }
-    ini.WriteValue(name, "main", "01");
-    TTreeNode* node = tree1->Items().AddChild(root, name, codePage);
-    node->SetImageIndex(1);
-    node->SetSelectedIndex(1);
+    const TViewPlace place = Place();
+    WriteToFile([&](TIniFile& ini) { ini.WriteValue(name, "main", "01"); });
+    // The new section comes last; the selection and the list stay.
+    ShowView(place);
 }
 
 void TForm1::mtreekillClick(TComponent*) {
     TTreeNode* node = tree1->Selected();
     if (!node || node == RootNode() || RefusedAsReadOnly()) return;
-    if (ShowMessageDialog(Ansi("确定要删除吗？"), MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
-    {
-        TIniFile ini(CurrentIniPath, FileCodePage());
-        ini.RemoveSection(node->Text());
-    }
-    ListView1->Items().Clear();
-    node->Delete();
+    TCommandScope command(*this);
+    const std::string question = Ansi("确定要删除吗？") + "\n" + Ansi("小节：[") + ForMessage(node->Text()) + "]";
+    if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
+    // That occurrence alone: a section of the same name elsewhere in the file stays.
+    if (!WriteToFile([&](TIniFile& ini) { ini.RemoveSectionAt(RefOf(*node)); })) return;
+    // No section is selected afterwards, and the list stays empty until one is.
+    ShowView(TViewPlace{}, false);
 }
 
 void TForm1::EnableTreeMenu() {
@@ -62,8 +60,15 @@ void TForm1::EnableTreeMenu() {
     mtreekill->SetEnabled(selected != nullptr && selected != RootNode());
 }
 
-void TForm1::tree1MouseDown(TComponent*, TMouseButton button, TShiftState, int, int) {
-    if (button == TMouseButton::mbRight) EnableTreeMenu();
+// A right press selects and lists the node under the pointer, as a click does: the menu that
+// opens then acts on the node the user pointed at and sees highlighted.
+void TForm1::tree1MouseDown(TComponent*, TMouseButton button, TShiftState, int x, int y) {
+    if (button != TMouseButton::mbRight) return;
+    if (TTreeNode* node = tree1->GetNodeAt(x, y)) {
+        tree1->SetSelected(node);
+        tree1Click(nullptr);
+    }
+    EnableTreeMenu();
 }
 
 void TForm1::ListView1MouseDown(TComponent*, TMouseButton button, TShiftState, int, int) {

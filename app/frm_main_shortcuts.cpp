@@ -6,8 +6,9 @@
 #include "ui/tree_view.h"
 
 std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
-    // Rename (F2) and reload (F5) are still to come.
+    // F2, which edits the selected caption in place, is the views' own key.
     static const TKeyCommand commands[] = {
+        {vk::F5, {}, TKeyPlace::Anywhere, &TForm1::ReloadFile},
         {'O', ShiftFlag::Ctrl, TKeyPlace::Anywhere, &TForm1::BrowseForFile},
         {'L', ShiftFlag::Ctrl, TKeyPlace::Anywhere, &TForm1::GoToFileName},
         {vk::Apps, {}, TKeyPlace::List, &TForm1::KeyMenuAtSelection},

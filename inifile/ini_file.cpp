@@ -72,6 +72,10 @@ std::vector<std::string> TIniFile::KeyNameList(const std::string& section) {
     return CurrentProfileService().KeyNames(File(), section);
 }
 
+FileStamp TIniFile::ShownStamp() const { return CurrentProfileService().CachedStamp(FilePath); }
+
+FileStamp TIniFile::StampNow() const { return CurrentProfileService().StampNow(FilePath); }
+
 ProfileList TIniFile::Sections() { return CurrentProfileService().Sections(File()); }
 
 ProfileList TIniFile::Keys(SectionRef section) { return CurrentProfileService().Keys(File(), section); }

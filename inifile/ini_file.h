@@ -8,6 +8,7 @@
 #include "inifile/custom_ini_file.h"
 #include "platform/exception.h"
 #include "platform/profile/edit_record.h"
+#include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
@@ -82,6 +83,11 @@ public:
     // Undoes, or does again, what a write through any object changed.
     void Revert(const EditRecord& change);
     void Reapply(const EditRecord& change);
+
+    // Which state of the file the lists read last, or the last write left, show; and the
+    // file's state now. Nothing exists for a missing file or one never read.
+    FileStamp ShownStamp() const;
+    FileStamp StampNow() const;
 
     // What the last successful write through this object changed; empty when it changed nothing.
     const EditRecord& LastChange() const { return lastChange_; }

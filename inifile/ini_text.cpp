@@ -30,6 +30,8 @@ void TIniText::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     ReplaceLines(list, pairs);
 }
 
+ProfileList TIniText::Keys(SectionRef section) const { return document_.Keys(section).value_or(ProfileList()); }
+
 void TIniText::WriteValue(const std::string&, const std::string&, const std::string&) { RefuseWrite(); }
 
 void TIniText::RemoveSection(const std::string&) { RefuseWrite(); }

@@ -21,6 +21,9 @@ public:
     void RemoveSection(const std::string& section) override;
     void RemoveKey(const std::string& section, const std::string& key) override;
     void FlushFile() override {}
+    // As TIniFile's: each header, and each key line of one section occurrence.
+    ProfileList Sections() const { return document_.Sections(); }
+    ProfileList Keys(SectionRef section) const;
 
 private:
     [[noreturn]] void RefuseWrite() const;

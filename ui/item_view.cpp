@@ -128,10 +128,17 @@ bool TCustomItemView::WantsKey(const KeyRecord& key) const { return ItemViewWant
 bool TCustomItemView::ViewportEvent(QEvent& event) {
     switch (event.type()) {
         case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonDblClick:
             PressOnView(static_cast<QMouseEvent&>(event));
             HandleMousePress(event);
             return true;
+        case QEvent::MouseButtonDblClick: {
+            auto& mouse = static_cast<QMouseEvent&>(event);
+            PressOnView(mouse);
+            HandleMousePress(event);
+            if (mouse.button() == Qt::LeftButton && OnDblClick && View()->indexAt(mouse.position().toPoint()).isValid())
+                OnDblClick(this);
+            return true;
+        }
         case QEvent::MouseButtonRelease: {
             auto& mouse = static_cast<QMouseEvent&>(event);
             if (ViewTakesRelease(mouse)) View()->BaseViewportEvent(&event);
@@ -157,6 +164,7 @@ bool TCustomItemView::WidgetEvent(QEvent& event) {
 bool TCustomItemView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "HideSelection") SetHideSelection(value.AsBool());
     else if (name == "ReadOnly") SetReadOnly(value.AsBool());
+    else if (name == "OnDblClick") OnDblClick = reader.Handler<TNotifyEvent>(value);
     else return TWinControl::ApplyProperty(name, value, reader);
     return true;
 }

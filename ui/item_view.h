@@ -19,6 +19,9 @@ public:
     void SetReadOnly(bool readOnly);
     bool IsEditing() const;
 
+    // A double click with the left button on an item (after the press it ends has been handled).
+    TNotifyEvent OnDblClick;
+
     // Under the selected item, when it is in view.
     TPoint KeyboardMenuPoint() const override;
     bool WantsKey(const KeyRecord& key) const override;

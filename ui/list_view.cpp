@@ -78,6 +78,8 @@ public:
                 else result = QString();
             } else if (role == CodePageRole) {
                 result = item->CodePage();
+            } else if (role == Qt::ToolTipRole && !item->Hint().empty()) {
+                result = ToDisplay(item->Hint());
             } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
                 QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
                 if (!icon.isNull()) result = icon;
@@ -108,6 +110,7 @@ public:
             TListItem* item = ItemOf(index);
             std::string caption = item->Caption();
             if (TakeEditedCaption(caption, value.toString(), item->CodePage()) != CaptionEdit::Changed) return;
+            if (view_.OnEdited && !view_.OnEdited(*item, caption)) return;
             item->SetCaption(caption);
             changed = true;
         });

@@ -2,6 +2,7 @@
 // Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
 // under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
 // through a model.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -86,6 +87,9 @@ public:
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
     int Index() const { return index_; }
+    // The row's tooltip, bytes in the locale's code page; empty: a cut text's whole text.
+    const std::string& Hint() const { return hint_; }
+    void SetHint(const std::string& hint) { hint_ = hint; }
     // Removes the row; the item is gone afterwards.
     void Delete();
 
@@ -100,6 +104,7 @@ private:
     TListItems& owner_;
     int codePage_;
     std::string caption_;
+    std::string hint_;
     TSubItems subItems_;
     int imageIndex_ = -1;
     int index_ = 0;
@@ -163,6 +168,9 @@ public:
     void SetFlatScrollBars(bool flat) { flatScrollBars_ = flat; }
     TImageList* SmallImages() const { return ImageList(); }
     void SetSmallImages(TImageList* images) { SetImageList(images); }
+
+    // A caption edited in place and committed, before the row takes it: false keeps the old one.
+    std::function<bool(TListItem& item, const std::string& text)> OnEdited;
 
     // Shares the client width among the auto-sized columns again.
     void AutoSizeColumns();

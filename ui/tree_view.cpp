@@ -57,7 +57,7 @@ public:
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
             else if (role == CodePageRole) result = node->CodePage();
-            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint(), node->CodePage());
+            else if (role == Qt::ToolTipRole && !node->Hint().empty()) result = ToDisplay(node->Hint());
         });
         return result;
     }
@@ -76,6 +76,7 @@ public:
             TTreeNode* node = NodeOf(index);
             std::string text = node->Text();
             if (TakeEditedCaption(text, value.toString(), node->CodePage()) != CaptionEdit::Changed) return;
+            if (view_.OnEdited && !view_.OnEdited(*node, text)) return;
             node->SetText(text);
             changed = true;
         });
@@ -426,17 +427,31 @@ bool TTreeView::ViewTakesRelease(const QMouseEvent& mouse) const {
     return mouse.button() == Qt::LeftButton && View()->indexAt(mouse.position().toPoint()).isValid();
 }
 
+TTreeNode* TTreeView::GetNodeAt(int x, int y) const {
+    const QModelIndex index = View()->indexAt(QPoint(x, y));
+    return index.isValid() ? TreeNodeModel::NodeOf(index) : nullptr;
+}
+
 void TTreeView::ApplySelectionColours() {
     // The view also paints the selected row's band itself, past the item delegate: without
-    // the focus, a hidden selection takes the colours of an unselected row.
+    // the focus, a hidden selection takes the colours of an unselected row, a kept one a paler
+    // band, so that the user still sees which node is selected and that the focus is elsewhere.
     QPalette palette = View()->palette();
-    bool hidden = HideSelection() && !View()->hasFocus();
+    const bool focused = View()->hasFocus();
     QPalette base = View()->style()->standardPalette();
     for (auto group : {QPalette::Active, QPalette::Inactive}) {
-        palette.setColor(group, QPalette::Highlight,
-                         hidden ? palette.color(group, QPalette::Base) : base.color(group, QPalette::Highlight));
-        palette.setColor(group, QPalette::HighlightedText,
-                         hidden ? palette.color(group, QPalette::Text) : base.color(group, QPalette::HighlightedText));
+        QColor band = base.color(group, QPalette::Highlight), text = base.color(group, QPalette::HighlightedText);
+        if (!focused && HideSelection()) {
+            band = palette.color(group, QPalette::Base);
+            text = palette.color(group, QPalette::Text);
+        } else if (!focused) {
+            const QColor back = palette.color(group, QPalette::Base);
+            band = QColor((band.red() + 2 * back.red()) / 3, (band.green() + 2 * back.green()) / 3,
+                          (band.blue() + 2 * back.blue()) / 3);
+            text = palette.color(group, QPalette::Text);
+        }
+        palette.setColor(group, QPalette::Highlight, band);
+        palette.setColor(group, QPalette::HighlightedText, text);
     }
     View()->setPalette(palette);
 }

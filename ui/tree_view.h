@@ -1,6 +1,7 @@
 #pragma once
 // Tree views: ordered nodes with a text (bytes in the node's code page), an image index and a
 // selected-image index. The nodes are ours; the toolkit view shows them through a model.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,8 +28,8 @@ public:
     void SetImageIndex(int index);
     int SelectedIndex() const { return selectedIndex_; }
     void SetSelectedIndex(int index);
-    // The node's tooltip, bytes in its code page; empty: the text, when the view shows only
-    // part of it.
+    // The node's tooltip, bytes in the locale's code page (a note of the program's own, which
+    // the file's code page may not hold); empty: the text, when the view shows only part of it.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
 
@@ -123,8 +124,13 @@ public:
     bool ShowRoot() const { return showRoot_; }
     void SetShowRoot(bool show);
 
+    // The node at a point of the client area (mouse-event coordinates), or nullptr.
+    TTreeNode* GetNodeAt(int x, int y) const;
+
     // The selection moved by keyboard (a mouse click raises OnClick instead).
     TNotifyEvent OnKeyboardSelect;
+    // A caption edited in place and committed, before the node takes it: false keeps the old one.
+    std::function<bool(TTreeNode& node, const std::string& text)> OnEdited;
 
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 

@@ -389,7 +389,10 @@ ProfileList IniDocument::Sections() const {
     FindAllHeaders();
     ProfileList list(bytes_);
     list.Reserve(sections_.size());
-    for (const Section& section : sections_) list.Append(NameOf(section), {}, section.occurrence);
+    for (const Section& section : sections_) {
+        const bool repeated = section.occurrence > 0 || section.sameNameCount > 1;
+        list.Append(NameOf(section), {}, section.occurrence, repeated);
+    }
     return list;
 }
 
@@ -416,8 +419,12 @@ std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
             else
                 occurrence = ++firsts[first];
         }
-        list.Append(NameOf(line), ValueOf(line), occurrence);
+        list.Append(NameOf(line), ValueOf(line), occurrence, occurrence > 0);
     }
+    // A later line of a name marks the first one too; its slot still names that first line.
+    if (repeats)
+        for (std::size_t entry = 0; entry < count; ++entry)
+            if (list.Occurrence(entry) > 0) list.MarkRepeated(firsts[entry]);
     return list;
 }
 

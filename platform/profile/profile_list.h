@@ -20,18 +20,23 @@ public:
     std::string_view Name(std::size_t at) const { return Text(items_[at].nameBegin, items_[at].nameLength); }
     // A key's value as a reader sees it; empty for a section.
     std::string_view Value(std::size_t at) const { return Text(items_[at].valueBegin, items_[at].valueLength); }
-    std::uint32_t Occurrence(std::size_t at) const { return items_[at].occurrence; }
+    std::uint32_t Occurrence(std::size_t at) const { return items_[at].occurrence & ~RepeatedBit; }
     // The one a by-name reader uses.
-    bool FirstOfName(std::size_t at) const { return items_[at].occurrence == 0; }
+    bool FirstOfName(std::size_t at) const { return Occurrence(at) == 0; }
+    // Whether another entry of the list has the same name, before or after this one.
+    bool Repeated(std::size_t at) const { return (items_[at].occurrence & RepeatedBit) != 0; }
 
     void Reserve(std::size_t count) { items_.reserve(count); }
     // name and value lie in the list's bytes.
-    void Append(std::string_view name, std::string_view value, std::uint32_t occurrence) {
+    void Append(std::string_view name, std::string_view value, std::uint32_t occurrence, bool repeated) {
         items_.push_back(Item{OffsetOf(name), static_cast<std::uint32_t>(name.size()), OffsetOf(value),
-                              static_cast<std::uint32_t>(value.size()), occurrence});
+                              static_cast<std::uint32_t>(value.size()), occurrence | (repeated ? RepeatedBit : 0)});
     }
+    void MarkRepeated(std::size_t at) { items_[at].occurrence |= RepeatedBit; }
 
 private:
+    // Occurrences count lines, fewer than 2^31 in a file the service handles: the top bit is free.
+    static constexpr std::uint32_t RepeatedBit = 0x80000000u;
     struct Item {
         std::uint32_t nameBegin;
         std::uint32_t nameLength;

@@ -212,6 +212,16 @@ void ProfileService::Flush(std::string_view path) {
     Store().Flush(path);
 }
 
+FileStamp ProfileService::StampNow(std::string_view path) {
+    std::lock_guard lock(StoreMutex());
+    return Store().StampNow(path);
+}
+
+FileStamp ProfileService::CachedStamp(std::string_view path) {
+    std::lock_guard lock(StoreMutex());
+    return Store().CachedStamp(path);
+}
+
 ProfileService& CurrentProfileService() {
     static ProfileService real;
     return standIn ? *standIn : real;

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/profile/edit_record.h"
+#include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
@@ -104,6 +105,11 @@ public:
 
     // Drops cached content of path that no longer matches the file.
     virtual void Flush(std::string_view path);
+
+    // The file's stamp now (one stat; nothing exists for what is no regular file), and the
+    // stamp of the content the service holds for it, which the lists it gave last show.
+    virtual FileStamp StampNow(std::string_view path);
+    virtual FileStamp CachedStamp(std::string_view path);
 };
 
 // The service that INI file objects call: the real one unless a test stood in its own.

@@ -59,6 +59,18 @@ ProfileStore::Entry& ProfileStore::Remember(std::string_view path, const FileSta
     return entries_.front();
 }
 
+FileStamp ProfileStore::StampNow(std::string_view path) {
+    struct stat status;
+    const std::string name(path);
+    if (path.empty() || ops_->Status(name.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return {};
+    return FileStamp::Of(status);
+}
+
+FileStamp ProfileStore::CachedStamp(std::string_view path) {
+    const Entry* entry = Find(path);
+    return entry ? entry->stamp : FileStamp{};
+}
+
 void ProfileStore::Forget(std::string_view path) {
     entries_.remove_if([&](const Entry& entry) { return entry.path == path; });
 }

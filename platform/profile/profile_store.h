@@ -40,6 +40,10 @@ public:
     ProfileResult Apply(std::string_view path, int codePage, std::span<const Edit> edits);
     // Forgets cached content that no longer matches its file.
     void Flush(std::string_view path);
+    // The file's stamp as a call would see it now (nothing exists for a path that is not a
+    // regular file), and the stamp of the content cached for it (nothing exists when none is).
+    FileStamp StampNow(std::string_view path);
+    FileStamp CachedStamp(std::string_view path);
     void FlushAll() { entries_.clear(); }
 
     // Between these, each path's file is checked once: the calls of one user action.

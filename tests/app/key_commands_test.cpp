@@ -68,12 +68,15 @@ TEST_F(KeyCommandsTest, ModifyClearedChangesNothingAndCancelWritesTheShownValueB
     EXPECT_EQ(ReadBytes(path), kSimple) << "an unchanged value leaves the bytes alone";
     EXPECT_EQ(ListRows(), kGeneralRows);
 
-    // What the list shows goes back, also over a change made behind the program's back.
-    WriteBytes(path, WithoutLine(kSimple, "Name=Sample").insert(kSimple.find("Name"), "Name=Other\n"));
-    AnswerNextInput("typed", Qt::Key_Escape);
+    // Changed behind the program's back, the line is not written over: the view follows the file.
+    const std::string changed = WithoutLine(kSimple, "Name=Sample").insert(kSimple.find("Name"), "Name=Other\n");
+    WriteBytes(path, changed);
+    AnswerNextInput("typed", Qt::Key_Escape, nullptr, true);
     ChooseOnRow(Row(0), main->mchang);
-    EXPECT_EQ(ReadBytes(path), kSimple);
-    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(ReadBytes(path), changed);
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Other", "Version=1.4", "Enabled=1"}));
+    EXPECT_EQ(messages, std::vector<std::string>{Ansi("文件已被其他程序修改，这次没有写入。请看过刷新后的内容再试。")});
+    EXPECT_EQ(main->ListView1->Selected(), Row(0)) << "the row stays selected";
 }
 
 TEST_F(KeyCommandsTest, ModifyWithTheRootSelectedAsksNothing) {
@@ -91,7 +94,7 @@ TEST_F(KeyCommandsTest, DeleteRemovesTheKeyOnlyWhenAnsweredYes) {
     ChooseOnRow(Row(1), main->mkill);
     CloseNextMessage();
     ChooseOnRow(Row(1), main->mkill);
-    EXPECT_EQ(messages, std::vector<std::string>(3, Ansi("确定要删除吗？")));
+    EXPECT_EQ(messages, std::vector<std::string>(3, Ansi("确定要删除吗？\n关键字：Version")));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);
 
@@ -174,29 +177,21 @@ TEST_F(KeyCommandsTest, AddWithAnEmptyNameOrValueWarnsAndStaysOpenThenCancelChan
     EXPECT_EQ(ReadBytes(path), kSimple);
 }
 
-TEST_F(KeyCommandsTest, ACaptionEditedInPlaceIsTheNameThatModifyAndDeleteUse) {
-    auto editCaption = [&](TListItem* row, const QString& text) {
-        PressRow(row, Qt::LeftButton);
-        ASSERT_EQ(main->ListView1->Selected(), row);
-        QTest::keyClick(list, Qt::Key_F2);
-        QLineEdit* editor = EditorOf(list, IndexOf(row));
-        ASSERT_NE(editor, nullptr);
-        editor->selectAll();
-        QTest::keyClicks(editor, text);
-        CommitEdit(editor);
-        ASSERT_EQ(row->Caption(), text.toStdString());
-    };
-    editCaption(Row(0), "Enabled");
+// An in-place edit renames the key in the file; modify and delete then find it by that name.
+TEST_F(KeyCommandsTest, ACaptionEditedInPlaceRenamesTheKeyThatModifyAndDeleteThenUse) {
+    EditCaption(list, IndexOf(Row(0)), "Title");
+    ASSERT_EQ(Row(0)->Caption(), "Title");
+    std::string expected = WithoutLine(kSimple, "Name=Sample").insert(kSimple.find("Name"), "Title=Sample\n");
+    EXPECT_EQ(ReadBytes(path), expected);
     AnswerNextInput("0", Qt::Key_Return);
     ChooseOnRow(Row(0), main->mchang);
-    std::string expected = WithoutLine(kSimple, "Enabled=1").insert(kSimple.find("Enabled"), "Enabled=0\n");
-    EXPECT_EQ(ReadBytes(path), expected) << "Name keeps its value";
+    expected = WithoutLine(expected, "Title=Sample").insert(kSimple.find("Name"), "Title=0\n");
+    EXPECT_EQ(ReadBytes(path), expected);
 
-    editCaption(Row(2), "Version");
     AnswerNextMessage(Qt::Key_Return);
-    ChooseOnRow(Row(2), main->mkill);
-    EXPECT_EQ(ReadBytes(path), WithoutLine(expected, "Version=1.4"));
-    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Enabled=0", "Version=1.4"}));
+    ChooseOnRow(Row(0), main->mkill);
+    EXPECT_EQ(ReadBytes(path), WithoutLine(expected, "Title=0"));
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Version=1.4", "Enabled=1"}));
 }
 
 TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {

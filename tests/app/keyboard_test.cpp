@@ -100,7 +100,7 @@ TEST_F(KeyboardTest, EnterModifiesAndDeleteDeletesTheSelectedRow) {
     KeyOn(list, Qt::Key_Delete);
     EXPECT_EQ(ReadBytes(path), WithoutLine(changed, "Version=2.0"));
     EXPECT_EQ(ListRows(), std::vector<std::string>{"Name=Sample"});
-    EXPECT_EQ(messages, (std::vector<std::string>{Ansi("确定要删除吗？"), Ansi("确定要删除吗？")}));
+    EXPECT_EQ(messages, std::vector<std::string>(2, Ansi("确定要删除吗？\n关键字：Version")));
 
     // Nothing selected: nothing to act on.
     main->ListView1->SetSelected(nullptr);

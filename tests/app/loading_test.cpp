@@ -117,6 +117,8 @@ TEST_F(LoadingTest, AFileThatPassesTheExistenceTestButCannotBeOpenedIsReported) 
     EXPECT_EQ(CurrentIniPath, previous) << "the commands stay on the file the tree shows";
 }
 
+// The tree shows the sections a reader of the file finds, by the names it finds: blanks around
+// a name are no part of it, and a header may stand indented.
 TEST_F(LoadingTest, HeaderLinesGiveOneNodeEachInFileOrder) {
     Load("[alpha]\n"
          "a=1\n"
@@ -130,8 +132,10 @@ TEST_F(LoadingTest, HeaderLinesGiveOneNodeEachInFileOrder) {
          "[alpha]\n"
          "plain=[not]\n"
          "[last]");
-    EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"alpha", "", " spaced ", "two", "", "Alpha", "alpha", "last"}));
-    for (int i = 0; i < Root()->Count(); ++i) EXPECT_EQ(Section(i)->ImageIndex(), 1) << i;
+    EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"alpha", "open", "spaced", "two", "indented", "tabbed", "", "Alpha",
+                                                     "alpha", "last"}));
+    // The three of one name are marked; the others show the plain section image.
+    for (int i = 0; i < Root()->Count(); ++i) EXPECT_EQ(Section(i)->ImageIndex(), i == 0 || i == 7 || i == 8 ? 3 : 1) << i;
     EXPECT_EQ(ListRows(), std::vector<std::string>{"a=1"});
 
     // A byte-order mark in front of the first header hides neither the section nor its keys.

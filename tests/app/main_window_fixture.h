@@ -230,6 +230,27 @@ protected:
         EXPECT_EQ(seen, 0);
     }
 
+    // Edits the caption at index in place (F2 on the selected item), types text over it and
+    // ends the edit with key (Enter commits, Escape cancels); then lets what the window
+    // posted after the edit run.
+    void EditCaption(QAbstractItemView* view, const QModelIndex& index, const QString& text,
+                     Qt::Key key = Qt::Key_Return) {
+        // A click on the selected item would start an edit of its own, a moment later.
+        if (!view->selectionModel()->isSelected(index)) ClickWith(view, Qt::LeftButton, CentreOf(view, index));
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_F2);
+        QLineEdit* editor = EditorOf(view, index);
+        ASSERT_NE(editor, nullptr);
+        editor->selectAll();
+        if (text.isEmpty()) QTest::keyClick(editor, Qt::Key_Delete);
+        for (QChar ch : text) {
+            if (ch.unicode() < 0x80) QTest::keyClick(editor, char(ch.unicode()));
+            else QTest::sendKeyEvent(QTest::Click, editor, Qt::Key_unknown, QString(ch), Qt::NoModifier);
+        }
+        QTest::keyClick(editor, key);
+        for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    }
+
     std::vector<std::string> TreeTexts() const {
         std::vector<std::string> texts;
         if (Root())

@@ -47,7 +47,9 @@ protected:
     }
 };
 
-TEST_F(SectionCommandsTest, TreeMenuEnablingFollowsTheSelectedNodeNotTheOnePressed) {
+// A right press selects and lists the node it lands on before the menu opens, so that the
+// menu's commands act on the node the user pointed at; empty space keeps the selection.
+TEST_F(SectionCommandsTest, ARightPressSelectsAndListsThePressedNodeBeforeTheMenuOpens) {
     ClickWith(tree, Qt::RightButton, TreeEmptySpace());
     EXPECT_EQ(LastMenu().menu, main->Poptree);
     EXPECT_EQ(LastMenu().enabled, (Flags{false, false})) << "no file";
@@ -57,16 +59,21 @@ TEST_F(SectionCommandsTest, TreeMenuEnablingFollowsTheSelectedNodeNotTheOnePress
     SetTree(false, true);
     const QPoint at = CentreOf(tree, IndexOf(Section(1)));
     ClickWith(tree, Qt::RightButton, at);
-    EXPECT_EQ(LastMenu().enabled, (Flags{true, false})) << "root selected, a section pressed";
+    EXPECT_EQ(LastMenu().enabled, (Flags{true, true})) << "root selected, a section pressed";
     EXPECT_EQ(LastMenu().at, tree->viewport()->mapToGlobal(at));
-    EXPECT_EQ(main->tree1->Selected(), Root()) << "a right press selects nothing";
+    EXPECT_EQ(main->tree1->Selected(), Section(1)) << "the pressed node is selected";
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Left=100", "Top=80"})) << "and listed";
 
-    ClickNode(Section(2));
-    SetTree(false, false);
+    ClickWith(tree, Qt::RightButton, TreeEmptySpace());
+    EXPECT_EQ(main->tree1->Selected(), Section(1)) << "empty space keeps the selection";
+    EXPECT_EQ(ListRows(), (std::vector<std::string>{"Left=100", "Top=80"}));
+
+    SetTree(false, true);
     PressNode(Root(), Qt::RightButton);
-    EXPECT_EQ(LastMenu().enabled, (Flags{true, true}));
-    EXPECT_EQ(TreeFlags(), (Flags{true, true})) << "the flags stay as the press set them";
-    EXPECT_EQ(menus.size(), 3u);
+    EXPECT_EQ(LastMenu().enabled, (Flags{true, false}));
+    EXPECT_EQ(TreeFlags(), (Flags{true, false})) << "the flags stay as the press set them";
+    EXPECT_TRUE(ListRows().empty());
+    EXPECT_EQ(menus.size(), 4u);
 }
 
 TEST_F(SectionCommandsTest, KeyMenuEnablingFollowsTheSectionAndTheRow) {
@@ -125,7 +132,7 @@ TEST_F(SectionCommandsTest, AddFoldsTheNameAppendsTheNodeAndWritesMainEquals01) 
     ClickNode(Section(1));
     const auto rows = ListRows();
     AnswerNextInput("New Sect", Qt::Key_Return);
-    ChooseOnNode(Section(2), main->mtreeadd);
+    ChooseOnNode(Section(1), main->mtreeadd);
     EXPECT_EQ(captions, std::vector<std::string>{Ansi("新小节")});
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent", "new sect"}));
     EXPECT_EQ(Section(3)->ImageIndex(), 1);
@@ -178,14 +185,13 @@ TEST_F(SectionCommandsTest, DeleteRemovesTheSelectedSectionWithItsKeysOnlyWhenAn
     ChooseOnNode(Section(1), main->mtreekill);
     AnswerNextMessage(Qt::Key_N);
     ChooseOnNode(Section(1), main->mtreekill);
-    EXPECT_EQ(messages, std::vector<std::string>(3, Ansi("确定要删除吗？")));
+    EXPECT_EQ(messages, std::vector<std::string>(3, Ansi("确定要删除吗？\n小节：[Window]")));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent"}));
     EXPECT_EQ(ListRows(), rows);
 
-    // Pressed on Recent, acts on the selected Window.
     AnswerNextMessage(Qt::Key_Return);
-    ChooseOnNode(Section(2), main->mtreekill);
+    ChooseOnNode(Section(1), main->mtreekill);
     const std::string now = ReadBytes(path);
     for (const char* gone : {"[Window]", "Left=100", "Top=80"}) EXPECT_EQ(now.find(gone), std::string::npos) << gone;
     std::string kept = kSimple;

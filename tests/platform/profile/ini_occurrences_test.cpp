@@ -50,6 +50,20 @@ TEST(IniStructure, EveryHeaderAndKeyLineWithItsOccurrence) {
     EXPECT_EQ(*document.Value("a", ""), "empty");
 }
 
+// Every entry of a repeated name is marked, the first included, and none of a lone name.
+TEST(IniStructure, RepeatedNamesAreMarkedOnEveryOccurrence) {
+    const IniDocument document("[a]\nx=1\nk=1\ny=1\nK=2\nk=3\nz=1\n[b]\n[A]\n");
+    const auto repeated = [](const ProfileList& list) {
+        std::vector<bool> marks;
+        for (std::size_t at = 0; at < list.Count(); ++at) marks.push_back(list.Repeated(at));
+        return marks;
+    };
+    EXPECT_EQ(repeated(*document.Keys({"a", 0})), (std::vector<bool>{false, true, false, true, true, false}));
+    EXPECT_EQ(RowsOf(*document.Keys({"a", 0}))[4], (Row{"k", "3", 2})) << "the mark leaves the occurrence";
+    EXPECT_EQ(repeated(document.Sections()), (std::vector<bool>{true, false, true}));
+    EXPECT_EQ(repeated(*document.Keys({"b", 0})), std::vector<bool>{});
+}
+
 TEST(IniStructure, AListKeepsWhatItShowedWhileTheDocumentIsEdited) {
     IniDocument document("[a]\nk=1\nj=2\n");
     const ProfileList rows = *document.Keys({"a", 0});

@@ -1,0 +1,250 @@
+// The view is the file: the tree holds the file's sections and the list the key lines of one,
+// each node and row standing for its own occurrence; commands address that occurrence, and the
+// view follows the file when another program changes it.
+#include <exception>
+
+#include "app/frm_main.h"
+#include "app/update_bracket.h"
+#include "dialogs/message_dialog.h"
+#include "inifile/ini_file.h"
+#include "inifile/ini_text.h"
+#include "platform/code_page_conversion.h"
+#include "platform/file_watch.h"
+#include "platform/profile/profile_list.h"
+#include "text/byte_text.h"
+#include "text/file_names.h"
+#include "ui/list_view.h"
+#include "ui/tree_view.h"
+
+namespace {
+
+// Images of ImageList1.
+constexpr int kSectionImage = 1;
+constexpr int kKeyImage = 2;
+constexpr int kRepeatedSectionImage = 3;
+constexpr int kRepeatedKeyImage = 4;
+
+// How many of the names before index read as the same name, letter case aside, as the file's
+// readers count them.
+template <typename NameAt>
+std::uint32_t OccurrenceAt(int index, int codePage, NameAt nameAt) {
+    const std::string folded = AsciiLower(nameAt(index), codePage);
+    std::uint32_t count = 0;
+    for (int i = 0; i < index; ++i)
+        if (AsciiLower(nameAt(i), codePage) == folded) ++count;
+    return count;
+}
+
+// What a marked node or row says: which of the same name a program reading the file by name uses.
+std::string RepeatedNote(const ProfileList& list, std::size_t at, const char* what) {
+    if (!list.Repeated(at)) return {};
+    return Ansi("同名") + Ansi(what) + Ansi("不止一个：按名称读取这个文件的程序用的是") +
+           (list.FirstOfName(at) ? Ansi("这一个。") : Ansi("第一个，不是这一个。"));
+}
+
+}  // namespace
+
+SectionRef TForm1::RefOf(const TTreeNode& node) const {
+    const TTreeNode& root = *node.Parent();
+    return {node.Text(), OccurrenceAt(node.Index(), FileCodePage(), [&](int i) -> const std::string& {
+                return root.Item(i)->Text();
+            })};
+}
+
+KeyRef TForm1::RefOf(const TTreeNode& node, const TListItem& row) const {
+    TListItems& rows = row.Owner();
+    return {RefOf(node), row.Caption(), OccurrenceAt(row.Index(), FileCodePage(), [&](int i) -> const std::string& {
+                return rows.Item(i)->Caption();
+            })};
+}
+
+TForm1::TViewPlace TForm1::Place() const {
+    TViewPlace place;
+    TTreeNode* node = tree1->Selected();
+    if (!node) return place;
+    if (node == RootNode()) {
+        place.root = true;
+        return place;
+    }
+    const SectionRef section = RefOf(*node);
+    place.section = TShownName{std::string(section.name), section.occurrence};
+    if (TListItem* row = ListView1->Selected()) {
+        const KeyRef key = RefOf(*node, *row);
+        place.row = TShownName{std::string(key.name), key.occurrence};
+    }
+    return place;
+}
+
+ProfileList TForm1::SectionList() {
+    if (readOnlyText_) return readOnlyText_->Sections();
+    return TIniFile(CurrentIniPath, FileCodePage()).Sections();
+}
+
+ProfileList TForm1::KeyList(SectionRef section) {
+    if (readOnlyText_) return readOnlyText_->Keys(section);
+    return TIniFile(CurrentIniPath, FileCodePage()).Keys(section);
+}
+
+void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
+    const ProfileList sections = SectionList();
+    if (!readOnlyText_) shownStamp_ = TIniFile(CurrentIniPath, FileCodePage()).ShownStamp();
+    ShowSectionNodes(sections);
+    TTreeNode* root = RootNode();
+    ShowLoadedFile(*root);
+    root->Expand(true);
+    ListView1->Items().Clear();
+    TTreeNode* selected = nullptr;
+    if (place.root) {
+        selected = root;
+    } else if (place.section) {
+        for (std::size_t i = 0; i < sections.Count() && !selected; ++i)
+            if (sections.Name(i) == place.section->name && sections.Occurrence(i) == place.section->occurrence)
+                selected = root->Item(int(i));
+    } else if (firstWhenNoPlace && root->Count() > 0) {
+        selected = root->Item(0);
+    }
+    tree1->SetSelected(selected);
+    ListSection(place.row);
+}
+
+void TForm1::ShowSectionNodes(const ProfileList& sections) {
+    const int codePage = FileCodePage();
+    UpdateBracket<TTreeNodes> bracket(tree1->Items());
+    tree1->Items().Clear();
+    // The file name is a path: in the locale's code page, not the file's.
+    TTreeNode* root = tree1->Items().AddChild(nullptr, FileNameOfPath(CurrentIniPath));
+    root->SetImageIndex(0);
+    for (std::size_t i = 0; i < sections.Count(); ++i) {
+        TTreeNode* node = tree1->Items().AddChild(root, std::string(sections.Name(i)), codePage);
+        const int image = sections.Repeated(i) ? kRepeatedSectionImage : kSectionImage;
+        node->SetImageIndex(image);
+        node->SetSelectedIndex(image);
+        node->SetHint(RepeatedNote(sections, i, "小节"));
+    }
+}
+
+void TForm1::ListSection(const std::optional<TShownName>& keep) {
+    TTreeNode* node = tree1->Selected();
+    if (!node) return;
+    UpdateBracket<TListItems> bracket(ListView1->Items());
+    ListView1->Items().Clear();
+    if (node == RootNode()) return;
+    const ProfileList keys = KeyList(RefOf(*node));
+    for (std::size_t i = 0; i < keys.Count(); ++i) {
+        TListItem* row = ListView1->Items().Add(FileCodePage());
+        row->SetCaption(std::string(keys.Name(i)));
+        row->SubItems().Add(std::string(keys.Value(i)));
+        row->SetImageIndex(keys.Repeated(i) ? kRepeatedKeyImage : kKeyImage);
+        row->SetHint(RepeatedNote(keys, i, "关键字"));
+        if (keep && keys.Name(i) == keep->name && keys.Occurrence(i) == keep->occurrence) ListView1->SetSelected(row);
+    }
+}
+
+// ---- writes
+
+void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
+    TIniFile ini(CurrentIniPath, FileCodePage());
+    // A view behind the file before the write stays behind it: the change notice refreshes it.
+    const bool current = ini.StampNow() == shownStamp_;
+    write(ini);
+    if (current) shownStamp_ = ini.ShownStamp();
+}
+
+bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
+    try {
+        WriteThrough(write);
+        return true;
+    } catch (const EIniFileException& error) {
+        if (error.Reason() != ProfileFailure::Stale) throw;
+    }
+    FollowChangedFile();
+    return false;
+}
+
+void TForm1::FollowChangedFile() {
+    if (!FilePresent(CurrentIniPath)) {
+        fileGone_ = true;
+        ShowEncoding();
+        RefusedAsReadOnly();
+        return;
+    }
+    ShowFileAgain();
+    ShowMessageDialog(Ansi("文件已被其他程序修改，这次没有写入。请看过刷新后的内容再试。"), MsgWarning, ButtonOK, 0);
+}
+
+bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
+    // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
+    if (!readOnlyReason_.empty() || fileGone_) {
+        PostCall([this] { RefusedAsReadOnly(); });
+        return false;
+    }
+    const std::string what = section ? Ansi("小节") : Ansi("关键字");
+    std::string refusal;
+    try {
+        WriteThrough(rename);
+        // Repeated names may have come or gone.
+        PostCall([this] { ShowView(Place()); });
+        return true;
+    } catch (const EIniFileException& error) {
+        switch (error.Reason()) {
+            case ProfileFailure::Stale: PostCall([this] { FollowChangedFile(); }); return false;
+            case ProfileFailure::EmptyName: refusal = what + Ansi("名不能为空"); break;
+            case ProfileFailure::NameTaken: refusal = ForMessage(name) + " " + what + Ansi("已有，请另起一个名称"); break;
+            case ProfileFailure::CannotHold:
+                refusal = ForMessage(name) + Ansi(" 不能用作") + what + Ansi("名：文件里无法原样保存它");
+                break;
+            default: PostCall([error = std::current_exception()] { std::rethrow_exception(error); }); return false;
+        }
+    }
+    PostCall([refusal] { ShowMessageDialog(refusal, MsgInformation, ButtonOK, 0); });
+    return false;
+}
+
+bool TForm1::tree1Edited(TTreeNode& node, const std::string& text) {
+    // The root shows the file's name, which is no section's.
+    if (&node == RootNode()) return false;
+    return RenameInFile([&](TIniFile& ini) { ini.RenameSection(RefOf(node), text); }, text, true);
+}
+
+bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
+    TTreeNode* node = tree1->Selected();
+    if (!node || node == RootNode()) return false;
+    return RenameInFile([&](TIniFile& ini) { ini.RenameKey(RefOf(*node, row), text); }, text, false);
+}
+
+// ---- changes made by other programs
+
+bool TForm1::Busy() const { return commands_ > 0 || tree1->IsEditing() || ListView1->IsEditing(); }
+
+void TForm1::FileChangedOutside() {
+    if (CurrentIniPath.empty()) return;
+    // Never under a command or an edit: asked again a moment later.
+    if (Busy()) {
+        watch_->Retell();
+        return;
+    }
+    const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
+    if (!now.exists) {
+        if (!fileGone_) {
+            fileGone_ = true;
+            ShowEncoding();
+        }
+        return;
+    }
+    if (now == shownStamp_ && !fileGone_) return;
+    ShowFileAgain();
+}
+
+void TForm1::ShowFileAgain() { ReadAndShow(CurrentIniPath, Place()); }
+
+void TForm1::ReloadFile() {
+    // Under an open caption editor the key is the edit's: the view stays until it ends.
+    if (CurrentIniPath.empty() || Busy()) return;
+    if (!FilePresent(CurrentIniPath)) {
+        fileGone_ = true;
+        ShowEncoding();
+        ShowMessageDialog(Ansi("不存在这个文件！"), MsgWarning, ButtonOK, 0);
+        return;
+    }
+    ShowFileAgain();
+}
