@@ -179,7 +179,7 @@ TEST_F(LoadingTest, ClicksListTheSectionInFileOrderAndTheRootClearsTheList) {
     EXPECT_TRUE(ListRows().empty());
 }
 
-TEST_F(LoadingTest, AClickChecksTheFileOnceForTheWholeListAndTheNextClickSeesAnotherProgramsChange) {
+TEST_F(LoadingTest, AClickChecksTheFileAsOftenForAnyNumberOfKeysAndTheNextClickSeesAnotherProgramsChange) {
     std::string bytes = "[many]\n";
     for (int i = 0; i < 100; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     Load(bytes + "[other]\nx=1\n");
@@ -187,10 +187,14 @@ TEST_F(LoadingTest, AClickChecksTheFileOnceForTheWholeListAndTheNextClickSeesAno
     ScopedSeam seam(UseProfileFileOps, &ops);
     ClickNode(Section(0));  // parsed again through the counting seam
     ops.calls = 0;
+    ClickNode(Section(1));
+    const int oneKey = ops.calls;
+    ops.calls = 0;
     ClickNode(Section(0));
     ASSERT_EQ(ListRows().size(), 100u);
     EXPECT_EQ(ListRows()[99], "k99=99");
-    EXPECT_EQ(ops.calls, 1);
+    EXPECT_EQ(ops.calls, oneKey) << "as many checks for a hundred keys as for one";
+    EXPECT_LE(ops.calls, 2);
 
     WriteBytes(CurrentIniPath, "[many]\nk0=changed by another program\n[other]\nx=1\n");
     ClickNode(Section(0));
