@@ -442,7 +442,12 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
             return false;
         }
         case QEvent::Move:
-            if (Widget()->isVisible()) StorePosition(Widget()->frameGeometry().x(), Widget()->frameGeometry().y());
+            if (!Widget()->isVisible()) return false;
+            StorePosition(Widget()->frameGeometry().x(), Widget()->frameGeometry().y());
+            if (!placedWithFrame_ && !FrameOf(Widget()).isNull()) {
+                placedWithFrame_ = true;
+                KeepOnScreen();
+            }
             return false;
         default: return TControl::WidgetEvent(event);
     }

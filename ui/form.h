@@ -159,6 +159,9 @@ private:
     TModalResult modalResult_ = ResultNone;
     bool inModalLoop_ = false;
     bool inShowOrHide_ = false;
+    // Kept inside the work area with its real frame: a window manager adds the frame only after
+    // the window shows.
+    bool placedWithFrame_ = false;
     TWinControl* activeControl_ = nullptr;
 };
 

@@ -4,7 +4,7 @@ the warning with OK and with Yes and No, the information, the error box of a fai
 the input box, the add-key dialog and the About dialog each hold all of their buttons (and
 the About dialog its labels) inside the window, read through AT-SPI and checked against the
 window's size on the X server. Each dialog is opened from the keyboard, and a screenshot of
-each is kept."""
+each is kept. The main window itself lies inside the screen."""
 
 import argparse
 import os
@@ -74,6 +74,12 @@ def main():
             env = dict(bus_env, QT_SCALE_FACTOR=str(args.scale))
             app = x.start([args.binary, path], lang="C.UTF-8", lc_all="C.UTF-8", env=env)
             main_window = x.wait_window("simple.ini — Ini文件查看器", app=app, timeout=30)
+
+            # The main window whole on the screen (at scale 2 it is larger than half of it).
+            def on_screen():
+                left, top, width, height = x.geometry(main_window)
+                return left >= 0 and top >= 0 and left + width <= x.width and top + height <= x.height
+            wait_for("the main window inside the screen", on_screen, timeout=5)
             acc = Accessible(pyatspi, app.pid)
             d = Dialogs(x, acc, pyatspi, app, args.scale, args.screenshots)
 
