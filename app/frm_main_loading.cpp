@@ -78,6 +78,8 @@ void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFi
         std::string text = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding.bomLength)), encoding.codePage);
         readOnlyText_ = std::make_unique<TIniText>(CurrentIniPath, std::move(text), CodePageUtf8);
     }
+    // The service reads the file for itself: this copy would only double the memory the view needs.
+    std::string().swap(bytes);
     tree1->SetReadOnly(!readOnlyReason_.empty());
     ListView1->SetReadOnly(!readOnlyReason_.empty());
     ShowEncoding();
