@@ -17,6 +17,7 @@
 #include "text/string_list.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
+#include "ui/screen.h"
 #include "ui/tree_view.h"
 
 namespace {
@@ -51,6 +52,8 @@ void TForm1::LoadIniFile() {
 }
 
 void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place) {
+    // A file of millions of lines takes a moment to read and index.
+    TBusyCursor busy;
     // Taken before the read: a change while reading shows as a change still to follow.
     const FileStamp before = TIniFile(path, FileCodePage()).StampNow();
     // A file that cannot be read changes nothing: the commands stay on the file shown.

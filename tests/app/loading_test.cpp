@@ -3,6 +3,7 @@
 
 #include "dialogs/open_dialog.h"
 #include "ui/button.h"
+#include "ui/screen.h"
 #include "ui/widget_access.h"
 
 namespace apptest {
@@ -59,6 +60,7 @@ TEST_F(LoadingTest, EnterLoadsTheTreeAndListsTheFirstSection) {
     EXPECT_EQ(main->tree1->Selected(), Section(0));
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Version=1.4"}));
     EXPECT_EQ(list->model()->index(1, 1).data().toString(), "1.4");
+    EXPECT_EQ(TScreen::Instance().Cursor(), TCursor::crDefault) << "the busy cursor goes with the load";
 }
 
 TEST_F(LoadingTest, EnterWithShiftOrCtrlReloadsFromScratch) {
@@ -113,6 +115,7 @@ TEST_F(LoadingTest, AFileThatPassesTheExistenceTestButCannotBeOpenedIsReported) 
     EXPECT_EQ(errorBoxes, std::vector<std::string>{"Cannot open file " + pattern + "."});
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(CurrentIniPath, previous) << "the commands stay on the file the tree shows";
+    EXPECT_EQ(TScreen::Instance().Cursor(), TCursor::crDefault) << "also a failed load takes the busy cursor away";
 }
 
 // The tree shows the sections a reader of the file finds, by the names it finds: blanks around
