@@ -2,7 +2,7 @@
 // measured in the same run: medians of interleaved rounds.
 //   bench_profile generate FILE SECTIONS KEYS MEGABYTES
 //       SECTIONS sections of KEYS keys each, values padded so that the file is about MEGABYTES.
-//   bench_profile run FILE [ROUNDS]
+//   bench_profile run FILE [ROUNDS [JOB]]
 //       parse   every section and every key list, nothing cached; against reading the file and
 //               scanning it once for line ends
 //       click   the middle section's key lines with their values (as the key list shows them),
@@ -10,6 +10,7 @@
 //               not; against the same read and scan
 //       set, remove   one key of the middle section, crash-safe, cached and not; against writing
 //               the file to a new file, flushing it and renaming it over the old one
+//       JOB: only the jobs whose names begin with it (to profile one)
 //   bench_profile memory FILE
 //       the engine's peak memory, beside the file's size, each in a fresh process: for the
 //       parsed file alone (its section list), for the parse job with its key name lists, and
@@ -28,6 +29,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/profile/profile_service.h"
@@ -182,8 +184,10 @@ struct Job {
 };
 
 // Each job is timed right after its baseline, so that both see the same machine; the ratio is
-// the median of the rounds' ratios.
-int Run(const std::string& path, int rounds) {
+// the median of the rounds' ratios. The write baseline writes a copy beside the file, so that
+// the file keeps the state the jobs left it in and its cache stays valid.
+int Run(const std::string& path, int rounds, const std::string& only) {
+    const std::string copy = path + ".copy";
     const Target target = MiddleOf(path);
     const std::string bytes = ReadWhole(path);
     int flip = 0;
@@ -213,9 +217,10 @@ int Run(const std::string& path, int rounds) {
         {"remove, cold", true, [&] { putBack(); Touch(path); }, remove, {}, {}, {}},
         {"remove, cached", true, putBack, remove, {}, {}, {}},
     };
+    std::erase_if(jobs, [&](const Job& job) { return !std::string_view(job.name).starts_with(only); });
     for (int round = 0; round < rounds; ++round) {
         for (Job& job : jobs) {
-            job.baseline.push_back(job.writes ? Seconds([&] { WriteSyncRename(path, bytes); }) : Seconds([&] { ReadAndScan(path); }));
+            job.baseline.push_back(job.writes ? Seconds([&] { WriteSyncRename(copy, bytes); }) : Seconds([&] { ReadAndScan(path); }));
             job.prepare();
             job.seconds.push_back(Seconds(job.work));
             job.ratios.push_back(job.seconds.back() / job.baseline.back());
@@ -224,6 +229,7 @@ int Run(const std::string& path, int rounds) {
     }
     DropCache();
     WriteSyncRename(path, bytes);  // the file as it was generated
+    unlink(copy.c_str());
     std::printf("%s: %.1f MB, section [%s] of %zu keys, %d rounds\n", path.c_str(), static_cast<double>(bytes.size()) / 1e6,
                 target.section.c_str(), Service().KeyNames({path, CodePage}, target.section).size(), rounds);
     for (const Job& job : jobs)
@@ -278,11 +284,12 @@ int main(int argc, char** argv) {
         Generate(argv[2], std::atoi(argv[3]), std::atoi(argv[4]), std::atof(argv[5]));
         return 0;
     }
-    if (command == "run" && (argc == 3 || argc == 4)) return Run(argv[2], argc == 4 ? std::atoi(argv[3]) : 5);
+    if (command == "run" && argc >= 3 && argc <= 5)
+        return Run(argv[2], argc >= 4 ? std::atoi(argv[3]) : 5, argc == 5 ? argv[4] : "");
     if (command == "memory" && argc == 3) return Memory(argv[2]);
     std::fprintf(stderr,
                  "usage: %s generate FILE SECTIONS KEYS MEGABYTES\n"
-                 "       %s run FILE [ROUNDS]\n"
+                 "       %s run FILE [ROUNDS [JOB]]\n"
                  "       %s memory FILE\n", argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QFile>
 #include <QIcon>
+#include <QIconEngine>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
@@ -11,6 +12,8 @@
 #include <QSvgRenderer>
 
 #include <algorithm>
+#include <map>
+#include <memory>
 #include <cmath>
 #include <string>
 #include <utility>
@@ -77,6 +80,43 @@ QPixmap ToPixmap(QImage image, qreal pixelRatio) {
     return QPixmap::fromImage(std::move(image));
 }
 
+// The program icon, drawn in a size only when it is first asked for, and shared by every copy
+// of the icon. It lists the sizes a window's icon needs, which X11 draws all of when a window
+// is shown; a desktop's larger pictures come from the installed icon, and a larger size asked
+// for here is drawn as sharp as the rest.
+class AppIconEngine : public QIconEngine {
+public:
+    AppIconEngine() : drawn_(std::make_shared<std::map<int, QImage>>()) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        if (side <= 0) return {};
+        QImage& image = (*drawn_)[side];
+        if (image.isNull()) image = Render("app", QSize(side, side), 1.0);
+        QPixmap pixmap = QPixmap::fromImage(image);
+        if (mode != QIcon::Normal && qobject_cast<QApplication*>(QCoreApplication::instance()))
+            return QApplication::style()->generatedIconPixmap(mode, pixmap, nullptr);
+        return pixmap;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        const int side = std::min(size.width(), size.height());
+        return QSize(side, side);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> sizes;
+        for (int side : {16, 24, 32, 48, 64}) sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QIconEngine* clone() const override { return new AppIconEngine(*this); }
+    QString key() const override { return QStringLiteral("iniviewer-app"); }
+
+private:
+    std::shared_ptr<std::map<int, QImage>> drawn_;
+};
+
 }  // namespace
 
 QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio) {
@@ -108,9 +148,7 @@ QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixel
 }
 
 QIcon AppIcon() {
-    QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
-        icon.addPixmap(DrawnImage("app", QSize(size, size), 1.0));
+    static const QIcon icon(new AppIconEngine);
     return icon;
 }
 

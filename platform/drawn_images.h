@@ -24,7 +24,8 @@ std::vector<double> PixelRatiosToDraw();
 // the disabled look on the right, as a bitmap button's glyph holds them.
 QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio);
 
-// The program icon in the sizes desktops ask for, 16 to 256 pixels.
+// The program icon: it lists the sizes of a window's icon, 16 to 64 pixels, and draws any size
+// when it is first asked for.
 QIcon AppIcon();
 
 enum class SystemIconKind { Warning, Error, Information, Question };

@@ -199,6 +199,25 @@ void TCustomForm::CentreOnScreen() {
     ApplyBoundsToWidget();
 }
 
+// A window larger than its monitor's work area (a large scale factor makes a small screen)
+// shrinks to it, as far as its smallest size allows, and moves inside it: the title bar and
+// the buttons stay reachable.
+void TCustomForm::KeepOnScreen() {
+    const TRect area = TScreen::Instance().WorkAreaOf(*this);
+    const QMargins frame = FrameOf(Widget());
+    int width = clientWidth_, height = clientHeight_;
+    if (borderStyle_ == TFormBorderStyle::bsSizeable) {
+        width = std::min(width, area.Width() - frame.left() - frame.right());
+        height = std::min(height, area.Height() - frame.top() - frame.bottom());
+    }
+    const int outerWidth = std::max(minClientWidth_, width) + frame.left() + frame.right();
+    const int outerHeight = std::max(minClientHeight_, height) + frame.top() + frame.bottom();
+    const int left = std::max(area.Left, std::min(Left(), area.Right - outerWidth));
+    const int top = std::max(area.Top, std::min(Top(), area.Bottom - outerHeight));
+    if (left != Left() || top != Top() || width != clientWidth_ || height != clientHeight_)
+        PlaceClient(left, top, width, height);
+}
+
 // ---------------------------------------------------------------- showing
 
 void TCustomForm::RunVisibilityHandler(const TNotifyEvent& handler) {
@@ -226,12 +245,14 @@ void TCustomForm::SetVisible(bool visible) {
         CatchErrors(this, [&] { RunVisibilityHandler(OnShow); });
         bool centring = position_ == TPosition::poScreenCenter;
         ApplyPosition();
+        KeepOnScreen();
         int estimatedWidth = OuterWidth(), estimatedHeight = OuterHeight();
         // The toolkit focuses a control of its own choice as the window appears.
         TWinControl* chosen = activeControl_;
         TControl::SetVisible(true);
         // The real frame is known only now; a centred window follows it once.
         if (centring && (OuterWidth() != estimatedWidth || OuterHeight() != estimatedHeight)) CentreOnScreen();
+        KeepOnScreen();
         BringToFront();
         activeControl_ = chosen;
         FocusFirstControl();

@@ -142,6 +142,7 @@ private:
     void StorePosition(int left, int top);
     void ApplyPosition();
     void CentreOnScreen();
+    void KeepOnScreen();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();

@@ -71,8 +71,20 @@ TRect TScreen::PrimaryScreenRect() const {
     return screen ? RectOf(screen->geometry()) : TRect{0, 0, 1024, 768};
 }
 
-TRect TScreen::MonitorRectOf(const TCustomForm& form) const {
+namespace {
+QScreen* ScreenOf(const TCustomForm& form) {
     QPoint centre(form.Left() + form.OuterWidth() / 2, form.Top() + form.OuterHeight() / 2);
     QScreen* screen = QGuiApplication::screenAt(centre);
+    return screen ? screen : QGuiApplication::primaryScreen();
+}
+}  // namespace
+
+TRect TScreen::MonitorRectOf(const TCustomForm& form) const {
+    QScreen* screen = ScreenOf(form);
     return screen ? RectOf(screen->geometry()) : PrimaryScreenRect();
+}
+
+TRect TScreen::WorkAreaOf(const TCustomForm& form) const {
+    QScreen* screen = ScreenOf(form);
+    return screen ? RectOf(screen->availableGeometry()) : PrimaryScreenRect();
 }

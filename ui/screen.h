@@ -51,6 +51,8 @@ public:
     TRect PrimaryScreenRect() const;
     // The monitor that holds the centre of a window (the primary one when none does).
     TRect MonitorRectOf(const TCustomForm& form) const;
+    // The part of that monitor that windows may take: without panels and docks.
+    TRect WorkAreaOf(const TCustomForm& form) const;
 
 private:
     std::vector<TCustomForm*> forms_;

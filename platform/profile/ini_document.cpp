@@ -66,8 +66,8 @@ void IniDocument::Reset() {
     lineEnd_ = line.next > line.contentEnd ? Bytes().substr(line.contentEnd, line.next - line.contentEnd) : "\n";
 }
 
-template <typename Enough>
-void IniDocument::FindMoreHeaders(Enough enough) const {
+template <typename Enough, typename KeyEnough>
+void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
     if (allHeaders_) return;
     const std::size_t from = headerScanAt_;
     // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
@@ -93,6 +93,10 @@ void IniDocument::FindMoreHeaders(Enough enough) const {
             const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
+            if (keyEnough()) {
+                headerScanAt_ = from + line.next;
+                return;
+            }
         }
     }
     headerScanAt_ = Bytes().size();
@@ -220,6 +224,44 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view asked) cons
     return found;
 }
 
+std::pair<std::optional<std::size_t>, std::optional<std::size_t>> IniDocument::FindSectionAndKey(
+    std::string_view asked, std::string_view askedKey) const {
+    if (!allHeaders_) {
+        const std::string_view name = TrimName(asked, lead_);
+        const std::string_view key = TrimName(askedKey, lead_);
+        const std::uint64_t hash = NameHash(name, lead_);
+        const auto find = [&]() -> std::optional<std::size_t> {
+            return sectionIndex_.Find(hash, [&](std::uint32_t entry) { return SameName(NameOf(sections_[entry]), name, lead_); });
+        };
+        std::optional<std::size_t> found = find();
+        // The last section found may have key lines found already: the first of the name may be
+        // among them. The lines after them come next.
+        if (found && *found + 1 == sections_.size()) {
+            const Section& partial = sections_[*found];
+            for (std::size_t entry = 0; entry < partial.keys.count; ++entry)
+                if (SameName(KeyNameAt(partial, entry), key, lead_)) return {found, entry};
+        }
+        if (!found || *found + 1 == sections_.size()) {
+            bool hit = false;
+            FindMoreHeaders(
+                [&] {
+                    if (!found) found = find();
+                    return found && *found + 1 < sections_.size();
+                },
+                [&] {
+                    if (!found || *found + 1 != sections_.size()) return false;
+                    const Section& current = sections_[*found];
+                    hit = SameName(KeyNameAt(current, current.keys.count - 1), key, lead_);
+                    return hit;
+                });
+            if (hit) return {found, sections_[*found].keys.count - 1};
+        }
+    }
+    const auto found = FindSection(asked);
+    if (!found) return {};
+    return {found, FindKey(sections_[*found], askedKey)};
+}
+
 std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
     if (ref.occurrence == 0) return FindSection(ref.name);
     FindAllHeaders();
@@ -309,23 +351,30 @@ std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef
     return std::nullopt;
 }
 
-std::vector<std::string_view> IniDocument::SectionNames() const {
+template <typename Name>
+std::vector<Name> IniDocument::SectionNames() const {
     FindAllHeaders();
-    std::vector<std::string_view> names;
+    std::vector<Name> names;
     names.reserve(sections_.size());
-    for (const Section& section : sections_) names.push_back(NameOf(section));
+    for (const Section& section : sections_) names.emplace_back(NameOf(section));
     return names;
 }
 
-std::vector<std::string_view> IniDocument::KeyNames(std::string_view section) const {
-    std::vector<std::string_view> names;
+template <typename Name>
+std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
+    std::vector<Name> names;
     const auto found = FindSection(section);
     if (!found) return names;
     const Section& target = sections_[*found];
     names.reserve(target.keys.count);
-    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.push_back(KeyNameAt(target, entry));
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.emplace_back(KeyNameAt(target, entry));
     return names;
 }
+
+template std::vector<std::string_view> IniDocument::SectionNames() const;
+template std::vector<std::string> IniDocument::SectionNames() const;
+template std::vector<std::string_view> IniDocument::KeyNames(std::string_view) const;
+template std::vector<std::string> IniDocument::KeyNames(std::string_view) const;
 
 std::optional<std::string_view> IniDocument::Value(std::string_view section, std::string_view key) const {
     const auto foundSection = FindSection(section);
@@ -441,11 +490,8 @@ std::optional<std::string> IniDocument::NewKeyLine(std::string_view key, std::st
 EditResult IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     return Run([&] {
         if (!QuotedValue(value)) return Refuse(ProfileFailure::CannotHold);
-        const auto foundSection = FindSection(section);
-        if (foundSection) {
-            if (const auto foundKey = FindKey(sections_[*foundSection], key))
-                return ReplaceValue(*foundSection, *foundKey, value);
-        }
+        const auto [foundSection, foundKey] = FindSectionAndKey(section, key);
+        if (foundKey) return ReplaceValue(*foundSection, *foundKey, value);
         const std::optional<std::string> line = NewKeyLine(key, value);
         if (!line) return Refuse(ProfileFailure::CannotHold);
         return foundSection ? AppendKeyLine(*foundSection, *line) : AppendSection(section, *line);
@@ -574,12 +620,16 @@ bool IniDocument::EndsWithoutLineEnd() const {
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
     return Run([&] {
         const auto found = FindSection(section);
-        if (!found || !FindKey(sections_[*found], key)) return EditResult::Unchanged;
+        const auto first = found ? FindKey(sections_[*found], key) : std::nullopt;
+        if (!first) return EditResult::Unchanged;
         const Section& target = sections_[*found];
         const std::string_view name = TrimName(key, lead_);
-        std::vector<std::size_t> entries;
-        for (std::size_t entry = 0; entry < target.keys.count; ++entry)
-            if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
+        // No line before the first of the name has it; an index that knows no name repeats
+        // leaves none after it either.
+        std::vector<std::size_t> entries{*first};
+        if (!target.keys.index || target.keys.duplicates)
+            for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
+                if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
         return RemoveKeyLines(*found, entries);
     });
 }

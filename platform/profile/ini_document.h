@@ -34,10 +34,13 @@ public:
     std::string TakeBytes() &&;
 
     // Names and values point into the bytes: valid until the next edit.
-    // Every header's name, in file order, duplicates included.
-    std::vector<std::string_view> SectionNames() const;
+    // Every header's name, in file order, duplicates included. As views, or as copies
+    // (std::string), made with no list of views first.
+    template <typename Name = std::string_view>
+    std::vector<Name> SectionNames() const;
     // The key names of the first section of that name, in file order, duplicates included.
-    std::vector<std::string_view> KeyNames(std::string_view section) const;
+    template <typename Name = std::string_view>
+    std::vector<Name> KeyNames(std::string_view section) const;
     // The value of the first such key in the first such section.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
@@ -126,9 +129,14 @@ private:
     // The bytes, to change: copied first when a list still shares them.
     std::string& Own();
     // Finds headers, and the key lines of the sections they open, from where the last search
-    // stopped, until `enough` holds or the file ends.
+    // stopped, until `enough` holds after a header, or `keyEnough` after a key line, or the
+    // file ends.
+    template <typename Enough, typename KeyEnough>
+    void FindMoreHeaders(Enough enough, KeyEnough keyEnough) const;
     template <typename Enough>
-    void FindMoreHeaders(Enough enough) const;
+    void FindMoreHeaders(Enough enough) const {
+        FindMoreHeaders(enough, [] { return false; });
+    }
     void FindAllHeaders() const;
     void AddSection(std::size_t lineBegin, std::size_t contentBegin, std::size_t contentEnd,
                     std::size_t next) const;
@@ -147,6 +155,10 @@ private:
     std::optional<std::size_t> FindSection(std::string_view name) const;
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
     std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
+    // The first section of that name and the first such key in it. The headers are read only
+    // as far as the key: one edit of a huge section does not read all of it.
+    std::pair<std::optional<std::size_t>, std::optional<std::size_t>> FindSectionAndKey(std::string_view section,
+                                                                                         std::string_view key) const;
     std::optional<std::size_t> FindKeyAt(const Section& section, KeyRef ref) const;
     template <typename Use>
     void ForEachHashedName(const Section& section, Use use) const;

@@ -101,7 +101,7 @@ bool LockedFile::ReadAll(std::string& bytes) const {
     if (size > IniDocument::MaxSize) return false;
     // One byte more than the size, so that a file of the size it had is read in one call, and
     // room to grow, so that an edit does not move the whole file to a new place in memory.
-    bytes.clear();
+    // Bytes already there (the room of the file's last read) are read over, not cleared first.
     bytes.reserve(size + size / 64 + 4096);
     bytes.resize(size + 1);
     std::size_t got = 0;

@@ -121,12 +121,12 @@ std::optional<std::string> ProfileService::Value(ProfileFile file, std::string_v
 
 std::vector<std::string> ProfileService::SectionNames(ProfileFile file) {
     std::lock_guard lock(StoreMutex());
-    return Copies(DocumentOf(file).SectionNames());
+    return DocumentOf(file).SectionNames<std::string>();
 }
 
 std::vector<std::string> ProfileService::KeyNames(ProfileFile file, std::string_view section) {
     std::lock_guard lock(StoreMutex());
-    return Copies(DocumentOf(file).KeyNames(section));
+    return DocumentOf(file).KeyNames<std::string>(section);
 }
 
 ProfileList ProfileService::Sections(ProfileFile file) {

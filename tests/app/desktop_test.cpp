@@ -5,6 +5,7 @@
 
 #include <QDropEvent>
 #include <QMimeData>
+#include <QScreen>
 #include <QUrl>
 
 #include "ui/button.h"
@@ -143,6 +144,33 @@ TEST_F(DesktopTest, TheFieldGrowsWithTheWindowWhichKeepsItAndTheButtonsWhole) {
     EXPECT_GT(main->ledtfname->Width(), 100) << "the smallest window still shows a usable field";
     EXPECT_LE(main->Btnliu->Left() + main->Btnliu->Width(), form->ClientWidth());
     EXPECT_GE(main->ledtfname->Left() - main->ledtfname->EditLabel().Width(), main->BitBtn1->Left() + main->BitBtn1->Width());
+}
+
+// As at a scale factor of 2 on a 1280 x 1024 screen, where the screen is smaller than the
+// window was laid out for.
+TEST_F(DesktopTest, AWindowPastTheScreensEdgeOrLargerThanItIsShownInsideTheWorkArea) {
+    auto* form = static_cast<TCustomForm*>(main.get());
+    const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+    const auto shownAt = [&](int left, int top, int width, int height) {
+        form->Hide();
+        form->SetBounds(left, top, width, height);
+        form->Show();
+        return WidgetOf(*main)->frameGeometry();
+    };
+    QRect frame = shownAt(area.right() - 100, area.bottom() - 50, 489, 353);
+    EXPECT_TRUE(area.contains(frame)) << frame.x() << "," << frame.y();
+    EXPECT_EQ(QSize(form->ClientWidth(), form->ClientHeight()), QSize(489, 353)) << "a window that fits keeps its size";
+
+    frame = shownAt(area.left() - 30, area.top() - 20, area.width() + 400, area.height() + 300);
+    EXPECT_TRUE(area.contains(frame)) << frame.width() << "x" << frame.height();
+    EXPECT_EQ(frame.size(), area.size()) << "shrunk to the work area, no further";
+
+    // Never below the smallest size that shows the field and the buttons whole: then at least
+    // its top left corner, and the title bar, stay on the screen.
+    form->SetMinClientSize(area.width() + 100, 160);
+    frame = shownAt(area.right() - 10, area.top() + 10, area.width() + 200, 200);
+    EXPECT_EQ(frame.topLeft(), area.topLeft() + QPoint(0, 10));
+    EXPECT_EQ(form->ClientWidth(), area.width() + 100);
 }
 
 }  // namespace

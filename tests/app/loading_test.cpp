@@ -2,6 +2,8 @@
 #include "main_window_fixture.h"
 
 #include "dialogs/open_dialog.h"
+#include "platform/profile/profile_service.h"
+#include "tests/platform/profile/counting_status.h"
 #include "ui/button.h"
 #include "ui/screen.h"
 #include "ui/widget_access.h"
@@ -178,6 +180,28 @@ TEST_F(LoadingTest, ClicksListTheSectionInFileOrderAndTheRootClearsTheList) {
     EXPECT_TRUE(ListRows().empty());
     ClickNode(Section(1));
     EXPECT_TRUE(ListRows().empty());
+}
+
+TEST_F(LoadingTest, AClickChecksTheFileAsOftenForAnyNumberOfKeysAndTheNextClickSeesAnotherProgramsChange) {
+    std::string bytes = "[many]\n";
+    for (int i = 0; i < 100; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    Load(bytes + "[other]\nx=1\n");
+    CountingStatus ops;
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    ClickNode(Section(0));  // parsed again through the counting seam
+    ops.calls = 0;
+    ClickNode(Section(1));
+    const int oneKey = ops.calls;
+    ops.calls = 0;
+    ClickNode(Section(0));
+    ASSERT_EQ(ListRows().size(), 100u);
+    EXPECT_EQ(ListRows()[99], "k99=99");
+    EXPECT_EQ(ops.calls, oneKey) << "as many checks for a hundred keys as for one";
+    EXPECT_LE(ops.calls, 2);
+
+    WriteBytes(CurrentIniPath, "[many]\nk0=changed by another program\n[other]\nx=1\n");
+    ClickNode(Section(0));
+    EXPECT_EQ(ListRows(), std::vector<std::string>{"k0=changed by another program"});
 }
 
 TEST_F(LoadingTest, KeyboardMovesListTheNewlySelectedSection) {

@@ -9,6 +9,7 @@
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
 #include "support/scoped_seam.h"
+#include "tests/platform/profile/counting_status.h"
 #include "tests/platform/profile/temp_dir.h"
 #include "text/string_list.h"
 
@@ -102,15 +103,6 @@ TEST(TIniFileUndo, RevertAndReapplyThroughTheFile) {
     EXPECT_EQ(FailureOf([&] { file.Reapply(set); }), ProfileFailure::Stale);
     EXPECT_EQ(ReadFile(path), "[a]\r\nk=6\r\n[c]\r\nx=1\r\n");
 }
-
-class CountingStatus : public FileOps {
-public:
-    int Status(const char* path, struct stat* status) override {
-        ++calls;
-        return FileOps::Status(path, status);
-    }
-    int calls = 0;
-};
 
 TEST(ProfileBatchTest, OneCheckOfTheFilePerUserAction) {
     TempDir dir;

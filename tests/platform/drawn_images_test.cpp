@@ -105,7 +105,12 @@ TEST(DrawnImages, GlyphPairHoldsNormalThenGreyDisabledLook) {
 TEST(DrawnImages, AppIconOffersTheDesktopSizes) {
     const QIcon icon = AppIcon();
     const QList<QSize> sizes = icon.availableSizes();
-    for (int size : {16, 32, 48, 64, 128, 256}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    for (int size : {16, 24, 32, 48, 64}) EXPECT_TRUE(sizes.contains(QSize(size, size))) << size;
+    // Larger sizes are drawn when asked for, as sharp as the listed ones, not scaled up.
+    for (int size : {128, 256})
+        EXPECT_EQ(Argb(icon.pixmap(size, size)), Argb(DrawnImage("app", QSize(size, size), 1.0))) << size;
+    // Every copy draws into the same pictures.
+    EXPECT_EQ(AppIcon().cacheKey(), icon.cacheKey());
     // The 16-pixel icon is its own simpler drawing, not the large one shrunk.
     QImage large = Argb(DrawnImage("app", QSize(64, 64), 1.0)).scaled(16, 16, Qt::IgnoreAspectRatio,
                                                                      Qt::SmoothTransformation);

@@ -216,3 +216,61 @@ TEST(IniDocumentEdit, ReadsBeforeEditsSeeTheWholeFile) {
     EXPECT_EQ(adding.Bytes(), text + "[d]\nn=6\n");
 }
 }  // namespace
+
+namespace {
+// A set stops reading the headers at its key: the rest of the section, and the file, are
+// found later, and every lookup still sees the first line of a name.
+TEST(IniDocumentEdit, ASetThatStopsAtItsKeyLeavesTheRestToBeFound) {
+    const std::string text = "[s]\nb=1\na=2\nc=3\na=4\n[t]\na=5\n[s]\na=6\n";
+    IniDocument document(text);
+    ASSERT_EQ(document.SetValue("s", "c", "x"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[s]\nb=1\na=2\nc=x\na=4\n[t]\na=5\n[s]\na=6\n");
+    // A key found before where the set stopped: the first of its name, not the one after.
+    ASSERT_EQ(document.SetValue("S", " A ", "y"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[s]\nb=1\na=y\nc=x\na=4\n[t]\na=5\n[s]\na=6\n");
+    ASSERT_EQ(document.SetValue("t", "a", "z"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[s]\nb=1\na=y\nc=x\na=4\n[t]\na=z\n[s]\na=6\n");
+    EXPECT_EQ(document.KeyNames("s"), (Names{"b", "a", "c", "a"}));
+    EXPECT_EQ(document.SectionNames(), (Names{"s", "t", "s"}));
+    ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[s]\nb=1\nc=x\n[t]\na=z\n[s]\na=6\n") << "every line of the name goes";
+
+    // A key the section does not have goes after its last key line, not where a search stopped.
+    IniDocument adding(text);
+    ASSERT_EQ(adding.SetValue("s", "b", "0"), EditResult::Changed);
+    ASSERT_EQ(adding.SetValue("s", "new", "n"), EditResult::Changed);
+    EXPECT_EQ(adding.Bytes(), "[s]\nb=0\na=2\nc=3\na=4\nnew=n\n[t]\na=5\n[s]\na=6\n");
+    EXPECT_EQ(ValueOf(adding, "t", "a"), "5");
+
+    // The value changes length in a section whose end is not found yet: what follows moves.
+    IniDocument growing("[s]\nk=1\nm=2\n[u]\nk=3\n");
+    ASSERT_EQ(growing.SetValue("s", "k", "a much longer value"), EditResult::Changed);
+    ASSERT_EQ(growing.SetValue("s", "m", ""), EditResult::Changed);
+    EXPECT_EQ(ValueOf(growing, "u", "k"), "3");
+    EXPECT_EQ(growing.Bytes(), "[s]\nk=a much longer value\nm=\n[u]\nk=3\n");
+    EXPECT_EQ(growing.LastChange().spans.size(), 1u);
+}
+}  // namespace
+
+namespace {
+// A removal by name takes every line of the name, whether the section's names were indexed by
+// a listing or not, also once lines were added to an indexed section.
+TEST(IniDocumentEdit, ARemovalByNameTakesEveryLineOfTheNameIndexedOrNot) {
+    const std::string text = "[s]\na=1\nb=2\nA=3\nc=4\n[t]\na=5\n";
+    for (const bool listed : {false, true}) {
+        IniDocument document(text);
+        if (listed) ASSERT_TRUE(document.Keys({"s", 0}));
+        ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed) << listed;
+        EXPECT_EQ(document.Bytes(), "[s]\nb=2\nc=4\n[t]\na=5\n") << listed;
+    }
+    IniDocument unique("[s]\na=1\nb=2\n[t]\nb=3\n");
+    ASSERT_TRUE(unique.Keys({"s", 0}));
+    ASSERT_EQ(unique.AddKey({"s", 0}, "c", "x"), EditResult::Changed);
+    ASSERT_EQ(unique.RemoveKey("s", "b"), EditResult::Changed);
+    EXPECT_EQ(unique.Bytes(), "[s]\na=1\nc=x\n[t]\nb=3\n");
+    ASSERT_TRUE(unique.Keys({"s", 0}));
+    ASSERT_EQ(unique.SetValue("s", "d", "1"), EditResult::Changed);
+    ASSERT_EQ(unique.RemoveKey("s", "A"), EditResult::Changed);
+    EXPECT_EQ(unique.Bytes(), "[s]\nc=x\nd=1\n[t]\nb=3\n");
+}
+}  // namespace
