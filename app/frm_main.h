@@ -228,6 +228,8 @@ private:
     std::shared_ptr<TFindSearch> search_;
     int currentMatch_ = -1;
     TWinControl* focusBeforeFind_ = nullptr;
+    // The key lines the list shows, as listed (rows renamed since then differ from them).
+    std::shared_ptr<const ProfileList> listedKeys_;
     // Which state of the file the view shows; a change of the file to another one refreshes it.
     FileStamp shownStamp_;
     // The shown file was deleted or moved away since it was shown.

@@ -161,19 +161,18 @@ void TForm1::GoToMatch(int index) {
     const TFindSearch::KeyPlace place = search_->KeyPlaceOf(match);
     const int codePage = FileCodePage();
     const std::string wanted = AsciiLower(place.name, codePage);
-    TListItem* first = nullptr;
+    int first = -1;
     int seen = 0;
     TListItems& rows = ListView1->Items();
     for (int i = 0; i < rows.Count(); ++i) {
-        TListItem* row = rows.Item(i);
-        if (TextCompare(AsciiLower(row->Caption(), codePage), wanted) != 0) continue;
-        if (!first) first = row;
+        if (TextCompare(AsciiLower(rows.CaptionOf(i), codePage), wanted) != 0) continue;
+        if (first < 0) first = i;
         if (seen++ == place.occurrence) {
-            first = row;
+            first = i;
             break;
         }
     }
-    if (first) ListView1->SetSelected(first);
+    if (first >= 0) ListView1->SetSelected(rows.Item(first));
 }
 
 void TForm1::FilterSections() {

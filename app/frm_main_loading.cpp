@@ -17,6 +17,7 @@
 #include "text/string_list.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
+#include "ui/screen.h"
 #include "ui/tree_view.h"
 
 namespace {
@@ -51,6 +52,8 @@ void TForm1::LoadIniFile() {
 }
 
 void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place) {
+    // A file of millions of lines takes a moment to read and index.
+    TBusyCursor busy;
     // Taken before the read: a change while reading shows as a change still to follow.
     const FileStamp before = TIniFile(path, FileCodePage()).StampNow();
     // A file that cannot be read changes nothing: the commands stay on the file shown.
@@ -78,6 +81,8 @@ void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFi
         std::string text = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding.bomLength)), encoding.codePage);
         readOnlyText_ = std::make_unique<TIniText>(CurrentIniPath, std::move(text), CodePageUtf8);
     }
+    // The service reads the file for itself: this copy would only double the memory the view needs.
+    std::string().swap(bytes);
     tree1->SetReadOnly(!readOnlyReason_.empty());
     ListView1->SetReadOnly(!readOnlyReason_.empty());
     ShowEncoding();

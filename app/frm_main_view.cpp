@@ -43,6 +43,23 @@ std::string RepeatedNote(const ProfileList& list, std::size_t at, const char* wh
            (list.FirstOfName(at) ? Ansi("这一个。") : Ansi("第一个，不是这一个。"));
 }
 
+// The key lines of a listed section as the list's rows.
+class KeyRows : public TListRowSource {
+public:
+    explicit KeyRows(std::shared_ptr<const ProfileList> keys) : keys_(std::move(keys)) {}
+
+    std::string Caption(int index) const override { return std::string(keys_->Name(size_t(index))); }
+    void Fill(int index, TListItem& row) const override {
+        const std::size_t at = size_t(index);
+        row.SubItems().Add(std::string(keys_->Value(at)));
+        row.SetImageIndex(keys_->Repeated(at) ? kRepeatedKeyImage : kKeyImage);
+        row.SetHint(RepeatedNote(*keys_, at, "关键字"));
+    }
+
+private:
+    std::shared_ptr<const ProfileList> keys_;
+};
+
 }  // namespace
 
 SectionRef TForm1::RefOf(const TTreeNode& node) const {
@@ -53,10 +70,13 @@ SectionRef TForm1::RefOf(const TTreeNode& node) const {
 }
 
 KeyRef TForm1::RefOf(const TTreeNode& node, const TListItem& row) const {
+    // Rows as listed: their occurrences are the list's, found without counting.
+    const std::size_t at = size_t(row.Index());
+    if (listedKeys_ && at < listedKeys_->Count() && listedKeys_->Name(at) == row.Caption())
+        return {RefOf(node), row.Caption(), listedKeys_->Occurrence(at)};
     TListItems& rows = row.Owner();
-    return {RefOf(node), row.Caption(), OccurrenceAt(row.Index(), FileCodePage(), [&](int i) -> const std::string& {
-                return rows.Item(i)->Caption();
-            })};
+    return {RefOf(node), row.Caption(),
+            OccurrenceAt(row.Index(), FileCodePage(), [&](int i) { return rows.CaptionOf(i); })};
 }
 
 TForm1::TViewPlace TForm1::Place() const {
@@ -129,17 +149,18 @@ void TForm1::ListSection(const std::optional<TShownName>& keep) {
     TTreeNode* node = tree1->Selected();
     if (!node) return;
     UpdateBracket<TListItems> bracket(ListView1->Items());
-    ListView1->Items().Clear();
+    TListItems& rows = ListView1->Items();
+    rows.Clear();
+    listedKeys_.reset();
     if (node == RootNode()) return;
-    const ProfileList keys = KeyList(RefOf(*node));
-    for (std::size_t i = 0; i < keys.Count(); ++i) {
-        TListItem* row = ListView1->Items().Add(FileCodePage());
-        row->SetCaption(std::string(keys.Name(i)));
-        row->SubItems().Add(std::string(keys.Value(i)));
-        row->SetImageIndex(keys.Repeated(i) ? kRepeatedKeyImage : kKeyImage);
-        row->SetHint(RepeatedNote(keys, i, "关键字"));
-        if (keep && keys.Name(i) == keep->name && keys.Occurrence(i) == keep->occurrence) ListView1->SetSelected(row);
-    }
+    listedKeys_ = std::make_shared<const ProfileList>(KeyList(RefOf(*node)));
+    rows.Show(int(listedKeys_->Count()), FileCodePage(), std::make_unique<KeyRows>(listedKeys_));
+    if (!keep) return;
+    for (std::size_t i = 0; i < listedKeys_->Count(); ++i)
+        if (listedKeys_->Name(i) == keep->name && listedKeys_->Occurrence(i) == keep->occurrence) {
+            ListView1->SetSelected(rows.Item(int(i)));
+            return;
+        }
 }
 
 // The comments right above the section or key line, read when its tooltip is shown.
@@ -219,7 +240,10 @@ bool TForm1::tree1Edited(TTreeNode& node, const std::string& text) {
 bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
     TTreeNode* node = tree1->Selected();
     if (!node || node == RootNode()) return false;
-    return RenameInFile([&](TIniFile& ini) { ini.RenameKey(RefOf(*node, row), text); }, text, false);
+    if (!RenameInFile([&](TIniFile& ini) { ini.RenameKey(RefOf(*node, row), text); }, text, false)) return false;
+    // A renamed row may have been one of a repeated name: the others' occurrences are counted again.
+    listedKeys_.reset();
+    return true;
 }
 
 // ---- changes made by other programs

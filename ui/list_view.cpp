@@ -57,11 +57,11 @@ class ListItemModel : public QAbstractTableModel {
 public:
     explicit ListItemModel(TListView& view) : view_(view) {}
 
-    TListItem* ItemOf(const QModelIndex& index) const { return Items()[size_t(index.row())].get(); }
+    TListItem* ItemOf(const QModelIndex& index) const { return view_.items_->Item(index.row()); }
     QModelIndex IndexOf(const TListItem* item, int column = 0) const { return createIndex(item->Index(), column); }
 
     int rowCount(const QModelIndex& parent) const override {
-        return Blind() || parent.isValid() ? 0 : int(Items().size());
+        return Blind() || parent.isValid() ? 0 : view_.items_->Count();
     }
     int columnCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : view_.ColumnCount(); }
 
@@ -135,7 +135,6 @@ public:
 
 private:
     bool Blind() const { return view_.Resetting(); }
-    const std::vector<std::unique_ptr<TListItem>>& Items() const { return view_.items_->items_; }
 
     TListView& view_;
 };
@@ -230,7 +229,10 @@ void TListItem::SetImageIndex(int index) {
 
 void TListItem::Delete() { owner_.Delete(index_); }
 
-void TListItem::Changed() { owner_.view_.ItemChanged(this); }
+void TListItem::Changed() {
+    // A row still being made is new to the view: there is nothing to tell it.
+    if (owner_.items_[size_t(index_)].get() == this) owner_.view_.ItemChanged(this);
+}
 
 // ---------------------------------------------------------------- TListItems
 
@@ -247,7 +249,38 @@ TListItem* TListItems::Add(int codePage) {
     return items_.back().get();
 }
 
+TListItem* TListItems::Item(int index) const {
+    std::unique_ptr<TListItem>& slot = items_[size_t(index)];
+    if (!slot) slot = MakeRow(index);
+    return slot.get();
+}
+
+std::unique_ptr<TListItem> TListItems::MakeRow(int index) const {
+    std::unique_ptr<TListItem> row(new TListItem(const_cast<TListItems&>(*this), sourceCodePage_));
+    row->index_ = index;
+    row->caption_ = source_->Caption(index);
+    source_->Fill(index, *row);
+    return row;
+}
+
+std::string TListItems::CaptionOf(int index) const {
+    const std::unique_ptr<TListItem>& slot = items_[size_t(index)];
+    return slot ? slot->Caption() : source_->Caption(index);
+}
+
+void TListItems::Show(int count, int codePage, std::unique_ptr<const TListRowSource> source) {
+    view_.BeforeClear();
+    items_.clear();
+    items_.resize(size_t(count));
+    source_ = std::move(source);
+    sourceCodePage_ = codePage;
+    view_.AfterClear();
+}
+
 void TListItems::Delete(int index) {
+    // The rows after it move up: those not made yet are made while their place still names
+    // their row of the source.
+    for (int i = index + 1; i < Count(); ++i) Item(i);
     TListItem* item = Item(index);
     view_.BeforeRemove(item);
     std::unique_ptr<TListItem> gone = std::move(items_[size_t(index)]);
@@ -259,6 +292,7 @@ void TListItems::Delete(int index) {
 void TListItems::Clear() {
     view_.BeforeClear();
     items_.clear();
+    source_.reset();
     view_.AfterClear();
 }
 

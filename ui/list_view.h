@@ -1,7 +1,7 @@
 #pragma once
 // Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
 // under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
-// through a model.
+// through a model. Rows that another object holds are made only when shown or asked for.
 #include <functional>
 #include <memory>
 #include <string>
@@ -110,6 +110,15 @@ private:
     int index_ = 0;
 };
 
+// Rows held elsewhere, handed to a list that makes each into an item when it is first needed.
+class TListRowSource {
+public:
+    virtual ~TListRowSource() = default;
+    virtual std::string Caption(int index) const = 0;
+    // Gives a new row, its caption already set, its sub-items, image and hint.
+    virtual void Fill(int index, TListItem& row) const = 0;
+};
+
 class TListItems {
 public:
     explicit TListItems(TListView& view) : view_(view) {}
@@ -122,8 +131,13 @@ public:
     TListItem* Add();
     void Clear();
     void Delete(int index);
+    // Replaces the rows with count rows of source, texts in codePage; an item is made the first
+    // time the view or a caller needs it, so a long list costs little until it is looked at.
+    void Show(int count, int codePage, std::unique_ptr<const TListRowSource> source);
     int Count() const { return int(items_.size()); }
-    TListItem* Item(int index) const { return items_[size_t(index)].get(); }
+    TListItem* Item(int index) const;
+    // A row's caption, without making the row.
+    std::string CaptionOf(int index) const;
 
     // Changes between these show at once at the end, not row by row.
     void BeginUpdate();
@@ -137,8 +151,14 @@ private:
     friend class TListView;
     friend class ListItemModel;
 
+    // The item of a row of source_.
+    std::unique_ptr<TListItem> MakeRow(int index) const;
+
     TListView& view_;
-    std::vector<std::unique_ptr<TListItem>> items_;
+    // Null where a row of source_ has not been made yet.
+    mutable std::vector<std::unique_ptr<TListItem>> items_;
+    std::unique_ptr<const TListRowSource> source_;
+    int sourceCodePage_ = 0;
 };
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };

@@ -62,3 +62,16 @@ private:
     TCursor cursor_ = TCursor::crDefault;
     int cursorCount_ = 0;
 };
+
+// The hourglass while a scope does work that may take a moment; the cursor before it comes back
+// on every way out.
+class TBusyCursor {
+public:
+    TBusyCursor() : saved_(TScreen::Instance().Cursor()) { TScreen::Instance().SetCursor(TCursor::crHourGlass); }
+    ~TBusyCursor() { TScreen::Instance().SetCursor(saved_); }
+    TBusyCursor(const TBusyCursor&) = delete;
+    TBusyCursor& operator=(const TBusyCursor&) = delete;
+
+private:
+    TCursor saved_;
+};

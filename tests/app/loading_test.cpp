@@ -5,6 +5,7 @@
 #include "platform/profile/profile_service.h"
 #include "tests/platform/profile/counting_status.h"
 #include "ui/button.h"
+#include "ui/screen.h"
 #include "ui/widget_access.h"
 
 namespace apptest {
@@ -61,6 +62,7 @@ TEST_F(LoadingTest, EnterLoadsTheTreeAndListsTheFirstSection) {
     EXPECT_EQ(main->tree1->Selected(), Section(0));
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Version=1.4"}));
     EXPECT_EQ(list->model()->index(1, 1).data().toString(), "1.4");
+    EXPECT_EQ(TScreen::Instance().Cursor(), TCursor::crDefault) << "the busy cursor goes with the load";
 }
 
 TEST_F(LoadingTest, EnterWithShiftOrCtrlReloadsFromScratch) {
@@ -115,6 +117,7 @@ TEST_F(LoadingTest, AFileThatPassesTheExistenceTestButCannotBeOpenedIsReported) 
     EXPECT_EQ(errorBoxes, std::vector<std::string>{"Cannot open file " + pattern + "."});
     EXPECT_EQ(Now(), before);
     EXPECT_EQ(CurrentIniPath, previous) << "the commands stay on the file the tree shows";
+    EXPECT_EQ(TScreen::Instance().Cursor(), TCursor::crDefault) << "also a failed load takes the busy cursor away";
 }
 
 // The tree shows the sections a reader of the file finds, by the names it finds: blanks around

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QTreeView>
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -194,6 +195,75 @@ TEST_F(ListViewTest, AnUpdateBatchShowsTheNewRowsWithTheSelectionSetInIt) {
     EXPECT_EQ(view->model()->index(999, 1).data().toString(), "w999");
     EXPECT_EQ(list->Selected(), list->Items().Item(10));
     EXPECT_EQ(ShownSelectedRow(), 10);
+}
+
+// Rows of a source: "r<i>" with the value "s<i>", counting how many were made.
+class CountedRows : public TListRowSource {
+public:
+    explicit CountedRows(int& made) : made_(made) {}
+    std::string Caption(int index) const override { return "r" + std::to_string(index); }
+    void Fill(int index, TListItem& row) const override {
+        ++made_;
+        row.SubItems().Add("s" + std::to_string(index));
+        row.SetImageIndex(index % 3);
+        row.SetHint("h" + std::to_string(index));
+    }
+
+private:
+    int& made_;
+};
+
+TEST_F(ListViewTest, RowsOfASourceAreMadeOnlyWhenShownOrAskedFor) {
+    int made = 0;
+    list->SetSelected(rows[1]);
+    list->Items().Show(100'000, 936, std::make_unique<CountedRows>(made));
+    QApplication::processEvents();
+    EXPECT_EQ(list->Selected(), nullptr);
+    EXPECT_EQ(view->model()->rowCount({}), 100'000);
+    EXPECT_GT(made, 0) << "the rows in view are shown";
+    EXPECT_LT(made, 1000);
+
+    const int shown = made;
+    EXPECT_EQ(list->Items().CaptionOf(70'000), "r70000");
+    EXPECT_EQ(made, shown) << "a caption alone makes no row";
+    TListItem* row = list->Items().Item(70'000);
+    EXPECT_EQ(made, shown + 1);
+    EXPECT_EQ(row->Caption(), "r70000");
+    EXPECT_EQ(row->SubItems().At(0), "s70000");
+    EXPECT_EQ(row->Hint(), "h70000");
+    EXPECT_EQ(row->Index(), 70'000);
+    EXPECT_EQ(row->CodePage(), 936);
+    EXPECT_EQ(list->Items().Item(70'000), row) << "made once";
+    EXPECT_EQ(view->model()->index(99'999, 1).data().toString(), "s99999");
+
+    // A row made and changed shows its change, also to a later CaptionOf.
+    list->SetSelected(row);
+    EXPECT_EQ(ShownSelectedRow(), 70'000);
+    row->SetCaption("changed");
+    row->SubItems().Set(0, "new");
+    EXPECT_EQ(list->Items().CaptionOf(70'000), "changed");
+    EXPECT_EQ(view->model()->index(70'000, 1).data().toString(), "new");
+}
+
+TEST_F(ListViewTest, DeletingARowOfASourceKeepsTheRowsAfterItTheirTexts) {
+    int made = 0;
+    list->Items().Show(50, CodePageUtf8, std::make_unique<CountedRows>(made));
+    TListItem* kept = list->Items().Item(40);
+    list->Items().Delete(10);
+    ASSERT_EQ(list->Items().Count(), 49);
+    EXPECT_EQ(list->Items().CaptionOf(9), "r9");
+    EXPECT_EQ(list->Items().CaptionOf(10), "r11");
+    EXPECT_EQ(list->Items().Item(48)->SubItems().At(0), "s49");
+    EXPECT_EQ(list->Items().Item(39), kept);
+    EXPECT_EQ(kept->Index(), 39);
+
+    // Rows added after those of a source come after them; a clear forgets the source.
+    TListItem* added = list->Items().Add();
+    added->SetCaption("added");
+    EXPECT_EQ(list->Items().CaptionOf(49), "added");
+    list->Items().Clear();
+    EXPECT_EQ(list->Items().Count(), 0);
+    EXPECT_EQ(view->model()->rowCount({}), 0);
 }
 
 TEST_F(ListViewTest, F2EditsTheRowCaptionWhicheverCellWasClicked) {
