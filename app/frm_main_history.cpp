@@ -37,5 +37,6 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
     }
     if (undo) history_.Undone(CurrentIniPath);
     else history_.Redone(CurrentIniPath);
-    ShowFileAgain();
+    // The service holds the file as written: no second read, and no new verdict on its encoding.
+    ShowView(Place());
 }
