@@ -48,6 +48,10 @@ EditRecord EditRecorder::Finish(std::string_view edited) {
         span.trail = std::string(edited.substr(end, std::min(nextBegin, end + ContextBytes) - end));
         previousEnd = end;
     }
+    return Finish();
+}
+
+EditRecord EditRecorder::Finish() {
     growth_ = 0;
     return std::exchange(record_, {});
 }
@@ -134,7 +138,7 @@ void EditChain::Add(EditRecord next) {
     if (next.Empty()) return;
     if (spans_.empty()) {
         spans_ = std::move(next.spans);
-        contextKept_ = true;
+        contextKept_ = recordsHaveContext_;
         return;
     }
     spans_ = Composed(std::move(spans_), next.spans);

@@ -30,6 +30,8 @@ public:
     void Replaced(std::size_t offset, std::string_view before, std::string_view after);
     // Fills in the context of every span from the bytes after the edit, and hands the record over.
     EditRecord Finish(std::string_view edited);
+    // Hands the record over without context, for an EditChain to give it.
+    EditRecord Finish();
 
 private:
     EditRecord record_;
@@ -41,6 +43,9 @@ private:
 // edits touch, or that touch each other, become one; edits that undo each other leave none.
 class EditChain {
 public:
+    // Whether the records added come with their context; without, Finish gives it even to a
+    // chain of one.
+    explicit EditChain(bool recordsHaveContext = true) : recordsHaveContext_(recordsHaveContext) {}
     // The record of the next edit, made on the bytes the ones before it left.
     void Add(EditRecord next);
     // Whether the edits so far leave the bytes as they found them.
@@ -50,6 +55,7 @@ public:
 
 private:
     std::vector<ByteSpan> spans_;
+    bool recordsHaveContext_;
     bool contextKept_ = false;  // the spans are one edit's own record, context and all
 };
 

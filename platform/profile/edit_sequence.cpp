@@ -1,7 +1,24 @@
 #include "platform/profile/edit_sequence.h"
 
+namespace {
+
+// Holds the document's value sets for one rebuild of its bytes while the edits run.
+class DocumentBatch {
+public:
+    explicit DocumentBatch(IniDocument& document) : document_(document) { document_.BeginBatch(); }
+    ~DocumentBatch() { document_.EndBatch(); }
+    DocumentBatch(const DocumentBatch&) = delete;
+    DocumentBatch& operator=(const DocumentBatch&) = delete;
+
+private:
+    IniDocument& document_;
+};
+
+}  // namespace
+
 EditResult RunEdits(IniDocument& document, std::span<const DocumentEdit> edits, EditRecord& change) {
-    EditChain chain;
+    const DocumentBatch batch(document);
+    EditChain chain(false);
     for (const DocumentEdit& edit : edits) {
         const EditResult result = edit(document);
         if (result == EditResult::Changed) chain.Add(document.TakeChange());

@@ -40,6 +40,7 @@ IniDocument::IniDocument(std::string bytes, LeadTable lead)
 }
 
 std::string IniDocument::TakeBytes() && {
+    Settle();
     return bytes_.use_count() == 1 ? std::move(*bytes_) : *bytes_;
 }
 
@@ -61,9 +62,9 @@ void IniDocument::Reset() {
     sectionIndex_ = NameIndex();
     headerScanAt_ = 0;
     allHeaders_ = false;
-    LineCursor first(Bytes());
+    LineCursor first(Raw());
     const LineCursor::Line line = first.AtEnd() ? LineCursor::Line{0, 0, 0} : first.Next();
-    lineEnd_ = line.next > line.contentEnd ? Bytes().substr(line.contentEnd, line.next - line.contentEnd) : "\n";
+    lineEnd_ = line.next > line.contentEnd ? Raw().substr(line.contentEnd, line.next - line.contentEnd) : "\n";
 }
 
 template <typename Enough, typename KeyEnough>
@@ -71,17 +72,17 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
     if (allHeaders_) return;
     const std::size_t from = headerScanAt_;
     // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
-    if (from == 0) keys_.reserve(Bytes().size() / 32 + 16);
-    LineCursor cursor(Slice(from, Bytes().size()));
+    if (from == 0) keys_.reserve(Raw().size() / 32 + 16);
+    LineCursor cursor(Slice(from, Raw().size()));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
         const std::size_t begin =
-            lineBegin == 0 && Bytes().starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
-        const std::size_t first = FirstNonBlank(Bytes(), begin, contentEnd);
+            lineBegin == 0 && Raw().starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
+        const std::size_t first = FirstNonBlank(Raw(), begin, contentEnd);
         if (first == contentEnd) continue;
-        const char c = Bytes()[first];
+        const char c = Raw()[first];
         if (c == '[') {
             AddSection(lineBegin, begin, contentEnd, from + line.next);
             if (enough()) {
@@ -99,7 +100,7 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             }
         }
     }
-    headerScanAt_ = Bytes().size();
+    headerScanAt_ = Raw().size();
     allHeaders_ = true;
 }
 
@@ -109,8 +110,8 @@ void IniDocument::AddSection(std::size_t lineBegin, std::size_t contentBegin, st
     lastSectionKnown_ = false;  // a name not found so far may be this one
     if (!sections_.empty()) sections_.back().bodyEnd = lineBegin;
     const std::size_t entry = sections_.size();
-    sections_.push_back(Section{contentBegin, next, Bytes().size(),
-                                static_cast<std::uint32_t>(name.data() - Bytes().data() - contentBegin),
+    sections_.push_back(Section{contentBegin, next, Raw().size(),
+                                static_cast<std::uint32_t>(name.data() - Raw().data() - contentBegin),
                                 static_cast<std::uint32_t>(name.size()), 0, 1, {}});
     sections_.back().keys.first = static_cast<std::uint32_t>(keys_.size());
     IndexSection(entry);
@@ -140,7 +141,7 @@ void IniDocument::ReindexSections() const {
 }
 
 std::string_view IniDocument::Slice(std::size_t begin, std::size_t end) const {
-    return std::string_view(Bytes()).substr(begin, end - begin);
+    return std::string_view(Raw()).substr(begin, end - begin);
 }
 
 std::string_view IniDocument::NameOf(const Section& section) const {
@@ -158,7 +159,7 @@ IniDocument::KeyEntry IniDocument::EntryOf(const KeyLine& line, std::size_t body
 
 std::size_t IniDocument::AfterLineEnd(std::size_t contentEnd, std::size_t limit) const {
     if (contentEnd >= limit) return contentEnd;
-    const std::string& bytes = Bytes();
+    const std::string& bytes = Raw();
     return contentEnd + (bytes[contentEnd] == '\r' && contentEnd + 1 < bytes.size() && bytes[contentEnd + 1] == '\n' ? 2 : 1);
 }
 
@@ -180,12 +181,20 @@ IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t 
     KeyLine line{begin, 0, 0, begin + key.nameOffset, begin + key.nameOffset + key.nameLength, 0, 0, false};
     line.contentEnd = FindLineBreak(Slice(0, section.bodyEnd), line.nameEnd);
     line.next = AfterLineEnd(line.contentEnd, section.bodyEnd);
-    const std::size_t stop = FirstNonBlank(Bytes(), line.nameEnd, line.contentEnd);
-    line.hasEquals = stop < line.contentEnd;
-    line.valueBegin = line.hasEquals ? FirstNonBlank(Bytes(), stop + 1, line.contentEnd) : line.contentEnd;
-    line.valueEnd = line.contentEnd;
-    while (line.valueEnd > line.valueBegin && IsBlank(Bytes()[line.valueEnd - 1])) --line.valueEnd;
+    const ValueSpot value = ValueIn(Slice(line.nameEnd, line.contentEnd));
+    line.hasEquals = value.hasEquals;
+    line.valueBegin = line.nameEnd + value.begin;
+    line.valueEnd = line.nameEnd + value.end;
     return line;
+}
+
+IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
+    const std::size_t stop = FirstNonBlank(afterName, 0, afterName.size());
+    ValueSpot value{stop < afterName.size(), afterName.size(), afterName.size()};
+    if (!value.hasEquals) return value;
+    value.begin = FirstNonBlank(afterName, stop + 1, afterName.size());
+    while (value.end > value.begin && IsBlank(afterName[value.end - 1])) --value.end;
+    return value;
 }
 
 std::string_view IniDocument::KeyNameAt(const Section& section, std::size_t entry) const {
@@ -199,6 +208,24 @@ std::string_view IniDocument::NameOf(const KeyLine& line) const { return Slice(l
 
 std::string_view IniDocument::ValueOf(const KeyLine& line) const {
     return UnquotedValue(Slice(line.valueBegin, line.valueEnd));
+}
+
+std::string_view IniDocument::TailNow(const KeyLine& line) const {
+    const auto held = held_.find(line.nameEnd);
+    return held == held_.end() ? Slice(line.nameEnd, line.contentEnd) : std::string_view(held->second.bytes);
+}
+
+std::string_view IniDocument::ValueNow(const KeyLine& line) const {
+    if (held_.empty()) return ValueOf(line);
+    const std::string_view tail = TailNow(line);
+    const ValueSpot value = ValueIn(tail);
+    return UnquotedValue(tail.substr(value.begin, value.end - value.begin));
+}
+
+std::size_t IniDocument::OffsetNow(std::size_t at) const {
+    std::ptrdiff_t growth = 0;
+    for (auto held = held_.begin(); held != held_.end() && held->first < at; ++held) growth += held->second.Growth();
+    return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + growth);
 }
 
 // A section's keys are complete once the next header is found, so that one is found too.
@@ -353,6 +380,7 @@ std::optional<std::size_t> IniDocument::FindKeyAt(const Section& section, KeyRef
 
 template <typename Name>
 std::vector<Name> IniDocument::SectionNames() const {
+    Settle();
     FindAllHeaders();
     std::vector<Name> names;
     names.reserve(sections_.size());
@@ -362,6 +390,7 @@ std::vector<Name> IniDocument::SectionNames() const {
 
 template <typename Name>
 std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
+    Settle();
     std::vector<Name> names;
     const auto found = FindSection(section);
     if (!found) return names;
@@ -377,6 +406,7 @@ template std::vector<std::string_view> IniDocument::KeyNames(std::string_view) c
 template std::vector<std::string> IniDocument::KeyNames(std::string_view) const;
 
 std::optional<std::string_view> IniDocument::Value(std::string_view section, std::string_view key) const {
+    Settle();
     const auto foundSection = FindSection(section);
     if (!foundSection) return std::nullopt;
     const Section& target = sections_[*foundSection];
@@ -386,6 +416,7 @@ std::optional<std::string_view> IniDocument::Value(std::string_view section, std
 }
 
 ProfileList IniDocument::Sections() const {
+    Settle();
     FindAllHeaders();
     ProfileList list(bytes_);
     list.Reserve(sections_.size());
@@ -397,6 +428,7 @@ ProfileList IniDocument::Sections() const {
 }
 
 std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
+    Settle();
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const Section& section = sections_[*found];
@@ -429,13 +461,15 @@ std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionRef ref) const {
+    Settle();
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const std::size_t headerBegin = sections_[*found].headerBegin;
-    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && Bytes().starts_with(ByteOrderMark) ? 0 : headerBegin);
+    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && Raw().starts_with(ByteOrderMark) ? 0 : headerBegin);
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef ref) const {
+    Settle();
     const auto section = FindSectionAt(ref.section);
     if (!section) return std::nullopt;
     const auto entry = FindKeyAt(sections_[*section], ref);
@@ -447,16 +481,16 @@ std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef r
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAboveLine(std::size_t lineBegin) const {
     std::vector<std::string_view> comments;
     for (std::size_t at = lineBegin; at > 0;) {
-        const std::size_t endLength = Bytes()[at - 1] == '\n' && at >= 2 && Bytes()[at - 2] == '\r' ? 2 : 1;
+        const std::size_t endLength = Raw()[at - 1] == '\n' && at >= 2 && Raw()[at - 2] == '\r' ? 2 : 1;
         const std::size_t contentEnd = at - endLength;
         std::size_t begin = contentEnd;
-        while (begin > 0 && Bytes()[begin - 1] != '\n' && Bytes()[begin - 1] != '\r') --begin;
-        if (begin == 0 && Bytes().starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
+        while (begin > 0 && Raw()[begin - 1] != '\n' && Raw()[begin - 1] != '\r') --begin;
+        if (begin == 0 && Raw().starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
             begin = ByteOrderMark.size();
         const std::string_view content = Slice(begin, contentEnd);
         if (ParseIniLine(content, lead_).kind != IniLineKind::Comment) break;
         comments.push_back(content);
-        at = begin == ByteOrderMark.size() && Bytes().starts_with(ByteOrderMark) ? 0 : begin;
+        at = begin == ByteOrderMark.size() && Raw().starts_with(ByteOrderMark) ? 0 : begin;
     }
     std::reverse(comments.begin(), comments.end());
     return comments;
@@ -467,13 +501,15 @@ EditResult IniDocument::Refuse(ProfileFailure reason) {
     return EditResult::Refused;
 }
 
-// Every edit: a fresh record of what it changes, kept when it changed something.
+// Every edit: a fresh record of what it changes, kept when it changed something. Only a
+// value set works on bytes with tails held aside.
 template <typename Edit>
-EditResult IniDocument::Run(Edit edit) {
+EditResult IniDocument::Run(Edit edit, bool setsValue) {
+    if (!(setsValue && batching_)) Settle();
     refusal_ = ProfileFailure::None;
     recorder_ = EditRecorder();
     const EditResult result = edit();
-    if (result == EditResult::Changed) change_ = recorder_.Finish(Bytes());
+    if (result == EditResult::Changed) change_ = batching_ ? recorder_.Finish() : recorder_.Finish(Raw());
     return result;
 }
 
@@ -494,8 +530,9 @@ EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
         if (foundKey) return ReplaceValue(*foundSection, *foundKey, value);
         const std::optional<std::string> line = NewKeyLine(key, value);
         if (!line) return Refuse(ProfileFailure::CannotHold);
+        Settle();
         return foundSection ? AppendKeyLine(*foundSection, *line) : AppendSection(section, *line);
-    });
+    }, true);
 }
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
@@ -503,17 +540,106 @@ EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted) return Refuse(ProfileFailure::CannotHold);
     const KeyLine line = KeyLineAt(sections_[section], entry);
-    if (ValueOf(line) == value) return EditResult::Unchanged;
-    const std::string text = line.hasEquals ? *quoted : "=" + *quoted;
-    const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
-    const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
+    const std::string_view tail = TailNow(line);
+    const ValueSpot spot = ValueIn(tail);
+    if (UnquotedValue(tail.substr(spot.begin, spot.end - spot.begin)) == value) return EditResult::Unchanged;
+    const std::string text = spot.hasEquals ? *quoted : "=" + *quoted;
+    // In the tail: where the value is, or right after the name for the "=" a line lacks.
+    const std::size_t at = spot.hasEquals ? spot.begin : 0;
+    const std::size_t length = spot.hasEquals ? spot.end - spot.begin : 0;
     // A name ending in a lead byte would take the "=" put after it.
-    std::string content(Slice(line.begin, at));
-    content.append(text).append(Slice(at + length, line.contentEnd));
+    std::string content(Slice(line.begin, line.nameEnd));
+    content.append(tail.substr(0, at)).append(text).append(tail.substr(at + length));
     if (!ReadsBackAsKey(content, NameOf(line), value, lead_)) return Refuse(ProfileFailure::CannotHold);
     if (!Fits(text.size())) return Refuse(ProfileFailure::TooLarge);
-    Splice(section, at, length, text);
+    if (!batching_) {
+        Splice(section, line.nameEnd + at, length, text);
+        return EditResult::Changed;
+    }
+    recorder_.Replaced(OffsetNow(line.nameEnd) + at, tail.substr(at, length), text);
+    content.erase(0, line.nameEnd - line.begin);
+    heldGrowth_ += static_cast<std::ptrdiff_t>(text.size()) - static_cast<std::ptrdiff_t>(length);
+    held_.insert_or_assign(line.nameEnd, HeldTail{line.nameEnd, line.contentEnd, std::move(content)});
     return EditResult::Changed;
+}
+
+std::string IniDocument::Settled() const {
+    std::string settled;
+    settled.reserve(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(Raw().size()) + heldGrowth_));
+    std::size_t from = 0;
+    for (const auto& [begin, tail] : held_) {
+        settled.append(Raw(), from, begin - from).append(tail.bytes);
+        from = tail.end;
+    }
+    return settled.append(Raw(), from, std::string::npos);
+}
+
+// Each stretch between tails moves once, by what the tails before it add: those moving down
+// first to last, then those moving up last to first, so that none lands on one not yet moved.
+void IniDocument::SettleInPlace(std::string& bytes) const {
+    struct Stretch {
+        std::size_t begin, end;
+        std::ptrdiff_t shift;
+    };
+    std::vector<Stretch> stretches;
+    stretches.reserve(held_.size() + 1);
+    std::size_t from = 0;
+    std::ptrdiff_t shift = 0;
+    for (const auto& [begin, tail] : held_) {
+        stretches.push_back({from, begin, shift});
+        shift += tail.Growth();
+        from = tail.end;
+    }
+    stretches.push_back({from, bytes.size(), shift});
+    const std::size_t oldSize = bytes.size();
+    const auto newSize = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldSize) + shift);
+    if (newSize > oldSize) bytes.resize(newSize);
+    const auto move = [&](const Stretch& stretch) {
+        std::memmove(bytes.data() + stretch.begin + stretch.shift, bytes.data() + stretch.begin, stretch.end - stretch.begin);
+    };
+    for (const Stretch& stretch : stretches)
+        if (stretch.shift < 0) move(stretch);
+    for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
+        if (stretch->shift > 0) move(*stretch);
+    auto stretch = stretches.begin();
+    for (const auto& [begin, tail] : held_) {
+        std::memcpy(bytes.data() + stretch->end + stretch->shift, tail.bytes.data(), tail.bytes.size());
+        ++stretch;
+    }
+    if (newSize < oldSize) bytes.resize(newSize);
+}
+
+void IniDocument::Settle() const {
+    if (held_.empty()) return;
+    if (bytes_.use_count() > 1)
+        bytes_ = std::make_shared<std::string>(Settled());
+    else
+        SettleInPlace(*bytes_);
+    // Each tail lies in one key line: the lines after it in its section, and every section
+    // after that, move by what it adds.
+    auto held = held_.begin();
+    std::ptrdiff_t shift = 0;
+    for (Section& section : sections_) {
+        const std::size_t bodyBegin = section.bodyBegin;
+        const std::size_t bodyEnd = section.bodyEnd;
+        section.headerBegin += shift;
+        section.bodyBegin += shift;
+        // A tail can end the file, where the last section's body ends too.
+        if (held != held_.end() && held->first <= bodyEnd) {
+            std::ptrdiff_t inBody = 0;
+            for (std::size_t entry = 0; entry < section.keys.count; ++entry) {
+                KeyEntry& key = EntryAt(section, entry);
+                for (; held != held_.end() && held->first < bodyBegin + key.begin; ++held) inBody += held->second.Growth();
+                key.begin = static_cast<std::uint32_t>(key.begin + inBody);
+            }
+            for (; held != held_.end() && held->first <= bodyEnd; ++held) inBody += held->second.Growth();
+            shift += inBody;
+        }
+        section.bodyEnd += shift;
+    }
+    headerScanAt_ += shift;
+    held_.clear();
+    heldGrowth_ = 0;
 }
 
 void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text) {
@@ -554,11 +680,11 @@ EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& li
     KeyTable& table = target.keys;
     std::size_t where = table.count == 0 ? target.bodyBegin : KeyLineAt(target, table.count - 1).next;
     // A lone CR before an empty LF line would join them; CR LF keeps both lines as they are.
-    const std::string end = lineEnd_ == "\r" && where < Bytes().size() && Bytes()[where] == '\n' ? "\r\n" : lineEnd_;
+    const std::string end = lineEnd_ == "\r" && where < Raw().size() && Raw()[where] == '\n' ? "\r\n" : lineEnd_;
     if (!Fits(line.size() + 2 * end.size())) return Refuse(ProfileFailure::TooLarge);
-    if (where == Bytes().size() && EndsWithoutLineEnd()) {
+    if (where == Raw().size() && EndsWithoutLineEnd()) {
         AppendFinalLineEnd();
-        where = Bytes().size();
+        where = Raw().size();
     }
     const std::string text = line + end;
     recorder_.Replaced(where, {}, text);
@@ -588,7 +714,7 @@ EditResult IniDocument::AppendSection(std::string_view section, const std::strin
     if (!Fits(header.size() + keyLine.size() + 3 * lineEnd_.size())) return Refuse(ProfileFailure::TooLarge);
     FindAllHeaders();
     if (EndsWithoutLineEnd()) AppendFinalLineEnd();
-    const std::size_t at = Bytes().size();
+    const std::size_t at = Raw().size();
     const std::string text = header + lineEnd_ + keyLine + lineEnd_;
     recorder_.Replaced(at, {}, text);
     Own() += text;
@@ -601,20 +727,20 @@ EditResult IniDocument::AppendSection(std::string_view section, const std::strin
 // The file's last line gets its line end. It belongs to the last section's body, or ends the
 // header of a section that has no body yet.
 void IniDocument::AppendFinalLineEnd() {
-    const std::size_t oldSize = Bytes().size();
+    const std::size_t oldSize = Raw().size();
     recorder_.Replaced(oldSize, {}, lineEnd_);
     Own() += lineEnd_;
     FindAllHeaders();
     if (!sections_.empty()) {
         Section& last = sections_.back();
-        if (last.bodyBegin == oldSize) last.bodyBegin = Bytes().size();
-        last.bodyEnd = Bytes().size();
+        if (last.bodyBegin == oldSize) last.bodyBegin = Raw().size();
+        last.bodyEnd = Raw().size();
     }
-    headerScanAt_ = Bytes().size();
+    headerScanAt_ = Raw().size();
 }
 
 bool IniDocument::EndsWithoutLineEnd() const {
-    return !Bytes().empty() && Bytes().back() != '\n' && Bytes().back() != '\r';
+    return !Raw().empty() && Raw().back() != '\n' && Raw().back() != '\r';
 }
 
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
@@ -702,7 +828,7 @@ bool IniDocument::WouldJoinLines(const std::vector<Range>& ranges) const {
         const std::size_t begin = ranges[i].first;
         std::size_t end = ranges[i].second;
         while (i + 1 < ranges.size() && ranges[i + 1].first == end) end = ranges[++i].second;
-        if (begin > 0 && end < Bytes().size() && Bytes()[begin - 1] == '\r' && Bytes()[end] == '\n') return true;
+        if (begin > 0 && end < Raw().size() && Raw()[begin - 1] == '\r' && Raw()[end] == '\n') return true;
     }
     return false;
 }
@@ -738,7 +864,7 @@ std::optional<std::pair<std::size_t, std::size_t>> IniDocument::TargetKey(KeyRef
     const auto entry = FindKeyAt(sections_[*section], ref);
     if (!entry) return std::nullopt;
     const KeyLine line = KeyLineAt(sections_[*section], *entry);
-    if (NameOf(line) != TrimName(ref.name, lead_) || (shownValue && ValueOf(line) != *shownValue)) return std::nullopt;
+    if (NameOf(line) != TrimName(ref.name, lead_) || (shownValue && ValueNow(line) != *shownValue)) return std::nullopt;
     return std::make_pair(*section, *entry);
 }
 
@@ -753,7 +879,7 @@ EditResult IniDocument::SetValueAt(KeyRef key, std::string_view shownValue, std:
         const auto target = TargetKey(key, &shownValue);
         if (!target) return Refuse(ProfileFailure::Stale);
         return ReplaceValue(target->first, target->second, value);
-    });
+    }, true);
 }
 
 EditResult IniDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue) {
@@ -836,10 +962,10 @@ EditResult IniDocument::RenameSection(SectionRef section, std::string_view name)
 
 EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection direction) {
     return Run([&] {
-        const auto found = LocateSpans(record, direction, Bytes());
+        const auto found = LocateSpans(record, direction, Raw());
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
-        std::size_t size = Bytes().size();
+        std::size_t size = Raw().size();
         for (const ByteSpan& span : record.spans)
             size = size - (undo ? span.after : span.before).size() + (undo ? span.before : span.after).size();
         if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
@@ -849,13 +975,13 @@ EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection directi
         for (std::size_t i = 0; i < record.spans.size(); ++i) {
             const std::string& current = undo ? record.spans[i].after : record.spans[i].before;
             const std::string& wanted = undo ? record.spans[i].before : record.spans[i].after;
-            replayed.append(Bytes(), at, (*found)[i] - at);
+            replayed.append(Raw(), at, (*found)[i] - at);
             recorder_.Replaced(replayed.size(), current, wanted);
             replayed += wanted;
             at = (*found)[i] + current.size();
         }
-        replayed.append(Bytes(), at, std::string::npos);
-        if (replayed == Bytes()) return EditResult::Unchanged;
+        replayed.append(Raw(), at, std::string::npos);
+        if (replayed == Raw()) return EditResult::Unchanged;
         bytes_ = std::make_shared<std::string>(std::move(replayed));
         Reset();
         return EditResult::Changed;

@@ -7,6 +7,7 @@
 // the first key of a name; the calls taking a SectionRef or KeyRef address one occurrence.
 #include <cstddef>
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,9 +30,19 @@ public:
 
     explicit IniDocument(std::string bytes = {}, LeadTable lead = {});
 
-    const std::string& Bytes() const { return *bytes_; }
+    const std::string& Bytes() const {
+        Settle();
+        return *bytes_;
+    }
     const LeadTable& Lead() const { return lead_; }
     std::string TakeBytes() &&;
+
+    // Between these, a value set keeps the line's new bytes aside, and the bytes are rebuilt
+    // once, when something reads them or an edit of another kind comes: a batch of sets across
+    // a large file moves its bytes once, not once a set. The records of edits made meanwhile
+    // have no context (EditChain gives it to what they did together).
+    void BeginBatch() { batching_ = true; }
+    void EndBatch() { batching_ = false; }
 
     // Names and values point into the bytes: valid until the next edit.
     // Every header's name, in file order, duplicates included. As views, or as copies
@@ -116,6 +127,22 @@ private:
         std::uint32_t sameNameCount;  // on the first of a name: how many of that name were found
         KeyTable keys;  // complete once the next header has been found
     };
+    // Where a key line's value stands in what follows its name: blanks, then "=", blanks, the
+    // value and blanks; or blanks alone when the line has no "=". Offsets in that text.
+    struct ValueSpot {
+        bool hasEquals;
+        std::size_t begin, end;
+    };
+    static ValueSpot ValueIn(std::string_view afterName);
+    // A key line's bytes from the end of its name to the end of its content that a batch keeps
+    // aside, in place of those of the bytes.
+    struct HeldTail {
+        std::size_t begin, end;  // the bytes it replaces
+        std::string bytes;
+        std::ptrdiff_t Growth() const {
+            return static_cast<std::ptrdiff_t>(bytes.size()) - static_cast<std::ptrdiff_t>(end - begin);
+        }
+    };
     // One key line, parsed, in offsets into the bytes.
     struct KeyLine {
         std::size_t begin, contentEnd, next;
@@ -126,6 +153,8 @@ private:
     using Range = std::pair<std::size_t, std::size_t>;
 
     void Reset();
+    // The bytes as they stand, without the tails a batch holds.
+    const std::string& Raw() const { return *bytes_; }
     // The bytes, to change: copied first when a list still shares them.
     std::string& Own();
     // Finds headers, and the key lines of the sections they open, from where the last search
@@ -151,6 +180,15 @@ private:
     std::string_view KeyNameAt(const Section& section, std::size_t entry) const;
     std::string_view NameOf(const KeyLine& line) const;
     std::string_view ValueOf(const KeyLine& line) const;
+    // What follows the line's name as it reads now: its own bytes or those a batch holds.
+    std::string_view TailNow(const KeyLine& line) const;
+    std::string_view ValueNow(const KeyLine& line) const;
+    // Where a place in the bytes is once the held tails before it are in.
+    std::size_t OffsetNow(std::size_t at) const;
+    // Puts the held tails into the bytes in one pass and moves every offset after them.
+    void Settle() const;
+    std::string Settled() const;
+    void SettleInPlace(std::string& bytes) const;
 
     std::optional<std::size_t> FindSection(std::string_view name) const;
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
@@ -173,7 +211,7 @@ private:
 
     EditResult Refuse(ProfileFailure reason);
     template <typename Edit>
-    EditResult Run(Edit edit);
+    EditResult Run(Edit edit, bool setsValue = false);
     // The line a new key takes, when it reads back as given.
     std::optional<std::string> NewKeyLine(std::string_view key, std::string_view value) const;
     EditResult ReplaceValue(std::size_t section, std::size_t entry, std::string_view value);
@@ -181,7 +219,9 @@ private:
     EditResult AppendSection(std::string_view section, const std::string& keyLine);
     void AppendFinalLineEnd();
     bool EndsWithoutLineEnd() const;
-    bool Fits(std::size_t growth) const { return bytes_->size() + growth <= MaxSize; }
+    bool Fits(std::size_t growth) const {
+        return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(bytes_->size()) + heldGrowth_) + growth <= MaxSize;
+    }
     // Replaces bytes inside one section's header or body, keeping every offset after them right.
     void Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text);
     void ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta);
@@ -192,8 +232,9 @@ private:
     EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries);
     EditResult RemoveSections(const std::vector<std::size_t>& sections);
 
-    // Shared with the lists made from it; an edit while one lives works on a copy.
-    std::shared_ptr<std::string> bytes_;
+    // Shared with the lists made from it; an edit while one lives works on a copy. Rebuilt
+    // by a read when a batch held tails.
+    mutable std::shared_ptr<std::string> bytes_;
     LeadTable lead_;
     std::string lineEnd_;  // the file's first line end, used for the lines we add
     // Headers are found only as far as a lookup needs: reading the first section of a large
@@ -208,6 +249,11 @@ private:
     mutable std::string lastSectionAsked_;
     mutable std::optional<std::size_t> lastSectionFound_;
     mutable bool lastSectionKnown_ = false;
+
+    bool batching_ = false;
+    // Held tails, by where they begin; none outside a batch once anything has been read.
+    mutable std::map<std::size_t, HeldTail> held_;
+    mutable std::ptrdiff_t heldGrowth_ = 0;  // how much the held tails add to the bytes
 
     ProfileFailure refusal_ = ProfileFailure::None;
     EditRecorder recorder_;

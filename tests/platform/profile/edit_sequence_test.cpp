@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -110,6 +111,115 @@ TEST(EditSequence, StopsAtTheFirstRefusalAndSaysWhatWasDoneBefore) {
     EXPECT_EQ(document.Refusal(), ProfileFailure::CannotHold);
     EXPECT_EQ(ran, 2);
     EXPECT_FALSE(change.Empty());
+}
+
+// The edits one at a time, each on the bytes the one before left: what a batch must equal.
+EditResult OneByOne(IniDocument& document, std::span<const DocumentEdit> edits, EditRecord& change) {
+    EditChain chain;
+    for (const DocumentEdit& edit : edits) {
+        const EditResult result = edit(document);
+        if (result == EditResult::Changed) chain.Add(document.TakeChange());
+        if (result == EditResult::Refused) {
+            change = chain.Finish(document.Bytes());
+            return result;
+        }
+    }
+    change = chain.Finish(document.Bytes());
+    return change.Empty() ? EditResult::Unchanged : EditResult::Changed;
+}
+
+void ExpectSameRecord(const EditRecord& batch, const EditRecord& single, int round) {
+    ASSERT_EQ(batch.spans.size(), single.spans.size()) << "round " << round;
+    for (std::size_t i = 0; i < batch.spans.size(); ++i) {
+        const ByteSpan& a = batch.spans[i];
+        const ByteSpan& b = single.spans[i];
+        EXPECT_EQ(a.offset, b.offset) << "round " << round << " span " << i;
+        EXPECT_EQ(a.before, b.before) << "round " << round << " span " << i;
+        EXPECT_EQ(a.after, b.after) << "round " << round << " span " << i;
+        EXPECT_EQ(a.lead, b.lead) << "round " << round << " span " << i;
+        EXPECT_EQ(a.trail, b.trail) << "round " << round << " span " << i;
+    }
+}
+
+// Mostly value sets, which a batch holds aside and writes in one pass, mixed with what makes
+// it write them first: the same key set twice, a set after an add or a rename, a line without
+// "=", an empty value before trailing blanks, a set by shown value, reads in between.
+DocumentEdit RandomSetHeavyEdit(std::mt19937& random) {
+    static const char* const sections[] = {"a", "b", "c", "b2"};
+    static const char* const keys[] = {"k", "dup", "bare", "blank", "last", "new", "k2"};
+    static const char* const values[] = {"", "1", "a value longer than the others", " spaced ", "\"q\"", "v"};
+    const std::string section = sections[random() % 4];
+    const std::string key = keys[random() % 7];
+    const std::string value = values[random() % 6];
+    const std::string shown = values[random() % 6];
+    // Renames and sets by shown value are mostly refused, ending the batch: they come seldom.
+    switch (random() % 40) {
+        case 0: return [=](IniDocument& d) { return d.RenameKey({{section, 0}, key, 0}, key + "2"); };
+        case 1: return [=](IniDocument& d) { return d.RenameSection({section, 0}, section + "2"); };
+        case 2: return [=](IniDocument& d) { return d.RemoveKey(section, key); };
+        case 3: return [=](IniDocument& d) { return d.AddKey({section, 0}, key, value); };
+        case 4: return [=](IniDocument& d) { return d.SetValueAt({{section, 0}, key, 1}, shown, value); };
+        case 5: return [=](IniDocument& d) { return d.SetValueAt({{section, 0}, key, 0}, shown, value); };
+        case 6:
+            return [=](IniDocument& d) {
+                // A read inside the batch sees the sets before it.
+                const std::optional<std::string_view> now = d.Value(section, key);
+                return d.SetValue(section, key, now ? std::string(*now) + "+" : value);
+            };
+        default: return [=](IniDocument& d) { return d.SetValue(section, key, value); };
+    }
+}
+
+TEST(EditSequence, ABatchLeavesTheBytesAndTheRecordThatEditsOneByOneWould) {
+    const std::vector<std::string> originals = {
+        "[a]\nk=1\ndup=1\ndup = 2\nbare\nblank =   \n[b]\r\nk = \"x\"  \r\nbare  \r\n[c]\nlast=end",
+        "\xEF\xBB\xBF[a]\r\nk=1\r\n; note\r\n[b]\r\nblank=\t\r\n[a]\r\nk=second\r\n[c]\r\nbare",
+        "[c]\nk=\xB0\xA1\ndup\ndup=\n[a]\n",
+        "",
+    };
+    std::mt19937 random(20261207);
+    int changed = 0;
+    for (int round = 0; round < 3000; ++round) {
+        const std::string& original = originals[round % originals.size()];
+        const LeadTable lead = LeadTable::ForCodePage(round % 3 == 0 ? 936 : Utf8);
+        std::vector<DocumentEdit> edits;
+        for (int count = 2 + static_cast<int>(random() % 10); count > 0; --count) edits.push_back(RandomSetHeavyEdit(random));
+        IniDocument batched(original, lead);
+        IniDocument single(original, lead);
+        EditRecord batchChange;
+        EditRecord singleChange;
+        const EditResult batchResult = RunEdits(batched, edits, batchChange);
+        ASSERT_EQ(batchResult, OneByOne(single, edits, singleChange)) << "round " << round;
+        ASSERT_EQ(batched.Refusal(), single.Refusal()) << "round " << round;
+        ASSERT_EQ(batched.Bytes(), single.Bytes()) << "round " << round;
+        ExpectSameRecord(batchChange, singleChange, round);
+        // What the batch left reads as a fresh parse of its bytes does.
+        IniDocument fresh(batched.Bytes(), lead);
+        for (const char* section : {"a", "b", "c", "b2"}) {
+            ASSERT_EQ(batched.KeyNames(section), fresh.KeyNames(section)) << "round " << round;
+            for (const std::string_view key : fresh.KeyNames(section))
+                ASSERT_EQ(batched.Value(section, key), fresh.Value(section, key)) << "round " << round;
+        }
+        if (batchResult == EditResult::Changed) ++changed;
+    }
+    EXPECT_GT(changed, 1200) << "too few batches changed anything to say much";
+}
+
+// After a batch, the document goes on as any other: a later edit finds every line where it is.
+TEST(EditSequence, EditsAfterABatchFindTheLinesItMoved) {
+    IniDocument document("[a]\nk=1\nj=2\n[b]\nx=3\n");
+    const std::vector<DocumentEdit> edits = {
+        [](IniDocument& d) { return d.SetValue("a", "k", "one"); },
+        [](IniDocument& d) { return d.SetValue("b", "x", ""); },
+        [](IniDocument& d) { return d.SetValue("a", "k", "uno"); },
+    };
+    EditRecord change;
+    ASSERT_EQ(RunEdits(document, edits, change), EditResult::Changed);
+    ASSERT_EQ(document.SetValue("a", "j", "two"), EditResult::Changed);
+    ASSERT_EQ(document.SetValue("b", "y", "4"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[a]\nk=uno\nj=two\n[b]\nx=\ny=4\n");
+    ASSERT_EQ(document.RemoveKey("a", "k"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[a]\nj=two\n[b]\nx=\ny=4\n");
 }
 
 TEST(StoreEdits, ManyEditsAreOneSave) {
