@@ -743,10 +743,11 @@ bool IniDocument::EndsWithoutLineEnd() const {
     return !Raw().empty() && Raw().back() != '\n' && Raw().back() != '\r';
 }
 
+// The section's key table is read only as far as the first line of the name; the rest of the
+// section is searched for more lines of it without entering its lines in the table.
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
     return Run([&] {
-        const auto found = FindSection(section);
-        const auto first = found ? FindKey(sections_[*found], key) : std::nullopt;
+        const auto [found, first] = FindSectionAndKey(section, key);
         if (!first) return EditResult::Unchanged;
         const Section& target = sections_[*found];
         const std::string_view name = TrimName(key, lead_);
@@ -756,11 +757,34 @@ EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key
         if (!target.keys.index || target.keys.duplicates)
             for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
                 if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
-        return RemoveKeyLines(*found, entries);
+        const bool tableComplete = allHeaders_ || *found + 1 < sections_.size();
+        return RemoveKeyLines(*found, entries, tableComplete ? std::vector<Range>() : UnreadLinesOf(name));
     });
 }
 
-EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries) {
+// From where the header search stopped to the next header: the key lines of that name.
+std::vector<IniDocument::Range> IniDocument::UnreadLinesOf(std::string_view name) const {
+    std::vector<Range> lines;
+    const std::size_t from = headerScanAt_;
+    LineCursor cursor(Slice(from, Raw().size()));
+    while (!cursor.AtEnd()) {
+        const LineCursor::Line line = cursor.Next();
+        const std::size_t contentEnd = from + line.contentEnd;
+        const std::size_t first = FirstNonBlank(Raw(), from + line.begin, contentEnd);
+        if (first == contentEnd) continue;
+        const char c = Raw()[first];
+        if (c == '[') break;
+        const std::string_view content = Slice(first, contentEnd);
+        if (c == ';' || c == '#' || !MayBeginWithName(content, name)) continue;
+        if (SameName(content.substr(0, KeyNameEnd(content, 0, lead_)), name, lead_))
+            lines.emplace_back(from + line.begin, from + line.next);
+    }
+    return lines;
+}
+
+// `unread`: lines after every line the table holds, in a section the header search is in.
+EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries,
+                                       const std::vector<Range>& unread) {
     Section& target = sections_[section];
     std::vector<Range> ranges;
     std::size_t removed = 0;
@@ -769,6 +793,7 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
         ranges.emplace_back(line.begin, line.next);
         removed += line.next - line.begin;
     }
+    ranges.insert(ranges.end(), unread.begin(), unread.end());
     if (WouldJoinLines(ranges)) return Refuse(ProfileFailure::JoinsLines);
     EraseRanges(ranges);
     // The lines that stay move down by what was removed before them.
@@ -788,6 +813,8 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     target.keys.count = static_cast<std::uint32_t>(kept);
     target.keys.index.reset();
     target.keys.scanned = 0;
+    // Where the header search stopped is before the unread lines; no header after it is known.
+    for (const Range& line : unread) target.bodyEnd -= line.second - line.first;
     target.bodyEnd -= removed;
     ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
     return EditResult::Changed;
@@ -886,7 +913,7 @@ EditResult IniDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue) {
     return Run([&] {
         const auto target = TargetKey(key, &shownValue);
         if (!target) return Refuse(ProfileFailure::Stale);
-        return RemoveKeyLines(target->first, {target->second});
+        return RemoveKeyLines(target->first, {target->second}, {});
     });
 }
 

@@ -229,7 +229,9 @@ private:
     void IndexSection(std::size_t entry) const;
     bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
-    EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries);
+    std::vector<Range> UnreadLinesOf(std::string_view name) const;
+    EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries,
+                              const std::vector<Range>& unread);
     EditResult RemoveSections(const std::vector<std::size_t>& sections);
 
     // Shared with the lists made from it; an edit while one lives works on a copy. Rebuilt

@@ -34,6 +34,13 @@ bool SameName(std::string_view a, std::string_view b, const LeadTable& lead) {
     return true;
 }
 
+bool MayBeginWithName(std::string_view text, std::string_view name) {
+    if (text.size() < name.size()) return false;
+    for (std::size_t at = 0; at < name.size(); ++at)
+        if (AsciiLower(text[at]) != AsciiLower(name[at])) return false;
+    return true;
+}
+
 namespace {
 
 constexpr std::uint64_t HighBits = 0x8080808080808080ull;

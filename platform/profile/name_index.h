@@ -9,6 +9,9 @@
 #include "platform/profile/lead_table.h"
 
 bool SameName(std::string_view a, std::string_view b, const LeadTable& lead);
+// Whether text can begin with the name: its bytes equal the name's but for the case of ASCII
+// letters, as a matching name's always do. Needs no code page: a quick first test.
+bool MayBeginWithName(std::string_view text, std::string_view name);
 // Equal for names that match.
 std::uint64_t NameHash(std::string_view name, const LeadTable& lead);
 

@@ -273,4 +273,30 @@ TEST(IniDocumentEdit, ARemovalByNameTakesEveryLineOfTheNameIndexedOrNot) {
     ASSERT_EQ(unique.RemoveKey("s", "A"), EditResult::Changed);
     EXPECT_EQ(unique.Bytes(), "[s]\nc=x\nd=1\n[t]\nb=3\n");
 }
+
+// A removal in a section not read to its end yet searches the rest of it for the name's
+// lines: only the name's own lines go, up to the next header, and what is found afterwards
+// is where it is.
+TEST(IniDocumentEdit, ARemovalFindsTheNamesLinesInTheSectionsUnreadRest) {
+    const std::string text =
+        "[s]\nb=1\n\x81" "a=2\na=3\nab=4\n;a=5\n  A  = 6\n\x81" "A=7\na\n[t]\na=8\n[s]\na=9\nz=0";
+    IniDocument document(text, LeadTable::ForCodePage(936));
+    ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed);
+    const std::string expected = "[s]\nb=1\n\x81" "a=2\nab=4\n;a=5\n\x81" "A=7\n[t]\na=8\n[s]\na=9\nz=0";
+    EXPECT_EQ(document.Bytes(), expected);
+    const IniDocument fresh(expected, LeadTable::ForCodePage(936));
+    EXPECT_EQ(document.KeyNames("s"), fresh.KeyNames("s"));
+    EXPECT_EQ(document.SectionNames(), fresh.SectionNames());
+    EXPECT_EQ(ValueOf(document, "t", "a"), "8");
+    ASSERT_EQ(document.SetValue("s", "\x81" "A", "seven"), EditResult::Changed);
+    ASSERT_EQ(document.RemoveKey("t", "a"), EditResult::Changed);
+    EXPECT_EQ(document.Bytes(), "[s]\nb=1\n\x81" "a=2\nab=4\n;a=5\n\x81" "A=seven\n[t]\n[s]\na=9\nz=0");
+
+    // A later line of the name that would leave a lone CR before an LF is refused there too.
+    IniDocument loneCr("[s]\nb=1\nk=0\nc=1\rk=2\n\n");
+    ASSERT_EQ(loneCr.SetValue("s", "b", "0"), EditResult::Changed);
+    ASSERT_EQ(loneCr.RemoveKey("s", "k"), EditResult::Refused);
+    EXPECT_EQ(loneCr.Refusal(), ProfileFailure::JoinsLines);
+    EXPECT_EQ(loneCr.Bytes(), "[s]\nb=0\nk=0\nc=1\rk=2\n\n");
+}
 }  // namespace
