@@ -136,17 +136,38 @@ std::vector<ByteSpan> Composed(std::vector<ByteSpan> first, const std::vector<By
 
 void EditChain::Add(EditRecord next) {
     if (next.Empty()) return;
+    const auto growthOf = [](const std::vector<ByteSpan>& spans) {
+        std::ptrdiff_t growth = 0;
+        for (const ByteSpan& span : spans) growth += Growth(span);
+        return growth;
+    };
     if (spans_.empty()) {
         spans_ = std::move(next.spans);
+        growth_ = growthOf(spans_);
         contextKept_ = recordsHaveContext_;
         return;
     }
-    spans_ = Composed(std::move(spans_), next.spans);
     contextKept_ = false;
+    // Edits made from the start of the file to its end, as scripts mostly make them, each
+    // change bytes after all those before: their spans follow, with nothing to compose.
+    const ByteSpan& last = spans_.back();
+    const auto lastEnd = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(last.offset + last.after.size()) + growth_ - Growth(last));
+    if (next.spans.front().offset > lastEnd) {
+        const std::ptrdiff_t growth = growth_;
+        for (ByteSpan& span : next.spans) {
+            span.offset = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(span.offset) - growth);
+            growth_ += Growth(span);
+            spans_.push_back(std::move(span));
+        }
+        return;
+    }
+    spans_ = Composed(std::move(spans_), next.spans);
+    growth_ = growthOf(spans_);
 }
 
 EditRecord EditChain::Finish(std::string_view edited) {
     std::vector<ByteSpan> spans = std::exchange(spans_, {});
+    growth_ = 0;
     if (std::exchange(contextKept_, false)) return EditRecord{std::move(spans)};
     EditRecorder recorder;
     std::ptrdiff_t growth = 0;

@@ -55,6 +55,7 @@ public:
 
 private:
     std::vector<ByteSpan> spans_;
+    std::ptrdiff_t growth_ = 0;  // what the spans add to the bytes
     bool recordsHaveContext_;
     bool contextKept_ = false;  // the spans are one edit's own record, context and all
 };
