@@ -223,6 +223,8 @@ std::string_view IniDocument::ValueNow(const KeyLine& line) const {
 }
 
 std::size_t IniDocument::OffsetNow(std::size_t at) const {
+    // Sets made from the start of the file to its end come after every tail held.
+    if (held_.empty() || held_.rbegin()->first < at) return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + heldGrowth_);
     std::ptrdiff_t growth = 0;
     for (auto held = held_.begin(); held != held_.end() && held->first < at; ++held) growth += held->second.Growth();
     return static_cast<std::size_t>(static_cast<std::ptrdiff_t>(at) + growth);
