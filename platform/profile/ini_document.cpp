@@ -94,7 +94,7 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
-            if (keyEnough()) {
+            if (keyEnough(Slice(first, nameEnd))) {
                 headerScanAt_ = from + line.next;
                 return;
             }
@@ -277,10 +277,8 @@ std::pair<std::optional<std::size_t>, std::optional<std::size_t>> IniDocument::F
                     if (!found) found = find();
                     return found && *found + 1 < sections_.size();
                 },
-                [&] {
-                    if (!found || *found + 1 != sections_.size()) return false;
-                    const Section& current = sections_[*found];
-                    hit = SameName(KeyNameAt(current, current.keys.count - 1), key, lead_);
+                [&](std::string_view name) {
+                    hit = found && *found + 1 == sections_.size() && SameName(name, key, lead_);
                     return hit;
                 });
             if (hit) return {found, sections_[*found].keys.count - 1};
