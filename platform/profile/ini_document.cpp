@@ -94,7 +94,7 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
-            if (keyEnough(Slice(first, nameEnd))) {
+            if (keyEnough(std::string_view(Raw().data() + first, nameEnd - first))) {
                 headerScanAt_ = from + line.next;
                 return;
             }
