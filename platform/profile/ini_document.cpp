@@ -314,18 +314,22 @@ std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) 
     return firsts;
 }
 
+bool IniDocument::KnownUnrepeated(const KeyTable& table) const {
+    return table.index ? !table.duplicates : table.unrepeatedAtChange == changes_ + 1;
+}
+
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
     const KeyTable& table = section.keys;
     constexpr std::uint64_t ScannedPerIndexedName = 4;
     if (!table.index && table.scanned > ScannedPerIndexedName * table.count) BuildIndex(section);
+    // Without repeated names, the line that matches is the one a reader uses.
+    const std::uint32_t guess = table.nextGuess;
+    if (KnownUnrepeated(table) && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
+        table.nextGuess = guess + 1;
+        return guess;
+    }
     if (table.index) {
-        // Without repeated names, the line that matches is the one a reader uses.
-        const std::uint32_t guess = table.nextGuess;
-        if (!table.duplicates && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
-            table.nextGuess = guess + 1;
-            return guess;
-        }
         const auto found = table.index->Find(NameHash(key, lead_), [&](std::uint32_t entry) {
             return SameName(KeyNameAt(section, entry), key, lead_);
         });
@@ -336,6 +340,7 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
         const KeyEntry& line = EntryAt(section, entry);
         if ((line.nameLength == key.size() || line.nameLength == LongName) && SameName(KeyNameAt(section, entry), key, lead_)) {
             table.scanned += entry + 1;
+            table.nextGuess = static_cast<std::uint32_t>(entry + 1);
             return entry;
         }
     }
@@ -389,43 +394,60 @@ ProfileList IniDocument::Sections() const {
     FindAllHeaders();
     ProfileList list(bytes_);
     list.Reserve(sections_.size());
-    for (const Section& section : sections_) {
-        const bool repeated = section.occurrence > 0 || section.sameNameCount > 1;
-        list.Append(NameOf(section), {}, section.occurrence, repeated);
+    for (const Section& section : sections_) list.Append(NameOf(section), {});
+    for (std::size_t entry = 0; entry < sections_.size(); ++entry) {
+        const Section& section = sections_[entry];
+        if (section.occurrence == 0 && section.sameNameCount == 1) continue;
+        list.SetOccurrence(entry, section.occurrence);
+        list.MarkRepeated(entry);
     }
     return list;
 }
 
+// Lines are listed as the first of their names; only when two of the names' hashes are equal
+// may a name repeat, and the index numbers the lines of each name. A listing without repeats
+// builds no index: by-name lookups build it when they need it.
 std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const Section& section = sections_[*found];
     const std::size_t count = section.keys.count;
-    // Once the index knows that no name repeats, a listing needs no name looked up.
-    if (!section.keys.index) BuildIndex(section);
-    const bool repeats = section.keys.duplicates;
-    // Each line's first of its name is needed once, when the line comes: from then on its slot
-    // counts the lines of its name.
-    std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();
+    const KeyTable& table = section.keys;
+    const bool hashNames = !table.index && !KnownUnrepeated(table);
+    RepeatedHashFinder repeats(hashNames ? count : 0);
     ProfileList list(bytes_);
     list.Reserve(count);
     for (std::size_t entry = 0; entry < count; ++entry) {
         const KeyLine line = KeyLineAt(section, entry);
-        std::uint32_t occurrence = 0;
-        if (repeats) {
-            const std::uint32_t first = firsts[entry];
-            if (first == entry)
-                firsts[entry] = 0;
-            else
-                occurrence = ++firsts[first];
-        }
-        list.Append(NameOf(line), ValueOf(line), occurrence, occurrence > 0);
+        const std::string_view name = NameOf(line);
+        if (hashNames) repeats.Add(NameHash(name, lead_));
+        list.Append(name, ValueOf(line));
+    }
+    if (KnownUnrepeated(table)) return list;
+    if (hashNames && !repeats.Found()) {
+        table.unrepeatedAtChange = changes_ + 1;
+        return list;
+    }
+    NumberOccurrences(section, list);
+    return list;
+}
+
+void IniDocument::NumberOccurrences(const Section& section, ProfileList& list) const {
+    if (!section.keys.index) BuildIndex(section);
+    if (!section.keys.duplicates) return;
+    // Each line's first of its name is needed once, when the line comes: from then on its slot
+    // counts the lines of its name.
+    std::vector<std::uint32_t> firsts = FirstOfEachName(section);
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry) {
+        const std::uint32_t first = firsts[entry];
+        if (first == entry)
+            firsts[entry] = 0;
+        else
+            list.SetOccurrence(entry, ++firsts[first]);
     }
     // A later line of a name marks the first one too; its slot still names that first line.
-    if (repeats)
-        for (std::size_t entry = 0; entry < count; ++entry)
-            if (list.Occurrence(entry) > 0) list.MarkRepeated(firsts[entry]);
-    return list;
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (list.Occurrence(entry) > 0) list.MarkRepeated(firsts[entry]);
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionRef ref) const {
@@ -473,7 +495,10 @@ EditResult IniDocument::Run(Edit edit) {
     refusal_ = ProfileFailure::None;
     recorder_ = EditRecorder();
     const EditResult result = edit();
-    if (result == EditResult::Changed) change_ = recorder_.Finish(Bytes());
+    if (result == EditResult::Changed) {
+        change_ = recorder_.Finish(Bytes());
+        ++changes_;
+    }
     return result;
 }
 

@@ -98,11 +98,14 @@ private:
     struct KeyTable {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
-        // Built for a listing, or once lookups have compared as many names as building it
+        // Built for a listing where names may repeat, or once lookups have compared as many names as building it
         // would hash: one lookup, as an edit makes, costs less as a plain scan of the names.
         mutable std::unique_ptr<NameIndex> index;
         mutable bool duplicates = false;  // with an index: whether two lines have the same name
         mutable std::uint64_t scanned = 0;  // names compared by lookups without the index
+        // Without an index: a listing found no name twice when the document had had that many
+        // changes, less one (0: not known).
+        mutable std::uint64_t unrepeatedAtChange = 0;
         // Keys are mostly read in file order: where the last lookup ended is tried first.
         mutable std::uint32_t nextGuess = 0;
     };
@@ -163,8 +166,12 @@ private:
     template <typename Use>
     void ForEachHashedName(const Section& section, Use use) const;
     void BuildIndex(const Section& section) const;
+    // Whether no two key lines of the section have the same name, as far as known.
+    bool KnownUnrepeated(const KeyTable& table) const;
     // With the index built: for each key line, the first line of its name.
     std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
+    // Puts each line's occurrence among the lines of its name into a listing of the section.
+    void NumberOccurrences(const Section& section, ProfileList& list) const;
     // The section and key line an addressed edit means, checked against what the caller saw.
     std::optional<std::size_t> TargetSection(SectionRef ref);
     std::optional<std::pair<std::size_t, std::size_t>> TargetKey(KeyRef ref, const std::string_view* shownValue);
@@ -210,6 +217,7 @@ private:
     mutable bool lastSectionKnown_ = false;
 
     ProfileFailure refusal_ = ProfileFailure::None;
+    std::uint64_t changes_ = 0;  // edits that changed the bytes
     EditRecorder recorder_;
     EditRecord change_;
 };
