@@ -43,6 +43,24 @@ std::string IniDocument::TakeBytes() && {
     return bytes_.use_count() == 1 ? std::move(*bytes_) : *bytes_;
 }
 
+void IniDocument::Load(std::string bytes, LeadTable lead) {
+    if (bytes_.use_count() == 1)
+        *bytes_ = std::move(bytes);
+    else
+        bytes_ = std::make_shared<std::string>(std::move(bytes));
+    lead_ = lead;
+    refusal_ = ProfileFailure::None;
+    change_ = {};
+    Reset();
+}
+
+std::string IniDocument::TakeRoom() {
+    std::string room;
+    if (bytes_.use_count() == 1) room = std::move(*bytes_);
+    Load({}, lead_);
+    return room;
+}
+
 std::string& IniDocument::Own() {
     if (bytes_.use_count() > 1) {
         auto copy = std::make_shared<std::string>();

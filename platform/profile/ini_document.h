@@ -32,6 +32,12 @@ public:
     const std::string& Bytes() const { return *bytes_; }
     const LeadTable& Lead() const { return lead_; }
     std::string TakeBytes() &&;
+    // Another content in place of this one, in the room its tables already have: a file read
+    // again does not fault in fresh pages for them. What was found and the last change go.
+    void Load(std::string bytes, LeadTable lead);
+    // The bytes' buffer for a read that replaces them, when no list shares it; the document
+    // is left empty.
+    std::string TakeRoom();
 
     // Names and values point into the bytes: valid until the next edit.
     // Every header's name, in file order, duplicates included. As views, or as copies
