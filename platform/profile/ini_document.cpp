@@ -90,16 +90,17 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
     const std::size_t from = headerScanAt_;
     // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
     if (from == 0) keys_.reserve(Bytes().size() / 32 + 16);
-    LineCursor cursor(Slice(from, Bytes().size()));
+    // The bytes do not change while they are scanned: one view of them, read once.
+    const std::string_view text = Bytes();
+    LineCursor cursor(text.substr(from));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t begin =
-            lineBegin == 0 && Bytes().starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
-        const std::size_t first = FirstNonBlank(Bytes(), begin, contentEnd);
+        const std::size_t begin = lineBegin == 0 && text.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
+        const std::size_t first = FirstNonBlank(text, begin, contentEnd);
         if (first == contentEnd) continue;
-        const char c = Bytes()[first];
+        const char c = text[first];
         if (c == '[') {
             AddSection(lineBegin, begin, contentEnd, from + line.next);
             if (enough()) {
@@ -108,7 +109,7 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             }
         } else if (c != ';' && c != '#' && !sections_.empty()) {
             Section& current = sections_.back();
-            const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
+            const std::size_t nameEnd = first + KeyNameEnd(text.substr(first, contentEnd - first), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
             if (keyEnough()) {
@@ -206,11 +207,12 @@ IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t 
     return line;
 }
 
+// Asked for every name of a section in turn: no bounds checked again, the table's are right.
 std::string_view IniDocument::KeyNameAt(const Section& section, std::size_t entry) const {
     const KeyEntry& key = EntryAt(section, entry);
-    if (key.nameOffset == LongName) return NameOf(KeyLineAt(section, entry));
-    const std::size_t begin = section.bodyBegin + key.begin + key.nameOffset;
-    return Slice(begin, begin + key.nameLength);
+    if (key.nameOffset == LongName) [[unlikely]]
+        return NameOf(KeyLineAt(section, entry));
+    return std::string_view(Bytes().data() + section.bodyBegin + key.begin + key.nameOffset, key.nameLength);
 }
 
 std::string_view IniDocument::NameOf(const KeyLine& line) const { return Slice(line.nameBegin, line.nameEnd); }
