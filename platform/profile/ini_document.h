@@ -104,8 +104,9 @@ private:
     struct KeyTable {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
-        // Built for a listing where names may repeat, or once lookups have compared as many names as building it
-        // would hash: one lookup, as an edit makes, costs less as a plain scan of the names.
+        // Built for a listing where names may repeat, or once lookups have compared as many
+        // names as building it would hash: one lookup, as an edit makes, costs less as a plain
+        // scan of the names.
         mutable std::unique_ptr<NameIndex> index;
         mutable bool duplicates = false;  // with an index: whether two lines have the same name
         mutable std::uint64_t scanned = 0;  // names compared by lookups without the index
