@@ -33,6 +33,7 @@ public:
         items_.push_back(Item{OffsetOf(name), static_cast<std::uint32_t>(name.size()), OffsetOf(value),
                               static_cast<std::uint32_t>(value.size())});
     }
+    // After the last Append.
     void SetOccurrence(std::size_t at, std::uint32_t occurrence) {
         Occurrences()[at] = occurrence | (occurrence > 0 ? RepeatedBit : 0);
     }
