@@ -30,8 +30,12 @@ QStringList InstalledFirst(QStringList families) {
     static std::map<QStringList, QStringList> ordered;
     auto [it, added] = ordered.try_emplace(families);
     if (added) {
-        const auto installed = std::find_if(families.begin(), families.end(),
-                                            [](const QString& family) { return QFontDatabase::hasFamily(family); });
+        // The installed names themselves: asking whether a name is installed would first resolve
+        // it as an alias through fontconfig's whole substitution, a search of its own per name.
+        const QStringList installedNames = QFontDatabase::families();
+        const auto installed = std::find_if(families.begin(), families.end(), [&](const QString& family) {
+            return installedNames.contains(family, Qt::CaseInsensitive);
+        });
         if (installed != families.end()) std::rotate(families.begin(), installed, installed + 1);
         it->second = families;
     }

@@ -33,6 +33,10 @@ TEST(ToolkitFont, AnInstalledFaceLeadsAndNoFaceIsDropped) {
     EXPECT_EQ(font.families().first(), installed);
     EXPECT_EQ(font.families().size(), missingFirst.size()) << "the same fallback faces behind it";
     EXPECT_EQ(font.pixelSize(), 12);
+
+    // Face names are matched without regard to case, as the font system does.
+    asked.Name = installed.toUpper().toStdString();
+    EXPECT_EQ(ToolkitFont(asked).families().first(), installed.toUpper());
 }
 
 }  // namespace
