@@ -22,9 +22,13 @@ bool IsDrawnImageName(std::string_view name);
 // so that the toolkit never has to scale a picture to fit the screen.
 std::vector<double> PixelRatiosToDraw();
 
-// Two images side by side, each of logical size oneImage: the normal look on the left and
-// the disabled look on the right, as a bitmap button's glyph holds them.
-QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio);
+// How a picture looks on a disabled control: grey and embossed as a bitmap button's glyph, or
+// as the style greys any icon.
+enum class DisabledLook { Embossed, Styled };
+
+// A drawn picture as an icon of that logical size, drawn for a pixel size only when it is first
+// painted at it. Null for an unknown name.
+QIcon DrawnIcon(std::string_view name, QSize logicalSize, DisabledLook disabledLook);
 
 // The program icon: it lists the sizes of a window's icon, 16 to 64 pixels, and draws any size
 // when it is first asked for.
