@@ -29,14 +29,18 @@ QString ResourcePath(std::string_view name, int physicalWidth) {
     return QStringLiteral(":/icons/") + QString::fromStdString(file) + QStringLiteral(".svg");
 }
 
-bool IsKnownName(std::string_view name) {
+}  // namespace
+
+bool IsDrawnImageName(std::string_view name) {
     // The small app drawing is an implementation detail, not a name of its own.
     return !name.empty() && name != "app-small" &&
            QFile::exists(ResourcePath(name, SmallAppIconLimit + 1));
 }
 
+namespace {
+
 QImage Render(std::string_view name, QSize logicalSize, qreal pixelRatio) {
-    if (logicalSize.isEmpty() || pixelRatio <= 0 || !IsKnownName(name)) return {};
+    if (logicalSize.isEmpty() || pixelRatio <= 0 || !IsDrawnImageName(name)) return {};
     const QSize physical(qRound(logicalSize.width() * pixelRatio), qRound(logicalSize.height() * pixelRatio));
     QSvgRenderer renderer(ResourcePath(name, physical.width()));
     if (!renderer.isValid()) return {};

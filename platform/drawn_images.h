@@ -15,6 +15,8 @@ class QSize;
 // result has the given logical size and device pixel ratio; an unknown name or an empty size
 // gives a null pixmap.
 QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio);
+// Whether DrawnImage knows the name, without drawing it.
+bool IsDrawnImageName(std::string_view name);
 
 // The pixel ratios that icons are drawn for: 1 and 2, and each screen's own (1.25, 1.5, ...),
 // so that the toolkit never has to scale a picture to fit the screen.

@@ -143,6 +143,7 @@ private:
     void ApplyPosition();
     void CentreOnScreen();
     void KeepOnScreen();
+    void ShowIconOnceDrawn();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();
@@ -162,6 +163,7 @@ private:
     // Kept inside the work area with its real frame: a window manager adds the frame only after
     // the window shows.
     bool placedWithFrame_ = false;
+    bool iconSet_ = false;
     TWinControl* activeControl_ = nullptr;
 };
 

@@ -69,7 +69,7 @@ bool TImageList::ApplyProperty(std::string_view name, const LayoutValue& value, 
         Clear();
         for (const LayoutValue& item : value.AsList()) {
             std::string drawn = item.GetKind() == LayoutValue::Kind::Name ? item.AsName() : item.AsText();
-            if (DrawnImage(drawn, QSize(width_, height_), 1.0).isNull())
+            if (!IsDrawnImageName(drawn))
                 throw ELayoutError("Unknown image " + drawn);
             AddDrawn(drawn);
         }
