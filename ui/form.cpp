@@ -36,6 +36,8 @@ public:
         static PostedCallReceiver receiver;
         return receiver;
     }
+    // Whichever thread posts first, the calls run on the program's thread.
+    PostedCallReceiver() { moveToThread(QCoreApplication::instance()->thread()); }
     struct Request : QEvent {
         Request(TCustomForm* f, std::function<void()> c) : QEvent(PostedCallType), form(f), call(std::move(c)) {}
         TCustomForm* form;

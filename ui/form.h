@@ -84,7 +84,7 @@ public:
     void DropFiles(const std::vector<std::string>& paths);
 
     // Runs call after the events already waiting, inside this window's catch point; not at
-    // all when the window is gone by then.
+    // all when the window is gone by then. Any thread may post; the call runs on the program's.
     void PostCall(std::function<void()> call);
 
     // The close protocol: what the close box, Alt+F4 and handlers use.
