@@ -1,13 +1,18 @@
 #include "app/find_search.h"
 
-#include <cstdint>
+#include <algorithm>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "platform/profile/ini_line.h"
 
 namespace {
 
 const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+constexpr std::size_t Block = 16;
 
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
 
@@ -15,44 +20,77 @@ unsigned char Folded(unsigned char c) { return IsAsciiLetter(c) ? c | 0x20 : c; 
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
-// Eight bytes at a time: the first byte whose value, with bit 5 set when fold is on, is wanted.
-std::size_t FindByte(std::string_view bytes, std::size_t from, std::size_t limit, unsigned char wanted, bool fold) {
-    constexpr std::uint64_t ones = 0x0101010101010101ull;
-    constexpr std::uint64_t highs = 0x8080808080808080ull;
-    const std::uint64_t pattern = ones * wanted;
-    const std::uint64_t caseBits = fold ? ones * 0x20 : 0;
-    std::size_t at = from;
-    for (; at + 8 <= limit; at += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, bytes.data() + at, 8);
-        const std::uint64_t x = (word | caseBits) ^ pattern;
-        if (((x - ones) & ~x & highs) != 0) break;
-    }
-    for (; at < limit; ++at)
-        if ((static_cast<unsigned char>(bytes[at]) | (fold ? 0x20 : 0)) == wanted) return at;
-    return limit;
-}
-
 }  // namespace
 
 TFindSearch::TFindSearch(std::string bytes, std::string needle, int codePage)
     : bytes_(std::move(bytes)), needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
-    if (needle_.empty()) at_ = bytes_.size();
-    countedTo_ = ContentStart();
-    at_ = std::max(at_, countedTo_);
-}
-
-std::size_t TFindSearch::ContentStart() const {
-    return std::string_view(bytes_).substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
+    // A lead byte and its trail compare exactly, whatever letter the trail looks like.
+    const std::size_t padded = (needle_.size() + Block - 1) / Block * Block;
+    caseBits_.assign(padded, '\0');
+    foldedNeedle_.assign(padded, '\0');
+    for (std::size_t i = 0; i < needle_.size(); ++i) {
+        const auto c = static_cast<unsigned char>(needle_[i]);
+        if (lead_.IsLead(c) && i + 1 < needle_.size()) {
+            foldedNeedle_[i] = needle_[i];
+            foldedNeedle_[i + 1] = needle_[i + 1];
+            ++i;
+        } else {
+            caseBits_[i] = IsAsciiLetter(c) ? 0x20 : 0;
+            foldedNeedle_[i] = static_cast<char>(Folded(c));
+        }
+    }
+    contentStart_ = std::string_view(bytes_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    countedTo_ = contentStart_;
+    line_.begin = line_.end = contentStart_;
+    at_ = needle_.empty() ? bytes_.size() : contentStart_;
 }
 
 bool TFindSearch::IsLineStart(std::size_t offset) const {
-    return offset == ContentStart() || (offset > 0 && IsLineEnd(bytes_[offset - 1]));
+    return offset == contentStart_ || (offset > 0 && IsLineEnd(bytes_[offset - 1]));
 }
 
+// Most places are passed over sixteen at a time by their first and last bytes alone.
 std::size_t TFindSearch::NextCandidate(std::size_t from, std::size_t limit) const {
-    const auto first = static_cast<unsigned char>(needle_[0]);
-    return FindByte(bytes_, from, limit, Folded(first), IsAsciiLetter(first));
+    const std::size_t last = needle_.size() - 1;
+    if (bytes_.size() < needle_.size()) return limit;
+    const std::size_t end = std::min(limit, bytes_.size() - last);
+    const auto fits = [&](std::size_t at, std::size_t i) {
+        return char(bytes_[at + i] | caseBits_[i]) == foldedNeedle_[i];
+    };
+    std::size_t at = from;
+#if defined(__SSE2__)
+    const __m128i firstBits = _mm_set1_epi8(caseBits_[0]), firstWanted = _mm_set1_epi8(foldedNeedle_[0]);
+    const __m128i lastBits = _mm_set1_epi8(caseBits_[last]), lastWanted = _mm_set1_epi8(foldedNeedle_[last]);
+    const char* data = bytes_.data();
+    for (; at + Block <= end; at += Block) {
+        const __m128i firsts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at));
+        const __m128i lasts = _mm_loadu_si128(reinterpret_cast<const __m128i*>(data + at + last));
+        const __m128i both = _mm_and_si128(_mm_cmpeq_epi8(_mm_or_si128(firsts, firstBits), firstWanted),
+                                           _mm_cmpeq_epi8(_mm_or_si128(lasts, lastBits), lastWanted));
+        if (const int found = _mm_movemask_epi8(both)) return at + std::size_t(__builtin_ctz(unsigned(found)));
+    }
+#endif
+    for (; at < end; ++at)
+        if (fits(at, 0) && fits(at, last)) return at;
+    return limit;
+}
+
+bool TFindSearch::MatchesAt(std::string_view text, std::size_t at) const {
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i < needle_.size() && at + i + Block <= text.size(); i += Block) {
+        const __m128i found = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at + i));
+        const __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(caseBits_.data() + i));
+        const __m128i wanted = _mm_loadu_si128(reinterpret_cast<const __m128i*>(foldedNeedle_.data() + i));
+        const unsigned same = unsigned(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(found, bits), wanted)));
+        const std::size_t count = std::min(Block, needle_.size() - i);
+        const unsigned needed = count == Block ? 0xFFFFu : (1u << count) - 1;
+        if ((same & needed) != needed) return false;
+    }
+#endif
+    for (; i < needle_.size(); ++i)
+        if (char(text[at + i] | caseBits_[i]) != foldedNeedle_[i]) return false;
+    return true;
 }
 
 bool TFindSearch::Step(std::size_t budget) {
@@ -63,38 +101,77 @@ bool TFindSearch::Step(std::size_t budget) {
             at_ = limit;
             break;
         }
-        // Most candidates fail on their own bytes: only a whole match earns a look at its line.
-        if (candidate + needle_.size() > bytes_.size() || !MatchesAt(bytes_, candidate)) {
-            at_ = candidate + 1;
-            continue;
-        }
-        const std::size_t begin = std::max(LineBegin(candidate), ContentStart());
-        const std::size_t end = LineEnd(candidate);
-        // The whole line is looked at once: what follows on it needs no second look.
-        at_ = end;
-        const IniLineKind kind = LineMatch(begin, end);
-        if (kind != IniLineKind::Header && kind != IniLineKind::Key) continue;
-        CountHeadersTo(begin);
-        const auto line = static_cast<std::uint32_t>(begin);
-        if (kind == IniLineKind::Header) matches_.push_back({line, line, headers_, true});
-        else if (headers_ > 0) matches_.push_back({line, static_cast<std::uint32_t>(lastHeader_), headers_ - 1, false});
+        at_ = candidate + 1;
+        if (!MatchesAt(bytes_, candidate)) continue;
+        // Only a whole match earns a look at its line, once however many it holds.
+        if (candidate >= line_.end) ReadLineAround(candidate);
+        if (!ShownAt(candidate)) continue;
+        at_ = line_.end;
+        // A header line counts itself; keys before the first header belong to no section shown.
+        CountHeadersTo(line_.end);
+        if (!headers_.empty()) matches_.push_back(static_cast<std::uint32_t>(line_.begin));
     }
     return Done();
 }
 
-std::size_t TFindSearch::LineBegin(std::size_t at) const {
-    while (at > 0 && !IsLineEnd(bytes_[at - 1])) --at;
+void TFindSearch::ReadLineAround(std::size_t at) {
+    line_.begin = LineBegin(at, std::max(line_.end, contentStart_));
+    line_.end = LineEnd(at);
+    const std::string_view content = std::string_view(bytes_).substr(line_.begin, line_.end - line_.begin);
+    const IniLine parsed = ParseIniLine(content, lead_);
+    line_.kind = parsed.kind;
+    const auto offsetOf = [&](std::string_view part) { return line_.begin + std::size_t(part.data() - content.data()); };
+    line_.nameBegin = line_.nameEnd = line_.valueBegin = line_.valueEnd = line_.begin;
+    if (parsed.kind == IniLineKind::Header || parsed.kind == IniLineKind::Key) {
+        line_.nameBegin = offsetOf(parsed.name);
+        line_.nameEnd = line_.nameBegin + parsed.name.size();
+    }
+    if (parsed.kind == IniLineKind::Key) {
+        const std::string_view value = UnquotedValue(parsed.RawValue(content));
+        line_.valueBegin = offsetOf(value);
+        line_.valueEnd = line_.valueBegin + value.size();
+    }
+}
+
+bool TFindSearch::ShownAt(std::size_t at) const {
+    const std::size_t end = at + needle_.size();
+    if (at >= line_.nameBegin && end <= line_.nameEnd) return StartsCharacter(at, line_.nameBegin);
+    if (at >= line_.valueBegin && end <= line_.valueEnd) return StartsCharacter(at, line_.valueBegin);
+    return false;
+}
+
+// The bytes that can lead, right before at: an even number of them pair up among themselves.
+bool TFindSearch::StartsCharacter(std::size_t at, std::size_t textBegin) const {
+    std::size_t leads = 0;
+    while (at - leads > textBegin && lead_.IsLead(static_cast<unsigned char>(bytes_[at - leads - 1]))) ++leads;
+    return leads % 2 == 0;
+}
+
+// Lines are short: sixteen bytes at a time finds their ends at once.
+std::size_t TFindSearch::LineBegin(std::size_t at, std::size_t notBefore) const {
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n'), ret = _mm_set1_epi8('\r');
+    for (; at >= notBefore + Block; at -= Block) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + at - Block));
+        const auto ends = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, feed), _mm_cmpeq_epi8(block, ret))));
+        if (ends != 0) return at - Block + std::size_t(32 - __builtin_clz(ends));
+    }
+#endif
+    while (at > notBefore && !IsLineEnd(bytes_[at - 1])) --at;
     return at;
 }
 
-// A line feed is found fast; a carriage return before it ends the line sooner.
 std::size_t TFindSearch::LineEnd(std::size_t at) const {
-    const char* from = bytes_.data() + at;
-    const std::size_t rest = bytes_.size() - at;
-    const void* feed = std::memchr(from, '\n', rest);
-    const std::size_t feedAt = feed ? std::size_t(static_cast<const char*>(feed) - from) : rest;
-    const void* ret = std::memchr(from, '\r', feedAt);
-    return at + (ret ? std::size_t(static_cast<const char*>(ret) - from) : feedAt);
+#if defined(__SSE2__)
+    const __m128i feed = _mm_set1_epi8('\n'), ret = _mm_set1_epi8('\r');
+    for (; at + Block <= bytes_.size(); at += Block) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + at));
+        const auto ends = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, feed), _mm_cmpeq_epi8(block, ret))));
+        if (ends != 0) return at + std::size_t(__builtin_ctz(ends));
+    }
+#endif
+    while (at < bytes_.size() && !IsLineEnd(bytes_[at])) ++at;
+    return at;
 }
 
 // Headers are found by their "[" first after blanks, then read as the file's readers read them.
@@ -104,62 +181,33 @@ void TFindSearch::CountHeadersTo(std::size_t offset) {
         if (!found) break;
         at = static_cast<std::size_t>(static_cast<const char*>(found) - bytes_.data());
         std::size_t begin = at;
-        while (begin > ContentStart() && IsBlank(bytes_[begin - 1])) --begin;
+        while (begin > contentStart_ && IsBlank(bytes_[begin - 1])) --begin;
         if (!IsLineStart(begin)) continue;
         if (ParseIniLine(LineAt(begin), lead_).kind != IniLineKind::Header) continue;
-        ++headers_;
-        lastHeader_ = begin;
+        headers_.push_back(static_cast<std::uint32_t>(begin));
     }
-    countedTo_ = offset;
+    countedTo_ = std::max(countedTo_, offset);
 }
 
 std::string_view TFindSearch::LineAt(std::size_t begin) const {
     return std::string_view(bytes_).substr(begin, LineEnd(begin) - begin);
 }
 
-// The kind of the line when the text occurs in what the views show of it; Blank otherwise.
-IniLineKind TFindSearch::LineMatch(std::size_t begin, std::size_t end) const {
-    const std::string_view line = std::string_view(bytes_).substr(begin, end - begin);
-    const IniLine parsed = ParseIniLine(line, lead_);
-    const bool found = parsed.kind == IniLineKind::Header ? OccursIn(parsed.name)
-                       : parsed.kind == IniLineKind::Key
-                           ? OccursIn(parsed.name) || OccursIn(UnquotedValue(parsed.RawValue(line)))
-                           : false;
-    return found ? parsed.kind : IniLineKind::Blank;
+TFindMatch TFindSearch::Match(std::size_t index) const {
+    const std::uint32_t line = matches_[index];
+    const auto after = std::upper_bound(headers_.begin(), headers_.end(), line);
+    const std::uint32_t header = *(after - 1);
+    return {line, header, std::int32_t(after - headers_.begin()) - 1, header == line};
 }
 
-// Tried where the needle's first byte stands, and only where a character starts there.
-bool TFindSearch::OccursIn(std::string_view text) const {
-    if (text.size() < needle_.size()) return false;
-    const std::size_t last = text.size() - needle_.size() + 1;
-    const auto first = static_cast<unsigned char>(needle_[0]);
-    for (std::size_t at = 0;; ++at) {
-        at = FindByte(text, at, last, Folded(first), IsAsciiLetter(first));
-        if (at >= last) return false;
-        if (MatchesAt(text, at) && StartsCharacter(text, at)) return true;
+std::vector<bool> TFindSearch::SectionsMatched() const {
+    std::vector<bool> matched(headers_.size(), false);
+    std::size_t section = 0;
+    for (const std::uint32_t line : matches_) {
+        while (section + 1 < headers_.size() && headers_[section + 1] <= line) ++section;
+        matched[section] = true;
     }
-}
-
-// The bytes that can lead, right before at: an even number of them pair up among themselves.
-bool TFindSearch::StartsCharacter(std::string_view text, std::size_t at) const {
-    std::size_t leads = 0;
-    while (leads < at && lead_.IsLead(static_cast<unsigned char>(text[at - leads - 1]))) ++leads;
-    return leads % 2 == 0;
-}
-
-// A trail byte compares exactly, whatever letter it looks like.
-bool TFindSearch::MatchesAt(std::string_view text, std::size_t at) const {
-    for (std::size_t i = 0; i < needle_.size(); ++i) {
-        const auto wanted = static_cast<unsigned char>(needle_[i]);
-        const auto found = static_cast<unsigned char>(text[at + i]);
-        if (lead_.IsLead(wanted) && i + 1 < needle_.size()) {
-            if (found != wanted || text[at + i + 1] != needle_[i + 1]) return false;
-            ++i;
-        } else if (Folded(found) != Folded(wanted)) {
-            return false;
-        }
-    }
-    return true;
+    return matched;
 }
 
 TFindSearch::KeyPlace TFindSearch::KeyPlaceOf(const TFindMatch& match) const {

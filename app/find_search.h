@@ -5,6 +5,7 @@
 // in steps, so that a window can stay responsive over a very large file.
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,8 +13,6 @@
 #include "platform/profile/ini_line.h"
 #include "platform/profile/lead_table.h"
 
-// Offsets fit 32 bits: the files the views show are those the profile-file service reads, 4 GiB
-// at most. Small, since a file can hold millions of matches.
 struct TFindMatch {
     std::uint32_t line;    // offset of the matching line in the file's bytes
     std::uint32_t header;  // offset of the header line of its section (itself for a header)
@@ -30,7 +29,10 @@ public:
     bool Step(std::size_t budget);
     bool Done() const { return at_ >= bytes_.size(); }
     // Matches so far, in file order; one per line, however often the line holds the text.
-    const std::vector<TFindMatch>& Matches() const { return matches_; }
+    std::size_t MatchCount() const { return matches_.size(); }
+    TFindMatch Match(std::size_t index) const;
+    // Per section of the file, whether it holds a match so far.
+    std::vector<bool> SectionsMatched() const;
     const std::string& Needle() const { return needle_; }
 
     // A key match's key name, and how many key lines of that name come before it in its section.
@@ -41,25 +43,40 @@ public:
     KeyPlace KeyPlaceOf(const TFindMatch& match) const;
 
 private:
-    IniLineKind LineMatch(std::size_t begin, std::size_t end) const;
-    std::string_view LineAt(std::size_t begin) const;
-    bool OccursIn(std::string_view text) const;
+    // Where the views show text on a line: the name, and the value of a key line without its
+    // quotes (empty for other lines). Offsets in the file's bytes.
+    struct ShownParts {
+        std::size_t begin = 0, end = 0;  // the line, without its line end
+        IniLineKind kind = IniLineKind::Blank;
+        std::size_t nameBegin = 0, nameEnd = 0, valueBegin = 0, valueEnd = 0;
+    };
+    void ReadLineAround(std::size_t at);
+    // Whether the text found at `at` lies inside what the line shows and starts a character there.
+    bool ShownAt(std::size_t at) const;
+    bool StartsCharacter(std::size_t at, std::size_t textBegin) const;
     bool MatchesAt(std::string_view text, std::size_t at) const;
-    bool StartsCharacter(std::string_view text, std::size_t at) const;
-    // The next place from `from`, before `limit`, where the needle's first byte stands.
+    // The next place from `from`, before `limit`, where the needle's first and last bytes stand.
     std::size_t NextCandidate(std::size_t from, std::size_t limit) const;
     void CountHeadersTo(std::size_t offset);
-    std::size_t LineBegin(std::size_t at) const;
+    std::size_t LineBegin(std::size_t at, std::size_t notBefore) const;
     std::size_t LineEnd(std::size_t at) const;
+    std::string_view LineAt(std::size_t begin) const;
     bool IsLineStart(std::size_t offset) const;
-    std::size_t ContentStart() const;
 
     std::string bytes_;
     std::string needle_;
     LeadTable lead_;
+    std::size_t contentStart_;  // after a byte-order mark
+    // Per needle byte: 0x20 where an ASCII letter of either case matches, and the byte with
+    // that bit set; a byte matches when the two agree. Padded to whole 16-byte blocks.
+    std::string caseBits_;
+    std::string foldedNeedle_;
     std::size_t at_ = 0;
+    ShownParts line_;  // the line last looked at
     std::size_t countedTo_ = 0;
-    int headers_ = 0;
-    std::size_t lastHeader_ = 0;
-    std::vector<TFindMatch> matches_;
+    std::vector<std::uint32_t> headers_;  // offsets of the header lines before countedTo_
+    // The offsets of the matching lines: small, since a file can hold millions of matches,
+    // and kept in blocks that growing never copies. Offsets fit 32 bits: the files the views
+    // show are those the profile-file service reads, 4 GiB at most.
+    std::deque<std::uint32_t> matches_;
 };

@@ -1,6 +1,7 @@
 #include "app/frm_main.h"
 
 #include "app/find_bar.h"
+#include "app/file_load.h"
 #include "app/find_search.h"
 
 #include "dialogs/open_dialog.h"
@@ -14,7 +15,9 @@
 #include "ui/list_view.h"
 #include "ui/panel.h"
 #include "ui/popup_menu.h"
+#include "ui/screen.h"
 #include "ui/splitter.h"
+#include "ui/timer.h"
 #include "ui/tree_view.h"
 
 TForm1* Form1 = nullptr;
@@ -72,6 +75,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     tree1->OnEdited = [this](TTreeNode& node, const std::string& text) { return tree1Edited(node, text); };
     ListView1->OnEdited = [this](TListItem& row, const std::string& text) { return ListView1Edited(row, text); };
     // Told after the event that brought the news: the refresh is an event of its own.
+    loadProgress_ = std::make_unique<TTimer>(this);
     watch_ = std::make_unique<TFileWatch>([this] { PostCall([this] { FileChangedOutside(); }); });
 
     SetKeyPreview(true);

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: the file-name field, the section tree, the key list and their menus, and
 // the status line with the shown file's encoding.
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -37,6 +38,10 @@ class TFindSearch;
 class TListItem;
 class TFileWatch;
 class ProfileList;
+class TFileLoad;
+struct TLoadedFile;
+class TTimer;
+class TBusyCursor;
 
 class TForm1 : public TForm {
 public:
@@ -88,6 +93,9 @@ public:
     // The code page of the shown file's text, as the tree, the list and the commands hold it:
     // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
     int FileCodePage() const;
+    // A file is being read on a thread of its own: the view is empty meanwhile, and the
+    // commands wait for it.
+    bool Loading() const { return load_ != nullptr; }
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
@@ -159,12 +167,20 @@ private:
     // of the converted text of a file it cannot read.
     ProfileList SectionList();
     ProfileList KeyList(SectionRef section);
+    // Which of sections the view selects for place: none for the root or a place gone; with no
+    // place at all, the first when asked.
+    static std::optional<std::size_t> SectionToShow(const ProfileList& sections, const TViewPlace& place,
+                                                    bool firstWhenNoPlace);
     // Rebuilds the tree and the list from the file as the service holds it, at place; a place
     // that no longer exists selects nothing; no place at all, the first section when asked.
     void ShowView(const TViewPlace& place, bool firstWhenNoPlace = true);
+    // The same from lists already read; keys, when given, are those of the section selected.
+    void ShowLists(const ProfileList& sections, const TViewPlace& place, bool firstWhenNoPlace,
+                   std::shared_ptr<const ProfileList> keys);
     void ShowSectionNodes(const ProfileList& sections);
-    // Lists the selected node's section, keeping row selected when it still exists.
-    void ListSection(const std::optional<TShownName>& row);
+    // Lists the selected node's section (keys, when they have been read already), keeping row
+    // selected when it still exists.
+    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const ProfileList> keys = nullptr);
     // The comments above a section's header or a key line, as a tooltip in the locale's code page.
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
     // Writes through a fresh INI file object; the view's stamp follows when it was current.
@@ -181,14 +197,21 @@ private:
     bool Busy() const;
 
     void LoadIniFile();
-    // Shows a file's bytes read in encoding; verdict is the detector's; the view at place, or
-    // at the first section.
-    void ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding,
-                  const TViewPlace& place);
     // Reads the shown file again (its encoding decided as on a load), keeping the place.
     void ShowFileAgain();
-    // Reads the file at path and shows it at place, watching it from then on.
-    void ReadAndShow(const std::string& path, const TViewPlace& place);
+    // Reads the file at path and shows it at place, watching it from then on; in the code page
+    // the user has just chosen for it, when given. A big file is read on a thread of its own,
+    // the window serving events meanwhile; a load under way is replaced.
+    void ReadAndShow(const std::string& path, const TViewPlace& place,
+                     std::optional<int> chosenCodePage = std::nullopt);
+    // Run on the window's thread once a load started on its own thread has ended.
+    void LoadEnded(TFileLoad* load);
+    // The load under way stops; it ends unseen.
+    void StopLoad();
+    // Past a second of loading, what the load is doing and how far it is.
+    void ShowLoadProgress();
+    // Shows a whole load at place.
+    void ShowLoaded(TLoadedFile file, const TViewPlace& place);
     // The status line for the shown file.
     void ShowEncoding();
     // True, after saying why, when the shown file can only be read or is gone.
@@ -237,6 +260,14 @@ private:
     // Commands under way: a refresh waits for them.
     int commands_ = 0;
     std::unique_ptr<TFileWatch> watch_;
+    // The load under way on its own thread, and where its view is to stand; null when none.
+    std::unique_ptr<TFileLoad> load_;
+    TViewPlace loadPlace_;
+    std::chrono::steady_clock::time_point loadStarted_;
+    std::unique_ptr<TBusyCursor> loadCursor_;
+    std::unique_ptr<TTimer> loadProgress_;
+    // Loads replaced while running, until their threads have ended.
+    std::vector<std::unique_ptr<TFileLoad>> replacedLoads_;
     // Counts a command from start to end.
     class TCommandScope {
     public:

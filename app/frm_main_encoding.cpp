@@ -52,26 +52,23 @@ void TForm1::ShowEncoding() {
 
 void TForm1::EncodingBoxChange(TComponent*) {
     const int index = EncodingBox->ItemIndex();
-    if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty()) return;
-    const int codePage = encodingChoices_[size_t(index)];
-    const TViewPlace place = Place();
-    std::string bytes;
+    if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty() || Loading()) return;
     try {
-        bytes = LoadFileText(CurrentIniPath);
+        // Read again, nothing written: the same bytes under the chosen code page, kept for the
+        // next load of the file.
+        ReadAndShow(CurrentIniPath, Place(), encodingChoices_[size_t(index)]);
     } catch (...) {
         // The view stays as it was, and so does the status line.
         ShowEncoding();
         throw;
     }
-    // Read again, nothing written: the same bytes under the chosen code page, kept for the
-    // next load of the file.
-    const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
-    TEncodingMemory::OfUser().Remember(CurrentIniPath, verdict, codePage);
-    const TFileEncoding encoding = ChosenEncoding(bytes, codePage);
-    ShowFile(std::move(bytes), verdict, encoding, place);
 }
 
 bool TForm1::RefusedAsReadOnly() {
+    if (Loading()) {
+        ShowMessageDialog(Ansi("文件还在读取中，读完后再试。"), MsgInformation, ButtonOK, 0);
+        return true;
+    }
     if (fileGone_) {
         ShowMessageDialog(Ansi("文件已被删除或移走，不能修改。它回来后按 F5 重新载入。"), MsgWarning, ButtonOK, 0);
         return true;

@@ -75,7 +75,7 @@ void TForm1::StepThroughMatches(int direction) {
         RunSearch(needle);
         return;
     }
-    const int count = int(search_->Matches().size());
+    const int count = int(search_->MatchCount());
     int next = currentMatch_ + direction;
     if (next < 0 || next >= count) {
         if (!search_->Done() || count == 0) {
@@ -124,11 +124,11 @@ void TForm1::RunSearch(const std::string& needle) {
     auto search = std::make_shared<TFindSearch>(std::move(*bytes), needle, FileCodePage());
     search_ = search;
     while (!search->Step(StepBytes)) {
-        if (currentMatch_ < 0 && !search->Matches().empty()) GoToMatch(0);
+        if (currentMatch_ < 0 && search->MatchCount() > 0) GoToMatch(0);
         else ShowFindState();
         if (!ServeEventsDuringSearch(search)) return;
     }
-    if (currentMatch_ < 0 && !search->Matches().empty()) GoToMatch(0);
+    if (currentMatch_ < 0 && search->MatchCount() > 0) GoToMatch(0);
     ShowFindState();
     FilterSections();
 }
@@ -139,7 +139,7 @@ void TForm1::ShowFindState() {
         findBar_->ShowState("");
         return;
     }
-    const std::size_t count = search_->Matches().size();
+    const std::size_t count = search_->MatchCount();
     std::string state;
     if (count == 0) state = search_->Done() ? Ansi("找不到") : Ansi("正在查找…");
     else state = std::to_string(currentMatch_ + 1) + "/" + std::to_string(count) + (search_->Done() ? "" : "…");
@@ -148,7 +148,7 @@ void TForm1::ShowFindState() {
 
 // The match's section selected and listed, and its row when a key line matched.
 void TForm1::GoToMatch(int index) {
-    const TFindMatch& match = search_->Matches()[size_t(index)];
+    const TFindMatch match = search_->Match(size_t(index));
     currentMatch_ = index;
     ShowFindState();
     TTreeNode* root = RootNode();
@@ -181,10 +181,8 @@ void TForm1::FilterSections() {
         ShowAllSections();
         return;
     }
-    std::vector<bool> matched(size_t(root->Count()), false);
-    for (const TFindMatch& match : search_->Matches())
-        if (match.section < root->Count()) matched[size_t(match.section)] = true;
-    for (int i = 0; i < root->Count(); ++i) root->Item(i)->SetHidden(!matched[size_t(i)]);
+    const std::vector<bool> matched = search_->SectionsMatched();
+    for (int i = 0; i < root->Count(); ++i) root->Item(i)->SetHidden(size_t(i) >= matched.size() || !matched[size_t(i)]);
 }
 
 void TForm1::ShowAllSections() {

@@ -27,7 +27,9 @@ void TForm1::mchangClick(TComponent*) {
     if (text.empty()) return;
     // The row's own line, as long as it still holds the value shown.
     if (!WriteToFile([&](TIniFile& ini) { ini.WriteValueAt(RefOf(*node, *row), shown, text); })) return;
-    row->SubItems().Set(0, text);
+    // Listed again from the file as written: the rows still to be made would otherwise come
+    // from the file's bytes before the write, kept alive for them.
+    ListSection(Place().row);
 }
 
 void TForm1::mkillClick(TComponent*) {

@@ -1,6 +1,10 @@
 // Loading a file into the section tree, and listing the selected section's keys.
+#include <algorithm>
+#include <chrono>
 #include <optional>
+#include <string>
 
+#include "app/file_load.h"
 #include "app/frm_main.h"
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
@@ -15,21 +19,19 @@
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "text/string_list.h"
+#include "ui/combo_box.h"
 #include "ui/edit.h"
+#include "ui/label.h"
 #include "ui/list_view.h"
 #include "ui/screen.h"
+#include "ui/timer.h"
 #include "ui/tree_view.h"
 
 namespace {
 
-// Why a file read in encoding can only be read; empty when it can be written.
-std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
-    if (IsUtf16(encoding.codePage)) return Ansi("UTF-16 编码的文件只能查看，不能修改。");
-    if (!encoding.SameAs(verdict) && !ReadsInCodePage(bytes, encoding.codePage))
-        return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
-               Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");
-    return {};
-}
+// How often a load under way is looked at, and how long it runs before it says how far it is.
+constexpr int kProgressMilliseconds = 100;
+constexpr auto kQuietLoad = std::chrono::seconds(1);
 
 }  // namespace
 
@@ -51,44 +53,95 @@ void TForm1::LoadIniFile() {
     ReadAndShow(path, {});
 }
 
-void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place) {
-    // A file of millions of lines takes a moment to read and index.
-    TBusyCursor busy;
-    // Taken before the read: a change while reading shows as a change still to follow.
-    const FileStamp before = TIniFile(path, FileCodePage()).StampNow();
-    // A file that cannot be read changes nothing: the commands stay on the file shown.
-    std::string bytes = LoadFileText(path);
-    CurrentIniPath = path;
-    shownStamp_ = before;
-    fileGone_ = false;
-    if (watch_->Path() != path) watch_->Watch(path);
-    // Decided once per load: the remembered choice holds while the bytes give the same verdict.
-    const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
-    const std::optional<int> chosen = TEncodingMemory::OfUser().Recall(path, verdict);
-    const TFileEncoding encoding = chosen ? ChosenEncoding(bytes, *chosen) : verdict;
-    ShowFile(std::move(bytes), verdict, encoding, place);
+void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage) {
+    TFileLoad::TRequest request{path, UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage,
+                                [place](const ProfileList& sections) { return SectionToShow(sections, place, true); }};
+    // A file that cannot be opened changes nothing: the view, the commands and a load under
+    // way stay on what they were.
+    auto load = std::make_unique<TFileLoad>(std::move(request));
+    StopLoad();
+    // A small file is read at once. So is none while a replaced load still holds the service.
+    if (load->Size() < TFileLoad::BackgroundBytes && replacedLoads_.empty()) {
+        TBusyCursor busy;
+        ShowLoaded(load->RunHere(), place);
+        return;
+    }
+    // Nothing of the file shown before stays to be acted on meanwhile.
+    ForgetFind();
+    ListView1->Items().Clear();
+    listedKeys_.reset();
+    tree1->Items().Clear();
+    EncodingBox->SetEnabled(false);
+    LineEndLabel->SetCaption("");
+    load_ = std::move(load);
+    loadPlace_ = place;
+    loadStarted_ = std::chrono::steady_clock::now();
+    loadCursor_ = std::make_unique<TBusyCursor>();
+    loadProgress_->Start(kProgressMilliseconds, [this] { ShowLoadProgress(); });
+    TFileLoad* started = load_.get();
+    load_->Start([this, started] { PostCall([this, started] { LoadEnded(started); }); });
 }
 
-void TForm1::ShowFile(std::string bytes, const TFileEncoding& verdict, const TFileEncoding& encoding,
-                      const TViewPlace& place) {
-    encoding_ = encoding;
-    lineEnds_ = DetectLineEnds(bytes, encoding.codePage);
-    readOnlyText_.reset();
-    readOnlyReason_ = ReadOnlyReason(bytes, verdict, encoding);
-    if (IsUtf16(encoding.codePage)) {
-        // The profile-file service reads 8-bit code pages only: the file is shown from its
-        // text in UTF-8 and never written.
-        std::string text = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding.bomLength)), encoding.codePage);
-        readOnlyText_ = std::make_unique<TIniText>(CurrentIniPath, std::move(text), CodePageUtf8);
+void TForm1::StopLoad() {
+    if (!load_) return;
+    load_->Cancel();
+    replacedLoads_.push_back(std::move(load_));
+    loadProgress_->Stop();
+    loadCursor_.reset();
+}
+
+void TForm1::LoadEnded(TFileLoad* load) {
+    if (load != load_.get()) {
+        // A replaced load: its thread is over.
+        std::erase_if(replacedLoads_, [load](const std::unique_ptr<TFileLoad>& replaced) { return replaced.get() == load; });
+        return;
     }
-    // The service reads the file for itself: this copy would only double the memory the view needs.
-    std::string().swap(bytes);
+    const std::unique_ptr<TFileLoad> ended = std::move(load_);
+    loadProgress_->Stop();
+    loadCursor_.reset();
+    TLoadedFile file;
+    try {
+        file = ended->TakeResult();
+    } catch (...) {
+        // The view is empty: no file is shown, and the status line says nothing of one.
+        CurrentIniPath.clear();
+        SetCaption(titleAlone_);
+        LineEndLabel->SetCaption("");
+        throw;
+    }
+    ShowLoaded(std::move(file), loadPlace_);
+}
+
+void TForm1::ShowLoadProgress() {
+    if (!load_ || std::chrono::steady_clock::now() - loadStarted_ < kQuietLoad) return;
+    const std::string name = FileNameOfPath(load_->Path());
+    const int seconds = int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - loadStarted_).count());
+    std::string status;
+    switch (load_->Phase()) {
+        case TLoadPhase::Reading: status = Ansi("正在读取 ") + name + Ansi("… ") + std::to_string(load_->PercentRead()) + "%"; break;
+        case TLoadPhase::Parsing: status = Ansi("正在分析 ") + name + Ansi("…"); break;
+        case TLoadPhase::Listing:
+        case TLoadPhase::Done: status = Ansi("正在列出关键字…"); break;
+    }
+    LineEndLabel->SetCaption(status + Ansi("（已用 ") + std::to_string(seconds) + Ansi(" 秒）"));
+}
+
+void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
+    CurrentIniPath = file.path;
+    fileGone_ = false;
+    if (watch_->Path() != file.path) watch_->Watch(file.path);
+    encoding_ = file.encoding;
+    lineEnds_ = file.lineEnds;
+    readOnlyReason_ = std::move(file.readOnlyReason);
+    readOnlyText_ = std::move(file.readOnlyText);
+    // A converted text has no state of the file of its own: the one before its read stands.
+    shownStamp_ = readOnlyText_ ? file.before : file.shown;
     tree1->SetReadOnly(!readOnlyReason_.empty());
     ListView1->SetReadOnly(!readOnlyReason_.empty());
     ShowEncoding();
     // The tree and the list show the file as a reader of it sees it: every section the reader
     // finds, by the name it finds, and every key line.
-    ShowView(place);
+    ShowLists(file.sections, place, true, std::move(file.keys));
 }
 
 void TForm1::BtnliuClick(TComponent*) {

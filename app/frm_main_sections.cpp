@@ -37,7 +37,8 @@ void TForm1::mtreeaddClick(TComponent*) {
         return;
     }
     const TViewPlace place = Place();
-    WriteToFile([&](TIniFile& ini) { ini.WriteValue(name, "main", "01"); });
+    // Refused, the view has followed the file already (a big one is still being read).
+    if (!WriteToFile([&](TIniFile& ini) { ini.WriteValue(name, "main", "01"); })) return;
     // The new section comes last; the selection and the list stay.
     ShowView(place);
 }

@@ -106,27 +106,37 @@ ProfileList TForm1::KeyList(SectionRef section) {
     return TIniFile(CurrentIniPath, FileCodePage()).Keys(section);
 }
 
+std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, const TViewPlace& place,
+                                                 bool firstWhenNoPlace) {
+    if (place.root) return std::nullopt;
+    if (place.section) {
+        for (std::size_t i = 0; i < sections.Count(); ++i)
+            if (sections.Name(i) == place.section->name && sections.Occurrence(i) == place.section->occurrence)
+                return i;
+        return std::nullopt;
+    }
+    if (firstWhenNoPlace && sections.Count() > 0) return 0;
+    return std::nullopt;
+}
+
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
-    ForgetFind();
     const ProfileList sections = SectionList();
     if (!readOnlyText_) shownStamp_ = TIniFile(CurrentIniPath, FileCodePage()).ShownStamp();
+    ShowLists(sections, place, firstWhenNoPlace, nullptr);
+}
+
+void TForm1::ShowLists(const ProfileList& sections, const TViewPlace& place, bool firstWhenNoPlace,
+                       std::shared_ptr<const ProfileList> keys) {
+    ForgetFind();
     ShowSectionNodes(sections);
     TTreeNode* root = RootNode();
     ShowLoadedFile(*root);
     root->Expand(true);
     ListView1->Items().Clear();
-    TTreeNode* selected = nullptr;
-    if (place.root) {
-        selected = root;
-    } else if (place.section) {
-        for (std::size_t i = 0; i < sections.Count() && !selected; ++i)
-            if (sections.Name(i) == place.section->name && sections.Occurrence(i) == place.section->occurrence)
-                selected = root->Item(int(i));
-    } else if (firstWhenNoPlace && root->Count() > 0) {
-        selected = root->Item(0);
-    }
-    tree1->SetSelected(selected);
-    ListSection(place.row);
+    listedKeys_.reset();
+    const std::optional<std::size_t> section = SectionToShow(sections, place, firstWhenNoPlace);
+    tree1->SetSelected(place.root ? root : section ? root->Item(int(*section)) : nullptr);
+    ListSection(place.row, std::move(keys));
 }
 
 void TForm1::ShowSectionNodes(const ProfileList& sections) {
@@ -145,7 +155,7 @@ void TForm1::ShowSectionNodes(const ProfileList& sections) {
     }
 }
 
-void TForm1::ListSection(const std::optional<TShownName>& keep) {
+void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const ProfileList> keys) {
     TTreeNode* node = tree1->Selected();
     if (!node) return;
     UpdateBracket<TListItems> bracket(ListView1->Items());
@@ -153,7 +163,7 @@ void TForm1::ListSection(const std::optional<TShownName>& keep) {
     rows.Clear();
     listedKeys_.reset();
     if (node == RootNode()) return;
-    listedKeys_ = std::make_shared<const ProfileList>(KeyList(RefOf(*node)));
+    listedKeys_ = keys ? std::move(keys) : std::make_shared<const ProfileList>(KeyList(RefOf(*node)));
     rows.Show(int(listedKeys_->Count()), FileCodePage(), std::make_unique<KeyRows>(listedKeys_));
     if (!keep) return;
     for (std::size_t i = 0; i < listedKeys_->Count(); ++i)
@@ -248,7 +258,7 @@ bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
 
 // ---- changes made by other programs
 
-bool TForm1::Busy() const { return commands_ > 0 || tree1->IsEditing() || ListView1->IsEditing(); }
+bool TForm1::Busy() const { return commands_ > 0 || load_ || tree1->IsEditing() || ListView1->IsEditing(); }
 
 void TForm1::FileChangedOutside() {
     if (CurrentIniPath.empty()) return;

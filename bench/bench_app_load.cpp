@@ -93,6 +93,19 @@ void PressEnterOn(TForm1& window, const std::string& path) {
     window.ledtfname->SetText(path);
     uint16_t key = vk::Return;
     window.ledtfnameKeyDown(window.ledtfname, key, TShiftState());
+    // A big file is read on a thread of its own: the events until it is shown are part of the load.
+    while (window.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+}
+
+// The window follows another program's change a moment after it: let that happen outside
+// the timed work.
+void LetWindowFollowChange(TForm1& window) {
+    for (int waited = 0; waited < 300; waited += 5) {
+        QApplication::processEvents();
+        usleep(5'000);
+    }
+    while (window.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QApplication::processEvents();
 }
 
@@ -140,6 +153,7 @@ int main(int argc, char** argv) try {
     for (int run = 0; run < Runs; ++run) {
         Touch(large);
         load = std::min(load, Seconds([&] { PressEnterOn(*window, large); }));
+        LetWindowFollowChange(*window);
     }
     const int nodes = window->tree1->Items().Count();
     const int firstRows = window->ListView1->Items().Count();
@@ -173,6 +187,7 @@ int main(int argc, char** argv) try {
 
     // One section of many keys: the load lists it first; then clicks list it again.
     const double read = Best([&] { ReadWhole(oneSection); });
+    LetWindowFollowChange(*window);
     PressEnterOn(*window, oneSection);
     double listCold = 1e12, listWarm = 1e12;
     for (int run = 0; run < Runs; ++run) {
@@ -185,6 +200,7 @@ int main(int argc, char** argv) try {
                                 window->tree1Click(window->tree1);
                                 QApplication::processEvents();
                             }));
+        LetWindowFollowChange(*window);
     }
     const int rows = window->ListView1->Items().Count();
     const double peakList = PeakMiB();

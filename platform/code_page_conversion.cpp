@@ -13,10 +13,20 @@
 
 namespace {
 
+// Converters opened on one thread, closed when it ends: a converter holds the state of the
+// conversion under way, so threads never share one.
+struct OpenConverters {
+    std::map<std::pair<int, int>, iconv_t> open;
+    ~OpenConverters() {
+        for (auto& [pair, cd] : open)
+            if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
+    }
+};
+
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
 iconv_t Converter(int from, int to) {
-    static std::map<std::pair<int, int>, iconv_t> open;
-    auto [it, added] = open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
+    thread_local OpenConverters converters;
+    auto [it, added] = converters.open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
     if (added) it->second = iconv_open(CodePageCharset(to).c_str(), CodePageCharset(from).c_str());
     return it->second;
 }

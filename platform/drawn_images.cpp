@@ -9,6 +9,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QStyle>
+#include <QStyleOption>
 #include <QSvgRenderer>
 
 #include <algorithm>
@@ -16,6 +17,7 @@
 #include <memory>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <utility>
 
 namespace {
@@ -29,14 +31,18 @@ QString ResourcePath(std::string_view name, int physicalWidth) {
     return QStringLiteral(":/icons/") + QString::fromStdString(file) + QStringLiteral(".svg");
 }
 
-bool IsKnownName(std::string_view name) {
+}  // namespace
+
+bool IsDrawnImageName(std::string_view name) {
     // The small app drawing is an implementation detail, not a name of its own.
     return !name.empty() && name != "app-small" &&
            QFile::exists(ResourcePath(name, SmallAppIconLimit + 1));
 }
 
+namespace {
+
 QImage Render(std::string_view name, QSize logicalSize, qreal pixelRatio) {
-    if (logicalSize.isEmpty() || pixelRatio <= 0 || !IsKnownName(name)) return {};
+    if (logicalSize.isEmpty() || pixelRatio <= 0 || !IsDrawnImageName(name)) return {};
     const QSize physical(qRound(logicalSize.width() * pixelRatio), qRound(logicalSize.height() * pixelRatio));
     QSvgRenderer renderer(ResourcePath(name, physical.width()));
     if (!renderer.isValid()) return {};
@@ -50,7 +56,7 @@ QImage Render(std::string_view name, QSize logicalSize, qreal pixelRatio) {
 
 // Embossed grey: a light copy shifted down-right under a grey copy whose shades follow the
 // original's brightness, so the shape stays readable but plainly inactive.
-QImage DisabledLook(const QImage& normal, qreal pixelRatio) {
+QImage EmbossedGrey(const QImage& normal, qreal pixelRatio) {
     const QImage src = normal.convertToFormat(QImage::Format_ARGB32);
     QImage grey(src.size(), QImage::Format_ARGB32);
     QImage light(src.size(), QImage::Format_ARGB32);
@@ -117,6 +123,56 @@ private:
     std::shared_ptr<std::map<int, QImage>> drawn_;
 };
 
+// A picture of one logical size, drawn for each pixel size only when a paint first asks for
+// it: drawing for every pixel ratio up front costs start-up time for screens not in use.
+class DrawnIconEngine : public QIconEngine {
+public:
+    DrawnIconEngine(std::string_view name, QSize logicalSize, DisabledLook disabledLook)
+        : name_(name), logicalSize_(logicalSize), disabledLook_(disabledLook),
+          drawn_(std::make_shared<std::map<std::tuple<int, int, int>, QPixmap>>()) {}
+
+    // Asked with the physical size: the icon itself sets the pixel ratio on the result.
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State) override {
+        if (size.isEmpty()) return {};
+        QPixmap& pixmap = (*drawn_)[{size.width(), size.height(), int(mode)}];
+        if (pixmap.isNull()) pixmap = Draw(size, mode);
+        return pixmap;
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatio() : 1.0;
+        QPixmap drawn = pixmap(rect.size() * ratio, mode, state);
+        drawn.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, drawn);
+    }
+    // Never larger than drawn: a larger request gets the picture at its own size.
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override {
+        if (logicalSize_.width() <= size.width() && logicalSize_.height() <= size.height()) return logicalSize_;
+        return logicalSize_.scaled(size, Qt::KeepAspectRatio);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {logicalSize_}; }
+    QIconEngine* clone() const override { return new DrawnIconEngine(*this); }
+    QString key() const override { return QStringLiteral("iniviewer-drawn"); }
+
+private:
+    QPixmap Draw(QSize physical, QIcon::Mode mode) const {
+        const qreal ratio = qreal(physical.width()) / logicalSize_.width();
+        const QImage normal = Render(name_, logicalSize_, ratio);
+        if (normal.isNull()) return {};
+        if (mode == QIcon::Disabled && disabledLook_ == DisabledLook::Embossed)
+            return QPixmap::fromImage(EmbossedGrey(normal, ratio));
+        QPixmap pixmap = QPixmap::fromImage(normal);
+        if (mode == QIcon::Normal || !qobject_cast<QApplication*>(QCoreApplication::instance())) return pixmap;
+        QStyleOption option;
+        option.palette = QGuiApplication::palette();
+        return QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+    }
+
+    std::string name_;
+    QSize logicalSize_;
+    DisabledLook disabledLook_;
+    std::shared_ptr<std::map<std::tuple<int, int, int>, QPixmap>> drawn_;
+};
+
 }  // namespace
 
 QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio) {
@@ -135,16 +191,9 @@ std::vector<double> PixelRatiosToDraw() {
     return ratios;
 }
 
-QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio) {
-    const QImage normal = Render(name, oneImage, devicePixelRatio);
-    if (normal.isNull()) return {};
-    QImage pair(normal.width() * 2, normal.height(), QImage::Format_ARGB32_Premultiplied);
-    pair.fill(Qt::transparent);
-    QPainter painter(&pair);
-    painter.drawImage(0, 0, normal);
-    painter.drawImage(normal.width(), 0, DisabledLook(normal, devicePixelRatio));
-    painter.end();
-    return ToPixmap(std::move(pair), devicePixelRatio);
+QIcon DrawnIcon(std::string_view name, QSize logicalSize, DisabledLook disabledLook) {
+    if (logicalSize.isEmpty() || !IsDrawnImageName(name)) return {};
+    return QIcon(new DrawnIconEngine(name, logicalSize, disabledLook));
 }
 
 QIcon AppIcon() {

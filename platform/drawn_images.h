@@ -15,14 +15,20 @@ class QSize;
 // result has the given logical size and device pixel ratio; an unknown name or an empty size
 // gives a null pixmap.
 QPixmap DrawnImage(std::string_view name, QSize logicalSize, double devicePixelRatio);
+// Whether DrawnImage knows the name, without drawing it.
+bool IsDrawnImageName(std::string_view name);
 
 // The pixel ratios that icons are drawn for: 1 and 2, and each screen's own (1.25, 1.5, ...),
 // so that the toolkit never has to scale a picture to fit the screen.
 std::vector<double> PixelRatiosToDraw();
 
-// Two images side by side, each of logical size oneImage: the normal look on the left and
-// the disabled look on the right, as a bitmap button's glyph holds them.
-QPixmap DrawnGlyphPair(std::string_view name, QSize oneImage, double devicePixelRatio);
+// How a picture looks on a disabled control: grey and embossed as a bitmap button's glyph, or
+// as the style greys any icon.
+enum class DisabledLook { Embossed, Styled };
+
+// A drawn picture as an icon of that logical size, drawn for a pixel size only when it is first
+// painted at it. Null for an unknown name.
+QIcon DrawnIcon(std::string_view name, QSize logicalSize, DisabledLook disabledLook);
 
 // The program icon: it lists the sizes of a window's icon, 16 to 64 pixels, and draws any size
 // when it is first asked for.

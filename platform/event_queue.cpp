@@ -3,11 +3,8 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QEvent>
-#include <QIcon>
 
 #include <memory>
-
-#include "platform/drawn_images.h"
 
 namespace {
 
@@ -49,7 +46,6 @@ QApplication& StartToolkit() {
         QApplication::setQuitOnLastWindowClosed(false);
         // Lets the desktop (Wayland compositors above all) match windows to the launcher.
         QGuiApplication::setDesktopFileName(QStringLiteral("org.example.IniViewer"));
-        QApplication::setWindowIcon(AppIcon());
     }
     return *app;
 }

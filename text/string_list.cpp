@@ -88,6 +88,24 @@ std::string LoadFileText(const std::string& path) {
     return ReadToEnd(stream);
 }
 
+std::optional<std::string> ReadTextInSteps(TStream& stream, const std::string& path, std::size_t stepBytes,
+                                           const std::function<bool(std::size_t, std::size_t)>& goOn) {
+    CheckFileSize(stream, path);
+    const std::size_t size = std::size_t(std::max<std::int64_t>(0, stream.Size() - stream.Position()));
+    std::string text(size, '\0');
+    std::size_t done = 0;
+    while (done < size) {
+        const std::size_t want = std::min(stepBytes, size - done);
+        const std::int32_t got = stream.Read(text.data() + done, std::int32_t(want));
+        done += std::size_t(std::max<std::int32_t>(got, 0));
+        // A file that shrank meanwhile delivers less: only what was read counts.
+        if (got <= 0) break;
+        if (!goOn(done, size)) return std::nullopt;
+    }
+    text.resize(done);
+    return text;
+}
+
 std::string TStringList::LineAt(int index) const { return std::string(LineView(index)); }
 
 std::string_view TStringList::LineView(int index) const {

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -61,6 +62,10 @@ void ReplaceLines(TStrings& list, const std::vector<std::string>& lines);
 // The bytes of a whole file, as LoadLinesFromFile reads them: EFOpenError when the file can't
 // be opened, EFileTooLarge when it holds 2 GiB or more.
 std::string LoadFileText(const std::string& path);
+// The rest of stream (the file at path) as LoadFileText reads it, in reads of stepBytes; after
+// each, goOn(bytes read, bytes to read) says whether to read on. Nullopt when it said no.
+std::optional<std::string> ReadTextInSteps(TStream& stream, const std::string& path, std::size_t stepBytes,
+                                           const std::function<bool(std::size_t, std::size_t)>& goOn);
 
 // The concrete list: unsorted, keeps duplicates, fires the handlers around each change.
 class TStringList : public TStrings {

@@ -55,24 +55,13 @@ constexpr NamedValue<TModalResult> kModalResultNames[] = {
     {"ResultAbort", ResultAbort}, {"ResultRetry", ResultRetry}, {"ResultIgnore", ResultIgnore},
     {"ResultYes", ResultYes},     {"ResultNo", ResultNo},       {"ResultAll", ResultAll}};
 
-// Glyphs are drawn once per name and kept for every later button.
+// One icon per glyph, shared by every later button; each draws itself when first painted.
 const QIcon& GlyphIcon(const std::string& name, int numGlyphs) {
     static std::map<std::pair<std::string, int>, QIcon> cache;
     auto [it, added] = cache.try_emplace({name, numGlyphs});
     if (added) {
-        for (qreal pixelRatio : PixelRatiosToDraw()) {
-            if (numGlyphs >= 2) {
-                QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), pixelRatio);
-                int w = pair.width() / 2;
-                QPixmap normal = pair.copy(0, 0, w, pair.height()), disabled = pair.copy(w, 0, w, pair.height());
-                normal.setDevicePixelRatio(pixelRatio);
-                disabled.setDevicePixelRatio(pixelRatio);
-                it->second.addPixmap(normal, QIcon::Normal);
-                it->second.addPixmap(disabled, QIcon::Disabled);
-            } else {
-                it->second.addPixmap(DrawnImage(name, QSize(16, 16), pixelRatio));
-            }
-        }
+        it->second = numGlyphs >= 2 ? DrawnIcon(name, QSize(18, 18), DisabledLook::Embossed)
+                                    : DrawnIcon(name, QSize(16, 16), DisabledLook::Styled);
     }
     return it->second;
 }

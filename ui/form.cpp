@@ -4,6 +4,7 @@
 #include <QGuiApplication>
 #include <QCloseEvent>
 #include <QEvent>
+#include <QIcon>
 #include <QMargins>
 #include <QMoveEvent>
 #include <QPointer>
@@ -35,6 +36,8 @@ public:
         static PostedCallReceiver receiver;
         return receiver;
     }
+    // Whichever thread posts first, the calls run on the program's thread.
+    PostedCallReceiver() { moveToThread(QCoreApplication::instance()->thread()); }
     struct Request : QEvent {
         Request(TCustomForm* f, std::function<void()> c) : QEvent(PostedCallType), form(f), call(std::move(c)) {}
         TCustomForm* form;
@@ -63,7 +66,6 @@ void SetMainWindowCloser(MainWindowCloser closer) { Closer() = std::move(closer)
 TCustomForm::TCustomForm(TComponent* owner) : TWinControl(owner, new QWidget(nullptr, Qt::Window)) {
     TControl::SetVisible(false);
     Widget()->setFont(ToolkitFont(Font()));
-    Widget()->setWindowIcon(AppIcon());
     TScreen::Instance().AddForm(this);
 }
 
@@ -449,8 +451,22 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
                 KeepOnScreen();
             }
             return false;
+        case QEvent::Paint:
+            ShowIconOnceDrawn();
+            return TControl::WidgetEvent(event);
         default: return TControl::WidgetEvent(event);
     }
+}
+
+// Drawing the icon in every size a desktop asks for takes longer than the window's first paint:
+// the icon follows it, from the queue.
+void TCustomForm::ShowIconOnceDrawn() {
+    if (iconSet_) return;
+    iconSet_ = true;
+    PostCall([this] {
+        Widget()->setWindowIcon(AppIcon());
+        if (QApplication::windowIcon().isNull()) QApplication::setWindowIcon(AppIcon());
+    });
 }
 
 bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
@@ -463,7 +479,7 @@ bool TCustomForm::ApplyProperty(std::string_view name, const LayoutValue& value,
         reader.ResolveLater(value, [this](TComponent* c) { activeControl_ = dynamic_cast<TWinControl*>(c); });
     else if (name == "OnShow") OnShow = reader.Handler<TNotifyEvent>(value);
     else if (name == "OnHide") OnHide = reader.Handler<TNotifyEvent>(value);
-    else if (name == "Icon") Widget()->setWindowIcon(AppIcon());
+    else if (name == "Icon") {}  // every window has the program's icon: see ShowIconOnceDrawn
     else if (name == "Constraints") {
         int width = minClientWidth_, height = minClientHeight_;
         for (const auto& [field, v] : value.AsRecord()) {

@@ -84,7 +84,7 @@ public:
     void DropFiles(const std::vector<std::string>& paths);
 
     // Runs call after the events already waiting, inside this window's catch point; not at
-    // all when the window is gone by then.
+    // all when the window is gone by then. Any thread may post; the call runs on the program's.
     void PostCall(std::function<void()> call);
 
     // The close protocol: what the close box, Alt+F4 and handlers use.
@@ -143,6 +143,7 @@ private:
     void ApplyPosition();
     void CentreOnScreen();
     void KeepOnScreen();
+    void ShowIconOnceDrawn();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();
@@ -162,6 +163,7 @@ private:
     // Kept inside the work area with its real frame: a window manager adds the frame only after
     // the window shows.
     bool placedWithFrame_ = false;
+    bool iconSet_ = false;
     TWinControl* activeControl_ = nullptr;
 };
 

@@ -3,9 +3,12 @@
 #include <QApplication>
 #include <QColor>
 #include <QFont>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QStringList>
 
+#include <algorithm>
+#include <map>
 
 #include "platform/display_text.h"
 
@@ -18,6 +21,25 @@ QPalette::ColorRole RoleOfSystemColor(int index) {
         case 18: return QPalette::ButtonText;
         default: return QPalette::Window;  // 15, the face of dialogs and buttons
     }
+}
+
+// The first installed face leads the list, the rest keeping their order: asking first for a face
+// that is not installed sends the toolkit through a sorted search of every font for each script
+// before the first text shows, only to end on that same face.
+QStringList InstalledFirst(QStringList families) {
+    static std::map<QStringList, QStringList> ordered;
+    auto [it, added] = ordered.try_emplace(families);
+    if (added) {
+        // The installed names themselves: asking whether a name is installed would first resolve
+        // it as an alias through fontconfig's whole substitution, a search of its own per name.
+        const QStringList installedNames = QFontDatabase::families();
+        const auto installed = std::find_if(families.begin(), families.end(), [&](const QString& family) {
+            return installedNames.contains(family, Qt::CaseInsensitive);
+        });
+        if (installed != families.end()) std::rotate(families.begin(), installed, installed + 1);
+        it->second = families;
+    }
+    return it->second;
 }
 
 }  // namespace
@@ -34,7 +56,7 @@ QFont ToolkitFont(const TFont& font) {
     // Faces that show the program's Chinese texts when the named one is not installed.
     families << QStringLiteral("AR PL UMing CN") << QStringLiteral("AR PL SungtiL GB")
              << QStringLiteral("WenQuanYi Zen Hei") << QStringLiteral("Noto Sans CJK SC");
-    f.setFamilies(families);
+    f.setFamilies(InstalledFirst(families));
     f.setPixelSize(font.Height < 0 ? -font.Height : (font.Height > 0 ? font.Height : 12));
     f.setBold(font.Style & uint8_t(TFontStyle::Bold));
     f.setItalic(font.Style & uint8_t(TFontStyle::Italic));

@@ -39,7 +39,7 @@ QIcon TImageList::Icon(int index) const {
     if (icons_.empty()) {
         icons_.resize(names_.size());
         for (size_t i = 0; i < names_.size(); ++i)
-            for (qreal pixelRatio : PixelRatiosToDraw()) icons_[i].addPixmap(Pixmap(int(i), pixelRatio));
+            icons_[i] = DrawnIcon(names_[i], QSize(width_, height_), DisabledLook::Styled);
     }
     return icons_[size_t(index)];
 }
@@ -69,7 +69,7 @@ bool TImageList::ApplyProperty(std::string_view name, const LayoutValue& value, 
         Clear();
         for (const LayoutValue& item : value.AsList()) {
             std::string drawn = item.GetKind() == LayoutValue::Kind::Name ? item.AsName() : item.AsText();
-            if (DrawnImage(drawn, QSize(width_, height_), 1.0).isNull())
+            if (!IsDrawnImageName(drawn))
                 throw ELayoutError("Unknown image " + drawn);
             AddDrawn(drawn);
         }

@@ -231,7 +231,7 @@ void TListItem::Delete() { owner_.Delete(index_); }
 
 void TListItem::Changed() {
     // A row still being made is new to the view: there is nothing to tell it.
-    if (owner_.items_[size_t(index_)].get() == this) owner_.view_.ItemChanged(this);
+    if (owner_.Holds(this)) owner_.view_.ItemChanged(this);
 }
 
 // ---------------------------------------------------------------- TListItems
@@ -241,6 +241,7 @@ TListItems::~TListItems() = default;
 TListItem* TListItems::Add() { return Add(AnsiCodePage()); }
 
 TListItem* TListItems::Add(int codePage) {
+    TakeRowsOver();
     int row = Count();
     view_.BeforeAdd(row);
     items_.push_back(std::unique_ptr<TListItem>(new TListItem(*this, codePage)));
@@ -250,7 +251,8 @@ TListItem* TListItems::Add(int codePage) {
 }
 
 TListItem* TListItems::Item(int index) const {
-    std::unique_ptr<TListItem>& slot = items_[size_t(index)];
+    if (!source_) return items_[size_t(index)].get();
+    std::unique_ptr<TListItem>& slot = made_[index];
     if (!slot) slot = MakeRow(index);
     return slot.get();
 }
@@ -263,24 +265,41 @@ std::unique_ptr<TListItem> TListItems::MakeRow(int index) const {
     return row;
 }
 
+bool TListItems::Holds(const TListItem* item) const {
+    if (!source_) return size_t(item->index_) < items_.size() && items_[size_t(item->index_)].get() == item;
+    const auto made = made_.find(item->index_);
+    return made != made_.end() && made->second.get() == item;
+}
+
 std::string TListItems::CaptionOf(int index) const {
-    const std::unique_ptr<TListItem>& slot = items_[size_t(index)];
-    return slot ? slot->Caption() : source_->Caption(index);
+    if (!source_) return items_[size_t(index)]->Caption();
+    const auto made = made_.find(index);
+    return made != made_.end() ? made->second->Caption() : source_->Caption(index);
 }
 
 void TListItems::Show(int count, int codePage, std::unique_ptr<const TListRowSource> source) {
     view_.BeforeClear();
     items_.clear();
-    items_.resize(size_t(count));
+    made_.clear();
     source_ = std::move(source);
+    sourceCount_ = count;
     sourceCodePage_ = codePage;
     view_.AfterClear();
 }
 
+void TListItems::TakeRowsOver() {
+    if (!source_) return;
+    items_.resize(size_t(sourceCount_));
+    for (int i = 0; i < sourceCount_; ++i) {
+        const auto made = made_.find(i);
+        items_[size_t(i)] = made != made_.end() ? std::move(made->second) : MakeRow(i);
+    }
+    made_.clear();
+    source_.reset();
+}
+
 void TListItems::Delete(int index) {
-    // The rows after it move up: those not made yet are made while their place still names
-    // their row of the source.
-    for (int i = index + 1; i < Count(); ++i) Item(i);
+    TakeRowsOver();
     TListItem* item = Item(index);
     view_.BeforeRemove(item);
     std::unique_ptr<TListItem> gone = std::move(items_[size_t(index)]);
@@ -292,7 +311,9 @@ void TListItems::Delete(int index) {
 void TListItems::Clear() {
     view_.BeforeClear();
     items_.clear();
+    made_.clear();
     source_.reset();
+    sourceCount_ = 0;
     view_.AfterClear();
 }
 

@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "ui/item_view.h"
@@ -134,7 +135,7 @@ public:
     // Replaces the rows with count rows of source, texts in codePage; an item is made the first
     // time the view or a caller needs it, so a long list costs little until it is looked at.
     void Show(int count, int codePage, std::unique_ptr<const TListRowSource> source);
-    int Count() const { return int(items_.size()); }
+    int Count() const { return source_ ? sourceCount_ : int(items_.size()); }
     TListItem* Item(int index) const;
     // A row's caption, without making the row.
     std::string CaptionOf(int index) const;
@@ -153,11 +154,18 @@ private:
 
     // The item of a row of source_.
     std::unique_ptr<TListItem> MakeRow(int index) const;
+    // Whether item is the row the list holds at its index (not one still being made).
+    bool Holds(const TListItem* item) const;
+    // Makes every row of source_ an item of its own, before rows are added or removed.
+    void TakeRowsOver();
 
     TListView& view_;
-    // Null where a row of source_ has not been made yet.
-    mutable std::vector<std::unique_ptr<TListItem>> items_;
+    // The rows, while they do not come from source_.
+    std::vector<std::unique_ptr<TListItem>> items_;
+    // The rows of source_ made so far, by index: nothing is held for the others.
+    mutable std::unordered_map<int, std::unique_ptr<TListItem>> made_;
     std::unique_ptr<const TListRowSource> source_;
+    int sourceCount_ = 0;
     int sourceCodePage_ = 0;
 };
 

@@ -44,6 +44,26 @@ std::string IniDocument::TakeBytes() && {
     return bytes_.use_count() == 1 ? std::move(*bytes_) : *bytes_;
 }
 
+void IniDocument::Load(std::string bytes, LeadTable lead) {
+    if (bytes_.use_count() == 1)
+        *bytes_ = std::move(bytes);
+    else
+        bytes_ = std::make_shared<std::string>(std::move(bytes));
+    lead_ = lead;
+    refusal_ = ProfileFailure::None;
+    change_ = {};
+    // Tails held back were places in the bytes just replaced.
+    held_.clear();
+    Reset();
+}
+
+std::string IniDocument::TakeRoom() {
+    std::string room;
+    if (bytes_.use_count() == 1) room = std::move(*bytes_);
+    Load({}, lead_);
+    return room;
+}
+
 std::string& IniDocument::Own() {
     if (bytes_.use_count() > 1) {
         auto copy = std::make_shared<std::string>();
@@ -73,16 +93,17 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
     const std::size_t from = headerScanAt_;
     // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
     if (from == 0) keys_.reserve(Raw().size() / 32 + 16);
-    LineCursor cursor(Slice(from, Raw().size()));
+    // The bytes do not change while they are scanned: one view of them, read once.
+    const std::string_view text = Raw();
+    LineCursor cursor(text.substr(from));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t begin =
-            lineBegin == 0 && Raw().starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
-        const std::size_t first = FirstNonBlank(Raw(), begin, contentEnd);
+        const std::size_t begin = lineBegin == 0 && text.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
+        const std::size_t first = FirstNonBlank(text, begin, contentEnd);
         if (first == contentEnd) continue;
-        const char c = Raw()[first];
+        const char c = text[first];
         if (c == '[') {
             AddSection(lineBegin, begin, contentEnd, from + line.next);
             if (enough()) {
@@ -91,10 +112,10 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             }
         } else if (c != ';' && c != '#' && !sections_.empty()) {
             Section& current = sections_.back();
-            const std::size_t nameEnd = first + KeyNameEnd(Slice(first, contentEnd), 0, lead_);
+            const std::size_t nameEnd = first + KeyNameEnd(text.substr(first, contentEnd - first), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
-            if (keyEnough(std::string_view(Raw().data() + first, nameEnd - first))) {
+            if (keyEnough(std::string_view(text.data() + first, nameEnd - first))) {
                 headerScanAt_ = from + line.next;
                 return;
             }
@@ -197,11 +218,12 @@ IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
     return value;
 }
 
+// Asked for every name of a section in turn: no bounds checked again, the table's are right.
 std::string_view IniDocument::KeyNameAt(const Section& section, std::size_t entry) const {
     const KeyEntry& key = EntryAt(section, entry);
-    if (key.nameOffset == LongName) return NameOf(KeyLineAt(section, entry));
-    const std::size_t begin = section.bodyBegin + key.begin + key.nameOffset;
-    return Slice(begin, begin + key.nameLength);
+    if (key.nameOffset == LongName) [[unlikely]]
+        return NameOf(KeyLineAt(section, entry));
+    return std::string_view(Raw().data() + section.bodyBegin + key.begin + key.nameOffset, key.nameLength);
 }
 
 std::string_view IniDocument::NameOf(const KeyLine& line) const { return Slice(line.nameBegin, line.nameEnd); }
@@ -277,8 +299,8 @@ std::pair<std::optional<std::size_t>, std::optional<std::size_t>> IniDocument::F
                     if (!found) found = find();
                     return found && *found + 1 < sections_.size();
                 },
-                [&](std::string_view name) {
-                    hit = found && *found + 1 == sections_.size() && SameName(name, key, lead_);
+                [&](std::string_view lineName) {
+                    hit = found && *found + 1 == sections_.size() && SameName(lineName, key, lead_);
                     return hit;
                 });
             if (hit) return {found, sections_[*found].keys.count - 1};
@@ -341,18 +363,22 @@ std::vector<std::uint32_t> IniDocument::FirstOfEachName(const Section& section) 
     return firsts;
 }
 
+bool IniDocument::KnownUnrepeated(const KeyTable& table) const {
+    return table.index ? !table.duplicates : table.unrepeatedAtChange == changes_ + 1;
+}
+
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
     const KeyTable& table = section.keys;
     constexpr std::uint64_t ScannedPerIndexedName = 4;
     if (!table.index && table.scanned > ScannedPerIndexedName * table.count) BuildIndex(section);
+    // Without repeated names, the line that matches is the one a reader uses.
+    const std::uint32_t guess = table.nextGuess;
+    if (KnownUnrepeated(table) && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
+        table.nextGuess = guess + 1;
+        return guess;
+    }
     if (table.index) {
-        // Without repeated names, the line that matches is the one a reader uses.
-        const std::uint32_t guess = table.nextGuess;
-        if (!table.duplicates && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
-            table.nextGuess = guess + 1;
-            return guess;
-        }
         const auto found = table.index->Find(NameHash(key, lead_), [&](std::uint32_t entry) {
             return SameName(KeyNameAt(section, entry), key, lead_);
         });
@@ -363,6 +389,7 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
         const KeyEntry& line = EntryAt(section, entry);
         if ((line.nameLength == key.size() || line.nameLength == LongName) && SameName(KeyNameAt(section, entry), key, lead_)) {
             table.scanned += entry + 1;
+            table.nextGuess = static_cast<std::uint32_t>(entry + 1);
             return entry;
         }
     }
@@ -420,44 +447,61 @@ ProfileList IniDocument::Sections() const {
     FindAllHeaders();
     ProfileList list(bytes_);
     list.Reserve(sections_.size());
-    for (const Section& section : sections_) {
-        const bool repeated = section.occurrence > 0 || section.sameNameCount > 1;
-        list.Append(NameOf(section), {}, section.occurrence, repeated);
+    for (const Section& section : sections_) list.Append(NameOf(section), {});
+    for (std::size_t entry = 0; entry < sections_.size(); ++entry) {
+        const Section& section = sections_[entry];
+        if (section.occurrence == 0 && section.sameNameCount == 1) continue;
+        list.SetOccurrence(entry, section.occurrence);
+        list.MarkRepeated(entry);
     }
     return list;
 }
 
+// Lines are listed as the first of their names; only when two of the names' hashes are equal
+// may a name repeat, and the index numbers the lines of each name. A listing without repeats
+// builds no index: by-name lookups build it when they need it.
 std::optional<ProfileList> IniDocument::Keys(SectionRef ref) const {
     Settle();
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const Section& section = sections_[*found];
     const std::size_t count = section.keys.count;
-    // Once the index knows that no name repeats, a listing needs no name looked up.
-    if (!section.keys.index) BuildIndex(section);
-    const bool repeats = section.keys.duplicates;
-    // Each line's first of its name is needed once, when the line comes: from then on its slot
-    // counts the lines of its name.
-    std::vector<std::uint32_t> firsts = repeats ? FirstOfEachName(section) : std::vector<std::uint32_t>();
+    const KeyTable& table = section.keys;
+    const bool hashNames = !table.index && !KnownUnrepeated(table);
+    RepeatedHashFinder repeats(hashNames ? count : 0);
     ProfileList list(bytes_);
     list.Reserve(count);
     for (std::size_t entry = 0; entry < count; ++entry) {
         const KeyLine line = KeyLineAt(section, entry);
-        std::uint32_t occurrence = 0;
-        if (repeats) {
-            const std::uint32_t first = firsts[entry];
-            if (first == entry)
-                firsts[entry] = 0;
-            else
-                occurrence = ++firsts[first];
-        }
-        list.Append(NameOf(line), ValueOf(line), occurrence, occurrence > 0);
+        const std::string_view name = NameOf(line);
+        if (hashNames) repeats.Add(NameHash(name, lead_));
+        list.Append(name, ValueOf(line));
+    }
+    if (KnownUnrepeated(table)) return list;
+    if (hashNames && !repeats.Found()) {
+        table.unrepeatedAtChange = changes_ + 1;
+        return list;
+    }
+    NumberOccurrences(section, list);
+    return list;
+}
+
+void IniDocument::NumberOccurrences(const Section& section, ProfileList& list) const {
+    if (!section.keys.index) BuildIndex(section);
+    if (!section.keys.duplicates) return;
+    // Each line's first of its name is needed once, when the line comes: from then on its slot
+    // counts the lines of its name.
+    std::vector<std::uint32_t> firsts = FirstOfEachName(section);
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry) {
+        const std::uint32_t first = firsts[entry];
+        if (first == entry)
+            firsts[entry] = 0;
+        else
+            list.SetOccurrence(entry, ++firsts[first]);
     }
     // A later line of a name marks the first one too; its slot still names that first line.
-    if (repeats)
-        for (std::size_t entry = 0; entry < count; ++entry)
-            if (list.Occurrence(entry) > 0) list.MarkRepeated(firsts[entry]);
-    return list;
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (list.Occurrence(entry) > 0) list.MarkRepeated(firsts[entry]);
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionRef ref) const {
@@ -509,7 +553,10 @@ EditResult IniDocument::Run(Edit edit, bool setsValue) {
     refusal_ = ProfileFailure::None;
     recorder_ = EditRecorder();
     const EditResult result = edit();
-    if (result == EditResult::Changed) change_ = batching_ ? recorder_.Finish() : recorder_.Finish(Raw());
+    if (result == EditResult::Changed) {
+        change_ = batching_ ? recorder_.Finish() : recorder_.Finish(Raw());
+        ++changes_;
+    }
     return result;
 }
 

@@ -36,6 +36,12 @@ public:
     }
     const LeadTable& Lead() const { return lead_; }
     std::string TakeBytes() &&;
+    // Another content in place of this one, in the room its tables already have: a file read
+    // again does not fault in fresh pages for them. What was found and the last change go.
+    void Load(std::string bytes, LeadTable lead);
+    // The bytes' buffer for a read that replaces them, when no list shares it; the document
+    // is left empty.
+    std::string TakeRoom();
 
     // Between these, a value set keeps the line's new bytes aside, and the bytes are rebuilt
     // once, when something reads them or an edit of another kind comes: a batch of sets across
@@ -109,11 +115,15 @@ private:
     struct KeyTable {
         std::uint32_t first = 0;
         std::uint32_t count = 0;
-        // Built for a listing, or once lookups have compared as many names as building it
-        // would hash: one lookup, as an edit makes, costs less as a plain scan of the names.
+        // Built for a listing where names may repeat, or once lookups have compared as many
+        // names as building it would hash: one lookup, as an edit makes, costs less as a plain
+        // scan of the names.
         mutable std::unique_ptr<NameIndex> index;
         mutable bool duplicates = false;  // with an index: whether two lines have the same name
         mutable std::uint64_t scanned = 0;  // names compared by lookups without the index
+        // Without an index: a listing found no name twice when the document had had that many
+        // changes, less one (0: not known).
+        mutable std::uint64_t unrepeatedAtChange = 0;
         // Keys are mostly read in file order: where the last lookup ended is tried first.
         mutable std::uint32_t nextGuess = 0;
     };
@@ -201,8 +211,12 @@ private:
     template <typename Use>
     void ForEachHashedName(const Section& section, Use use) const;
     void BuildIndex(const Section& section) const;
+    // Whether no two key lines of the section have the same name, as far as known.
+    bool KnownUnrepeated(const KeyTable& table) const;
     // With the index built: for each key line, the first line of its name.
     std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
+    // Puts each line's occurrence among the lines of its name into a listing of the section.
+    void NumberOccurrences(const Section& section, ProfileList& list) const;
     // The section and key line an addressed edit means, checked against what the caller saw.
     std::optional<std::size_t> TargetSection(SectionRef ref);
     std::optional<std::pair<std::size_t, std::size_t>> TargetKey(KeyRef ref, const std::string_view* shownValue);
@@ -258,6 +272,7 @@ private:
     mutable std::ptrdiff_t heldGrowth_ = 0;  // how much the held tails add to the bytes
 
     ProfileFailure refusal_ = ProfileFailure::None;
+    std::uint64_t changes_ = 0;  // edits that changed the bytes
     EditRecorder recorder_;
     EditRecord change_;
 };

@@ -1,9 +1,5 @@
 #include "platform/profile/ini_line.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
 std::size_t SkipBlanks(std::string_view text, std::size_t at) {
@@ -129,22 +125,6 @@ bool EndsWithLoneLeadByte(std::string_view text, const LeadTable& lead) {
     return !text.empty() && at - last == 1 && lead.IsLead(static_cast<unsigned char>(text[last]));
 }
 
-// Most names are a few ASCII bytes before an "=": one look at sixteen bytes finds them.
-std::size_t KeyNameEnd(std::string_view content, std::size_t nameBegin, const LeadTable& lead) {
-#if defined(__SSE2__)
-    if (lead.AsciiIsSingleByte() && nameBegin + 16 <= content.size()) {
-        const __m128i chunk = _mm_loadu_si128(reinterpret_cast<const __m128i*>(content.data() + nameBegin));
-        const auto equals = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(chunk, _mm_set1_epi8('='))));
-        const auto high = static_cast<unsigned>(_mm_movemask_epi8(chunk));
-        if (equals != 0) {
-            const unsigned stop = static_cast<unsigned>(__builtin_ctz(equals));
-            if ((high & ((1u << stop) - 1)) == 0) {
-                std::size_t end = nameBegin + stop;
-                while (end > nameBegin && IsBlank(content[end - 1])) --end;
-                return end;
-            }
-        }
-    }
-#endif
+std::size_t ScanKeyNameEnd(std::string_view content, std::size_t nameBegin, const LeadTable& lead) {
     return ScanName(content, nameBegin, '=', lead).trimmedEnd;
 }

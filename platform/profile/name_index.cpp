@@ -1,5 +1,7 @@
 #include "platform/profile/name_index.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -45,10 +47,25 @@ namespace {
 
 constexpr std::uint64_t HighBits = 0x8080808080808080ull;
 
-std::uint64_t Word(const char* bytes, std::size_t count) {
-    std::uint64_t word = 0;
-    std::memcpy(&word, bytes, count);
+std::uint64_t Load32(const char* bytes) {
+    std::uint32_t word;
+    std::memcpy(&word, bytes, 4);
     return word;
+}
+
+// The first `count` bytes (at most eight) in the low bytes of a word, the rest zero, without a
+// call to memcpy for a size it cannot know: overlapping loads put the same bytes in the same
+// places.
+std::uint64_t Word(const char* bytes, std::size_t count) {
+    if (count == 8) {
+        std::uint64_t word;
+        std::memcpy(&word, bytes, 8);
+        return word;
+    }
+    if (count >= 4) return Load32(bytes) | (Load32(bytes + count - 4) << ((count - 4) * 8));
+    if (count == 0) return 0;
+    const auto byte = [&](std::size_t at) { return std::uint64_t{static_cast<unsigned char>(bytes[at])} << (at * 8); };
+    return byte(0) | byte(count / 2) | byte(count - 1);
 }
 
 // A..Z to a..z in each byte of a word of bytes below 0x80: a byte is a capital when adding
@@ -65,28 +82,25 @@ std::uint64_t Mix(std::uint64_t hash) {
     return hash ^ (hash >> 29);
 }
 
-// Names of ASCII bytes alone, eight bytes at a time.
-std::uint64_t AsciiHash(std::string_view name) {
+// Names of ASCII bytes alone, eight bytes at a time; nothing for a name with other bytes.
+std::optional<std::uint64_t> AsciiHash(std::string_view name) {
     std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ name.size();
-    std::size_t at = 0;
-    for (; at + 8 <= name.size(); at += 8) hash = Mix(hash ^ FoldCase(Word(name.data() + at, 8)));
-    if (at < name.size()) hash = Mix(hash ^ FoldCase(Word(name.data() + at, name.size() - at)));
-    return hash;
-}
-
-bool IsAscii(std::string_view name) {
     std::uint64_t seen = 0;
-    std::size_t at = 0;
-    for (; at + 8 <= name.size(); at += 8) seen |= Word(name.data() + at, 8);
-    if (at < name.size()) seen |= Word(name.data() + at, name.size() - at);
-    return (seen & HighBits) == 0;
+    for (std::size_t at = 0; at < name.size(); at += 8) {
+        const std::uint64_t word = Word(name.data() + at, std::min<std::size_t>(8, name.size() - at));
+        seen |= word;
+        hash = Mix(hash ^ FoldCase(word));
+    }
+    if ((seen & HighBits) != 0) return std::nullopt;
+    return hash;
 }
 
 }  // namespace
 
 // Two names that match are both ASCII or both not, so each kind may hash its own way.
 std::uint64_t NameHash(std::string_view name, const LeadTable& lead) {
-    if (lead.AsciiIsSingleByte() && IsAscii(name)) return AsciiHash(name);
+    if (lead.AsciiIsSingleByte())
+        if (const auto ascii = AsciiHash(name)) return *ascii;
     std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
     const auto mix = [&hash](char c) {
         hash ^= static_cast<unsigned char>(c);
@@ -127,4 +141,47 @@ void NameIndex::Rehash(std::size_t slotCount) {
     old.swap(slots_);
     for (const Slot& slot : old)
         if (slot.entry != Empty) slots_[FreeSlotFor(slot.hash)] = slot;
+}
+
+namespace {
+
+// Hashes per part: its table of twice as many slots stays within the second-level cache.
+constexpr std::size_t HashesPerPart = 8192;
+
+std::size_t PowerOfTwoAtLeast(std::size_t count) {
+    std::size_t size = 16;
+    while (size < count) size *= 2;
+    return size;
+}
+
+}  // namespace
+
+// Hashes are spread evenly over the parts; a part gets room for six standard deviations more
+// than its share, which a part of evenly spread hashes does not reach.
+RepeatedHashFinder::RepeatedHashFinder(std::size_t count) {
+    while ((count >> partBits_) > HashesPerPart) ++partBits_;
+    const std::size_t share = count >> partBits_;
+    partRoom_ = partBits_ == 0 ? count : share + 6 * static_cast<std::size_t>(std::sqrt(static_cast<double>(share))) + 16;
+    hashes_ = std::make_unique_for_overwrite<std::uint64_t[]>(partRoom_ << partBits_);
+    filled_.assign(std::size_t{1} << partBits_, 0);
+}
+
+bool RepeatedHashFinder::Found() const {
+    if (overflowed_) return true;
+    // Zero marks a free slot; a hash of zero is taken as one, which at worst reports a repeat
+    // that is not there.
+    std::vector<std::uint64_t> table(PowerOfTwoAtLeast(2 * partRoom_));
+    for (std::size_t part = 0; part < filled_.size(); ++part) {
+        const std::size_t mask = PowerOfTwoAtLeast(2 * filled_[part]) - 1;
+        std::fill_n(table.begin(), mask + 1, 0);
+        const std::uint64_t* hashes = hashes_.get() + part * partRoom_;
+        for (std::uint32_t i = 0; i < filled_[part]; ++i) {
+            const std::uint64_t hash = std::max<std::uint64_t>(hashes[i], 1);
+            std::size_t at = hash & mask;
+            for (; table[at] != 0; at = (at + 1) & mask)
+                if (table[at] == hash) return true;
+            table[at] = hash;
+        }
+    }
+    return false;
 }

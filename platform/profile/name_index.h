@@ -1,7 +1,9 @@
 #pragma once
 // Finding INI names fast. Names match when they are equal but for the case of ASCII letters;
 // a trail byte of a double-byte character always compares exactly.
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -72,4 +74,32 @@ private:
 
     std::vector<Slot> slots_;
     std::size_t count_ = 0;
+};
+
+// Whether any two of a known number of hashes are equal. One table of millions of hashes
+// would miss the cache at every insert; the hashes are put into parts by their top bits as
+// they come, and each part is checked in a table that fits the cache.
+class RepeatedHashFinder {
+public:
+    explicit RepeatedHashFinder(std::size_t count);
+
+    void Add(std::uint64_t hash) {
+        const std::size_t part = partBits_ == 0 ? 0 : static_cast<std::size_t>(hash >> (64 - partBits_));
+        std::uint32_t& filled = filled_[part];
+        if (filled == partRoom_) {
+            overflowed_ = true;
+            return;
+        }
+        hashes_[part * partRoom_ + filled++] = hash;
+    }
+
+    // True when two hashes were equal, or when a part had no room left (so maybe).
+    bool Found() const;
+
+private:
+    unsigned partBits_ = 0;
+    std::size_t partRoom_ = 0;
+    std::unique_ptr<std::uint64_t[]> hashes_;
+    std::vector<std::uint32_t> filled_;
+    bool overflowed_ = false;
 };

@@ -36,26 +36,28 @@ ProfileStore::Entry* ProfileStore::Find(std::string_view path) {
 }
 
 ProfileStore::Entry* ProfileStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
-                                           std::string& room) {
+                                           IniDocument& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
     if (entry->stamp != stamp) {
-        room = std::move(entry->document).TakeBytes();
+        room = std::move(entry->document);
         Forget(path);
         return nullptr;
     }
     if (entry->codePage != codePage) {
-        entry->document = Parse(std::move(entry->document).TakeBytes(), codePage);
+        std::string bytes = std::move(entry->document).TakeBytes();
+        entry->document.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
         entry->codePage = codePage;
     }
     return entry;
 }
 
 ProfileStore::Entry& ProfileStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
-                                            std::string bytes) {
+                                            std::string bytes, IniDocument room) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
-    entries_.push_front(Entry{std::string(path), stamp, codePage, Parse(std::move(bytes), codePage)});
+    room.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
+    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room)});
     return entries_.front();
 }
 
@@ -87,11 +89,12 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
         if (!S_ISREG(status.st_mode)) return EmptyDocument();
         now = FileStamp::Of(status);
     }
-    std::string bytes;
-    if (Entry* entry = Current(path, now, codePage, bytes)) {
+    IniDocument room;
+    if (Entry* entry = Current(path, now, codePage, room)) {
         Checked(*entry);
         return entry->document;
     }
+    std::string bytes = room.TakeRoom();
     Entry* entry = nullptr;
     if (!now.exists) {
         entry = &Remember(path, now, codePage, {});
@@ -103,7 +106,7 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
             entry = &Remember(path, FileStamp{}, codePage, {});
         } else if (outcome != LockedFile::Outcome::Failed) {
             if (!file.ReadAll(bytes)) return EmptyDocument();
-            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes));
+            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes), std::move(room));
         } else {
             return EmptyDocument();
         }
@@ -137,13 +140,14 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, std::
                 return Failed(FailureOfSystemError(errno), errno);
             continue;
         }
-        std::string bytes;
-        Entry* entry = Current(path, file.Stamp(), codePage, bytes);
+        IniDocument room;
+        Entry* entry = Current(path, file.Stamp(), codePage, room);
         if (!entry) {
+            std::string bytes = room.TakeRoom();
             if (!file.ReadAll(bytes))
                 return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
                                   ? ProfileFailure::TooLarge : FailureOfSystemError(errno), errno);
-            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes));
+            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes), std::move(room));
         }
         Checked(*entry);
         EditRecord change;

@@ -60,11 +60,13 @@ private:
     };
 
     Entry* Find(std::string_view path);
-    Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes);
+    // The document parses the bytes in the room of `room`, a document no longer needed.
+    Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
+                    IniDocument room = IniDocument());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
-    // entry is dropped, and the room of its bytes handed to `room` for the read that replaces it.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, std::string& room);
+    // entry is dropped, and its document handed to `room` for the read that replaces it.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, IniDocument& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();

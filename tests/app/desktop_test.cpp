@@ -57,6 +57,21 @@ TEST_F(DesktopTest, TheTitleNamesTheLoadedFileAndTheRootShowsItsFullPath) {
     EXPECT_EQ(main->Caption(), Ansi("rel.ini — Ini文件查看器"));
 }
 
+TEST_F(DesktopTest, TheWindowHasTheProgramsIconInEveryDesktopSizeOnceDrawn) {
+    // A window still hidden has drawn nothing, nor its icon.
+    TForm1 hidden(Application);
+    QApplication::processEvents();
+    EXPECT_FALSE(WidgetOf(hidden)->testAttribute(Qt::WA_SetWindowIcon));
+
+    QWidget* window = WidgetOf(*main);
+    window->repaint();
+    QApplication::processEvents();
+    EXPECT_TRUE(window->testAttribute(Qt::WA_SetWindowIcon));
+    const QList<QSize> sizes = window->windowIcon().availableSizes();
+    EXPECT_TRUE(sizes.contains(QSize(16, 16)) && sizes.contains(QSize(64, 64)));
+    EXPECT_FALSE(window->windowIcon().pixmap(32, 32).isNull());
+}
+
 TEST_F(DesktopTest, AFileNamedAtStartLoadsOnceTheWindowServesEvents) {
     const std::string path = File("start.ini", kSimple);
     main->OpenAtStart(path);

@@ -3,9 +3,12 @@
 // match per line, the section and key occurrence of each, and steps that add up to one search.
 #include <gtest/gtest.h>
 
+#include <random>
+
 #include "app/find_search.h"
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "platform/profile/ini_line.h"
 
 namespace {
 
@@ -23,9 +26,11 @@ std::vector<Found> FindAll(const std::string& bytes, const std::string& needle, 
     TFindSearch search(bytes, needle, codePage);
     while (!search.Step(step)) {}
     std::vector<Found> found;
-    for (const TFindMatch& match : search.Matches())
+    for (std::size_t i = 0; i < search.MatchCount(); ++i) {
+        const TFindMatch match = search.Match(i);
         found.push_back({match.section, match.isHeader,
                          bytes.substr(match.line, bytes.find_first_of("\r\n", match.line) - match.line)});
+    }
     return found;
 }
 
@@ -84,13 +89,93 @@ TEST(FindSearch, StepsOfAnySizeGiveTheSameMatchesAsOneSearch) {
     for (std::size_t step : {1u, 7u, 100u, 4096u}) EXPECT_EQ(FindAll(file, "7", CodePageUtf8, step), whole) << step;
 }
 
+// The same search done the slow way: line by line, each shown part tried at each of its
+// characters.
+std::vector<Found> FindLineByLine(const std::string& bytes, const std::string& needle, int codePage) {
+    const LeadTable lead = LeadTable::ForCodePage(codePage);
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; };
+    auto holds = [&](std::string_view part) {
+        for (std::size_t at = 0; at + needle.size() <= part.size(); at += lead.CharLength(part, at)) {
+            bool same = true;
+            for (std::size_t i = 0; same && i < needle.size(); i += lead.CharLength(needle, i)) {
+                if (lead.CharLength(needle, i) == 2)
+                    same = part.substr(at + i, 2) == std::string_view(needle).substr(i, 2);
+                else
+                    same = fold(part[at + i]) == fold(needle[i]);
+            }
+            if (same) return true;
+        }
+        return false;
+    };
+    std::vector<Found> found;
+    int section = -1;
+    for (std::size_t begin = 0; begin <= bytes.size();) {
+        const std::size_t end = std::min(bytes.find_first_of("\r\n", begin), bytes.size());
+        const std::string_view line = std::string_view(bytes).substr(begin, end - begin);
+        const IniLine parsed = ParseIniLine(line, lead);
+        if (parsed.kind == IniLineKind::Header) ++section;
+        const bool shown = parsed.kind == IniLineKind::Header ? holds(parsed.name)
+                           : parsed.kind == IniLineKind::Key
+                               ? holds(parsed.name) || holds(UnquotedValue(parsed.RawValue(line)))
+                               : false;
+        if (shown && section >= 0 && !needle.empty())
+            found.push_back({section, parsed.kind == IniLineKind::Header, std::string(line)});
+        begin = end + 1;
+    }
+    return found;
+}
+
+// Pieces chosen to meet every edge of a line and a shown part: brackets, quotes, blanks, each
+// line end, GBK characters whose trail byte is a letter, and runs longer than one block.
+TEST(FindSearch, AgreesWithALineByLineSearchOnMixedFiles) {
+    const std::vector<std::string> pieces = {
+        "a", "A", "b", "B", "=", " ", "\t", "[", "]", "\"", "'", ";", "\r\n", "\n", "\r", "\n[",
+        "\x8E\x41", "\x81\x4B", "\xC9\xE8", "\xBC\xFC", "abababababababababab", "AbAbAbAbAbAbAbAbAbAb"};
+    const std::vector<std::string> needles = {
+        "a", "B", "ab", "aB=", "\x8E\x41", "A\x81\x4B", "\xC9\xE8" "a", "k", "ababababababababababab",
+        "BABABABABABABABABA\xBC\xFC", "\"a", "a]"};
+    std::mt19937 random(21);
+    int matchesSeen = 0;
+    for (int round = 0; round < 300; ++round) {
+        std::string file = "[s]\n";
+        const int count = 20 + int(random() % 200);
+        for (int i = 0; i < count; ++i) file += pieces[random() % pieces.size()];
+        for (const std::string& needle : needles) {
+            const std::vector<Found> expected = FindLineByLine(file, needle, CodePageGbk);
+            matchesSeen += int(expected.size());
+            ASSERT_EQ(FindAll(file, needle, CodePageGbk), expected) << "round " << round << ", needle " << needle;
+            ASSERT_EQ(FindAll(file, needle, CodePageGbk, 1 + random() % 40), expected) << "round " << round;
+        }
+    }
+    EXPECT_GT(matchesSeen, 3000) << "the files should hold matches of every needle";
+}
+
+TEST(FindSearch, SectionsMatchedAndEachMatchsSectionAgree) {
+    const std::string file = "k=x\n[a]\nk=x\n[b]\nk=y\n[x c]\n\r[d]\nz = x\n[e]\n";
+    TFindSearch search(file, "x", CodePageUtf8);
+    search.Step(3);
+    EXPECT_FALSE(search.Done());
+    while (!search.Step(3)) {}
+    EXPECT_EQ(search.SectionsMatched(), (std::vector<bool>{true, false, true, true}))
+        << "as far as the last match: [e] after it was never counted";
+    ASSERT_EQ(search.MatchCount(), 3u);
+    const TFindMatch header = search.Match(1);
+    EXPECT_TRUE(header.isHeader);
+    EXPECT_EQ(header.section, 2);
+    EXPECT_EQ(header.header, header.line);
+    const TFindMatch key = search.Match(2);
+    EXPECT_FALSE(key.isHeader);
+    EXPECT_EQ(key.section, 3);
+    EXPECT_EQ(file.substr(key.header, 3), "[d]");
+}
+
 TEST(FindSearch, AKeyMatchKnowsWhichKeyOfItsNameItIs) {
     const std::string file = "[a]\nk=1\n[b]\nK = 2\nx=3\nk=hit\n";
     TFindSearch search(file, "hit", CodePageUtf8);
     search.Step(file.size());
-    ASSERT_EQ(search.Matches().size(), 1u);
-    EXPECT_EQ(search.Matches()[0].section, 1);
-    const TFindSearch::KeyPlace place = search.KeyPlaceOf(search.Matches()[0]);
+    ASSERT_EQ(search.MatchCount(), 1u);
+    EXPECT_EQ(search.Match(0).section, 1);
+    const TFindSearch::KeyPlace place = search.KeyPlaceOf(search.Match(0));
     EXPECT_EQ(place.name, "k");
     EXPECT_EQ(place.occurrence, 1) << "K in the same section, not k in [a]";
 }

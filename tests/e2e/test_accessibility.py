@@ -16,14 +16,9 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
 from atspi import Accessible, accessibility_bus, read_until, wait_for  # noqa: E402
+from viewer import TITLE, check, close_and_check_exit  # noqa: E402
 
-TITLE = "Ini文件查看器"
 WHOLE_TEST_SECONDS = 100
-
-
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
 
 
 def check_main_window(acc, frame):
@@ -146,9 +141,7 @@ def main():
             x.close_window(x.wait_window("我的软件", app=app))
             wait_for("the About dialog to close", lambda: acc.window("我的软件") is None)
 
-            x.close_window(win)
-            code = x.wait_exit(app, timeout=20)
-            check(code == 0, f"exit code {code} after closing the main window\n{app.output()}")
+            close_and_check_exit(x, win, app)
     finally:
         signal.alarm(0)
         shutil.rmtree(folder, ignore_errors=True)

@@ -17,7 +17,7 @@ import tempfile
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
 from atspi import Accessible, accessibility_bus, wait_for  # noqa: E402
-from viewer import check  # noqa: E402
+from viewer import check, close_and_check_exit  # noqa: E402
 
 WHOLE_TEST_SECONDS = 150
 CONTENT_ROLES = ("push button", "label", "text", "panel")
@@ -126,9 +126,7 @@ def main():
             x.close_window(about)
             x.wait_window_gone(about)
 
-            x.close_window(main_window)
-            code = x.wait_exit(app, timeout=20)
-            check(code == 0, f"exit code {code}\n{app.output()}")
+            close_and_check_exit(x, main_window, app)
             check(len(d.checked) == 7, f"only {d.checked} were checked")
     finally:
         signal.alarm(0)

@@ -13,11 +13,10 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
-from viewer import check, read_bytes, wait_for_file  # noqa: E402
+from viewer import TITLE, check, close_and_check_exit, wait_for_file  # noqa: E402
 
 from Xlib import X, Xatom, display as xdisplay  # noqa: E402
 
-TITLE = "Ini文件查看器"
 
 
 def clipboard_text(display_name, timeout=5.0):
@@ -94,9 +93,7 @@ def main():
             x.key(win, "ctrl+shift+z")
             wait_for_file(path, deleted)
 
-            x.close_window(win)
-            code = x.wait_exit(app, timeout=20)
-            check(code == 0, f"exit code {code}\n{app.output()}")
+            close_and_check_exit(x, win, app)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

@@ -13,9 +13,8 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
-from viewer import check, read_bytes, wait_for_file  # noqa: E402
+from viewer import TITLE, check, close_and_check_exit, read_bytes, wait_for_file  # noqa: E402
 
-TITLE = "Ini文件查看器"
 
 
 def main():
@@ -98,9 +97,7 @@ def main():
             check(read_bytes(other) == b"[Only]\nk=v\n", "the other file changed")
             check(with_section.count(b"newkey=v1") == 1, "the added key went missing")
 
-            x.close_window(win)
-            code = x.wait_exit(app, timeout=20)
-            check(code == 0, f"exit code {code}\n{app.output()}")
+            close_and_check_exit(x, win, app)
     finally:
         shutil.rmtree(folder, ignore_errors=True)
 

@@ -9,13 +9,8 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
+from viewer import TITLE, check, close_and_check_exit  # noqa: E402
 
-TITLE = "Ini文件查看器"
-
-
-def check(condition, message):
-    if not condition:
-        raise AssertionError(message)
 
 
 def main():
@@ -40,9 +35,7 @@ def main():
         shot = x.screenshot(os.path.join(args.screenshots, f"start_and_close_{tag}.png"))
         print(f"screenshot: {shot}")
 
-        x.close_window(main_window)
-        code = x.wait_exit(app, timeout=20)
-        check(code == 0, f"exit code {code} after closing the main window\n{app.output()}")
+        close_and_check_exit(x, main_window, app)
 
 
 if __name__ == "__main__":

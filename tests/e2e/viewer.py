@@ -28,6 +28,13 @@ def read_bytes(path):
         return f.read()
 
 
+def close_and_check_exit(x, window, app):
+    """Closes the main window as a user would; the program must end cleanly."""
+    x.close_window(window)
+    code = x.wait_exit(app, timeout=20)
+    check(code == 0, f"exit code {code} after closing the main window\n{app.output()}")
+
+
 def wait_for_file(path, expected, timeout=10.0):
     """Waits until the file holds exactly these bytes (or satisfies this predicate)."""
     test = expected if callable(expected) else (lambda data: data == expected)
@@ -168,6 +175,4 @@ class Viewer:
         self.x.wait_window_gone(box)
 
     def close(self):
-        self.x.close_window(self.window)
-        code = self.x.wait_exit(self.app, timeout=20)
-        check(code == 0, f"exit code {code}\n{self.app.output()}")
+        close_and_check_exit(self.x, self.window, self.app)

@@ -78,28 +78,34 @@ TEST(DrawnImages, UnknownNamesAndEmptySizesGiveNull) {
     EXPECT_TRUE(DrawnImage("app-small", QSize(16, 16), 1.0).isNull());
     EXPECT_TRUE(DrawnImage("ok.svg", QSize(16, 16), 1.0).isNull());
     EXPECT_TRUE(DrawnImage("ok", QSize(0, 18), 1.0).isNull());
-    EXPECT_TRUE(DrawnGlyphPair("nonesuch", QSize(18, 18), 1.0).isNull());
+    EXPECT_TRUE(DrawnIcon("nonesuch", QSize(18, 18), DisabledLook::Embossed).isNull());
 }
 
-TEST(DrawnImages, GlyphPairHoldsNormalThenGreyDisabledLook) {
+TEST(DrawnImages, GlyphIconsDrawEachPixelRatioAndAGreyDisabledLook) {
     for (const auto& [name, size] : kImages) {
         if (size != 18) continue;
         SCOPED_TRACE(name);
-        for (qreal pixelRatio : {1.0, 2.0}) {
-            const QPixmap pair = DrawnGlyphPair(name, QSize(18, 18), pixelRatio);
-            ASSERT_EQ(pair.size(), QSize(36, 18) * pixelRatio);
-            EXPECT_EQ(pair.deviceIndependentSize(), QSizeF(36, 18));
-            const QImage image = Argb(pair);
-            const int half = image.width() / 2;
-            const QImage normal = image.copy(0, 0, half, image.height());
-            const QImage disabled = image.copy(half, 0, half, image.height());
-            EXPECT_EQ(normal, Argb(DrawnImage(name, QSize(18, 18), pixelRatio)));
-            EXPECT_NE(normal, disabled);
-            EXPECT_TRUE(HasColour(normal));
-            EXPECT_FALSE(HasColour(disabled)) << "the disabled look is grey";
-            EXPECT_GT(CoveredFraction(disabled), 0.08);
+        const QIcon icon = DrawnIcon(name, QSize(18, 18), DisabledLook::Embossed);
+        for (qreal pixelRatio : {1.0, 1.5, 2.0}) {
+            const QPixmap normal = icon.pixmap(QSize(18, 18), pixelRatio, QIcon::Normal);
+            const QPixmap disabled = icon.pixmap(QSize(18, 18), pixelRatio, QIcon::Disabled);
+            ASSERT_EQ(normal.size(), QSize(18, 18) * pixelRatio);
+            EXPECT_EQ(normal.deviceIndependentSize(), QSizeF(18, 18));
+            EXPECT_EQ(disabled.size(), normal.size());
+            EXPECT_EQ(Argb(normal), Argb(DrawnImage(name, QSize(18, 18), pixelRatio))) << "drawn sharp, not scaled";
+            EXPECT_NE(Argb(normal), Argb(disabled));
+            EXPECT_TRUE(HasColour(Argb(normal)));
+            EXPECT_FALSE(HasColour(Argb(disabled))) << "the disabled look is grey";
+            EXPECT_GT(CoveredFraction(Argb(disabled)), 0.08);
         }
+        // A larger place shows the glyph at its own size, as a bitmap would be.
+        EXPECT_EQ(icon.actualSize(QSize(32, 32)), QSize(18, 18));
+        EXPECT_EQ(icon.actualSize(QSize(9, 12)), QSize(9, 9));
     }
+    // A glyph without its own disabled look is greyed by the style.
+    const QIcon single = DrawnIcon("browse", QSize(16, 16), DisabledLook::Styled);
+    EXPECT_NE(Argb(single.pixmap(16, 16, QIcon::Disabled)), Argb(single.pixmap(16, 16)));
+    EXPECT_EQ(Argb(single.pixmap(16, 16)), Argb(DrawnImage("browse", QSize(16, 16), 1.0)));
 }
 
 TEST(DrawnImages, AppIconOffersTheDesktopSizes) {

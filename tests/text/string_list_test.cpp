@@ -122,6 +122,30 @@ TEST(StringList, LoadsAFileInOneBracketAndEditsItsLines) {
     EXPECT_EQ(list.LineCount(), 0);
 }
 
+TEST(StringList, AFileReadInStepsComesWholeOrStopsWhereItWasToldTo) {
+    TempFolder folder;
+    const std::string text = "[one]\r\nk=v\n" + std::string(100, 'x') + "\nlast";
+    const std::string path = folder.File("a.ini", text);
+    std::vector<std::pair<std::size_t, std::size_t>> steps;
+    TFileStream whole(path);
+    EXPECT_EQ(ReadTextInSteps(whole, path, 16, [&](std::size_t done, std::size_t size) {
+                  steps.emplace_back(done, size);
+                  return true;
+              }),
+              text);
+    ASSERT_EQ(steps.size(), (text.size() + 15) / 16);
+    EXPECT_EQ(steps.front(), std::make_pair(std::size_t(16), text.size()));
+    EXPECT_EQ(steps.back(), std::make_pair(text.size(), text.size()));
+
+    TFileStream stopped(path);
+    int calls = 0;
+    EXPECT_EQ(ReadTextInSteps(stopped, path, 16, [&](std::size_t, std::size_t) { return ++calls < 3; }), std::nullopt);
+    EXPECT_EQ(calls, 3) << "no read after the step that said stop";
+
+    TFileStream empty(folder.File("empty.ini", ""));
+    EXPECT_EQ(ReadTextInSteps(empty, path, 16, [](std::size_t, std::size_t) { return false; }), "");
+}
+
 TEST(StringList, AFilesTextIsReadWholeAndItsLinesTakenAsTheyAre) {
     TempFolder folder;
     const std::string bytes = std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12);  // UTF-16: NUL bytes inside

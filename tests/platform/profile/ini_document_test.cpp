@@ -259,7 +259,9 @@ TEST(IniDocumentEdit, ARemovalByNameTakesEveryLineOfTheNameIndexedOrNot) {
     const std::string text = "[s]\na=1\nb=2\nA=3\nc=4\n[t]\na=5\n";
     for (const bool listed : {false, true}) {
         IniDocument document(text);
-        if (listed) ASSERT_TRUE(document.Keys({"s", 0}));
+        if (listed) {
+            ASSERT_TRUE(document.Keys({"s", 0}));
+        }
         ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed) << listed;
         EXPECT_EQ(document.Bytes(), "[s]\nb=2\nc=4\n[t]\na=5\n") << listed;
     }

@@ -64,6 +64,34 @@ TEST(IniStructure, RepeatedNamesAreMarkedOnEveryOccurrence) {
     EXPECT_EQ(repeated(*document.Keys({"b", 0})), std::vector<bool>{});
 }
 
+// A listing finds repeats without an index; a repeat far from its first line, letter case aside,
+// is still numbered, and reads by name after listings answer with the first of a name.
+TEST(IniStructure, ARepeatFarFromItsFirstLineInALongSection) {
+    std::string bytes = "[big]\n";
+    for (int i = 0; i < 20000; ++i) bytes += "key" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    IniDocument document(bytes + "KEY3=later\n");
+    const ProfileList rows = *document.Keys({"big", 0});
+    ASSERT_EQ(rows.Count(), 20001u);
+    std::vector<std::size_t> repeated;
+    for (std::size_t at = 0; at < rows.Count(); ++at)
+        if (rows.Repeated(at)) repeated.push_back(at);
+    EXPECT_EQ(repeated, (std::vector<std::size_t>{3, 20000}));
+    EXPECT_EQ(RowsOf(rows)[20000], (Row{"KEY3", "later", 1}));
+    EXPECT_EQ(*document.Value("big", "key3"), "3");
+
+    ASSERT_EQ(document.RemoveKeyAt({{"big", 0}, "KEY3", 1}, "later"), EditResult::Changed);
+    const ProfileList unique = *document.Keys({"big", 0});
+    EXPECT_FALSE(unique.Repeated(3));
+    // In file order, as a by-name reader of the whole section goes; then out of order.
+    for (int i = 0; i < 20000; ++i) ASSERT_EQ(*document.Value("big", "KEY" + std::to_string(i)), std::to_string(i));
+    EXPECT_EQ(*document.Value("big", "key17"), "17");
+    ASSERT_EQ(document.SetValue("big", "key5", "five"), EditResult::Changed);
+    ASSERT_EQ(document.SetValue("big", "new", "x"), EditResult::Changed);
+    EXPECT_EQ(RowsOf(*document.Keys({"big", 0})).back(), (Row{"new", "x", 0}));
+    EXPECT_EQ(*document.Value("big", "key5"), "five");
+    EXPECT_EQ(*document.Value("big", "key6"), "6");
+}
+
 TEST(IniStructure, AListKeepsWhatItShowedWhileTheDocumentIsEdited) {
     IniDocument document("[a]\nk=1\nj=2\n");
     const ProfileList rows = *document.Keys({"a", 0});

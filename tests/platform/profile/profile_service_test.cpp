@@ -133,6 +133,55 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
     EXPECT_EQ(Read("a", "k", path), "<default>");
 }
 
+// A read that reuses the room of the last one keeps none of its bytes, whether the file grew
+// or shrank, and a list made before keeps what it showed.
+TEST(ProfileRead, ReadsAgainIntoTheRoomOfTheLastRead) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\nj=2\n");
+    ProfileService service;
+    const ProfileList before = service.Keys({path, Utf8}, {"a", 0});
+    for (const std::string content : {"[a]\nk=a longer value than before\n", "[a]\nk=3\n", "[b]\n"}) {
+        dir.Write("b.ini", content);
+        rename(dir.Path("b.ini").c_str(), path.c_str());
+        ASSERT_EQ(service.SectionNames({path, Utf8}).size(), 1u) << content;
+        EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, nullptr, 0, path.c_str(), Utf8), 0u);
+        std::string listed;
+        for (const std::string& section : service.SectionNames({path, Utf8}))
+            for (const std::string& key : service.KeyNames({path, Utf8}, section))
+                listed += "[" + section + "]" + key + "=" + *service.Value({path, Utf8}, section, key) + "\n";
+        EXPECT_EQ(listed, content == "[b]\n" ? "" : content.substr(0, 3) + content.substr(4)) << content;
+    }
+    ASSERT_EQ(before.Count(), 2u);
+    EXPECT_EQ(before.Value(1), "2");
+}
+
+// The size taken before the read is not trusted: the whole file is read, however it changed.
+class StaleSize : public FileOps {
+public:
+    explicit StaleSize(off_t delta) : delta_(delta) {}
+    int StatusOf(int fd, struct stat* status) override {
+        const int result = FileOps::StatusOf(fd, status);
+        status->st_size += delta_;
+        return result;
+    }
+
+private:
+    off_t delta_;
+};
+
+TEST(ProfileRead, AFileThatChangedSizeSinceItsStatusIsReadWhole) {
+    TempDir dir;
+    std::string content = "[a]\n";
+    for (int i = 0; i < 2000; ++i) content += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    const std::string path = dir.Write("a.ini", content);
+    for (const off_t delta : {-5000, -1, 1, 7}) {
+        StaleSize ops(delta);
+        ScopedSeam seam(UseProfileFileOps, &ops);
+        EXPECT_EQ(Read("a", "k1999", path), "1999") << delta;
+        EXPECT_EQ(CurrentProfileService().KeyNames({path, Utf8}, "a").size(), 2000u) << delta;
+    }
+}
+
 TEST(ProfileWrite, DoubleByteNamesFollowTheGivenCodePage) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");

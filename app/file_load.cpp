@@ -1,0 +1,120 @@
+#include "app/file_load.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "inifile/ini_file.h"
+#include "inifile/ini_text.h"
+#include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
+#include "platform/encodings.h"
+#include "text/byte_text.h"
+#include "text/file_stream.h"
+#include "text/string_list.h"
+
+namespace {
+
+// Why a file read in encoding can only be read; empty when it can be written.
+std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
+    if (IsUtf16(encoding.codePage)) return Ansi("UTF-16 编码的文件只能查看，不能修改。");
+    if (!encoding.SameAs(verdict) && !ReadsInCodePage(bytes, encoding.codePage))
+        return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
+               Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");
+    return {};
+}
+
+}  // namespace
+
+TLoadedFile::TLoadedFile() = default;
+TLoadedFile::TLoadedFile(TLoadedFile&&) noexcept = default;
+TLoadedFile& TLoadedFile::operator=(TLoadedFile&&) noexcept = default;
+TLoadedFile::~TLoadedFile() = default;
+
+std::size_t TFileLoad::BackgroundBytes = std::size_t(2) << 20;
+// About what a few milliseconds read from a file in the page cache.
+std::size_t TFileLoad::StepBytes = std::size_t(4) << 20;
+std::function<void(const TFileLoad&)> TFileLoad::AfterStep;
+
+TFileLoad::TFileLoad(TRequest request)
+    : request_(std::move(request)), stream_(std::make_unique<TFileStream>(request_.path)) {
+    size_ = std::size_t(std::max<std::int64_t>(0, stream_->Size()));
+}
+
+TFileLoad::~TFileLoad() {
+    Cancel();
+    if (thread_.joinable()) thread_.join();
+}
+
+int TFileLoad::PercentRead() const {
+    const std::size_t size = bytesToRead_;
+    return size == 0 ? 0 : int(bytesRead_ * 100 / size);
+}
+
+bool TFileLoad::GoOn(std::size_t done, std::size_t size) {
+    bytesRead_ = done;
+    bytesToRead_ = size;
+    if (AfterStep) AfterStep(*this);
+    return !cancelled_;
+}
+
+TLoadedFile TFileLoad::RunHere() { return Run(); }
+
+void TFileLoad::Start(std::function<void()> finished) {
+    thread_ = std::thread([this, finished = std::move(finished)] {
+        try {
+            result_ = Run();
+        } catch (...) {
+            error_ = std::current_exception();
+        }
+        phase_ = TLoadPhase::Done;
+        finished();
+    });
+}
+
+TLoadedFile TFileLoad::TakeResult() {
+    if (thread_.joinable()) thread_.join();
+    if (error_) std::rethrow_exception(error_);
+    return std::move(*result_);
+}
+
+TLoadedFile TFileLoad::Run() {
+    TLoadedFile file;
+    file.path = request_.path;
+    const int guessedCodePage = request_.hints.localeCodePage;
+    file.before = TIniFile(file.path, guessedCodePage).StampNow();
+    std::optional<std::string> read = ReadTextInSteps(
+        *stream_, file.path, StepBytes, [this](std::size_t done, std::size_t size) { return GoOn(done, size); });
+    stream_.reset();
+    if (!read) return file;
+    std::string& bytes = *read;
+    phase_ = TLoadPhase::Parsing;
+    // Decided once per load: the remembered choice holds while the bytes give the same verdict.
+    file.verdict = DetectEncoding(bytes, request_.hints);
+    if (request_.chosenCodePage) request_.memory.Remember(file.path, file.verdict, *request_.chosenCodePage);
+    const std::optional<int> chosen =
+        request_.chosenCodePage ? request_.chosenCodePage : request_.memory.Recall(file.path, file.verdict);
+    file.encoding = chosen ? ChosenEncoding(bytes, *chosen) : file.verdict;
+    file.lineEnds = DetectLineEnds(bytes, file.encoding.codePage);
+    file.readOnlyReason = ReadOnlyReason(bytes, file.verdict, file.encoding);
+    if (IsUtf16(file.encoding.codePage)) {
+        // The profile-file service reads 8-bit code pages only: the file is shown from its
+        // text in UTF-8 and never written.
+        std::string text =
+            CodePageToUtf8(std::string_view(bytes).substr(size_t(file.encoding.bomLength)), file.encoding.codePage);
+        file.readOnlyText = std::make_unique<TIniText>(file.path, std::move(text), CodePageUtf8);
+    }
+    // The service reads the file for itself: this copy would only double the memory the view needs.
+    std::string().swap(bytes);
+    if (cancelled_) return file;
+    TIniFile ini(file.path, file.encoding.codePage);
+    file.sections = file.readOnlyText ? file.readOnlyText->Sections() : ini.Sections();
+    if (!file.readOnlyText) file.shown = ini.ShownStamp();
+    if (cancelled_ || !request_.sectionToList) return file;
+    file.listed = request_.sectionToList(file.sections);
+    if (!file.listed) return file;
+    phase_ = TLoadPhase::Listing;
+    const SectionRef section{file.sections.Name(*file.listed), file.sections.Occurrence(*file.listed)};
+    file.keys = std::make_shared<const ProfileList>(file.readOnlyText ? file.readOnlyText->Keys(section)
+                                                                      : ini.Keys(section));
+    return file;
+}
