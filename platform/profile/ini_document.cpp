@@ -396,6 +396,17 @@ std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
     return names;
 }
 
+// Straight from the table: no name is looked at.
+NameList IniDocument::KeyNameList(std::string_view section) const {
+    NameList names(bytes_);
+    const auto found = FindSection(section);
+    if (!found) return names;
+    const Section& target = sections_[*found];
+    names.Reserve(target.keys.count);
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.Append(KeyNameAt(target, entry));
+    return names;
+}
+
 template std::vector<std::string_view> IniDocument::SectionNames() const;
 template std::vector<std::string> IniDocument::SectionNames() const;
 template std::vector<std::string_view> IniDocument::KeyNames(std::string_view) const;

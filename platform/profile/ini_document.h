@@ -17,6 +17,7 @@
 #include "platform/profile/ini_address.h"
 #include "platform/profile/lead_table.h"
 #include "platform/profile/name_index.h"
+#include "platform/profile/name_list.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
 
@@ -47,6 +48,8 @@ public:
     // The key names of the first section of that name, in file order, duplicates included.
     template <typename Name = std::string_view>
     std::vector<Name> KeyNames(std::string_view section) const;
+    // The same, as places in the bytes, which the list keeps.
+    NameList KeyNameList(std::string_view section) const;
     // The value of the first such key in the first such section.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
