@@ -387,13 +387,8 @@ std::vector<Name> IniDocument::SectionNames() const {
 
 template <typename Name>
 std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
-    std::vector<Name> names;
-    const auto found = FindSection(section);
-    if (!found) return names;
-    const Section& target = sections_[*found];
-    names.reserve(target.keys.count);
-    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.emplace_back(KeyNameAt(target, entry));
-    return names;
+    const NameList names = KeyNameList(section);
+    return std::vector<Name>(names.begin(), names.end());
 }
 
 // Straight from the table: no name is looked at.
