@@ -178,6 +178,8 @@ private:
     void BuildIndex(const Section& section) const;
     // Whether no two key lines of the section have the same name, as far as known.
     bool KnownUnrepeated(const KeyTable& table) const;
+    // Finds out by hashing every name, without building the index; builds it when one repeats.
+    void LearnRepeats(const Section& section) const;
     // With the index built: for each key line, the first line of its name.
     std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
     // Puts each line's occurrence among the lines of its name into a listing of the section.

@@ -79,6 +79,22 @@ TEST(IniDocumentRead, KeyNameListIsTheKeyNamesAndOutlivesEdits) {
     EXPECT_EQ(document.KeyNames("a"), (Names{"k", "", "K", "last", "new"}));
 }
 
+// Reads in file order learn whether names repeat; a later line of an earlier name must not
+// answer when the reads come to it.
+TEST(IniDocumentRead, InOrderReadsStillAnswerWithTheFirstOfARepeatedName) {
+    for (const bool repeated : {false, true}) {
+        std::string bytes = "[s]\n";
+        for (int i = 0; i < 300; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        bytes += repeated ? "K150=late\n" : "k300=300\n";
+        IniDocument document(bytes);
+        for (int i = 0; i <= 150; ++i) ASSERT_EQ(ValueOf(document, "s", "k" + std::to_string(i)), std::to_string(i)) << i;
+        ASSERT_EQ(document.SetValue("s", "k0", "changed"), EditResult::Changed);
+        for (int i = 1; i < 300; ++i) ASSERT_EQ(ValueOf(document, "s", "k" + std::to_string(i)), std::to_string(i)) << i;
+        EXPECT_EQ(ValueOf(document, "s", "k150"), "150");
+        EXPECT_EQ(ValueOf(document, "s", "k300"), repeated ? "<absent>" : "300");
+    }
+}
+
 TEST(IniDocumentRead, NameListOfStringsKeepsEachName) {
     const std::vector<std::string> names{"", "a", std::string("n\0ul", 4), "", "bb"};
     const NameList list = NameList::Of(names);
