@@ -133,7 +133,7 @@ Target MiddleOf(const std::string& path) {
     const ProfileList sections = Service().Sections({path, CodePage});
     if (sections.Count() == 0) Fail("no section in " + path);
     Target target{std::string(sections.Name(sections.Count() / 2)), {}};
-    const std::vector<std::string> keys = Service().KeyNames({path, CodePage}, target.section);
+    const NameList keys = Service().KeyNames({path, CodePage}, target.section);
     if (keys.empty()) Fail("no key in the middle section");
     target.key = keys[keys.size() / 2];
     return target;
@@ -163,7 +163,7 @@ std::size_t ClickByName(const std::string& path, const Target& target) {
     ProfileBatch action;
     const ProfileFile file{path, CodePage};
     std::size_t bytes = 0;
-    for (const std::string& key : Service().KeyNames(file, target.section))
+    for (const std::string_view key : Service().KeyNames(file, target.section))
         bytes += Service().Value(file, target.section, key)->size();
     return bytes;
 }

@@ -69,7 +69,7 @@ void TIniFile::FlushFile() { CurrentProfileService().Flush(FilePath); }
 std::vector<std::string> TIniFile::SectionNameList() { return CurrentProfileService().SectionNames(File()); }
 
 std::vector<std::string> TIniFile::KeyNameList(const std::string& section) {
-    return CurrentProfileService().KeyNames(File(), section);
+    return CurrentProfileService().KeyNames(File(), section).Copies();
 }
 
 FileStamp TIniFile::ShownStamp() const { return CurrentProfileService().CachedStamp(FilePath); }

@@ -367,6 +367,15 @@ bool IniDocument::KnownUnrepeated(const KeyTable& table) const {
     return table.index ? !table.duplicates : table.unrepeatedAtChange == changes_ + 1;
 }
 
+void IniDocument::LearnRepeats(const Section& section) const {
+    RepeatedHashFinder repeats(section.keys.count);
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry) repeats.Add(NameHash(KeyNameAt(section, entry), lead_));
+    if (repeats.Found())
+        BuildIndex(section);
+    else
+        section.keys.unrepeatedAtChange = changes_ + 1;
+}
+
 std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::string_view key) const {
     key = TrimName(key, lead_);
     const KeyTable& table = section.keys;
@@ -374,6 +383,11 @@ std::optional<std::size_t> IniDocument::FindKey(const Section& section, std::str
     if (!table.index && table.scanned > ScannedPerIndexedName * table.count) BuildIndex(section);
     // Without repeated names, the line that matches is the one a reader uses.
     const std::uint32_t guess = table.nextGuess;
+    // Reads in file order find out once whether names repeat, for less than the index their
+    // scans would soon build.
+    if (!table.index && !KnownUnrepeated(table) && guess > 0 && guess < table.count &&
+        SameName(KeyNameAt(section, guess), key, lead_))
+        LearnRepeats(section);
     if (KnownUnrepeated(table) && guess < table.count && SameName(KeyNameAt(section, guess), key, lead_)) {
         table.nextGuess = guess + 1;
         return guess;
@@ -417,13 +431,19 @@ std::vector<Name> IniDocument::SectionNames() const {
 
 template <typename Name>
 std::vector<Name> IniDocument::KeyNames(std::string_view section) const {
+    const NameList names = KeyNameList(section);
+    return std::vector<Name>(names.begin(), names.end());
+}
+
+// Straight from the table: no name is looked at.
+NameList IniDocument::KeyNameList(std::string_view section) const {
     Settle();
-    std::vector<Name> names;
+    NameList names(bytes_);
     const auto found = FindSection(section);
     if (!found) return names;
     const Section& target = sections_[*found];
-    names.reserve(target.keys.count);
-    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.emplace_back(KeyNameAt(target, entry));
+    names.Reserve(target.keys.count);
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.Append(KeyNameAt(target, entry));
     return names;
 }
 

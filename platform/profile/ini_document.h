@@ -18,6 +18,7 @@
 #include "platform/profile/ini_address.h"
 #include "platform/profile/lead_table.h"
 #include "platform/profile/name_index.h"
+#include "platform/profile/name_list.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
 
@@ -58,6 +59,8 @@ public:
     // The key names of the first section of that name, in file order, duplicates included.
     template <typename Name = std::string_view>
     std::vector<Name> KeyNames(std::string_view section) const;
+    // The same, as places in the bytes, which the list keeps.
+    NameList KeyNameList(std::string_view section) const;
     // The value of the first such key in the first such section.
     std::optional<std::string_view> Value(std::string_view section, std::string_view key) const;
 
@@ -213,6 +216,8 @@ private:
     void BuildIndex(const Section& section) const;
     // Whether no two key lines of the section have the same name, as far as known.
     bool KnownUnrepeated(const KeyTable& table) const;
+    // Finds out by hashing every name, without building the index; builds it when one repeats.
+    void LearnRepeats(const Section& section) const;
     // With the index built: for each key line, the first line of its name.
     std::vector<std::uint32_t> FirstOfEachName(const Section& section) const;
     // Puts each line's occurrence among the lines of its name into a listing of the section.

@@ -124,9 +124,9 @@ std::vector<std::string> ProfileService::SectionNames(ProfileFile file) {
     return DocumentOf(file).SectionNames<std::string>();
 }
 
-std::vector<std::string> ProfileService::KeyNames(ProfileFile file, std::string_view section) {
+NameList ProfileService::KeyNames(ProfileFile file, std::string_view section) {
     std::lock_guard lock(StoreMutex());
-    return DocumentOf(file).KeyNames<std::string>(section);
+    return DocumentOf(file).KeyNameList(section);
 }
 
 ProfileList ProfileService::Sections(ProfileFile file) {

@@ -17,6 +17,7 @@
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
+#include "platform/profile/name_list.h"
 #include "platform/profile/profile_list.h"
 #include "platform/profile/profile_result.h"
 
@@ -67,7 +68,7 @@ public:
     // By name, the first occurrence answering, as ProfileRead.
     virtual std::optional<std::string> Value(ProfileFile file, std::string_view section, std::string_view key);
     virtual std::vector<std::string> SectionNames(ProfileFile file);
-    virtual std::vector<std::string> KeyNames(ProfileFile file, std::string_view section);
+    virtual NameList KeyNames(ProfileFile file, std::string_view section);
 
     // The structure the windows show: every header, and every key line of one section
     // occurrence with its value, with occurrence numbers (see ProfileList).

@@ -34,9 +34,9 @@ public:
         Record("value", file, section, key, {});
         return answer;
     }
-    std::vector<std::string> KeyNames(ProfileFile file, std::string_view section) override {
+    NameList KeyNames(ProfileFile file, std::string_view section) override {
         Record("keys", file, section, {}, {});
-        return names;
+        return NameList::Of(names);
     }
     std::vector<std::string> SectionNames(ProfileFile file) override {
         Record("sections", file, {}, {}, {});

@@ -61,6 +61,49 @@ TEST(IniDocumentRead, EveryLineEndAndAByteOrderMark) {
     EXPECT_EQ(ValueOf(document, "a", "k3"), "3");
 }
 
+// The packed list reads the names where the table says, long-placed ones included, and keeps
+// the bytes it was made from while the document is edited.
+TEST(IniDocumentRead, KeyNameListIsTheKeyNamesAndOutlivesEdits) {
+    const std::string farName = std::string(70000, ' ') + "far";
+    IniDocument document("[a]\nk=1\n=empty\nK=dup\n" + farName + "=2\nlast\n[b]\nx=1\n");
+    const Names expected{"k", "", "K", "far", "last"};
+    EXPECT_EQ(document.KeyNames("a"), expected);
+    const NameList list = document.KeyNameList(" A ");
+    EXPECT_EQ(Names(list.begin(), list.end()), expected);
+    EXPECT_TRUE(document.KeyNameList("missing").empty());
+    ASSERT_EQ(document.SetValue("a", "k", "a value longer than the old one"), EditResult::Changed);
+    ASSERT_EQ(document.RemoveKey("a", "far"), EditResult::Changed);
+    ASSERT_EQ(document.SetValue("a", "new", "v"), EditResult::Changed);
+    EXPECT_EQ(Names(list.begin(), list.end()), expected);
+    EXPECT_EQ(list.Copies(), (std::vector<std::string>{"k", "", "K", "far", "last"}));
+    EXPECT_EQ(document.KeyNames("a"), (Names{"k", "", "K", "last", "new"}));
+}
+
+// Reads in file order learn whether names repeat; a later line of an earlier name must not
+// answer when the reads come to it.
+TEST(IniDocumentRead, InOrderReadsStillAnswerWithTheFirstOfARepeatedName) {
+    for (const bool repeated : {false, true}) {
+        std::string bytes = "[s]\n";
+        for (int i = 0; i < 300; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+        bytes += repeated ? "K150=late\n" : "k300=300\n";
+        IniDocument document(bytes);
+        for (int i = 0; i <= 150; ++i) ASSERT_EQ(ValueOf(document, "s", "k" + std::to_string(i)), std::to_string(i)) << i;
+        ASSERT_EQ(document.SetValue("s", "k0", "changed"), EditResult::Changed);
+        for (int i = 1; i < 300; ++i) ASSERT_EQ(ValueOf(document, "s", "k" + std::to_string(i)), std::to_string(i)) << i;
+        EXPECT_EQ(ValueOf(document, "s", "k150"), "150");
+        EXPECT_EQ(ValueOf(document, "s", "k300"), repeated ? "<absent>" : "300");
+    }
+}
+
+TEST(IniDocumentRead, NameListOfStringsKeepsEachName) {
+    const std::vector<std::string> names{"", "a", std::string("n\0ul", 4), "", "bb"};
+    const NameList list = NameList::Of(names);
+    ASSERT_EQ(list.size(), names.size());
+    EXPECT_EQ(list.Copies(), names);
+    EXPECT_EQ(list[2].size(), 4u);
+    EXPECT_TRUE(NameList::Of({}).empty());
+}
+
 TEST(IniDocumentRead, ManyKeysAreAllFoundAndTheFirstDuplicateAnswers) {
     std::string bytes = "[big]\n";
     for (int i = 0; i < 5000; ++i) bytes += "key" + std::to_string(i) + "=" + std::to_string(i) + "\n";

@@ -147,8 +147,8 @@ TEST(ProfileRead, ReadsAgainIntoTheRoomOfTheLastRead) {
         EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, nullptr, 0, path.c_str(), Utf8), 0u);
         std::string listed;
         for (const std::string& section : service.SectionNames({path, Utf8}))
-            for (const std::string& key : service.KeyNames({path, Utf8}, section))
-                listed += "[" + section + "]" + key + "=" + *service.Value({path, Utf8}, section, key) + "\n";
+            for (const std::string_view key : service.KeyNames({path, Utf8}, section))
+                listed += "[" + section + "]" + std::string(key) + "=" + *service.Value({path, Utf8}, section, key) + "\n";
         EXPECT_EQ(listed, content == "[b]\n" ? "" : content.substr(0, 3) + content.substr(4)) << content;
     }
     ASSERT_EQ(before.Count(), 2u);
