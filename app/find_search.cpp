@@ -8,10 +8,10 @@
 #endif
 
 #include "platform/profile/ini_line.h"
+#include "platform/profile/line_cursor.h"
 
 namespace {
 
-const std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr std::size_t Block = 16;
 
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
@@ -39,7 +39,7 @@ TFindSearch::TFindSearch(std::string bytes, std::string needle, int codePage)
             foldedNeedle_[i] = static_cast<char>(Folded(c));
         }
     }
-    contentStart_ = std::string_view(bytes_).starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    contentStart_ = std::string_view(bytes_).starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
     countedTo_ = contentStart_;
     line_.begin = line_.end = contentStart_;
     at_ = needle_.empty() ? bytes_.size() : contentStart_;
@@ -116,7 +116,7 @@ bool TFindSearch::Step(std::size_t budget) {
 
 void TFindSearch::ReadLineAround(std::size_t at) {
     line_.begin = LineBegin(at, std::max(line_.end, contentStart_));
-    line_.end = LineEnd(at);
+    line_.end = FindLineBreak(bytes_, at);
     const std::string_view content = std::string_view(bytes_).substr(line_.begin, line_.end - line_.begin);
     const IniLine parsed = ParseIniLine(content, lead_);
     line_.kind = parsed.kind;
@@ -161,19 +161,6 @@ std::size_t TFindSearch::LineBegin(std::size_t at, std::size_t notBefore) const 
     return at;
 }
 
-std::size_t TFindSearch::LineEnd(std::size_t at) const {
-#if defined(__SSE2__)
-    const __m128i feed = _mm_set1_epi8('\n'), ret = _mm_set1_epi8('\r');
-    for (; at + Block <= bytes_.size(); at += Block) {
-        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(bytes_.data() + at));
-        const auto ends = unsigned(_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi8(block, feed), _mm_cmpeq_epi8(block, ret))));
-        if (ends != 0) return at + std::size_t(__builtin_ctz(ends));
-    }
-#endif
-    while (at < bytes_.size() && !IsLineEnd(bytes_[at])) ++at;
-    return at;
-}
-
 // Headers are found by their "[" first after blanks, then read as the file's readers read them.
 void TFindSearch::CountHeadersTo(std::size_t offset) {
     for (std::size_t at = countedTo_; at < offset; ++at) {
@@ -190,7 +177,7 @@ void TFindSearch::CountHeadersTo(std::size_t offset) {
 }
 
 std::string_view TFindSearch::LineAt(std::size_t begin) const {
-    return std::string_view(bytes_).substr(begin, LineEnd(begin) - begin);
+    return std::string_view(bytes_).substr(begin, FindLineBreak(bytes_, begin) - begin);
 }
 
 TFindMatch TFindSearch::Match(std::size_t index) const {

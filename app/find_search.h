@@ -59,7 +59,6 @@ private:
     std::size_t NextCandidate(std::size_t from, std::size_t limit) const;
     void CountHeadersTo(std::size_t offset);
     std::size_t LineBegin(std::size_t at, std::size_t notBefore) const;
-    std::size_t LineEnd(std::size_t at) const;
     std::string_view LineAt(std::size_t begin) const;
     bool IsLineStart(std::size_t offset) const;
 

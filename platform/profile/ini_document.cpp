@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
-
 std::size_t FirstNonBlank(std::string_view text, std::size_t at, std::size_t end) {
     while (at < end && IsBlank(text[at])) ++at;
     return at;
@@ -100,7 +98,7 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t begin = lineBegin == 0 && text.starts_with(ByteOrderMark) ? ByteOrderMark.size() : lineBegin;
+        const std::size_t begin = lineBegin == 0 && text.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : lineBegin;
         const std::size_t first = FirstNonBlank(text, begin, contentEnd);
         if (first == contentEnd) continue;
         const char c = text[first];
@@ -529,7 +527,7 @@ std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(SectionR
     const auto found = FindSectionAt(ref);
     if (!found) return std::nullopt;
     const std::size_t headerBegin = sections_[*found].headerBegin;
-    return CommentsAboveLine(headerBegin == ByteOrderMark.size() && Raw().starts_with(ByteOrderMark) ? 0 : headerBegin);
+    return CommentsAboveLine(headerBegin == Utf8ByteOrderMark.size() && Raw().starts_with(Utf8ByteOrderMark) ? 0 : headerBegin);
 }
 
 std::optional<std::vector<std::string_view>> IniDocument::CommentsAbove(KeyRef ref) const {
@@ -549,12 +547,12 @@ std::optional<std::vector<std::string_view>> IniDocument::CommentsAboveLine(std:
         const std::size_t contentEnd = at - endLength;
         std::size_t begin = contentEnd;
         while (begin > 0 && Raw()[begin - 1] != '\n' && Raw()[begin - 1] != '\r') --begin;
-        if (begin == 0 && Raw().starts_with(ByteOrderMark) && contentEnd >= ByteOrderMark.size())
-            begin = ByteOrderMark.size();
+        if (begin == 0 && Raw().starts_with(Utf8ByteOrderMark) && contentEnd >= Utf8ByteOrderMark.size())
+            begin = Utf8ByteOrderMark.size();
         const std::string_view content = Slice(begin, contentEnd);
         if (ParseIniLine(content, lead_).kind != IniLineKind::Comment) break;
         comments.push_back(content);
-        at = begin == ByteOrderMark.size() && Raw().starts_with(ByteOrderMark) ? 0 : begin;
+        at = begin == Utf8ByteOrderMark.size() && Raw().starts_with(Utf8ByteOrderMark) ? 0 : begin;
     }
     std::reverse(comments.begin(), comments.end());
     return comments;

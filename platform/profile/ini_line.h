@@ -12,6 +12,9 @@
 #include <emmintrin.h>
 #endif
 
+// A UTF-8 file may begin with it; it belongs to no line.
+constexpr std::string_view Utf8ByteOrderMark = "\xEF\xBB\xBF";
+
 enum class IniLineKind { Blank, Comment, Header, Key };
 
 struct IniLine {
