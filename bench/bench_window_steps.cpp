@@ -48,8 +48,11 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         timer_.setInterval(1);
         QObject::connect(&timer_, &QTimer::timeout, [this] {
-            longest_ = std::max(longest_, clock_.nsecsElapsed() - last_);
-            last_ = clock_.nsecsElapsed();
+            const qint64 now = clock_.nsecsElapsed();
+            if (getenv("STEPS_TRACE") && now - last_ > 15'000'000)
+                std::fprintf(stderr, "  step of %.1f ms ending at %.1f ms\n", double(now - last_) / 1e6, double(now) / 1e6);
+            longest_ = std::max(longest_, now - last_);
+            last_ = now;
         });
     }
     void Start() {
