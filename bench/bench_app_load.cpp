@@ -88,14 +88,19 @@ double PeakMiB() {
     return static_cast<double>(usage.ru_maxrss) / 1024;
 }
 
+// A big file is read, and a big section listed, on a thread of its own: the events until the
+// window shows the result are part of the work.
+void ServeUntilShown(TForm1& window) {
+    while (window.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    QApplication::processEvents();
+}
+
 // Enter in the field, as the key event hands it to the window, then the events it left.
 void PressEnterOn(TForm1& window, const std::string& path) {
     window.ledtfname->SetText(path);
     uint16_t key = vk::Return;
     window.ledtfnameKeyDown(window.ledtfname, key, TShiftState());
-    // A big file is read on a thread of its own: the events until it is shown are part of the load.
-    while (window.Loading()) QApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    QApplication::processEvents();
+    ServeUntilShown(window);
 }
 
 // The window follows another program's change a moment after it: let that happen outside
@@ -194,11 +199,11 @@ int main(int argc, char** argv) try {
         Touch(oneSection);
         listCold = std::min(listCold, Seconds([&] {
                                 window->tree1Click(window->tree1);
-                                QApplication::processEvents();
+                                ServeUntilShown(*window);
                             }));
         listWarm = std::min(listWarm, Seconds([&] {
                                 window->tree1Click(window->tree1);
-                                QApplication::processEvents();
+                                ServeUntilShown(*window);
                             }));
         LetWindowFollowChange(*window);
     }
