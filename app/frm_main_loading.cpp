@@ -175,6 +175,7 @@ void TForm1::StartListing(const TTreeNode& node, const std::optional<TShownName>
 
 void TForm1::StopListing() {
     if (listingId_ == 0) return;
+    if (const auto awaited = listings_.find(listingId_); awaited != listings_.end()) awaited->second->Cancel();
     listingId_ = 0;
     listingShown_ = nullptr;
     StopWaitSigns();

@@ -13,7 +13,7 @@ TSectionListing::TSectionListing(std::string path, int codePage, std::string sec
         std::exception_ptr error;
         try {
             if (BeforeListing) BeforeListing(section);
-            keys = std::make_shared<const ProfileList>(TIniFile(path, codePage).Keys(SectionRef{section, occurrence}));
+            if (!cancelled_) keys = std::make_shared<const ProfileList>(TIniFile(path, codePage).Keys(SectionRef{section, occurrence}));
         } catch (...) {
             error = std::current_exception();
         }

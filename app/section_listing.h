@@ -3,6 +3,7 @@
 // it between two events. The window waits a moment for the keys, so that a listing that is
 // quick after all shows at once; past that it goes on serving events. A listing that another
 // one replaced is never shown: the service call it is in cannot be stopped, so it ends unseen.
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
@@ -26,6 +27,9 @@ public:
     TSectionListing(const TSectionListing&) = delete;
     TSectionListing& operator=(const TSectionListing&) = delete;
 
+    // A listing replaced before it reaches the service skips it: clicks through many big
+    // sections leave no queue of listings behind them.
+    void Cancel() { cancelled_ = true; }
     // Waits up to limit for the end; true when the listing has ended.
     bool WaitFor(std::chrono::milliseconds limit);
     // After the end: the keys, or the error the listing met raised again.
@@ -35,6 +39,7 @@ public:
     static std::function<void(const std::string& section)> BeforeListing;
 
 private:
+    std::atomic<bool> cancelled_ = false;
     std::mutex mutex_;
     std::condition_variable ended_;
     bool done_ = false;
