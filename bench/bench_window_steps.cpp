@@ -37,13 +37,6 @@
 
 namespace {
 
-struct GeneratedFolder {
-    std::filesystem::path path;
-    ~GeneratedFolder() {
-        if (!path.empty()) std::filesystem::remove_all(path);
-    }
-};
-
 qint64 ThreadCpuNanoseconds() {
     timespec now{};
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
@@ -117,12 +110,6 @@ Steps Measure(TForm1& window, const std::function<void()>& action) {
     return {done, beat.LongestMilliseconds(), beat.LongestCpuMilliseconds()};
 }
 
-// A new modification time: the service reads the file again at the next action.
-void Touch(const std::string& path) {
-    const auto second = std::filesystem::file_time_type::duration(1'000'000'000);
-    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + second);
-}
-
 void Print(const char* what, const Steps& steps) {
     std::printf("%-34s done after %7.1f ms, longest step %6.1f ms%s, %6.1f ms processor%s\n", what, steps.wallMs,
                 steps.longestMs, steps.longestMs > 100 ? " (over 100)" : "", steps.longestCpuMs,
@@ -159,7 +146,7 @@ int main(int argc, char** argv) try {
     };
     const auto click = [&] { window->tree1Click(window->tree1); };
     const auto changeAndClick = [&] {
-        Touch(path);
+        TouchLater(path);
         window->tree1Click(window->tree1);
     };
     std::printf("file              %s, %.1f MiB\n", path.c_str(),
