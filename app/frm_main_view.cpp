@@ -160,9 +160,10 @@ void TForm1::ShowSectionNodes(const ProfileList& sections) {
 
 void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const ProfileList> keys,
                          std::function<void()> shown) {
+    // The list follows the selection: a listing of another section is not shown.
+    StopListing();
     TTreeNode* node = tree1->Selected();
     if (!node) return;
-    StopListing();
     {
         UpdateBracket<TListItems> bracket(ListView1->Items());
         ListView1->Items().Clear();
