@@ -139,5 +139,25 @@ TEST_F(SectionListingTest, TheListingShowsTheFileAsItIsWhenItReadsIt) {
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"a=changed", "c=3"}));
 }
 
+TEST_F(SectionListingTest, FindSelectsItsMatchOnceTheSectionIsListed) {
+    ClickNode(Section(1));
+    WaitUntilIdle();
+    const int before = heldListings;
+    QWidget* view = tree;
+    view->setFocus();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    QTest::keyClick(QApplication::focusWidget(), '2');
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    for (int waited = 0; waited < 2000 && heldListings == before; waited += 5) QTest::qWait(5);
+    ASSERT_GT(heldListings, before) << "the match's section is listed on a thread";
+    EXPECT_EQ(main->tree1->Selected(), Section(0));
+    EXPECT_EQ(main->ListView1->Selected(), nullptr);
+
+    held = false;
+    WaitUntilIdle();
+    ASSERT_NE(main->ListView1->Selected(), nullptr);
+    EXPECT_EQ(main->ListView1->Selected()->Caption(), "b");
+}
+
 }  // namespace
 }  // namespace apptest
