@@ -2,6 +2,7 @@
 
 #include "app/find_bar.h"
 #include "app/file_load.h"
+#include "app/section_listing.h"
 #include "app/find_search.h"
 
 #include "dialogs/open_dialog.h"

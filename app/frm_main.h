@@ -4,6 +4,7 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <span>
@@ -39,6 +40,7 @@ class TListItem;
 class TFileWatch;
 class ProfileList;
 class TFileLoad;
+class TSectionListing;
 struct TLoadedFile;
 class TTimer;
 class TBusyCursor;
@@ -93,9 +95,9 @@ public:
     // The code page of the shown file's text, as the tree, the list and the commands hold it:
     // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
     int FileCodePage() const;
-    // A file is being read on a thread of its own: the view is empty meanwhile, and the
-    // commands wait for it.
-    bool Loading() const { return load_ != nullptr; }
+    // A file is being read, or a section listed, on a thread of its own: the view (or the
+    // list) is empty meanwhile, and the commands wait for it.
+    bool Loading() const { return load_ != nullptr || listingId_ != 0; }
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
@@ -179,8 +181,20 @@ private:
                    std::shared_ptr<const ProfileList> keys);
     void ShowSectionNodes(const ProfileList& sections);
     // Lists the selected node's section (keys, when they have been read already), keeping row
-    // selected when it still exists.
-    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const ProfileList> keys = nullptr);
+    // selected when it still exists; then runs shown. A big file's section may be listed on a
+    // thread of its own: the list is empty until its keys come.
+    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const ProfileList> keys = nullptr,
+                     std::function<void()> shown = nullptr);
+    void ShowKeys(std::shared_ptr<const ProfileList> keys, const std::optional<TShownName>& row);
+    // Whether listing a section could take longer than an event should.
+    bool ListingMayTakeLong() const;
+    void StartListing(const TTreeNode& node, const std::optional<TShownName>& row, std::function<void()> shown);
+    // Run on the window's thread once a listing started on its own thread has ended.
+    void ListingEnded(std::uint64_t id);
+    // The listing under way ends unseen.
+    void StopListing();
+    // The end of the wait for a load or a listing.
+    void StopWaitSigns();
     // The comments above a section's header or a key line, as a tooltip in the locale's code page.
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
     // Writes through a fresh INI file object; the view's stamp follows when it was current.
@@ -268,6 +282,15 @@ private:
     std::unique_ptr<TTimer> loadProgress_;
     // Loads replaced while running, until their threads have ended.
     std::vector<std::unique_ptr<TFileLoad>> replacedLoads_;
+    // Listings on their own threads by number, until their ends have been seen; the one whose
+    // keys are awaited (0 for none), the row it keeps and what runs once its rows are shown.
+    std::map<std::uint64_t, std::unique_ptr<TSectionListing>> listings_;
+    std::uint64_t listingId_ = 0;
+    std::uint64_t lastListingId_ = 0;
+    std::optional<TShownName> listingRow_;
+    std::function<void()> listingShown_;
+    // The status line tells how far a load or a listing is.
+    bool progressShown_ = false;
     // Counts a command from start to end.
     class TCommandScope {
     public:

@@ -52,7 +52,8 @@ void TForm1::ShowEncoding() {
 
 void TForm1::EncodingBoxChange(TComponent*) {
     const int index = EncodingBox->ItemIndex();
-    if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty() || Loading()) return;
+    // A listing under way is replaced by the reload; a load, which leaves the box disabled, is not.
+    if (index < 0 || size_t(index) >= encodingChoices_.size() || CurrentIniPath.empty() || load_) return;
     try {
         // Read again, nothing written: the same bytes under the chosen code page, kept for the
         // next load of the file.
@@ -65,8 +66,12 @@ void TForm1::EncodingBoxChange(TComponent*) {
 }
 
 bool TForm1::RefusedAsReadOnly() {
-    if (Loading()) {
+    if (load_) {
         ShowMessageDialog(Ansi("文件还在读取中，读完后再试。"), MsgInformation, ButtonOK, 0);
+        return true;
+    }
+    if (Loading()) {
+        ShowMessageDialog(Ansi("关键字还在列出中，列完后再试。"), MsgInformation, ButtonOK, 0);
         return true;
     }
     if (fileGone_) {

@@ -156,23 +156,30 @@ void TForm1::GoToMatch(int index) {
     TTreeNode* node = root->Item(match.section);
     node->SetHidden(false);
     tree1->SetSelected(node);
-    tree1Click(nullptr);
-    if (match.isHeader) return;
-    const TFindSearch::KeyPlace place = search_->KeyPlaceOf(match);
-    const int codePage = FileCodePage();
-    const std::string wanted = AsciiLower(place.name, codePage);
-    int first = -1;
-    int seen = 0;
-    TListItems& rows = ListView1->Items();
-    for (int i = 0; i < rows.Count(); ++i) {
-        if (TextCompare(AsciiLower(rows.CaptionOf(i), codePage), wanted) != 0) continue;
-        if (first < 0) first = i;
-        if (seen++ == place.occurrence) {
-            first = i;
-            break;
-        }
+    if (match.isHeader) {
+        tree1Click(nullptr);
+        return;
     }
-    if (first >= 0) ListView1->SetSelected(rows.Item(first));
+    const TFindSearch::KeyPlace place = search_->KeyPlaceOf(match);
+    // A big section may be listed on a thread of its own: its row is selected once it is shown,
+    // unless another match or search has been asked for meanwhile.
+    ListSection(std::nullopt, nullptr, [this, place, search = search_, index] {
+        if (search != search_ || currentMatch_ != index) return;
+        const int codePage = FileCodePage();
+        const std::string wanted = AsciiLower(place.name, codePage);
+        int first = -1;
+        int seen = 0;
+        TListItems& rows = ListView1->Items();
+        for (int i = 0; i < rows.Count(); ++i) {
+            if (TextCompare(AsciiLower(rows.CaptionOf(i), codePage), wanted) != 0) continue;
+            if (first < 0) first = i;
+            if (seen++ == place.occurrence) {
+                first = i;
+                break;
+            }
+        }
+        if (first >= 0) ListView1->SetSelected(rows.Item(first));
+    });
 }
 
 void TForm1::FilterSections() {

@@ -1,11 +1,14 @@
 // Loading a file into the section tree, and listing the selected section's keys.
 #include <algorithm>
 #include <chrono>
+#include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 
 #include "app/file_load.h"
 #include "app/frm_main.h"
+#include "app/section_listing.h"
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/open_dialog.h"
@@ -32,6 +35,9 @@ namespace {
 // How often a load under way is looked at, and how long it runs before it says how far it is.
 constexpr int kProgressMilliseconds = 100;
 constexpr auto kQuietLoad = std::chrono::seconds(1);
+// How long a click waits for a listing on its own thread before it lets the window go on:
+// most listings end within it and show at once, as if listed between two events.
+constexpr auto kListingWait = std::chrono::milliseconds(40);
 
 }  // namespace
 
@@ -60,8 +66,9 @@ void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::
     // way stay on what they were.
     auto load = std::make_unique<TFileLoad>(std::move(request));
     StopLoad();
-    // A small file is read at once. So is none while a replaced load still holds the service.
-    if (load->Size() < TFileLoad::BackgroundBytes && replacedLoads_.empty()) {
+    StopListing();
+    // A small file is read at once. So is none while a replaced load or listing still holds the service.
+    if (load->Size() < TFileLoad::BackgroundBytes && replacedLoads_.empty() && listings_.empty()) {
         TBusyCursor busy;
         ShowLoaded(load->RunHere(), place);
         return;
@@ -86,8 +93,15 @@ void TForm1::StopLoad() {
     if (!load_) return;
     load_->Cancel();
     replacedLoads_.push_back(std::move(load_));
+    StopWaitSigns();
+}
+
+void TForm1::StopWaitSigns() {
     loadProgress_->Stop();
     loadCursor_.reset();
+    if (!progressShown_) return;
+    progressShown_ = false;
+    if (!CurrentIniPath.empty()) ShowEncoding();
 }
 
 void TForm1::LoadEnded(TFileLoad* load) {
@@ -99,6 +113,7 @@ void TForm1::LoadEnded(TFileLoad* load) {
     const std::unique_ptr<TFileLoad> ended = std::move(load_);
     loadProgress_->Stop();
     loadCursor_.reset();
+    progressShown_ = false;
     TLoadedFile file;
     try {
         file = ended->TakeResult();
@@ -113,17 +128,69 @@ void TForm1::LoadEnded(TFileLoad* load) {
 }
 
 void TForm1::ShowLoadProgress() {
-    if (!load_ || std::chrono::steady_clock::now() - loadStarted_ < kQuietLoad) return;
-    const std::string name = FileNameOfPath(load_->Path());
+    if (!Loading() || std::chrono::steady_clock::now() - loadStarted_ < kQuietLoad) return;
     const int seconds = int(std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - loadStarted_).count());
+    const std::string name = load_ ? FileNameOfPath(load_->Path()) : std::string();
     std::string status;
-    switch (load_->Phase()) {
+    switch (load_ ? load_->Phase() : TLoadPhase::Listing) {
         case TLoadPhase::Reading: status = Ansi("正在读取 ") + name + Ansi("… ") + std::to_string(load_->PercentRead()) + "%"; break;
         case TLoadPhase::Parsing: status = Ansi("正在分析 ") + name + Ansi("…"); break;
         case TLoadPhase::Listing:
         case TLoadPhase::Done: status = Ansi("正在列出关键字…"); break;
     }
     LineEndLabel->SetCaption(status + Ansi("（已用 ") + std::to_string(seconds) + Ansi(" 秒）"));
+    progressShown_ = true;
+}
+
+bool TForm1::ListingMayTakeLong() const {
+    if (readOnlyText_) return false;
+    // A replaced listing or load still holds the service: waiting for it here would freeze the window.
+    if (!listings_.empty() || !replacedLoads_.empty()) return true;
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(CurrentIniPath, error);
+    return !error && size >= TFileLoad::BackgroundBytes;
+}
+
+void TForm1::StartListing(const TTreeNode& node, const std::optional<TShownName>& row, std::function<void()> shown) {
+    const SectionRef section = RefOf(node);
+    const std::uint64_t id = ++lastListingId_;
+    auto listing = std::make_unique<TSectionListing>(CurrentIniPath, FileCodePage(), std::string(section.name),
+                                                     section.occurrence,
+                                                     [this, id] { PostCall([this, id] { ListingEnded(id); }); });
+    TSectionListing& started = *listing;
+    listings_.emplace(id, std::move(listing));
+    if (started.WaitFor(kListingWait)) {
+        // Its posted end finds it no longer awaited.
+        ShowKeys(started.TakeResult(), row);
+        if (shown) shown();
+        return;
+    }
+    listingId_ = id;
+    listingRow_ = row;
+    listingShown_ = std::move(shown);
+    loadStarted_ = std::chrono::steady_clock::now();
+    loadCursor_ = std::make_unique<TBusyCursor>();
+    loadProgress_->Start(kProgressMilliseconds, [this] { ShowLoadProgress(); });
+}
+
+void TForm1::StopListing() {
+    if (listingId_ == 0) return;
+    if (const auto awaited = listings_.find(listingId_); awaited != listings_.end()) awaited->second->Cancel();
+    listingId_ = 0;
+    listingShown_ = nullptr;
+    StopWaitSigns();
+}
+
+void TForm1::ListingEnded(std::uint64_t id) {
+    const auto ended = listings_.find(id);
+    if (ended == listings_.end()) return;
+    const std::unique_ptr<TSectionListing> listing = std::move(ended->second);
+    listings_.erase(ended);
+    if (id != listingId_) return;
+    const std::function<void()> shown = std::move(listingShown_);
+    StopListing();
+    ShowKeys(listing->TakeResult(), listingRow_);
+    if (shown) shown();
 }
 
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {

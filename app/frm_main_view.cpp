@@ -92,6 +92,9 @@ TForm1::TViewPlace TForm1::Place() const {
     if (TListItem* row = ListView1->Selected()) {
         const KeyRef key = RefOf(*node, *row);
         place.row = TShownName{std::string(key.name), key.occurrence};
+    } else if (listingId_ != 0) {
+        // The row that the list under way is to select.
+        place.row = listingRow_;
     }
     return place;
 }
@@ -155,15 +158,30 @@ void TForm1::ShowSectionNodes(const ProfileList& sections) {
     }
 }
 
-void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const ProfileList> keys) {
+void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const ProfileList> keys,
+                         std::function<void()> shown) {
+    // The list follows the selection: a listing of another section is not shown.
+    StopListing();
     TTreeNode* node = tree1->Selected();
     if (!node) return;
+    {
+        UpdateBracket<TListItems> bracket(ListView1->Items());
+        ListView1->Items().Clear();
+        listedKeys_.reset();
+    }
+    if (node == RootNode()) return;
+    if (!keys && ListingMayTakeLong()) {
+        StartListing(*node, keep, std::move(shown));
+        return;
+    }
+    ShowKeys(keys ? std::move(keys) : std::make_shared<const ProfileList>(KeyList(RefOf(*node))), keep);
+    if (shown) shown();
+}
+
+void TForm1::ShowKeys(std::shared_ptr<const ProfileList> keys, const std::optional<TShownName>& keep) {
     UpdateBracket<TListItems> bracket(ListView1->Items());
     TListItems& rows = ListView1->Items();
-    rows.Clear();
-    listedKeys_.reset();
-    if (node == RootNode()) return;
-    listedKeys_ = keys ? std::move(keys) : std::make_shared<const ProfileList>(KeyList(RefOf(*node)));
+    listedKeys_ = std::move(keys);
     rows.Show(int(listedKeys_->Count()), FileCodePage(), std::make_unique<KeyRows>(listedKeys_));
     if (!keep) return;
     for (std::size_t i = 0; i < listedKeys_->Count(); ++i)
@@ -175,7 +193,8 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
 
 // The comments right above the section or key line, read when its tooltip is shown.
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
-    if (readOnlyText_ || &node == RootNode()) return {};
+    // A listing on its own thread holds the service: a tooltip does not wait for it.
+    if (readOnlyText_ || &node == RootNode() || Loading()) return {};
     TIniFile ini(CurrentIniPath, FileCodePage());
     return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
 }
@@ -215,7 +234,7 @@ void TForm1::FollowChangedFile() {
 
 bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
-    if (!readOnlyReason_.empty() || fileGone_) {
+    if (!readOnlyReason_.empty() || fileGone_ || Loading()) {
         PostCall([this] { RefusedAsReadOnly(); });
         return false;
     }
@@ -258,7 +277,7 @@ bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
 
 // ---- changes made by other programs
 
-bool TForm1::Busy() const { return commands_ > 0 || load_ || tree1->IsEditing() || ListView1->IsEditing(); }
+bool TForm1::Busy() const { return commands_ > 0 || Loading() || tree1->IsEditing() || ListView1->IsEditing(); }
 
 void TForm1::FileChangedOutside() {
     if (CurrentIniPath.empty()) return;

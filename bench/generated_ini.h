@@ -2,6 +2,7 @@
 // The large INI file the benchmarks work on, in the layout of scripts/make-large-ini: sections
 // "section000000", ... each with keys "key000000=value S.K of the generated file".
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -16,4 +17,18 @@ inline void MakeGeneratedIni(const std::string& path, int sections, int keys) {
             out << line;
         }
     }
+}
+
+// The folder of a generated file, removed on every way out.
+struct GeneratedFolder {
+    std::filesystem::path path;
+    ~GeneratedFolder() {
+        if (!path.empty()) std::filesystem::remove_all(path);
+    }
+};
+
+// A new modification time a second later: the profile service reads the file again at the next call.
+inline void TouchLater(const std::string& path) {
+    const auto second = std::filesystem::file_time_type::duration(1'000'000'000);
+    std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + second);
 }

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "bench/best_seconds.h"
+#include "bench/generated_ini.h"
 #include "text/string_list.h"
 
 namespace {
@@ -58,14 +59,6 @@ void WarmCache(const std::string& path) {
     char chunk[1 << 16];
     while (in.read(chunk, sizeof chunk)) {}
 }
-
-// The folder of a generated file, removed on every way out.
-struct GeneratedFolder {
-    std::filesystem::path path;
-    ~GeneratedFolder() {
-        if (!path.empty()) std::filesystem::remove_all(path);
-    }
-};
 
 long PeakKiB() {
     rusage usage{};

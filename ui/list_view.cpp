@@ -60,6 +60,15 @@ public:
     TListItem* ItemOf(const QModelIndex& index) const { return view_.items_->Item(index.row()); }
     QModelIndex IndexOf(const TListItem* item, int column = 0) const { return createIndex(item->Index(), column); }
 
+    // The view lays out every row at once, asking for each row's index and flags: these stay
+    // cheap so that a list of millions of rows is laid out in a few tens of milliseconds.
+    QModelIndex index(int row, int column, const QModelIndex& parent) const override {
+        if (parent.isValid() || row < 0 || column < 0 || column >= view_.ColumnCount() ||
+            row >= rowCount(parent))
+            return {};
+        return createIndex(row, column);
+    }
+
     int rowCount(const QModelIndex& parent) const override {
         return Blind() || parent.isValid() ? 0 : view_.items_->Count();
     }
