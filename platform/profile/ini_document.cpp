@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/profile/ini_line.h"
+#include "platform/profile/key_line_search.h"
 #include "platform/profile/line_cursor.h"
 
 namespace {
@@ -273,40 +274,49 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view asked) cons
     return found;
 }
 
-std::pair<std::optional<std::size_t>, std::optional<std::size_t>> IniDocument::FindSectionAndKey(
-    std::string_view asked, std::string_view askedKey) const {
-    if (!allHeaders_) {
-        const std::string_view name = TrimName(asked, lead_);
-        const std::string_view key = TrimName(askedKey, lead_);
-        const std::uint64_t hash = NameHash(name, lead_);
-        const auto find = [&]() -> std::optional<std::size_t> {
-            return sectionIndex_.Find(hash, [&](std::uint32_t entry) { return SameName(NameOf(sections_[entry]), name, lead_); });
-        };
-        std::optional<std::size_t> found = find();
-        // The last section found may have key lines found already: the first of the name may be
-        // among them. The lines after them come next.
-        if (found && *found + 1 == sections_.size()) {
-            const Section& partial = sections_[*found];
-            for (std::size_t entry = 0; entry < partial.keys.count; ++entry)
-                if (SameName(KeyNameAt(partial, entry), key, lead_)) return {found, entry};
-        }
-        if (!found || *found + 1 == sections_.size()) {
-            bool hit = false;
-            FindMoreHeaders(
-                [&] {
-                    if (!found) found = find();
-                    return found && *found + 1 < sections_.size();
-                },
-                [&](std::string_view lineName) {
-                    hit = found && *found + 1 == sections_.size() && SameName(lineName, key, lead_);
-                    return hit;
-                });
-            if (hit) return {found, sections_[*found].keys.count - 1};
-        }
+std::optional<std::size_t> IniDocument::FindSectionHeader(std::string_view asked) const {
+    const std::string_view name = TrimName(asked, lead_);
+    const std::uint64_t hash = NameHash(name, lead_);
+    const auto find = [&]() -> std::optional<std::size_t> {
+        return sectionIndex_.Find(hash, [&](std::uint32_t entry) { return SameName(NameOf(sections_[entry]), name, lead_); });
+    };
+    std::optional<std::size_t> found = find();
+    if (!found && !allHeaders_)
+        FindMoreHeaders([&] {
+            found = find();
+            return found.has_value();
+        });
+    return found;
+}
+
+void IniDocument::ReadSectionToEnd(std::size_t section) const {
+    if (HasUnreadLines(section)) FindMoreHeaders([&] { return section + 1 < sections_.size(); });
+}
+
+std::optional<std::size_t> IniDocument::FirstReadLineOf(const Section& section, std::string_view name) const {
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (SameName(KeyNameAt(section, entry), name, lead_)) return entry;
+    return std::nullopt;
+}
+
+std::vector<IniDocument::Range> IniDocument::UnreadLinesOf(std::string_view name, std::size_t most) const {
+    std::vector<Range> lines;
+    for (const LineCursor::Line& line : KeyLinesOf(Raw(), headerScanAt_, name, lead_, most))
+        lines.emplace_back(line.begin, line.next);
+    return lines;
+}
+
+std::optional<IniDocument::KeyLine> IniDocument::FirstKeyLine(std::size_t section, std::string_view key) const {
+    const Section& target = sections_[section];
+    if (!HasUnreadLines(section)) {
+        const auto entry = FindKey(target, key);
+        return entry ? std::optional(KeyLineAt(target, *entry)) : std::nullopt;
     }
-    const auto found = FindSection(asked);
-    if (!found) return {};
-    return {found, FindKey(sections_[*found], askedKey)};
+    const std::string_view name = TrimName(key, lead_);
+    if (const auto entry = FirstReadLineOf(target, name)) return KeyLineAt(target, *entry);
+    const std::vector<Range> unread = UnreadLinesOf(name, 1);
+    if (unread.empty()) return std::nullopt;
+    return ParseKeyLine(unread.front().first, Raw().size());
 }
 
 std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
@@ -591,20 +601,22 @@ std::optional<std::string> IniDocument::NewKeyLine(std::string_view key, std::st
 EditResult IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     return Run([&] {
         if (!QuotedValue(value)) return Refuse(ProfileFailure::CannotHold);
-        const auto [foundSection, foundKey] = FindSectionAndKey(section, key);
-        if (foundKey) return ReplaceValue(*foundSection, *foundKey, value);
+        const auto found = FindSectionHeader(section);
+        if (found)
+            if (const auto line = FirstKeyLine(*found, key)) return ReplaceValue(*found, *line, value);
         const std::optional<std::string> line = NewKeyLine(key, value);
         if (!line) return Refuse(ProfileFailure::CannotHold);
         Settle();
-        return foundSection ? AppendKeyLine(*foundSection, *line) : AppendSection(section, *line);
+        if (!found) return AppendSection(section, *line);
+        ReadSectionToEnd(*found);
+        return AppendKeyLine(*found, *line);
     }, true);
 }
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
-EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value) {
+EditResult IniDocument::ReplaceValue(std::size_t section, const KeyLine& line, std::string_view value) {
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted) return Refuse(ProfileFailure::CannotHold);
-    const KeyLine line = KeyLineAt(sections_[section], entry);
     const std::string_view tail = TailNow(line);
     const ValueSpot spot = ValueIn(tail);
     if (UnquotedValue(tail.substr(spot.begin, spot.end - spot.begin)) == value) return EditResult::Unchanged;
@@ -676,6 +688,8 @@ void IniDocument::SettleInPlace(std::string& bytes) const {
 
 void IniDocument::Settle() const {
     if (held_.empty()) return;
+    // A batch may hold tails of lines the header search has not read yet.
+    const std::size_t scanAt = OffsetNow(headerScanAt_);
     if (bytes_.use_count() > 1)
         bytes_ = std::make_shared<std::string>(Settled());
     else
@@ -702,7 +716,7 @@ void IniDocument::Settle() const {
         }
         section.bodyEnd += shift;
     }
-    headerScanAt_ += shift;
+    headerScanAt_ = scanAt;
     held_.clear();
     heldGrowth_ = 0;
 }
@@ -726,17 +740,18 @@ void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length
         for (auto line = later; line != end; ++line) line->begin = static_cast<std::uint32_t>(line->begin + delta);
     }
     target.bodyEnd += delta;
-    ShiftSectionsAfter(section, delta);
+    ShiftSectionsAfter(section, at, delta);
 }
 
-void IniDocument::ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta) {
+void IniDocument::ShiftSectionsAfter(std::size_t section, std::size_t at, std::ptrdiff_t delta) {
     for (std::size_t later = section + 1; later < sections_.size(); ++later) {
         Section& moved = sections_[later];
         moved.headerBegin += delta;
         moved.bodyBegin += delta;
         moved.bodyEnd += delta;
     }
-    headerScanAt_ += delta;
+    // A change in lines not read yet leaves where the reading goes on.
+    if (at < headerScanAt_) headerScanAt_ += delta;
 }
 
 // A new key goes after the last key line of its section, or right under its header.
@@ -766,7 +781,7 @@ EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& li
             }))
             table.duplicates = true;
     }
-    ShiftSectionsAfter(section, static_cast<std::ptrdiff_t>(text.size()));
+    ShiftSectionsAfter(section, where, static_cast<std::ptrdiff_t>(text.size()));
     return EditResult::Changed;
 }
 
@@ -808,46 +823,31 @@ bool IniDocument::EndsWithoutLineEnd() const {
     return !Raw().empty() && Raw().back() != '\n' && Raw().back() != '\r';
 }
 
-// The section's key table is read only as far as the first line of the name; the rest of the
-// section is searched for more lines of it without entering its lines in the table.
+// Lines the header search has not read yet are searched for the name alone, without entering
+// them in the section's table.
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
     return Run([&] {
-        const auto [found, first] = FindSectionAndKey(section, key);
-        if (!first) return EditResult::Unchanged;
+        const auto found = FindSectionHeader(section);
+        if (!found) return EditResult::Unchanged;
         const Section& target = sections_[*found];
         const std::string_view name = TrimName(key, lead_);
-        // No line before the first of the name has it; an index that knows no name repeats
-        // leaves none after it either.
-        std::vector<std::size_t> entries{*first};
-        if (!target.keys.index || target.keys.duplicates)
-            for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
-                if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
-        const bool tableComplete = allHeaders_ || *found + 1 < sections_.size();
-        return RemoveKeyLines(*found, entries, tableComplete ? std::vector<Range>() : UnreadLinesOf(name));
+        const bool unread = HasUnreadLines(*found);
+        const auto first = unread ? FirstReadLineOf(target, name) : FindKey(target, key);
+        std::vector<std::size_t> entries;
+        if (first) {
+            entries.push_back(*first);
+            // No line before the first of the name has it; an index that knows no name repeats
+            // leaves none after it either.
+            if (!target.keys.index || target.keys.duplicates)
+                for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
+                    if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
+        }
+        std::vector<Range> lines = unread ? UnreadLinesOf(name, SIZE_MAX) : std::vector<Range>();
+        if (entries.empty() && lines.empty()) return EditResult::Unchanged;
+        return RemoveKeyLines(*found, entries, lines);
     });
 }
 
-// From where the header search stopped to the next header: the key lines of that name.
-std::vector<IniDocument::Range> IniDocument::UnreadLinesOf(std::string_view name) const {
-    std::vector<Range> lines;
-    const std::size_t from = headerScanAt_;
-    LineCursor cursor(Slice(from, Raw().size()));
-    while (!cursor.AtEnd()) {
-        const LineCursor::Line line = cursor.Next();
-        const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t first = FirstNonBlank(Raw(), from + line.begin, contentEnd);
-        if (first == contentEnd) continue;
-        const char c = Raw()[first];
-        if (c == '[') break;
-        const std::string_view content = Slice(first, contentEnd);
-        if (c == ';' || c == '#' || !MayBeginWithName(content, name)) continue;
-        if (SameName(content.substr(0, KeyNameEnd(content, 0, lead_)), name, lead_))
-            lines.emplace_back(from + line.begin, from + line.next);
-    }
-    return lines;
-}
-
-// `unread`: lines after every line the table holds, in a section the header search is in.
 EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries,
                                        const std::vector<Range>& unread) {
     Section& target = sections_[section];
@@ -861,7 +861,17 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     ranges.insert(ranges.end(), unread.begin(), unread.end());
     if (WouldJoinLines(ranges)) return Refuse(ProfileFailure::JoinsLines);
     EraseRanges(ranges);
-    // The lines that stay move down by what was removed before them.
+    if (!entries.empty()) DropEntries(section, entries, ranges);
+    // Where the header search stopped is before the unread lines; no header after it is known.
+    for (const Range& line : unread) target.bodyEnd -= line.second - line.first;
+    target.bodyEnd -= removed;
+    ShiftSectionsAfter(section, ranges.front().first, -static_cast<std::ptrdiff_t>(removed));
+    return EditResult::Changed;
+}
+
+// The lines that stay move down by what was removed before them.
+void IniDocument::DropEntries(std::size_t section, const std::vector<std::size_t>& entries, const std::vector<Range>& ranges) {
+    Section& target = sections_[section];
     std::size_t kept = entries.front();
     std::uint32_t shift = 0;
     for (std::size_t entry = entries.front(), next = 0; entry < target.keys.count; ++entry) {
@@ -878,11 +888,6 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     target.keys.count = static_cast<std::uint32_t>(kept);
     target.keys.index.reset();
     target.keys.scanned = 0;
-    // Where the header search stopped is before the unread lines; no header after it is known.
-    for (const Range& line : unread) target.bodyEnd -= line.second - line.first;
-    target.bodyEnd -= removed;
-    ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
-    return EditResult::Changed;
 }
 
 // A section's own lines run from its header to its last key line; blank lines and comments
@@ -970,7 +975,7 @@ EditResult IniDocument::SetValueAt(KeyRef key, std::string_view shownValue, std:
     return Run([&] {
         const auto target = TargetKey(key, &shownValue);
         if (!target) return Refuse(ProfileFailure::Stale);
-        return ReplaceValue(target->first, target->second, value);
+        return ReplaceValue(target->first, KeyLineAt(sections_[target->first], target->second), value);
     }, true);
 }
 
