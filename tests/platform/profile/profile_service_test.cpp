@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
@@ -215,6 +216,62 @@ TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
     EXPECT_EQ(Read("a", "k", path), "1");
+}
+
+class FailingSync : public FileOps {
+public:
+    int Sync(int) override {
+        errno = EIO;
+        return -1;
+    }
+};
+
+// A file another program changed since the last read: a set or removal of one key (at the
+// first, a middle and the last line, the last with no line end) saves the other program's
+// bytes with its own change alone, in a GBK file of CRLF lines, while a list made before
+// keeps showing what it showed; a save that fails leaves the file as the other program left it.
+TEST(ProfileWrite, OneKeyAfterAnotherProgramsChangeSavesOnlyThatKey) {
+    constexpr int Gbk = 936;
+    TempDir dir;
+    std::vector<std::string> lines = {"[\xD6\xF7]"};
+    for (int i = 0; i < 3000; ++i) lines.push_back("\xBC\xFC" + std::to_string(i) + " = \xD6\xB5" + std::to_string(i));
+    const auto joined = [](const std::vector<std::string>& all) {
+        std::string text;
+        for (const std::string& line : all) text += line + "\r\n";
+        return text.substr(0, text.size() - 2);
+    };
+    const std::string path = dir.Write("a.ini", joined(lines));
+    ProfileService service;
+    for (const int target : {1, 1500, 3000}) {
+        const std::string key = "\xBC\xFC" + std::to_string(target - 1);
+        const ProfileList listed = service.Keys({path, Gbk}, {"\xD6\xF7", 0});
+        const std::string shown(listed.Value(static_cast<std::size_t>(target - 1)));
+        lines[2] = "\xBC\xFC" "1 = other program";
+        dir.Write("b.ini", joined(lines));
+        rename(dir.Path("b.ini").c_str(), path.c_str());
+
+        ASSERT_TRUE(service.SetValue({path, Gbk}, "\xD6\xF7", key, "\xD0\xC2").Succeeded()) << target;
+        lines[target] = key + " = \xD0\xC2";
+        EXPECT_EQ(ReadFile(path), joined(lines)) << target;
+        EXPECT_EQ(listed.Value(static_cast<std::size_t>(target - 1)), shown) << target;
+
+        lines[2] = "\xBC\xFC" "1 = changed again";
+        dir.Write("b.ini", joined(lines));
+        rename(dir.Path("b.ini").c_str(), path.c_str());
+        {
+            FailingSync ops;
+            ScopedSeam seam(UseProfileFileOps, &ops);
+            EXPECT_FALSE(CurrentProfileService().RemoveKey({path, Gbk}, "\xD6\xF7", key).Succeeded()) << target;
+        }
+        EXPECT_EQ(ReadFile(path), joined(lines)) << target;
+        ASSERT_TRUE(service.RemoveKey({path, Gbk}, "\xD6\xF7", key).Succeeded()) << target;
+        const std::string removed = joined(std::vector<std::string>(lines.begin(), lines.begin() + target)) +
+                                    (target + 1 < static_cast<int>(lines.size()) ? "\r\n" + joined(std::vector<std::string>(lines.begin() + target + 1, lines.end())) : "\r\n");
+        EXPECT_EQ(ReadFile(path), removed) << target;
+        EXPECT_EQ(listed.Value(static_cast<std::size_t>(target - 1)), shown) << target;
+        lines[target] = key + " = \xD6\xB5" + std::to_string(target - 1);
+        dir.Write("a.ini", joined(lines));
+    }
 }
 
 class ShortWrites : public FileOps {
