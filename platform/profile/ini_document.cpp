@@ -9,6 +9,12 @@
 
 namespace {
 
+// A stretch of the bytes and the text that takes its place.
+struct Replacement {
+    std::size_t begin, end;
+    std::string_view text;
+};
+
 std::size_t FirstNonBlank(std::string_view text, std::size_t at, std::size_t end) {
     while (at < end && IsBlank(text[at])) ++at;
     return at;
@@ -23,6 +29,43 @@ bool ReadsBackAsKey(std::string_view line, std::string_view key, std::string_vie
 
 bool HoldsName(std::string_view name, const LeadTable& lead) {
     return FitsOnOneLine(name) && !EndsWithLoneLeadByte(name, lead);
+}
+
+// Each stretch between replacements moves once, by what the replacements before it add: those
+// moving down first to last, then those moving up last to first, so that none lands on one not
+// yet moved.
+void ReplaceInPlace(std::string& bytes, const std::vector<Replacement>& replacements) {
+    struct Stretch {
+        std::size_t begin, end;
+        std::ptrdiff_t shift;
+    };
+    std::vector<Stretch> stretches;
+    stretches.reserve(replacements.size() + 1);
+    std::size_t from = 0;
+    std::ptrdiff_t shift = 0;
+    for (const Replacement& replacement : replacements) {
+        stretches.push_back({from, replacement.begin, shift});
+        shift += static_cast<std::ptrdiff_t>(replacement.text.size()) -
+                 static_cast<std::ptrdiff_t>(replacement.end - replacement.begin);
+        from = replacement.end;
+    }
+    stretches.push_back({from, bytes.size(), shift});
+    const std::size_t oldSize = bytes.size();
+    const auto newSize = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldSize) + shift);
+    if (newSize > oldSize) bytes.resize(newSize);
+    const auto move = [&](const Stretch& stretch) {
+        std::memmove(bytes.data() + stretch.begin + stretch.shift, bytes.data() + stretch.begin, stretch.end - stretch.begin);
+    };
+    for (const Stretch& stretch : stretches)
+        if (stretch.shift < 0) move(stretch);
+    for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
+        if (stretch->shift > 0) move(*stretch);
+    auto stretch = stretches.begin();
+    for (const Replacement& replacement : replacements) {
+        std::memcpy(bytes.data() + stretch->end + stretch->shift, replacement.text.data(), replacement.text.size());
+        ++stretch;
+    }
+    if (newSize < oldSize) bytes.resize(newSize);
 }
 
 std::string HeaderLine(std::string_view section) {
@@ -651,39 +694,11 @@ std::string IniDocument::Settled() const {
     return settled.append(Raw(), from, std::string::npos);
 }
 
-// Each stretch between tails moves once, by what the tails before it add: those moving down
-// first to last, then those moving up last to first, so that none lands on one not yet moved.
 void IniDocument::SettleInPlace(std::string& bytes) const {
-    struct Stretch {
-        std::size_t begin, end;
-        std::ptrdiff_t shift;
-    };
-    std::vector<Stretch> stretches;
-    stretches.reserve(held_.size() + 1);
-    std::size_t from = 0;
-    std::ptrdiff_t shift = 0;
-    for (const auto& [begin, tail] : held_) {
-        stretches.push_back({from, begin, shift});
-        shift += tail.Growth();
-        from = tail.end;
-    }
-    stretches.push_back({from, bytes.size(), shift});
-    const std::size_t oldSize = bytes.size();
-    const auto newSize = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldSize) + shift);
-    if (newSize > oldSize) bytes.resize(newSize);
-    const auto move = [&](const Stretch& stretch) {
-        std::memmove(bytes.data() + stretch.begin + stretch.shift, bytes.data() + stretch.begin, stretch.end - stretch.begin);
-    };
-    for (const Stretch& stretch : stretches)
-        if (stretch.shift < 0) move(stretch);
-    for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
-        if (stretch->shift > 0) move(*stretch);
-    auto stretch = stretches.begin();
-    for (const auto& [begin, tail] : held_) {
-        std::memcpy(bytes.data() + stretch->end + stretch->shift, tail.bytes.data(), tail.bytes.size());
-        ++stretch;
-    }
-    if (newSize < oldSize) bytes.resize(newSize);
+    std::vector<Replacement> replacements;
+    replacements.reserve(held_.size());
+    for (const auto& [begin, tail] : held_) replacements.push_back({begin, tail.end, tail.bytes});
+    ReplaceInPlace(bytes, replacements);
 }
 
 void IniDocument::Settle() const {
@@ -1062,24 +1077,43 @@ EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection directi
         const auto found = LocateSpans(record, direction, Raw());
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
+        std::vector<Replacement> replacements;
+        bool sameLengths = true;
+        bool same = true;
         std::size_t size = Raw().size();
-        for (const ByteSpan& span : record.spans)
-            size = size - (undo ? span.after : span.before).size() + (undo ? span.before : span.after).size();
-        if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
-        std::string replayed;
-        replayed.reserve(size);
-        std::size_t at = 0;
         for (std::size_t i = 0; i < record.spans.size(); ++i) {
             const std::string& current = undo ? record.spans[i].after : record.spans[i].before;
             const std::string& wanted = undo ? record.spans[i].before : record.spans[i].after;
-            replayed.append(Raw(), at, (*found)[i] - at);
-            recorder_.Replaced(replayed.size(), current, wanted);
-            replayed += wanted;
-            at = (*found)[i] + current.size();
+            replacements.push_back({(*found)[i], (*found)[i] + current.size(), wanted});
+            sameLengths = sameLengths && current.size() == wanted.size();
+            same = same && current == wanted;
+            size = size - current.size() + wanted.size();
         }
-        replayed.append(Raw(), at, std::string::npos);
-        if (replayed == Raw()) return EditResult::Unchanged;
-        bytes_ = std::make_shared<std::string>(std::move(replayed));
+        if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
+        if (sameLengths && same) return EditResult::Unchanged;
+        std::ptrdiff_t growth = 0;
+        for (const Replacement& replacement : replacements) {
+            const std::size_t length = replacement.end - replacement.begin;
+            recorder_.Replaced(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(replacement.begin) + growth),
+                               Slice(replacement.begin, replacement.end), replacement.text);
+            growth += static_cast<std::ptrdiff_t>(replacement.text.size()) - static_cast<std::ptrdiff_t>(length);
+        }
+        // Spans of other lengths that leave the same size can, moved, give back the same bytes:
+        // only a copy tells.
+        if (bytes_.use_count() == 1 && (size != Raw().size() || sameLengths)) {
+            ReplaceInPlace(*bytes_, replacements);
+        } else {
+            std::string replayed;
+            replayed.reserve(size);
+            std::size_t at = 0;
+            for (const Replacement& replacement : replacements) {
+                replayed.append(Raw(), at, replacement.begin - at).append(replacement.text);
+                at = replacement.end;
+            }
+            replayed.append(Raw(), at, std::string::npos);
+            if (replayed == Raw()) return EditResult::Unchanged;
+            bytes_ = std::make_shared<std::string>(std::move(replayed));
+        }
         Reset();
         return EditResult::Changed;
     });
