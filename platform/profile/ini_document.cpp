@@ -68,6 +68,18 @@ void ReplaceInPlace(std::string& bytes, const std::vector<Replacement>& replacem
     if (newSize < oldSize) bytes.resize(newSize);
 }
 
+// The same into a new string of that size, the bytes left as they are.
+std::string ReplacedCopy(std::string_view bytes, const std::vector<Replacement>& replacements, std::size_t size) {
+    std::string copy;
+    copy.reserve(size);
+    std::size_t from = 0;
+    for (const Replacement& replacement : replacements) {
+        copy.append(bytes.substr(from, replacement.begin - from)).append(replacement.text);
+        from = replacement.end;
+    }
+    return copy.append(bytes.substr(from));
+}
+
 std::string HeaderLine(std::string_view section) {
     std::string header;
     header.reserve(section.size() + 2);
@@ -683,32 +695,18 @@ EditResult IniDocument::ReplaceValue(std::size_t section, const KeyLine& line, s
     return EditResult::Changed;
 }
 
-std::string IniDocument::Settled() const {
-    std::string settled;
-    settled.reserve(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(Raw().size()) + heldGrowth_));
-    std::size_t from = 0;
-    for (const auto& [begin, tail] : held_) {
-        settled.append(Raw(), from, begin - from).append(tail.bytes);
-        from = tail.end;
-    }
-    return settled.append(Raw(), from, std::string::npos);
-}
-
-void IniDocument::SettleInPlace(std::string& bytes) const {
-    std::vector<Replacement> replacements;
-    replacements.reserve(held_.size());
-    for (const auto& [begin, tail] : held_) replacements.push_back({begin, tail.end, tail.bytes});
-    ReplaceInPlace(bytes, replacements);
-}
-
 void IniDocument::Settle() const {
     if (held_.empty()) return;
     // A batch may hold tails of lines the header search has not read yet.
     const std::size_t scanAt = OffsetNow(headerScanAt_);
+    std::vector<Replacement> replacements;
+    replacements.reserve(held_.size());
+    for (const auto& [begin, tail] : held_) replacements.push_back({begin, tail.end, tail.bytes});
     if (bytes_.use_count() > 1)
-        bytes_ = std::make_shared<std::string>(Settled());
+        bytes_ = std::make_shared<std::string>(
+            ReplacedCopy(Raw(), replacements, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(Raw().size()) + heldGrowth_)));
     else
-        SettleInPlace(*bytes_);
+        ReplaceInPlace(*bytes_, replacements);
     // Each tail lies in one key line: the lines after it in its section, and every section
     // after that, move by what it adds.
     auto held = held_.begin();
@@ -1103,14 +1101,7 @@ EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection directi
         if (bytes_.use_count() == 1 && (size != Raw().size() || sameLengths)) {
             ReplaceInPlace(*bytes_, replacements);
         } else {
-            std::string replayed;
-            replayed.reserve(size);
-            std::size_t at = 0;
-            for (const Replacement& replacement : replacements) {
-                replayed.append(Raw(), at, replacement.begin - at).append(replacement.text);
-                at = replacement.end;
-            }
-            replayed.append(Raw(), at, std::string::npos);
+            std::string replayed = ReplacedCopy(Raw(), replacements, size);
             if (replayed == Raw()) return EditResult::Unchanged;
             bytes_ = std::make_shared<std::string>(std::move(replayed));
         }

@@ -200,8 +200,6 @@ private:
     std::size_t OffsetNow(std::size_t at) const;
     // Puts the held tails into the bytes in one pass and moves every offset after them.
     void Settle() const;
-    std::string Settled() const;
-    void SettleInPlace(std::string& bytes) const;
 
     std::optional<std::size_t> FindSection(std::string_view name) const;
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
