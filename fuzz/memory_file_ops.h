@@ -55,6 +55,7 @@ public:
     int Reserve(int fd, off_t offset, off_t length) override;
     int Truncate(int fd, off_t length) override;
     int Sync(int fd) override;
+    int StartWriteback(int, off_t, off_t) override { return 0; }
     int SyncFolder(const char* folder) override;
     int CreateUnnamed(const char* folder, mode_t mode) override;
     int LinkUnnamed(int fd, const char* path) override;

@@ -38,6 +38,10 @@ int FileOps::Truncate(int fd, off_t length) { return ftruncate(fd, length); }
 
 int FileOps::Sync(int fd) { return fsync(fd); }
 
+int FileOps::StartWriteback(int fd, off_t offset, off_t length) {
+    return sync_file_range(fd, offset, length, SYNC_FILE_RANGE_WRITE);
+}
+
 int FileOps::SyncFolder(const char* folder) {
     const int fd = open(folder, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return -1;

@@ -30,6 +30,8 @@ public:
     virtual int Reserve(int fd, off_t offset, off_t length);
     virtual int Truncate(int fd, off_t length);
     virtual int Sync(int fd);
+    // Starts writing a range of the file to disk without waiting (sync_file_range): a hint.
+    virtual int StartWriteback(int fd, off_t offset, off_t length);
     virtual int SyncFolder(const char* folder);
     // A file in folder that has no name until LinkUnnamed gives it one (O_TMPFILE).
     virtual int CreateUnnamed(const char* folder, mode_t mode);

@@ -4,9 +4,16 @@
 #include <cstring>
 
 #include "platform/profile/ini_line.h"
+#include "platform/profile/key_line_search.h"
 #include "platform/profile/line_cursor.h"
 
 namespace {
+
+// A stretch of the bytes and the text that takes its place.
+struct Replacement {
+    std::size_t begin, end;
+    std::string_view text;
+};
 
 std::size_t FirstNonBlank(std::string_view text, std::size_t at, std::size_t end) {
     while (at < end && IsBlank(text[at])) ++at;
@@ -22,6 +29,55 @@ bool ReadsBackAsKey(std::string_view line, std::string_view key, std::string_vie
 
 bool HoldsName(std::string_view name, const LeadTable& lead) {
     return FitsOnOneLine(name) && !EndsWithLoneLeadByte(name, lead);
+}
+
+// Each stretch between replacements moves once, by what the replacements before it add: those
+// moving down first to last, then those moving up last to first, so that none lands on one not
+// yet moved.
+void ReplaceInPlace(std::string& bytes, const std::vector<Replacement>& replacements) {
+    struct Stretch {
+        std::size_t begin, end;
+        std::ptrdiff_t shift;
+    };
+    std::vector<Stretch> stretches;
+    stretches.reserve(replacements.size() + 1);
+    std::size_t from = 0;
+    std::ptrdiff_t shift = 0;
+    for (const Replacement& replacement : replacements) {
+        stretches.push_back({from, replacement.begin, shift});
+        shift += static_cast<std::ptrdiff_t>(replacement.text.size()) -
+                 static_cast<std::ptrdiff_t>(replacement.end - replacement.begin);
+        from = replacement.end;
+    }
+    stretches.push_back({from, bytes.size(), shift});
+    const std::size_t oldSize = bytes.size();
+    const auto newSize = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldSize) + shift);
+    if (newSize > oldSize) bytes.resize(newSize);
+    const auto move = [&](const Stretch& stretch) {
+        std::memmove(bytes.data() + stretch.begin + stretch.shift, bytes.data() + stretch.begin, stretch.end - stretch.begin);
+    };
+    for (const Stretch& stretch : stretches)
+        if (stretch.shift < 0) move(stretch);
+    for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
+        if (stretch->shift > 0) move(*stretch);
+    auto stretch = stretches.begin();
+    for (const Replacement& replacement : replacements) {
+        std::memcpy(bytes.data() + stretch->end + stretch->shift, replacement.text.data(), replacement.text.size());
+        ++stretch;
+    }
+    if (newSize < oldSize) bytes.resize(newSize);
+}
+
+// The same into a new string of that size, the bytes left as they are.
+std::string ReplacedCopy(std::string_view bytes, const std::vector<Replacement>& replacements, std::size_t size) {
+    std::string copy;
+    copy.reserve(size);
+    std::size_t from = 0;
+    for (const Replacement& replacement : replacements) {
+        copy.append(bytes.substr(from, replacement.begin - from)).append(replacement.text);
+        from = replacement.end;
+    }
+    return copy.append(bytes.substr(from));
 }
 
 std::string HeaderLine(std::string_view section) {
@@ -273,40 +329,49 @@ std::optional<std::size_t> IniDocument::FindSection(std::string_view asked) cons
     return found;
 }
 
-std::pair<std::optional<std::size_t>, std::optional<std::size_t>> IniDocument::FindSectionAndKey(
-    std::string_view asked, std::string_view askedKey) const {
-    if (!allHeaders_) {
-        const std::string_view name = TrimName(asked, lead_);
-        const std::string_view key = TrimName(askedKey, lead_);
-        const std::uint64_t hash = NameHash(name, lead_);
-        const auto find = [&]() -> std::optional<std::size_t> {
-            return sectionIndex_.Find(hash, [&](std::uint32_t entry) { return SameName(NameOf(sections_[entry]), name, lead_); });
-        };
-        std::optional<std::size_t> found = find();
-        // The last section found may have key lines found already: the first of the name may be
-        // among them. The lines after them come next.
-        if (found && *found + 1 == sections_.size()) {
-            const Section& partial = sections_[*found];
-            for (std::size_t entry = 0; entry < partial.keys.count; ++entry)
-                if (SameName(KeyNameAt(partial, entry), key, lead_)) return {found, entry};
-        }
-        if (!found || *found + 1 == sections_.size()) {
-            bool hit = false;
-            FindMoreHeaders(
-                [&] {
-                    if (!found) found = find();
-                    return found && *found + 1 < sections_.size();
-                },
-                [&](std::string_view lineName) {
-                    hit = found && *found + 1 == sections_.size() && SameName(lineName, key, lead_);
-                    return hit;
-                });
-            if (hit) return {found, sections_[*found].keys.count - 1};
-        }
+std::optional<std::size_t> IniDocument::FindSectionHeader(std::string_view asked) const {
+    const std::string_view name = TrimName(asked, lead_);
+    const std::uint64_t hash = NameHash(name, lead_);
+    const auto find = [&]() -> std::optional<std::size_t> {
+        return sectionIndex_.Find(hash, [&](std::uint32_t entry) { return SameName(NameOf(sections_[entry]), name, lead_); });
+    };
+    std::optional<std::size_t> found = find();
+    if (!found && !allHeaders_)
+        FindMoreHeaders([&] {
+            found = find();
+            return found.has_value();
+        });
+    return found;
+}
+
+void IniDocument::ReadSectionToEnd(std::size_t section) const {
+    if (HasUnreadLines(section)) FindMoreHeaders([&] { return section + 1 < sections_.size(); });
+}
+
+std::optional<std::size_t> IniDocument::FirstReadLineOf(const Section& section, std::string_view name) const {
+    for (std::size_t entry = 0; entry < section.keys.count; ++entry)
+        if (SameName(KeyNameAt(section, entry), name, lead_)) return entry;
+    return std::nullopt;
+}
+
+std::vector<IniDocument::Range> IniDocument::UnreadLinesOf(std::string_view name, std::size_t most) const {
+    std::vector<Range> lines;
+    for (const LineCursor::Line& line : KeyLinesOf(Raw(), headerScanAt_, name, lead_, most))
+        lines.emplace_back(line.begin, line.next);
+    return lines;
+}
+
+std::optional<IniDocument::KeyLine> IniDocument::FirstKeyLine(std::size_t section, std::string_view key) const {
+    const Section& target = sections_[section];
+    if (!HasUnreadLines(section)) {
+        const auto entry = FindKey(target, key);
+        return entry ? std::optional(KeyLineAt(target, *entry)) : std::nullopt;
     }
-    const auto found = FindSection(asked);
-    if (!found) return {};
-    return {found, FindKey(sections_[*found], askedKey)};
+    const std::string_view name = TrimName(key, lead_);
+    if (const auto entry = FirstReadLineOf(target, name)) return KeyLineAt(target, *entry);
+    const std::vector<Range> unread = UnreadLinesOf(name, 1);
+    if (unread.empty()) return std::nullopt;
+    return ParseKeyLine(unread.front().first, Raw().size());
 }
 
 std::optional<std::size_t> IniDocument::FindSectionAt(SectionRef ref) const {
@@ -591,20 +656,22 @@ std::optional<std::string> IniDocument::NewKeyLine(std::string_view key, std::st
 EditResult IniDocument::SetValue(std::string_view section, std::string_view key, std::string_view value) {
     return Run([&] {
         if (!QuotedValue(value)) return Refuse(ProfileFailure::CannotHold);
-        const auto [foundSection, foundKey] = FindSectionAndKey(section, key);
-        if (foundKey) return ReplaceValue(*foundSection, *foundKey, value);
+        const auto found = FindSectionHeader(section);
+        if (found)
+            if (const auto line = FirstKeyLine(*found, key)) return ReplaceValue(*found, *line, value);
         const std::optional<std::string> line = NewKeyLine(key, value);
         if (!line) return Refuse(ProfileFailure::CannotHold);
         Settle();
-        return foundSection ? AppendKeyLine(*foundSection, *line) : AppendSection(section, *line);
+        if (!found) return AppendSection(section, *line);
+        ReadSectionToEnd(*found);
+        return AppendKeyLine(*found, *line);
     }, true);
 }
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
-EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std::string_view value) {
+EditResult IniDocument::ReplaceValue(std::size_t section, const KeyLine& line, std::string_view value) {
     const std::optional<std::string> quoted = QuotedValue(value);
     if (!quoted) return Refuse(ProfileFailure::CannotHold);
-    const KeyLine line = KeyLineAt(sections_[section], entry);
     const std::string_view tail = TailNow(line);
     const ValueSpot spot = ValueIn(tail);
     if (UnquotedValue(tail.substr(spot.begin, spot.end - spot.begin)) == value) return EditResult::Unchanged;
@@ -628,58 +695,18 @@ EditResult IniDocument::ReplaceValue(std::size_t section, std::size_t entry, std
     return EditResult::Changed;
 }
 
-std::string IniDocument::Settled() const {
-    std::string settled;
-    settled.reserve(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(Raw().size()) + heldGrowth_));
-    std::size_t from = 0;
-    for (const auto& [begin, tail] : held_) {
-        settled.append(Raw(), from, begin - from).append(tail.bytes);
-        from = tail.end;
-    }
-    return settled.append(Raw(), from, std::string::npos);
-}
-
-// Each stretch between tails moves once, by what the tails before it add: those moving down
-// first to last, then those moving up last to first, so that none lands on one not yet moved.
-void IniDocument::SettleInPlace(std::string& bytes) const {
-    struct Stretch {
-        std::size_t begin, end;
-        std::ptrdiff_t shift;
-    };
-    std::vector<Stretch> stretches;
-    stretches.reserve(held_.size() + 1);
-    std::size_t from = 0;
-    std::ptrdiff_t shift = 0;
-    for (const auto& [begin, tail] : held_) {
-        stretches.push_back({from, begin, shift});
-        shift += tail.Growth();
-        from = tail.end;
-    }
-    stretches.push_back({from, bytes.size(), shift});
-    const std::size_t oldSize = bytes.size();
-    const auto newSize = static_cast<std::size_t>(static_cast<std::ptrdiff_t>(oldSize) + shift);
-    if (newSize > oldSize) bytes.resize(newSize);
-    const auto move = [&](const Stretch& stretch) {
-        std::memmove(bytes.data() + stretch.begin + stretch.shift, bytes.data() + stretch.begin, stretch.end - stretch.begin);
-    };
-    for (const Stretch& stretch : stretches)
-        if (stretch.shift < 0) move(stretch);
-    for (auto stretch = stretches.rbegin(); stretch != stretches.rend(); ++stretch)
-        if (stretch->shift > 0) move(*stretch);
-    auto stretch = stretches.begin();
-    for (const auto& [begin, tail] : held_) {
-        std::memcpy(bytes.data() + stretch->end + stretch->shift, tail.bytes.data(), tail.bytes.size());
-        ++stretch;
-    }
-    if (newSize < oldSize) bytes.resize(newSize);
-}
-
 void IniDocument::Settle() const {
     if (held_.empty()) return;
+    // A batch may hold tails of lines the header search has not read yet.
+    const std::size_t scanAt = OffsetNow(headerScanAt_);
+    std::vector<Replacement> replacements;
+    replacements.reserve(held_.size());
+    for (const auto& [begin, tail] : held_) replacements.push_back({begin, tail.end, tail.bytes});
     if (bytes_.use_count() > 1)
-        bytes_ = std::make_shared<std::string>(Settled());
+        bytes_ = std::make_shared<std::string>(
+            ReplacedCopy(Raw(), replacements, static_cast<std::size_t>(static_cast<std::ptrdiff_t>(Raw().size()) + heldGrowth_)));
     else
-        SettleInPlace(*bytes_);
+        ReplaceInPlace(*bytes_, replacements);
     // Each tail lies in one key line: the lines after it in its section, and every section
     // after that, move by what it adds.
     auto held = held_.begin();
@@ -702,7 +729,7 @@ void IniDocument::Settle() const {
         }
         section.bodyEnd += shift;
     }
-    headerScanAt_ += shift;
+    headerScanAt_ = scanAt;
     held_.clear();
     heldGrowth_ = 0;
 }
@@ -726,17 +753,18 @@ void IniDocument::Splice(std::size_t section, std::size_t at, std::size_t length
         for (auto line = later; line != end; ++line) line->begin = static_cast<std::uint32_t>(line->begin + delta);
     }
     target.bodyEnd += delta;
-    ShiftSectionsAfter(section, delta);
+    ShiftSectionsAfter(section, at, delta);
 }
 
-void IniDocument::ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta) {
+void IniDocument::ShiftSectionsAfter(std::size_t section, std::size_t at, std::ptrdiff_t delta) {
     for (std::size_t later = section + 1; later < sections_.size(); ++later) {
         Section& moved = sections_[later];
         moved.headerBegin += delta;
         moved.bodyBegin += delta;
         moved.bodyEnd += delta;
     }
-    headerScanAt_ += delta;
+    // A change in lines not read yet leaves where the reading goes on.
+    if (at < headerScanAt_) headerScanAt_ += delta;
 }
 
 // A new key goes after the last key line of its section, or right under its header.
@@ -766,7 +794,7 @@ EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& li
             }))
             table.duplicates = true;
     }
-    ShiftSectionsAfter(section, static_cast<std::ptrdiff_t>(text.size()));
+    ShiftSectionsAfter(section, where, static_cast<std::ptrdiff_t>(text.size()));
     return EditResult::Changed;
 }
 
@@ -808,46 +836,31 @@ bool IniDocument::EndsWithoutLineEnd() const {
     return !Raw().empty() && Raw().back() != '\n' && Raw().back() != '\r';
 }
 
-// The section's key table is read only as far as the first line of the name; the rest of the
-// section is searched for more lines of it without entering its lines in the table.
+// Lines the header search has not read yet are searched for the name alone, without entering
+// them in the section's table.
 EditResult IniDocument::RemoveKey(std::string_view section, std::string_view key) {
     return Run([&] {
-        const auto [found, first] = FindSectionAndKey(section, key);
-        if (!first) return EditResult::Unchanged;
+        const auto found = FindSectionHeader(section);
+        if (!found) return EditResult::Unchanged;
         const Section& target = sections_[*found];
         const std::string_view name = TrimName(key, lead_);
-        // No line before the first of the name has it; an index that knows no name repeats
-        // leaves none after it either.
-        std::vector<std::size_t> entries{*first};
-        if (!target.keys.index || target.keys.duplicates)
-            for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
-                if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
-        const bool tableComplete = allHeaders_ || *found + 1 < sections_.size();
-        return RemoveKeyLines(*found, entries, tableComplete ? std::vector<Range>() : UnreadLinesOf(name));
+        const bool unread = HasUnreadLines(*found);
+        const auto first = unread ? FirstReadLineOf(target, name) : FindKey(target, key);
+        std::vector<std::size_t> entries;
+        if (first) {
+            entries.push_back(*first);
+            // No line before the first of the name has it; an index that knows no name repeats
+            // leaves none after it either.
+            if (!target.keys.index || target.keys.duplicates)
+                for (std::size_t entry = *first + 1; entry < target.keys.count; ++entry)
+                    if (SameName(KeyNameAt(target, entry), name, lead_)) entries.push_back(entry);
+        }
+        std::vector<Range> lines = unread ? UnreadLinesOf(name, SIZE_MAX) : std::vector<Range>();
+        if (entries.empty() && lines.empty()) return EditResult::Unchanged;
+        return RemoveKeyLines(*found, entries, lines);
     });
 }
 
-// From where the header search stopped to the next header: the key lines of that name.
-std::vector<IniDocument::Range> IniDocument::UnreadLinesOf(std::string_view name) const {
-    std::vector<Range> lines;
-    const std::size_t from = headerScanAt_;
-    LineCursor cursor(Slice(from, Raw().size()));
-    while (!cursor.AtEnd()) {
-        const LineCursor::Line line = cursor.Next();
-        const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t first = FirstNonBlank(Raw(), from + line.begin, contentEnd);
-        if (first == contentEnd) continue;
-        const char c = Raw()[first];
-        if (c == '[') break;
-        const std::string_view content = Slice(first, contentEnd);
-        if (c == ';' || c == '#' || !MayBeginWithName(content, name)) continue;
-        if (SameName(content.substr(0, KeyNameEnd(content, 0, lead_)), name, lead_))
-            lines.emplace_back(from + line.begin, from + line.next);
-    }
-    return lines;
-}
-
-// `unread`: lines after every line the table holds, in a section the header search is in.
 EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries,
                                        const std::vector<Range>& unread) {
     Section& target = sections_[section];
@@ -861,7 +874,17 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     ranges.insert(ranges.end(), unread.begin(), unread.end());
     if (WouldJoinLines(ranges)) return Refuse(ProfileFailure::JoinsLines);
     EraseRanges(ranges);
-    // The lines that stay move down by what was removed before them.
+    if (!entries.empty()) DropEntries(section, entries, ranges);
+    // Where the header search stopped is before the unread lines; no header after it is known.
+    for (const Range& line : unread) target.bodyEnd -= line.second - line.first;
+    target.bodyEnd -= removed;
+    ShiftSectionsAfter(section, ranges.front().first, -static_cast<std::ptrdiff_t>(removed));
+    return EditResult::Changed;
+}
+
+// The lines that stay move down by what was removed before them.
+void IniDocument::DropEntries(std::size_t section, const std::vector<std::size_t>& entries, const std::vector<Range>& ranges) {
+    Section& target = sections_[section];
     std::size_t kept = entries.front();
     std::uint32_t shift = 0;
     for (std::size_t entry = entries.front(), next = 0; entry < target.keys.count; ++entry) {
@@ -878,11 +901,6 @@ EditResult IniDocument::RemoveKeyLines(std::size_t section, const std::vector<st
     target.keys.count = static_cast<std::uint32_t>(kept);
     target.keys.index.reset();
     target.keys.scanned = 0;
-    // Where the header search stopped is before the unread lines; no header after it is known.
-    for (const Range& line : unread) target.bodyEnd -= line.second - line.first;
-    target.bodyEnd -= removed;
-    ShiftSectionsAfter(section, -static_cast<std::ptrdiff_t>(removed));
-    return EditResult::Changed;
 }
 
 // A section's own lines run from its header to its last key line; blank lines and comments
@@ -970,7 +988,7 @@ EditResult IniDocument::SetValueAt(KeyRef key, std::string_view shownValue, std:
     return Run([&] {
         const auto target = TargetKey(key, &shownValue);
         if (!target) return Refuse(ProfileFailure::Stale);
-        return ReplaceValue(target->first, target->second, value);
+        return ReplaceValue(target->first, KeyLineAt(sections_[target->first], target->second), value);
     }, true);
 }
 
@@ -1057,24 +1075,36 @@ EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection directi
         const auto found = LocateSpans(record, direction, Raw());
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
+        std::vector<Replacement> replacements;
+        bool sameLengths = true;
+        bool same = true;
         std::size_t size = Raw().size();
-        for (const ByteSpan& span : record.spans)
-            size = size - (undo ? span.after : span.before).size() + (undo ? span.before : span.after).size();
-        if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
-        std::string replayed;
-        replayed.reserve(size);
-        std::size_t at = 0;
         for (std::size_t i = 0; i < record.spans.size(); ++i) {
             const std::string& current = undo ? record.spans[i].after : record.spans[i].before;
             const std::string& wanted = undo ? record.spans[i].before : record.spans[i].after;
-            replayed.append(Raw(), at, (*found)[i] - at);
-            recorder_.Replaced(replayed.size(), current, wanted);
-            replayed += wanted;
-            at = (*found)[i] + current.size();
+            replacements.push_back({(*found)[i], (*found)[i] + current.size(), wanted});
+            sameLengths = sameLengths && current.size() == wanted.size();
+            same = same && current == wanted;
+            size = size - current.size() + wanted.size();
         }
-        replayed.append(Raw(), at, std::string::npos);
-        if (replayed == Raw()) return EditResult::Unchanged;
-        bytes_ = std::make_shared<std::string>(std::move(replayed));
+        if (size > MaxSize) return Refuse(ProfileFailure::TooLarge);
+        if (sameLengths && same) return EditResult::Unchanged;
+        std::ptrdiff_t growth = 0;
+        for (const Replacement& replacement : replacements) {
+            const std::size_t length = replacement.end - replacement.begin;
+            recorder_.Replaced(static_cast<std::size_t>(static_cast<std::ptrdiff_t>(replacement.begin) + growth),
+                               Slice(replacement.begin, replacement.end), replacement.text);
+            growth += static_cast<std::ptrdiff_t>(replacement.text.size()) - static_cast<std::ptrdiff_t>(length);
+        }
+        // Spans of other lengths that leave the same size can, moved, give back the same bytes:
+        // only a copy tells.
+        if (bytes_.use_count() == 1 && (size != Raw().size() || sameLengths)) {
+            ReplaceInPlace(*bytes_, replacements);
+        } else {
+            std::string replayed = ReplacedCopy(Raw(), replacements, size);
+            if (replayed == Raw()) return EditResult::Unchanged;
+            bytes_ = std::make_shared<std::string>(std::move(replayed));
+        }
         Reset();
         return EditResult::Changed;
     });

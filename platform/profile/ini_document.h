@@ -200,16 +200,22 @@ private:
     std::size_t OffsetNow(std::size_t at) const;
     // Puts the held tails into the bytes in one pass and moves every offset after them.
     void Settle() const;
-    std::string Settled() const;
-    void SettleInPlace(std::string& bytes) const;
 
     std::optional<std::size_t> FindSection(std::string_view name) const;
     std::optional<std::size_t> FindSectionAt(SectionRef ref) const;
     std::optional<std::size_t> FindKey(const Section& section, std::string_view key) const;
-    // The first section of that name and the first such key in it. The headers are read only
-    // as far as the key: one edit of a huge section does not read all of it.
-    std::pair<std::optional<std::size_t>, std::optional<std::size_t>> FindSectionAndKey(std::string_view section,
-                                                                                         std::string_view key) const;
+    // The first section of that name, the header search going no further than its header: a
+    // one-key edit of a huge section just read does not enter all its lines in the table.
+    std::optional<std::size_t> FindSectionHeader(std::string_view section) const;
+    // Whether some of the section's lines lie past where the header search stopped.
+    bool HasUnreadLines(std::size_t section) const { return !allHeaders_ && section + 1 == sections_.size(); }
+    void ReadSectionToEnd(std::size_t section) const;
+    // In the lines the section's table holds, by a plain scan.
+    std::optional<std::size_t> FirstReadLineOf(const Section& section, std::string_view name) const;
+    // The key lines of that name past where the header search stopped, in its section.
+    std::vector<Range> UnreadLinesOf(std::string_view name, std::size_t most) const;
+    // The first key line of the name in the section, read or not.
+    std::optional<KeyLine> FirstKeyLine(std::size_t section, std::string_view key) const;
     std::optional<std::size_t> FindKeyAt(const Section& section, KeyRef ref) const;
     template <typename Use>
     void ForEachHashedName(const Section& section, Use use) const;
@@ -233,7 +239,7 @@ private:
     EditResult Run(Edit edit, bool setsValue = false);
     // The line a new key takes, when it reads back as given.
     std::optional<std::string> NewKeyLine(std::string_view key, std::string_view value) const;
-    EditResult ReplaceValue(std::size_t section, std::size_t entry, std::string_view value);
+    EditResult ReplaceValue(std::size_t section, const KeyLine& line, std::string_view value);
     EditResult AppendKeyLine(std::size_t section, const std::string& line);
     EditResult AppendSection(std::string_view section, const std::string& keyLine);
     void AppendFinalLineEnd();
@@ -243,14 +249,17 @@ private:
     }
     // Replaces bytes inside one section's header or body, keeping every offset after them right.
     void Splice(std::size_t section, std::size_t at, std::size_t length, std::string_view text);
-    void ShiftSectionsAfter(std::size_t section, std::ptrdiff_t delta);
+    // For a change at `at` that adds delta bytes.
+    void ShiftSectionsAfter(std::size_t section, std::size_t at, std::ptrdiff_t delta);
     void ReindexSections() const;
     void IndexSection(std::size_t entry) const;
     bool WouldJoinLines(const std::vector<Range>& ranges) const;
     void EraseRanges(const std::vector<Range>& ranges);
-    std::vector<Range> UnreadLinesOf(std::string_view name) const;
+    // `unread`: lines after every line the table holds, in a section the header search is in.
     EditResult RemoveKeyLines(std::size_t section, const std::vector<std::size_t>& entries,
                               const std::vector<Range>& unread);
+    // Takes removed lines out of the section's table; ranges: theirs, in the same order.
+    void DropEntries(std::size_t section, const std::vector<std::size_t>& entries, const std::vector<Range>& ranges);
     EditResult RemoveSections(const std::vector<std::size_t>& sections);
 
     // Shared with the lists made from it; an edit while one lives works on a copy. Rebuilt

@@ -4,24 +4,34 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 namespace {
 
 // Leaves room for the dot and the suffix within a file-name length limit of 255.
 constexpr std::size_t MaxBaseNameInTemporary = 200;
+// Small beside a large file, large beside the calls it takes.
+constexpr std::size_t WritebackStep = std::size_t(4) << 20;
 
 SaveResult Failure(int error) { return SaveResult{std::nullopt, FailureOfSystemError(error), error}; }
 
-// 0, or the errno of the write that failed.
+// 0, or the errno of the write that failed. A large file goes in steps, the disk starting on
+// each while the next is copied, so that the flush after it has little left to wait for.
 int WriteAll(FileOps& ops, int fd, std::string_view bytes, std::size_t offset) {
     std::size_t done = 0;
+    std::size_t writtenBack = 0;
     while (done < bytes.size()) {
-        const ssize_t n = ops.WriteAt(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(offset + done));
+        const std::size_t step = std::min(bytes.size() - done, WritebackStep);
+        const ssize_t n = ops.WriteAt(fd, bytes.data() + done, step, static_cast<off_t>(offset + done));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return errno;
         if (n == 0) return EIO;
         done += static_cast<std::size_t>(n);
+        if (done - writtenBack >= WritebackStep && done < bytes.size()) {
+            (void)ops.StartWriteback(fd, static_cast<off_t>(offset + writtenBack), static_cast<off_t>(done - writtenBack));
+            writtenBack = done;
+        }
     }
     return 0;
 }

@@ -2,7 +2,9 @@
 // program's change is kept where it does not touch them, refused where it does.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -93,6 +95,56 @@ TEST(EditReplay, AnAmbiguousPlaceIsRefusedNotGuessed) {
     IniDocument twice("; moved\n[a]\nk=2\n[a]\nk=2\n");
     EXPECT_EQ(twice.Replay(change, ReplayDirection::Undo), EditResult::Refused);
     EXPECT_EQ(twice.Bytes(), "; moved\n[a]\nk=2\n[a]\nk=2\n");
+}
+
+// Records of many spans that grow and shrink the bytes, replayed in the document's own buffer
+// or, while a list shares it, into a new one: both give the bytes the spans describe, and the
+// list keeps what it showed.
+TEST(EditReplay, ManySpansOfEveryLengthReplayInPlaceOrBeside) {
+    std::mt19937 random(11);
+    for (int round = 0; round < 2000; ++round) {
+        std::string original = "[s]\n";
+        for (std::size_t length = random() % 200; original.size() < length + 4;) original += static_cast<char>('a' + random() % 3);
+        EditRecorder recorder;
+        std::string edited = original.substr(0, 4);
+        std::size_t at = 4;
+        for (int spans = 0; at < original.size() && spans < 8;) {
+            const std::size_t gap = 1 + random() % 20;
+            if (at + gap > original.size()) break;
+            edited += original.substr(at, gap);
+            at += gap;
+            const std::size_t removed = std::min<std::size_t>(random() % 6, original.size() - at);
+            std::string added;
+            for (std::size_t n = random() % 6; n > 0; --n) added += static_cast<char>('x' + random() % 3);
+            if (removed == 0 && added.empty()) continue;
+            recorder.Replaced(edited.size(), original.substr(at, removed), added);
+            ++spans;
+            edited += added;
+            at += removed;
+        }
+        edited += original.substr(std::min(at, original.size()));
+        const EditRecord record = recorder.Finish(edited);
+        if (record.Empty()) continue;
+        for (const bool shared : {false, true}) {
+            IniDocument document(original);
+            const ProfileList list = shared ? document.Sections() : ProfileList();
+            ASSERT_EQ(document.Replay(record, ReplayDirection::Redo), EditResult::Changed) << original;
+            EXPECT_EQ(document.Bytes(), edited) << original;
+            ASSERT_EQ(document.Replay(record, ReplayDirection::Undo), EditResult::Changed) << original;
+            EXPECT_EQ(document.Bytes(), original);
+            if (shared) {
+                EXPECT_EQ(list.Name(0), "s");
+            }
+        }
+    }
+    // Spans of other lengths that give back the same bytes change nothing.
+    IniDocument rotated("aa");
+    EditRecorder recorder;
+    recorder.Replaced(0, "a", "");
+    recorder.Replaced(1, "", "a");
+    const EditRecord rotation = recorder.Finish("aa");
+    EXPECT_EQ(rotated.Replay(rotation, ReplayDirection::Redo), EditResult::Unchanged);
+    EXPECT_EQ(rotated.Bytes(), "aa");
 }
 
 }  // namespace

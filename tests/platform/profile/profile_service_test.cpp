@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <string>
+#include <vector>
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
@@ -215,6 +217,109 @@ TEST(ProfileSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
     EXPECT_EQ(Read("a", "k", path), "1");
+}
+
+// Where two large texts first differ (npos: nowhere): a readable failure, not a diff of megabytes.
+std::size_t FirstDifference(const std::string& a, const std::string& b) {
+    const auto [at, _] = std::mismatch(a.begin(), a.end(), b.begin(), b.end());
+    return a.size() == b.size() && at == a.end() ? std::string::npos : static_cast<std::size_t>(at - a.begin());
+}
+
+class FailingSync : public FileOps {
+public:
+    int Sync(int) override {
+        errno = EIO;
+        return -1;
+    }
+};
+
+// A file another program changed since the last read: a set or removal of one key (at the
+// first, a middle and the last line, the last with no line end) saves the other program's
+// bytes with its own change alone, in a GBK file of CRLF lines, while a list made before
+// keeps showing what it showed; a save that fails leaves the file as the other program left it.
+TEST(ProfileWrite, OneKeyAfterAnotherProgramsChangeSavesOnlyThatKey) {
+    constexpr int Gbk = 936;
+    TempDir dir;
+    std::vector<std::string> lines = {"[\xD6\xF7]"};
+    for (int i = 0; i < 3000; ++i) lines.push_back("\xBC\xFC" + std::to_string(i) + " = \xD6\xB5" + std::to_string(i));
+    const auto joined = [](const std::vector<std::string>& all) {
+        std::string text;
+        for (const std::string& line : all) text += line + "\r\n";
+        return text.substr(0, text.size() - 2);
+    };
+    const std::string path = dir.Write("a.ini", joined(lines));
+    ProfileService service;
+    for (const int target : {1, 1500, 3000}) {
+        const std::string key = "\xBC\xFC" + std::to_string(target - 1);
+        const ProfileList listed = service.Keys({path, Gbk}, {"\xD6\xF7", 0});
+        const std::string shown(listed.Value(static_cast<std::size_t>(target - 1)));
+        lines[2] = "\xBC\xFC" "1 = other program";
+        dir.Write("b.ini", joined(lines));
+        rename(dir.Path("b.ini").c_str(), path.c_str());
+
+        ASSERT_TRUE(service.SetValue({path, Gbk}, "\xD6\xF7", key, "\xD0\xC2").Succeeded()) << target;
+        lines[target] = key + " = \xD0\xC2";
+        EXPECT_EQ(FirstDifference(ReadFile(path), joined(lines)), std::string::npos) << target;
+        EXPECT_EQ(listed.Value(static_cast<std::size_t>(target - 1)), shown) << target;
+
+        lines[2] = "\xBC\xFC" "1 = changed again";
+        dir.Write("b.ini", joined(lines));
+        rename(dir.Path("b.ini").c_str(), path.c_str());
+        {
+            FailingSync ops;
+            ScopedSeam seam(UseProfileFileOps, &ops);
+            EXPECT_FALSE(CurrentProfileService().RemoveKey({path, Gbk}, "\xD6\xF7", key).Succeeded()) << target;
+        }
+        EXPECT_EQ(FirstDifference(ReadFile(path), joined(lines)), std::string::npos) << target;
+        ASSERT_TRUE(service.RemoveKey({path, Gbk}, "\xD6\xF7", key).Succeeded()) << target;
+        const std::string removed = joined(std::vector<std::string>(lines.begin(), lines.begin() + target)) +
+                                    (target + 1 < static_cast<int>(lines.size()) ? "\r\n" + joined(std::vector<std::string>(lines.begin() + target + 1, lines.end())) : "\r\n");
+        EXPECT_EQ(FirstDifference(ReadFile(path), removed), std::string::npos) << target;
+        EXPECT_EQ(listed.Value(static_cast<std::size_t>(target - 1)), shown) << target;
+        lines[target] = key + " = \xD6\xB5" + std::to_string(target - 1);
+        dir.Write("a.ini", joined(lines));
+    }
+}
+
+// Writes of an odd size, short of what is asked; the ranges handed to the disk early.
+class UnevenWrites : public FileOps {
+public:
+    ssize_t WriteAt(int fd, const char* data, std::size_t size, off_t offset) override {
+        return FileOps::WriteAt(fd, data, std::min<std::size_t>(size, 1000003), offset);
+    }
+    int StartWriteback(int fd, off_t offset, off_t length) override {
+        writtenBack.emplace_back(offset, length);
+        return FileOps::StartWriteback(fd, offset, length);
+    }
+    std::vector<std::pair<off_t, off_t>> writtenBack;
+};
+
+// A file of many megabytes goes to disk in steps: by a new file, and in place (a hard link)
+// from the first changed byte on, every byte lands where it belongs.
+TEST(ProfileSave, LargeFilesAreWrittenInStepsByteForByte) {
+    TempDir dir;
+    std::string content = "[a]\n";
+    for (int i = 0; content.size() < (std::size_t(11) << 20); ++i)
+        content += "k" + std::to_string(i) + "=" + std::string(40 + i % 17, static_cast<char>('a' + i % 26)) + "\n";
+    const std::string path = dir.Write("a.ini", content);
+    UnevenWrites ops;
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    ASSERT_TRUE(ProfileWrite("a", "k0", "first", path.c_str(), Utf8));
+    content.replace(content.find("k0=") + 3, 40, "first");
+    EXPECT_EQ(FirstDifference(ReadFile(path), content), std::string::npos);
+    ASSERT_FALSE(ops.writtenBack.empty());
+    off_t next = 0;
+    for (const auto& [offset, length] : ops.writtenBack) {
+        EXPECT_EQ(offset, next);
+        next = offset + length;
+    }
+    EXPECT_LT(next, static_cast<off_t>(content.size()));
+
+    link(path.c_str(), dir.Path("other.ini").c_str());
+    const std::size_t middle = content.find("\nk100000=") + 1;
+    ASSERT_TRUE(ProfileWrite("a", "k100000", nullptr, path.c_str(), Utf8));
+    content.erase(middle, content.find('\n', middle) + 1 - middle);
+    EXPECT_EQ(FirstDifference(ReadFile(dir.Path("other.ini")), content), std::string::npos);
 }
 
 class ShortWrites : public FileOps {
