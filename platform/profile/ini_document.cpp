@@ -194,8 +194,10 @@ IniDocument::KeyLine IniDocument::ParseKeyLine(std::size_t begin, std::size_t li
                    begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals};
 }
 
-// The name is where the table says; after it come blanks, then "=" or the line end.
-IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
+// The name is where the table says; after it come blanks, then "=" or the line end. Inlined:
+// a listing asks for every line of a section in turn, and a line returned through memory
+// stalls each.
+[[gnu::always_inline]] inline IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
     const KeyEntry& key = EntryAt(section, entry);
     const std::size_t begin = section.bodyBegin + key.begin;
     if (key.nameOffset == LongName) return ParseKeyLine(begin, section.bodyEnd);
@@ -209,7 +211,7 @@ IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t 
     return line;
 }
 
-IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
+[[gnu::always_inline]] inline IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
     const std::size_t stop = FirstNonBlank(afterName, 0, afterName.size());
     ValueSpot value{stop < afterName.size(), afterName.size(), afterName.size()};
     if (!value.hasEquals) return value;
