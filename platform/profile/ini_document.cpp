@@ -149,12 +149,14 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
     if (from == 0) keys_.reserve(Raw().size() / 32 + 16);
     // The bytes do not change while they are scanned: one view of them, read once.
     const std::string_view text = Raw();
+    // No line end is part of the mark: only the first line can begin inside it.
+    const std::size_t markEnd = text.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
     LineCursor cursor(text.substr(from));
     while (!cursor.AtEnd()) {
         const LineCursor::Line line = cursor.Next();
         const std::size_t lineBegin = from + line.begin;
         const std::size_t contentEnd = from + line.contentEnd;
-        const std::size_t begin = lineBegin == 0 && text.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : lineBegin;
+        const std::size_t begin = std::max(lineBegin, markEnd);
         const std::size_t first = FirstNonBlank(text, begin, contentEnd);
         if (first == contentEnd) continue;
         const char c = text[first];
@@ -248,8 +250,10 @@ IniDocument::KeyLine IniDocument::ParseKeyLine(std::size_t begin, std::size_t li
                    begin + parsed.valueBegin, begin + parsed.valueEnd, parsed.hasEquals};
 }
 
-// The name is where the table says; after it come blanks, then "=" or the line end.
-IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
+// The name is where the table says; after it come blanks, then "=" or the line end. Inlined:
+// a listing asks for every line of a section in turn, and a line returned through memory
+// stalls each.
+[[gnu::always_inline]] inline IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t entry) const {
     const KeyEntry& key = EntryAt(section, entry);
     const std::size_t begin = section.bodyBegin + key.begin;
     if (key.nameOffset == LongName) return ParseKeyLine(begin, section.bodyEnd);
@@ -263,7 +267,7 @@ IniDocument::KeyLine IniDocument::KeyLineAt(const Section& section, std::size_t 
     return line;
 }
 
-IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
+[[gnu::always_inline]] inline IniDocument::ValueSpot IniDocument::ValueIn(std::string_view afterName) {
     const std::size_t stop = FirstNonBlank(afterName, 0, afterName.size());
     ValueSpot value{stop < afterName.size(), afterName.size(), afterName.size()};
     if (!value.hasEquals) return value;
@@ -506,7 +510,13 @@ NameList IniDocument::KeyNameList(std::string_view section) const {
     if (!found) return names;
     const Section& target = sections_[*found];
     names.Reserve(target.keys.count);
-    for (std::size_t entry = 0; entry < target.keys.count; ++entry) names.Append(KeyNameAt(target, entry));
+    for (std::size_t entry = 0; entry < target.keys.count; ++entry) {
+        const KeyEntry& key = EntryAt(target, entry);
+        if (key.nameOffset == LongName) [[unlikely]]
+            names.Append(KeyNameAt(target, entry));
+        else
+            names.Append(target.bodyBegin + key.begin + key.nameOffset, key.nameLength);
+    }
     return names;
 }
 

@@ -58,8 +58,11 @@ public:
     void Reserve(std::size_t count) { places_.reserve(count); }
     // name lies in the list's bytes.
     void Append(std::string_view name) {
-        places_.push_back(Place{name.empty() ? 0 : static_cast<std::uint32_t>(name.data() - bytes_->data()),
-                                static_cast<std::uint32_t>(name.size())});
+        Append(name.empty() ? 0 : static_cast<std::size_t>(name.data() - bytes_->data()), name.size());
+    }
+    // The name at that place in the list's bytes.
+    void Append(std::size_t begin, std::size_t length) {
+        places_.push_back(Place{static_cast<std::uint32_t>(begin), static_cast<std::uint32_t>(length)});
     }
 
 private:

@@ -135,6 +135,27 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
     EXPECT_EQ(Read("a", "k", path), "<default>");
 }
 
+// A click lists the section again: after another program's edit in place, the listing in the
+// next batch is the file's new lines, not the cached ones.
+TEST(ProfileRead, AListingShowsWhatAnotherProgramChanged) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\r\nk=1\r\nj=2\r\n[b]\r\nx=3\r\n");
+    ProfileService service;
+    const auto listed = [&](const char* section) {
+        ProfileBatch action;
+        std::string rows;
+        const ProfileList keys = service.Keys({path, Utf8}, {section, 0});
+        for (std::size_t at = 0; at < keys.Count(); ++at) rows += std::string(keys.Name(at)) + "=" + std::string(keys.Value(at)) + ";";
+        return rows;
+    };
+    EXPECT_EQ(listed("b"), "x=3;");
+    dir.Write("a.ini", "[a]\r\nk=1\r\n[j]=2\r\nx=4\r\nx=5\r\n");
+    EXPECT_EQ(listed("b"), "") << "the section is gone";
+    EXPECT_EQ(listed("a"), "k=1;");
+    EXPECT_EQ(listed("j"), "x=4;x=5;");
+    EXPECT_EQ(service.Keys({path, Utf8}, {"j", 0}).Occurrence(1), 1u);
+}
+
 // A read that reuses the room of the last one keeps none of its bytes, whether the file grew
 // or shrank, and a list made before keeps what it showed.
 TEST(ProfileRead, ReadsAgainIntoTheRoomOfTheLastRead) {
