@@ -51,6 +51,7 @@ struct TControl::WidgetWatch {
 
 QWidget* WidgetOf(const TControl& control) { return control.widget_; }
 
+
 TControl* ControlOfWidget(const QWidget* widget) {
     for (; widget; widget = widget->parentWidget()) {
         TControl* control = ControlProperty(widget);
@@ -70,6 +71,8 @@ TControl::TControl(TComponent* owner, QWidget* widget)
     widget_->installEventFilter(&ControlEventBridge::Instance());
     widgetWatch_->gone = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
+
+QWidget* TControl::ParentWidgetOf(const TWinControl* parent) { return parent ? parent->widget_ : nullptr; }
 
 TControl::~TControl() {
     MarkDestroying();
@@ -93,7 +96,8 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent_) parent_->RemoveControl(this);
     parent_ = parent;
     if (!widget_) return;
-    widget_->setParent(parent ? parent->Widget() : nullptr);
+    if (QWidget* parentWidget = ParentWidgetOf(parent); widget_->parentWidget() != parentWidget)
+        widget_->setParent(parentWidget);
     if (parent_) {
         parent_->InsertControl(this);
         if (parentFont_) font_ = parent_->Font();
