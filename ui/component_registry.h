@@ -11,4 +11,4 @@ using ComponentFactory = std::function<TComponent*(TComponent* owner, TComponent
 
 void RegisterComponentClass(std::string className, ComponentFactory factory);
 // Nullptr when no class of that name is registered.
-TComponent* CreateComponent(std::string_view className, TComponent* owner, TComponent* container = nullptr);
+TComponent* CreateComponent(std::string_view className, TComponent* owner, TComponent* container);

@@ -51,7 +51,6 @@ struct TControl::WidgetWatch {
 
 QWidget* WidgetOf(const TControl& control) { return control.widget_; }
 
-
 TControl* ControlOfWidget(const QWidget* widget) {
     for (; widget; widget = widget->parentWidget()) {
         TControl* control = ControlProperty(widget);
