@@ -14,30 +14,25 @@ constexpr int BarHeight = 26;
 }  // namespace
 
 TFindBar::TFindBar(TForm& form, TControl& below, std::initializer_list<TControl*> views) : views_(views) {
-    panel_ = new TPanel(&form);
-    panel_->SetParent(&form);
+    panel_ = new TPanel(&form, &form);
     panel_->SetBevels(TBevelCut::bvNone, TBevelCut::bvNone);
     panel_->SetBounds(0, below.Top() - BarHeight, form.ClientWidth(), BarHeight);
     panel_->SetAnchors(akLeft | akRight | akBottom);
     panel_->SetVisible(false);
 
-    caption_ = new TLabel(&form);
-    caption_->SetParent(panel_);
+    caption_ = new TLabel(&form, panel_);
     caption_->SetCaption(Ansi("查找"));
     caption_->SetBounds(6, 7, 30, 12);
 
-    edit_ = new TEdit(&form);
-    edit_->SetParent(panel_);
+    edit_ = new TEdit(&form, panel_);
     edit_->SetBounds(40, 3, 200, 20);
     edit_->SetAnchors(akLeft | akTop);
     caption_->SetFocusControl(edit_);
 
-    state_ = new TLabel(&form);
-    state_->SetParent(panel_);
+    state_ = new TLabel(&form, panel_);
     state_->SetBounds(248, 7, 90, 12);
 
-    filter_ = new TCheckBox(&form);
-    filter_->SetParent(panel_);
+    filter_ = new TCheckBox(&form, panel_);
     filter_->SetCaption(Ansi("只显示匹配的小节"));
     filter_->SetAccessKey(u'M');
     filter_->SetBounds(340, 3, 150, 20);

@@ -4,5 +4,7 @@
 #include "ui/component_registry.h"
 
 void RegisterDialogComponents() {
-    RegisterComponentClass("TOpenDialog", [](TComponent* owner) -> TComponent* { return new TOpenDialog(owner); });
+    RegisterComponentClass("TOpenDialog", [](TComponent* owner, TComponent*) -> TComponent* {
+        return new TOpenDialog(owner);
+    });
 }

@@ -15,8 +15,7 @@ namespace {
 
 TButton* AddButton(TForm& form, const char* caption, char16_t accessKey, TModalResult result, int left, int top,
                    int width, int height) {
-    auto* button = new TButton(&form);
-    button->SetParent(&form);
+    auto* button = new TButton(&form, &form);
     button->SetCaption(caption);
     button->SetAccessKey(accessKey);
     button->SetModalResult(result);
@@ -38,15 +37,13 @@ bool AskTextQuery(const std::string& title, const std::string& prompt, std::stri
     form->SetClientSize(horz(180), form->ClientHeight());
     form->SetPosition(TPosition::poScreenCenter);
 
-    auto* prompter = new TLabel(form.get());
-    prompter->SetParent(form.get());
+    auto* prompter = new TLabel(form.get(), form.get());
     prompter->SetCaption(prompt);
     prompter->SetBounds(horz(8), vert(8), prompter->Width(), prompter->Height());
     prompter->SetMaxWidth(horz(164));
     prompter->SetWordWrap(true);
 
-    auto* edit = new TEdit(form.get());
-    edit->SetParent(form.get());
+    auto* edit = new TEdit(form.get(), form.get());
     edit->SetBounds(prompter->Left(), prompter->Top() + prompter->Height() + 5, horz(164), edit->NaturalHeight());
     edit->SetMaxLength(InputBoxMaxLength);
     edit->SetTextCodePage(valueCodePage);

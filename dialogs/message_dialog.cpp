@@ -25,17 +25,15 @@ std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, TMessage
     form->SetCaption(MessageKindTitle(kind));
 
     if (auto icon = MessageKindIcon(kind)) {
-        auto* image = new TImage(form.get());
+        auto* image = new TImage(form.get(), form.get());
         image->SetName("Image");
-        image->SetParent(form.get());
         image->SetBounds(layout.HorzMargin, layout.VertMargin, MessageIconSize, MessageIconSize);
         image->ShowStandardIcon(*icon);
         image->SetAccessibleName(MessageKindTitle(kind));
     }
 
-    auto* label = new TLabel(form.get());
+    auto* label = new TLabel(form.get(), form.get());
     label->SetName("Message");
-    label->SetParent(form.get());
     // The layout measured the text already, with the flags the label draws with.
     label->SetAutoSize(false);
     label->SetWordWrap(true);
@@ -48,9 +46,8 @@ std::unique_ptr<TMessageForm> BuildMessageForm(const std::string& text, TMessage
     for (int i = 0; i < MessageButtonCount; ++i) {
         if (!HasMessageButton(buttons, i)) continue;
         const TMessageButtonInfo& info = MessageButtonInfo(i);
-        auto* button = new TButton(form.get());
+        auto* button = new TButton(form.get(), form.get());
         button->SetName(info.Name);
-        button->SetParent(form.get());
         button->SetCaption(info.Caption);
         button->SetAccessKey(info.AccessKey);
         button->SetModalResult(info.Result);

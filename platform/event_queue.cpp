@@ -6,6 +6,8 @@
 
 #include <memory>
 
+#include "platform/font_config_preload.h"
+
 namespace {
 
 const QEvent::Type QuitMessage = static_cast<QEvent::Type>(QEvent::registerEventType());
@@ -41,6 +43,7 @@ QApplication* g_toolkit = nullptr;
 QApplication& StartToolkit() {
     QApplication*& app = g_toolkit;
     if (!app) {
+        FontConfigPreload fontConfig;
         app = new QApplication(g_argc, g_argv);
         // We quit by our own quit message, never because the last window was hidden.
         QApplication::setQuitOnLastWindowClosed(false);

@@ -72,11 +72,11 @@ void SetHelpRequestHandler(HelpRequestHandler handler) { HelpHandler() = std::mo
 
 // ---------------------------------------------------------------- TButton
 
-TButton::TButton(TComponent* owner) : TButton(owner, new QPushButton) {}
-
-TButton::TButton(TComponent* owner, QPushButton* widget) : TWinControl(owner, widget) {
-    widget->setAutoDefault(false);
-    QObject::connect(widget, &QPushButton::clicked, widget, [this] { CatchErrors(this, [this] { Press(); }); });
+TButton::TButton(TComponent* owner, TWinControl* parent)
+    : TWinControl(owner, new QPushButton(ParentWidgetOf(parent))) {
+    Button()->setAutoDefault(false);
+    QObject::connect(Button(), &QPushButton::clicked, Button(), [this] { CatchErrors(this, [this] { Press(); }); });
+    SetParent(parent);
 }
 
 QPushButton* TButton::Button() const { return static_cast<QPushButton*>(Widget()); }
@@ -140,7 +140,7 @@ bool TButton::ApplyProperty(std::string_view name, const LayoutValue& value, Lay
 
 // ---------------------------------------------------------------- TBitBtn
 
-TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
+TBitBtn::TBitBtn(TComponent* owner, TWinControl* parent) : TButton(owner, parent) {}
 
 void TBitBtn::SetKind(TBitBtnKind kind) {
     if (kind == kind_) return;

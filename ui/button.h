@@ -8,7 +8,8 @@ class QPushButton;
 
 class TButton : public TWinControl {
 public:
-    explicit TButton(TComponent* owner);
+    // Stands on parent from the start when one is given.
+    explicit TButton(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TButton"; }
 
     TModalResult ModalResult() const { return modalResult_; }
@@ -32,7 +33,6 @@ public:
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 
 protected:
-    TButton(TComponent* owner, QPushButton* widget);
     void ShowCaption() override;
     QPushButton* Button() const;
     void SetActive(bool active);
@@ -49,7 +49,7 @@ enum class TBitBtnKind { bkCustom, bkOK, bkCancel, bkHelp, bkYes, bkNo, bkClose,
 
 class TBitBtn : public TButton {
 public:
-    explicit TBitBtn(TComponent* owner);
+    explicit TBitBtn(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TBitBtn"; }
 
     TBitBtnKind Kind() const { return kind_; }

@@ -6,10 +6,12 @@
 #include "ui/access_key.h"
 #include "ui/error_sink.h"
 
-TCheckBox::TCheckBox(TComponent* owner) : TWinControl(owner, new QCheckBox) {
+TCheckBox::TCheckBox(TComponent* owner, TWinControl* parent)
+    : TWinControl(owner, new QCheckBox(ParentWidgetOf(parent))) {
     QObject::connect(Box(), &QCheckBox::toggled, Box(), [this](bool checked) {
         if (!showing_) CatchErrors(this, [&] { UserToggled(checked); });
     });
+    SetParent(parent);
 }
 
 QCheckBox* TCheckBox::Box() const { return static_cast<QCheckBox*>(Widget()); }

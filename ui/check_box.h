@@ -7,7 +7,7 @@ class QCheckBox;
 
 class TCheckBox : public TWinControl {
 public:
-    explicit TCheckBox(TComponent* owner);
+    explicit TCheckBox(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TCheckBox"; }
 
     bool Checked() const { return checked_; }

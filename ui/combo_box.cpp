@@ -6,11 +6,13 @@
 #include "ui/error_sink.h"
 #include "ui/layout_reader.h"
 
-TComboBox::TComboBox(TComponent* owner) : TWinControl(owner, new QComboBox) {
+TComboBox::TComboBox(TComponent* owner, TWinControl* parent)
+    : TWinControl(owner, new QComboBox(ParentWidgetOf(parent))) {
     Box()->setEditable(false);
     QObject::connect(Box(), &QComboBox::currentIndexChanged, Box(), [this](int index) {
         if (!showing_) CatchErrors(this, [&] { UserChose(index); });
     });
+    SetParent(parent);
 }
 
 QComboBox* TComboBox::Box() const { return static_cast<QComboBox*>(Widget()); }

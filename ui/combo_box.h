@@ -10,7 +10,7 @@ class QComboBox;
 
 class TComboBox : public TWinControl {
 public:
-    explicit TComboBox(TComponent* owner);
+    explicit TComboBox(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TComboBox"; }
 
     // Replaces the items; none is chosen afterwards.

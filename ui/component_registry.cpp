@@ -1,6 +1,7 @@
 #include "ui/component_registry.h"
 
 #include <map>
+#include <type_traits>
 
 #include "ui/button.h"
 #include "ui/combo_box.h"
@@ -20,7 +21,12 @@ using Registry = std::map<std::string, ComponentFactory, std::less<>>;
 
 template <typename T>
 ComponentFactory Factory() {
-    return [](TComponent* owner) -> TComponent* { return new T(owner); };
+    return [](TComponent* owner, TComponent* container) -> TComponent* {
+        if constexpr (std::is_constructible_v<T, TComponent*, TWinControl*>)
+            return new T(owner, dynamic_cast<TWinControl*>(container));
+        else
+            return new T(owner);
+    };
 }
 
 Registry& Classes() {
@@ -43,7 +49,7 @@ void RegisterComponentClass(std::string className, ComponentFactory factory) {
     Classes()[std::move(className)] = std::move(factory);
 }
 
-TComponent* CreateComponent(std::string_view className, TComponent* owner) {
+TComponent* CreateComponent(std::string_view className, TComponent* owner, TComponent* container) {
     auto it = Classes().find(className);
-    return it == Classes().end() ? nullptr : it->second(owner);
+    return it == Classes().end() ? nullptr : it->second(owner, container);
 }

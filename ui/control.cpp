@@ -71,6 +71,8 @@ TControl::TControl(TComponent* owner, QWidget* widget)
     widgetWatch_->gone = QObject::connect(widget_, &QObject::destroyed, [this] { widget_ = nullptr; });
 }
 
+QWidget* TControl::ParentWidgetOf(const TWinControl* parent) { return parent ? parent->widget_ : nullptr; }
+
 TControl::~TControl() {
     MarkDestroying();
     DestroyComponents();
@@ -93,7 +95,8 @@ void TControl::SetParent(TWinControl* parent) {
     if (parent_) parent_->RemoveControl(this);
     parent_ = parent;
     if (!widget_) return;
-    widget_->setParent(parent ? parent->Widget() : nullptr);
+    if (QWidget* parentWidget = ParentWidgetOf(parent); widget_->parentWidget() != parentWidget)
+        widget_->setParent(parentWidget);
     if (parent_) {
         parent_->InsertControl(this);
         if (parentFont_) font_ = parent_->Font();

@@ -86,6 +86,10 @@ public:
 
 protected:
     TControl(TComponent* owner, QWidget* widget);
+    // What a control's widget is made in: its parent's widget, or none. A widget made in its
+    // parent takes the parent's font and style once; one moved there later is measured and
+    // laid out again in them. The constructor that makes the widget then calls SetParent.
+    static QWidget* ParentWidgetOf(const TWinControl* parent);
 
     QWidget* Widget() const { return widget_; }
 

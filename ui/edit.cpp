@@ -10,10 +10,11 @@
 #include "ui/typed_text.h"
 #include "ui/widget_access.h"
 
-TEdit::TEdit(TComponent* owner) : TWinControl(owner, new QLineEdit) {
+TEdit::TEdit(TComponent* owner, TWinControl* parent) : TWinControl(owner, new QLineEdit(ParentWidgetOf(parent))) {
     QObject::connect(LineEdit(), &QLineEdit::textEdited, LineEdit(), [this](const QString& after) {
         CatchErrors(this, [&] { AcceptUserEdit(ToDisplay(Caption(), TextCodePage()), after); });
     });
+    SetParent(parent);
 }
 
 QLineEdit* TEdit::LineEdit() const { return static_cast<QLineEdit*>(Widget()); }
@@ -68,10 +69,12 @@ bool TEdit::ApplyProperty(std::string_view name, const LayoutValue& value, Layou
 
 // ---------------------------------------------------------------- TLabeledEdit
 
-TLabeledEdit::TLabeledEdit(TComponent* owner) : TEdit(owner), label_(new TLabel(this)) {
+TLabeledEdit::TLabeledEdit(TComponent* owner, TWinControl* parent)
+    : TEdit(owner, parent), label_(new TLabel(this, parent)) {
     label_->SetName("SubLabel");
     // Assistive technologies take the edit's name and its labelled-by relation from the buddy.
     static_cast<QLabel*>(WidgetOf(*label_))->setBuddy(LineEdit());
+    PlaceLabel();
 }
 
 void TLabeledEdit::SetParent(TWinControl* parent) {

@@ -11,7 +11,7 @@ class QString;
 
 class TEdit : public TWinControl {
 public:
-    explicit TEdit(TComponent* owner);
+    explicit TEdit(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TEdit"; }
 
     // The text, in the edit's text code page.
@@ -46,7 +46,7 @@ enum class TLabelPosition { lpAbove, lpBelow, lpLeft, lpRight };
 // An edit with a label beside it, kept in place when the edit moves.
 class TLabeledEdit : public TEdit {
 public:
-    explicit TLabeledEdit(TComponent* owner);
+    explicit TLabeledEdit(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TLabeledEdit"; }
 
     TLabel& EditLabel() { return *label_; }

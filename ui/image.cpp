@@ -5,7 +5,9 @@
 #include "platform/display_text.h"
 #include "platform/drawn_images.h"
 
-TImage::TImage(TComponent* owner) : TControl(owner, new QLabel) {}
+TImage::TImage(TComponent* owner, TWinControl* parent) : TControl(owner, new QLabel(ParentWidgetOf(parent))) {
+    SetParent(parent);
+}
 
 void TImage::ShowStandardIcon(TStandardIcon icon) {
     icon_ = icon;

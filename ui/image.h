@@ -9,7 +9,7 @@ enum class TStandardIcon { Warning, Error, Information, Question };
 
 class TImage : public TControl {
 public:
-    explicit TImage(TComponent* owner);
+    explicit TImage(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TImage"; }
 
     void ShowStandardIcon(TStandardIcon icon);

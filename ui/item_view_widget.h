@@ -8,7 +8,7 @@
 
 class ItemViewWidget : public QTreeView {
 public:
-    explicit ItemViewWidget(TCustomItemView& owner) : owner_(owner) {}
+    ItemViewWidget(TCustomItemView& owner, QWidget* parent) : QTreeView(parent), owner_(owner) {}
 
     // The toolkit's own handling of a client-area event that the control passes on.
     bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }

@@ -16,7 +16,7 @@ namespace {
 // the toolkit label keeps the plain text for assistive technologies.
 class LabelWidget : public QLabel {
 public:
-    explicit LabelWidget(TLabel& label) : label_(label) {}
+    LabelWidget(TLabel& label, QWidget* parent) : QLabel(parent), label_(label) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -41,8 +41,10 @@ QString WithoutAccessMarks(const QString& text) {
 
 }  // namespace
 
-TLabel::TLabel(TComponent* owner) : TControl(owner, new LabelWidget(*this)) {
+TLabel::TLabel(TComponent* owner, TWinControl* parent)
+    : TControl(owner, new LabelWidget(*this, ParentWidgetOf(parent))) {
     Widget()->setAutoFillBackground(false);
+    SetParent(parent);
 }
 
 int TLabel::TextFlags() const {

@@ -5,7 +5,7 @@
 
 class TLabel : public TControl {
 public:
-    explicit TLabel(TComponent* owner);
+    explicit TLabel(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TLabel"; }
 
     bool AutoSize() const { return autoSize_; }

@@ -159,7 +159,7 @@ private:
     }
 
     void ApplyChild(TComponent& container, const std::string& name, const std::string& className) {
-        TComponent* child = CreateComponent(className, &reader_.root_);
+        TComponent* child = CreateComponent(className, &reader_.root_, &container);
         if (!child) tokens_.Fail("unknown class " + className);
         child->SetName(name);
         if (!container.AdoptChild(*child)) tokens_.Fail(className + " cannot stand inside " + container.ClassName());

@@ -151,7 +151,7 @@ private:
 // The toolkit view, with its size changes routed through the list as well.
 class ListWidget : public ItemViewWidget {
 public:
-    explicit ListWidget(TListView& list) : ItemViewWidget(list), list_(list) {}
+    ListWidget(TListView& list, QWidget* parent) : ItemViewWidget(list, parent), list_(list) {}
 
 protected:
     bool viewportEvent(QEvent* event) override {
@@ -334,10 +334,11 @@ bool TListItems::Updating() const { return view_.Updating(); }
 
 // ---------------------------------------------------------------- TListView
 
-TListView::TListView(TComponent* owner)
-    : TCustomItemView(owner, new ListWidget(*this)),
+TListView::TListView(TComponent* owner, TWinControl* parent)
+    : TCustomItemView(owner, new ListWidget(*this, ParentWidgetOf(parent))),
       model_(std::make_unique<ListItemModel>(*this)),
       items_(std::make_unique<TListItems>(*this)) {
+    SetParent(parent);
     ItemViewWidget* view = View();
     view->setRootIsDecorated(false);
     view->setItemsExpandable(false);

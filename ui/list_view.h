@@ -173,7 +173,7 @@ enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };
 
 class TListView : public TCustomItemView {
 public:
-    explicit TListView(TComponent* owner);
+    explicit TListView(TComponent* owner, TWinControl* parent = nullptr);
     ~TListView() override;
     const char* ClassName() const override { return "TListView"; }
 

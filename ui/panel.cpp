@@ -9,7 +9,7 @@ namespace {
 
 class PanelWidget : public QWidget {
 public:
-    explicit PanelWidget(TPanel& panel) : panel_(panel) {}
+    PanelWidget(TPanel& panel, QWidget* parent) : QWidget(parent), panel_(panel) {}
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -45,9 +45,11 @@ constexpr NamedValue<TBevelCut> kBevelNames[] = {
 
 }  // namespace
 
-TPanel::TPanel(TComponent* owner) : TWinControl(owner, new PanelWidget(*this)) {
+TPanel::TPanel(TComponent* owner, TWinControl* parent)
+    : TWinControl(owner, new PanelWidget(*this, ParentWidgetOf(parent))) {
     SetTabStop(false);
     Widget()->setFocusPolicy(Qt::NoFocus);
+    SetParent(parent);
 }
 
 void TPanel::SetBevels(TBevelCut outer, TBevelCut inner) {

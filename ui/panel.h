@@ -6,7 +6,7 @@ enum class TBevelCut { bvNone, bvLowered, bvRaised };
 
 class TPanel : public TWinControl {
 public:
-    explicit TPanel(TComponent* owner);
+    explicit TPanel(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TPanel"; }
 
     TBevelCut BevelOuter() const { return bevelOuter_; }

@@ -7,9 +7,10 @@
 
 #include "ui/layout_reader.h"
 
-TSplitter::TSplitter(TComponent* owner) : TControl(owner, new QWidget) {
+TSplitter::TSplitter(TComponent* owner, TWinControl* parent) : TControl(owner, new QWidget(ParentWidgetOf(parent))) {
     Widget()->setCursor(Qt::SplitHCursor);
     Widget()->setFocusPolicy(Qt::NoFocus);
+    SetParent(parent);
 }
 
 void TSplitter::SetSides(TControl* before, TControl* after) {

@@ -5,7 +5,7 @@
 
 class TSplitter : public TControl {
 public:
-    explicit TSplitter(TComponent* owner);
+    explicit TSplitter(TComponent* owner, TWinControl* parent = nullptr);
     const char* ClassName() const override { return "TSplitter"; }
 
     TControl* Before() const { return before_; }

@@ -141,7 +141,7 @@ public:
 // The toolkit view, with its keys and branch drawing routed through the tree as well.
 class TreeWidget : public ItemViewWidget {
 public:
-    explicit TreeWidget(TTreeView& tree) : ItemViewWidget(tree), tree_(tree) {}
+    TreeWidget(TTreeView& tree, QWidget* parent) : ItemViewWidget(tree, parent), tree_(tree) {}
 
 protected:
     void keyPressEvent(QKeyEvent* event) override {
@@ -291,10 +291,11 @@ bool TTreeNodes::Updating() const { return view_.Updating(); }
 
 // ---------------------------------------------------------------- TTreeView
 
-TTreeView::TTreeView(TComponent* owner)
-    : TCustomItemView(owner, new TreeWidget(*this)),
+TTreeView::TTreeView(TComponent* owner, TWinControl* parent)
+    : TCustomItemView(owner, new TreeWidget(*this, ParentWidgetOf(parent))),
       model_(std::make_unique<TreeNodeModel>(*this)),
       nodes_(std::make_unique<TTreeNodes>(*this)) {
+    SetParent(parent);
     ItemViewWidget* view = View();
     view->setHeaderHidden(true);
     view->header()->setStretchLastSection(false);

@@ -110,7 +110,7 @@ private:
 
 class TTreeView : public TCustomItemView {
 public:
-    explicit TTreeView(TComponent* owner);
+    explicit TTreeView(TComponent* owner, TWinControl* parent = nullptr);
     ~TTreeView() override;
     const char* ClassName() const override { return "TTreeView"; }
 
