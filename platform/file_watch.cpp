@@ -23,13 +23,13 @@ constexpr int kSettleMilliseconds = 100;
 }  // namespace
 
 struct TFileWatch::Watcher {
-    Watcher(TFileWatch& owner, std::function<void()> changed) : owner(owner), changed(std::move(changed)) {
+    Watcher(TFileWatch& watchOwner, std::function<void()> onChange) : owner(watchOwner), changed(std::move(onChange)) {
         fd = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
         settle.setSingleShot(true);
         settle.setInterval(kSettleMilliseconds);
         QObject::connect(&settle, &QTimer::timeout, [this] {
             WatchFile();
-            this->changed();
+            changed();
         });
         if (fd < 0) return;
         notifier = std::make_unique<QSocketNotifier>(fd, QSocketNotifier::Read);
