@@ -141,8 +141,8 @@ void IniDocument::Reset() {
     lineEnd_ = line.next > line.contentEnd ? Raw().substr(line.contentEnd, line.next - line.contentEnd) : "\n";
 }
 
-template <typename Enough, typename KeyEnough>
-void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
+template <typename Enough>
+void IniDocument::FindMoreHeaders(Enough enough) const {
     if (allHeaders_) return;
     const std::size_t from = headerScanAt_;
     // Room for a key line per 32 bytes: most files need no more, and untouched room costs nothing.
@@ -171,10 +171,6 @@ void IniDocument::FindMoreHeaders(Enough enough, KeyEnough keyEnough) const {
             const std::size_t nameEnd = first + KeyNameEnd(text.substr(first, contentEnd - first), 0, lead_);
             keys_.push_back(EntryOf(KeyLine{lineBegin, contentEnd, 0, first, nameEnd, 0, 0, false}, current.bodyBegin));
             ++current.keys.count;
-            if (keyEnough(std::string_view(text.data() + first, nameEnd - first))) {
-                headerScanAt_ = from + line.next;
-                return;
-            }
         }
     }
     headerScanAt_ = Raw().size();

@@ -171,14 +171,9 @@ private:
     // The bytes, to change: copied first when a list still shares them.
     std::string& Own();
     // Finds headers, and the key lines of the sections they open, from where the last search
-    // stopped, until `enough` holds after a header, or `keyEnough(name)` after a key line, or the
-    // file ends.
-    template <typename Enough, typename KeyEnough>
-    void FindMoreHeaders(Enough enough, KeyEnough keyEnough) const;
+    // stopped, until `enough` holds after a header or the file ends.
     template <typename Enough>
-    void FindMoreHeaders(Enough enough) const {
-        FindMoreHeaders(enough, [](std::string_view) { return false; });
-    }
+    void FindMoreHeaders(Enough enough) const;
     void FindAllHeaders() const;
     void AddSection(std::size_t lineBegin, std::size_t contentBegin, std::size_t contentEnd,
                     std::size_t next) const;
