@@ -27,16 +27,14 @@
 #include <vector>
 
 #include "app/frm_main.h"
-#include "dialogs/dialog_components.h"
 #include "inifile/ini_file.h"
-#include "shell/application.h"
-#include "text/lead_bytes.h"
 #include "text/string_list.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
 
 #include "generated_ini.h"
+#include "shown_main_window.h"
 
 namespace {
 
@@ -117,20 +115,15 @@ int main(int argc, char** argv) try {
         large = argv[1];
         oneSection = argv[2];
     } else {
-        folder.path = std::filesystem::temp_directory_path() / ("bench-app-load-" + std::to_string(getpid()));
-        std::filesystem::create_directory(folder.path);
+        folder.Create("bench-app-load-");
         large = (folder.path / "large.ini").string();
         oneSection = (folder.path / "one-section.ini").string();
         MakeGeneratedIni(large, 100'000, 9);
         MakeGeneratedIni(oneSection, 1, 200'000);
     }
 
-    TApplication application;
-    InitLeadByteSet();
-    RegisterDialogComponents();
-    std::unique_ptr<TForm1> window(new TForm1(Application));
-    window->Show();
-    QApplication::processEvents();
+    ShownMainWindow shown;
+    TForm1* const window = shown.form.get();
 
     const double peakIdle = PeakMiB();
     // Read and split alone; the first run also brings the file into the page cache.
@@ -251,8 +244,6 @@ int main(int argc, char** argv) try {
     std::printf("peak memory       %.0f MiB idle, %.0f MiB after read and split, %.0f MiB after the load, "
                 "%.0f MiB after listing\n",
                 peakIdle, peakSplit, peakLoad, peakList);
-    window.reset();
-    application.ShutdownApplication();
     return 0;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_app_load: %s\n", e.what());

@@ -9,7 +9,6 @@
 // when not given) is generated in a temporary folder and removed afterwards; a path is used as is,
 // its first section clicked.
 #include <time.h>
-#include <unistd.h>
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -25,15 +24,13 @@
 #include <string>
 
 #include "app/frm_main.h"
-#include "dialogs/dialog_components.h"
-#include "shell/application.h"
-#include "text/lead_bytes.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
 #include "ui/tree_view.h"
 #include "ui/widget_access.h"
 
 #include "generated_ini.h"
+#include "shown_main_window.h"
 
 namespace {
 
@@ -126,18 +123,13 @@ int main(int argc, char** argv) try {
     if (std::filesystem::exists(given)) {
         path = given;
     } else {
-        folder.path = std::filesystem::temp_directory_path() / ("bench-window-steps-" + std::to_string(getpid()));
-        std::filesystem::create_directory(folder.path);
+        folder.Create("bench-window-steps-");
         path = (folder.path / "huge.ini").string();
         MakeGeneratedIni(path, 1, std::stoi(given));
     }
 
-    TApplication application;
-    InitLeadByteSet();
-    RegisterDialogComponents();
-    std::unique_ptr<TForm1> window(new TForm1(Application));
-    window->Show();
-    QApplication::processEvents();
+    ShownMainWindow shown;
+    TForm1* const window = shown.form.get();
 
     const auto enter = [&] {
         window->ledtfname->SetText(path);
@@ -169,8 +161,6 @@ int main(int argc, char** argv) try {
     }
     std::printf("  of which        the list view's layout of every row %.1f ms (best of 5)\n", layout);
     std::printf("  shown           %d rows listed\n", window->ListView1->Items().Count());
-    window.reset();
-    application.ShutdownApplication();
     return 0;
 } catch (const std::exception& e) {
     std::fprintf(stderr, "bench_window_steps: %s\n", e.what());

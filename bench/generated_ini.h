@@ -1,6 +1,8 @@
 #pragma once
 // The large INI file the benchmarks work on, in the layout of scripts/make-large-ini: sections
 // "section000000", ... each with keys "key000000=value S.K of the generated file".
+#include <unistd.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -22,6 +24,11 @@ inline void MakeGeneratedIni(const std::string& path, int sections, int keys) {
 // The folder of a generated file, removed on every way out.
 struct GeneratedFolder {
     std::filesystem::path path;
+    // A fresh folder in the temporary folder, named after the benchmark and its process.
+    void Create(const std::string& prefix) {
+        path = std::filesystem::temp_directory_path() / (prefix + std::to_string(getpid()));
+        std::filesystem::create_directory(path);
+    }
     ~GeneratedFolder() {
         if (!path.empty()) std::filesystem::remove_all(path);
     }

@@ -74,9 +74,7 @@ int main(int argc, char** argv) try {
     if (argc > 1) {
         path = argv[1];
     } else {
-        folder.path = std::filesystem::temp_directory_path() /
-                      ("bench-load-lines-" + std::to_string(getpid()));
-        std::filesystem::create_directory(folder.path);
+        folder.Create("bench-load-lines-");
         path = (folder.path / "big.ini").string();
         MakeFile(path);
     }
