@@ -5,10 +5,13 @@
 
 #include "ui/error_sink.h"
 #include "ui/item_view.h"
+#include "ui/item_view_header.h"
 
 class ItemViewWidget : public QTreeView {
 public:
-    ItemViewWidget(TCustomItemView& owner, QWidget* parent) : QTreeView(parent), owner_(owner) {}
+    ItemViewWidget(TCustomItemView& owner, QWidget* parent) : QTreeView(parent), owner_(owner) {
+        setHeader(new ItemViewHeader(*header()));
+    }
 
     // The toolkit's own handling of a client-area event that the control passes on.
     bool BaseViewportEvent(QEvent* event) { return QTreeView::viewportEvent(event); }

@@ -7,6 +7,7 @@
 #include <QHelpEvent>
 #include <QToolTip>
 #include <QLineEdit>
+#include <QStandardItemModel>
 #include <QTreeView>
 
 #include <memory>
@@ -97,6 +98,27 @@ TEST_F(ListViewTest, ADraggedDividerKeepsItsColumnAndTheOthersShareTheRest) {
     EXPECT_EQ(list->Column(0).Width(), 210) << "kept when the list changes size";
     EXPECT_EQ(view->columnWidth(0), 210);
     EXPECT_EQ(list->Column(1).Width(), view->viewport()->width() - 210);
+}
+
+// The toolkit's own header measures captions in bold; ours in the font they are painted in, and
+// must still stand as tall as the toolkit's and keep its settings.
+TEST_F(ListViewTest, TheHeaderMeasuresCaptionsInTheirShownFontAndStandsAsTallAsTheToolkits) {
+    const QString captions[] = {QStringLiteral("a key caption"), QStringLiteral("a much longer value caption")};
+    for (int column : {0, 1}) list->Column(column).SetCaption(captions[column].toStdString());
+    // A face with a bold of its own, wider than its regular, where one is installed.
+    list->SetFont(TFont{.Name = "DejaVu Sans"});
+    QStandardItemModel plainModel(0, 2);
+    plainModel.setHorizontalHeaderLabels({captions[0], captions[1]});
+    QTreeView plain;
+    plain.setFont(view->font());
+    plain.setModel(&plainModel);
+
+    QHeaderView* header = view->header();
+    EXPECT_EQ(header->sizeHint().height(), plain.header()->sizeHint().height());
+    EXPECT_EQ(header->defaultAlignment(), plain.header()->defaultAlignment());
+    const QFontMetrics shown(header->font());
+    EXPECT_EQ(header->sectionSizeHint(1) - header->sectionSizeHint(0),
+              shown.size(0, captions[1]).width() - shown.size(0, captions[0]).width());
 }
 
 // Names and values that the view cuts show whole in a tooltip; whole ones need none.
