@@ -231,9 +231,7 @@ IniDocument::KeyEntry IniDocument::EntryOf(const KeyLine& line, std::size_t body
 }
 
 std::size_t IniDocument::AfterLineEnd(std::size_t contentEnd, std::size_t limit) const {
-    if (contentEnd >= limit) return contentEnd;
-    const std::string& bytes = Raw();
-    return contentEnd + (bytes[contentEnd] == '\r' && contentEnd + 1 < bytes.size() && bytes[contentEnd + 1] == '\n' ? 2 : 1);
+    return contentEnd >= limit ? contentEnd : AfterLineBreak(Raw(), contentEnd);
 }
 
 IniDocument::KeyLine IniDocument::ParseKeyLine(std::size_t begin, std::size_t limit) const {

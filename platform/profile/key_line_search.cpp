@@ -11,7 +11,6 @@
 
 namespace {
 
-char AsciiLowerOf(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
 char AsciiUpperOf(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
 
 class Search {
@@ -23,8 +22,8 @@ public:
 
     std::vector<LineCursor::Line> Run() {
         const std::size_t last = probe_.size() - 1;
-        const char first[2] = {AsciiLowerOf(probe_.front()), AsciiUpperOf(probe_.front())};
-        const char end[2] = {AsciiLowerOf(probe_.back()), AsciiUpperOf(probe_.back())};
+        const char first[2] = {AsciiLower(probe_.front()), AsciiUpperOf(probe_.front())};
+        const char end[2] = {AsciiLower(probe_.back()), AsciiUpperOf(probe_.back())};
         std::size_t at = from_;
 #if defined(__SSE2__)
         const __m128i first0 = _mm_set1_epi8(first[0]), first1 = _mm_set1_epi8(first[1]);
@@ -70,9 +69,7 @@ private:
         const std::string_view content = text_.substr(at, contentEnd - at);
         if (!MayBeginWithName(content, name_) || !SameName(content.substr(0, KeyNameEnd(content, 0, lead_)), name_, lead_))
             return true;
-        std::size_t next = contentEnd;
-        if (next < text_.size()) next += text_[next] == '\r' && next + 1 < text_.size() && text_[next + 1] == '\n' ? 2 : 1;
-        found_.push_back(LineCursor::Line{*begin, contentEnd, next});
+        found_.push_back(LineCursor::Line{*begin, contentEnd, AfterLineBreak(text_, contentEnd)});
         return found_.size() < most_;
     }
 

@@ -28,6 +28,13 @@ inline std::size_t FindLineBreak(std::string_view text, std::size_t from) {
     return text.size();
 }
 
+// Where the line whose content ends at `contentEnd` is followed by the next: past its CR LF,
+// LF or CR; `contentEnd` itself at the end of the text.
+inline std::size_t AfterLineBreak(std::string_view text, std::size_t contentEnd) {
+    if (contentEnd >= text.size()) return contentEnd;
+    return contentEnd + (text[contentEnd] == '\r' && contentEnd + 1 < text.size() && text[contentEnd + 1] == '\n' ? 2 : 1);
+}
+
 // Line after line, the line ends of sixty-four bytes found at once: a file of short lines
 // costs a few instructions a line, not a search of its own for each.
 class LineCursor {
@@ -44,9 +51,7 @@ public:
 
     Line Next() {
         const std::size_t end = NextBreak(at_);
-        Line line{at_, end, end};
-        if (end < text_.size())
-            line.next = end + (text_[end] == '\r' && end + 1 < text_.size() && text_[end + 1] == '\n' ? 2 : 1);
+        const Line line{at_, end, AfterLineBreak(text_, end)};
         at_ = line.next;
         return line;
     }

@@ -6,8 +6,6 @@
 
 namespace {
 
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
 // No double-byte code page has a lead byte below 0x80: such bytes need no table look-up.
 bool SingleByte(char c, const LeadTable& lead) {
     return static_cast<unsigned char>(c) < 0x80 && lead.AsciiIsSingleByte();
