@@ -40,10 +40,7 @@ TFileLoad::TFileLoad(TRequest request)
     size_ = std::size_t(std::max<std::int64_t>(0, stream_->Size()));
 }
 
-TFileLoad::~TFileLoad() {
-    Cancel();
-    if (thread_.joinable()) thread_.join();
-}
+TFileLoad::~TFileLoad() { Cancel(); }
 
 int TFileLoad::PercentRead() const {
     const std::size_t size = bytesToRead_;
@@ -60,22 +57,14 @@ bool TFileLoad::GoOn(std::size_t done, std::size_t size) {
 TLoadedFile TFileLoad::RunHere() { return Run(); }
 
 void TFileLoad::Start(std::function<void()> finished) {
-    thread_ = std::thread([this, finished = std::move(finished)] {
-        try {
-            result_ = Run();
-        } catch (...) {
-            error_ = std::current_exception();
-        }
-        phase_ = TLoadPhase::Done;
-        finished();
-    });
+    work_.Start([this] { return Run(); },
+                [this, finished = std::move(finished)] {
+                    phase_ = TLoadPhase::Done;
+                    finished();
+                });
 }
 
-TLoadedFile TFileLoad::TakeResult() {
-    if (thread_.joinable()) thread_.join();
-    if (error_) std::rethrow_exception(error_);
-    return std::move(*result_);
-}
+TLoadedFile TFileLoad::TakeResult() { return work_.TakeResult(); }
 
 TLoadedFile TFileLoad::Run() {
     TLoadedFile file;

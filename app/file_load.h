@@ -5,13 +5,12 @@
 // replaced stops at its next step and is never shown.
 #include <atomic>
 #include <cstddef>
-#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
-#include <thread>
 
+#include "app/background_work.h"
 #include "platform/encoding_detection.h"
 #include "platform/encoding_memory.h"
 #include "platform/line_ends.h"
@@ -107,7 +106,5 @@ private:
     std::atomic<TLoadPhase> phase_ = TLoadPhase::Reading;
     std::atomic<std::size_t> bytesRead_ = 0;
     std::atomic<std::size_t> bytesToRead_ = 0;
-    std::optional<TLoadedFile> result_;
-    std::exception_ptr error_;
-    std::thread thread_;
+    TBackgroundWork<TLoadedFile> work_;  // last: its thread ends before the rest goes
 };

@@ -5,14 +5,12 @@
 // one replaced is never shown: the service call it is in cannot be stopped, so it ends unseen.
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdint>
-#include <exception>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+
+#include "app/background_work.h"
 
 class ProfileList;
 
@@ -22,28 +20,20 @@ public:
     // finished is called on the listing's thread at its end, whole or failed.
     TSectionListing(std::string path, int codePage, std::string section, std::uint32_t occurrence,
                     std::function<void()> finished);
-    // Waits for the thread.
-    ~TSectionListing();
-    TSectionListing(const TSectionListing&) = delete;
-    TSectionListing& operator=(const TSectionListing&) = delete;
 
     // A listing replaced before it reaches the service skips it: clicks through many big
     // sections leave no queue of listings behind them.
     void Cancel() { cancelled_ = true; }
     // Waits up to limit for the end; true when the listing has ended.
-    bool WaitFor(std::chrono::milliseconds limit);
+    bool WaitFor(std::chrono::milliseconds limit) { return work_.WaitFor(limit); }
     // After the end: the keys, or the error the listing met raised again.
-    std::shared_ptr<const ProfileList> TakeResult();
+    std::shared_ptr<const ProfileList> TakeResult() { return work_.TakeResult(); }
 
     // Called on the listing's thread before it lists. Tests hold a listing there.
     static std::function<void(const std::string& section)> BeforeListing;
 
 private:
     std::atomic<bool> cancelled_ = false;
-    std::mutex mutex_;
-    std::condition_variable ended_;
-    bool done_ = false;
-    std::shared_ptr<const ProfileList> keys_;
-    std::exception_ptr error_;
-    std::thread thread_;
+    // Last: its thread ends before the rest goes.
+    TBackgroundWork<std::shared_ptr<const ProfileList>> work_;
 };
