@@ -165,6 +165,10 @@ private:
     // The file's section or key line that a node or row shows.
     SectionRef RefOf(const TTreeNode& node) const;
     KeyRef RefOf(const TTreeNode& node, const TListItem& row) const;
+    // Whether a row is still as listed, not renamed since.
+    bool AsListed(const TListItem& row) const;
+    // A row's value as the file holds it: with the quotes the list leaves off.
+    std::string ValueInFile(const TListItem& row) const;
     // The lists the view is built from: the file's through the profile-file service, or those
     // of the converted text of a file it cannot read.
     ProfileList SectionList();

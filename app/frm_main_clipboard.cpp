@@ -7,8 +7,7 @@
 void TForm1::CopySelectedRow() {
     TListItem* row = ListView1->Selected();
     if (!row) return;
-    const std::string value = row->SubItems().Count() > 0 ? row->SubItems().At(0) : std::string();
-    PutClipboardText(row->Caption() + "=" + value, row->CodePage());
+    PutClipboardText(row->Caption() + "=" + ValueInFile(*row), row->CodePage());
 }
 
 void TForm1::CopySelectedNode() {

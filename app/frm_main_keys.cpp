@@ -7,6 +7,7 @@
 #include "dialogs/input_box.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
+#include "platform/profile/ini_line.h"
 #include "platform/code_page_conversion.h"
 #include "shell/application.h"
 #include "shell/modal.h"
@@ -25,6 +26,9 @@ void TForm1::mchangClick(TComponent*) {
     // Accepted unchanged or cancelled, the box gives back the very bytes it was given, also
     // those the code page does not define: the write then changes nothing.
     if (text.empty()) return;
+    // The file keeps the value's quotes (the engine writes it inside them): quotes the user
+    // typed around it as well would make two pairs.
+    if (ValueInFile(*row) != shown && UnquotedValue(text).size() != text.size()) text = UnquotedValue(text);
     // The row's own line, as long as it still holds the value shown.
     if (!WriteToFile([&](TIniFile& ini) { ini.WriteValueAt(RefOf(*node, *row), shown, text); })) return;
     // Listed again from the file as written: the rows still to be made would otherwise come

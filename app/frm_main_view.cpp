@@ -69,11 +69,19 @@ SectionRef TForm1::RefOf(const TTreeNode& node) const {
             })};
 }
 
+bool TForm1::AsListed(const TListItem& row) const {
+    const std::size_t at = size_t(row.Index());
+    return listedKeys_ && at < listedKeys_->Count() && listedKeys_->Name(at) == row.Caption();
+}
+
+std::string TForm1::ValueInFile(const TListItem& row) const {
+    if (AsListed(row)) return std::string(listedKeys_->RawValue(size_t(row.Index())));
+    return row.SubItems().Count() > 0 ? row.SubItems().At(0) : std::string();
+}
+
 KeyRef TForm1::RefOf(const TTreeNode& node, const TListItem& row) const {
     // Rows as listed: their occurrences are the list's, found without counting.
-    const std::size_t at = size_t(row.Index());
-    if (listedKeys_ && at < listedKeys_->Count() && listedKeys_->Name(at) == row.Caption())
-        return {RefOf(node), row.Caption(), listedKeys_->Occurrence(at)};
+    if (AsListed(row)) return {RefOf(node), row.Caption(), listedKeys_->Occurrence(size_t(row.Index()))};
     TListItems& rows = row.Owner();
     return {RefOf(node), row.Caption(),
             OccurrenceAt(row.Index(), FileCodePage(), [&](int i) { return rows.CaptionOf(i); })};

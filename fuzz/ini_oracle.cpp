@@ -25,6 +25,12 @@ std::string Quoted(std::string_view value) {
     return quote ? "\"" + std::string(value) + "\"" : std::string(value);
 }
 
+// A value that takes the place of a quoted one goes inside the same quotes.
+std::string QuotedLike(std::string_view raw, std::string_view value) {
+    if (Unquoted(raw).size() == raw.size()) return Quoted(value);
+    return raw.front() + std::string(value) + raw.front();
+}
+
 Prediction Refused(ProfileFailure why, const std::string& bytes) { return {Prediction::Kind::Refused, why, bytes}; }
 Prediction Unchanged(const std::string& bytes) { return {Prediction::Kind::Unchanged, ProfileFailure::None, bytes}; }
 
@@ -254,7 +260,8 @@ Prediction IniOracle::ReplaceValue(const Line& line, std::string_view value) con
     if (ValueOf(line) == value) return Unchanged(bytes_);
     const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
     const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
-    const std::string text = (line.hasEquals ? "" : "=") + Quoted(value);
+    const std::string_view raw = line.hasEquals ? Text(line.valueBegin, line.valueEnd) : std::string_view();
+    const std::string text = (line.hasEquals ? "" : "=") + QuotedLike(raw, value);
     const std::string content = std::string(Text(line.contentBegin, at)) + text + std::string(Text(at + length, line.contentEnd));
     const IniOracle alone("[s]\n" + content, lead_);
     const Line& parsed = alone.lines_.back();

@@ -674,11 +674,12 @@ EditResult IniDocument::SetValue(std::string_view section, std::string_view key,
 
 // Only the value's own bytes change; the name, the blanks and the line end stay as they were.
 EditResult IniDocument::ReplaceValue(std::size_t section, const KeyLine& line, std::string_view value) {
-    const std::optional<std::string> quoted = QuotedValue(value);
-    if (!quoted) return Refuse(ProfileFailure::CannotHold);
     const std::string_view tail = TailNow(line);
     const ValueSpot spot = ValueIn(tail);
-    if (UnquotedValue(tail.substr(spot.begin, spot.end - spot.begin)) == value) return EditResult::Unchanged;
+    const std::string_view raw = tail.substr(spot.begin, spot.end - spot.begin);
+    const std::optional<std::string> quoted = QuotedLike(raw, value);
+    if (!quoted) return Refuse(ProfileFailure::CannotHold);
+    if (UnquotedValue(raw) == value) return EditResult::Unchanged;
     const std::string text = spot.hasEquals ? *quoted : "=" + *quoted;
     // In the tail: where the value is, or right after the name for the "=" a line lacks.
     const std::size_t at = spot.hasEquals ? spot.begin : 0;

@@ -105,6 +105,15 @@ std::optional<std::string> QuotedValue(std::string_view value) {
     return quoted;
 }
 
+std::optional<std::string> QuotedLike(std::string_view raw, std::string_view value) {
+    if (UnquotedValue(raw).size() == raw.size()) return QuotedValue(value);
+    if (!FitsOnOneLine(value)) return std::nullopt;
+    std::string quoted;
+    quoted.reserve(value.size() + 2);
+    quoted.append(1, raw.front()).append(value).append(1, raw.front());
+    return quoted;
+}
+
 bool FitsOnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
 }

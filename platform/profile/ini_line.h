@@ -73,6 +73,11 @@ std::string_view UnquotedValue(std::string_view raw);
 // The text to store so that the value reads back unchanged; none when no text can.
 std::optional<std::string> QuotedValue(std::string_view value);
 
+// The same, for a value that takes the place of raw: inside raw's own quotes when it had them,
+// since other programs may read the quoted text as one value and the bare text as less (a ";"
+// in it starting a comment).
+std::optional<std::string> QuotedLike(std::string_view raw, std::string_view value);
+
 // Line breaks and NUL bytes cannot be part of any line.
 bool FitsOnOneLine(std::string_view text);
 

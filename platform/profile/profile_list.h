@@ -21,6 +21,18 @@ public:
     std::string_view Name(std::size_t at) const { return Text(items_[at].nameBegin, items_[at].nameLength); }
     // A key's value as a reader sees it; empty for a section.
     std::string_view Value(std::size_t at) const { return Text(items_[at].valueBegin, items_[at].valueLength); }
+    // A key's value as the file holds it, with the pair of quotes that Value leaves off.
+    std::string_view RawValue(std::size_t at) const {
+        const Item& item = items_[at];
+        // A value read without its quotes lies between them; a bare one follows an "=" or a blank.
+        if (item.valueLength == 0 || item.valueBegin == 0) return Value(at);
+        const std::string_view bytes(*bytes_);
+        const std::size_t end = std::size_t(item.valueBegin) + item.valueLength;
+        const char before = bytes[item.valueBegin - 1];
+        if ((before == '"' || before == '\'') && end < bytes.size() && bytes[end] == before)
+            return bytes.substr(item.valueBegin - 1, item.valueLength + 2);
+        return Value(at);
+    }
     std::uint32_t Occurrence(std::size_t at) const { return occurrences_.empty() ? 0 : occurrences_[at] & ~RepeatedBit; }
     // The one a by-name reader uses.
     bool FirstOfName(std::size_t at) const { return Occurrence(at) == 0; }

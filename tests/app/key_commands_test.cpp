@@ -54,6 +54,20 @@ TEST_F(KeyCommandsTest, ModifyWritesTheAcceptedTextAndShowsIt) {
     EXPECT_TRUE(errorBoxes.empty());
 }
 
+TEST_F(KeyCommandsTest, ModifyOfAQuotedValueKeepsOnePairOfQuotes) {
+    path = Load("[php]\ndisable_functions = \"exec;system\"\n");
+    std::string shownAtStart;
+    AnswerNextInput("exec;system;passthru", Qt::Key_Return, &shownAtStart);
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(shownAtStart, "exec;system");
+    EXPECT_EQ(ReadBytes(path), "[php]\ndisable_functions = \"exec;system;passthru\"\n");
+    // Quotes typed around it are that pair, not a second one.
+    AnswerNextInput("\"exec\"", Qt::Key_Return);
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(ReadBytes(path), "[php]\ndisable_functions = \"exec\"\n");
+    EXPECT_TRUE(errorBoxes.empty());
+}
+
 TEST_F(KeyCommandsTest, ModifyClearedChangesNothingAndCancelWritesTheShownValueBack) {
     WhenModal([](TCustomForm& box) {
         PressKey(box, Qt::Key_Delete);  // the start text is selected

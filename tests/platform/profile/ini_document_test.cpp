@@ -148,6 +148,34 @@ TEST(IniDocumentEdit, ChangesOnlyWhatItTargets) {
     }
 }
 
+// Other programs may read a quoted value as one and the bare text as less: a ";" inside it
+// would start a comment.
+TEST(IniDocumentEdit, NewValueKeepsTheQuotesOfTheOldOne) {
+    const std::vector<EditCase> cases = {
+        {"double quotes", "[php]\ndisable_functions = \"exec;system\" \n",
+         Set("php", "disable_functions", "exec;system;passthru"),
+         "[php]\ndisable_functions = \"exec;system;passthru\" \n"},
+        {"single quotes", "[a]\r\nk='x'\r\n", Set("a", "k", "y"), "[a]\r\nk='y'\r\n"},
+        {"empty", "[a]\nk=\"x\"\n", Set("a", "k", ""), "[a]\nk=\"\"\n"},
+        {"a quoted value inside them", "[a]\nk=\"x\"\n", Set("a", "k", "\"y\""), "[a]\nk=\"\"y\"\"\n"},
+        {"a bare value stays bare", "[a]\nk=x\n", Set("a", "k", "y;z"), "[a]\nk=y;z\n"},
+        {"one quote is no pair", "[a]\nk=\"x\n", Set("a", "k", "y"), "[a]\nk=y\n"},
+    };
+    for (const EditCase& c : cases) {
+        IniDocument document(c.before);
+        EXPECT_EQ(c.edit(document), EditResult::Changed) << c.what;
+        EXPECT_EQ(document.Bytes(), c.after) << c.what;
+    }
+    // The value lists hold it as the file does.
+    const IniDocument document("[a]\nq = \"x;y\"\nbare=\"z\nsingle='w'\n");
+    const std::optional<ProfileList> keys = document.Keys({"a", 0});
+    ASSERT_TRUE(keys);
+    EXPECT_EQ(keys->Value(0), "x;y");
+    EXPECT_EQ(keys->RawValue(0), "\"x;y\"");
+    EXPECT_EQ(keys->RawValue(1), "\"z");
+    EXPECT_EQ(keys->RawValue(2), "'w'");
+}
+
 TEST(IniDocumentEdit, NoChangeLeavesEveryByte) {
     const std::vector<EditCase> cases = {
         {"same value, quoted in the file", "[a]\nk = \"v\" \n", Set("A", "K", "v"), ""},
