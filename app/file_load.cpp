@@ -7,23 +7,12 @@
 #include "inifile/ini_text.h"
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "platform/content_refusal.h"
 #include "platform/encodings.h"
+#include "platform/profile/write_access.h"
 #include "text/byte_text.h"
 #include "text/file_stream.h"
 #include "text/string_list.h"
-
-namespace {
-
-// Why a file read in encoding can only be read; empty when it can be written.
-std::string ReadOnlyReason(std::string_view bytes, const TFileEncoding& verdict, const TFileEncoding& encoding) {
-    if (IsUtf16(encoding.codePage)) return Ansi("UTF-16 编码的文件只能查看，不能修改。");
-    if (!encoding.SameAs(verdict) && !ReadsInCodePage(bytes, encoding.codePage))
-        return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
-               Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");
-    return {};
-}
-
-}  // namespace
 
 TLoadedFile::TLoadedFile() = default;
 TLoadedFile::TLoadedFile(TLoadedFile&&) noexcept = default;
@@ -84,7 +73,8 @@ TLoadedFile TFileLoad::Run() {
         request_.chosenCodePage ? request_.chosenCodePage : request_.memory.Recall(file.path, file.verdict);
     file.encoding = chosen ? ChosenEncoding(bytes, *chosen) : file.verdict;
     file.lineEnds = DetectLineEnds(bytes, file.encoding.codePage);
-    file.readOnlyReason = ReadOnlyReason(bytes, file.verdict, file.encoding);
+    file.refusal = ContentRefusal(bytes, file.verdict, file.encoding);
+    file.writeRefusal = WriteRefusalAt(file.path);
     if (IsUtf16(file.encoding.codePage)) {
         // The profile-file service reads 8-bit code pages only: the file is shown from its
         // text in UTF-8 and never written.

@@ -11,10 +11,12 @@
 #include <string>
 
 #include "app/background_work.h"
+#include "platform/content_refusal.h"
 #include "platform/encoding_detection.h"
 #include "platform/encoding_memory.h"
 #include "platform/line_ends.h"
 #include "platform/profile/file_stamp.h"
+#include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
 
 class TIniText;
@@ -30,8 +32,9 @@ struct TLoadedFile {
     TFileEncoding verdict;   // the detector's
     TFileEncoding encoding;  // what the bytes are read as: the verdict or the user's choice
     TLineEnds lineEnds = TLineEnds::None;
-    // Why the file can only be read; empty when it can be written.
-    std::string readOnlyReason;
+    // Why its bytes must not be written; and why a write would be refused, told before any.
+    TContentRefusal refusal = TContentRefusal::None;
+    ProfileFailure writeRefusal = ProfileFailure::None;
     // The converted text of a file the profile-file service cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText;
     ProfileList sections;

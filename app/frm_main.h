@@ -12,10 +12,12 @@
 #include <vector>
 
 #include "app/edit_history.h"
+#include "platform/content_refusal.h"
 #include "platform/encoding_detection.h"
 #include "platform/line_ends.h"
 #include "platform/profile/file_stamp.h"
 #include "platform/profile/ini_address.h"
+#include "platform/profile/profile_failure.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -234,6 +236,8 @@ private:
     void ShowEncoding();
     // True, after saying why, when the shown file can only be read or is gone.
     bool RefusedAsReadOnly();
+    // The status line follows a change of the shown file's write permission.
+    void FollowWriteAccess();
     // A text of the file as a message in the locale's code page shows it.
     std::string ForMessage(const std::string& text) const;
     // The loaded file named in the title, its full path in the root's tooltip.
@@ -257,9 +261,11 @@ private:
     TLineEnds lineEnds_ = TLineEnds::None;
     // The converted text of a file the profile-file service cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText_;
-    // Why the shown file can only be read (UTF-16, or bytes that do not read in the code page
-    // the user chose, where a write would mix two encodings); empty when it can be written.
-    std::string readOnlyReason_;
+    // Why the shown file's bytes must not be written (the commands refuse at once), and why
+    // a write would be refused (the commands try, and report the failure); both marked in the
+    // status line.
+    TContentRefusal contentRefusal_ = TContentRefusal::None;
+    ProfileFailure writeRefusal_ = ProfileFailure::None;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
     // What the commands changed, per file.

@@ -5,6 +5,7 @@
 #include "platform/code_page_conversion.h"
 #include "platform/encoding_memory.h"
 #include "platform/encodings.h"
+#include "platform/profile/write_access.h"
 #include "text/string_list.h"
 #include "ui/combo_box.h"
 #include "ui/label.h"
@@ -21,6 +22,36 @@ std::string LineEndsName(TLineEnds ends) {
         case TLineEnds::None: break;
     }
     return Ansi("无");
+}
+
+// What the status line says after "只读".
+std::string ReadOnlyNote(TContentRefusal content, ProfileFailure write) {
+    switch (content) {
+        case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件");
+        case TContentRefusal::OtherEncoding: return Ansi("内容不是所选编码");
+        case TContentRefusal::Binary: return Ansi("含 NUL 字节，不是文本文件");
+        case TContentRefusal::None: break;
+    }
+    switch (write) {
+        case ProfileFailure::PermissionDenied: return Ansi("没有写入权限");
+        case ProfileFailure::ReadOnlyFileSystem: return Ansi("文件系统只读");
+        case ProfileFailure::ReadOnlyFile: return Ansi("文件没有可写属性");
+        default: return {};
+    }
+}
+
+// Why a command writes nothing to a file whose bytes must not be written.
+std::string RefusalMessage(TContentRefusal refusal, const TFileEncoding& encoding) {
+    switch (refusal) {
+        case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件只能查看，不能修改。");
+        case TContentRefusal::OtherEncoding:
+            return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
+                   Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");
+        case TContentRefusal::Binary:
+            return Ansi("文件开头含有 NUL 字节，不是文本文件：只能查看，不能修改。");
+        case TContentRefusal::None: break;
+    }
+    return {};
 }
 
 }  // namespace
@@ -45,7 +76,8 @@ void TForm1::ShowEncoding() {
         if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
     std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
-    if (!readOnlyReason_.empty()) status += Ansi("　只读");
+    if (const std::string why = ReadOnlyNote(contentRefusal_, writeRefusal_); !why.empty())
+        status += Ansi("　只读：") + why;
     if (fileGone_) status += Ansi("　文件已被删除或移走");
     LineEndLabel->SetCaption(status);
 }
@@ -78,9 +110,16 @@ bool TForm1::RefusedAsReadOnly() {
         ShowMessageDialog(Ansi("文件已被删除或移走，不能修改。它回来后按 F5 重新载入。"), MsgWarning, ButtonOK, 0);
         return true;
     }
-    if (readOnlyReason_.empty()) return false;
-    ShowMessageDialog(readOnlyReason_, MsgInformation, ButtonOK, 0);
+    if (contentRefusal_ == TContentRefusal::None) return false;
+    ShowMessageDialog(RefusalMessage(contentRefusal_, encoding_), MsgInformation, ButtonOK, 0);
     return true;
+}
+
+void TForm1::FollowWriteAccess() {
+    const ProfileFailure now = WriteRefusalAt(CurrentIniPath);
+    if (now == writeRefusal_) return;
+    writeRefusal_ = now;
+    if (!Loading()) ShowEncoding();
 }
 
 std::string TForm1::ForMessage(const std::string& text) const {

@@ -199,12 +199,13 @@ void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
     if (watch_->Path() != file.path) watch_->Watch(file.path);
     encoding_ = file.encoding;
     lineEnds_ = file.lineEnds;
-    readOnlyReason_ = std::move(file.readOnlyReason);
+    contentRefusal_ = file.refusal;
+    writeRefusal_ = file.writeRefusal;
     readOnlyText_ = std::move(file.readOnlyText);
     // A converted text has no state of the file of its own: the one before its read stands.
     shownStamp_ = readOnlyText_ ? file.before : file.shown;
-    tree1->SetReadOnly(!readOnlyReason_.empty());
-    ListView1->SetReadOnly(!readOnlyReason_.empty());
+    tree1->SetReadOnly(contentRefusal_ != TContentRefusal::None);
+    ListView1->SetReadOnly(contentRefusal_ != TContentRefusal::None);
     ShowEncoding();
     // The tree and the list show the file as a reader of it sees it: every section the reader
     // finds, by the name it finds, and every key line.

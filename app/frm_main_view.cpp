@@ -213,7 +213,13 @@ void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
     TIniFile ini(CurrentIniPath, FileCodePage());
     // A view behind the file before the write stays behind it: the change notice refreshes it.
     const bool current = ini.StampNow() == shownStamp_;
-    write(ini);
+    try {
+        write(ini);
+    } catch (...) {
+        // A write refused for its permission: the status line says so from now on.
+        FollowWriteAccess();
+        throw;
+    }
     RememberEdit(ini);
     if (current) shownStamp_ = ini.ShownStamp();
 }
@@ -242,7 +248,7 @@ void TForm1::FollowChangedFile() {
 
 bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
-    if (!readOnlyReason_.empty() || fileGone_ || Loading()) {
+    if (contentRefusal_ != TContentRefusal::None || fileGone_ || Loading()) {
         PostCall([this] { RefusedAsReadOnly(); });
         return false;
     }
@@ -294,6 +300,7 @@ void TForm1::FileChangedOutside() {
         watch_->Retell();
         return;
     }
+    FollowWriteAccess();
     const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
     if (!now.exists) {
         if (!fileGone_) {

@@ -18,6 +18,7 @@
 #include "cli/text_bridge.h"
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "platform/content_refusal.h"
 #include "platform/encoding_detection.h"
 #include "platform/encoding_memory.h"
 #include "platform/encodings.h"
@@ -26,6 +27,20 @@
 namespace {
 
 std::string ReasonOf(int error) { return ProfileFailureText(FailureOfSystemError(error), error); }
+
+// Why iniv does not write a file whose bytes must not be written, as the viewer decides it.
+std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) {
+    switch (refusal) {
+        case TContentRefusal::Utf16: return "It is a UTF-16 file, which iniv reads but does not write";
+        case TContentRefusal::OtherEncoding:
+            return "Its bytes are not valid " + EncodingDisplayName(encoding.codePage, 0) +
+                   ", the encoding given: a write would mix two encodings in one file";
+        case TContentRefusal::Binary:
+            return "It holds a NUL byte in its first 64 KiB: it is no text file, and iniv does not write it";
+        case TContentRefusal::None: break;
+    }
+    return {};
+}
 
 // The file as this run reads it.
 struct OpenFile {
@@ -89,18 +104,15 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
     std::optional<int> chosen = call_.codePage;
     if (!chosen) chosen = TEncodingMemory::OfUser().Recall(path, verdict);
     const TFileEncoding encoding = chosen ? ChosenEncoding(bytes, *chosen) : verdict;
-    const std::string_view text = std::string_view(bytes).substr(static_cast<std::size_t>(encoding.bomLength));
+    file.readOnly = RefusalText(ContentRefusal(bytes, verdict, encoding), encoding);
     if (IsUtf16(encoding.codePage)) {
         // The engine reads 8-bit code pages: the file is read from its text in UTF-8.
+        const std::string_view text = std::string_view(bytes).substr(static_cast<std::size_t>(encoding.bomLength));
         file.utf16Text.emplace(CodePageToUtf8(text, encoding.codePage), LeadTable::ForCodePage(CodePageUtf8));
         file.document = &*file.utf16Text;
         file.codePage = CodePageUtf8;
-        file.readOnly = "It is a UTF-16 file, which iniv reads but does not write";
         return std::nullopt;
     }
-    if (!encoding.SameAs(verdict) && !IsValidInCodePage(text, encoding.codePage))
-        file.readOnly = "Its bytes are not valid " + EncodingDisplayName(encoding.codePage, 0) +
-                        ", the encoding given: a write would mix two encodings in one file";
     file.codePage = encoding.codePage;
     file.document = &store_.Document(path, encoding.codePage);  // `bytes` is gone from here on
     return std::nullopt;

@@ -4,12 +4,16 @@
 // the view follows another program's changes. The file is checked byte for byte.
 #include "main_window_fixture.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QLabel>
 
 #include <chrono>
 #include <cstdio>
 
 #include "platform/code_page.h"
+#include "platform/content_refusal.h"
 
 namespace apptest {
 namespace {
@@ -260,6 +264,39 @@ TEST_F(ViewIsFileTest, NoRefreshRunsInTheMiddleOfACommand) {
     ASSERT_TRUE(WaitFor([&] { return TreeTexts() == Texts{"s", "later"}; }));
     EXPECT_EQ(ListRows(), Texts{"k=w"});
     EXPECT_TRUE(messages.empty());
+}
+
+// A program's file is no INI file: the window shows what it reads but writes nothing to it.
+TEST_F(ViewIsFileTest, AFileWithANulByteIsShownReadOnlyAndNeverWritten) {
+    const std::string bytes = "[x]\rmain=01\r" + std::string("MZ\x90\0\x03\0\0\0", 8);
+    const std::string path = Load(bytes, "tool.exe");
+    ASSERT_EQ(TreeTexts(), Texts{"x"});
+    EXPECT_TRUE(StatusText().contains(QString::fromUtf8("只读：含 NUL 字节"))) << StatusText().toStdString();
+    EXPECT_TRUE(main->tree1->ReadOnly());
+    AnswerNextMessage(Qt::Key_Return);
+    ChooseOnNode(Section(0), main->mtreeadd);
+    AnswerNextMessage(Qt::Key_Return);
+    ChooseOnRow(Row(0), main->mchang);
+    EXPECT_EQ(messages, Texts(2, Ansi("文件开头含有 NUL 字节，不是文本文件：只能查看，不能修改。")));
+    EXPECT_EQ(ReadBytes(path), bytes);
+}
+
+// Marked before any write fails, and the mark follows the permission as it changes.
+TEST_F(ViewIsFileTest, AFileWithoutWritePermissionIsMarkedFromItsLoadOn) {
+    const std::string path = File("locked.ini", "[s]\nk=v\n");
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    TypePathAndEnter(path);
+    ASSERT_EQ(TreeTexts(), Texts{"s"});
+    const QString mark = QString::fromUtf8(geteuid() == 0 ? "只读：文件没有可写属性" : "只读：没有写入权限");
+    EXPECT_TRUE(StatusText().contains(mark)) << StatusText().toStdString();
+    EXPECT_FALSE(main->tree1->ReadOnly()) << "the commands try, and say why the write failed";
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    EXPECT_TRUE(WaitFor([&] { return !StatusText().contains(QString::fromUtf8("只读")); }))
+        << StatusText().toStdString();
+    ASSERT_EQ(chmod(path.c_str(), 0400), 0);
+    EXPECT_TRUE(WaitFor([&] { return StatusText().contains(mark); })) << StatusText().toStdString();
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(errorBoxes.empty());
 }
 
 }  // namespace

@@ -193,6 +193,15 @@ class IniCommand(unittest.TestCase):
         self.assertIn("UTF-16", err)
         self.assertUntouched(path, data, stamp)
 
+    def test_a_binary_file_is_read_and_never_written(self):
+        path = self.write("tool.exe", b"MZ\x90\x00\x03\x00\x00\x00[x]\rmain=01\r")
+        data, stamp = self.snapshot(path)
+        self.iniv("sections", path)
+        for args in (("set", path, "x", "main", "02"), ("set", path, "new", "k", "v"), ("del", path, "x")):
+            _, err = self.iniv(*args, status=3)
+            self.assertIn(f"Unable to write to {path}. It holds a NUL byte", err)
+        self.assertUntouched(path, data, stamp)
+
     def test_the_encoding_forced_or_chosen_in_the_viewer(self):
         path = self.sample("gbk-game.ini")
         gbk = self.iniv("sections", path)[0]

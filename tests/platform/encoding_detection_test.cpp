@@ -6,6 +6,7 @@
 
 #include "platform/code_page.h"
 #include "platform/code_page_conversion.h"
+#include "platform/content_refusal.h"
 #include "platform/encoding_detection.h"
 
 namespace {
@@ -207,4 +208,30 @@ TEST(EncodingDetection, ChosenEncodingSkipsOnlyItsOwnByteOrderMark) {
     EXPECT_EQ(ChosenEncoding(bytes, CodePageGbk).basis, TEncodingBasis::UserChoice);
     EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", CodePageUtf16Le), 2);
     EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", CodePageUtf16Be), 0);
+}
+
+TEST(ContentRefusal, ANulByteNearTheStartMarksNoTextFile) {
+    const TEncodingHints hints{1252, 1252};
+    const auto refusal = [&](const std::string& bytes) {
+        const TFileEncoding verdict = DetectEncoding(bytes, hints);
+        return ContentRefusal(bytes, verdict, verdict);
+    };
+    EXPECT_EQ(refusal("[a]\r\nk=v\r\n"), TContentRefusal::None);
+    const std::string executable = std::string("MZ\x90\0\x03\0\0\0", 8) + "[x]\rmain=01\r";
+    EXPECT_EQ(refusal(executable), TContentRefusal::Binary);
+    std::string late(BinaryProbeBytes, 'a');
+    late += std::string("\0", 1);
+    EXPECT_EQ(refusal("[a]\n" + late), TContentRefusal::None) << "past the bytes looked at";
+    // UTF-16 text is mostly NUL bytes, with or without its mark.
+    EXPECT_EQ(refusal(std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12)), TContentRefusal::Utf16);
+    const std::string text("[\0a\0]\0\r\0\n\0k\0=\0v\0", 16);
+    EXPECT_EQ(ContentRefusal(text, DetectEncoding(text, hints), ChosenEncoding(text, CodePageUtf16Le)),
+              TContentRefusal::Utf16);
+}
+
+TEST(ContentRefusal, BytesThatDoNotReadInTheChosenCodePageMustNotBeWritten) {
+    const std::string gbk = "[a]\nk=\xD5\xC5\xC8\xFD\n";
+    const TFileEncoding verdict = DetectEncoding(gbk, {936, 936});
+    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, CodePageUtf8)), TContentRefusal::OtherEncoding);
+    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, CodePageGb18030)), TContentRefusal::None);
 }

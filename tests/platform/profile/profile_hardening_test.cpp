@@ -18,6 +18,7 @@
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
 #include "platform/profile/profile_store.h"
+#include "platform/profile/write_access.h"
 #include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 
@@ -226,6 +227,30 @@ TEST(ProfileHardening, AFileMountedOverAnotherIsSavedInPlace) {
     umount2(path.c_str(), MNT_DETACH);
     EXPECT_EQ(failure, ProfileFailure::None);
     EXPECT_EQ(ReadFile(source), "[a]\nk=through the mount\n");
+}
+
+// Told before any write, the refusal is the one a write then meets.
+TEST(ProfileHardening, AWriteRefusalIsForetoldAsTheWriteMeetsIt) {
+    TempDir dir;
+    EXPECT_EQ(WriteRefusalAt(dir.Path("missing.ini")), ProfileFailure::None);
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    EXPECT_EQ(WriteRefusalAt(path), ProfileFailure::None);
+    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
+    const ProfileFailure foretold = WriteRefusalAt(path);
+    EXPECT_EQ(foretold, geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied);
+    EXPECT_EQ(Set(path, "a", "k", "2"), foretold);
+    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
+    EXPECT_EQ(WriteRefusalAt(path), ProfileFailure::None);
+
+    if (mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) != 0)
+        GTEST_SKIP() << "cannot bind-mount here (needs root)";
+    const bool readOnly = mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY, nullptr) == 0;
+    const ProfileFailure mounted = WriteRefusalAt(path);
+    const ProfileFailure written = Set(path, "a", "k", "3");
+    umount2(path.c_str(), MNT_DETACH);
+    if (!readOnly) GTEST_SKIP() << "cannot mount read-only here";
+    EXPECT_EQ(mounted, ProfileFailure::ReadOnlyFileSystem);
+    EXPECT_EQ(written, mounted);
 }
 
 TEST(ProfileHardening, PipesAndDevicesAreRefusedAtOnce) {
