@@ -219,11 +219,15 @@ private:
     void LoadIniFile();
     // Reads the shown file again (its encoding decided as on a load), keeping the place.
     void ShowFileAgain();
+    // The same for a change another program made: a file that cannot be read yet (its writer
+    // holds its lock) is read again a moment later, the status line saying so, never a box.
+    void FollowFileQuietly();
+    void AwaitReadableFile();
     // Reads the file at path and shows it at place, watching it from then on; in the code page
     // the user has just chosen for it, when given. A big file is read on a thread of its own,
     // the window serving events meanwhile; a load under way is replaced.
     void ReadAndShow(const std::string& path, const TViewPlace& place,
-                     std::optional<int> chosenCodePage = std::nullopt);
+                     std::optional<int> chosenCodePage = std::nullopt, bool quiet = false);
     // Run on the window's thread once a load started on its own thread has ended.
     void LoadEnded(TFileLoad* load);
     // The load under way stops; it ends unseen.
@@ -281,12 +285,15 @@ private:
     FileStamp shownStamp_;
     // The shown file was deleted or moved away since it was shown.
     bool fileGone_ = false;
+    // A reload the file watch asked for could not read the file: it is tried again.
+    bool reloadOwed_ = false;
     // Commands under way: a refresh waits for them.
     int commands_ = 0;
     std::unique_ptr<TFileWatch> watch_;
     // The load under way on its own thread, and where its view is to stand; null when none.
     std::unique_ptr<TFileLoad> load_;
     TViewPlace loadPlace_;
+    bool loadQuiet_ = false;  // the load under way follows another program's change
     std::chrono::steady_clock::time_point loadStarted_;
     std::unique_ptr<TBusyCursor> loadCursor_;
     std::unique_ptr<TTimer> loadProgress_;

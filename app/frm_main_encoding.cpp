@@ -79,6 +79,7 @@ void TForm1::ShowEncoding() {
     if (const std::string why = ReadOnlyNote(contentRefusal_, writeRefusal_); !why.empty())
         status += Ansi("　只读：") + why;
     if (fileGone_) status += Ansi("　文件已被删除或移走");
+    else if (reloadOwed_) status += Ansi("　文件有改动，等它可读后重新载入…");
     LineEndLabel->SetCaption(status);
 }
 

@@ -59,7 +59,8 @@ void TForm1::LoadIniFile() {
     ReadAndShow(path, {});
 }
 
-void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage) {
+void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage,
+                         bool quiet) {
     TFileLoad::TRequest request{path, UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage,
                                 [place](const ProfileList& sections) { return SectionToShow(sections, place, true); }};
     // A file that cannot be opened changes nothing: the view, the commands and a load under
@@ -82,6 +83,7 @@ void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::
     LineEndLabel->SetCaption("");
     load_ = std::move(load);
     loadPlace_ = place;
+    loadQuiet_ = quiet;
     loadStarted_ = std::chrono::steady_clock::now();
     loadCursor_ = std::make_unique<TBusyCursor>();
     loadProgress_->Start(kProgressMilliseconds, [this] { ShowLoadProgress(); });
@@ -117,6 +119,10 @@ void TForm1::LoadEnded(TFileLoad* load) {
     TLoadedFile file;
     try {
         file = ended->TakeResult();
+    } catch (const Exception&) {
+        if (!loadQuiet_) throw;
+        AwaitReadableFile();
+        return;
     } catch (...) {
         // The view is empty: no file is shown, and the status line says nothing of one.
         CurrentIniPath.clear();
@@ -196,6 +202,7 @@ void TForm1::ListingEnded(std::uint64_t id) {
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
     CurrentIniPath = file.path;
     fileGone_ = false;
+    reloadOwed_ = false;
     if (watch_->Path() != file.path) watch_->Watch(file.path);
     encoding_ = file.encoding;
     lineEnds_ = file.lineEnds;

@@ -309,11 +309,25 @@ void TForm1::FileChangedOutside() {
         }
         return;
     }
-    if (now == shownStamp_ && !fileGone_) return;
-    ShowFileAgain();
+    if (now == shownStamp_ && !fileGone_ && !reloadOwed_) return;
+    FollowFileQuietly();
 }
 
 void TForm1::ShowFileAgain() { ReadAndShow(CurrentIniPath, Place()); }
+
+void TForm1::FollowFileQuietly() {
+    try {
+        ReadAndShow(CurrentIniPath, Place(), std::nullopt, true);
+    } catch (const Exception&) {
+        AwaitReadableFile();
+    }
+}
+
+void TForm1::AwaitReadableFile() {
+    reloadOwed_ = true;
+    ShowEncoding();
+    watch_->Retell();
+}
 
 void TForm1::ReloadFile() {
     // Under an open caption editor the key is the edit's: the view stays until it ends.

@@ -4,6 +4,8 @@
 // the view follows another program's changes. The file is checked byte for byte.
 #include "main_window_fixture.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,7 +15,6 @@
 #include <cstdio>
 
 #include "platform/code_page.h"
-#include "platform/content_refusal.h"
 
 namespace apptest {
 namespace {
@@ -297,6 +298,26 @@ TEST_F(ViewIsFileTest, AFileWithoutWritePermissionIsMarkedFromItsLoadOn) {
     EXPECT_TRUE(WaitFor([&] { return StatusText().contains(mark); })) << StatusText().toStdString();
     EXPECT_TRUE(messages.empty());
     EXPECT_TRUE(errorBoxes.empty());
+}
+
+// A writer holds the file's lock while it writes: the view waits for it and says so; no box
+// opens, and the keys stay where the user typed them.
+TEST_F(ViewIsFileTest, AChangedFileThatCannotBeReadYetIsReadOnceItCanWithoutABox) {
+    const std::string path = Load("[one]\na=1\n");
+    PressRow(Row(0), Qt::LeftButton);
+    const int writer = open(path.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC);
+    ASSERT_GE(writer, 0);
+    ASSERT_EQ(flock(writer, LOCK_EX), 0);
+    ASSERT_EQ(write(writer, "b=2\n", 4), 4);
+    const QString waiting = QString::fromUtf8("等它可读后重新载入");
+    EXPECT_TRUE(WaitFor([&] { return StatusText().contains(waiting); })) << StatusText().toStdString();
+    QTest::qWait(500);  // retried meanwhile, quietly
+    EXPECT_EQ(QApplication::focusWidget(), list);
+    close(writer);
+    EXPECT_TRUE(WaitFor([&] { return ListRows() == Texts{"a=1", "b=2"}; }));
+    EXPECT_FALSE(StatusText().contains(waiting)) << StatusText().toStdString();
+    EXPECT_TRUE(errorBoxes.empty()) << errorBoxes.front();
+    EXPECT_TRUE(messages.empty());
 }
 
 }  // namespace
