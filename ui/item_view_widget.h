@@ -3,13 +3,17 @@
 // through the control first.
 #include <QTreeView>
 
+#include "ui/caption_edit_arming.h"
 #include "ui/error_sink.h"
 #include "ui/item_view.h"
 #include "ui/item_view_header.h"
 
 class ItemViewWidget : public QTreeView {
 public:
-    ItemViewWidget(TCustomItemView& owner, QWidget* parent) : QTreeView(parent), owner_(owner) {
+    ItemViewWidget(TCustomItemView& owner, QWidget* parent)
+        : QTreeView(parent),
+          owner_(owner),
+          arming_(*this, [this](const QModelIndex& index) { QTreeView::edit(index, AllEditTriggers, nullptr); }) {
         setHeader(new ItemViewHeader(*header()));
     }
 
@@ -19,6 +23,15 @@ public:
     void RelayoutLater() { scheduleDelayedItemsLayout(); }
 
 protected:
+    // A click on the selected item arms an edit of its caption rather than the toolkit's timer,
+    // which let keys meant for anything else reach the editor.
+    bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
+        if (trigger != SelectedClicked) return QTreeView::edit(index, trigger, event);
+        if (!(editTriggers() & SelectedClicked)) return false;
+        arming_.Arm(index);
+        return true;
+    }
+
     bool viewportEvent(QEvent* event) override {
         bool consumed = false;
         CatchErrors(&owner_, [&] { consumed = owner_.ViewportEvent(*event); });
@@ -26,4 +39,5 @@ protected:
     }
 
     TCustomItemView& owner_;
+    CaptionEditArming arming_;
 };

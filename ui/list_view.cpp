@@ -174,7 +174,7 @@ protected:
 
     // Whatever cell starts an edit, the row's caption is what gets edited.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
-        return QTreeView::edit(index.isValid() ? index.siblingAtColumn(0) : index, trigger, event);
+        return ItemViewWidget::edit(index.isValid() ? index.siblingAtColumn(0) : index, trigger, event);
     }
 
 private:

@@ -223,6 +223,46 @@ TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheNodesCodePageAndRefusesWhatIt
     EXPECT_EQ(sections[1]->Text(), "\xCE\xB2\xF0\x9F\x98\x80");
 }
 
+// A click on the selected node edits it a moment later, unless the user did anything else
+// meanwhile: the editor never takes keys typed before it showed.
+TEST_F(TreeViewTest, AClickOnTheSelectedNodeEditsItOnlyWhenNothingElseCameMeanwhile) {
+    const int moment = QApplication::doubleClickInterval() + 100;
+    tree->SetSelected(sections[0]);
+    view->setFocus();
+    const auto clickSelected = [&] { ClickWith(view, Qt::LeftButton, At(tree->Selected())); };
+    clickSelected();
+    QTest::qWait(moment);
+    QLineEdit* editor = EditorOf(view, IndexOf(sections[0]));
+    ASSERT_NE(editor, nullptr) << "nothing came: the edit starts";
+    QTest::keyClick(editor, Qt::Key_Escape);
+    ASSERT_FALSE(tree->IsEditing());
+
+    clickSelected();
+    QTest::keyClick(view, Qt::Key_G);  // jumps to gamma by its letter
+    QTest::qWait(moment);
+    EXPECT_FALSE(tree->IsEditing()) << "a letter typed";
+    EXPECT_EQ(tree->Selected(), sections[2]);
+
+    clickSelected();
+    QTest::keyClick(view, Qt::Key_F, Qt::ControlModifier);
+    QTest::qWait(moment);
+    EXPECT_FALSE(tree->IsEditing()) << "a shortcut";
+
+    clickSelected();
+    ClickWith(view, Qt::LeftButton, QPoint(20, view->viewport()->height() - 5));
+    QTest::qWait(moment);
+    EXPECT_FALSE(tree->IsEditing()) << "a click elsewhere";
+
+    clickSelected();
+    view->clearFocus();
+    view->setFocus();
+    QTest::qWait(moment);
+    EXPECT_FALSE(tree->IsEditing()) << "the focus went away and came back";
+
+    QTest::keyClick(view, Qt::Key_F2);
+    EXPECT_TRUE(tree->IsEditing()) << "F2 edits at once";
+}
+
 TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
     const std::string odd = std::string("\x81\x20ok\xFF", 5);
     for (int codePage : {936, CodePageUtf8}) {
