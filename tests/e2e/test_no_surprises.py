@@ -37,6 +37,12 @@ def texts(acc, root, role):
     return found
 
 
+def click_then(x, win, px, py, *then):
+    """A click and what follows it in one go. No --sync: it would wait for a move to where the
+    pointer already is."""
+    x._xdotool("mousemove", "--window", win, px, py, "click", 1, *then)
+
+
 def status_line(acc, frame):
     return " ".join(name for name in texts(acc, frame, "label") if name and "换行符" in name)
 
@@ -51,7 +57,7 @@ def check_keys_after_a_click_go_where_sent(x, viewer, acc, frame, path):
     win = viewer.window
 
     # The loaded file's first section is selected: click it, Ctrl+F at once, type later.
-    x._xdotool("mousemove", "--window", win, "--sync", 90, viewer.tree_row_y(1), "click", 1, "key", "ctrl+f")
+    click_then(x, win, 90, viewer.tree_row_y(1), "key", "ctrl+f")
     time.sleep(AFTER_THE_EDITOR_WOULD_OPEN)
     x.type_here("Left")
     x.press("Return")
@@ -64,7 +70,7 @@ def check_keys_after_a_click_go_where_sent(x, viewer, acc, frame, path):
     x.press("Escape")
 
     # Click the selected section and jump to another by its letter; type again later.
-    x._xdotool("mousemove", "--window", win, "--sync", 90, viewer.tree_row_y(1), "click", 1, "type", "o")
+    click_then(x, win, 90, viewer.tree_row_y(1), "type", "o")
     time.sleep(AFTER_THE_EDITOR_WOULD_OPEN)
     x.type_here("x")
     x.press("Return")
@@ -73,9 +79,9 @@ def check_keys_after_a_click_go_where_sent(x, viewer, acc, frame, path):
     print("after click and a letter: file unchanged")
 
     # Nothing after the click: its editor opens and renames.
-    viewer.click_node(2)
+    click_then(x, win, 90, viewer.tree_row_y(2))
     time.sleep(AFTER_THE_EDITOR_WOULD_OPEN)
-    viewer.click_node(2)
+    click_then(x, win, 90, viewer.tree_row_y(2))
     time.sleep(AFTER_THE_EDITOR_WOULD_OPEN)
     x.press("ctrl+a")
     x.type_here("Renamed")
