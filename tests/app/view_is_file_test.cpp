@@ -6,7 +6,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QLabel>
@@ -280,24 +279,6 @@ TEST_F(ViewIsFileTest, AFileWithANulByteIsShownReadOnlyAndNeverWritten) {
     ChooseOnRow(Row(0), main->mchang);
     EXPECT_EQ(messages, Texts(2, Ansi("文件开头含有 NUL 字节，不是文本文件：只能查看，不能修改。")));
     EXPECT_EQ(ReadBytes(path), bytes);
-}
-
-// Marked before any write fails, and the mark follows the permission as it changes.
-TEST_F(ViewIsFileTest, AFileWithoutWritePermissionIsMarkedFromItsLoadOn) {
-    const std::string path = File("locked.ini", "[s]\nk=v\n");
-    ASSERT_EQ(chmod(path.c_str(), 0444), 0);
-    TypePathAndEnter(path);
-    ASSERT_EQ(TreeTexts(), Texts{"s"});
-    const QString mark = QString::fromUtf8(geteuid() == 0 ? "只读：文件没有可写属性" : "只读：没有写入权限");
-    EXPECT_TRUE(StatusText().contains(mark)) << StatusText().toStdString();
-    EXPECT_FALSE(main->tree1->ReadOnly()) << "the commands try, and say why the write failed";
-    ASSERT_EQ(chmod(path.c_str(), 0644), 0);
-    EXPECT_TRUE(WaitFor([&] { return !StatusText().contains(QString::fromUtf8("只读")); }))
-        << StatusText().toStdString();
-    ASSERT_EQ(chmod(path.c_str(), 0400), 0);
-    EXPECT_TRUE(WaitFor([&] { return StatusText().contains(mark); })) << StatusText().toStdString();
-    EXPECT_TRUE(messages.empty());
-    EXPECT_TRUE(errorBoxes.empty());
 }
 
 // A writer holds the file's lock while it writes: the view waits for it and says so; no box
