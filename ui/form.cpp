@@ -451,11 +451,26 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
                 KeepOnScreen();
             }
             return false;
+        case QEvent::WindowStateChange:
+            if (Widget()->isMinimized() && PartOfModalLoop()) PostCall([this] { ComeBackFromMinimized(); });
+            return false;
         case QEvent::Paint:
             ShowIconOnceDrawn();
             return TControl::WidgetEvent(event);
         default: return TControl::WidgetEvent(event);
     }
+}
+
+// The modal window itself, or one of the windows its loop disabled.
+bool TCustomForm::PartOfModalLoop() const { return inModalLoop_ || !Enabled(); }
+
+// A desktop minimizes a dialog together with the windows it stands over (openbox does, and
+// offers the button for it): with an answer awaited, that would leave the user before an empty
+// desktop. The dialog and its owners come back; the dialog keeps the focus.
+void TCustomForm::ComeBackFromMinimized() {
+    if (!Widget()->isMinimized() || !PartOfModalLoop()) return;
+    Widget()->showNormal();
+    if (inModalLoop_) BringToFront();
 }
 
 // Drawing the icon in every size a desktop asks for takes longer than the window's first paint:

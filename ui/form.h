@@ -144,6 +144,8 @@ private:
     void CentreOnScreen();
     void KeepOnScreen();
     void ShowIconOnceDrawn();
+    bool PartOfModalLoop() const;
+    void ComeBackFromMinimized();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();

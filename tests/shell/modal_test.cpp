@@ -169,6 +169,35 @@ TEST_F(ModalTest, NestedLoopsDisableTheOuterWindowsAndRestoreThem) {
     owner.Hide();
 }
 
+// Desktops minimize a dialog together with the windows it stands over; a loop waiting for an
+// answer from a window out of reach would leave the program stuck.
+TEST_F(ModalTest, NeitherTheDialogNorItsOwnerStaysMinimized) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    TTestDialog dialog(Application);
+    bool ownerBack = false, dialogBack = false, dialogActive = false;
+    WhenModal([&] {
+        WidgetOf(owner)->showMinimized();
+        WidgetOf(dialog)->showMinimized();
+        for (int i = 0; i < 20 && (WidgetOf(owner)->isMinimized() || WidgetOf(dialog)->isMinimized()); ++i)
+            Application->DispatchNextMessage();
+        ownerBack = !WidgetOf(owner)->isMinimized() && WidgetOf(owner)->isVisible();
+        dialogBack = !WidgetOf(dialog)->isMinimized() && WidgetOf(dialog)->isVisible();
+        dialogActive = dialog.IsActiveWindow();
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+    EXPECT_TRUE(ownerBack);
+    EXPECT_TRUE(dialogBack);
+    EXPECT_TRUE(dialogActive) << "the answer is wanted from the dialog";
+    // Out of a modal loop, minimizing is the user's choice.
+    WidgetOf(owner)->showMinimized();
+    for (int i = 0; i < 5; ++i) Application->DispatchNextMessage();
+    EXPECT_TRUE(WidgetOf(owner)->isMinimized());
+    owner.Hide();
+}
+
 TEST_F(ModalTest, DisabledWindowRefusesInput) {
     TForm owner(Application);
     owner.SetClientSize(300, 200);
