@@ -201,6 +201,24 @@ void TCustomForm::CentreOnScreen() {
     ApplyBoundsToWidget();
 }
 
+// A window the user cannot size grows to hold its controls: a face with a taller line than the
+// one its layout was made for makes labels taller. It keeps the layout's own margin there, the
+// smallest gap before the first control.
+void TCustomForm::HoldControls() {
+    if (borderStyle_ == TFormBorderStyle::bsSizeable) return;
+    int right = 0, bottom = 0, marginLeft = clientWidth_, marginTop = clientHeight_;
+    for (const TControl* control : Controls()) {
+        if (!control->Visible()) continue;
+        right = std::max(right, control->Left() + control->Width());
+        bottom = std::max(bottom, control->Top() + control->Height());
+        marginLeft = std::min(marginLeft, std::max(0, control->Left()));
+        marginTop = std::min(marginTop, std::max(0, control->Top()));
+    }
+    const int width = right > clientWidth_ ? right + marginLeft : clientWidth_;
+    const int height = bottom > clientHeight_ ? bottom + marginTop : clientHeight_;
+    if (width != clientWidth_ || height != clientHeight_) SetClientSize(width, height);
+}
+
 // A window larger than its monitor's work area (a large scale factor makes a small screen)
 // shrinks to it, as far as its smallest size allows, and moves inside it: the title bar and
 // the buttons stay reachable.
@@ -245,6 +263,7 @@ void TCustomForm::SetVisible(bool visible) {
             ApplyBoundsToWidget();
         }
         CatchErrors(this, [&] { RunVisibilityHandler(OnShow); });
+        HoldControls();
         bool centring = position_ == TPosition::poScreenCenter;
         ApplyPosition();
         KeepOnScreen();

@@ -143,6 +143,7 @@ private:
     void ApplyPosition();
     void CentreOnScreen();
     void KeepOnScreen();
+    void HoldControls();
     void ShowIconOnceDrawn();
     bool PartOfModalLoop() const;
     void ComeBackFromMinimized();

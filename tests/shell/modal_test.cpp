@@ -15,6 +15,7 @@
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/layout_reader.h"
+#include "ui/panel.h"
 #include "ui/screen.h"
 #include "ui/widget_access.h"
 
@@ -279,6 +280,33 @@ TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
 
 // Moving a window passes its outer size back; the frame must not come off the client, or
 // a dialog built while a framed window is on screen loses its bottom rows.
+// A face whose line is taller than the designed one makes labels taller than their layout.
+TEST_F(ModalTest, AFixedWindowGrowsToHoldItsControlsWithTheLayoutsMargin) {
+    TForm dialog(Application);
+    dialog.SetBorderStyle(TFormBorderStyle::bsDialog);
+    dialog.SetClientSize(200, 100);
+    TPanel inside(&dialog, &dialog), low(&dialog, &dialog);
+    inside.SetBounds(8, 10, 150, 40);
+    low.SetBounds(12, 80, 100, 26);  // 6 below the bottom
+    WhenModal([&] {
+        EXPECT_EQ(dialog.ClientWidth(), 200) << "nothing sticks out on the right";
+        EXPECT_EQ(dialog.ClientHeight(), 106 + 10) << "the top margin below it too";
+        EXPECT_EQ(WidgetOf(dialog)->size(), QSize(200, 116)) << "and fixed at that size";
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+
+    TForm sizeable(Application);
+    sizeable.SetClientSize(200, 100);
+    TPanel below(&sizeable, &sizeable);
+    below.SetBounds(8, 90, 100, 30);
+    WhenModal([&] {
+        EXPECT_EQ(sizeable.ClientHeight(), 100) << "the user sizes this one";
+        sizeable.RequestClose();
+    });
+    RunModal(sizeable);
+}
+
 TEST_F(ModalTest, MovingAWindowKeepsItsClientWhateverTheFrame) {
     TForm owner(Application);
     owner.SetClientSize(300, 200);
