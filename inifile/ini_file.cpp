@@ -1,6 +1,8 @@
 #include "inifile/ini_file.h"
 
+#include "inifile/write_failure_reason.h"
 #include "platform/code_page.h"
+#include "platform/code_page_conversion.h"
 #include "platform/profile/profile_service.h"
 #include "text/string_list.h"
 
@@ -25,7 +27,8 @@ ProfileFile TIniFile::File() const { return ProfileFile{FilePath, codePage_}; }
 EIniFileException WriteFailure(const std::string& path, ProfileFailure reason, int systemError) {
     std::string message = FormatMessage("Unable to write to %s", path);
     if (!message.ends_with('.')) message += '.';
-    return EIniFileException(message + " " + ProfileFailureText(reason, systemError), reason);
+    const std::string because = WriteFailureReason(reason, systemError, LocaleIdOfName(MessagesLocaleName()));
+    return EIniFileException(message + " " + Ansi(because), reason);
 }
 
 void TIniFile::Check(ProfileResult result) {

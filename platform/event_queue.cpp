@@ -7,6 +7,8 @@
 #include <memory>
 
 #include "platform/font_config_preload.h"
+#include "platform/locale_info.h"
+#include "platform/toolkit_translation.h"
 
 namespace {
 
@@ -49,6 +51,8 @@ QApplication& StartToolkit() {
         QApplication::setQuitOnLastWindowClosed(false);
         // Lets the desktop (Wayland compositors above all) match windows to the launcher.
         QGuiApplication::setDesktopFileName(QStringLiteral("org.example.IniViewer"));
+        // Before the first widget, which would otherwise hear of the change.
+        InstallToolkitTranslation(MessagesLocaleName());
     }
     return *app;
 }

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QEventLoop>
@@ -123,6 +124,17 @@ QStringList NamesInField(const QString& text) {
     return names;
 }
 
+// The chooser's texts are those of the toolkit's own file dialog, so that the toolkit's
+// translation shows them in the user's language. A label keeps its access key: the English
+// marks it in place, a translation without one gets it as "(&X)" before its colon.
+QString ChooserText(const char* source, QChar accessKey = {}) {
+    QString text = QCoreApplication::translate("QFileDialog", source);
+    if (accessKey.isNull() || text.contains(u'&')) return text;
+    if (text == QLatin1String(source)) return text.insert(text.indexOf(accessKey, 0, Qt::CaseInsensitive), u'&');
+    const bool colon = text.endsWith(u':') || text.endsWith(QChar(0xFF1A));
+    return text.insert(colon ? text.size() - 1 : text.size(), QStringLiteral("(&") + accessKey.toUpper() + u')');
+}
+
 // The chooser: a folder, its entries listed by the bytes of their names (shown in the
 // locale's code page), a name field and the type list. An entry picked in the list is
 // returned with its own bytes, so that a name the locale's code page cannot show still opens.
@@ -131,7 +143,7 @@ public:
     ChooserDialog(QWidget* parent, TFileChooserRequest& request)
         : QDialog(parent), request_(request), filters_(FiltersOf(request.Filter)) {
         setObjectName(QStringLiteral("fileChooser"));
-        setWindowTitle(request.Title.empty() ? QStringLiteral("Open") : ToDisplay(request.Title));
+        setWindowTitle(request.Title.empty() ? ChooserText("Open") : ToDisplay(request.Title));
         setSizeGripEnabled(HasFlag(request, ChooserEnableSizing));
         const int index = request.FilterIndex;
         filterIndex_ = index >= 1 && index <= int(filters_.size()) ? index - 1 : 0;
@@ -206,8 +218,8 @@ void ChooserDialog::Build() {
     auto* up = new QToolButton;
     up->setObjectName(QStringLiteral("toParentButton"));
     up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
-    up->setToolTip(QStringLiteral("Parent folder"));
-    auto* lookInLabel = new QLabel(QStringLiteral("Look &in:"));
+    up->setToolTip(ChooserText("Parent Directory"));
+    auto* lookInLabel = new QLabel(ChooserText("Look in:", u'i'));
     lookInLabel->setBuddy(lookIn_);
     auto* top = new QHBoxLayout;
     top->addWidget(lookIn_, 1);
@@ -226,13 +238,13 @@ void ChooserDialog::Build() {
 
     name_ = new QLineEdit;
     name_->setObjectName(QStringLiteral("fileNameEdit"));
-    auto* nameLabel = new QLabel(QStringLiteral("File &name:"));
+    auto* nameLabel = new QLabel(ChooserText("File &name:"));
     nameLabel->setBuddy(name_);
     types_ = new QComboBox;
     types_->setObjectName(QStringLiteral("fileTypeCombo"));
     for (const TFilterEntry& filter : filters_) types_->addItem(filter.shown);
     types_->setCurrentIndex(filters_.empty() ? -1 : filterIndex_);
-    auto* typesLabel = new QLabel(QStringLiteral("Files of &type:"));
+    auto* typesLabel = new QLabel(ChooserText("Files of type:", u't'));
     typesLabel->setObjectName(QStringLiteral("fileTypeLabel"));
     typesLabel->setBuddy(types_);
     // Without filters there is nothing to choose: every file is listed.
@@ -404,12 +416,12 @@ bool ChooserDialog::Refused(const std::vector<std::string>& paths) {
     for (const std::string& path : paths) {
         if (HasFlag(request_, ChooserPathMustExist) && !IsFolder(ParentFolder(path))) {
             QMessageBox::warning(this, windowTitle(),
-                                 tr("%1\nPath does not exist.\nCheck the path and try again.").arg(ToDisplay(ParentFolder(path))));
+                                 ChooserText("%1\nDirectory not found.\nPlease verify the correct directory name was given.").arg(ToDisplay(ParentFolder(path))));
             return true;
         }
         if (HasFlag(request_, ChooserFileMustExist) && !std::filesystem::is_regular_file(path)) {
             QMessageBox::warning(this, windowTitle(),
-                                 tr("%1\nFile not found.\nCheck the file name and try again.").arg(ToDisplay(path)));
+                                 ChooserText("%1\nFile not found.\nPlease verify the correct file name was given.").arg(ToDisplay(path)));
             return true;
         }
     }

@@ -1,5 +1,6 @@
 #include "platform/locale_info.h"
 
+#include <cstdlib>
 #include <utility>
 
 #include "platform/code_page.h"
@@ -32,3 +33,9 @@ TLocaleId LocaleIdOfName(std::string_view localeName) {
 }
 
 TLocaleId ThreadLocaleId() { return LocaleIdOfName(UserLocaleName()); }
+
+std::string MessagesLocaleName() {
+    for (const char* var : {"LC_ALL", "LC_MESSAGES", "LANG"})
+        if (const char* value = std::getenv(var); value && *value) return value;
+    return {};
+}

@@ -144,6 +144,8 @@ public:
     void SetTabStop(bool tabStop) { tabStop_ = tabStop; }
     // The window-controls among the children, in tab order.
     const std::vector<TWinControl*>& TabList() const { return tabList_; }
+    // Every child control, in the order they were placed.
+    const std::vector<TControl*>& Controls() const { return controls_; }
 
     virtual bool CanFocus() const;
     virtual void SetFocus();

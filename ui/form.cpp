@@ -201,6 +201,24 @@ void TCustomForm::CentreOnScreen() {
     ApplyBoundsToWidget();
 }
 
+// A window the user cannot size grows to hold its controls: a face with a taller line than the
+// one its layout was made for makes labels taller. It keeps the layout's own margin there, the
+// smallest gap before the first control.
+void TCustomForm::HoldControls() {
+    if (borderStyle_ == TFormBorderStyle::bsSizeable) return;
+    int right = 0, bottom = 0, marginLeft = clientWidth_, marginTop = clientHeight_;
+    for (const TControl* control : Controls()) {
+        if (!control->Visible()) continue;
+        right = std::max(right, control->Left() + control->Width());
+        bottom = std::max(bottom, control->Top() + control->Height());
+        marginLeft = std::min(marginLeft, std::max(0, control->Left()));
+        marginTop = std::min(marginTop, std::max(0, control->Top()));
+    }
+    const int width = right > clientWidth_ ? right + marginLeft : clientWidth_;
+    const int height = bottom > clientHeight_ ? bottom + marginTop : clientHeight_;
+    if (width != clientWidth_ || height != clientHeight_) SetClientSize(width, height);
+}
+
 // A window larger than its monitor's work area (a large scale factor makes a small screen)
 // shrinks to it, as far as its smallest size allows, and moves inside it: the title bar and
 // the buttons stay reachable.
@@ -245,6 +263,7 @@ void TCustomForm::SetVisible(bool visible) {
             ApplyBoundsToWidget();
         }
         CatchErrors(this, [&] { RunVisibilityHandler(OnShow); });
+        HoldControls();
         bool centring = position_ == TPosition::poScreenCenter;
         ApplyPosition();
         KeepOnScreen();
@@ -451,11 +470,26 @@ bool TCustomForm::WidgetEvent(QEvent& event) {
                 KeepOnScreen();
             }
             return false;
+        case QEvent::WindowStateChange:
+            if (Widget()->isMinimized() && PartOfModalLoop()) PostCall([this] { ComeBackFromMinimized(); });
+            return false;
         case QEvent::Paint:
             ShowIconOnceDrawn();
             return TControl::WidgetEvent(event);
         default: return TControl::WidgetEvent(event);
     }
+}
+
+// The modal window itself, or one of the windows its loop disabled.
+bool TCustomForm::PartOfModalLoop() const { return inModalLoop_ || !Enabled(); }
+
+// A desktop minimizes a dialog together with the windows it stands over (openbox does, and
+// offers the button for it): with an answer awaited, that would leave the user before an empty
+// desktop. The dialog and its owners come back; the dialog keeps the focus.
+void TCustomForm::ComeBackFromMinimized() {
+    if (!Widget()->isMinimized() || !PartOfModalLoop()) return;
+    Widget()->showNormal();
+    if (inModalLoop_) BringToFront();
 }
 
 // Drawing the icon in every size a desktop asks for takes longer than the window's first paint:

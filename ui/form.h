@@ -143,7 +143,10 @@ private:
     void ApplyPosition();
     void CentreOnScreen();
     void KeepOnScreen();
+    void HoldControls();
     void ShowIconOnceDrawn();
+    bool PartOfModalLoop() const;
+    void ComeBackFromMinimized();
     TCustomForm* TransientOwner() const;
     void ApplyWindowFlags();
     void FocusFirstControl();

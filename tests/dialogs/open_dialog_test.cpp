@@ -2,13 +2,18 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
 #include <QLineEdit>
 #include <QListView>
 #include <QTest>
+#include <QTranslator>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -22,6 +27,7 @@
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
 #include "platform/message_box.h"
+#include "platform/toolkit_translation.h"
 #include "shell/application.h"
 #include "support/locale_guard.h"
 #include "support/scoped_seam.h"
@@ -436,6 +442,37 @@ TEST_F(RealChooser, EmptyFilterOffersNoFilterEntries) {
         EXPECT_TRUE(!types || !types->isVisible());
         chooser.reject();
     }));
+}
+
+// What the chooser and an edit field's context menu say, with the toolkit's translation for
+// a Chinese locale and without one.
+TEST_F(RealChooser, ToolkitTextsFollowTheMessagesLocaleAndLabelsKeepTheirAccessKeys) {
+    auto shown = [&] {
+        QStringList texts;
+        RunWith(dialog, [&](QDialog& chooser) {
+            for (const QLabel* label : chooser.findChildren<QLabel*>()) texts << label->text();
+            for (const QPushButton* button : chooser.findChildren<QPushButton*>()) texts << button->text();
+            texts << chooser.windowTitle();
+            chooser.reject();
+        });
+        QLineEdit field;
+        const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+        for (const QAction* action : menu->actions()) texts << action->text().section(u'\t', 0, 0);
+        return texts;
+    };
+    EXPECT_EQ(InstallToolkitTranslation("C.UTF-8"), nullptr);
+    EXPECT_EQ(InstallToolkitTranslation("en_GB.UTF-8"), nullptr);
+    const QStringList english = shown();
+    for (const char* text : {"Look &in:", "File &name:", "Files of &type:", "Open", "&Undo", "&Paste"})
+        EXPECT_TRUE(english.contains(QLatin1String(text))) << text << " in " << english.join(" | ").toStdString();
+
+    std::unique_ptr<QTranslator> chinese(InstallToolkitTranslation("zh_CN.GBK"));
+    if (!chinese) GTEST_SKIP() << "the toolkit's Chinese translation is not installed (qt6-translations-l10n)";
+    const QStringList translated = shown();
+    chinese.reset();
+    for (const char* text : {"查找范围(&I)：", "文件名称(&N)：", "文件类型(&T)：", "打开", "取消", "撤消(&U)", "粘贴(&P)"})
+        EXPECT_TRUE(translated.contains(QString::fromUtf8(text))) << text << " in " << translated.join(" | ").toStdString();
+    EXPECT_EQ(shown(), english) << "deleting the translation takes it back";
 }
 
 TEST_F(RealChooser, DoubleByteCodePage) {

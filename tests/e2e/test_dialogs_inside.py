@@ -4,7 +4,11 @@ the warning with OK and with Yes and No, the information, the error box of a fai
 the input box, the add-key dialog and the About dialog each hold all of their buttons (and
 the About dialog its labels) inside the window, read through AT-SPI and checked against the
 window's size on the X server. Each dialog is opened from the keyboard, and a screenshot of
-each is kept. The main window itself lies inside the screen."""
+each is kept. The main window itself lies inside the screen.
+
+Each dialog also tells the window manager that it is a dialog of a fixed size that offers
+neither minimize nor maximize, and minimizing it anyway (openbox offers it and minimizes the
+main window along) leaves neither it nor the main window minimized."""
 
 import argparse
 import os
@@ -13,6 +17,7 @@ import signal
 import stat
 import sys
 import tempfile
+import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import xsession  # noqa: E402
@@ -21,11 +26,16 @@ from viewer import check, close_and_check_exit  # noqa: E402
 
 WHOLE_TEST_SECONDS = 150
 CONTENT_ROLES = ("push button", "label", "text", "panel")
+# _MOTIF_WM_HINTS: flags, functions, decorations
+MWM_FLAG_FUNCTIONS, MWM_FLAG_DECORATIONS = 1, 2
+MWM_FUNC_ALL, MWM_FUNC_MINIMIZE, MWM_FUNC_MAXIMIZE = 1, 8, 16
+MWM_DECOR_ALL, MWM_DECOR_MINIMIZE, MWM_DECOR_MAXIMIZE = 1, 32, 64
 
 
 class Dialogs:
-    def __init__(self, x, acc, pyatspi, app, scale, screenshots):
+    def __init__(self, x, acc, pyatspi, app, main_window, scale, screenshots):
         self.x, self.acc, self.pyatspi, self.app = x, acc, pyatspi, app
+        self.main_window = main_window
         self.scale = scale
         self.screenshots = screenshots
         self.checked = []
@@ -53,8 +63,35 @@ class Dialogs:
         check(sorted(buttons) == sorted(expect_buttons), f"{name}: the buttons are {buttons}")
         shot = self.x.screenshot(os.path.join(self.screenshots, f"dialog_{name}_scale{self.scale}.png"))
         print(f"{name}: {ww}x{wh} at scale {self.scale}, buttons {buttons} inside; screenshot {shot}")
+        self.fixed_dialog_hints(name, window)
+        self.minimize_leaves_nothing_hidden(name, window)
         self.checked.append(name)
         return window
+
+    def fixed_dialog_hints(self, name, window):
+        x = self.x
+        kinds = x.window_property(window, "_NET_WM_WINDOW_TYPE") or []
+        check(kinds[:1] in (["_NET_WM_WINDOW_TYPE_DIALOG"], ["_NET_WM_WINDOW_TYPE_UTILITY"]),
+              f"{name}: the window types are {kinds}")
+        minimum, maximum = x.size_hints(window)
+        check(minimum is not None and minimum == maximum, f"{name}: the size hints allow {minimum} to {maximum}")
+        flags, functions, decorations = (x.window_property(window, "_MOTIF_WM_HINTS") or [0, 0, 0])[:3]
+        check(flags & MWM_FLAG_FUNCTIONS and not functions & (MWM_FUNC_ALL | MWM_FUNC_MINIMIZE | MWM_FUNC_MAXIMIZE),
+              f"{name}: the Motif functions {functions:#x} (flags {flags:#x}) allow minimize or maximize")
+        check(flags & MWM_FLAG_DECORATIONS
+              and not decorations & (MWM_DECOR_ALL | MWM_DECOR_MINIMIZE | MWM_DECOR_MAXIMIZE),
+              f"{name}: the Motif decorations {decorations:#x} (flags {flags:#x}) ask for minimize or maximize")
+        allowed = x.window_property(window, "_NET_WM_ALLOWED_ACTIONS") or []
+        offered = [a for a in allowed if "MAXIMIZE" in a or a == "_NET_WM_ACTION_RESIZE"]
+        check(not offered, f"{name}: the window manager offers {offered}")
+
+    def minimize_leaves_nothing_hidden(self, name, window):
+        x = self.x
+        x.minimize(window)
+        time.sleep(0.7)  # the window manager's turn, and the program's answer to it
+        wait_for(f"{name}: the dialog and the main window back after minimizing the dialog",
+                 lambda: not x.iconic(window) and not x.iconic(self.main_window)
+                 and window in x.top_level_windows() and self.main_window in x.top_level_windows(), timeout=5)
 
 
 def main():
@@ -81,7 +118,7 @@ def main():
                 return left >= 0 and top >= 0 and left + width <= x.width and top + height <= x.height
             wait_for("the main window inside the screen", on_screen, timeout=5)
             acc = Accessible(pyatspi, app.pid)
-            d = Dialogs(x, acc, pyatspi, app, args.scale, args.screenshots)
+            d = Dialogs(x, acc, pyatspi, app, main_window, args.scale, args.screenshots)
 
             x.key(main_window, "ctrl+l")
             x.type_here(os.path.join(folder, "missing.ini"))

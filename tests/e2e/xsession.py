@@ -32,7 +32,7 @@ SKIP_RETURN_CODE = 77
 DEFAULT_TIMEOUT = 20.0
 
 try:
-    from Xlib import X, Xatom, display as xdisplay, error as xerror, protocol as xprotocol
+    from Xlib import X, Xatom, Xutil, display as xdisplay, error as xerror, protocol as xprotocol
 except ImportError:  # reported as a skip by XSession
     X = None
 
@@ -358,6 +358,34 @@ class XSession:
         geo = window.get_geometry()
         pos = window.translate_coords(self._dpy.screen().root, 0, 0)
         return -pos.x, -pos.y, geo.width, geo.height
+
+    def window_property(self, window_id, name):
+        """The values of a window's property (atoms by their names), or None when it has none."""
+        window = self._dpy.create_resource_object("window", window_id)
+        prop = window.get_full_property(self._atom(name), X.AnyPropertyType)
+        if prop is None:
+            return None
+        if prop.property_type == Xatom.ATOM:
+            return [self._dpy.get_atom_name(atom) for atom in prop.value]
+        return list(prop.value)
+
+    def size_hints(self, window_id):
+        """The window's WM_NORMAL_HINTS: (minimum (w, h) or None, maximum (w, h) or None)."""
+        hints = self._dpy.create_resource_object("window", window_id).get_wm_normal_hints()
+        if hints is None:
+            return None, None
+        minimum = (hints.min_width, hints.min_height) if hints.flags & Xutil.PMinSize else None
+        maximum = (hints.max_width, hints.max_height) if hints.flags & Xutil.PMaxSize else None
+        return minimum, maximum
+
+    def iconic(self, window_id):
+        """Whether the window manager keeps the window minimized (WM_STATE is IconicState)."""
+        state = self.window_property(window_id, "WM_STATE")
+        return bool(state) and state[0] == Xutil.IconicState
+
+    def minimize(self, window_id):
+        """Asks the window manager to minimize the window, as its minimize button does."""
+        self._xdotool("windowminimize", window_id)
 
     def close_window(self, window_id):
         """Asks the window to close as a window manager's close button does: a WM_DELETE_WINDOW

@@ -15,6 +15,10 @@
 #include "platform/code_page.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/profile_service.h"
+#include "inifile/write_failure_reason.h"
+#include "platform/code_page_conversion.h"
+#include "support/code_page_guard.h"
+#include "support/environment_guard.h"
 #include "support/scoped_seam.h"
 #include "tests/platform/profile/temp_dir.h"
 #include "text/string_list.h"
@@ -130,6 +134,45 @@ TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGivenAndTheReason
     EXPECT_THROW(file.RemoveSection("s"), EIniFileException);
     EXPECT_THROW(file.RemoveKey("s", "k"), EIniFileException);
     EXPECT_NO_THROW(file.FlushFile());
+}
+
+// The message itself stays English; the reason after it follows the messages locale, in the
+// locale's code page, whether or not that locale is installed.
+TEST_F(TIniFileCalls, UnderAChineseLocaleTheReasonIsChinese) {
+    ScopedEnvironment all("LC_ALL", std::nullopt), lang("LANG", "C.UTF-8");
+    ScopedCodePage gbk(936);
+    service.failure = ProfileFailure::ReadOnlyFile;
+    auto messageOf = [&] {
+        try {
+            TIniFile(path).WriteValue("s", "k", "v");
+        } catch (const EIniFileException& error) {
+            return error.Message();
+        }
+        return std::string("no error raised");
+    };
+    {
+        ScopedEnvironment messages("LC_MESSAGES", "zh_CN.GBK");
+        EXPECT_EQ(messageOf(), "Unable to write to " + path + ". " + *Utf8ToAnsi("文件是只读的"));
+    }
+    ScopedEnvironment messages("LC_MESSAGES", "en_US.UTF-8");
+    EXPECT_EQ(messageOf(), "Unable to write to " + path + ". The file is read-only");
+}
+
+TEST(WriteFailureReason, EveryFailureHasAChineseReasonAndOtherLanguagesKeepTheEnglish) {
+    const TLocaleId chinese = LocaleIdOfName("zh_TW.BIG5"), german = LocaleIdOfName("de_DE.UTF-8");
+    for (int i = static_cast<int>(ProfileFailure::CannotHold); i <= static_cast<int>(ProfileFailure::SystemError); ++i) {
+        const auto failure = static_cast<ProfileFailure>(i);
+        const std::string english = ProfileFailureText(failure, EIO);
+        const std::string reason = WriteFailureReason(failure, EIO, chinese);
+        EXPECT_FALSE(reason.empty()) << english;
+        EXPECT_TRUE(std::any_of(reason.begin(), reason.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+            << english << " has no Chinese reason: " << reason;
+        EXPECT_EQ(WriteFailureReason(failure, EIO, german), english);
+        EXPECT_EQ(WriteFailureReason(failure, EIO, 0), english) << "C and unknown locales";
+    }
+    // A failing call that has no reason of its own names the system's.
+    EXPECT_NE(WriteFailureReason(ProfileFailure::SystemError, EIO, chinese).find(ProfileFailureText(ProfileFailure::SystemError, EIO)),
+              std::string::npos);
 }
 
 TEST_F(TIniFileCalls, ListsKeepEmptyNamesAndMissingValuesGiveTheDefault) {

@@ -82,17 +82,25 @@ def check_layout(prefix, app_id, binary):
     if binary:
         program = os.path.join(prefix, "bin", binary)
         check(os.path.isfile(program) and os.access(program, os.X_OK), f"not installed: bin/{binary}")
+        check_manual_page(prefix, binary)
     return desktop, metainfo
+
+
+def check_manual_page(prefix, program):
+    """The program's page in section 1 of the manual, its version filled in."""
+    page = os.path.join(prefix, "share", "man", "man1", program + ".1")
+    check(os.path.isfile(page), f"not installed: share/man/man1/{program}.1")
+    with open(page, encoding="utf-8") as f:
+        text = f.read()
+    check(text.startswith(".TH " + program.upper() + " 1"), f"{page} is not a manual page of section 1")
+    check("@" not in text.splitlines()[0], f"{page} names no version: {text.splitlines()[0]!r}")
 
 
 def check_command(prefix, command):
     """The command-line companion, its manual page, and a help that stands on its own."""
     program = os.path.join(prefix, "bin", command)
     check(os.path.isfile(program) and os.access(program, os.X_OK), f"not installed: bin/{command}")
-    page = os.path.join(prefix, "share", "man", "man1", command + ".1")
-    check(os.path.isfile(page), f"not installed: share/man/man1/{command}.1")
-    with open(page, encoding="utf-8") as f:
-        check(f.read().startswith(".TH " + command.upper() + " 1"), f"{page} is not a manual page of section 1")
+    check_manual_page(prefix, command)
     env = {"PATH": "/usr/bin:/bin", "LANG": "C.UTF-8"}
     result = subprocess.run([program, "--help"], capture_output=True, text=True, env=env, timeout=60)
     check(result.returncode == 0 and result.stdout.startswith(f"Usage: {command} "), f"{command} --help failed")

@@ -15,6 +15,7 @@
 #include "ui/button.h"
 #include "ui/edit.h"
 #include "ui/layout_reader.h"
+#include "ui/panel.h"
 #include "ui/screen.h"
 #include "ui/widget_access.h"
 
@@ -169,6 +170,35 @@ TEST_F(ModalTest, NestedLoopsDisableTheOuterWindowsAndRestoreThem) {
     owner.Hide();
 }
 
+// Desktops minimize a dialog together with the windows it stands over; a loop waiting for an
+// answer from a window out of reach would leave the program stuck.
+TEST_F(ModalTest, NeitherTheDialogNorItsOwnerStaysMinimized) {
+    TForm owner(Application);
+    owner.SetClientSize(300, 200);
+    owner.Show();
+    TTestDialog dialog(Application);
+    bool ownerBack = false, dialogBack = false, dialogActive = false;
+    WhenModal([&] {
+        WidgetOf(owner)->showMinimized();
+        WidgetOf(dialog)->showMinimized();
+        for (int i = 0; i < 20 && (WidgetOf(owner)->isMinimized() || WidgetOf(dialog)->isMinimized()); ++i)
+            Application->DispatchNextMessage();
+        ownerBack = !WidgetOf(owner)->isMinimized() && WidgetOf(owner)->isVisible();
+        dialogBack = !WidgetOf(dialog)->isMinimized() && WidgetOf(dialog)->isVisible();
+        dialogActive = dialog.IsActiveWindow();
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+    EXPECT_TRUE(ownerBack);
+    EXPECT_TRUE(dialogBack);
+    EXPECT_TRUE(dialogActive) << "the answer is wanted from the dialog";
+    // Out of a modal loop, minimizing is the user's choice.
+    WidgetOf(owner)->showMinimized();
+    for (int i = 0; i < 5; ++i) Application->DispatchNextMessage();
+    EXPECT_TRUE(WidgetOf(owner)->isMinimized());
+    owner.Hide();
+}
+
 TEST_F(ModalTest, DisabledWindowRefusesInput) {
     TForm owner(Application);
     owner.SetClientSize(300, 200);
@@ -250,6 +280,33 @@ TEST_F(ModalTest, PlacementHappensOnceAndKeepsLargeDialogsOnScreen) {
 
 // Moving a window passes its outer size back; the frame must not come off the client, or
 // a dialog built while a framed window is on screen loses its bottom rows.
+// A face whose line is taller than the designed one makes labels taller than their layout.
+TEST_F(ModalTest, AFixedWindowGrowsToHoldItsControlsWithTheLayoutsMargin) {
+    TForm dialog(Application);
+    dialog.SetBorderStyle(TFormBorderStyle::bsDialog);
+    dialog.SetClientSize(200, 100);
+    TPanel inside(&dialog, &dialog), low(&dialog, &dialog);
+    inside.SetBounds(8, 10, 150, 40);
+    low.SetBounds(12, 80, 100, 26);  // 6 below the bottom
+    WhenModal([&] {
+        EXPECT_EQ(dialog.ClientWidth(), 200) << "nothing sticks out on the right";
+        EXPECT_EQ(dialog.ClientHeight(), 106 + 10) << "the top margin below it too";
+        EXPECT_EQ(WidgetOf(dialog)->size(), QSize(200, 116)) << "and fixed at that size";
+        dialog.RequestClose();
+    });
+    RunModal(dialog);
+
+    TForm sizeable(Application);
+    sizeable.SetClientSize(200, 100);
+    TPanel below(&sizeable, &sizeable);
+    below.SetBounds(8, 90, 100, 30);
+    WhenModal([&] {
+        EXPECT_EQ(sizeable.ClientHeight(), 100) << "the user sizes this one";
+        sizeable.RequestClose();
+    });
+    RunModal(sizeable);
+}
+
 TEST_F(ModalTest, MovingAWindowKeepsItsClientWhateverTheFrame) {
     TForm owner(Application);
     owner.SetClientSize(300, 200);

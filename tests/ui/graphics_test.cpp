@@ -39,4 +39,18 @@ TEST(ToolkitFont, AnInstalledFaceLeadsAndNoFaceIsDropped) {
     EXPECT_EQ(ToolkitFont(asked).families().first(), installed.toUpper());
 }
 
+// Where the named face is missing, the Chinese face most legible at the window's 12 pixels leads.
+TEST(ToolkitFont, AMissingFaceGivesWayToTheMostLegibleChineseFace) {
+    const QStringList byLegibility = {QStringLiteral("Noto Sans CJK SC"), QStringLiteral("WenQuanYi Zen Hei"),
+                                      QStringLiteral("AR PL UMing CN")};
+    const auto best = std::find_if(byLegibility.begin(), byLegibility.end(),
+                                   [](const QString& family) { return QFontDatabase::hasFamily(family); });
+    if (best == byLegibility.end()) GTEST_SKIP() << "none of " << byLegibility.join(", ").toStdString() << " installed";
+    TFont asked;
+    asked.Name = Ansi("宋体");
+    if (QFontDatabase::hasFamily(QString::fromUtf8("宋体"))) GTEST_SKIP() << "宋体 is installed";
+    EXPECT_EQ(ToolkitFont(asked).families().first().toStdString(), best->toStdString());
+    EXPECT_EQ(ToolkitFont(asked).pixelSize(), 12);
+}
+
 }  // namespace
