@@ -10,21 +10,6 @@
 #include "ui/label.h"
 #include "ui/tree_view.h"
 
-namespace {
-
-std::string LineEndsName(TLineEnds ends) {
-    switch (ends) {
-        case TLineEnds::CrLf: return "CRLF";
-        case TLineEnds::Lf: return "LF";
-        case TLineEnds::Cr: return "CR";
-        case TLineEnds::Mixed: return Ansi("混合");
-        case TLineEnds::None: break;
-    }
-    return Ansi("无");
-}
-
-}  // namespace
-
 void TForm1::ShowEncoding() {
     std::vector<std::string> names;
     encodingChoices_.clear();
@@ -44,10 +29,7 @@ void TForm1::ShowEncoding() {
     for (size_t i = 0; i < encodingChoices_.size(); ++i)
         if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
-    std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
-    if (!readOnlyReason_.empty()) status += Ansi("　只读");
-    if (fileGone_) status += Ansi("　文件已被删除或移走");
-    LineEndLabel->SetCaption(status);
+    ShowFileStatus();
 }
 
 void TForm1::EncodingBoxChange(TComponent*) {

@@ -242,8 +242,12 @@ bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const st
     std::string refusal;
     try {
         WriteThrough(rename);
+        ShowSaved(what + Ansi("改名为 ") + ForMessage(name));
         // Repeated names may have come or gone.
-        PostCall([this] { ShowView(Place()); });
+        PostCall([this] {
+            ShowView(Place());
+            NoteEditPlace();
+        });
         return true;
     } catch (const EIniFileException& error) {
         switch (error.Reason()) {
