@@ -6,6 +6,8 @@
 #include <QLineEdit>
 
 #include "dialogs/open_dialog.h"
+#include "ui/button.h"
+#include "ui/combo_box.h"
 
 namespace apptest {
 namespace {
@@ -132,6 +134,17 @@ TEST_F(KeyboardTest, TabIntoTheListSelectsARowThatTheKeysActOnAtOnceAndADeleteSe
     AnswerNextInput("20", Qt::Key_Return);
     QTest::keyClick(list, Qt::Key_Return);
     EXPECT_EQ(ReadBytes(path), "[s]\nb=20\nc=3\n");
+}
+
+// Tab moves the focus as the keyboard's move: the encoding box reached by it draws its focus
+// frame, so the user sees where the keys go.
+TEST_F(KeyboardTest, TheEncodingBoxReachedByTabShowsItsFocus) {
+    Load(kSimple);
+    QWidget* box = WidgetOf(*main->EncodingBox);
+    const QImage unfocused = box->grab().toImage();
+    KeyOn(WidgetOf(*main->BitBtn1), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    EXPECT_NE(box->grab().toImage(), unfocused);
 }
 
 // The root shows the file's name, which is no section's: F2 there opens no editor.
