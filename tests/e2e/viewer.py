@@ -50,10 +50,10 @@ def wait_for_file(path, expected, timeout=10.0):
 
 
 class Viewer:
-    def __init__(self, x, app):
+    def __init__(self, x, app, title=TITLE):
         self.x = x
         self.app = app
-        self.window = x.wait_window(TITLE, app=app, timeout=30)
+        self.window = x.wait_window(title, app=app, timeout=30)
         self.tree_rows = []
         self.list_rows = []
 
