@@ -1,8 +1,8 @@
 #pragma once
 // The find bar under the views: the text to find, buttons to the previous and the next match,
 // how many matches there are and which one is shown, the option to show only the sections
-// that match, and a button that closes it. Shown, it takes its height
-// from the views above it; hidden, it gives it back.
+// that match, and a button that closes it. Shown, it takes its height from the views above
+// it; hidden, it gives it back.
 #include <initializer_list>
 #include <string>
 #include <vector>
