@@ -29,6 +29,8 @@ void TForm1::ShowEncoding() {
     for (size_t i = 0; i < encodingChoices_.size(); ++i)
         if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
+    // A file shown anew, or gone: what was saved before is old news.
+    savedNote_.clear();
     ShowFileStatus();
 }
 

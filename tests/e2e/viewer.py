@@ -161,13 +161,18 @@ class Viewer:
         self.x.key(box, "Return")
         self.x.wait_window_gone(box)
 
-    def answer_add_key(self, name, value):
+    def answer_add_key(self, name, value, refused=False):
+        """Fills the add-key dialog and accepts it. A refused name keeps the dialog open: then
+        it is returned, for the caller to close after the message."""
         box = self.dialog("新增关键字")
         self.x.type_text(box, name)
         self.x.key(box, "Tab")
         self.x.type_text(box, value)
         self.x.key(box, "Return")
+        if refused:
+            return box
         self.x.wait_window_gone(box)
+        return None
 
     def answer_yes(self):
         box = self.dialog("Warning")
