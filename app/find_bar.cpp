@@ -69,9 +69,8 @@ void TFindBar::Hide() {
     for (TControl* view : views_) view->SetHeight(view->Height() + BarHeight);
 }
 
-bool TFindBar::HasFocus(const TWinControl* active) const {
-    return Showing() && (active == edit_ || active == filter_ || active == previous_ || active == next_ || active == close_);
-}
+// Every control of the bar stands on its panel.
+bool TFindBar::HasFocus(const TWinControl* active) const { return Showing() && active && active->Parent() == panel_; }
 
 void TFindBar::ShowState(const std::string& text) { state_->SetCaption(text); }
 

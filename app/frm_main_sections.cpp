@@ -45,7 +45,8 @@ void TForm1::mtreeaddClick(TComponent*) {
     // The tree was rebuilt: its root is a new node.
     if (TTreeNode* shown = RootNode(); shown && shown->Count() > 0) {
         const SectionRef added = RefOf(*shown->Item(shown->Count() - 1));
-        history_.SetPlaceAfter(CurrentIniPath, TViewPlace{false, TShownName{std::string(added.name), added.occurrence}, {}});
+        const TShownName section{std::string(added.name), added.occurrence};
+        history_.SetPlaceAfter(CurrentIniPath, TViewPlace{false, section, {}});
     }
 }
 

@@ -129,7 +129,8 @@ TEST_F(EditHistoryTest, UndoAndRedoSelectAndShowTheSectionAndRowOfTheChange) {
     auto place = [&] {
         const TTreeNode* node = main->tree1->Selected();
         const TListItem* row = main->ListView1->Selected();
-        if (row && !list->viewport()->rect().intersects(list->visualRect(IndexOf(row)))) return std::string("row out of view");
+        if (row && !list->viewport()->rect().intersects(list->visualRect(IndexOf(row))))
+            return std::string("row out of view");
         return (node ? node->Text() : "-") + "/" + (row ? row->Caption() : "-");
     };
     auto moveAway = [&] {
