@@ -1,6 +1,7 @@
 #include "app/find_bar.h"
 
 #include "platform/code_page_conversion.h"
+#include "ui/button.h"
 #include "ui/check_box.h"
 #include "ui/edit.h"
 #include "ui/form.h"
@@ -10,6 +11,13 @@
 namespace {
 
 constexpr int BarHeight = 26;
+
+TButton* NewButton(TForm& form, TPanel& panel, const std::string& caption, int left, int width) {
+    auto* button = new TButton(&form, &panel);
+    button->SetCaption(caption);
+    button->SetBounds(left, 2, width, 22);
+    return button;
+}
 
 }  // namespace
 
@@ -22,20 +30,26 @@ TFindBar::TFindBar(TForm& form, TControl& below, std::initializer_list<TControl*
 
     caption_ = new TLabel(&form, panel_);
     caption_->SetCaption(Ansi("查找"));
-    caption_->SetBounds(6, 7, 30, 12);
+    caption_->SetBounds(6, 7, 26, 12);
 
     edit_ = new TEdit(&form, panel_);
-    edit_->SetBounds(40, 3, 200, 20);
+    edit_->SetBounds(34, 3, 130, 20);
     edit_->SetAnchors(akLeft | akTop);
     caption_->SetFocusControl(edit_);
 
+    previous_ = NewButton(form, *panel_, Ansi("上一个"), 168, 48);
+    next_ = NewButton(form, *panel_, Ansi("下一个"), 218, 48);
+
     state_ = new TLabel(&form, panel_);
-    state_->SetBounds(248, 7, 90, 12);
+    state_->SetBounds(272, 7, 50, 12);
 
     filter_ = new TCheckBox(&form, panel_);
     filter_->SetCaption(Ansi("只显示匹配的小节"));
     filter_->SetAccessKey(u'M');
-    filter_->SetBounds(340, 3, 150, 20);
+    filter_->SetBounds(324, 3, 118, 20);
+
+    close_ = NewButton(form, *panel_, Ansi("关闭"), form.ClientWidth() - 46, 42);
+    close_->SetAnchors(akRight | akTop);
 }
 
 bool TFindBar::Showing() const { return panel_->Visible(); }
@@ -55,9 +69,8 @@ void TFindBar::Hide() {
     for (TControl* view : views_) view->SetHeight(view->Height() + BarHeight);
 }
 
-bool TFindBar::HasFocus(const TWinControl* active) const {
-    return Showing() && (active == edit_ || active == filter_);
-}
+// Every control of the bar stands on its panel.
+bool TFindBar::HasFocus(const TWinControl* active) const { return Showing() && active && active->Parent() == panel_; }
 
 void TFindBar::ShowState(const std::string& text) { state_->SetCaption(text); }
 

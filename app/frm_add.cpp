@@ -21,6 +21,7 @@ void Tfnodeadd::BtnokClick(TComponent*) {
         ShowMessageDialog(Ansi("关键字名或关键字值不能为空"), MsgWarning, ButtonOK, 0);
         return;
     }
+    if (OnAccept && !OnAccept()) return;
     SetTag(1);
     RequestClose();
 }

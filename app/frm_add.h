@@ -1,5 +1,7 @@
 #pragma once
 // The add-key dialog: a key name and a value; its Tag is 1 when the user accepted them.
+#include <functional>
+
 #include "ui/form.h"
 
 class TLabeledEdit;
@@ -16,6 +18,9 @@ public:
     TBitBtn* BitBtn1;
 
     void BtnokClick(TComponent* sender);
+    // Asked once both texts are filled in: false keeps the dialog open with them (the caller
+    // has told the user why).
+    std::function<bool()> OnAccept;
     // The code page of the key name and value the user types: the file's.
     void SetFileCodePage(int codePage);
 };

@@ -7,6 +7,7 @@
 
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_text.h"
+#include "platform/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "ui/button.h"
 #include "ui/combo_box.h"
@@ -73,8 +74,12 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
         TTreeNode* node = tree1->Selected();
         return node ? CommentsOf(*node, &row) : std::string();
     };
+    // The root shows the file's name, which is no section's: it has nothing to rename.
+    tree1->OnEditing = [this](const TTreeNode& node) { return &node != RootNode(); };
     tree1->OnEdited = [this](TTreeNode& node, const std::string& text) { return tree1Edited(node, text); };
     ListView1->OnEdited = [this](TListItem& row, const std::string& text) { return ListView1Edited(row, text); };
+    // A character the file's encoding cannot hold is refused where it is typed, and said.
+    SetNotHeldText(Ansi("字符“%1”无法用 %2 编码保存，没有输入。"));
     // Told after the event that brought the news: the refresh is an event of its own.
     loadProgress_ = std::make_unique<TTimer>(this);
     watch_ = std::make_unique<TFileWatch>([this] { PostCall([this] { FileChangedOutside(); }); });

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "app/edit_history.h"
+#include "app/view_place.h"
 #include "platform/content_refusal.h"
 #include "platform/encoding_detection.h"
 #include "platform/line_ends.h"
@@ -132,6 +133,8 @@ private:
     void OpenFindBar();
     void KeepFindTextInFileCodePage();
     void CloseFindBar();
+    void FindTextTyped();
+    void SearchTypedText();
     void FindNext();
     void FindPrevious();
     void StepThroughMatches(int direction);
@@ -151,18 +154,9 @@ private:
     void ReplayEdit(ReplayDirection direction);
     void ReloadFile();
 
-    // A name as the file gives it and how many of that name come before it (letter case aside):
-    // what a node or row stands for, whatever the view rebuilds meanwhile.
-    struct TShownName {
-        std::string name;
-        std::uint32_t occurrence = 0;
-    };
+    using TShownName = ::TShownName;
+    using TViewPlace = ::TViewPlace;
     // The selected section (or the root) and row.
-    struct TViewPlace {
-        bool root = false;
-        std::optional<TShownName> section;
-        std::optional<TShownName> row;
-    };
     TViewPlace Place() const;
     // The file's section or key line that a node or row shows.
     SectionRef RefOf(const TTreeNode& node) const;
@@ -238,6 +232,14 @@ private:
     void ShowLoaded(TLoadedFile file, const TViewPlace& place);
     // The status line for the shown file.
     void ShowEncoding();
+    // Its text: the line ends, whether the file can be written, and what was just saved.
+    void ShowFileStatus();
+    // For a moment, what a write saved (in the locale's code page).
+    void ShowSaved(const std::string& what);
+    // "[section] key", as the status line names a key.
+    std::string SavedKey(const TTreeNode& node, const std::string& key) const;
+    // Where the view stands once a command's change is shown: where a redo comes back to.
+    void NoteEditPlace();
     // True, after saying why, when the shown file can only be read or is gone.
     bool RefusedAsReadOnly();
     // The status line follows a change of the shown file's write permission.
@@ -308,6 +310,11 @@ private:
     std::function<void()> listingShown_;
     // The status line tells how far a load or a listing is.
     bool progressShown_ = false;
+    // What the last write saved, while the status line says so.
+    std::string savedNote_;
+    std::unique_ptr<TTimer> savedNoteTimer_;
+    // Find as the user types, once typing pauses.
+    std::unique_ptr<TTimer> findTyped_;
     // Counts a command from start to end.
     class TCommandScope {
     public:

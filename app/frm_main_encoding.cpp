@@ -13,33 +13,6 @@
 
 namespace {
 
-std::string LineEndsName(TLineEnds ends) {
-    switch (ends) {
-        case TLineEnds::CrLf: return "CRLF";
-        case TLineEnds::Lf: return "LF";
-        case TLineEnds::Cr: return "CR";
-        case TLineEnds::Mixed: return Ansi("混合");
-        case TLineEnds::None: break;
-    }
-    return Ansi("无");
-}
-
-// What the status line says after "只读".
-std::string ReadOnlyNote(TContentRefusal content, ProfileFailure write) {
-    switch (content) {
-        case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件");
-        case TContentRefusal::OtherEncoding: return Ansi("内容不是所选编码");
-        case TContentRefusal::Binary: return Ansi("含 NUL 字节，不是文本文件");
-        case TContentRefusal::None: break;
-    }
-    switch (write) {
-        case ProfileFailure::PermissionDenied: return Ansi("没有写入权限");
-        case ProfileFailure::ReadOnlyFileSystem: return Ansi("文件系统只读");
-        case ProfileFailure::ReadOnlyFile: return Ansi("文件没有可写属性");
-        default: return {};
-    }
-}
-
 // Why a command writes nothing to a file whose bytes must not be written.
 std::string RefusalMessage(TContentRefusal refusal, const TFileEncoding& encoding) {
     switch (refusal) {
@@ -75,12 +48,9 @@ void TForm1::ShowEncoding() {
     for (size_t i = 0; i < encodingChoices_.size(); ++i)
         if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
-    std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
-    if (const std::string why = ReadOnlyNote(contentRefusal_, writeRefusal_); !why.empty())
-        status += Ansi("　只读：") + why;
-    if (fileGone_) status += Ansi("　文件已被删除或移走");
-    else if (reloadOwed_) status += Ansi("　文件有改动，等它可读后重新载入…");
-    LineEndLabel->SetCaption(status);
+    // A file shown anew, or gone: what was saved before is old news.
+    savedNote_.clear();
+    ShowFileStatus();
 }
 
 void TForm1::EncodingBoxChange(TComponent*) {
@@ -120,7 +90,7 @@ void TForm1::FollowWriteAccess() {
     const ProfileFailure now = WriteRefusalAt(CurrentIniPath);
     if (now == writeRefusal_) return;
     writeRefusal_ = now;
-    if (!Loading()) ShowEncoding();
+    if (!Loading()) ShowFileStatus();
 }
 
 std::string TForm1::ForMessage(const std::string& text) const {

@@ -11,17 +11,21 @@
 #include "platform/code_page_conversion.h"
 #include "shell/application.h"
 #include "text/byte_text.h"
+#include "ui/button.h"
 #include "ui/check_box.h"
 #include "ui/edit.h"
 #include "ui/list_view.h"
 #include "ui/panel.h"
 #include "ui/splitter.h"
+#include "ui/timer.h"
 #include "ui/tree_view.h"
 
 namespace {
 
 // About what one step reads or searches: a few milliseconds of work.
 constexpr std::size_t StepBytes = 4u << 20;
+// How long typing in the find bar pauses before the text is searched for.
+constexpr int kTypingPauseMilliseconds = 300;
 
 }  // namespace
 
@@ -30,6 +34,10 @@ TFindBar& TForm1::FindBar() {
     if (!findBar_) {
         findBar_ = std::make_unique<TFindBar>(*this, *StatusLine, std::initializer_list<TControl*>{tree1, Splitter1, ListView1});
         findBar_->FilterOption().OnClick = [this](TComponent*) { FilterSections(); };
+        findBar_->PreviousButton().OnClick = [this](TComponent*) { FindPrevious(); };
+        findBar_->NextButton().OnClick = [this](TComponent*) { FindNext(); };
+        findBar_->CloseButton().OnClick = [this](TComponent*) { CloseFindBar(); };
+        findBar_->Edit().OnChange = [this](TComponent*) { FindTextTyped(); };
     }
     return *findBar_;
 }
@@ -58,6 +66,26 @@ void TForm1::CloseFindBar() {
     if (back->CanFocus()) back->SetFocus();
 }
 
+// Typing searches once it pauses, so that each keystroke does not start a search of its own.
+void TForm1::FindTextTyped() {
+    if (!findTyped_) findTyped_ = std::make_unique<TTimer>(this);
+    findTyped_->Start(kTypingPauseMilliseconds, [this] {
+        findTyped_->Stop();
+        SearchTypedText();
+    });
+}
+
+void TForm1::SearchTypedText() {
+    if (!FindBarShowing() || !RootNode()) return;
+    const std::string& needle = findBar_->Edit().Text();
+    if (needle.empty()) {
+        ShowAllSections();
+        ForgetFind();
+        return;
+    }
+    if (!search_ || search_->Needle() != needle) RunSearch(needle);
+}
+
 void TForm1::FindNext() { StepThroughMatches(+1); }
 
 void TForm1::FindPrevious() { StepThroughMatches(-1); }
@@ -69,6 +97,8 @@ void TForm1::StepThroughMatches(int direction) {
         OpenFindBar();
         return;
     }
+    // A search the typing pause still holds back runs now.
+    if (findTyped_) findTyped_->Stop();
     const std::string& needle = FindBar().Edit().Text();
     if (needle.empty() || !RootNode()) return;
     if (!search_ || search_->Needle() != needle) {
@@ -190,6 +220,13 @@ void TForm1::FilterSections() {
     }
     const std::vector<bool> matched = search_->SectionsMatched();
     for (int i = 0; i < root->Count(); ++i) root->Item(i)->SetHidden(size_t(i) >= matched.size() || !matched[size_t(i)]);
+    // A hidden section's keys are not shown either: with no match, the list is empty.
+    if (TTreeNode* selected = tree1->Selected(); selected && selected->Hidden()) {
+        tree1->SetSelected(nullptr);
+        StopListing();
+        ListView1->Items().Clear();
+        listedKeys_.reset();
+    }
 }
 
 void TForm1::ShowAllSections() {

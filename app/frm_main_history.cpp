@@ -6,10 +6,13 @@
 #include "platform/beep.h"
 #include "platform/code_page_conversion.h"
 
+// The view still stands where the command found it: an undo comes back there.
 void TForm1::RememberEdit(const TIniFile& ini) {
-    history_.Record(CurrentIniPath, ini.LastChange());
+    history_.Record(CurrentIniPath, ini.LastChange(), Place());
     ForgetFind();
 }
+
+void TForm1::NoteEditPlace() { history_.SetPlaceAfter(CurrentIniPath, Place()); }
 
 void TForm1::UndoEdit() { ReplayEdit(ReplayDirection::Undo); }
 
@@ -35,8 +38,9 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
                           MsgWarning, ButtonOK, 0);
         return;
     }
-    if (undo) history_.Undone(CurrentIniPath);
-    else history_.Redone(CurrentIniPath);
+    const TViewPlace place = undo ? history_.Undone(CurrentIniPath) : history_.Redone(CurrentIniPath);
     // The service holds the file as written: no second read, and no new verdict on its encoding.
-    ShowView(Place());
+    // The user sees what changed back: the section and row the change was made at.
+    ShowView(place, false);
+    ShowSaved(undo ? Ansi("撤销了一次修改") : Ansi("重做了一次修改"));
 }

@@ -1,5 +1,6 @@
 // The key commands of the key list's menu: modify a value, delete a key, add a key.
 // The file is written first; the list follows only once the write has succeeded.
+#include <algorithm>
 #include <memory>
 
 #include "app/frm_add.h"
@@ -30,7 +31,9 @@ void TForm1::mchangClick(TComponent*) {
     // typed around it as well would make two pairs.
     if (ValueInFile(*row) != shown && UnquotedValue(text).size() != text.size()) text = UnquotedValue(text);
     // The row's own line, as long as it still holds the value shown.
+    const std::string key = row->Caption();
     if (!WriteToFile([&](TIniFile& ini) { ini.WriteValueAt(RefOf(*node, *row), shown, text); })) return;
+    ShowSaved(SavedKey(*node, key) + "=" + ForMessage(text));
     // Listed again from the file as written: the rows still to be made would otherwise come
     // from the file's bytes before the write, kept alive for them.
     ListSection(Place().row);
@@ -45,9 +48,17 @@ void TForm1::mkillClick(TComponent*) {
     const std::string question = Ansi("确定要删除吗？") + "\n" + Ansi("关键字：") + ForMessage(row->Caption());
     if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     const std::string shown = row->SubItems().Count() > 0 ? row->SubItems().At(0) : std::string();
+    const std::string key = row->Caption();
+    const int index = row->Index();
     if (!WriteToFile([&](TIniFile& ini) { ini.RemoveKeyAt(RefOf(*node, *row), shown); })) return;
-    // A name that repeated may stand alone now.
-    ListSection(std::nullopt);
+    ShowSaved(Ansi("删除了 ") + SavedKey(*node, key));
+    // A name that repeated may stand alone now. The keyboard goes on where the key was: the
+    // row that took its place, or the one before it when it was the last.
+    ListSection(std::nullopt, nullptr, [this, index] {
+        TListItems& rows = ListView1->Items();
+        if (rows.Count() > 0) ListView1->SetSelected(rows.Item(std::min(index, rows.Count() - 1)));
+        NoteEditPlace();
+    });
 }
 
 void TForm1::maddClick(TComponent*) {
@@ -57,18 +68,26 @@ void TForm1::maddClick(TComponent*) {
     std::unique_ptr<Tfnodeadd> dialog(new Tfnodeadd(Application));
     fnodeadd = dialog.get();
     dialog->SetFileCodePage(FileCodePage());
+    // Written while the dialog is open: a name the section holds already is refused there,
+    // and the user corrects it without typing the value again.
+    std::string name;
+    bool written = false;
+    dialog->OnAccept = [&] {
+        name = AsciiLower(dialog->ledtname->Text(), FileCodePage());
+        const std::string value = dialog->ledtvalue->Text();
+        try {
+            // The section's own occurrence refuses a name it holds, also one the list does not show.
+            written = WriteToFile([&](TIniFile& ini) { ini.AddKey(RefOf(*node), name, value); });
+        } catch (const EIniFileException& error) {
+            if (error.Reason() != ProfileFailure::NameTaken) throw;
+            ShowMessageDialog(ForMessage(name) + Ansi(" 关键字已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
+            return false;
+        }
+        if (written) ShowSaved(Ansi("增加了 ") + SavedKey(*node, name) + "=" + ForMessage(value));
+        return true;
+    };
     RunModal(*dialog);
-    if (dialog->Tag() == 0) return;
-    std::string name = AsciiLower(dialog->ledtname->Text(), FileCodePage());
-    std::string value = dialog->ledtvalue->Text();
-    const TViewPlace place = Place();
-    try {
-        // The section's own occurrence refuses a name it holds, also one the list does not show.
-        if (!WriteToFile([&](TIniFile& ini) { ini.AddKey(RefOf(*node), name, value); })) return;
-    } catch (const EIniFileException& error) {
-        if (error.Reason() != ProfileFailure::NameTaken) throw;
-        ShowMessageDialog(ForMessage(name) + Ansi(" 关键字已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
-        return;
-    }
-    ListSection(place.row);
+    if (dialog->Tag() == 0 || !written) return;
+    // The new key is selected: the user sees where it went.
+    ListSection(TShownName{name, 0}, nullptr, [this] { NoteEditPlace(); });
 }

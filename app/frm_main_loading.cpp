@@ -224,6 +224,8 @@ void TForm1::BtnliuClick(TComponent*) {
     if (!dlgopen->RunOpenDialog()) return;
     RememberOpenFolder();
     ledtfname->SetText(dlgopen->FileName());
+    // As if the path had been typed: the focus where a typed path leaves it.
+    ledtfname->SetFocus();
     LoadIniFile();
 }
 

@@ -39,8 +39,15 @@ void TForm1::mtreeaddClick(TComponent*) {
     const TViewPlace place = Place();
     // Refused, the view has followed the file already (a big one is still being read).
     if (!WriteToFile([&](TIniFile& ini) { ini.WriteValue(name, "main", "01"); })) return;
-    // The new section comes last; the selection and the list stay.
+    ShowSaved(Ansi("增加了小节 [") + ForMessage(name) + "]");
+    // The new section comes last; the selection and the list stay. A redo comes back to it.
     ShowView(place);
+    // The tree was rebuilt: its root is a new node.
+    if (TTreeNode* shown = RootNode(); shown && shown->Count() > 0) {
+        const SectionRef added = RefOf(*shown->Item(shown->Count() - 1));
+        const TShownName section{std::string(added.name), added.occurrence};
+        history_.SetPlaceAfter(CurrentIniPath, TViewPlace{false, section, {}});
+    }
 }
 
 void TForm1::mtreekillClick(TComponent*) {
@@ -50,9 +57,12 @@ void TForm1::mtreekillClick(TComponent*) {
     const std::string question = Ansi("确定要删除吗？") + "\n" + Ansi("小节：[") + ForMessage(node->Text()) + "]";
     if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     // That occurrence alone: a section of the same name elsewhere in the file stays.
+    const std::string name = node->Text();
     if (!WriteToFile([&](TIniFile& ini) { ini.RemoveSectionAt(RefOf(*node)); })) return;
+    ShowSaved(Ansi("删除了小节 [") + ForMessage(name) + "]");
     // No section is selected afterwards, and the list stays empty until one is.
     ShowView(TViewPlace{}, false);
+    NoteEditPlace();
 }
 
 void TForm1::EnableTreeMenu() {

@@ -256,8 +256,12 @@ bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const st
     std::string refusal;
     try {
         WriteThrough(rename);
+        ShowSaved(what + Ansi("改名为 ") + ForMessage(name));
         // Repeated names may have come or gone.
-        PostCall([this] { ShowView(Place()); });
+        PostCall([this] {
+            ShowView(Place());
+            NoteEditPlace();
+        });
         return true;
     } catch (const EIniFileException& error) {
         switch (error.Reason()) {
@@ -325,7 +329,7 @@ void TForm1::FollowFileQuietly() {
 
 void TForm1::AwaitReadableFile() {
     reloadOwed_ = true;
-    ShowEncoding();
+    ShowFileStatus();
     watch_->Retell();
 }
 

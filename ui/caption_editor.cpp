@@ -18,6 +18,7 @@ constexpr const char* kAcceptedText = "iniv.acceptedText";
 
 void FilterUserEdit(QLineEdit& edit, const QString& after, int codePage) {
     const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0, codePage);
+    if (!typed.notHeld.isEmpty()) TellNotHeld(edit, typed.notHeld, codePage);
     if (typed.refused) {
         SoundDefaultBeep();
         edit.setText(typed.text);

@@ -27,6 +27,7 @@ void TEdit::ShowCaption() {
 }
 
 bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
+    const std::string old = Caption();
     const TypedText typed = FilterTypedText(before, after, maxLength_, TextCodePage());
     bool refused = typed.refused;
     QString result = typed.text;
@@ -41,6 +42,7 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         TControl::SetCaption(*bytes);
         showing_ = false;
     }
+    if (!typed.notHeld.isEmpty()) TellNotHeld(*LineEdit(), typed.notHeld, TextCodePage());
     if (refused) {
         SoundDefaultBeep();
         showing_ = true;
@@ -48,6 +50,7 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         LineEdit()->setCursorPosition(int(typed.cursor));
         showing_ = false;
     }
+    if (OnChange && Caption() != old) OnChange(this);
     return !refused;
 }
 

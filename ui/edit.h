@@ -9,6 +9,11 @@
 class QLineEdit;
 class QString;
 
+// What a field (an edit, or a caption edited in place) says in a tooltip when it refuses a
+// character its code page cannot hold, in the locale's code page: %1 stands for the character,
+// %2 for the encoding's name. Until a program sets it, the refusal is a beep alone.
+void SetNotHeldText(const std::string& format);
+
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* owner, TWinControl* parent = nullptr);
@@ -27,6 +32,9 @@ public:
     bool WantsKey(const KeyRecord& key) const override;
     bool WantsCharacters() const override { return true; }
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
+
+    // The user changed the text (not the program).
+    TNotifyEvent OnChange;
 
     // Takes text that the user put into the field; the seam that typing, pasting and input
     // methods all come through. Returns false when something had to be refused.

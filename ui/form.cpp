@@ -370,7 +370,9 @@ void TCustomForm::SelectNext(TWinControl* current, bool forward) {
     auto it = std::find(stops.begin(), stops.end(), current);
     size_t index = it == stops.end() ? (forward ? stops.size() - 1 : 0) : size_t(it - stops.begin());
     index = forward ? (index + 1) % stops.size() : (index + stops.size() - 1) % stops.size();
-    SetActiveControl(stops[index]);
+    // Told as a move by Tab: an edit then selects its text, a list the row the focus rests on.
+    activeControl_ = stops[index];
+    WidgetOf(*stops[index])->setFocus(forward ? Qt::TabFocusReason : Qt::BacktabFocusReason);
 }
 
 bool TCustomForm::HandleDialogKey(const KeyRecord& key) {

@@ -172,6 +172,16 @@ protected:
             selectionModel()->select(currentIndex(), QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     }
 
+    // Tabbed into, the list selects the row the focus rests on (the first, when none had it),
+    // so that Enter and the menu keys act on a row at once.
+    void focusInEvent(QFocusEvent* event) override {
+        QTreeView::focusInEvent(event);
+        if (event->reason() != Qt::TabFocusReason && event->reason() != Qt::BacktabFocusReason) return;
+        if (selectionModel()->hasSelection() || model()->rowCount() == 0) return;
+        const QModelIndex row = currentIndex().isValid() ? currentIndex() : model()->index(0, 0);
+        selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    }
+
     // Whatever cell starts an edit, the row's caption is what gets edited.
     bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override {
         return ItemViewWidget::edit(index.isValid() ? index.siblingAtColumn(0) : index, trigger, event);

@@ -69,7 +69,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override {
         if (!index.isValid()) return Qt::NoItemFlags;
         Qt::ItemFlags f = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
-        if (!view_.ReadOnly()) f |= Qt::ItemIsEditable;
+        if (!view_.ReadOnly() && (!view_.OnEditing || view_.OnEditing(*NodeOf(index)))) f |= Qt::ItemIsEditable;
         return f;
     }
 

@@ -136,6 +136,8 @@ public:
     TNotifyEvent OnKeyboardSelect;
     // More of a node's tooltip, asked for only when it is shown (bytes in the locale's code page).
     std::function<std::string(TTreeNode& node)> OnGetHint;
+    // Whether a node's caption may be edited in place at all (unset: every node's).
+    std::function<bool(const TTreeNode& node)> OnEditing;
     // A caption edited in place and committed, before the node takes it: false keeps the old one.
     std::function<bool(TTreeNode& node, const std::string& text)> OnEdited;
 

@@ -1,9 +1,14 @@
 #include "ui/typed_text.h"
 
+#include <QToolTip>
+#include <QWidget>
+
 #include <climits>
 
 #include "platform/code_page_conversion.h"
 #include "platform/display_text.h"
+#include "platform/encodings.h"
+#include "ui/edit.h"
 
 namespace {
 
@@ -31,6 +36,7 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
     int room = maxBytes > 0 ? maxBytes - ByteLengthIn(head + tail, codePage) : INT_MAX;
     // Take the inserted characters one by one while they fit and the code page holds them.
     QString accepted;
+    QString notHeld;
     bool refused = false;
     for (qsizetype i = 0; i < inserted.size();) {
         const qsizetype length = inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
@@ -39,17 +45,36 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
         if (!bytes || int(bytes->size()) > room) {
             refused = true;
             if (bytes) break;  // over the limit: nothing after it fits either
+            if (notHeld.isEmpty()) notHeld = character;
         } else {
             accepted += character;
             room -= int(bytes->size());
         }
         i += length;
     }
-    return {head + accepted + tail, change.start + accepted.size(), refused};
+    return {head + accepted + tail, change.start + accepted.size(), refused, notHeld};
 }
 
 std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage) {
     if (edited == ToDisplay(original, codePage)) return original;
     if (edited.contains(QChar::ReplacementCharacter) && !IsValidInCodePage(original, codePage)) return std::nullopt;
     return FromDisplay(edited, codePage);
+}
+
+namespace {
+
+std::string& NotHeldText() {
+    static std::string format;
+    return format;
+}
+
+}  // namespace
+
+void SetNotHeldText(const std::string& format) { NotHeldText() = format; }
+
+void TellNotHeld(QWidget& field, const QString& character, int codePage) {
+    if (NotHeldText().empty()) return;
+    const QString text =
+        ToDisplay(NotHeldText()).arg(character, QString::fromStdString(EncodingDisplayName(codePage, 0)));
+    QToolTip::showText(field.mapToGlobal(QPoint(0, field.height())), text, &field);
 }

@@ -11,6 +11,7 @@ struct TypedText {
     QString text;        // the field's text with the refused characters left out
     qsizetype cursor;    // where the cursor goes: after the last character taken
     bool refused;        // something was left out
+    QString notHeld;     // the first character left out because the code page cannot hold it
 };
 
 // Compares the field's text before and after the user's edit and keeps, of the characters
@@ -23,3 +24,8 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
 // when it keeps a replacement mark that stands for bytes of original the code page does not
 // define: those bytes cannot be stored back from what is shown.
 std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage);
+
+class QWidget;
+// Says, in a tooltip at the field, which character was refused and which encoding cannot hold
+// it: a refusal the user only heard as a beep would look like a lost keystroke.
+void TellNotHeld(QWidget& field, const QString& character, int codePage);

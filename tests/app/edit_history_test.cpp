@@ -119,6 +119,68 @@ TEST_F(EditHistoryTest, TwentyMixedCommandsAreUndoneInTurnAndRedoneByteForByte) 
     }
 }
 
+// The user sees what an undo or redo changed back: the section and the row of the change are
+// selected and scrolled into view, wherever the user had moved meanwhile.
+TEST_F(EditHistoryTest, UndoAndRedoSelectAndShowTheSectionAndRowOfTheChange) {
+    std::string bytes = "[a]\nfirst=1\n[b]\n";
+    for (int i = 0; i < 80; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
+    bytes += "[c]\nlast=1\n";
+    Load(bytes);
+    auto place = [&] {
+        const TTreeNode* node = main->tree1->Selected();
+        const TListItem* row = main->ListView1->Selected();
+        if (row && !list->viewport()->rect().intersects(list->visualRect(IndexOf(row))))
+            return std::string("row out of view");
+        return (node ? node->Text() : "-") + "/" + (row ? row->Caption() : "-");
+    };
+    auto moveAway = [&] {
+        SelectSection(2);
+        SelectRow(0);
+        list->scrollToTop();
+    };
+
+    SelectSection(1);
+    SelectRow(60);
+    AnswerNextMessage(Qt::Key_Return);
+    KeyOn(list, Qt::Key_Delete);
+    moveAway();
+    Undo();
+    EXPECT_EQ(place(), "b/k60") << "undo of a delete";
+    moveAway();
+    Redo(true);
+    EXPECT_EQ(place(), "b/k61") << "redo of a delete: the row that took its place";
+
+    SelectSection(1);
+    list->scrollTo(IndexOf(Row(70)));
+    EditCaption(list, IndexOf(Row(70)), "renamed");
+    moveAway();
+    Undo();
+    EXPECT_EQ(place(), "b/k71") << "undo of a rename";
+    moveAway();
+    Redo(false);
+    EXPECT_EQ(place(), "b/renamed") << "redo of a rename";
+
+    AddKey(0, "added", "v");
+    EXPECT_EQ(place(), "a/added") << "the new key is selected";
+    SelectSection(1);
+    Undo();
+    EXPECT_EQ(place(), "a/-") << "undo of an add";
+    SelectSection(1);
+    Redo(true);
+    EXPECT_EQ(place(), "a/added") << "redo of an add";
+
+    AddSection("new");
+    SelectSection(0);
+    Redo(true);  // nothing to redo: the view stays
+    Undo();
+    EXPECT_EQ(place(), "file.ini/-") << "undo of a section add: the root was selected";
+    Redo(true);
+    EXPECT_EQ(place(), "new/-") << "redo of a section add";
+    DeleteSection(2);
+    Undo();
+    EXPECT_EQ(place(), "c/-") << "undo of a section delete";
+}
+
 TEST_F(EditHistoryTest, AnUndoIsRefusedWhenAnotherProgramChangedThatPartAndKeepsChangesElsewhere) {
     const std::string path = Load("[a]\nx=1\ny=2\n[b]\nz=3\n");
     ModifyFirstValue(0, "10");

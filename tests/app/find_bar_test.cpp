@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QPushButton>
 
 #include "app/find_bar.h"
 #include "platform/code_page.h"
@@ -122,6 +123,43 @@ TEST_F(FindBarTest, TheOptionShowsOnlyTheMatchingSections) {
     option->click();
     KeyOn(QApplication::focusWidget(), Qt::Key_Escape);
     EXPECT_EQ(hidden(), (std::vector<bool>{false, false, false})) << "a closed bar hides nothing";
+}
+
+// The mouse user's find bar: the text is searched for once typing pauses, buttons step through
+// the matches and close the bar; with only matching sections shown and no match, the list is
+// empty too.
+TEST_F(FindBarTest, TypingSearchesOnItsOwnButtonsStepAndCloseAndNoMatchEmptiesTheFilteredView) {
+    Load(kFile);
+    KeyOn(tree, Qt::Key_F, Qt::ControlModifier);
+    QWidget* field = QApplication::focusWidget();
+    for (char ch : std::string("alpha")) QTest::keyClick(field, ch);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return State() == "1/3"; }, 3000)) << State();
+    EXPECT_EQ(Selection(), "General/Name");
+    auto button = [&](const char* caption) {
+        for (QPushButton* b : WidgetOf(*main)->findChildren<QPushButton*>())
+            if (b->text().startsWith(QString::fromUtf8(caption)) && b->isVisible()) return b;
+        ADD_FAILURE() << "no button " << caption;
+        return static_cast<QPushButton*>(nullptr);
+    };
+    QTest::mouseClick(button("下一个"), Qt::LeftButton);
+    EXPECT_EQ(State(), "2/3");
+    EXPECT_EQ(Selection(), "alphabet/-");
+    QTest::mouseClick(button("上一个"), Qt::LeftButton);
+    QTest::mouseClick(button("上一个"), Qt::LeftButton);
+    EXPECT_EQ(State(), "3/3") << "round the start of the file";
+    EXPECT_EQ(Selection(), "Window/Title");
+
+    WidgetOf(*main)->findChild<QCheckBox*>()->click();
+    field->setFocus();
+    QTest::keyClick(field, 'z');
+    EXPECT_TRUE(QTest::qWaitFor([&] { return State() == Ansi("找不到"); }, 3000)) << State();
+    EXPECT_EQ(main->ListView1->Items().Count(), 0) << "no section shown, no keys either";
+    EXPECT_EQ(main->tree1->Selected(), nullptr);
+
+    QTest::mouseClick(button("关闭"), Qt::LeftButton);
+    EXPECT_FALSE(field->isVisible());
+    EXPECT_EQ(QApplication::focusWidget(), tree) << "back where the focus was";
+    EXPECT_EQ(TreeTexts().size(), 3u);
 }
 
 // Under a UTF-8 desktop the typed text is taken into GBK; the GBK bytes 8E 41 (螦) hold an "A"

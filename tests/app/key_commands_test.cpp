@@ -11,6 +11,7 @@
 #include "shell/modal.h"
 #include "platform/profile/profile_failure.h"
 #include "ui/button.h"
+#include "ui/label.h"
 
 namespace apptest {
 namespace {
@@ -40,6 +41,20 @@ protected:
         return {TScreen::Instance().Forms().size(), Application->ComponentCount()};
     }
 
+    // Fills the next add-key dialog and accepts it; a write that fails leaves it open with the
+    // texts, and it is cancelled then.
+    void AcceptAddDialogThenCancel(const QString& name, const QString& value) {
+        WhenModal([this, name, value](TCustomForm& dialog) {
+            TypeText(dialog, name);
+            PressKey(dialog, Qt::Key_Tab);
+            TypeText(dialog, value);
+            PressKey(dialog, Qt::Key_Return);
+            auto& add = dynamic_cast<Tfnodeadd&>(dialog);
+            EXPECT_TRUE(dialog.Visible() && add.ledtvalue->Text() == value.toStdString()) << "open with the texts";
+            add.BitBtn1->Press();
+        });
+    }
+
     std::string path;
 };
 
@@ -52,6 +67,8 @@ TEST_F(KeyCommandsTest, ModifyWritesTheAcceptedTextAndShowsIt) {
     EXPECT_EQ(ReadBytes(path), WithoutLine(kSimple, "Version=1.4").insert(kSimple.find("Version"), "Version=2.0 beta\n"));
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Version=2.0 beta", "Enabled=1"}));
     EXPECT_TRUE(errorBoxes.empty());
+    EXPECT_NE(main->LineEndLabel->Caption().find(Ansi("已保存：[General] Version=2.0 beta")), std::string::npos)
+        << main->LineEndLabel->Caption();
 }
 
 TEST_F(KeyCommandsTest, ModifyOfAQuotedValueKeepsOnePairOfQuotes) {
@@ -112,10 +129,13 @@ TEST_F(KeyCommandsTest, DeleteRemovesTheKeyOnlyWhenAnsweredYes) {
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);
 
+    EXPECT_EQ(main->LineEndLabel->Caption().find(Ansi("已保存")), std::string::npos) << "nothing was written";
+
     AnswerNextMessage(Qt::Key_Return);  // Yes is the default
     ChooseOnRow(Row(1), main->mkill);
     EXPECT_EQ(ReadBytes(path), WithoutLine(kSimple, "Version=1.4"));
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"Name=Sample", "Enabled=1"}));
+    EXPECT_NE(main->LineEndLabel->Caption().find(Ansi("已保存：删除了 [General] Version")), std::string::npos);
 }
 
 TEST_F(KeyCommandsTest, AddFoldsTheNameKeepsTheValueAndAppendsTheRow) {
@@ -134,23 +154,56 @@ TEST_F(KeyCommandsTest, AddFoldsTheNameKeepsTheValueAndAppendsTheRow) {
     EXPECT_EQ(Owned(), owned) << "the dialog is freed";
 }
 
-TEST_F(KeyCommandsTest, AddRefusesANameTheListOrTheFileHoldsInAnyLetterCase) {
+// A refused name keeps the dialog open with what the user typed: the name can be corrected
+// without typing the value again, or the dialog cancelled.
+TEST_F(KeyCommandsTest, AddRefusesANameTheListOrTheFileHoldsInAnyLetterCaseAndKeepsTheDialogOpen) {
     const auto owned = Owned();
-    AnswerNextAddDialog("VERSION", "x", true);
+    std::string keptName, keptValue;
+    WhenModal([&](TCustomForm& dialog) {
+        auto* add = dynamic_cast<Tfnodeadd*>(&dialog);
+        ASSERT_NE(add, nullptr);
+        TypeText(dialog, "VERSION");
+        PressKey(dialog, Qt::Key_Tab);
+        TypeText(dialog, "typed value");
+        AnswerNextMessage(Qt::Key_Return);
+        PressKey(dialog, Qt::Key_Return);
+        EXPECT_TRUE(dialog.Visible() && dialog.ModalResult() == ResultNone && dialog.Tag() == 0) << "still open";
+        keptName = add->ledtname->Text();
+        keptValue = add->ledtvalue->Text();
+        add->BitBtn1->Press();
+    });
     ChooseOnRow(Row(0), main->madd);
     EXPECT_EQ(messages, std::vector<std::string>{"version" + Ansi(" 关键字已有，请另起一个名称")});
+    EXPECT_EQ(keptName, "VERSION");
+    EXPECT_EQ(keptValue, "typed value");
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);
 
-    // A key added behind the program's back, after the section was listed.
+    // A key added behind the program's back, after the section was listed; the name corrected
+    // in the dialog that stayed open is then added.
     const std::string changed = WithoutLine(kSimple, "Enabled=1").insert(kSimple.find("Enabled"), "Enabled=1\nHidden=keep\n");
     WriteBytes(path, changed);
     messages.clear();
-    AnswerNextAddDialog("hIDDEN", "overwritten", true);
-    ChooseOnRow(nullptr, main->madd);
+    WhenModal([&](TCustomForm& dialog) {
+        auto* add = dynamic_cast<Tfnodeadd*>(&dialog);
+        ASSERT_NE(add, nullptr);
+        TypeText(dialog, "hIDDEN");
+        PressKey(dialog, Qt::Key_Tab);
+        TypeText(dialog, "v");
+        AnswerNextMessage(Qt::Key_Return);
+        PressKey(dialog, Qt::Key_Return);
+        EXPECT_EQ(ReadBytes(path), changed) << "nothing written while the dialog is open";
+        add->ledtname->SetText("shown");
+        PressKey(dialog, Qt::Key_Return);
+    });
+    // From the menu key: a right press's release would reach the list after the command.
+    nextChoice = main->madd;
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_F10, Qt::ShiftModifier);
     EXPECT_EQ(messages, std::vector<std::string>{"hidden" + Ansi(" 关键字已有，请另起一个名称")});
-    EXPECT_EQ(ReadBytes(path), changed);
-    EXPECT_EQ(ListRows(), kGeneralRows);
+    EXPECT_EQ(WithoutLine(ReadBytes(path), "shown=v"), changed);
+    ASSERT_NE(main->ListView1->Selected(), nullptr);
+    EXPECT_EQ(main->ListView1->Selected()->Caption(), "shown") << "the new key is selected";
     EXPECT_EQ(Owned(), owned);
 }
 
@@ -181,8 +234,9 @@ TEST_F(KeyCommandsTest, AddWithAnEmptyNameOrValueWarnsAndStaysOpenThenCancelChan
     EXPECT_EQ(ListRows(), kGeneralRows);
     EXPECT_EQ(Owned(), owned);
 
-    // The dialog takes blanks; the file cannot hold a name of blanks, so the write fails.
-    AnswerNextAddDialog(" ", " ");
+    // The dialog takes blanks; the file cannot hold a name of blanks, so the write fails and
+    // the dialog stays for the user to correct or cancel.
+    AcceptAddDialogThenCancel(" ", " ");
     ChooseOnRow(nullptr, main->madd);
     EXPECT_EQ(messages.size(), 2u) << "no warning";
     EXPECT_EQ(errorBoxes, std::vector<std::string>{"Unable to write to " + path + ". " +
@@ -213,7 +267,7 @@ TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {
     const auto owned = Owned();
     AnswerNextInput("2.0", Qt::Key_Return);
     ChooseOnRow(Row(1), main->mchang);
-    AnswerNextAddDialog("fresh", "value");
+    AcceptAddDialogThenCancel("fresh", "value");
     ChooseOnRow(nullptr, main->madd);
     AnswerNextMessage(Qt::Key_Return);
     ChooseOnRow(Row(0), main->mkill);
@@ -223,7 +277,7 @@ TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);
-    EXPECT_EQ(Owned(), owned) << "the add-key dialog is freed on the error's way out";
+    EXPECT_EQ(Owned(), owned) << "the add-key dialog is freed";
 }
 
 }  // namespace

@@ -6,6 +6,8 @@
 #include <QLineEdit>
 
 #include "dialogs/open_dialog.h"
+#include "ui/button.h"
+#include "ui/combo_box.h"
 
 namespace apptest {
 namespace {
@@ -101,6 +103,8 @@ TEST_F(KeyboardTest, EnterModifiesAndDeleteDeletesTheSelectedRow) {
     EXPECT_EQ(ReadBytes(path), WithoutLine(changed, "Version=2.0"));
     EXPECT_EQ(ListRows(), std::vector<std::string>{"Name=Sample"});
     EXPECT_EQ(messages, std::vector<std::string>(2, Ansi("确定要删除吗？\n关键字：Version")));
+    ASSERT_NE(main->ListView1->Selected(), nullptr) << "the last row deleted, the one before it";
+    EXPECT_EQ(main->ListView1->Selected()->Caption(), "Name");
 
     // Nothing selected: nothing to act on.
     main->ListView1->SetSelected(nullptr);
@@ -108,6 +112,50 @@ TEST_F(KeyboardTest, EnterModifiesAndDeleteDeletesTheSelectedRow) {
         KeyOn(list, Qt::Key_Delete);
         KeyOn(list, Qt::Key_Return);
     });
+}
+
+// The list tabbed into has a row to act on, and keeps one after a delete: the keyboard goes on
+// where it was without a click or an arrow key first.
+TEST_F(KeyboardTest, TabIntoTheListSelectsARowThatTheKeysActOnAtOnceAndADeleteSelectsTheNext) {
+    const std::string path = Load("[s]\na=1\nb=2\nc=3\n");
+    ASSERT_EQ(main->ListView1->Selected(), nullptr);
+    KeyOn(tree, Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), list);
+    ASSERT_NE(main->ListView1->Selected(), nullptr);
+    EXPECT_EQ(main->ListView1->Selected()->Caption(), "a");
+    KeyOn(list, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_EQ(KeyItems(LastMenu()), (Flags{true, true, true})) << "a row to modify and delete";
+
+    AnswerNextMessage(Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Delete);
+    EXPECT_EQ(ReadBytes(path), "[s]\nb=2\nc=3\n");
+    ASSERT_NE(main->ListView1->Selected(), nullptr);
+    EXPECT_EQ(main->ListView1->Selected()->Caption(), "b") << "the row that took its place";
+    AnswerNextInput("20", Qt::Key_Return);
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_EQ(ReadBytes(path), "[s]\nb=20\nc=3\n");
+}
+
+// Tab moves the focus as the keyboard's move: the encoding box reached by it draws its focus
+// frame, so the user sees where the keys go.
+TEST_F(KeyboardTest, TheEncodingBoxReachedByTabShowsItsFocus) {
+    Load(kSimple);
+    QWidget* box = WidgetOf(*main->EncodingBox);
+    const QImage unfocused = box->grab().toImage();
+    KeyOn(WidgetOf(*main->BitBtn1), Qt::Key_Tab);
+    ASSERT_EQ(QApplication::focusWidget(), box);
+    EXPECT_NE(box->grab().toImage(), unfocused);
+}
+
+// The root shows the file's name, which is no section's: F2 there opens no editor.
+TEST_F(KeyboardTest, F2EditsASectionsNameButNotTheRoots) {
+    Load(kSimple);
+    main->tree1->SetSelected(Root());
+    KeyOn(tree, Qt::Key_F2);
+    EXPECT_EQ(EditorOf(tree, IndexOf(Root())), nullptr);
+    main->tree1->SetSelected(Section(0));
+    KeyOn(tree, Qt::Key_F2);
+    EXPECT_NE(EditorOf(tree, IndexOf(Section(0))), nullptr);
 }
 
 TEST_F(KeyboardTest, DeleteOnTheTreeDeletesTheSelectedSectionButNeverTheRoot) {
@@ -157,6 +205,7 @@ TEST_F(KeyboardTest, CtrlOBrowsesFromTheLoadedFilesFolderElseTheLastOneUsed) {
     chosen = File("sub/picked.ini", kSimple);
     KeyOn(tree, Qt::Key_O, Qt::ControlModifier);
     ASSERT_EQ(CurrentIniPath, chosen);
+    EXPECT_EQ(QApplication::focusWidget(), WidgetOf(*main->ledtfname)) << "where a typed path leaves it";
     KeyOn(list, Qt::Key_O, Qt::ControlModifier);
     ASSERT_EQ(asked.size(), 3u);
     EXPECT_EQ(std::string(asked[2].File.data()), chosen) << "starts at the loaded file";

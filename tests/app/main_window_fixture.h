@@ -201,7 +201,7 @@ protected:
     }
 
     // Fills the next add-key dialog and accepts it; with thenMessage, also answers the message
-    // that comes after it.
+    // that comes after it, and cancels the dialog that a refusal keeps open.
     void AnswerNextAddDialog(const QString& name, const QString& value, bool thenMessage = false) {
         WhenModal([this, name, value, thenMessage](TCustomForm& dialog) {
             captions.push_back(dialog.Caption());
@@ -210,6 +210,7 @@ protected:
             TypeText(dialog, value);
             if (thenMessage) AnswerNextMessage(Qt::Key_Return);
             PressKey(dialog, Qt::Key_Return);
+            if (thenMessage && dialog.Tag() == 0) PressKey(dialog, Qt::Key_Escape);
         });
     }
 

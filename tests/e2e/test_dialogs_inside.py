@@ -146,6 +146,9 @@ def main():
             info = d.inside("information", "Information", ["OK"])
             x.key(info, "Return")
             x.wait_window_gone(info)
+            # The refused name's dialog stays open with it.
+            x.key(box, "Escape")
+            x.wait_window_gone(box)
 
             # A write that fails: the file has no write bit, which even root respects.
             os.chmod(path, stat.S_IRUSR | stat.S_IRGRP | stat.S_IROTH)

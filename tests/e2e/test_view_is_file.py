@@ -103,10 +103,12 @@ def main():
 
             viewer.click_node(2)
             viewer.menu_on_row(None, ADD_KEY_ONLY_ENABLED)
-            viewer.answer_add_key("after", "over")
+            add = viewer.answer_add_key("after", "over", refused=True)
             box = viewer.dialog("Information")
             x.key(box, "Return")
             x.wait_window_gone(box)
+            x.key(add, "Escape")
+            x.wait_window_gone(add)
             check(read_bytes(gbk).endswith(tail), "a key hidden behind an empty name was written over")
 
             viewer.menu_on_node(1, DELETE_SECTION)

@@ -50,10 +50,10 @@ def wait_for_file(path, expected, timeout=10.0):
 
 
 class Viewer:
-    def __init__(self, x, app):
+    def __init__(self, x, app, title=TITLE):
         self.x = x
         self.app = app
-        self.window = x.wait_window(TITLE, app=app, timeout=30)
+        self.window = x.wait_window(title, app=app, timeout=30)
         self.tree_rows = []
         self.list_rows = []
 
@@ -161,13 +161,18 @@ class Viewer:
         self.x.key(box, "Return")
         self.x.wait_window_gone(box)
 
-    def answer_add_key(self, name, value):
+    def answer_add_key(self, name, value, refused=False):
+        """Fills the add-key dialog and accepts it. A refused name keeps the dialog open: then
+        it is returned, for the caller to close after the message."""
         box = self.dialog("新增关键字")
         self.x.type_text(box, name)
         self.x.key(box, "Tab")
         self.x.type_text(box, value)
         self.x.key(box, "Return")
+        if refused:
+            return box
         self.x.wait_window_gone(box)
+        return None
 
     def answer_yes(self):
         box = self.dialog("Warning")

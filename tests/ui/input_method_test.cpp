@@ -6,6 +6,7 @@
 
 #include <QInputMethodEvent>
 #include <QLineEdit>
+#include <QToolTip>
 
 #include <string>
 
@@ -64,6 +65,21 @@ TEST_F(InputMethodTest, CharactersOutsideTheCodePageAreRefused) {
     Commit(QStringLiteral("文😀한"));
     EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4") << "only the character the code page holds is kept";
     EXPECT_EQ(Line()->text(), QStringLiteral("中文"));
+}
+
+// A refusal heard only as a beep looks like a lost keystroke: the field says which character
+// its encoding cannot hold. Over the byte limit nothing is said of the characters.
+TEST_F(InputMethodTest, ARefusedCharacterIsNamedWithTheEncodingInATooltip) {
+    SetNotHeldText("\xD7\xD6\xB7\xFB%1 / %2");  // "字符%1 / %2" in GBK, the locale's code page here
+    Commit(QStringLiteral("a한b"));
+    EXPECT_TRUE(QToolTip::isVisible());
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("字符한 / GBK"));
+    QToolTip::showText(Line()->mapToGlobal(QPoint()), QStringLiteral("before"), Line());
+    edit->SetMaxLength(3);
+    Commit(QStringLiteral("cd"));
+    EXPECT_EQ(edit->Text(), "abc");
+    EXPECT_EQ(QToolTip::text(), QStringLiteral("before"));
+    SetNotHeldText("");
 }
 
 TEST_F(InputMethodTest, CommitStopsAtTheByteLimit) {

@@ -143,10 +143,15 @@ TEST_F(ListViewTest, ACutTextShowsWholeInItsTooltip) {
     EXPECT_TRUE(tipAt(IndexOf(rows[2], 0)).contains("&lt;i&gt;")) << "shown as the plain text it is";
 }
 
-// Entered from the keyboard, the list rests its focus on the first row without selecting it.
+// Tabbed into, the list selects the row its focus rests on; focused otherwise (by the program),
+// it rests its focus on the first row without selecting it, and Home selects that row.
 TEST_F(ListViewTest, HomeSelectsTheFirstRowWhereTheFocusAlreadyRests) {
     list->SetSelected(nullptr);
     view->setFocus(Qt::TabFocusReason);
+    EXPECT_EQ(list->Selected(), rows[0]);
+    view->clearFocus();
+    list->SetSelected(nullptr);
+    view->setFocus(Qt::OtherFocusReason);
     ASSERT_EQ(view->currentIndex().row(), 0);
     ASSERT_EQ(list->Selected(), nullptr);
     QTest::keyClick(view, Qt::Key_Home);

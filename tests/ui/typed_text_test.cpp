@@ -13,6 +13,7 @@ TEST(TypedText, KeepsWhatTheCodePageHoldsAndPutsTheCursorAfterIt) {
     EXPECT_TRUE(typed.refused);
     EXPECT_EQ(typed.text, QStringLiteral("a中b")) << "a surrogate pair is refused as one character";
     EXPECT_EQ(typed.cursor, 2);
+    EXPECT_EQ(typed.notHeld, QStringLiteral("😀")) << "the first character refused";
 
     typed = FilterTypedText(QStringLiteral("ab"), QStringLiteral("a中b"), 0, 936);
     EXPECT_FALSE(typed.refused);
