@@ -202,6 +202,18 @@ void IniDocument::IndexSection(std::size_t entry) const {
     if (first) section.occurrence = sections_[*first].sameNameCount++;
 }
 
+// A section holds the bytes from its header to the next one.
+SpanPlace IniDocument::PlaceAt(std::optional<std::size_t> point) const {
+    if (!point) return {SpanPlace::Kind::BeforeHeaders, {}, 0};
+    if (!allHeaders_ && (sections_.empty() || sections_.back().headerBegin <= *point))
+        FindMoreHeaders([&] { return sections_.back().headerBegin > *point; });
+    const auto after = std::upper_bound(sections_.begin(), sections_.end(), *point,
+                                        [](std::size_t at, const Section& section) { return at < section.headerBegin; });
+    if (after == sections_.begin()) return {SpanPlace::Kind::BeforeHeaders, {}, 0};
+    const Section& section = *std::prev(after);
+    return {SpanPlace::Kind::InSection, std::string(NameOf(section)), section.occurrence};
+}
+
 void IniDocument::FindAllHeaders() const {
     FindMoreHeaders([] { return false; });
 }
@@ -641,7 +653,12 @@ EditResult IniDocument::Run(Edit edit, bool setsValue) {
     recorder_ = EditRecorder();
     const EditResult result = edit();
     if (result == EditResult::Changed) {
-        change_ = batching_ ? recorder_.Finish() : recorder_.Finish(Raw());
+        if (batching_) {
+            change_ = recorder_.Finish();
+        } else {
+            change_ = recorder_.Finish(Raw());
+            PlaceSpans(change_);
+        }
         ++changes_;
     }
     return result;
@@ -1076,7 +1093,7 @@ EditResult IniDocument::RenameSection(SectionRef section, std::string_view name)
 
 EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection direction) {
     return Run([&] {
-        const auto found = LocateSpans(record, direction, Raw());
+        const auto found = LocateSpans(record, direction, Raw(), [this](std::optional<std::size_t> point) { return PlaceAt(point); });
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
         std::vector<Replacement> replacements;

@@ -99,6 +99,10 @@ public:
     // record left them.
     EditResult Replay(const EditRecord& record, ReplayDirection direction);
 
+    // Fills in the section of each span of a record of the edits that left these bytes: where
+    // its after bytes sit now, and where its before bytes sat before.
+    void PlaceSpans(EditRecord& record) const;
+
     // Why the last edit was refused.
     ProfileFailure Refusal() const { return refusal_; }
     // What the last edit that returned Changed did.
@@ -228,6 +232,12 @@ private:
     std::optional<std::pair<std::size_t, std::size_t>> TargetKey(KeyRef ref, const std::string_view* shownValue);
     bool HasOtherKey(const Section& section, std::string_view name, std::optional<std::size_t> except) const;
     std::optional<std::vector<std::string_view>> CommentsAboveLine(std::size_t lineBegin) const;
+
+    // The section that holds the byte at point (nullopt: before the first byte).
+    SpanPlace PlaceAt(std::optional<std::size_t> point) const;
+    // Whether a header line is among the lines a span's bytes are part of, where they stand at
+    // `at` in place of the `replaced` bytes that follow.
+    bool SpanTouchesHeader(std::size_t at, std::string_view bytes, std::size_t replaced) const;
 
     EditResult Refuse(ProfileFailure reason);
     template <typename Edit>
