@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -81,6 +82,9 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
         return reading ? CannotRead(reason) : Refused(reason, 0);
     }
     if (reading && access(path.c_str(), R_OK) != 0) return CannotRead(ReasonOf(errno));
+    // The store reads such a file as empty: a read would say "not found" of what is there.
+    if (reading && static_cast<std::uintmax_t>(status.st_size) > IniDocument::MaxSize)
+        return CannotRead(ProfileFailureText(ProfileFailure::TooLarge));
 
     // Decided as the viewer decides it on a load: the remembered choice holds while the bytes
     // give the same verdict.

@@ -185,6 +185,20 @@ class IniCommand(unittest.TestCase):
         self.iniv("set", made, "a", "k", "1")
         self.assertEqual(self.snapshot(made)[0], b"[a]\nk=1\n")
 
+    def test_a_file_too_large_for_the_engine_is_refused_by_every_read(self):
+        path = os.path.join(self.dir, "huge.ini")
+        try:
+            with open(path, "wb") as f:
+                f.write(b"[a]\nk=1\n")
+                f.truncate(4 << 30)  # sparse: no disk used
+        except OSError as error:
+            self.skipTest(f"no sparse 4 GiB file here: {error}")
+        _, refusal = self.iniv("set", path, "a", "k", "2", status=3)
+        reason = refusal.split(". ", 1)[1]
+        for args in (("get", path, "a", "k"), ("sections", path), ("keys", path, "a")):
+            out, err = self.iniv(*args, status=3)
+            self.assertEqual((out, err), (b"", f"iniv: Unable to read {path}. {reason}"), args)
+
     def test_utf16_is_read_and_never_written(self):
         path = self.sample("utf16le-setup.ini")
         data, stamp = self.snapshot(path)
