@@ -205,7 +205,10 @@ void IniDocument::IndexSection(std::size_t entry) const {
 // A section holds the bytes from its header to the next one.
 SpanPlace IniDocument::PlaceAt(std::optional<std::size_t> point) const {
     if (!point) return {SpanPlace::Kind::BeforeHeaders, {}, 0};
-    if (!allHeaders_ && (sections_.empty() || sections_.back().headerBegin <= *point))
+    // Past where the header search stopped, the lines are only looked at, not entered in the
+    // tables, unless a header is among them: a set in a huge section just read stays cheap.
+    if (!allHeaders_ && headerScanAt_ <= *point &&
+        HeaderLineBegins(Slice(headerScanAt_, Raw().size()), *point + 1 - headerScanAt_, headerScanAt_ == 0))
         FindMoreHeaders([&] { return sections_.back().headerBegin > *point; });
     const auto after = std::upper_bound(sections_.begin(), sections_.end(), *point,
                                         [](std::size_t at, const Section& section) { return at < section.headerBegin; });

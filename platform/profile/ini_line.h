@@ -73,6 +73,10 @@ std::string_view UnquotedValue(std::string_view raw);
 // The text to store so that the value reads back unchanged; none when no text can.
 std::optional<std::string> QuotedValue(std::string_view value);
 
+// Whether a header line begins in text before `end`; text begins at a line start, and with
+// `atFileStart` a byte-order mark at its start belongs to no line.
+bool HeaderLineBegins(std::string_view text, std::size_t end, bool atFileStart);
+
 // Line breaks and NUL bytes cannot be part of any line.
 bool FitsOnOneLine(std::string_view text);
 

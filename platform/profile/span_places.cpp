@@ -38,16 +38,7 @@ bool IniDocument::SpanTouchesHeader(std::size_t at, std::string_view bytes, std:
     std::string lines(text.substr(lineBegin, at - lineBegin));
     const std::size_t linesEnd = lines.size() + bytes.size();
     lines.append(bytes).append(text.substr(rest, FindLineBreak(text, rest) - rest));
-    const std::size_t markEnd = lineBegin == 0 && lines.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
-    LineCursor cursor(lines);
-    while (!cursor.AtEnd()) {
-        const LineCursor::Line line = cursor.Next();
-        if (line.begin >= linesEnd) break;
-        std::size_t first = std::max(line.begin, markEnd);
-        while (first < line.contentEnd && IsBlank(lines[first])) ++first;
-        if (first < line.contentEnd && lines[first] == '[') return true;
-    }
-    return false;
+    return HeaderLineBegins(lines, linesEnd, lineBegin == 0);
 }
 
 // Where no header line changed, every header stands before and after the edit, and what was

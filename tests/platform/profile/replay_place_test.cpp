@@ -107,29 +107,30 @@ TEST(ReplayPlace, UnderRandomOutsideChangesAReplayRestoresItsOwnLineOrNothing) {
         const EditRecord change = document.TakeChange();
         const bool undo = round % 2 == 0;
         // The file the replay finds: as the edit left it, or for a redo as the undo did.
-        std::string current = undo ? "k=9" : originalLine;
+        const std::string current = undo ? "k=9" : originalLine;
         const std::string wanted = undo ? originalLine : "k=9";
         lines[*edited] = current;
         const auto ownPlace = SectionsOf(lines)[*edited];
-        std::optional<std::size_t> own = edited;  // where the edited line is now, while kept
+        std::size_t own = *edited;  // where the edited line is now, while kept
+        bool kept = true;
         for (int n = 1 + static_cast<int>(random() % 3); n > 0; --n) {
             const std::size_t at = random() % (lines.size() + 1);
             const std::string line = pool[random() % pool.size()];
             switch (random() % 3) {
             case 0:
                 lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(at), line);
-                if (own && at <= *own) ++*own;
+                if (at <= own) ++own;
                 break;
             case 1:
                 if (at == lines.size() || lines[at] == line) break;
                 lines[at] = line;
-                if (at == own) own.reset();
+                kept = kept && at != own;
                 break;
             default:
                 if (at == lines.size() || lines.size() == 1) break;
                 lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(at));
-                if (at == own) own.reset();
-                else if (own && at < *own) --*own;
+                kept = kept && at != own;
+                if (at < own) --own;
             }
         }
         const std::string outside = Joined(lines);
@@ -141,14 +142,14 @@ TEST(ReplayPlace, UnderRandomOutsideChangesAReplayRestoresItsOwnLineOrNothing) {
         }
         ASSERT_EQ(result, EditResult::Changed) << round << "\n" << outside;
         const auto places = SectionsOf(lines);
-        if (own && places[*own] != ownPlace) own.reset();  // no longer in its section: not its place
+        kept = kept && places[own] == ownPlace;  // moved out of its section, it is not its place
         bool matched = false;
         for (std::size_t i = 0; i < lines.size() && !matched; ++i) {
             if (lines[i] != current || places[i] != ownPlace) continue;
             // A copy put next to the kept line cannot be told from it.
-            if (own && std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(std::min(i, *own)),
-                                   lines.begin() + static_cast<std::ptrdiff_t>(std::max(i, *own)),
-                                   [&](const std::string& line) { return line != current; }))
+            if (kept && std::any_of(lines.begin() + static_cast<std::ptrdiff_t>(std::min(i, own)),
+                                    lines.begin() + static_cast<std::ptrdiff_t>(std::max(i, own)),
+                                    [&](const std::string& line) { return line != current; }))
                 continue;
             std::vector<std::string> expected = lines;
             expected[i] = wanted;
