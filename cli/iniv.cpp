@@ -114,9 +114,10 @@ int Run::Read() {
     OpenFile file;
     if (const std::optional<int> status = Open(file, true)) return *status;
     const TextBridge bridge(terminal_, file.codePage);
+    const TextBridge typed(call_.raw ? file.codePage : terminal_, file.codePage);
     std::vector<std::string> names;
     for (const std::string& word : call_.words) {
-        Converted name = bridge.ToFile(word);
+        Converted name = typed.ToFile(word);
         // A name the file's encoding cannot hold is in no line of it.
         if (!name.refusal.empty()) return Missing(call_.words[0], call_.words.size() > 1 ? &call_.words[1] : nullptr, 0, name.refusal);
         names.push_back(std::move(name.text));
@@ -153,7 +154,7 @@ int Run::Print(const std::vector<std::string_view>& texts, const TextBridge& bri
 int Run::Write() {
     std::vector<Operation> typed;
     if (call_.command == Command::Batch) {
-        BatchInput batch = ReadBatch(in_, terminal_);
+        BatchInput batch = ReadBatch(in_, terminal_, call_.raw);
         if (!batch.error.empty()) {
             err_ << "iniv: " << batch.error << "\n";
             return ExitUsage;
@@ -165,7 +166,7 @@ int Run::Write() {
     OpenFile file;
     if (const std::optional<int> status = Open(file, false)) return *status;
     if (!file.readOnly.empty()) return Refused(file.readOnly, 0);
-    const TextBridge bridge(terminal_, file.codePage);
+    const TextBridge bridge(call_.raw ? file.codePage : terminal_, file.codePage);
     std::vector<Operation> operations = typed;
     for (Operation& operation : operations) {
         for (std::string& word : operation.words) {
@@ -265,5 +266,14 @@ int RunIniv(std::span<const std::string> args, std::istream& in, std::ostream& o
         err << "iniv: " << usage->message << "\nTry 'iniv --help'.\n";
         return ExitUsage;
     }
-    return Run(std::get<Invocation>(line), in, out, err).Go();
+    const Invocation& call = std::get<Invocation>(line);
+    if (!call.raw) {
+        for (const std::string& word : call.words) {
+            if (std::string invalid = InvalidTyped(word, AnsiCodePage()); !invalid.empty()) {
+                err << "iniv: " << invalid << "\n";
+                return ExitUsage;
+            }
+        }
+    }
+    return Run(call, in, out, err).Go();
 }

@@ -199,6 +199,26 @@ class IniCommand(unittest.TestCase):
             out, err = self.iniv(*args, status=3)
             self.assertEqual((out, err), (b"", f"iniv: Unable to read {path}. {reason}"), args)
 
+    def test_words_not_valid_in_the_locale_encoding_are_refused_unless_raw(self):
+        path = self.write("utf8.ini", "[a]\nk=中\n".encode())
+        data, stamp = self.snapshot(path)
+        refusal = "\"\ufffd\" is not valid UTF-8 text, the locale's encoding (--raw takes bytes as they are)"
+        _, err = self.iniv("set", path, "a", "k", b"\xff", status=2)
+        self.assertEqual(err, f"iniv: {refusal}\n")
+        self.iniv("get", path, b"\xff", "k", status=2)
+        _, err = self.iniv("batch", path, stdin=b"set a k ok\nset a j \xff\n", status=2)
+        self.assertEqual(err, f"iniv: line 2: {refusal}\n")
+        self.assertUntouched(path, data, stamp)
+        # Under a GBK locale the same byte is no GBK text either; a GBK character is.
+        self.iniv("set", path, "a", "k", b"\xff", status=2, lang="zh_CN.GBK")
+        self.iniv("set", path, "a", "k", "画".encode("gbk"), lang="zh_CN.GBK")
+        self.assertEqual(self.snapshot(path)[0], "[a]\nk=画\n".encode())
+        # Meant: the bytes go in as they are, and read back as they are.
+        self.iniv("--raw", "set", path, "a", "k", b"\xff")
+        self.assertEqual(self.snapshot(path)[0], b"[a]\nk=\xff\n")
+        self.iniv("--raw", "batch", path, stdin=b"set a j \xfe\n")
+        self.assertEqual(self.snapshot(path)[0], b"[a]\nk=\xff\nj=\xfe\n")
+
     def test_utf16_is_read_and_never_written(self):
         path = self.sample("utf16le-setup.ini")
         data, stamp = self.snapshot(path)
