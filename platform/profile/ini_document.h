@@ -235,6 +235,8 @@ private:
 
     // The section that holds the byte at point (nullopt: before the first byte).
     SpanPlace PlaceAt(std::optional<std::size_t> point) const;
+    // Whether a header line begins from where the header search stopped up to point.
+    bool HeaderBeforeUnread(std::size_t point) const;
     // Whether a header line is among the lines a span's bytes are part of, where they stand at
     // `at` in place of the `replaced` bytes that follow.
     bool SpanTouchesHeader(std::size_t at, std::string_view bytes, std::size_t replaced) const;
@@ -279,6 +281,11 @@ private:
     mutable NameIndex sectionIndex_;
     mutable std::size_t headerScanAt_ = 0;  // a line start
     mutable bool allHeaders_ = false;
+    // Lines from headerFreeFrom_ (where the header search stopped) up to headerFreeTo_ (a line
+    // start) hold no header, as the bytes were after headerFreeChanges_ changes.
+    mutable std::size_t headerFreeFrom_ = SIZE_MAX;
+    mutable std::size_t headerFreeTo_ = 0;
+    mutable std::uint64_t headerFreeChanges_ = 0;
     // The last section asked for by name, as asked, and what was found: reads of one section's
     // keys ask for it again and again.
     mutable std::string lastSectionAsked_;

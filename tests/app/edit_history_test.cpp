@@ -186,7 +186,7 @@ TEST_F(EditHistoryTest, ANewCommandDropsTheRedoAndEachFileKeepsItsOwnHistory) {
 TEST(EditHistoryBudget, KeepsTheNewestChangesWithinItsBudget) {
     TEditHistory history(4096, 1000);
     auto change = [](char fill, std::size_t size) {
-        return EditRecord{{ByteSpan{0, std::string(size, fill), std::string(size, fill), {}, {}}}};
+        return EditRecord{{ByteSpan{0, std::string(size, fill), std::string(size, fill), {}, {}, {}, {}}}};
     };
     for (char c = 'a'; c <= 'z'; ++c) history.Record("f", change(c, 300));
     EXPECT_LE(history.HeldBytes("f"), 4096u);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/profile/edit_sequence.h"
 #include "platform/profile/ini_document.h"
 
 namespace {
@@ -60,6 +61,31 @@ TEST(ReplayPlace, ARedoNeverLandsOnALookAlikeInAnotherSection) {
     IniDocument moved("[player2]\nhp=90\n[player1]\nhp=100\n");
     ASSERT_EQ(moved.Replay(change, ReplayDirection::Redo), EditResult::Changed);
     EXPECT_EQ(moved.Bytes(), "[player2]\nhp=90\n[player1]\nhp=150\n");
+}
+
+// Edits of a large section read only up to the lines they change, one at a time or in a
+// batch: their spans know their section all the same.
+TEST(ReplayPlace, SpansInLinesNotYetReadKnowTheirSection) {
+    std::string original = "[a]\n";
+    for (int i = 0; i < 1000; ++i) original += "key" + std::to_string(i) + "=v\n";
+    original += "[b]\nkey900=v\n";
+    IniDocument document(original);
+    const std::vector<DocumentEdit> edits = {[](IniDocument& d) { return d.SetValue("a", "key100", "w"); },
+                                             [](IniDocument& d) { return d.SetValue("a", "key900", "w"); }};
+    EditRecord batch;
+    ASSERT_EQ(RunEdits(document, edits, batch), EditResult::Changed);
+    ASSERT_EQ(batch.spans.size(), 2u);
+    const std::string edited = document.Bytes();
+
+    // A header put between the two lines moves the second into another section.
+    std::string split = edited;
+    split.insert(split.find("key500="), "[b]\n");
+    IniDocument other(split);
+    EXPECT_EQ(other.Replay(batch, ReplayDirection::Undo), EditResult::Refused);
+    EXPECT_EQ(other.Bytes(), split);
+    IniDocument same(edited);
+    ASSERT_EQ(same.Replay(batch, ReplayDirection::Undo), EditResult::Changed);
+    EXPECT_EQ(same.Bytes(), original);
 }
 
 // A small model of the lines the test writes: each line's section, by name and occurrence.
