@@ -7,7 +7,8 @@ namespace {
 std::size_t SizeOf(const EditRecord& record) {
     std::size_t size = sizeof(EditRecord);
     for (const ByteSpan& span : record.spans)
-        size += sizeof(ByteSpan) + span.before.size() + span.after.size() + span.lead.size() + span.trail.size();
+        size += sizeof(ByteSpan) + span.before.size() + span.after.size() + span.lead.size() + span.trail.size() +
+                span.placeBefore.section.size() + span.placeAfter.section.size();
     return size;
 }
 

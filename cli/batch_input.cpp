@@ -2,6 +2,7 @@
 
 #include <utility>
 
+#include "cli/text_bridge.h"
 #include "platform/code_page.h"
 
 namespace {
@@ -62,7 +63,7 @@ LineWords SplitWords(std::string_view line, int codePage) {
     return result;
 }
 
-BatchInput ReadBatch(std::istream& in, int codePage) {
+BatchInput ReadBatch(std::istream& in, int codePage, bool raw) {
     BatchInput batch;
     std::string line;
     for (std::size_t number = 1; std::getline(in, line); ++number) {
@@ -80,6 +81,8 @@ BatchInput ReadBatch(std::istream& in, int codePage) {
             return fail("'" + words[0] + "' is not set, del or rename");
         if (std::string problem = WordCountProblem(*command, words.size() - 1); !problem.empty()) return fail(problem);
         words.erase(words.begin());
+        for (const std::string& word : words)
+            if (std::string invalid = raw ? std::string() : InvalidTyped(word, codePage); !invalid.empty()) return fail(invalid);
         batch.operations.push_back(Operation{*command, std::move(words), number});
     }
     return batch;

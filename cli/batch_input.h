@@ -28,5 +28,5 @@ struct BatchInput {
 
 // The set, del and rename lines read from in, whose text is in codePage. Blank lines, and lines
 // whose first character other than a blank is #, are skipped; a CR before a line's LF is no
-// part of the line.
-BatchInput ReadBatch(std::istream& in, int codePage);
+// part of the line. A word that is not valid text of codePage is an error, unless `raw`.
+BatchInput ReadBatch(std::istream& in, int codePage, bool raw = false);

@@ -44,6 +44,8 @@ public:
             call_.nullSeparated = true;
         } else if (arg == "-n" || arg == "--dry-run") {
             call_.dryRun = true;
+        } else if (arg == "--raw") {
+            call_.raw = true;
         } else if (arg == "-e" || arg == "--encoding") {
             if (at + 1 == args_.size()) return Fail(arg + " needs an encoding name");
             Encoding(args_[++at]);
@@ -102,7 +104,7 @@ bool Writes(Command command) {
 }
 
 CommandLine ParseCommandLine(std::span<const std::string> args) {
-    Invocation call{Command::Get, {}, {}, {}, false, false};
+    Invocation call{Command::Get, {}, {}, {}, false, false, false};
     OptionReader options(args, call);
     std::optional<Command> command;
     std::optional<std::string> file;

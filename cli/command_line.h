@@ -26,6 +26,7 @@ struct Invocation {
     std::optional<int> codePage;     // the encoding forced by --encoding; nothing for auto
     bool nullSeparated = false;
     bool dryRun = false;
+    bool raw = false;  // names and values are the file's bytes as they are, not the terminal's text
 };
 
 struct HelpRequest {

@@ -38,6 +38,9 @@ Options, given before FILE:
   -0, --null                end each value or name printed with a zero byte instead of
                             a line end, so that empty names and any bytes survive
   -n, --dry-run             print what would change as a unified diff; write nothing
+      --raw                 take names and values as the file's own bytes, unconverted
+                            and unchecked; without it, words that are not valid text of
+                            the terminal's encoding are refused (status 2)
   -h, --help                print this help
       --version             print the version
 
@@ -68,7 +71,8 @@ that is not there does nothing.
 Exit status:
   0  done; for get, sections and keys: found
   1  not found: the file, the section or the key; nothing written
-  2  a wrong command line or batch line; nothing written
+  2  a wrong command line or batch line, or a word that is not valid text of the
+     terminal's encoding; nothing written
   3  refused or failed; nothing written. Standard error says why, as in
        iniv: Unable to write to game.ini. The file is read-only.
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <istream>
 #include <optional>
 #include <ostream>
@@ -96,6 +97,9 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
         return reading ? CannotRead(reason) : Refused(reason, 0);
     }
     if (reading && access(path.c_str(), R_OK) != 0) return CannotRead(ReasonOf(errno));
+    // The store reads such a file as empty: a read would say "not found" of what is there.
+    if (reading && static_cast<std::uintmax_t>(status.st_size) > IniDocument::MaxSize)
+        return CannotRead(ProfileFailureText(ProfileFailure::TooLarge));
 
     // Decided as the viewer decides it on a load: the remembered choice holds while the bytes
     // give the same verdict.
@@ -122,9 +126,10 @@ int Run::Read() {
     OpenFile file;
     if (const std::optional<int> status = Open(file, true)) return *status;
     const TextBridge bridge(terminal_, file.codePage);
+    const TextBridge typed(call_.raw ? file.codePage : terminal_, file.codePage);
     std::vector<std::string> names;
     for (const std::string& word : call_.words) {
-        Converted name = bridge.ToFile(word);
+        Converted name = typed.ToFile(word);
         // A name the file's encoding cannot hold is in no line of it.
         if (!name.refusal.empty()) return Missing(call_.words[0], call_.words.size() > 1 ? &call_.words[1] : nullptr, 0, name.refusal);
         names.push_back(std::move(name.text));
@@ -161,7 +166,7 @@ int Run::Print(const std::vector<std::string_view>& texts, const TextBridge& bri
 int Run::Write() {
     std::vector<Operation> typed;
     if (call_.command == Command::Batch) {
-        BatchInput batch = ReadBatch(in_, terminal_);
+        BatchInput batch = ReadBatch(in_, terminal_, call_.raw);
         if (!batch.error.empty()) {
             err_ << "iniv: " << batch.error << "\n";
             return ExitUsage;
@@ -173,7 +178,7 @@ int Run::Write() {
     OpenFile file;
     if (const std::optional<int> status = Open(file, false)) return *status;
     if (!file.readOnly.empty()) return Refused(file.readOnly, 0);
-    const TextBridge bridge(terminal_, file.codePage);
+    const TextBridge bridge(call_.raw ? file.codePage : terminal_, file.codePage);
     std::vector<Operation> operations = typed;
     for (Operation& operation : operations) {
         for (std::string& word : operation.words) {
@@ -273,5 +278,14 @@ int RunIniv(std::span<const std::string> args, std::istream& in, std::ostream& o
         err << "iniv: " << usage->message << "\nTry 'iniv --help'.\n";
         return ExitUsage;
     }
-    return Run(std::get<Invocation>(line), in, out, err).Go();
+    const Invocation& call = std::get<Invocation>(line);
+    if (!call.raw) {
+        for (const std::string& word : call.words) {
+            if (std::string invalid = InvalidTyped(word, AnsiCodePage()); !invalid.empty()) {
+                err << "iniv: " << invalid << "\n";
+                return ExitUsage;
+            }
+        }
+    }
+    return Run(call, in, out, err).Go();
 }

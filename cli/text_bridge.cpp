@@ -61,6 +61,12 @@ std::string FirstUnheld(std::string_view utf8, int codePage, std::optional<int> 
 
 }  // namespace
 
+std::string InvalidTyped(std::string_view typed, int terminalCodePage) {
+    if (IsValidInCodePage(typed, terminalCodePage)) return {};
+    return "\"" + ShownInCodePage(typed, terminalCodePage, terminalCodePage) + "\" is not valid " + NameOf(terminalCodePage) +
+           " text, the locale's encoding (--raw takes bytes as they are)";
+}
+
 Converted TextBridge::ToFile(std::string_view typed) const {
     if (terminal_ == file_) return {std::string(typed), {}};
     const std::optional<std::string> utf8 = AsUtf8(typed, terminal_);

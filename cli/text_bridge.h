@@ -10,6 +10,11 @@ struct Converted {
     std::string refusal;  // why the text cannot be converted exactly; empty when it was
 };
 
+// Why a word typed in the terminal's code page is refused before anything is done: it is not
+// valid text of that code page, and converted or not it would put bytes of no encoding in the
+// file. Empty when it is valid.
+std::string InvalidTyped(std::string_view typed, int terminalCodePage);
+
 class TextBridge {
 public:
     TextBridge(int terminalCodePage, int fileCodePage) : terminal_(terminalCodePage), file_(fileCodePage) {}

@@ -28,7 +28,7 @@ void EditRecorder::Replaced(std::size_t offset, std::string_view before, std::st
             return;
         }
     }
-    record_.spans.push_back(ByteSpan{original, std::string(before), std::string(after), {}, {}});
+    record_.spans.push_back(ByteSpan{original, std::string(before), std::string(after), {}, {}, {}, {}});
 }
 
 EditRecord EditRecorder::Finish(std::string_view edited) {
@@ -127,7 +127,7 @@ std::vector<ByteSpan> Composed(std::vector<ByteSpan> first, const std::vector<By
             at = second[k].offset + second[k].before.size();
         }
         AppendCovered(after, at, end, firstFrom, i, inFirst);
-        if (before != after) composed.push_back(ByteSpan{offset, std::move(before), std::move(after), {}, {}});
+        if (before != after) composed.push_back(ByteSpan{offset, std::move(before), std::move(after), {}, {}, {}, {}});
     }
     return composed;
 }
@@ -191,30 +191,37 @@ std::string_view NearTrail(std::string_view trail) {
     return lineBreak == std::string_view::npos ? trail : trail.substr(0, lineBreak + 1);
 }
 
-// Where `current` sits between lead and trail: at the planned place if it is there, otherwise
-// at the one place in bytes (from `from` on) where it is. Nothing when absent or ambiguous.
-std::optional<std::size_t> Find(std::string_view bytes, std::size_t from, std::ptrdiff_t planned,
-                                std::string_view lead, std::string_view current, std::string_view trail) {
+// Where `current` sits between lead and trail: at the planned place if it is there (when
+// `plannedFirst`), otherwise at the one place in bytes (from `from` on) where it is; either way
+// only where `inPlace` says it belongs. Nothing when absent, ambiguous or elsewhere.
+template <typename InPlace>
+std::optional<std::size_t> Find(std::string_view bytes, std::size_t from, std::ptrdiff_t planned, bool plannedFirst,
+                                std::string_view lead, std::string_view current, std::string_view trail,
+                                InPlace inPlace) {
     std::string pattern;
     pattern.reserve(lead.size() + current.size() + trail.size());
     pattern.append(lead).append(current).append(trail);
     if (pattern.empty()) return std::nullopt;
     const std::ptrdiff_t start = planned - static_cast<std::ptrdiff_t>(lead.size());
-    if (start >= static_cast<std::ptrdiff_t>(from) && static_cast<std::size_t>(start) + pattern.size() <= bytes.size() &&
-        bytes.substr(static_cast<std::size_t>(start), pattern.size()) == pattern)
+    if (plannedFirst && start >= static_cast<std::ptrdiff_t>(from) && static_cast<std::size_t>(start) + pattern.size() <= bytes.size() &&
+        bytes.substr(static_cast<std::size_t>(start), pattern.size()) == pattern && inPlace(static_cast<std::size_t>(planned)))
         return static_cast<std::size_t>(planned);
     const std::boyer_moore_horspool_searcher searcher(pattern.begin(), pattern.end());
     const auto first = std::search(bytes.begin() + static_cast<std::ptrdiff_t>(from), bytes.end(), searcher);
     if (first == bytes.end() || std::search(first + 1, bytes.end(), searcher) != bytes.end()) return std::nullopt;
-    return static_cast<std::size_t>(first - bytes.begin()) + lead.size();
+    const std::size_t at = static_cast<std::size_t>(first - bytes.begin()) + lead.size();
+    if (!inPlace(at)) return std::nullopt;
+    return at;
 }
 
 }  // namespace
 
 // Each span is looked for with its whole context first, then with only the context on its own
-// lines, so that another program's change a line away does not hide it.
+// lines, so that another program's change a line away does not hide it. A line of the same
+// bytes that another program put where the span was is no proof: the narrow context must be
+// found once in the whole file.
 std::optional<std::vector<std::size_t>> LocateSpans(const EditRecord& record, ReplayDirection direction,
-                                                    std::string_view bytes) {
+                                                    std::string_view bytes, const PlaceOf& placeOf) {
     std::vector<std::size_t> found;
     std::ptrdiff_t growth = 0;  // of the spans before, when undoing: where the record put them
     std::ptrdiff_t drift = 0;   // how far the last span was from where the record put it
@@ -229,9 +236,13 @@ std::optional<std::vector<std::size_t>> LocateSpans(const EditRecord& record, Re
             found.push_back(0);
             continue;
         }
+        const SpanPlace& place = direction == ReplayDirection::Undo ? span.placeAfter : span.placeBefore;
+        const auto inPlace = [&](std::size_t at) {
+            return place.kind == SpanPlace::Kind::Unknown || placeOf(PlacePoint(at, current.size())) == place;
+        };
         const std::ptrdiff_t guess = static_cast<std::ptrdiff_t>(planned) + drift;
-        std::optional<std::size_t> at = Find(bytes, from, guess, span.lead, current, span.trail);
-        if (!at) at = Find(bytes, from, guess, NearLead(span.lead), current, NearTrail(span.trail));
+        std::optional<std::size_t> at = Find(bytes, from, guess, true, span.lead, current, span.trail, inPlace);
+        if (!at) at = Find(bytes, from, guess, false, NearLead(span.lead), current, NearTrail(span.trail), inPlace);
         if (!at) return std::nullopt;
         drift = static_cast<std::ptrdiff_t>(*at) - static_cast<std::ptrdiff_t>(planned);
         found.push_back(*at);

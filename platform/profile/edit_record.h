@@ -4,10 +4,32 @@
 // on either side to find it again when another program has changed the file elsewhere.
 // Only the changed stretches are kept, never a copy of the file.
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The section a span's bytes sit in, by its header's name and its occurrence among the headers
+// of that name; or the lines before the first header. A span is undone or redone only in its
+// own section: another section that happens to hold the same bytes is not it.
+struct SpanPlace {
+    enum class Kind : std::uint8_t { Unknown, BeforeHeaders, InSection };
+    Kind kind = Kind::Unknown;
+    std::string section;
+    std::uint32_t occurrence = 0;
+
+    bool operator==(const SpanPlace&) const = default;
+};
+
+// The byte whose section is a span's: its first, or for a span of no bytes the one before it;
+// none for a span of no bytes at the start of the file.
+inline std::optional<std::size_t> PlacePoint(std::size_t at, std::size_t length) {
+    if (length > 0) return at;
+    if (at > 0) return at - 1;
+    return std::nullopt;
+}
 
 struct ByteSpan {
     std::size_t offset;     // in the file before the edit
@@ -15,6 +37,8 @@ struct ByteSpan {
     std::string after;      // the bytes it put there
     std::string lead;       // unchanged bytes just before, as many as context allows
     std::string trail;      // unchanged bytes just after
+    SpanPlace placeBefore;  // of its before bytes, in the file before the edit
+    SpanPlace placeAfter;   // of its after bytes, in the file after it
 };
 
 struct EditRecord {
@@ -62,9 +86,13 @@ private:
 
 enum class ReplayDirection { Undo, Redo };
 
+// The place of a byte in the bytes being searched (nullopt: before the first byte).
+using PlaceOf = std::function<SpanPlace(std::optional<std::size_t> point)>;
+
 // Where each span's current bytes (its after bytes for an undo, its before bytes for a redo)
 // are found in bytes: first where the record puts them, allowing for a shift that another
 // program's change before them caused; failing that, the one place in the file where the span
-// and its context appear. Nothing when a span is not found in exactly one place.
+// and its context appear. Either way in the span's own place, when the record knows it.
+// Nothing when a span is not found in exactly one place.
 std::optional<std::vector<std::size_t>> LocateSpans(const EditRecord& record, ReplayDirection direction,
-                                                    std::string_view bytes);
+                                                    std::string_view bytes, const PlaceOf& placeOf);

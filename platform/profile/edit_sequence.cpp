@@ -24,9 +24,11 @@ EditResult RunEdits(IniDocument& document, std::span<const DocumentEdit> edits, 
         if (result == EditResult::Changed) chain.Add(document.TakeChange());
         if (result == EditResult::Refused) {
             change = chain.Finish(document.Bytes());
+            document.PlaceSpans(change);
             return EditResult::Refused;
         }
     }
     change = chain.Finish(document.Bytes());
+    document.PlaceSpans(change);
     return change.Empty() ? EditResult::Unchanged : EditResult::Changed;
 }

@@ -135,6 +135,7 @@ void IniDocument::Reset() {
     keys_.clear();
     sectionIndex_ = NameIndex();
     headerScanAt_ = 0;
+    headerFreeFrom_ = SIZE_MAX;
     allHeaders_ = false;
     LineCursor first(Raw());
     const LineCursor::Line line = first.AtEnd() ? LineCursor::Line{0, 0, 0} : first.Next();
@@ -200,6 +201,34 @@ void IniDocument::IndexSection(std::size_t entry) const {
         return SameName(NameOf(sections_[other]), name, lead_);
     });
     if (first) section.occurrence = sections_[*first].sameNameCount++;
+}
+
+// A section holds the bytes from its header to the next one.
+SpanPlace IniDocument::PlaceAt(std::optional<std::size_t> point) const {
+    if (!point) return {SpanPlace::Kind::BeforeHeaders, {}, 0};
+    if (!allHeaders_ && headerScanAt_ <= *point && HeaderBeforeUnread(*point))
+        FindMoreHeaders([&] { return sections_.back().headerBegin > *point; });
+    const auto after = std::upper_bound(sections_.begin(), sections_.end(), *point,
+                                        [](std::size_t at, const Section& section) { return at < section.headerBegin; });
+    if (after == sections_.begin()) return {SpanPlace::Kind::BeforeHeaders, {}, 0};
+    const Section& section = *std::prev(after);
+    return {SpanPlace::Kind::InSection, std::string(NameOf(section)), section.occurrence};
+}
+
+// Past where the header search stopped, the lines are only looked at, not entered in the
+// tables: a set in a huge section just read stays cheap, and the spans of a batch across it
+// look at each line once.
+bool IniDocument::HeaderBeforeUnread(std::size_t point) const {
+    if (headerFreeFrom_ != headerScanAt_ || headerFreeChanges_ != changes_) {
+        headerFreeFrom_ = headerScanAt_;
+        headerFreeTo_ = headerScanAt_;
+        headerFreeChanges_ = changes_;
+    }
+    if (point < headerFreeTo_) return false;
+    const std::string_view text = Raw();
+    if (HeaderLineBegins(text.substr(headerFreeTo_), point + 1 - headerFreeTo_, headerFreeTo_ == 0)) return true;
+    headerFreeTo_ = AfterLineBreak(text, FindLineBreak(text, point));
+    return false;
 }
 
 void IniDocument::FindAllHeaders() const {
@@ -641,8 +670,13 @@ EditResult IniDocument::Run(Edit edit, bool setsValue) {
     recorder_ = EditRecorder();
     const EditResult result = edit();
     if (result == EditResult::Changed) {
-        change_ = batching_ ? recorder_.Finish() : recorder_.Finish(Raw());
         ++changes_;
+        if (batching_) {
+            change_ = recorder_.Finish();
+        } else {
+            change_ = recorder_.Finish(Raw());
+            PlaceSpans(change_);
+        }
     }
     return result;
 }
@@ -1077,7 +1111,7 @@ EditResult IniDocument::RenameSection(SectionRef section, std::string_view name)
 
 EditResult IniDocument::Replay(const EditRecord& record, ReplayDirection direction) {
     return Run([&] {
-        const auto found = LocateSpans(record, direction, Raw());
+        const auto found = LocateSpans(record, direction, Raw(), [this](std::optional<std::size_t> point) { return PlaceAt(point); });
         if (!found) return Refuse(ProfileFailure::Stale);
         const bool undo = direction == ReplayDirection::Undo;
         std::vector<Replacement> replacements;

@@ -99,6 +99,10 @@ public:
     // record left them.
     EditResult Replay(const EditRecord& record, ReplayDirection direction);
 
+    // Fills in the section of each span of a record of the edits that left these bytes: where
+    // its after bytes sit now, and where its before bytes sat before.
+    void PlaceSpans(EditRecord& record) const;
+
     // Why the last edit was refused.
     ProfileFailure Refusal() const { return refusal_; }
     // What the last edit that returned Changed did.
@@ -229,6 +233,14 @@ private:
     bool HasOtherKey(const Section& section, std::string_view name, std::optional<std::size_t> except) const;
     std::optional<std::vector<std::string_view>> CommentsAboveLine(std::size_t lineBegin) const;
 
+    // The section that holds the byte at point (nullopt: before the first byte).
+    SpanPlace PlaceAt(std::optional<std::size_t> point) const;
+    // Whether a header line begins from where the header search stopped up to point.
+    bool HeaderBeforeUnread(std::size_t point) const;
+    // Whether a header line is among the lines a span's bytes are part of, where they stand at
+    // `at` in place of the `replaced` bytes that follow.
+    bool SpanTouchesHeader(std::size_t at, std::string_view bytes, std::size_t replaced) const;
+
     EditResult Refuse(ProfileFailure reason);
     template <typename Edit>
     EditResult Run(Edit edit, bool setsValue = false);
@@ -269,6 +281,11 @@ private:
     mutable NameIndex sectionIndex_;
     mutable std::size_t headerScanAt_ = 0;  // a line start
     mutable bool allHeaders_ = false;
+    // Lines from headerFreeFrom_ (where the header search stopped) up to headerFreeTo_ (a line
+    // start) hold no header, as the bytes were after headerFreeChanges_ changes.
+    mutable std::size_t headerFreeFrom_ = SIZE_MAX;
+    mutable std::size_t headerFreeTo_ = 0;
+    mutable std::uint64_t headerFreeChanges_ = 0;
     // The last section asked for by name, as asked, and what was found: reads of one section's
     // keys ask for it again and again.
     mutable std::string lastSectionAsked_;

@@ -1,5 +1,9 @@
 #include "platform/profile/ini_line.h"
 
+#include <algorithm>
+
+#include "platform/profile/line_cursor.h"
+
 namespace {
 
 std::size_t SkipBlanks(std::string_view text, std::size_t at) {
@@ -112,6 +116,19 @@ std::optional<std::string> QuotedLike(std::string_view raw, std::string_view val
     quoted.reserve(value.size() + 2);
     quoted.append(1, raw.front()).append(value).append(1, raw.front());
     return quoted;
+}
+
+bool HeaderLineBegins(std::string_view text, std::size_t end, bool atFileStart) {
+    const std::size_t markEnd = atFileStart && text.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+    LineCursor cursor(text);
+    while (!cursor.AtEnd()) {
+        const LineCursor::Line line = cursor.Next();
+        if (line.begin >= end) return false;
+        std::size_t first = std::max(line.begin, markEnd);
+        while (first < line.contentEnd && IsBlank(text[first])) ++first;
+        if (first < line.contentEnd && text[first] == '[') return true;
+    }
+    return false;
 }
 
 bool FitsOnOneLine(std::string_view text) {

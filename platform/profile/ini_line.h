@@ -78,6 +78,10 @@ std::optional<std::string> QuotedValue(std::string_view value);
 // in it starting a comment).
 std::optional<std::string> QuotedLike(std::string_view raw, std::string_view value);
 
+// Whether a header line begins in text before `end`; text begins at a line start, and with
+// `atFileStart` a byte-order mark at its start belongs to no line.
+bool HeaderLineBegins(std::string_view text, std::size_t end, bool atFileStart);
+
 // Line breaks and NUL bytes cannot be part of any line.
 bool FitsOnOneLine(std::string_view text);
 

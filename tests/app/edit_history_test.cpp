@@ -201,6 +201,33 @@ TEST_F(EditHistoryTest, AnUndoIsRefusedWhenAnotherProgramChangedThatPartAndKeeps
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"x=1", "y=2"})) << "the list shows the value put back";
 }
 
+// Another program made the edited line read differently and a line of another section read as
+// the edit left it: neither the undo nor the redo writes to that look-alike.
+TEST_F(EditHistoryTest, UndoAndRedoRefuseALookAlikeLineInAnotherSection) {
+    const std::string path = Load("[player1]\nhp=100\n[player2]\nhp=90\n");
+    ModifyFirstValue(0, "150");
+    ASSERT_EQ(ReadBytes(path), "[player1]\nhp=150\n[player2]\nhp=90\n");
+    WriteBytes(path, "[player1]\nhp=120\n[player2]\nhp=150\n");
+    CloseNextMessage();
+    Undo();
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(Ansi("其他程序")), std::string::npos) << messages[0];
+    EXPECT_EQ(ReadBytes(path), "[player1]\nhp=120\n[player2]\nhp=150\n") << "nothing written";
+
+    // A removed key, undone, then the file changed so that the redo would remove a line of [z].
+    const std::string second = Load("[a]\nx=1\nk=1\n[b]\ny=2\n", "second.ini");
+    DeleteFirstKey(0);
+    ASSERT_EQ(ReadBytes(second), "[a]\nk=1\n[b]\ny=2\n");
+    Undo();
+    ASSERT_EQ(ReadBytes(second), "[a]\nx=1\nk=1\n[b]\ny=2\n");
+    WriteBytes(second, "[a]\nk=5\n[z]\nx=1\nk=1\n[b]\ny=2\n");
+    CloseNextMessage();
+    Redo(true);
+    ASSERT_EQ(messages.size(), 3u) << "the delete's question, then the refusal";
+    EXPECT_NE(messages[2].find(Ansi("其他程序")), std::string::npos) << messages[2];
+    EXPECT_EQ(ReadBytes(second), "[a]\nk=5\n[z]\nx=1\nk=1\n[b]\ny=2\n") << "nothing written";
+}
+
 TEST_F(EditHistoryTest, ANewCommandDropsTheRedoAndEachFileKeepsItsOwnHistory) {
     const std::string first = Load("[a]\nx=1\n", "first.ini");
     ModifyFirstValue(0, "2");
@@ -221,7 +248,7 @@ TEST_F(EditHistoryTest, ANewCommandDropsTheRedoAndEachFileKeepsItsOwnHistory) {
 TEST(EditHistoryBudget, KeepsTheNewestChangesWithinItsBudget) {
     TEditHistory history(4096, 1000);
     auto change = [](char fill, std::size_t size) {
-        return EditRecord{{ByteSpan{0, std::string(size, fill), std::string(size, fill), {}, {}}}};
+        return EditRecord{{ByteSpan{0, std::string(size, fill), std::string(size, fill), {}, {}, {}, {}}}};
     };
     for (char c = 'a'; c <= 'z'; ++c) history.Record("f", change(c, 300));
     EXPECT_LE(history.HeldBytes("f"), 4096u);

@@ -185,6 +185,40 @@ class IniCommand(unittest.TestCase):
         self.iniv("set", made, "a", "k", "1")
         self.assertEqual(self.snapshot(made)[0], b"[a]\nk=1\n")
 
+    def test_a_file_too_large_for_the_engine_is_refused_by_every_read(self):
+        path = os.path.join(self.dir, "huge.ini")
+        try:
+            with open(path, "wb") as f:
+                f.write(b"[a]\nk=1\n")
+                f.truncate(4 << 30)  # sparse: no disk used
+        except OSError as error:
+            self.skipTest(f"no sparse 4 GiB file here: {error}")
+        _, refusal = self.iniv("set", path, "a", "k", "2", status=3)
+        reason = refusal.split(". ", 1)[1]
+        for args in (("get", path, "a", "k"), ("sections", path), ("keys", path, "a")):
+            out, err = self.iniv(*args, status=3)
+            self.assertEqual((out, err), (b"", f"iniv: Unable to read {path}. {reason}"), args)
+
+    def test_words_not_valid_in_the_locale_encoding_are_refused_unless_raw(self):
+        path = self.write("utf8.ini", "[a]\nk=中\n".encode())
+        data, stamp = self.snapshot(path)
+        refusal = "\"\ufffd\" is not valid UTF-8 text, the locale's encoding (--raw takes bytes as they are)"
+        _, err = self.iniv("set", path, "a", "k", b"\xff", status=2)
+        self.assertEqual(err, f"iniv: {refusal}\n")
+        self.iniv("get", path, b"\xff", "k", status=2)
+        _, err = self.iniv("batch", path, stdin=b"set a k ok\nset a j \xff\n", status=2)
+        self.assertEqual(err, f"iniv: line 2: {refusal}\n")
+        self.assertUntouched(path, data, stamp)
+        # Under a GBK locale the same byte is no GBK text either; a GBK character is.
+        self.iniv("set", path, "a", "k", b"\xff", status=2, lang="zh_CN.GBK")
+        self.iniv("set", path, "a", "k", "画".encode("gbk"), lang="zh_CN.GBK")
+        self.assertEqual(self.snapshot(path)[0], "[a]\nk=画\n".encode())
+        # Meant: the bytes go in as they are, and read back as they are.
+        self.iniv("--raw", "set", path, "a", "k", b"\xff")
+        self.assertEqual(self.snapshot(path)[0], b"[a]\nk=\xff\n")
+        self.iniv("--raw", "batch", path, stdin=b"set a j \xfe\n")
+        self.assertEqual(self.snapshot(path)[0], b"[a]\nk=\xff\nj=\xfe\n")
+
     def test_utf16_is_read_and_never_written(self):
         path = self.sample("utf16le-setup.ini")
         data, stamp = self.snapshot(path)
