@@ -26,18 +26,20 @@ ProfileFailure Set(const std::string& path, std::string_view value) {
 }
 
 // Nothing when the file system of the temporary folder has no ACLs.
-bool SetAcl(const std::string& path, const char* text) {
+bool SetAcl(const std::string& path, const char* text, acl_type_t type = ACL_TYPE_ACCESS) {
     const acl_t acl = acl_from_text(text);
-    const bool set = acl && acl_set_file(path.c_str(), ACL_TYPE_ACCESS, acl) == 0;
+    if (!acl) return false;
+    const bool set = acl_set_file(path.c_str(), type, acl) == 0;
     acl_free(acl);
     return set;
 }
 
 std::string AclOf(const std::string& path) {
     const acl_t acl = acl_get_file(path.c_str(), ACL_TYPE_ACCESS);
-    char* text = acl ? acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS) : nullptr;
-    const std::string result = text ? text : "";
-    acl_free(text);
+    if (!acl) return "<none>";
+    char* text = acl_to_any_text(acl, nullptr, ',', TEXT_NUMERIC_IDS);
+    const std::string result = text ? text : "<none>";
+    if (text) acl_free(text);
     acl_free(acl);
     return result;
 }
@@ -69,12 +71,8 @@ TEST(SaveKeeps, NoAclInheritedFromTheFolderThatTheFileDidNotHave) {
     TempDir dir;
     const std::string path = dir.Write("f.ini", "[a]\nk=1\n");
     chmod(path.c_str(), 0600);
-    const acl_t inherited = acl_from_text("u::rwx,u:65534:rwx,g::r-x,m::rwx,o::---");
-    if (acl_set_file(dir.Path("").c_str(), ACL_TYPE_DEFAULT, inherited) != 0) {
-        acl_free(inherited);
+    if (!SetAcl(dir.Path(""), "u::rwx,u:65534:rwx,g::r-x,m::rwx,o::---", ACL_TYPE_DEFAULT))
         GTEST_SKIP() << "the temporary folder's file system has no ACLs";
-    }
-    acl_free(inherited);
     ASSERT_EQ(Set(path, "2"), ProfileFailure::None);
     EXPECT_EQ(AclOf(path), "user::rw-,group::---,other::---") << "65534 gets no way in";
 }
