@@ -379,6 +379,39 @@ TEST(ProfileHardening, ALinkAnotherUserPlantedInAStickySharedFolderIsNotFollowed
               "The path is a symbolic link that another user made in a shared folder");
 }
 
+// Another user replaces a file of theirs that we may write with a link, between our following
+// of the path and our opening of it.
+class LinkPlantedBeforeOpening : public FileOps {
+public:
+    LinkPlantedBeforeOpening(const SharedFolder& shared, std::string target) : shared_(shared), target_(std::move(target)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (!planted_ && (flags & O_ACCMODE) == O_RDWR && path == shared_.Path("theirs.ini")) {
+            unlink(path);
+            planted_ = !shared_.Link("theirs.ini", target_, SharedFolder::Planter).empty();
+        }
+        return FileOps::Open(path, flags, mode);
+    }
+
+private:
+    const SharedFolder& shared_;
+    std::string target_;
+    bool planted_ = false;
+};
+
+TEST(ProfileHardening, ALinkPlantedAfterThePathWasFollowedIsJudgedToo) {
+    TempDir dir;
+    SharedFolder shared(dir);
+    if (!shared.Usable()) GTEST_SKIP() << "giving a folder to another user needs root";
+    const std::string mine = dir.Write("app.ini", "[a]\nk=1\n");
+    const std::string theirs = dir.Write("shared/theirs.ini", "[a]\nk=0\n");
+    ASSERT_EQ(chown(theirs.c_str(), SharedFolder::Planter, SharedFolder::Planter), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0666), 0);
+    LinkPlantedBeforeOpening ops(shared, mine);
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    EXPECT_EQ(Set(theirs, "a", "k", "2"), ProfileFailure::UntrustedLink);
+    EXPECT_EQ(ReadFile(mine), "[a]\nk=1\n");
+}
+
 // Removing the saving name fails as it does in a sticky folder for another user's file.
 class StickyFolder : public FileOps {
 public:
