@@ -10,11 +10,6 @@ namespace {
 
 bool IsFolder(const char* path) { return std::strcmp(path, "/mem") == 0 || std::strcmp(path, MemoryFileOps::Folder) == 0; }
 
-int Error(int error) {
-    errno = error;
-    return -1;
-}
-
 }  // namespace
 
 MemoryFileOps::MemoryFileOps(const Disk& disk) {
@@ -235,3 +230,17 @@ int MemoryFileOps::ChangeMode(int fd, mode_t mode) {
 }
 
 int MemoryFileOps::ChangeOwner(int, uid_t, gid_t) { return Fails() ? -1 : 0; }
+
+ssize_t MemoryFileOps::ListAttributes(int fd, char*, std::size_t) {
+    if (Fails()) return -1;
+    return open_.count(fd) ? 0 : Error(EBADF);
+}
+
+ssize_t MemoryFileOps::GetAttribute(int, const char*, void*, std::size_t) { return Error(ENODATA); }
+
+int MemoryFileOps::SetAttribute(int, const char*, const void*, std::size_t) { return Error(ENOTSUP); }
+
+int MemoryFileOps::CopyAccessAcl(int from, int to) {
+    if (Fails()) return -1;
+    return open_.count(from) && open_.count(to) ? 0 : Error(EBADF);
+}

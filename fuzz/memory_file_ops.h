@@ -60,9 +60,16 @@ public:
     int CreateUnnamed(const char* folder, mode_t mode) override;
     int LinkUnnamed(int fd, const char* path) override;
     int Rename(const char* from, const char* to) override;
+    // As a file system that cannot swap names: saves look before they rename.
+    int Exchange(const char*, const char*) override { return Error(EINVAL); }
     int Unlink(const char* path) override;
     int ChangeMode(int fd, mode_t mode) override;
     int ChangeOwner(int fd, uid_t owner, gid_t group) override;
+    // Files have no extended attributes or ACLs here; asking can still fail.
+    ssize_t ListAttributes(int fd, char* names, std::size_t size) override;
+    ssize_t GetAttribute(int fd, const char* name, void* value, std::size_t size) override;
+    int SetAttribute(int fd, const char* name, const void* value, std::size_t size) override;
+    int CopyAccessAcl(int from, int to) override;
     Clock::time_point Now() override { return Clock::time_point(std::chrono::milliseconds(clock_)); }
     void Pause(std::chrono::milliseconds duration) override { clock_ += duration.count(); }
 
@@ -72,6 +79,10 @@ private:
         bool writable;
     };
 
+    static int Error(int error) {
+        errno = error;
+        return -1;
+    }
     // True when this call is the one to fail; errno is set.
     bool Fails();
     std::shared_ptr<Inode> NewInode(mode_t mode);

@@ -1,7 +1,10 @@
 #include "platform/profile/file_ops.h"
 
+#include <acl/libacl.h>
 #include <fcntl.h>
+#include <sys/acl.h>
 #include <sys/file.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -9,6 +12,17 @@
 #include <cstdio>
 #include <string>
 #include <thread>
+
+namespace {
+
+// 1 when the file's access ACL says more than its mode bits, 0 when not or when the file
+// system has no ACLs, -1 on failure.
+int HasExtendedAcl(int fd) {
+    const int extended = acl_extended_fd(fd);
+    return extended < 0 && errno == ENOTSUP ? 0 : extended;
+}
+
+}  // namespace
 
 int FileOps::Open(const char* path, int flags, mode_t mode) { return open(path, flags, mode); }
 
@@ -63,11 +77,40 @@ int FileOps::LinkUnnamed(int fd, const char* path) {
 
 int FileOps::Rename(const char* from, const char* to) { return rename(from, to); }
 
+int FileOps::Exchange(const char* one, const char* other) {
+    return renameat2(AT_FDCWD, one, AT_FDCWD, other, RENAME_EXCHANGE);
+}
+
 int FileOps::Unlink(const char* path) { return unlink(path); }
 
 int FileOps::ChangeMode(int fd, mode_t mode) { return fchmod(fd, mode); }
 
 int FileOps::ChangeOwner(int fd, uid_t owner, gid_t group) { return fchown(fd, owner, group); }
+
+ssize_t FileOps::ListAttributes(int fd, char* names, std::size_t size) { return flistxattr(fd, names, size); }
+
+ssize_t FileOps::GetAttribute(int fd, const char* name, void* value, std::size_t size) {
+    return fgetxattr(fd, name, value, size);
+}
+
+int FileOps::SetAttribute(int fd, const char* name, const void* value, std::size_t size) {
+    return fsetxattr(fd, name, value, size, 0);
+}
+
+int FileOps::CopyAccessAcl(int from, int to) {
+    const int fromExtended = HasExtendedAcl(from);
+    const int toExtended = fromExtended == 0 ? HasExtendedAcl(to) : 0;
+    if (fromExtended < 0 || toExtended < 0) return -1;
+    if (fromExtended == 0 && toExtended == 0) return 0;
+    // Also when only `to` has one (inherited from its folder's default ACL): that goes.
+    const acl_t acl = acl_get_fd(from);
+    if (!acl) return -1;
+    const int result = acl_set_fd(to, acl);
+    const int error = errno;
+    acl_free(acl);
+    errno = error;
+    return result;
+}
 
 FileOps::Clock::time_point FileOps::Now() { return Clock::now(); }
 

@@ -37,9 +37,19 @@ public:
     virtual int CreateUnnamed(const char* folder, mode_t mode);
     virtual int LinkUnnamed(int fd, const char* path);
     virtual int Rename(const char* from, const char* to);
+    // Swaps two names at once (renameat2 with RENAME_EXCHANGE); EINVAL where the file system
+    // cannot.
+    virtual int Exchange(const char* one, const char* other);
     virtual int Unlink(const char* path);
     virtual int ChangeMode(int fd, mode_t mode);
     virtual int ChangeOwner(int fd, uid_t owner, gid_t group);
+    // Extended attributes: flistxattr, fgetxattr, fsetxattr (flags 0).
+    virtual ssize_t ListAttributes(int fd, char* names, std::size_t size);
+    virtual ssize_t GetAttribute(int fd, const char* name, void* value, std::size_t size);
+    virtual int SetAttribute(int fd, const char* name, const void* value, std::size_t size);
+    // Gives `to` the access ACL of `from` (libacl) when either has entries beyond its mode
+    // bits; 0 when there was nothing to copy.
+    virtual int CopyAccessAcl(int from, int to);
     // Waiting for another program's lock.
     virtual Clock::time_point Now();
     virtual void Pause(std::chrono::milliseconds duration);

@@ -5,14 +5,11 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <climits>
+#include <utility>
 
 #include "platform/profile/ini_document.h"
 
 namespace {
-
-// As many as the system itself follows in one path.
-constexpr int MaxLinkHops = 40;
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
@@ -27,6 +24,12 @@ LockedFile::~LockedFile() { Close(); }
 void LockedFile::Close() {
     if (fd_ >= 0) ops_.Close(fd_);  // releases the lock
     fd_ = -1;
+}
+
+HeldFile LockedFile::Release() {
+    if (fd_ < 0) return {};
+    (void)ops_.Lock(fd_, LOCK_UN);
+    return HeldFile(ops_, std::exchange(fd_, -1));
 }
 
 LockedFile::Outcome LockedFile::Fail(ProfileFailure failure, int error) {
@@ -46,30 +49,39 @@ LockedFile::Outcome LockedFile::Open(const std::string& path, Mode mode, FileOps
 std::optional<LockedFile::Outcome> LockedFile::TryOpen(const std::string& path, Mode mode,
                                                        FileOps::Clock::time_point deadline) {
     Close();
+    // A write goes to a path whose links were followed already: a link there now, made since,
+    // is not followed here but handed back to be followed (and judged) again.
+    const bool followLinks = mode == Mode::Shared;
+    const auto statusAtPath = [&](struct stat* status) {
+        return followLinks ? ops_.Status(path.c_str(), status) : ops_.LinkStatus(path.c_str(), status);
+    };
+    const auto openFailed = [&](int error) {
+        if (error == ENOENT) return Outcome::Missing;
+        if (error == ELOOP && !followLinks) return Outcome::Link;
+        return Fail(FailureOfSystemError(error), error);
+    };
     struct stat atPath;
-    if (ops_.Status(path.c_str(), &atPath) != 0) {
-        if (errno == ENOENT) return Outcome::Missing;
-        return Fail(FailureOfSystemError(errno), errno);
-    }
+    if (statusAtPath(&atPath) != 0) return openFailed(errno);
+    if (S_ISLNK(atPath.st_mode)) return Outcome::Link;
     // A pipe would block the open, a device could act on it: neither is opened.
     if (!S_ISREG(atPath.st_mode)) return Fail(ProfileFailure::NotRegularFile, 0);
-    constexpr int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
+    const int flags = O_CLOEXEC | O_NOCTTY | O_NONBLOCK | (followLinks ? 0 : O_NOFOLLOW);
     writeRefusal_ = ProfileFailure::None;
     fd_ = mode == Mode::Exclusive ? ops_.Open(path.c_str(), O_RDWR | flags) : -1;
     if (fd_ < 0) {
         if (mode == Mode::Exclusive) {
-            if (!RefusesWriting(errno)) return errno == ENOENT ? Outcome::Missing : Fail(FailureOfSystemError(errno), errno);
+            if (!RefusesWriting(errno)) return openFailed(errno);
             writeRefusal_ = FailureOfSystemError(errno);
         }
         fd_ = ops_.Open(path.c_str(), O_RDONLY | flags);
-        if (fd_ < 0) return errno == ENOENT ? Outcome::Missing : Fail(FailureOfSystemError(errno), errno);
+        if (fd_ < 0) return openFailed(errno);
     }
     if (ops_.StatusOf(fd_, &status_) != 0) return Fail(FailureOfSystemError(errno), errno);
     if (!S_ISREG(status_.st_mode)) return Fail(ProfileFailure::NotRegularFile, 0);
     const bool locked = WaitForLock(mode == Mode::Exclusive ? LOCK_EX : LOCK_SH, deadline);
     if (!locked && failure_ != ProfileFailure::None) return Fail(failure_, systemError_);
     if (ops_.StatusOf(fd_, &status_) != 0) return Fail(FailureOfSystemError(errno), errno);
-    if (ops_.Status(path.c_str(), &atPath) != 0 || !SameFile(atPath, status_)) {
+    if (statusAtPath(&atPath) != 0 || !SameFile(atPath, status_)) {
         if (FileOps::Clock::time_point now = ops_.Now(); now >= deadline) return Outcome::TimedOut;
         return std::nullopt;
     }
@@ -123,24 +135,4 @@ bool LockedFile::ReadAll(std::string& bytes) const {
         if (bytes.size() + static_cast<std::size_t>(n) > IniDocument::MaxSize) return false;
         bytes.append(more, static_cast<std::size_t>(n));
     }
-}
-
-std::optional<std::string> FollowLinks(FileOps& ops, const std::string& path) {
-    std::string current = path;
-    for (int hop = 0; hop <= MaxLinkHops; ++hop) {
-        struct stat status;
-        if (ops.LinkStatus(current.c_str(), &status) != 0 || !S_ISLNK(status.st_mode)) return current;
-        if (hop == MaxLinkHops) break;
-        char target[PATH_MAX];
-        const ssize_t length = ops.ReadLink(current.c_str(), target, sizeof target);
-        if (length <= 0 || length == static_cast<ssize_t>(sizeof target)) return current;
-        const std::string link(target, static_cast<std::size_t>(length));
-        if (link.front() == '/') {
-            current = link;
-        } else {
-            const auto slash = current.rfind('/');
-            current = (slash == std::string::npos ? std::string() : current.substr(0, slash + 1)) + link;
-        }
-    }
-    return std::nullopt;
 }

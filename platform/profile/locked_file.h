@@ -9,6 +9,7 @@
 
 #include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
+#include "platform/profile/held_file.h"
 #include "platform/profile/profile_failure.h"
 
 class LockedFile {
@@ -17,6 +18,7 @@ public:
     enum class Outcome {
         Locked,
         Missing,
+        Link,      // Exclusive: path is a symbolic link (made since its links were followed)
         TimedOut,  // another program held the lock until the deadline; the file is open unlocked
         Failed,    // see Failure()
     };
@@ -28,7 +30,8 @@ public:
 
     // Opens and locks the regular file at path, never blocking on a pipe or device. When
     // another writer replaced the file while we waited for the lock, starts again on the new
-    // one, so the lock is always on the file at path.
+    // one, so the lock is always on the file at path. Exclusive opens are for writes, whose
+    // path has its links followed already: they follow none.
     Outcome Open(const std::string& path, Mode mode, FileOps::Clock::time_point deadline);
 
     int Descriptor() const { return fd_; }
@@ -40,6 +43,9 @@ public:
     // Why an exclusively opened file must not be written, or None: we may not write it, or it
     // has no write bit at all (which even root respects here).
     ProfileFailure WriteRefusal() const { return writeRefusal_; }
+    // Gives up the lock but keeps the file open, handed to the caller; the guard holds nothing
+    // after.
+    HeldFile Release();
     // The whole content, read into bytes, whose room is used again; false when it cannot be
     // read or is too large to handle.
     bool ReadAll(std::string& bytes) const;
@@ -57,8 +63,3 @@ private:
     int systemError_ = 0;
     ProfileFailure writeRefusal_ = ProfileFailure::None;
 };
-
-// The file a path finally names once its symbolic links are followed, even when that file does
-// not exist yet: a write through a link goes to the link's target. Nothing when the links go
-// round or run longer than the system follows.
-std::optional<std::string> FollowLinks(FileOps& ops, const std::string& path);

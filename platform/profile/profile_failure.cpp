@@ -32,6 +32,9 @@ std::string ProfileFailureText(ProfileFailure failure, int systemError) {
         case ProfileFailure::NoSpace: return SystemErrorText(ENOSPC);
         case ProfileFailure::NotRegularFile: return "Not a regular file";
         case ProfileFailure::TooManyLinks: return SystemErrorText(ELOOP);
+        case ProfileFailure::UntrustedLink:
+            return "The path is a symbolic link that another user made in a shared folder";
+        case ProfileFailure::ChangedMeanwhile: return "Another program kept replacing the file while it was saved";
         case ProfileFailure::SystemError: return SystemErrorText(systemError);
     }
     return {};

@@ -17,6 +17,8 @@ enum class ProfileFailure {
     NoSpace,
     NotRegularFile,      // a folder, pipe or device
     TooManyLinks,
+    UntrustedLink,       // a link another user made in a sticky folder open to all
+    ChangedMeanwhile,    // another program kept replacing the file while we saved it
     SystemError,         // any other failing system call: see the error number
 };
 

@@ -4,6 +4,7 @@
 
 #include <cerrno>
 
+#include "platform/profile/link_target.h"
 #include "platform/profile/locked_file.h"
 #include "platform/profile/profile_save.h"
 
@@ -12,6 +13,8 @@ namespace {
 // A document can be as large as its file; a few are enough for the files a user works on.
 constexpr std::size_t MaxCachedFiles = 4;
 constexpr int MaxWriteAttempts = 100;
+// Times an edit is done again on the file another program put in its place while we saved.
+constexpr int MaxRedos = 10;
 
 const IniDocument& EmptyDocument() {
     static const IniDocument empty;
@@ -53,11 +56,11 @@ ProfileStore::Entry* ProfileStore::Current(std::string_view path, const FileStam
 }
 
 ProfileStore::Entry& ProfileStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
-                                            std::string bytes, IniDocument room) {
+                                            std::string bytes, IniDocument room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
     room.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
-    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room)});
+    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held)});
     return entries_.front();
 }
 
@@ -106,7 +109,7 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
             entry = &Remember(path, FileStamp{}, codePage, {});
         } else if (outcome != LockedFile::Outcome::Failed) {
             if (!file.ReadAll(bytes)) return EmptyDocument();
-            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes), std::move(room));
+            entry = &Remember(path, file.Stamp(), codePage, std::move(bytes), std::move(room), file.Release());
         } else {
             return EmptyDocument();
         }
@@ -118,14 +121,16 @@ const IniDocument& ProfileStore::Document(std::string_view pathView, int codePag
 ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, std::span<const Edit> edits) {
     if (pathView.empty()) return Failed(ProfileFailure::SystemError, ENOENT);
     const std::string path(pathView);
-    const std::optional<std::string> target = FollowLinks(*ops_, path);
-    if (!target) return Failed(ProfileFailure::TooManyLinks);
     const FileOps::Clock::time_point deadline = ops_->Now() + lockWait_;
+    int redos = 0;
     for (int attempt = 0; attempt < MaxWriteAttempts; ++attempt) {
+        const LinkTarget target = FollowLinks(*ops_, path);
+        if (target.failure != ProfileFailure::None) return Failed(target.failure);
         LockedFile file(*ops_);
-        const LockedFile::Outcome outcome = file.Open(*target, LockedFile::Mode::Exclusive, deadline);
+        const LockedFile::Outcome outcome = file.Open(target.path, LockedFile::Mode::Exclusive, deadline);
         if (outcome == LockedFile::Outcome::Failed) return Failed(file.Failure(), file.SystemError());
         if (outcome == LockedFile::Outcome::TimedOut) return Failed(ProfileFailure::Locked);
+        if (outcome == LockedFile::Outcome::Link) continue;
         if (outcome == LockedFile::Outcome::Missing) {
             // Create the file only for an edit that puts something in it; then edit it as any other.
             IniDocument empty = Parse({}, codePage);
@@ -133,7 +138,7 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, std::
             const EditResult result = RunEdits(empty, edits, change);
             if (result == EditResult::Refused) return Failed(empty.Refusal());
             if (result == EditResult::Unchanged) return {};
-            const int fd = ops_->Open(target->c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            const int fd = ops_->Open(target.path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
             if (fd >= 0)
                 ops_->Close(fd);
             else if (errno != EEXIST)  // another writer made it first: as good
@@ -154,22 +159,30 @@ ProfileResult ProfileStore::Apply(std::string_view pathView, int codePage, std::
         const EditResult result = RunEdits(entry->document, edits, change);
         if (result == EditResult::Refused) {
             const ProfileFailure refusal = entry->document.Refusal();
-            if (!change.Empty()) Forget(path);  // it holds the edits before the refused one
+            if (change.Empty())
+                entry->held = file.Release();
+            else
+                Forget(path);  // it holds the edits before the refused one
             return Failed(refusal);
         }
-        if (result == EditResult::Unchanged) return {};
+        if (result == EditResult::Unchanged) {
+            entry->held = file.Release();
+            return {};
+        }
         // From here on the cached document holds the edits: keep it only once it is on disk.
         ProfileResult done{ProfileFailure::None, 0, std::move(change)};
         if (file.WriteRefusal() != ProfileFailure::None) {
             Forget(path);
             return Failed(file.WriteRefusal());
         }
-        const SaveResult saved = SaveLockedFile(*target, file, entry->document.Bytes(), done.change, *ops_);
+        SaveResult saved = SaveLockedFile(target.path, file, entry->document.Bytes(), done.change, *ops_);
         if (!saved.stamp) {
             Forget(path);
+            if (saved.failure == ProfileFailure::ChangedMeanwhile && redos++ < MaxRedos) continue;
             return Failed(saved.failure, saved.systemError);
         }
         entry->stamp = *saved.stamp;
+        entry->held = saved.renamed.Holds() ? std::move(saved.renamed) : file.Release();
         return done;
     }
     return Failed(ProfileFailure::Locked);

@@ -14,6 +14,7 @@
 #include "platform/profile/edit_sequence.h"
 #include "platform/profile/file_ops.h"
 #include "platform/profile/file_stamp.h"
+#include "platform/profile/held_file.h"
 #include "platform/profile/ini_document.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_result.h"
@@ -24,7 +25,10 @@ public:
     // How long a write waits for a lock that another program holds.
     static constexpr std::chrono::milliseconds DefaultLockWait{2000};
 
-    void UseFileOps(FileOps& ops) { ops_ = &ops; }
+    void UseFileOps(FileOps& ops) {
+        entries_.clear();
+        ops_ = &ops;
+    }
     void SetLockWait(std::chrono::milliseconds wait) { lockWait_ = wait; }
 
     // The file's content now, read in its code page; a file that is missing or cannot be read,
@@ -57,12 +61,13 @@ private:
         int codePage;
         IniDocument document;
         std::uint64_t checkedInBatch = 0;
+        HeldFile held;  // the file the stamp is of, while it exists
     };
 
     Entry* Find(std::string_view path);
     // The document parses the bytes in the room of `room`, a document no longer needed.
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
-                    IniDocument room = IniDocument());
+                    IniDocument room = IniDocument(), HeldFile held = HeldFile());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
     // entry is dropped, and its document handed to `room` for the read that replaces it.

@@ -258,9 +258,11 @@ TEST(TIniFileOnDisk, TwoProcessesWritingDifferentKeysLoseNothing) {
     EXPECT_TRUE(distinct.count("child499") && distinct.count("parent0"));
 }
 
+// Killed at the step that puts the new file in place, whichever way the file system allows.
 class KilledBeforeRename : public FileOps {
 public:
     int Rename(const char*, const char*) override { return raise(SIGKILL); }
+    int Exchange(const char*, const char*) override { return raise(SIGKILL); }
 };
 
 TEST(TIniFileOnDisk, ProcessKilledBeforeTheRenameLeavesTheOldFileWhole) {

@@ -1,5 +1,6 @@
 // The service under faults and hostile files: killed saves, full disks, link chains, mounts,
-// pipes, devices, locks held by others, many writers at once.
+// pipes, devices, locks held by others, many writers at once, programs that save by rename
+// without a lock, links and names planted by other users.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -11,11 +12,14 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <fstream>
 #include <random>
 #include <set>
 #include <string>
 
 #include "platform/profile/file_ops.h"
+#include "platform/profile/profile_save.h"
 #include "platform/profile/profile_service.h"
 #include "platform/profile/profile_store.h"
 #include "platform/profile/write_access.h"
@@ -208,6 +212,10 @@ public:
         errno = EBUSY;
         return -1;
     }
+    int Exchange(const char*, const char*) override {
+        errno = EBUSY;
+        return -1;
+    }
 };
 
 TEST(ProfileHardening, AFileMountedOverAnotherIsSavedInPlace) {
@@ -292,6 +300,167 @@ TEST(ProfileHardening, ATenMegabyteLineIsReadAndEditedWhole) {
     EXPECT_EQ(Set(path, "a", "j", "2"), ProfileFailure::None);
     EXPECT_TRUE(Service().RemoveKey({path, Utf8}, "a", "k").Succeeded());
     EXPECT_EQ(ReadFile(path), "[a]\nj=2\n" + std::string(1 << 20, 'n') + "\n");
+}
+
+// Another program that saves by renaming a file of its own over ours, without a lock: it adds
+// a key of its own each time, `times` times, at the step `At` of our save (between our read and
+// our rename).
+class RenamingProgram : public FileOps {
+public:
+    enum class Step { Naming, Exchange };
+    RenamingProgram(std::string path, Step at, int times) : path_(std::move(path)), at_(at), times_(times) {}
+    int LinkUnnamed(int fd, const char* path) override {
+        if (at_ == Step::Naming) SaveOurs();
+        return FileOps::LinkUnnamed(fd, path);
+    }
+    int Exchange(const char* one, const char* other) override {
+        if (at_ == Step::Exchange) SaveOurs();
+        return FileOps::Exchange(one, other);
+    }
+    int saves = 0;
+
+private:
+    void SaveOurs() {
+        if (saves == times_) return;
+        ++saves;
+        const std::string temporary = path_ + ".other";
+        std::ofstream(temporary, std::ios::binary) << ReadFile(path_) << "o" << saves << "=v\n";
+        FileOps::Rename(temporary.c_str(), path_.c_str());
+    }
+    std::string path_;
+    Step at_;
+    int times_;
+};
+
+TEST(ProfileHardening, AnEditIsDoneAgainOnAFileAnotherProgramRenamedInMeanwhile) {
+    for (const auto at : {RenamingProgram::Step::Naming, RenamingProgram::Step::Exchange}) {
+        TempDir dir;
+        const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+        RenamingProgram ops(path, at, 1);
+        ScopedSeam seam(UseProfileFileOps, &ops);
+        EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::None);
+        EXPECT_EQ(ReadFile(path), "[a]\nk=2\no1=v\n") << "both changes kept";
+        EXPECT_EQ(dir.EntryCount(), 1u);
+    }
+}
+
+TEST(ProfileHardening, AnEditOnAFileReplacedAgainAndAgainFailsAfterBoundedRedos) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    RenamingProgram ops(path, RenamingProgram::Step::Naming, 1000);
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    EXPECT_EQ(Set(path, "a", "k", "2"), ProfileFailure::ChangedMeanwhile);
+    EXPECT_LT(ops.saves, 20);
+    std::string expected = "[a]\nk=1\n";
+    for (int i = 1; i <= ops.saves; ++i) expected += "o" + std::to_string(i) + "=v\n";
+    EXPECT_EQ(ReadFile(path), expected) << "every change of the other program stays";
+    EXPECT_EQ(dir.EntryCount(), 1u);
+    EXPECT_EQ(ProfileFailureText(ProfileFailure::ChangedMeanwhile), "Another program kept replacing the file while it was saved");
+}
+
+// A folder that everyone may write, with the sticky bit, owned by another user.
+class SharedFolder {
+public:
+    static constexpr uid_t Owner = 65533;
+    static constexpr uid_t Planter = 65534;
+    explicit SharedFolder(const TempDir& dir) : path_(dir.Path("shared")) {
+        mkdir(path_.c_str(), 0755);
+        usable_ = chown(path_.c_str(), Owner, Owner) == 0 && chmod(path_.c_str(), 01777) == 0;
+    }
+    bool Usable() const { return usable_; }
+    // A link to target, made by `owner`.
+    std::string Link(const std::string& name, const std::string& target, uid_t owner) const {
+        const std::string link = path_ + "/" + name;
+        symlink(target.c_str(), link.c_str());
+        lchown(link.c_str(), owner, owner);
+        return link;
+    }
+    std::string Path(const std::string& name) const { return path_ + "/" + name; }
+
+private:
+    std::string path_;
+    bool usable_ = false;
+};
+
+TEST(ProfileHardening, ALinkAnotherUserPlantedInAStickySharedFolderIsNotFollowed) {
+    TempDir dir;
+    SharedFolder shared(dir);
+    if (!shared.Usable()) GTEST_SKIP() << "giving a folder to another user needs root";
+    const std::string mine = dir.Write("app.ini", "[a]\nk=1\n");
+    EXPECT_EQ(Set(shared.Link("new.ini", mine, SharedFolder::Planter), "a", "k", "2"), ProfileFailure::UntrustedLink);
+    EXPECT_EQ(Set(shared.Link("dangling.ini", dir.Path("made.ini"), SharedFolder::Planter), "a", "k", "2"),
+              ProfileFailure::UntrustedLink);
+    EXPECT_EQ(ReadFile(mine), "[a]\nk=1\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.Path("made.ini"))) << "a dangling link creates nothing";
+    // Through a link of our own, a link of the folder's owner, or one in an ordinary folder.
+    EXPECT_EQ(Set(shared.Link("ours.ini", mine, geteuid()), "a", "k", "2"), ProfileFailure::None);
+    EXPECT_EQ(Set(shared.Link("owners.ini", mine, SharedFolder::Owner), "a", "k", "3"), ProfileFailure::None);
+    const std::string elsewhere = dir.Path("elsewhere.ini");
+    ASSERT_EQ(symlink(mine.c_str(), elsewhere.c_str()), 0);
+    ASSERT_EQ(lchown(elsewhere.c_str(), SharedFolder::Planter, SharedFolder::Planter), 0);
+    EXPECT_EQ(Set(elsewhere, "a", "k", "4"), ProfileFailure::None);
+    EXPECT_EQ(ReadFile(mine), "[a]\nk=4\n");
+    EXPECT_EQ(ProfileFailureText(ProfileFailure::UntrustedLink),
+              "The path is a symbolic link that another user made in a shared folder");
+}
+
+// Another user replaces a file of theirs that we may write with a link, between our following
+// of the path and our opening of it.
+class LinkPlantedBeforeOpening : public FileOps {
+public:
+    LinkPlantedBeforeOpening(const SharedFolder& shared, std::string target) : shared_(shared), target_(std::move(target)) {}
+    int Open(const char* path, int flags, mode_t mode) override {
+        if (!planted_ && (flags & O_ACCMODE) == O_RDWR && path == shared_.Path("theirs.ini")) {
+            unlink(path);
+            planted_ = !shared_.Link("theirs.ini", target_, SharedFolder::Planter).empty();
+        }
+        return FileOps::Open(path, flags, mode);
+    }
+
+private:
+    const SharedFolder& shared_;
+    std::string target_;
+    bool planted_ = false;
+};
+
+TEST(ProfileHardening, ALinkPlantedAfterThePathWasFollowedIsJudgedToo) {
+    TempDir dir;
+    SharedFolder shared(dir);
+    if (!shared.Usable()) GTEST_SKIP() << "giving a folder to another user needs root";
+    const std::string mine = dir.Write("app.ini", "[a]\nk=1\n");
+    const std::string theirs = dir.Write("shared/theirs.ini", "[a]\nk=0\n");
+    ASSERT_EQ(chown(theirs.c_str(), SharedFolder::Planter, SharedFolder::Planter), 0);
+    ASSERT_EQ(chmod(theirs.c_str(), 0666), 0);
+    LinkPlantedBeforeOpening ops(shared, mine);
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    EXPECT_EQ(Set(theirs, "a", "k", "2"), ProfileFailure::UntrustedLink);
+    EXPECT_EQ(ReadFile(mine), "[a]\nk=1\n");
+}
+
+// Removing the saving name fails as it does in a sticky folder for another user's file.
+class StickyFolder : public FileOps {
+public:
+    int Unlink(const char* path) override {
+        if (std::string(path).ends_with(".a.ini.saving")) {
+            errno = EPERM;
+            return -1;
+        }
+        return FileOps::Unlink(path);
+    }
+};
+
+TEST(ProfileHardening, AFilePlantedUnderTheSavingNameDoesNotStopSaves) {
+    TempDir dir;
+    const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
+    const std::string planted = dir.Write(".a.ini.saving", "planted");
+    StickyFolder ops;
+    ScopedSeam seam(UseProfileFileOps, &ops);
+    for (const std::string value : {"2", "3"}) {
+        EXPECT_EQ(Set(path, "a", "k", value), ProfileFailure::None);
+        EXPECT_EQ(ReadFile(path), "[a]\nk=" + value + "\n");
+    }
+    EXPECT_EQ(ReadFile(planted), "planted");
+    EXPECT_EQ(dir.EntryCount(), 2u) << "the file and the planted one, nothing else";
 }
 
 }  // namespace

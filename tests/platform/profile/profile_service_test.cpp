@@ -221,9 +221,14 @@ TEST(ProfileWrite, DoubleByteNamesFollowTheGivenCodePage) {
     EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "2");
 }
 
+// Both ways of putting the new file in place fail.
 class FailingRename : public FileOps {
 public:
     int Rename(const char*, const char*) override {
+        errno = EIO;
+        return -1;
+    }
+    int Exchange(const char*, const char*) override {
         errno = EIO;
         return -1;
     }
@@ -382,12 +387,21 @@ TEST(ProfileSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
 class ReaderAtRename : public FileOps {
 public:
     int Rename(const char* from, const char* to) override {
-        const int fd = open(to, O_RDONLY | O_CLOEXEC);
-        readerLocked = flock(fd, LOCK_SH | LOCK_NB) == 0;
-        close(fd);
+        Look(to);
         return FileOps::Rename(from, to);
     }
+    int Exchange(const char* one, const char* other) override {
+        Look(other);
+        return FileOps::Exchange(one, other);
+    }
     bool readerLocked = true;
+
+private:
+    void Look(const char* path) {
+        const int fd = open(path, O_RDONLY | O_CLOEXEC);
+        readerLocked = flock(fd, LOCK_SH | LOCK_NB) == 0;
+        close(fd);
+    }
 };
 
 TEST(ProfileSave, ReadersCannotLockTheFileWhileItIsWritten) {
