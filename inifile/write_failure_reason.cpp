@@ -22,6 +22,8 @@ std::string ChineseReason(ProfileFailure failure, int systemError) {
         case ProfileFailure::NoSpace: return "设备上没有空间";
         case ProfileFailure::NotRegularFile: return "不是普通文件";
         case ProfileFailure::TooManyLinks: return "符号链接的层数过多";
+        case ProfileFailure::UntrustedLink: return "路径是别的用户在共享文件夹里建的符号链接";
+        case ProfileFailure::ChangedMeanwhile: return "保存期间其他程序一再替换了这个文件";
         case ProfileFailure::SystemError:
             return "系统调用失败（" + ProfileFailureText(failure, systemError) + "）";
     }
