@@ -114,8 +114,9 @@ def check_read_only_mark(x, viewer, acc, frame, path):
     x.key(box, "ctrl+a")
     x.type_here("2")
     x.press("Return")
-    failed = f"Unable to write to {path}. The file is read-only." if os.geteuid() == 0 else \
-        f"Unable to write to {path}. Permission denied."
+    # The message is the library layer's English; the reason after it follows the Chinese locale.
+    failed = f"Unable to write to {path}. 文件是只读的." if os.geteuid() == 0 else \
+        f"Unable to write to {path}. 权限不够."
     message = wait_for("the error box", lambda: [w for w in acc.windows()
                                                  if w is not None and failed in texts(acc, w, "label")])
     print(f"modify: error box {message[0].name!r} says {failed!r}")
