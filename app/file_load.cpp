@@ -5,11 +5,11 @@
 
 #include "inifile/ini_file.h"
 #include "inifile/ini_text.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/content_refusal.h"
-#include "platform/encodings.h"
-#include "platform/profile/write_access.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/content_refusal.h"
+#include "encoding/encodings.h"
+#include "engine/write_access.h"
 #include "text/byte_text.h"
 #include "text/file_stream.h"
 #include "text/string_list.h"
@@ -76,7 +76,7 @@ TLoadedFile TFileLoad::Run() {
     file.refusal = ContentRefusal(bytes, file.verdict, file.encoding);
     file.writeRefusal = WriteRefusalAt(file.path);
     if (IsUtf16(file.encoding.codePage)) {
-        // The profile-file service reads 8-bit code pages only: the file is shown from its
+        // The INI engine reads 8-bit code pages only: the file is shown from its
         // text in UTF-8 and never written.
         std::string text =
             CodePageToUtf8(std::string_view(bytes).substr(size_t(file.encoding.bomLength)), file.encoding.codePage);
@@ -93,7 +93,7 @@ TLoadedFile TFileLoad::Run() {
     if (!file.listed) return file;
     phase_ = TLoadPhase::Listing;
     const SectionRef section{file.sections.Name(*file.listed), file.sections.Occurrence(*file.listed)};
-    file.keys = std::make_shared<const ProfileList>(file.readOnlyText ? file.readOnlyText->Keys(section)
+    file.keys = std::make_shared<const IniListing>(file.readOnlyText ? file.readOnlyText->Keys(section)
                                                                       : ini.Keys(section));
     return file;
 }

@@ -11,13 +11,13 @@
 #include <string>
 
 #include "app/background_work.h"
-#include "platform/content_refusal.h"
-#include "platform/encoding_detection.h"
-#include "platform/encoding_memory.h"
-#include "platform/line_ends.h"
-#include "platform/profile/file_stamp.h"
-#include "platform/profile/profile_failure.h"
-#include "platform/profile/profile_list.h"
+#include "encoding/content_refusal.h"
+#include "encoding/encoding_detection.h"
+#include "encoding/encoding_memory.h"
+#include "encoding/line_ends.h"
+#include "engine/file_stamp.h"
+#include "engine/ini_failure.h"
+#include "engine/ini_listing.h"
 
 class TIniText;
 class TStream;
@@ -34,13 +34,13 @@ struct TLoadedFile {
     TLineEnds lineEnds = TLineEnds::None;
     // Why its bytes must not be written; and why a write would be refused, told before any.
     TContentRefusal refusal = TContentRefusal::None;
-    ProfileFailure writeRefusal = ProfileFailure::None;
-    // The converted text of a file the profile-file service cannot read; null otherwise.
+    IniFailure writeRefusal = IniFailure::None;
+    // The converted text of a file the INI engine cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText;
-    ProfileList sections;
+    IniListing sections;
     // The section whose keys were read, and those keys; none when no section is to be listed.
     std::optional<std::size_t> listed;
-    std::shared_ptr<const ProfileList> keys;
+    std::shared_ptr<const IniListing> keys;
 
     TLoadedFile();
     TLoadedFile(TLoadedFile&&) noexcept;
@@ -60,7 +60,7 @@ public:
         // The code page the user has just chosen for the file (remembered by the load), or none.
         std::optional<int> chosenCodePage;
         // Which of the sections to list; called on the loading thread.
-        std::function<std::optional<std::size_t>(const ProfileList& sections)> sectionToList;
+        std::function<std::optional<std::size_t>(const IniListing& sections)> sectionToList;
     };
 
     // Opens the file at once: a file that cannot be opened raises EFOpenError here, before

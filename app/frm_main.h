@@ -13,12 +13,12 @@
 
 #include "app/edit_history.h"
 #include "app/view_place.h"
-#include "platform/content_refusal.h"
-#include "platform/encoding_detection.h"
-#include "platform/line_ends.h"
-#include "platform/profile/file_stamp.h"
-#include "platform/profile/ini_address.h"
-#include "platform/profile/profile_failure.h"
+#include "encoding/content_refusal.h"
+#include "encoding/encoding_detection.h"
+#include "encoding/line_ends.h"
+#include "engine/file_stamp.h"
+#include "engine/ini_address.h"
+#include "engine/ini_failure.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -38,10 +38,10 @@ class TIniText;
 class TSplitter;
 class TIniFile;
 class TFindBar;
-class TFindSearch;
+class IniFind;
 class TListItem;
 class TFileWatch;
-class ProfileList;
+class IniListing;
 class TFileLoad;
 class TSectionListing;
 struct TLoadedFile;
@@ -139,8 +139,8 @@ private:
     void FindPrevious();
     void StepThroughMatches(int direction);
     void RunSearch(const std::string& needle);
-    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder);
-    bool ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search);
+    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder);
+    bool ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search);
     void GoToMatch(int index);
     void ShowFindState();
     // Only the sections that match, when the option asks for it and the search is whole.
@@ -165,27 +165,27 @@ private:
     bool AsListed(const TListItem& row) const;
     // A row's value as the file holds it: with the quotes the list leaves off.
     std::string ValueInFile(const TListItem& row) const;
-    // The lists the view is built from: the file's through the profile-file service, or those
+    // The lists the view is built from: the file's through the INI engine, or those
     // of the converted text of a file it cannot read.
-    ProfileList SectionList();
-    ProfileList KeyList(SectionRef section);
+    IniListing SectionList();
+    IniListing KeyList(SectionRef section);
     // Which of sections the view selects for place: none for the root or a place gone; with no
     // place at all, the first when asked.
-    static std::optional<std::size_t> SectionToShow(const ProfileList& sections, const TViewPlace& place,
+    static std::optional<std::size_t> SectionToShow(const IniListing& sections, const TViewPlace& place,
                                                     bool firstWhenNoPlace);
     // Rebuilds the tree and the list from the file as the service holds it, at place; a place
     // that no longer exists selects nothing; no place at all, the first section when asked.
     void ShowView(const TViewPlace& place, bool firstWhenNoPlace = true);
     // The same from lists already read; keys, when given, are those of the section selected.
-    void ShowLists(const ProfileList& sections, const TViewPlace& place, bool firstWhenNoPlace,
-                   std::shared_ptr<const ProfileList> keys);
-    void ShowSectionNodes(const ProfileList& sections);
+    void ShowLists(const IniListing& sections, const TViewPlace& place, bool firstWhenNoPlace,
+                   std::shared_ptr<const IniListing> keys);
+    void ShowSectionNodes(const IniListing& sections);
     // Lists the selected node's section (keys, when they have been read already), keeping row
     // selected when it still exists; then runs shown. A big file's section may be listed on a
     // thread of its own: the list is empty until its keys come.
-    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const ProfileList> keys = nullptr,
+    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const IniListing> keys = nullptr,
                      std::function<void()> shown = nullptr);
-    void ShowKeys(std::shared_ptr<const ProfileList> keys, const std::optional<TShownName>& row);
+    void ShowKeys(std::shared_ptr<const IniListing> keys, const std::optional<TShownName>& row);
     // Whether listing a section could take longer than an event should.
     bool ListingMayTakeLong() const;
     void StartListing(const TTreeNode& node, const std::optional<TShownName>& row, std::function<void()> shown);
@@ -265,24 +265,24 @@ private:
     std::string titleAlone_;
     TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
     TLineEnds lineEnds_ = TLineEnds::None;
-    // The converted text of a file the profile-file service cannot read; null otherwise.
+    // The converted text of a file the INI engine cannot read; null otherwise.
     std::unique_ptr<TIniText> readOnlyText_;
     // Why the shown file's bytes must not be written (the commands refuse at once), and why
     // a write would be refused (the commands try, and report the failure); both marked in the
     // status line.
     TContentRefusal contentRefusal_ = TContentRefusal::None;
-    ProfileFailure writeRefusal_ = ProfileFailure::None;
+    IniFailure writeRefusal_ = IniFailure::None;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
     // What the commands changed, per file.
     TEditHistory history_;
     std::unique_ptr<TFindBar> findBar_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
-    std::shared_ptr<TFindSearch> search_;
+    std::shared_ptr<IniFind> search_;
     int currentMatch_ = -1;
     TWinControl* focusBeforeFind_ = nullptr;
     // The key lines the list shows, as listed (rows renamed since then differ from them).
-    std::shared_ptr<const ProfileList> listedKeys_;
+    std::shared_ptr<const IniListing> listedKeys_;
     // Which state of the file the view shows; a change of the file to another one refreshes it.
     FileStamp shownStamp_;
     // The shown file was deleted or moved away since it was shown.

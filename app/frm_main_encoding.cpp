@@ -1,11 +1,11 @@
 // The status line: the shown file's encoding and line ends, and another encoding chosen for it.
 #include "app/frm_main.h"
 #include "dialogs/message_dialog.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/encoding_memory.h"
-#include "platform/encodings.h"
-#include "platform/profile/write_access.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/encoding_memory.h"
+#include "encoding/encodings.h"
+#include "engine/write_access.h"
 #include "text/string_list.h"
 #include "ui/combo_box.h"
 #include "ui/label.h"
@@ -87,7 +87,7 @@ bool TForm1::RefusedAsReadOnly() {
 }
 
 void TForm1::FollowWriteAccess() {
-    const ProfileFailure now = WriteRefusalAt(CurrentIniPath);
+    const IniFailure now = WriteRefusalAt(CurrentIniPath);
     if (now == writeRefusal_) return;
     writeRefusal_ = now;
     if (!Loading()) ShowFileStatus();

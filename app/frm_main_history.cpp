@@ -4,7 +4,7 @@
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
 #include "platform/beep.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 
 // The view still stands where the command found it: an undo comes back there.
 void TForm1::RememberEdit(const TIniFile& ini) {
@@ -32,7 +32,7 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
         if (undo) ini.Revert(*change);
         else ini.Reapply(*change);
     } catch (const EIniFileException& error) {
-        if (error.Reason() != ProfileFailure::Stale) throw;
+        if (error.Reason() != IniFailure::Stale) throw;
         ShowMessageDialog(undo ? Ansi("文件的这一部分已被其他程序修改，不能撤销。")
                                : Ansi("文件的这一部分已被其他程序修改，不能重做。"),
                           MsgWarning, ButtonOK, 0);

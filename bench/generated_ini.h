@@ -34,7 +34,7 @@ struct GeneratedFolder {
     }
 };
 
-// A new modification time a second later: the profile service reads the file again at the next call.
+// A new modification time a second later: the engine reads the file again at the next call.
 inline void TouchLater(const std::string& path) {
     const auto second = std::filesystem::file_time_type::duration(1'000'000'000);
     std::filesystem::last_write_time(path, std::filesystem::last_write_time(path) + second);

@@ -1,5 +1,5 @@
 #pragma once
-// The iniv command: reads and changes INI files through the profile-file engine, each file in
+// The iniv command: reads and changes INI files through the INI engine, each file in
 // its own encoding, names and values in the terminal's.
 #include <iosfwd>
 #include <span>

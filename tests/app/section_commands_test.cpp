@@ -1,7 +1,7 @@
 // The tree's section commands and the enabling of both context menus, through real presses
 // on the tree and the list; menus are answered through the menu seam.
 #include "main_window_fixture.h"
-#include "platform/profile/profile_failure.h"
+#include "engine/ini_failure.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -172,7 +172,10 @@ TEST_F(SectionCommandsTest, AddRefusesANameTheTreeOrTheFileHoldsAndIgnoresAnEmpt
     ChooseOnNode(Section(0), main->mtreeadd);
     EXPECT_TRUE(messages.empty());
     EXPECT_EQ(ReadBytes(path), changed);
-    EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent"}));
+    // No node for the cancelled or empty names; the view may by now follow the outside change.
+    const std::vector<std::string> before{"General", "Window", "Recent"}, followed{"General", "Window", "Recent", "Extra"};
+    const std::vector<std::string> tree = TreeTexts();
+    EXPECT_TRUE(tree == before || tree == followed) << ::testing::PrintToString(tree);
 }
 
 TEST_F(SectionCommandsTest, DeleteRemovesTheSelectedSectionWithItsKeysOnlyWhenAnsweredYes) {
@@ -241,7 +244,7 @@ TEST_F(SectionCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheTreeStays) {
     ChooseOnNode(Section(1), main->mtreekill);
     // Root may open the file for writing but respects the missing write bit.
     const std::string failed = "Unable to write to " + path + ". " +
-        ProfileFailureText(geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied) + ".";
+        IniFailureText(geteuid() == 0 ? IniFailure::ReadOnlyFile : IniFailure::PermissionDenied) + ".";
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent"}));
