@@ -174,8 +174,8 @@ TEST_F(SectionCommandsTest, AddRefusesANameTheTreeOrTheFileHoldsAndIgnoresAnEmpt
     EXPECT_EQ(ReadBytes(path), changed);
     // No node for the cancelled or empty names; the view may by now follow the outside change.
     const std::vector<std::string> before{"General", "Window", "Recent"}, followed{"General", "Window", "Recent", "Extra"};
-    const std::vector<std::string> tree = TreeTexts();
-    EXPECT_TRUE(tree == before || tree == followed) << ::testing::PrintToString(tree);
+    const std::vector<std::string> shown = TreeTexts();
+    EXPECT_TRUE(shown == before || shown == followed) << ::testing::PrintToString(shown);
 }
 
 TEST_F(SectionCommandsTest, DeleteRemovesTheSelectedSectionWithItsKeysOnlyWhenAnsweredYes) {
