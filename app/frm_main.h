@@ -11,12 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/edit_history.h"
-#include "app/view_place.h"
-#include "platform/content_refusal.h"
-#include "platform/encoding_detection.h"
-#include "platform/line_ends.h"
-#include "platform/profile/file_stamp.h"
+#include "document/edit_history.h"
+#include "document/view_place.h"
+#include "document/document.h"
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
 #include "ui/form.h"
@@ -34,7 +31,6 @@ class TPanel;
 class TLabel;
 class TComboBox;
 class TStringList;
-class TIniText;
 class TSplitter;
 class TIniFile;
 class TFindBar;
@@ -263,15 +259,9 @@ private:
 
     // The window's own title, which a loaded file's name goes in front of.
     std::string titleAlone_;
-    TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
-    TLineEnds lineEnds_ = TLineEnds::None;
-    // The converted text of a file the profile-file service cannot read; null otherwise.
-    std::unique_ptr<TIniText> readOnlyText_;
-    // Why the shown file's bytes must not be written (the commands refuse at once), and why
-    // a write would be refused (the commands try, and report the failure); both marked in the
-    // status line.
-    TContentRefusal contentRefusal_ = TContentRefusal::None;
-    ProfileFailure writeRefusal_ = ProfileFailure::None;
+    // The shown file: its encoding, line ends, read-only reasons (marked in the status line)
+    // and shown state. Before any load, a document of no file.
+    std::unique_ptr<TDocument> document_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
     // What the commands changed, per file.
@@ -283,10 +273,6 @@ private:
     TWinControl* focusBeforeFind_ = nullptr;
     // The key lines the list shows, as listed (rows renamed since then differ from them).
     std::shared_ptr<const ProfileList> listedKeys_;
-    // Which state of the file the view shows; a change of the file to another one refreshes it.
-    FileStamp shownStamp_;
-    // The shown file was deleted or moved away since it was shown.
-    bool fileGone_ = false;
     // A reload the file watch asked for could not read the file: it is tried again.
     bool reloadOwed_ = false;
     // Commands under way: a refresh waits for them.

@@ -8,7 +8,6 @@
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
-#include "inifile/ini_text.h"
 #include "platform/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "platform/profile/profile_list.h"
@@ -108,13 +107,11 @@ TForm1::TViewPlace TForm1::Place() const {
 }
 
 ProfileList TForm1::SectionList() {
-    if (readOnlyText_) return readOnlyText_->Sections();
-    return TIniFile(CurrentIniPath, FileCodePage()).Sections();
+    return document_->Sections();
 }
 
 ProfileList TForm1::KeyList(SectionRef section) {
-    if (readOnlyText_) return readOnlyText_->Keys(section);
-    return TIniFile(CurrentIniPath, FileCodePage()).Keys(section);
+    return document_->Keys(section);
 }
 
 std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, const TViewPlace& place,
@@ -132,7 +129,7 @@ std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, co
 
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
     const ProfileList sections = SectionList();
-    if (!readOnlyText_) shownStamp_ = TIniFile(CurrentIniPath, FileCodePage()).ShownStamp();
+    document_->NoteEngineStamp();
     ShowLists(sections, place, firstWhenNoPlace, nullptr);
 }
 
@@ -202,7 +199,7 @@ void TForm1::ShowKeys(std::shared_ptr<const ProfileList> keys, const std::option
 // The comments right above the section or key line, read when its tooltip is shown.
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
     // A listing on its own thread holds the service: a tooltip does not wait for it.
-    if (readOnlyText_ || &node == RootNode() || Loading()) return {};
+    if (document_->ConvertedText() || &node == RootNode() || Loading()) return {};
     TIniFile ini(CurrentIniPath, FileCodePage());
     return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
 }
@@ -212,7 +209,7 @@ std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
 void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
     TIniFile ini(CurrentIniPath, FileCodePage());
     // A view behind the file before the write stays behind it: the change notice refreshes it.
-    const bool current = ini.StampNow() == shownStamp_;
+    const bool current = ini.StampNow() == document_->ShownStamp();
     try {
         write(ini);
     } catch (...) {
@@ -221,7 +218,7 @@ void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
         throw;
     }
     RememberEdit(ini);
-    if (current) shownStamp_ = ini.ShownStamp();
+    if (current) document_->NoteEngineStamp();
 }
 
 bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
@@ -237,7 +234,7 @@ bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
 
 void TForm1::FollowChangedFile() {
     if (!FilePresent(CurrentIniPath)) {
-        fileGone_ = true;
+        document_->SetGone(true);
         ShowEncoding();
         RefusedAsReadOnly();
         return;
@@ -248,7 +245,7 @@ void TForm1::FollowChangedFile() {
 
 bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
-    if (contentRefusal_ != TContentRefusal::None || fileGone_ || Loading()) {
+    if (document_->ContentRefusal() != TContentRefusal::None || document_->Gone() || Loading()) {
         PostCall([this] { RefusedAsReadOnly(); });
         return false;
     }
@@ -307,13 +304,13 @@ void TForm1::FileChangedOutside() {
     FollowWriteAccess();
     const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
     if (!now.exists) {
-        if (!fileGone_) {
-            fileGone_ = true;
+        if (!document_->Gone()) {
+            document_->SetGone(true);
             ShowEncoding();
         }
         return;
     }
-    if (now == shownStamp_ && !fileGone_ && !reloadOwed_) return;
+    if (now == document_->ShownStamp() && !document_->Gone() && !reloadOwed_) return;
     FollowFileQuietly();
 }
 
@@ -337,7 +334,7 @@ void TForm1::ReloadFile() {
     // Under an open caption editor the key is the edit's: the view stays until it ends.
     if (CurrentIniPath.empty() || Busy()) return;
     if (!FilePresent(CurrentIniPath)) {
-        fileGone_ = true;
+        document_->SetGone(true);
         ShowEncoding();
         ShowMessageDialog(Ansi("不存在这个文件！"), MsgWarning, ButtonOK, 0);
         return;

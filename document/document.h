@@ -1,0 +1,77 @@
+#pragma once
+// One loaded file: where it is, how its bytes are read and whether they may be written, which
+// state of it is shown, and what the commands changed in it. The window and iniv open a file
+// through it alike, so that both read it in the same encoding and refuse the same writes.
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "document/edit_history.h"
+#include "platform/content_refusal.h"
+#include "platform/encoding_detection.h"
+#include "platform/encoding_memory.h"
+#include "platform/line_ends.h"
+#include "platform/profile/file_stamp.h"
+#include "platform/profile/ini_address.h"
+#include "platform/profile/ini_document.h"
+#include "platform/profile/profile_failure.h"
+#include "platform/profile/profile_list.h"
+
+class TDocument {
+public:
+    struct TOpenRequest {
+        TEncodingHints hints;
+        TEncodingMemory memory{std::string()};
+        // A code page chosen for this open; remembered for the file's next ones when asked.
+        std::optional<int> chosenCodePage;
+        bool rememberChoice = false;
+    };
+
+    explicit TDocument(std::string path);
+
+    // Decides, from the file's bytes, the encoding they are read in, their line ends and why
+    // they must not be written. A choice remembered for the file holds while the bytes give the
+    // verdict they gave when it was made. A UTF-16 file is kept as its text in UTF-8, read only.
+    void Open(std::string_view bytes, TOpenRequest request);
+
+    const std::string& Path() const { return path_; }
+    const TFileEncoding& Verdict() const { return verdict_; }  // the detector's
+    const TFileEncoding& Encoding() const { return encoding_; }  // the verdict or the choice
+    TLineEnds LineEnds() const { return lineEnds_; }
+    // The code page of the text the lists hold: the file's, or UTF-8 for a converted text.
+    int TextCodePage() const;
+    // The converted text of a file the engine cannot read as it is; null otherwise.
+    const IniDocument* ConvertedText() const { return converted_ ? &*converted_ : nullptr; }
+
+    // Why the bytes must not be written (commands refuse at once), and why a write would be
+    // refused now (commands try, and report the failure).
+    TContentRefusal ContentRefusal() const { return contentRefusal_; }
+    ProfileFailure WriteRefusal() const { return writeRefusal_; }
+    // Asks again whether the file may be written: true when the answer changed.
+    bool FollowWriteAccess();
+
+    // The lists a view is built from, as a reader of the file finds them.
+    ProfileList Sections() const;
+    ProfileList Keys(SectionRef section) const;
+
+    // Which state of the file the lists show, and the file's state now.
+    const FileStamp& ShownStamp() const { return shownStamp_; }
+    void SetShownStamp(const FileStamp& stamp) { shownStamp_ = stamp; }
+    // The state the engine holds, which lists read from it show; a converted text keeps its own.
+    void NoteEngineStamp();
+    FileStamp StampNow() const;
+    // The file was deleted or moved away since it was shown.
+    bool Gone() const { return gone_; }
+    void SetGone(bool gone) { gone_ = gone; }
+
+private:
+    std::string path_;
+    TFileEncoding verdict_;
+    TFileEncoding encoding_;
+    TLineEnds lineEnds_ = TLineEnds::None;
+    TContentRefusal contentRefusal_ = TContentRefusal::None;
+    ProfileFailure writeRefusal_ = ProfileFailure::None;
+    std::optional<IniDocument> converted_;
+    FileStamp shownStamp_;
+    bool gone_ = false;
+};
