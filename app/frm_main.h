@@ -145,8 +145,6 @@ private:
     // The file changed or another was loaded: the matches no longer stand.
     void ForgetFind();
 
-    // Keeps what a command's write changed, for undo.
-    void RememberEdit(const TIniFile& ini);
     void ReplayEdit(ReplayDirection direction);
     void ReloadFile();
 
@@ -193,15 +191,17 @@ private:
     void StopWaitSigns();
     // The comments above a section's header or a key line, as a tooltip in the locale's code page.
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
-    // Writes through a fresh INI file object; the view's stamp follows when it was current.
-    void WriteThrough(const std::function<void(TIniFile&)>& write);
+    // A command of the shown file's document, with the view's place before it; its failure
+    // raised as the INI file object raises it.
+    using TDocumentWrite = std::function<ProfileResult(TDocument&, const TViewPlace& before)>;
+    void WriteThrough(const TDocumentWrite& write);
     // A write to the file: true when done. One whose target no longer reads as shown writes
     // nothing: the view is rebuilt from the file and the user told.
-    bool WriteToFile(const std::function<void(TIniFile&)>& write);
+    bool WriteToFile(const TDocumentWrite& write);
     // After a refused write whose target changed: the view follows the file.
     void FollowChangedFile();
     // A rename from an in-place edit (inside the view's commit: messages come afterwards).
-    bool RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section);
+    bool RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section);
     // Notes from the file watch.
     void FileChangedOutside();
     bool Busy() const;
@@ -264,8 +264,9 @@ private:
     std::unique_ptr<TDocument> document_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
-    // What the commands changed, per file.
-    TEditHistory history_;
+    // What the commands changed, per file: shared by the documents shown, so that a file shown
+    // again finds its history.
+    std::shared_ptr<TEditHistory> histories_ = std::make_shared<TEditHistory>();
     std::unique_ptr<TFindBar> findBar_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
     std::shared_ptr<TFindSearch> search_;

@@ -199,6 +199,7 @@ void TForm1::ListingEnded(std::uint64_t id) {
 
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
     document_ = std::move(file.document);
+    document_->ShareHistory(histories_);
     CurrentIniPath = document_->Path();
     reloadOwed_ = false;
     if (watch_->Path() != CurrentIniPath) watch_->Watch(CurrentIniPath);

@@ -206,22 +206,17 @@ std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
 
 // ---- writes
 
-void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
-    TIniFile ini(CurrentIniPath, FileCodePage());
-    // A view behind the file before the write stays behind it: the change notice refreshes it.
-    const bool current = ini.StampNow() == document_->ShownStamp();
-    try {
-        write(ini);
-    } catch (...) {
+void TForm1::WriteThrough(const TDocumentWrite& write) {
+    const ProfileResult result = write(*document_, Place());
+    if (!result.Succeeded()) {
         // A write refused for its permission: the status line says so from now on.
         FollowWriteAccess();
-        throw;
+        throw WriteFailure(CurrentIniPath, result.failure, result.systemError);
     }
-    RememberEdit(ini);
-    if (current) document_->NoteEngineStamp();
+    ForgetFind();
 }
 
-bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
+bool TForm1::WriteToFile(const TDocumentWrite& write) {
     try {
         WriteThrough(write);
         return true;
@@ -243,7 +238,7 @@ void TForm1::FollowChangedFile() {
     ShowMessageDialog(Ansi("文件已被其他程序修改，这次没有写入。请看过刷新后的内容再试。"), MsgWarning, ButtonOK, 0);
 }
 
-bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
+bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section) {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
     if (document_->ContentRefusal() != TContentRefusal::None || document_->Gone() || Loading()) {
         PostCall([this] { RefusedAsReadOnly(); });
@@ -278,13 +273,18 @@ bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const st
 bool TForm1::tree1Edited(TTreeNode& node, const std::string& text) {
     // The root shows the file's name, which is no section's.
     if (&node == RootNode()) return false;
-    return RenameInFile([&](TIniFile& ini) { ini.RenameSection(RefOf(node), text); }, text, true);
+    return RenameInFile([&](TDocument& document, const TViewPlace& before) {
+        return document.RenameSection(RefOf(node), text, before);
+    }, text, true);
 }
 
 bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
     TTreeNode* node = tree1->Selected();
     if (!node || node == RootNode()) return false;
-    if (!RenameInFile([&](TIniFile& ini) { ini.RenameKey(RefOf(*node, row), text); }, text, false)) return false;
+    const auto rename = [&](TDocument& document, const TViewPlace& before) {
+        return document.RenameKey(RefOf(*node, row), text, before);
+    };
+    if (!RenameInFile(rename, text, false)) return false;
     // A renamed row may have been one of a repeated name: the others' occurrences are counted again.
     listedKeys_.reset();
     return true;

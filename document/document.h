@@ -2,6 +2,8 @@
 // One loaded file: where it is, how its bytes are read and whether they may be written, which
 // state of it is shown, and what the commands changed in it. The window and iniv open a file
 // through it alike, so that both read it in the same encoding and refuse the same writes.
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -16,6 +18,8 @@
 #include "platform/profile/ini_document.h"
 #include "platform/profile/profile_failure.h"
 #include "platform/profile/profile_list.h"
+#include "platform/profile/profile_result.h"
+#include "platform/profile/profile_service.h"
 
 class TDocument {
 public:
@@ -64,7 +68,42 @@ public:
     bool Gone() const { return gone_; }
     void SetGone(bool gone) { gone_ = gone; }
 
+    // The commands. Each writes the file through the engine, by name as a reader finds names
+    // (SetValue) or to one occurrence (the rest, failing as Stale when it no longer reads as
+    // shown), and keeps its change for undo with where the view stood before. A failure writes
+    // nothing; bytes that must not be written are refused as CannotHold. The change goes to
+    // the history, not back to the caller. The shown stamp follows a write when it was current.
+    ProfileResult SetValue(std::string_view section, std::string_view key, std::string_view value,
+                           const TViewPlace& before = {});
+    ProfileResult SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
+                             const TViewPlace& before = {});
+    ProfileResult AddKey(SectionRef section, std::string_view key, std::string_view value,
+                         const TViewPlace& before = {});
+    ProfileResult RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before = {});
+    ProfileResult RemoveSectionAt(SectionRef section, const TViewPlace& before = {});
+    ProfileResult RenameKey(KeyRef key, std::string_view name, const TViewPlace& before = {});
+    ProfileResult RenameSection(SectionRef section, std::string_view name, const TViewPlace& before = {});
+
+    // Where the view stands once the last change is shown: where a redo comes back to.
+    void SetPlaceAfter(const TViewPlace& after);
+    // Whether there is a change to take back, or one taken back to do again.
+    bool CanReplay(ReplayDirection direction) const;
+    // Takes the last change back, or does the last one taken back again, byte for byte; Stale
+    // when another program changed what it touches (and when there is none: see CanReplay). On
+    // success, where the view is to stand.
+    struct TReplay {
+        ProfileResult result;
+        TViewPlace place;
+    };
+    TReplay Replay(ReplayDirection direction);
+    // The history the commands keep their changes in. A window shares one among the documents
+    // it shows, so that a file loaded again finds what was changed in it before.
+    void ShareHistory(std::shared_ptr<TEditHistory> history) { history_ = std::move(history); }
+
 private:
+    ProfileFile File() const { return ProfileFile{path_, TextCodePage()}; }
+    ProfileResult Write(const std::function<ProfileResult(ProfileFile)>& write, const TViewPlace& before);
+
     std::string path_;
     TFileEncoding verdict_;
     TFileEncoding encoding_;
@@ -74,4 +113,5 @@ private:
     std::optional<IniDocument> converted_;
     FileStamp shownStamp_;
     bool gone_ = false;
+    std::shared_ptr<TEditHistory> history_;
 };
