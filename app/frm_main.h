@@ -11,9 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "document/edit_history.h"
-#include "document/view_place.h"
 #include "document/document.h"
+#include "document/view_place.h"
 #include "platform/profile/ini_address.h"
 #include "platform/profile/profile_failure.h"
 #include "ui/form.h"
@@ -159,10 +158,6 @@ private:
     bool AsListed(const TListItem& row) const;
     // A row's value as the file holds it: with the quotes the list leaves off.
     std::string ValueInFile(const TListItem& row) const;
-    // The lists the view is built from: the file's through the profile-file service, or those
-    // of the converted text of a file it cannot read.
-    ProfileList SectionList();
-    ProfileList KeyList(SectionRef section);
     // Which of sections the view selects for place: none for the root or a place gone; with no
     // place at all, the first when asked.
     static std::optional<std::size_t> SectionToShow(const ProfileList& sections, const TViewPlace& place,

@@ -106,14 +106,6 @@ TForm1::TViewPlace TForm1::Place() const {
     return place;
 }
 
-ProfileList TForm1::SectionList() {
-    return document_->Sections();
-}
-
-ProfileList TForm1::KeyList(SectionRef section) {
-    return document_->Keys(section);
-}
-
 std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, const TViewPlace& place,
                                                  bool firstWhenNoPlace) {
     if (place.root) return std::nullopt;
@@ -128,7 +120,7 @@ std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, co
 }
 
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
-    const ProfileList sections = SectionList();
+    const ProfileList sections = document_->Sections();
     document_->NoteEngineStamp();
     ShowLists(sections, place, firstWhenNoPlace, nullptr);
 }
@@ -179,7 +171,7 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
         StartListing(*node, keep, std::move(shown));
         return;
     }
-    ShowKeys(keys ? std::move(keys) : std::make_shared<const ProfileList>(KeyList(RefOf(*node))), keep);
+    ShowKeys(keys ? std::move(keys) : std::make_shared<const ProfileList>(document_->Keys(RefOf(*node))), keep);
     if (shown) shown();
 }
 
