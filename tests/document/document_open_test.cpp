@@ -118,15 +118,4 @@ TEST_F(DocumentOpenTest, TheWriteRefusalFollowsTheFilesPermission) {
     EXPECT_EQ(document.WriteRefusal(), ProfileFailure::None);
 }
 
-TEST_F(DocumentOpenTest, TheShownStampIsTheStateTheListsWereReadFrom) {
-    const std::string path = folder.File("stamp.ini", "[a]\nk=v\n");
-    TDocument document = Opened(path);
-    document.Sections();
-    document.NoteEngineStamp();
-    EXPECT_TRUE(document.ShownStamp().exists);
-    EXPECT_EQ(document.ShownStamp(), document.StampNow());
-    folder.File("stamp.ini", "[a]\nk=changed by another program\n");
-    EXPECT_NE(document.ShownStamp(), document.StampNow());
-}
-
 }  // namespace
