@@ -70,6 +70,6 @@ TLoadedFile TFileLoad::Run() {
     if (!file.listed) return file;
     phase_ = TLoadPhase::Listing;
     const SectionRef section{file.sections.Name(*file.listed), file.sections.Occurrence(*file.listed)};
-    file.keys = std::make_shared<const ProfileList>(document.Keys(section));
+    file.keys = std::make_shared<const IniListing>(document.Keys(section));
     return file;
 }

@@ -12,7 +12,7 @@
 
 #include "app/background_work.h"
 #include "document/document.h"
-#include "platform/profile/profile_list.h"
+#include "engine/ini_listing.h"
 
 class TStream;
 
@@ -21,10 +21,10 @@ struct TLoadedFile {
     // Opened, its shown stamp the state the lists show; for a converted (UTF-16) text, the
     // state before the read: a change while reading shows as a change still to follow.
     std::unique_ptr<TDocument> document;
-    ProfileList sections;
+    IniListing sections;
     // The section whose keys were read, and those keys; none when no section is to be listed.
     std::optional<std::size_t> listed;
-    std::shared_ptr<const ProfileList> keys;
+    std::shared_ptr<const IniListing> keys;
 
     TLoadedFile();
     TLoadedFile(TLoadedFile&&) noexcept;
@@ -42,7 +42,7 @@ public:
         // The code page the user has just chosen for the file is remembered by the load.
         TDocument::TOpenRequest open;
         // Which of the sections to list; called on the loading thread.
-        std::function<std::optional<std::size_t>(const ProfileList& sections)> sectionToList;
+        std::function<std::optional<std::size_t>(const IniListing& sections)> sectionToList;
     };
 
     // Opens the file at once: a file that cannot be opened raises EFOpenError here, before

@@ -1,6 +1,6 @@
 #include "app/find_bar.h"
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
 #include "ui/edit.h"

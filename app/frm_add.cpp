@@ -1,7 +1,7 @@
 #include "app/frm_add.h"
 
 #include "dialogs/message_dialog.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/button.h"
 #include "ui/edit.h"
 

@@ -3,10 +3,10 @@
 #include "app/find_bar.h"
 #include "app/file_load.h"
 #include "app/section_listing.h"
-#include "app/find_search.h"
+#include "engine/ini_find.h"
 
 #include "dialogs/open_dialog.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "ui/button.h"
 #include "ui/combo_box.h"

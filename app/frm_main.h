@@ -13,8 +13,8 @@
 
 #include "document/document.h"
 #include "document/view_place.h"
-#include "platform/profile/ini_address.h"
-#include "platform/profile/profile_failure.h"
+#include "engine/ini_address.h"
+#include "engine/ini_failure.h"
 #include "ui/form.h"
 
 class TTreeView;
@@ -33,10 +33,10 @@ class TStringList;
 class TSplitter;
 class TIniFile;
 class TFindBar;
-class TFindSearch;
+class IniFind;
 class TListItem;
 class TFileWatch;
-class ProfileList;
+class IniListing;
 class TFileLoad;
 class TSectionListing;
 struct TLoadedFile;
@@ -134,8 +134,8 @@ private:
     void FindPrevious();
     void StepThroughMatches(int direction);
     void RunSearch(const std::string& needle);
-    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder);
-    bool ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search);
+    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder);
+    bool ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search);
     void GoToMatch(int index);
     void ShowFindState();
     // Only the sections that match, when the option asks for it and the search is whole.
@@ -160,21 +160,21 @@ private:
     std::string ValueInFile(const TListItem& row) const;
     // Which of sections the view selects for place: none for the root or a place gone; with no
     // place at all, the first when asked.
-    static std::optional<std::size_t> SectionToShow(const ProfileList& sections, const TViewPlace& place,
+    static std::optional<std::size_t> SectionToShow(const IniListing& sections, const TViewPlace& place,
                                                     bool firstWhenNoPlace);
     // Rebuilds the tree and the list from the file as the service holds it, at place; a place
     // that no longer exists selects nothing; no place at all, the first section when asked.
     void ShowView(const TViewPlace& place, bool firstWhenNoPlace = true);
     // The same from lists already read; keys, when given, are those of the section selected.
-    void ShowLists(const ProfileList& sections, const TViewPlace& place, bool firstWhenNoPlace,
-                   std::shared_ptr<const ProfileList> keys);
-    void ShowSectionNodes(const ProfileList& sections);
+    void ShowLists(const IniListing& sections, const TViewPlace& place, bool firstWhenNoPlace,
+                   std::shared_ptr<const IniListing> keys);
+    void ShowSectionNodes(const IniListing& sections);
     // Lists the selected node's section (keys, when they have been read already), keeping row
     // selected when it still exists; then runs shown. A big file's section may be listed on a
     // thread of its own: the list is empty until its keys come.
-    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const ProfileList> keys = nullptr,
+    void ListSection(const std::optional<TShownName>& row, std::shared_ptr<const IniListing> keys = nullptr,
                      std::function<void()> shown = nullptr);
-    void ShowKeys(std::shared_ptr<const ProfileList> keys, const std::optional<TShownName>& row);
+    void ShowKeys(std::shared_ptr<const IniListing> keys, const std::optional<TShownName>& row);
     // Whether listing a section could take longer than an event should.
     bool ListingMayTakeLong() const;
     void StartListing(const TTreeNode& node, const std::optional<TShownName>& row, std::function<void()> shown);
@@ -188,7 +188,7 @@ private:
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
     // A command of the shown file's document, with the view's place before it; its failure
     // raised as the INI file object raises it.
-    using TDocumentWrite = std::function<ProfileResult(TDocument&, const TViewPlace& before)>;
+    using TDocumentWrite = std::function<IniResult(TDocument&, const TViewPlace& before)>;
     void WriteThrough(const TDocumentWrite& write);
     // A write to the file: true when done. One whose target no longer reads as shown writes
     // nothing: the view is rebuilt from the file and the user told.
@@ -264,11 +264,11 @@ private:
     std::shared_ptr<TEditHistory> histories_ = std::make_shared<TEditHistory>();
     std::unique_ptr<TFindBar> findBar_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
-    std::shared_ptr<TFindSearch> search_;
+    std::shared_ptr<IniFind> search_;
     int currentMatch_ = -1;
     TWinControl* focusBeforeFind_ = nullptr;
     // The key lines the list shows, as listed (rows renamed since then differ from them).
-    std::shared_ptr<const ProfileList> listedKeys_;
+    std::shared_ptr<const IniListing> listedKeys_;
     // A reload the file watch asked for could not read the file: it is tried again.
     bool reloadOwed_ = false;
     // Commands under way: a refresh waits for them.

@@ -5,7 +5,7 @@
 
 #include "app/frm_main.h"
 #include "dialogs/open_dialog.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "platform/window_memory.h"
 #include "text/file_names.h"
 #include "ui/edit.h"

@@ -4,11 +4,11 @@
 #include <fstream>
 
 #include "app/find_bar.h"
-#include "app/find_search.h"
+#include "engine/ini_find.h"
 #include "app/frm_main.h"
 #include "platform/beep.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
 #include "shell/application.h"
 #include "text/byte_text.h"
 #include "ui/button.h"
@@ -118,12 +118,12 @@ void TForm1::StepThroughMatches(int direction) {
 }
 
 // Serves the window's events; false when the search is no longer wanted afterwards.
-bool TForm1::ServeEventsDuringSearch(const std::shared_ptr<TFindSearch>& search) {
+bool TForm1::ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search) {
     Application->DispatchNextMessage();
     return search_ == search && !Application->QuitRequested();
 }
 
-std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<TFindSearch>& placeholder) {
+std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder) {
     std::ifstream in(CurrentIniPath, std::ios::binary | std::ios::ate);
     std::string bytes;
     bytes.reserve(std::size_t(std::max<std::streamoff>(in.tellg(), 0)));
@@ -147,11 +147,11 @@ void TForm1::RunSearch(const std::string& needle) {
     currentMatch_ = -1;
     FindBar().ShowState(Ansi("正在查找…"));
     // Whoever starts another search, edits or loads meanwhile replaces this one.
-    auto reading = std::make_shared<TFindSearch>(std::string(), needle, FileCodePage());
+    auto reading = std::make_shared<IniFind>(std::string(), needle, FileCodePage());
     search_ = reading;
     std::optional<std::string> bytes = ReadFileForSearch(reading);
     if (!bytes) return;
-    auto search = std::make_shared<TFindSearch>(std::move(*bytes), needle, FileCodePage());
+    auto search = std::make_shared<IniFind>(std::move(*bytes), needle, FileCodePage());
     search_ = search;
     while (!search->Step(StepBytes)) {
         if (currentMatch_ < 0 && search->MatchCount() > 0) GoToMatch(0);
@@ -178,7 +178,7 @@ void TForm1::ShowFindState() {
 
 // The match's section selected and listed, and its row when a key line matched.
 void TForm1::GoToMatch(int index) {
-    const TFindMatch match = search_->Match(size_t(index));
+    const IniFindMatch match = search_->Match(size_t(index));
     currentMatch_ = index;
     ShowFindState();
     TTreeNode* root = RootNode();
@@ -190,7 +190,7 @@ void TForm1::GoToMatch(int index) {
         tree1Click(nullptr);
         return;
     }
-    const TFindSearch::KeyPlace place = search_->KeyPlaceOf(match);
+    const IniFind::KeyPlace place = search_->KeyPlaceOf(match);
     // A big section may be listed on a thread of its own: its row is selected once it is shown,
     // unless another match or search has been asked for meanwhile.
     ListSection(std::nullopt, nullptr, [this, place, search = search_, index] {

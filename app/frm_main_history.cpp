@@ -4,7 +4,7 @@
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
 #include "platform/beep.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 
 void TForm1::NoteEditPlace() { document_->SetPlaceAfter(Place()); }
 
@@ -21,7 +21,7 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
     if (RefusedAsReadOnly()) return;
     TCommandScope command(*this);
     const TDocument::TReplay replay = document_->Replay(direction);
-    if (replay.result.failure == ProfileFailure::Stale) {
+    if (replay.result.failure == IniFailure::Stale) {
         ShowMessageDialog(undo ? Ansi("文件的这一部分已被其他程序修改，不能撤销。")
                                : Ansi("文件的这一部分已被其他程序修改，不能重做。"),
                           MsgWarning, ButtonOK, 0);

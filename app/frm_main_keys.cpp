@@ -8,8 +8,8 @@
 #include "dialogs/input_box.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
-#include "platform/profile/ini_line.h"
-#include "platform/code_page_conversion.h"
+#include "ini_line.h"
+#include "encoding/code_page_conversion.h"
 #include "shell/application.h"
 #include "shell/modal.h"
 #include "text/byte_text.h"
@@ -87,7 +87,7 @@ void TForm1::maddClick(TComponent*) {
                 return document.AddKey(RefOf(*node), name, value, before);
             });
         } catch (const EIniFileException& error) {
-            if (error.Reason() != ProfileFailure::NameTaken) throw;
+            if (error.Reason() != IniFailure::NameTaken) throw;
             ShowMessageDialog(ForMessage(name) + Ansi(" 关键字已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
             return false;
         }

@@ -13,10 +13,10 @@
 #include "dialogs/message_dialog.h"
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_file.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/encoding_memory.h"
-#include "platform/encodings.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/encoding_memory.h"
+#include "encoding/encodings.h"
 #include "platform/file_watch.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
@@ -60,7 +60,7 @@ void TForm1::LoadIniFile() {
 void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage,
                          bool quiet) {
     TFileLoad::TRequest request{path, {UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage, true},
-                                [place](const ProfileList& sections) { return SectionToShow(sections, place, true); }};
+                                [place](const IniListing& sections) { return SectionToShow(sections, place, true); }};
     // A file that cannot be opened changes nothing: the view, the commands and a load under
     // way stay on what they were.
     auto load = std::make_unique<TFileLoad>(std::move(request));

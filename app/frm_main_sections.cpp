@@ -3,7 +3,7 @@
 #include "dialogs/input_box.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "text/byte_text.h"
 #include "ui/list_view.h"
 #include "ui/popup_menu.h"

@@ -1,8 +1,8 @@
 // The status line under the views: the shown file's line ends and state, and for a moment after
 // each write what was saved, so that every change to the file is seen to happen.
 #include "app/frm_main.h"
-#include "platform/code_page_conversion.h"
-#include "platform/line_ends.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/line_ends.h"
 #include "ui/label.h"
 #include "ui/tree_view.h"
 #include "ui/timer.h"
@@ -23,7 +23,7 @@ std::string LineEndsName(TLineEnds ends) {
 }
 
 // What the status line says after "只读".
-std::string ReadOnlyNote(TContentRefusal content, ProfileFailure write) {
+std::string ReadOnlyNote(TContentRefusal content, IniFailure write) {
     switch (content) {
         case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件");
         case TContentRefusal::OtherEncoding: return Ansi("内容不是所选编码");
@@ -31,9 +31,9 @@ std::string ReadOnlyNote(TContentRefusal content, ProfileFailure write) {
         case TContentRefusal::None: break;
     }
     switch (write) {
-        case ProfileFailure::PermissionDenied: return Ansi("没有写入权限");
-        case ProfileFailure::ReadOnlyFileSystem: return Ansi("文件系统只读");
-        case ProfileFailure::ReadOnlyFile: return Ansi("文件没有可写属性");
+        case IniFailure::PermissionDenied: return Ansi("没有写入权限");
+        case IniFailure::ReadOnlyFileSystem: return Ansi("文件系统只读");
+        case IniFailure::ReadOnlyFile: return Ansi("文件没有可写属性");
         default: return {};
     }
 }

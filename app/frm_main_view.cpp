@@ -8,9 +8,9 @@
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "platform/file_watch.h"
-#include "platform/profile/profile_list.h"
+#include "engine/ini_listing.h"
 #include "text/byte_text.h"
 #include "text/file_names.h"
 #include "ui/list_view.h"
@@ -36,7 +36,7 @@ std::uint32_t OccurrenceAt(int index, int codePage, NameAt nameAt) {
 }
 
 // What a marked node or row says: which of the same name a program reading the file by name uses.
-std::string RepeatedNote(const ProfileList& list, std::size_t at, const char* what) {
+std::string RepeatedNote(const IniListing& list, std::size_t at, const char* what) {
     if (!list.Repeated(at)) return {};
     return Ansi("同名") + Ansi(what) + Ansi("不止一个：按名称读取这个文件的程序用的是") +
            (list.FirstOfName(at) ? Ansi("这一个。") : Ansi("第一个，不是这一个。"));
@@ -45,7 +45,7 @@ std::string RepeatedNote(const ProfileList& list, std::size_t at, const char* wh
 // The key lines of a listed section as the list's rows.
 class KeyRows : public TListRowSource {
 public:
-    explicit KeyRows(std::shared_ptr<const ProfileList> keys) : keys_(std::move(keys)) {}
+    explicit KeyRows(std::shared_ptr<const IniListing> keys) : keys_(std::move(keys)) {}
 
     std::string Caption(int index) const override { return std::string(keys_->Name(size_t(index))); }
     void Fill(int index, TListItem& row) const override {
@@ -56,7 +56,7 @@ public:
     }
 
 private:
-    std::shared_ptr<const ProfileList> keys_;
+    std::shared_ptr<const IniListing> keys_;
 };
 
 }  // namespace
@@ -106,7 +106,7 @@ TForm1::TViewPlace TForm1::Place() const {
     return place;
 }
 
-std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, const TViewPlace& place,
+std::optional<std::size_t> TForm1::SectionToShow(const IniListing& sections, const TViewPlace& place,
                                                  bool firstWhenNoPlace) {
     if (place.root) return std::nullopt;
     if (place.section) {
@@ -120,13 +120,13 @@ std::optional<std::size_t> TForm1::SectionToShow(const ProfileList& sections, co
 }
 
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
-    const ProfileList sections = document_->Sections();
+    const IniListing sections = document_->Sections();
     document_->NoteEngineStamp();
     ShowLists(sections, place, firstWhenNoPlace, nullptr);
 }
 
-void TForm1::ShowLists(const ProfileList& sections, const TViewPlace& place, bool firstWhenNoPlace,
-                       std::shared_ptr<const ProfileList> keys) {
+void TForm1::ShowLists(const IniListing& sections, const TViewPlace& place, bool firstWhenNoPlace,
+                       std::shared_ptr<const IniListing> keys) {
     ForgetFind();
     ShowSectionNodes(sections);
     TTreeNode* root = RootNode();
@@ -139,7 +139,7 @@ void TForm1::ShowLists(const ProfileList& sections, const TViewPlace& place, boo
     ListSection(place.row, std::move(keys));
 }
 
-void TForm1::ShowSectionNodes(const ProfileList& sections) {
+void TForm1::ShowSectionNodes(const IniListing& sections) {
     const int codePage = FileCodePage();
     UpdateBracket<TTreeNodes> bracket(tree1->Items());
     tree1->Items().Clear();
@@ -155,7 +155,7 @@ void TForm1::ShowSectionNodes(const ProfileList& sections) {
     }
 }
 
-void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const ProfileList> keys,
+void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<const IniListing> keys,
                          std::function<void()> shown) {
     // The list follows the selection: a listing of another section is not shown.
     StopListing();
@@ -171,11 +171,11 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
         StartListing(*node, keep, std::move(shown));
         return;
     }
-    ShowKeys(keys ? std::move(keys) : std::make_shared<const ProfileList>(document_->Keys(RefOf(*node))), keep);
+    ShowKeys(keys ? std::move(keys) : std::make_shared<const IniListing>(document_->Keys(RefOf(*node))), keep);
     if (shown) shown();
 }
 
-void TForm1::ShowKeys(std::shared_ptr<const ProfileList> keys, const std::optional<TShownName>& keep) {
+void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optional<TShownName>& keep) {
     UpdateBracket<TListItems> bracket(ListView1->Items());
     TListItems& rows = ListView1->Items();
     listedKeys_ = std::move(keys);
@@ -199,7 +199,7 @@ std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
 // ---- writes
 
 void TForm1::WriteThrough(const TDocumentWrite& write) {
-    const ProfileResult result = write(*document_, Place());
+    const IniResult result = write(*document_, Place());
     if (!result.Succeeded()) {
         // A write refused for its permission: the status line says so from now on.
         FollowWriteAccess();
@@ -213,7 +213,7 @@ bool TForm1::WriteToFile(const TDocumentWrite& write) {
         WriteThrough(write);
         return true;
     } catch (const EIniFileException& error) {
-        if (error.Reason() != ProfileFailure::Stale) throw;
+        if (error.Reason() != IniFailure::Stale) throw;
     }
     FollowChangedFile();
     return false;
@@ -249,10 +249,10 @@ bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name,
         return true;
     } catch (const EIniFileException& error) {
         switch (error.Reason()) {
-            case ProfileFailure::Stale: PostCall([this] { FollowChangedFile(); }); return false;
-            case ProfileFailure::EmptyName: refusal = what + Ansi("名不能为空"); break;
-            case ProfileFailure::NameTaken: refusal = ForMessage(name) + " " + what + Ansi("已有，请另起一个名称"); break;
-            case ProfileFailure::CannotHold:
+            case IniFailure::Stale: PostCall([this] { FollowChangedFile(); }); return false;
+            case IniFailure::EmptyName: refusal = what + Ansi("名不能为空"); break;
+            case IniFailure::NameTaken: refusal = ForMessage(name) + " " + what + Ansi("已有，请另起一个名称"); break;
+            case IniFailure::CannotHold:
                 refusal = ForMessage(name) + Ansi(" 不能用作") + what + Ansi("名：文件里无法原样保存它");
                 break;
             default: PostCall([error = std::current_exception()] { std::rethrow_exception(error); }); return false;

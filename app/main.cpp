@@ -5,7 +5,7 @@
 
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "shell/application.h"
 #include "shell/fatal_error.h"
 #include "text/lead_bytes.h"

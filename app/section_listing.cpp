@@ -1,7 +1,7 @@
 #include "app/section_listing.h"
 
 #include "inifile/ini_file.h"
-#include "platform/profile/profile_list.h"
+#include "engine/ini_listing.h"
 
 std::function<void(const std::string& section)> TSectionListing::BeforeListing;
 
@@ -10,8 +10,8 @@ TSectionListing::TSectionListing(std::string path, int codePage, std::string sec
     work_.Start(
         [this, path = std::move(path), codePage, section = std::move(section), occurrence] {
             if (BeforeListing) BeforeListing(section);
-            if (cancelled_) return std::shared_ptr<const ProfileList>();
-            return std::make_shared<const ProfileList>(TIniFile(path, codePage).Keys(SectionRef{section, occurrence}));
+            if (cancelled_) return std::shared_ptr<const IniListing>();
+            return std::make_shared<const IniListing>(TIniFile(path, codePage).Keys(SectionRef{section, occurrence}));
         },
         std::move(finished));
 }

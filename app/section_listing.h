@@ -12,7 +12,7 @@
 
 #include "app/background_work.h"
 
-class ProfileList;
+class IniListing;
 
 class TSectionListing {
 public:
@@ -27,7 +27,7 @@ public:
     // Waits up to limit for the end; true when the listing has ended.
     bool WaitFor(std::chrono::milliseconds limit) { return work_.WaitFor(limit); }
     // After the end: the keys, or the error the listing met raised again.
-    std::shared_ptr<const ProfileList> TakeResult() { return work_.TakeResult(); }
+    std::shared_ptr<const IniListing> TakeResult() { return work_.TakeResult(); }
 
     // Called on the listing's thread before it lists. Tests hold a listing there.
     static std::function<void(const std::string& section)> BeforeListing;
@@ -35,5 +35,5 @@ public:
 private:
     std::atomic<bool> cancelled_ = false;
     // Last: its thread ends before the rest goes.
-    TBackgroundWork<std::shared_ptr<const ProfileList>> work_;
+    TBackgroundWork<std::shared_ptr<const IniListing>> work_;
 };

@@ -6,10 +6,10 @@
 #include <string>
 
 #include "bench/best_seconds.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/encoding_detection.h"
-#include "platform/line_ends.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/encoding_detection.h"
+#include "encoding/line_ends.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 #include <fstream>
 #include <string>
 
-#include "app/find_search.h"
+#include "engine/ini_find.h"
 #include "best_seconds.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "text/string_list.h"
 
 namespace {
@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         std::size_t count = 0;
         const double found = BestSeconds(Runs, [&] {
-            TFindSearch search(LoadFileText(path), c.needle, CodePageGbk);
+            IniFind search(LoadFileText(path), c.needle, CodePageGbk);
             while (!search.Step(StepBytes)) {}
             count = search.MatchCount();
         });

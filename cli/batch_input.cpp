@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "cli/text_bridge.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "cli/command_line.h"
 
-#include "platform/encodings.h"
+#include "encoding/encodings.h"
 
 namespace {
 

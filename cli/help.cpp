@@ -2,7 +2,7 @@
 
 #include <string_view>
 
-#include "platform/encodings.h"
+#include "encoding/encodings.h"
 
 namespace {
 

@@ -18,13 +18,13 @@
 #include "cli/operation.h"
 #include "cli/text_bridge.h"
 #include "document/document.h"
-#include "platform/code_page.h"
-#include "platform/encodings.h"
-#include "platform/profile/profile_store.h"
+#include "encoding/code_page.h"
+#include "encoding/encodings.h"
+#include "engine/ini_store.h"
 
 namespace {
 
-std::string ReasonOf(int error) { return ProfileFailureText(FailureOfSystemError(error), error); }
+std::string ReasonOf(int error) { return IniFailureText(FailureOfSystemError(error), error); }
 
 // Why iniv does not write a file whose bytes must not be written, as the viewer decides it.
 std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) {
@@ -64,7 +64,7 @@ private:
     void PrintDiff(std::string_view before, std::string_view after, const EditRecord& change, const TextBridge& bridge);
     int Print(const std::vector<std::string_view>& texts, const TextBridge& bridge);
 
-    int Failure(ProfileFailure failure, int systemError, const Operation* at);
+    int Failure(IniFailure failure, int systemError, const Operation* at);
     int Refused(const std::string& reason, std::size_t line);
     int CannotRead(const std::string& reason);
     int Missing(const std::string& section, const std::string* key, std::size_t line, const std::string& why = {});
@@ -76,7 +76,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     const int terminal_;
-    ProfileStore store_;
+    IniStore store_;
 };
 
 // Reads need the file; writes make it when it is missing, and leave the reasons to the store.
@@ -90,13 +90,13 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
         return ExitNotFound;
     }
     if (file.exists && !S_ISREG(status.st_mode)) {
-        const std::string reason = ProfileFailureText(ProfileFailure::NotRegularFile);
+        const std::string reason = IniFailureText(IniFailure::NotRegularFile);
         return reading ? CannotRead(reason) : Refused(reason, 0);
     }
     if (reading && access(path.c_str(), R_OK) != 0) return CannotRead(ReasonOf(errno));
     // The store reads such a file as empty: a read would say "not found" of what is there.
     if (reading && static_cast<std::uintmax_t>(status.st_size) > IniDocument::MaxSize)
-        return CannotRead(ProfileFailureText(ProfileFailure::TooLarge));
+        return CannotRead(IniFailureText(IniFailure::TooLarge));
 
     // Opened as the viewer opens it; an encoding given on the command line is not remembered.
     TDocument& opened = file.opened.emplace(path);
@@ -123,7 +123,7 @@ int Run::Read() {
     }
     const IniDocument& document = *file.document;
     if (call_.command == Command::Sections) return Print(document.SectionNames(), bridge);
-    const std::optional<ProfileList> keys = document.Keys({names[0], 0});
+    const std::optional<IniListing> keys = document.Keys({names[0], 0});
     if (!keys) return Missing(call_.words[0], nullptr, 0);
     if (call_.command == Command::Get) {
         const std::optional<std::string_view> value = document.Value(names[0], names[1]);
@@ -192,7 +192,7 @@ int Run::Write() {
         });
     }
     if (call_.dryRun) return Preview(file, edits, refused);
-    const ProfileResult result = store_.Apply(call_.file, file.codePage, edits);
+    const IniResult result = store_.Apply(call_.file, file.codePage, edits);
     return result.Succeeded() ? ExitDone : Failure(result.failure, result.systemError, refused);
 }
 
@@ -221,10 +221,10 @@ void Run::PrintDiff(std::string_view before, std::string_view after, const EditR
     out_ << diff;
 }
 
-int Run::Failure(ProfileFailure failure, int systemError, const Operation* at) {
+int Run::Failure(IniFailure failure, int systemError, const Operation* at) {
     // The edits find their targets by name under the lock: a stale one is a missing one.
-    if (failure == ProfileFailure::Stale && at) return Missing(*at);
-    return Refused(ProfileFailureText(failure, systemError), at ? at->line : 0);
+    if (failure == IniFailure::Stale && at) return Missing(*at);
+    return Refused(IniFailureText(failure, systemError), at ? at->line : 0);
 }
 
 int Run::Refused(const std::string& reason, std::size_t line) {

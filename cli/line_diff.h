@@ -5,7 +5,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile/edit_record.h"
+#include "engine/edit_record.h"
 
 struct DiffLine {
     char mark;              // ' ' unchanged, '-' removed, '+' added

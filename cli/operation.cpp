@@ -1,7 +1,7 @@
 #include "cli/operation.h"
 
-#include "platform/profile/ini_line.h"
-#include "platform/profile/name_index.h"
+#include "ini_line.h"
+#include "engine/name_index.h"
 
 namespace {
 
@@ -12,7 +12,7 @@ bool NamesSection(const Operation& operation) {
 // The name of the first section a reader finds by `asked`, as the file spells it; `asked`
 // when there is none. Addressed edits take names as written.
 std::string SectionAsWritten(const IniDocument& document, std::string_view asked) {
-    const ProfileList sections = document.Sections();
+    const IniListing sections = document.Sections();
     const std::string_view name = TrimName(asked, document.Lead());
     for (std::size_t i = 0; i < sections.Count(); ++i)
         if (sections.FirstOfName(i) && SameName(sections.Name(i), name, document.Lead())) return std::string(sections.Name(i));
@@ -20,7 +20,7 @@ std::string SectionAsWritten(const IniDocument& document, std::string_view asked
 }
 
 std::string KeyAsWritten(const IniDocument& document, std::string_view section, std::string_view asked) {
-    const std::optional<ProfileList> keys = document.Keys({section, 0});
+    const std::optional<IniListing> keys = document.Keys({section, 0});
     const std::string_view name = TrimName(asked, document.Lead());
     for (std::size_t i = 0; keys && i < keys->Count(); ++i)
         if (keys->FirstOfName(i) && SameName(keys->Name(i), name, document.Lead())) return std::string(keys->Name(i));

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "cli/command_line.h"
-#include "platform/profile/edit_sequence.h"
+#include "engine/edit_sequence.h"
 
 struct Operation {
     Command command;                 // Set, Remove or Rename

@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <optional>
 
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/encodings.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "encoding/encodings.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // The input box: a title, a prompt and a one-line edit with OK and Cancel, shown modally.
 #include <string>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 // Shows value, bytes in valueCodePage, in the edit; what the user types is taken into that
 // code page. True, with value replaced by the edit's text, only when the user accepted;

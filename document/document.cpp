@@ -1,9 +1,9 @@
 #include "document/document.h"
 
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/profile/lead_table.h"
-#include "platform/profile/write_access.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "engine/lead_table.h"
+#include "engine/write_access.h"
 
 TDocument::TDocument(std::string path) : path_(std::move(path)), history_(std::make_shared<TEditHistory>()) {}
 
@@ -30,71 +30,71 @@ int TDocument::TextCodePage() const {
 }
 
 bool TDocument::FollowWriteAccess() {
-    const ProfileFailure now = WriteRefusalAt(path_);
+    const IniFailure now = WriteRefusalAt(path_);
     if (now == writeRefusal_) return false;
     writeRefusal_ = now;
     return true;
 }
 
-ProfileList TDocument::Sections() const {
+IniListing TDocument::Sections() const {
     if (converted_) return converted_->Sections();
-    return CurrentProfileService().Sections(ProfileFile{path_, TextCodePage()});
+    return CurrentIniService().Sections(IniFileRef{path_, TextCodePage()});
 }
 
-ProfileList TDocument::Keys(SectionRef section) const {
-    if (converted_) return converted_->Keys(section).value_or(ProfileList());
-    return CurrentProfileService().Keys(ProfileFile{path_, TextCodePage()}, section);
+IniListing TDocument::Keys(SectionRef section) const {
+    if (converted_) return converted_->Keys(section).value_or(IniListing());
+    return CurrentIniService().Keys(IniFileRef{path_, TextCodePage()}, section);
 }
 
 void TDocument::NoteEngineStamp() {
-    if (!converted_) shownStamp_ = CurrentProfileService().CachedStamp(path_);
+    if (!converted_) shownStamp_ = CurrentIniService().CachedStamp(path_);
 }
 
-FileStamp TDocument::StampNow() const { return CurrentProfileService().StampNow(path_); }
+FileStamp TDocument::StampNow() const { return CurrentIniService().StampNow(path_); }
 
-ProfileResult TDocument::Write(const std::function<ProfileResult(ProfileFile)>& write, const TViewPlace& before) {
-    if (contentRefusal_ != TContentRefusal::None) return ProfileResult{ProfileFailure::CannotHold};
+IniResult TDocument::Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before) {
+    if (contentRefusal_ != TContentRefusal::None) return IniResult{IniFailure::CannotHold};
     // A view behind the file before the write stays behind it: the change notice refreshes it.
     const bool current = StampNow() == shownStamp_;
-    ProfileResult result = write(File());
+    IniResult result = write(File());
     if (result.Succeeded()) {
         history_->Record(path_, std::move(result.change), before);
         if (current) NoteEngineStamp();
     }
-    CurrentProfileService().Flush(path_);
+    CurrentIniService().Flush(path_);
     return result;
 }
 
-ProfileResult TDocument::SetValue(std::string_view section, std::string_view key, std::string_view value,
+IniResult TDocument::SetValue(std::string_view section, std::string_view key, std::string_view value,
                                   const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().SetValue(file, section, key, value); }, before);
+    return Write([&](IniFileRef file) { return CurrentIniService().SetValue(file, section, key, value); }, before);
 }
 
-ProfileResult TDocument::SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
+IniResult TDocument::SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
                                     const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().SetValueAt(file, key, shownValue, value); },
+    return Write([&](IniFileRef file) { return CurrentIniService().SetValueAt(file, key, shownValue, value); },
                  before);
 }
 
-ProfileResult TDocument::AddKey(SectionRef section, std::string_view key, std::string_view value,
+IniResult TDocument::AddKey(SectionRef section, std::string_view key, std::string_view value,
                                 const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().AddKey(file, section, key, value); }, before);
+    return Write([&](IniFileRef file) { return CurrentIniService().AddKey(file, section, key, value); }, before);
 }
 
-ProfileResult TDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().RemoveKeyAt(file, key, shownValue); }, before);
+IniResult TDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before) {
+    return Write([&](IniFileRef file) { return CurrentIniService().RemoveKeyAt(file, key, shownValue); }, before);
 }
 
-ProfileResult TDocument::RemoveSectionAt(SectionRef section, const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().RemoveSectionAt(file, section); }, before);
+IniResult TDocument::RemoveSectionAt(SectionRef section, const TViewPlace& before) {
+    return Write([&](IniFileRef file) { return CurrentIniService().RemoveSectionAt(file, section); }, before);
 }
 
-ProfileResult TDocument::RenameKey(KeyRef key, std::string_view name, const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().RenameKey(file, key, name); }, before);
+IniResult TDocument::RenameKey(KeyRef key, std::string_view name, const TViewPlace& before) {
+    return Write([&](IniFileRef file) { return CurrentIniService().RenameKey(file, key, name); }, before);
 }
 
-ProfileResult TDocument::RenameSection(SectionRef section, std::string_view name, const TViewPlace& before) {
-    return Write([&](ProfileFile file) { return CurrentProfileService().RenameSection(file, section, name); }, before);
+IniResult TDocument::RenameSection(SectionRef section, std::string_view name, const TViewPlace& before) {
+    return Write([&](IniFileRef file) { return CurrentIniService().RenameSection(file, section, name); }, before);
 }
 
 void TDocument::SetPlaceAfter(const TViewPlace& after) { history_->SetPlaceAfter(path_, after); }
@@ -106,11 +106,11 @@ bool TDocument::CanReplay(ReplayDirection direction) const {
 TDocument::TReplay TDocument::Replay(ReplayDirection direction) {
     const bool undo = direction == ReplayDirection::Undo;
     const EditRecord* change = undo ? history_->NextUndo(path_) : history_->NextRedo(path_);
-    if (!change) return {ProfileResult{ProfileFailure::Stale}, {}};
-    if (contentRefusal_ != TContentRefusal::None) return {ProfileResult{ProfileFailure::CannotHold}, {}};
+    if (!change) return {IniResult{IniFailure::Stale}, {}};
+    if (contentRefusal_ != TContentRefusal::None) return {IniResult{IniFailure::CannotHold}, {}};
     TReplay replay;
-    replay.result = undo ? CurrentProfileService().Revert(File(), *change) : CurrentProfileService().Reapply(File(), *change);
-    CurrentProfileService().Flush(path_);
+    replay.result = undo ? CurrentIniService().Revert(File(), *change) : CurrentIniService().Reapply(File(), *change);
+    CurrentIniService().Flush(path_);
     if (replay.result.Succeeded()) replay.place = undo ? history_->Undone(path_) : history_->Redone(path_);
     return replay;
 }

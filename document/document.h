@@ -9,17 +9,17 @@
 #include <string_view>
 
 #include "document/edit_history.h"
-#include "platform/content_refusal.h"
-#include "platform/encoding_detection.h"
-#include "platform/encoding_memory.h"
-#include "platform/line_ends.h"
-#include "platform/profile/file_stamp.h"
-#include "platform/profile/ini_address.h"
-#include "platform/profile/ini_document.h"
-#include "platform/profile/profile_failure.h"
-#include "platform/profile/profile_list.h"
-#include "platform/profile/profile_result.h"
-#include "platform/profile/profile_service.h"
+#include "encoding/content_refusal.h"
+#include "encoding/encoding_detection.h"
+#include "encoding/encoding_memory.h"
+#include "encoding/line_ends.h"
+#include "engine/file_stamp.h"
+#include "engine/ini_address.h"
+#include "engine/ini_document.h"
+#include "engine/ini_failure.h"
+#include "engine/ini_listing.h"
+#include "engine/ini_result.h"
+#include "engine/ini_service.h"
 
 class TDocument {
 public:
@@ -50,13 +50,13 @@ public:
     // Why the bytes must not be written (commands refuse at once), and why a write would be
     // refused now (commands try, and report the failure).
     TContentRefusal ContentRefusal() const { return contentRefusal_; }
-    ProfileFailure WriteRefusal() const { return writeRefusal_; }
+    IniFailure WriteRefusal() const { return writeRefusal_; }
     // Asks again whether the file may be written: true when the answer changed.
     bool FollowWriteAccess();
 
     // The lists a view is built from, as a reader of the file finds them.
-    ProfileList Sections() const;
-    ProfileList Keys(SectionRef section) const;
+    IniListing Sections() const;
+    IniListing Keys(SectionRef section) const;
 
     // Which state of the file the lists show, and the file's state now.
     const FileStamp& ShownStamp() const { return shownStamp_; }
@@ -73,16 +73,16 @@ public:
     // shown), and keeps its change for undo with where the view stood before. A failure writes
     // nothing; bytes that must not be written are refused as CannotHold. The change goes to
     // the history, not back to the caller. The shown stamp follows a write when it was current.
-    ProfileResult SetValue(std::string_view section, std::string_view key, std::string_view value,
+    IniResult SetValue(std::string_view section, std::string_view key, std::string_view value,
                            const TViewPlace& before = {});
-    ProfileResult SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
+    IniResult SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
                              const TViewPlace& before = {});
-    ProfileResult AddKey(SectionRef section, std::string_view key, std::string_view value,
+    IniResult AddKey(SectionRef section, std::string_view key, std::string_view value,
                          const TViewPlace& before = {});
-    ProfileResult RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before = {});
-    ProfileResult RemoveSectionAt(SectionRef section, const TViewPlace& before = {});
-    ProfileResult RenameKey(KeyRef key, std::string_view name, const TViewPlace& before = {});
-    ProfileResult RenameSection(SectionRef section, std::string_view name, const TViewPlace& before = {});
+    IniResult RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before = {});
+    IniResult RemoveSectionAt(SectionRef section, const TViewPlace& before = {});
+    IniResult RenameKey(KeyRef key, std::string_view name, const TViewPlace& before = {});
+    IniResult RenameSection(SectionRef section, std::string_view name, const TViewPlace& before = {});
 
     // Where the view stands once the last change is shown: where a redo comes back to.
     void SetPlaceAfter(const TViewPlace& after);
@@ -92,7 +92,7 @@ public:
     // when another program changed what it touches (and when there is none: see CanReplay). On
     // success, where the view is to stand.
     struct TReplay {
-        ProfileResult result;
+        IniResult result;
         TViewPlace place;
     };
     TReplay Replay(ReplayDirection direction);
@@ -101,15 +101,15 @@ public:
     void ShareHistory(std::shared_ptr<TEditHistory> history) { history_ = std::move(history); }
 
 private:
-    ProfileFile File() const { return ProfileFile{path_, TextCodePage()}; }
-    ProfileResult Write(const std::function<ProfileResult(ProfileFile)>& write, const TViewPlace& before);
+    IniFileRef File() const { return IniFileRef{path_, TextCodePage()}; }
+    IniResult Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before);
 
     std::string path_;
     TFileEncoding verdict_;
     TFileEncoding encoding_;
     TLineEnds lineEnds_ = TLineEnds::None;
     TContentRefusal contentRefusal_ = TContentRefusal::None;
-    ProfileFailure writeRefusal_ = ProfileFailure::None;
+    IniFailure writeRefusal_ = IniFailure::None;
     std::optional<IniDocument> converted_;
     FileStamp shownStamp_;
     bool gone_ = false;

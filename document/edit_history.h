@@ -1,6 +1,6 @@
 #pragma once
 // What the commands changed in each loaded file, to be undone and done again. Only the
-// changed bytes are kept (platform/profile/edit_record.h), within a byte budget per file: the
+// changed bytes are kept (engine/edit_record.h), within a byte budget per file: the
 // oldest changes are forgotten first, the newest always stays.
 #include <cstddef>
 #include <deque>
@@ -8,7 +8,7 @@
 #include <string>
 
 #include "document/view_place.h"
-#include "platform/profile/edit_record.h"
+#include "engine/edit_record.h"
 
 class TEditHistory {
 public:

@@ -31,8 +31,8 @@ std::string QuotedLike(std::string_view raw, std::string_view value) {
     return raw.front() + std::string(value) + raw.front();
 }
 
-Prediction Refused(ProfileFailure why, const std::string& bytes) { return {Prediction::Kind::Refused, why, bytes}; }
-Prediction Unchanged(const std::string& bytes) { return {Prediction::Kind::Unchanged, ProfileFailure::None, bytes}; }
+Prediction Refused(IniFailure why, const std::string& bytes) { return {Prediction::Kind::Refused, why, bytes}; }
+Prediction Unchanged(const std::string& bytes) { return {Prediction::Kind::Unchanged, IniFailure::None, bytes}; }
 
 }  // namespace
 
@@ -251,12 +251,12 @@ std::string IniOracle::LineEnd() const {
 Prediction IniOracle::Replace(std::size_t at, std::size_t length, std::string_view text) const {
     std::string after = bytes_;
     after.replace(at, length, text);
-    return {Prediction::Kind::Changed, ProfileFailure::None, after};
+    return {Prediction::Kind::Changed, IniFailure::None, after};
 }
 
 // The line must read back with its name and the new value.
 Prediction IniOracle::ReplaceValue(const Line& line, std::string_view value) const {
-    if (!OnOneLine(value)) return Refused(ProfileFailure::CannotHold, bytes_);
+    if (!OnOneLine(value)) return Refused(IniFailure::CannotHold, bytes_);
     if (ValueOf(line) == value) return Unchanged(bytes_);
     const std::size_t at = line.hasEquals ? line.valueBegin : line.nameEnd;
     const std::size_t length = line.hasEquals ? line.valueEnd - line.valueBegin : 0;
@@ -266,7 +266,7 @@ Prediction IniOracle::ReplaceValue(const Line& line, std::string_view value) con
     const IniOracle alone("[s]\n" + content, lead_);
     const Line& parsed = alone.lines_.back();
     if (parsed.kind != Kind::Key || alone.NameOf(parsed) != NameOf(line) || alone.ValueOf(parsed) != value)
-        return Refused(ProfileFailure::CannotHold, bytes_);
+        return Refused(IniFailure::CannotHold, bytes_);
     return Replace(at, length, text);
 }
 
@@ -281,7 +281,7 @@ Prediction IniOracle::InsertLine(std::size_t at, const std::string& text) const 
 
 Prediction IniOracle::AppendKey(const Section& section, std::string_view key, std::string_view value) const {
     const std::optional<std::string> text = NewKeyLine(key, value);
-    if (!text) return Refused(ProfileFailure::CannotHold, bytes_);
+    if (!text) return Refused(IniFailure::CannotHold, bytes_);
     const std::size_t after = section.keys.empty() ? section.header : section.keys.back();
     return InsertLine(lines_[after].next, *text);
 }
@@ -303,7 +303,7 @@ Prediction IniOracle::Remove(std::vector<Range> ranges) const {
     }
     for (const Range& run : runs)
         if (run.first > 0 && run.second < bytes_.size() && bytes_[run.first - 1] == '\r' && bytes_[run.second] == '\n')
-            return Refused(ProfileFailure::JoinsLines, bytes_);
+            return Refused(IniFailure::JoinsLines, bytes_);
     std::string after;
     std::size_t kept = 0;
     for (const Range& run : runs) {
@@ -311,18 +311,18 @@ Prediction IniOracle::Remove(std::vector<Range> ranges) const {
         kept = run.second;
     }
     after.append(bytes_, kept);
-    return {Prediction::Kind::Changed, ProfileFailure::None, after};
+    return {Prediction::Kind::Changed, IniFailure::None, after};
 }
 
 Prediction IniOracle::SetValue(std::string_view section, std::string_view key, std::string_view value) const {
-    if (!OnOneLine(value)) return Refused(ProfileFailure::CannotHold, bytes_);
+    if (!OnOneLine(value)) return Refused(IniFailure::CannotHold, bytes_);
     const auto found = FindSection(section, 0);
     if (found) {
         if (const auto line = FindKey(sections_[*found], key, 0)) return ReplaceValue(lines_[*line], value);
         return AppendKey(sections_[*found], key, value);
     }
     const std::optional<std::string> text = NewKeyLine(key, value);
-    if (!text || !HoldsSectionName(section)) return Refused(ProfileFailure::CannotHold, bytes_);
+    if (!text || !HoldsSectionName(section)) return Refused(IniFailure::CannotHold, bytes_);
     const std::string end = LineEnd();
     const bool endFirst = !bytes_.empty() && bytes_.back() != '\n' && bytes_.back() != '\r';
     return Replace(bytes_.size(), 0, (endFirst ? end : std::string()) + "[" + std::string(section) + "]" + end + *text + end);
@@ -346,35 +346,35 @@ Prediction IniOracle::RemoveSection(std::string_view section) const {
 
 Prediction IniOracle::SetValueAt(KeyRef key, std::string_view shown, std::string_view value) const {
     const auto target = TargetKey(key, &shown);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
     return ReplaceValue(lines_[target->second], value);
 }
 
 Prediction IniOracle::RemoveKeyAt(KeyRef key, std::string_view shown) const {
     const auto target = TargetKey(key, &shown);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
     return Remove({{lines_[target->second].begin, lines_[target->second].next}});
 }
 
 Prediction IniOracle::RemoveSectionAt(SectionRef section) const {
     const auto target = TargetSection(section);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
     return Remove({Block(sections_[*target])});
 }
 
 Prediction IniOracle::AddKey(SectionRef section, std::string_view key, std::string_view value) const {
     const auto target = TargetSection(section);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
-    if (!NewKeyLine(key, value)) return Refused(ProfileFailure::CannotHold, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
+    if (!NewKeyLine(key, value)) return Refused(IniFailure::CannotHold, bytes_);
     for (const std::size_t line : sections_[*target].keys)
-        if (Same(NameOf(lines_[line]), key)) return Refused(ProfileFailure::NameTaken, bytes_);
+        if (Same(NameOf(lines_[line]), key)) return Refused(IniFailure::NameTaken, bytes_);
     return AppendKey(sections_[*target], key, value);
 }
 
 Prediction IniOracle::RenameKey(KeyRef key, std::string_view name) const {
     const auto target = TargetKey(key, nullptr);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
-    if (name.empty()) return Refused(ProfileFailure::EmptyName, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
+    if (name.empty()) return Refused(IniFailure::EmptyName, bytes_);
     const Line& line = lines_[target->second];
     if (NameOf(line) == name) return Unchanged(bytes_);
     const std::string renamed = std::string(Text(line.contentBegin, line.nameBegin)) + std::string(name) +
@@ -384,16 +384,16 @@ Prediction IniOracle::RenameKey(KeyRef key, std::string_view name) const {
     if (!OnOneLine(name) || EndsWithLoneLead(name) || alone.lines_.size() != 2 || parsed.kind != Kind::Key ||
         alone.NameOf(parsed) != name || parsed.hasEquals != line.hasEquals ||
         alone.Text(parsed.valueBegin, parsed.valueEnd) != Text(line.valueBegin, line.valueEnd))
-        return Refused(ProfileFailure::CannotHold, bytes_);
+        return Refused(IniFailure::CannotHold, bytes_);
     for (const std::size_t other : sections_[target->first].keys)
-        if (other != target->second && Same(NameOf(lines_[other]), name)) return Refused(ProfileFailure::NameTaken, bytes_);
+        if (other != target->second && Same(NameOf(lines_[other]), name)) return Refused(IniFailure::NameTaken, bytes_);
     return Replace(line.nameBegin, line.nameEnd - line.nameBegin, name);
 }
 
 Prediction IniOracle::RenameSection(SectionRef section, std::string_view name) const {
     const auto target = TargetSection(section);
-    if (!target) return Refused(ProfileFailure::Stale, bytes_);
-    if (name.empty()) return Refused(ProfileFailure::EmptyName, bytes_);
+    if (!target) return Refused(IniFailure::Stale, bytes_);
+    if (name.empty()) return Refused(IniFailure::EmptyName, bytes_);
     const Line& header = lines_[sections_[*target].header];
     if (NameOf(header) == name) return Unchanged(bytes_);
     const std::string renamed = std::string(Text(header.contentBegin, header.nameBegin)) + std::string(name) +
@@ -401,9 +401,9 @@ Prediction IniOracle::RenameSection(SectionRef section, std::string_view name) c
     const IniOracle alone(renamed, lead_);
     if (!OnOneLine(name) || EndsWithLoneLead(name) || alone.lines_.size() != 1 ||
         alone.lines_[0].kind != Kind::Header || alone.NameOf(alone.lines_[0]) != name)
-        return Refused(ProfileFailure::CannotHold, bytes_);
+        return Refused(IniFailure::CannotHold, bytes_);
     for (std::size_t other = 0; other < sections_.size(); ++other)
         if (other != *target && Same(NameOf(lines_[sections_[other].header]), name))
-            return Refused(ProfileFailure::NameTaken, bytes_);
+            return Refused(IniFailure::NameTaken, bytes_);
     return Replace(header.nameBegin, header.nameEnd - header.nameBegin, name);
 }

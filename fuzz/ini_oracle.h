@@ -8,9 +8,9 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/profile/ini_address.h"
-#include "platform/profile/lead_table.h"
-#include "platform/profile/profile_failure.h"
+#include "engine/ini_address.h"
+#include "engine/lead_table.h"
+#include "engine/ini_failure.h"
 
 struct OracleRow {
     std::string name;
@@ -22,7 +22,7 @@ struct OracleRow {
 struct Prediction {
     enum class Kind { Changed, Unchanged, Refused };
     Kind kind;
-    ProfileFailure refusal = ProfileFailure::None;
+    IniFailure refusal = IniFailure::None;
     std::string bytes;  // the file after the write
 };
 

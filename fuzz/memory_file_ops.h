@@ -8,7 +8,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/profile/file_ops.h"
+#include "engine/file_ops.h"
 
 class MemoryFileOps : public FileOps {
 public:

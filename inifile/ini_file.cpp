@@ -1,9 +1,9 @@
 #include "inifile/ini_file.h"
 
 #include "inifile/write_failure_reason.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/profile/profile_service.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "engine/ini_service.h"
 #include "text/string_list.h"
 
 namespace {
@@ -22,26 +22,26 @@ void TIniFile::SetDefaultCodePage(int codePage) { defaultCodePage = codePage; }
 
 int TIniFile::DefaultCodePage() { return defaultCodePage != 0 ? defaultCodePage : AnsiCodePage(); }
 
-ProfileFile TIniFile::File() const { return ProfileFile{FilePath, codePage_}; }
+IniFileRef TIniFile::File() const { return IniFileRef{FilePath, codePage_}; }
 
-EIniFileException WriteFailure(const std::string& path, ProfileFailure reason, int systemError) {
+EIniFileException WriteFailure(const std::string& path, IniFailure reason, int systemError) {
     std::string message = FormatMessage("Unable to write to %s", path);
     if (!message.ends_with('.')) message += '.';
     const std::string because = WriteFailureReason(reason, systemError, LocaleIdOfName(MessagesLocaleName()));
     return EIniFileException(message + " " + Ansi(because), reason);
 }
 
-void TIniFile::Check(ProfileResult result) {
+void TIniFile::Check(IniResult result) {
     if (!result.Succeeded()) throw WriteFailure(FilePath, result.failure, result.systemError);
     lastChange_ = std::move(result.change);
 }
 
 std::string TIniFile::ReadValue(const std::string& section, const std::string& key, const std::string& defaultValue) {
-    return CurrentProfileService().Value(File(), section, key).value_or(defaultValue);
+    return CurrentIniService().Value(File(), section, key).value_or(defaultValue);
 }
 
 void TIniFile::WriteValue(const std::string& section, const std::string& key, const std::string& value) {
-    Check(CurrentProfileService().SetValue(File(), section, key, value));
+    Check(CurrentIniService().SetValue(File(), section, key, value));
 }
 
 void TIniFile::ReadKeyNames(const std::string& section, TStrings& list) { ReplaceLines(list, KeyNameList(section)); }
@@ -59,54 +59,54 @@ void TIniFile::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     ReplaceLines(list, pairs);
 }
 
-void TIniFile::RemoveSection(const std::string& section) { Check(CurrentProfileService().RemoveSection(File(), section)); }
+void TIniFile::RemoveSection(const std::string& section) { Check(CurrentIniService().RemoveSection(File(), section)); }
 
 // A key that is not there is no failure; a file we could not change is, or the caller would
 // show a deletion that never happened.
 void TIniFile::RemoveKey(const std::string& section, const std::string& key) {
-    Check(CurrentProfileService().RemoveKey(File(), section, key));
+    Check(CurrentIniService().RemoveKey(File(), section, key));
 }
 
-void TIniFile::FlushFile() { CurrentProfileService().Flush(FilePath); }
+void TIniFile::FlushFile() { CurrentIniService().Flush(FilePath); }
 
-std::vector<std::string> TIniFile::SectionNameList() { return CurrentProfileService().SectionNames(File()); }
+std::vector<std::string> TIniFile::SectionNameList() { return CurrentIniService().SectionNames(File()); }
 
 std::vector<std::string> TIniFile::KeyNameList(const std::string& section) {
-    return CurrentProfileService().KeyNames(File(), section).Copies();
+    return CurrentIniService().KeyNames(File(), section).Copies();
 }
 
-FileStamp TIniFile::ShownStamp() const { return CurrentProfileService().CachedStamp(FilePath); }
+FileStamp TIniFile::ShownStamp() const { return CurrentIniService().CachedStamp(FilePath); }
 
-FileStamp TIniFile::StampNow() const { return CurrentProfileService().StampNow(FilePath); }
+FileStamp TIniFile::StampNow() const { return CurrentIniService().StampNow(FilePath); }
 
-ProfileList TIniFile::Sections() { return CurrentProfileService().Sections(File()); }
+IniListing TIniFile::Sections() { return CurrentIniService().Sections(File()); }
 
-ProfileList TIniFile::Keys(SectionRef section) { return CurrentProfileService().Keys(File(), section); }
+IniListing TIniFile::Keys(SectionRef section) { return CurrentIniService().Keys(File(), section); }
 
-std::vector<std::string> TIniFile::Comments(SectionRef section) { return CurrentProfileService().Comments(File(), section); }
+std::vector<std::string> TIniFile::Comments(SectionRef section) { return CurrentIniService().Comments(File(), section); }
 
-std::vector<std::string> TIniFile::Comments(KeyRef key) { return CurrentProfileService().Comments(File(), key); }
+std::vector<std::string> TIniFile::Comments(KeyRef key) { return CurrentIniService().Comments(File(), key); }
 
 void TIniFile::WriteValueAt(KeyRef key, const std::string& shownValue, const std::string& value) {
-    Check(CurrentProfileService().SetValueAt(File(), key, shownValue, value));
+    Check(CurrentIniService().SetValueAt(File(), key, shownValue, value));
 }
 
 void TIniFile::RemoveKeyAt(KeyRef key, const std::string& shownValue) {
-    Check(CurrentProfileService().RemoveKeyAt(File(), key, shownValue));
+    Check(CurrentIniService().RemoveKeyAt(File(), key, shownValue));
 }
 
-void TIniFile::RemoveSectionAt(SectionRef section) { Check(CurrentProfileService().RemoveSectionAt(File(), section)); }
+void TIniFile::RemoveSectionAt(SectionRef section) { Check(CurrentIniService().RemoveSectionAt(File(), section)); }
 
 void TIniFile::AddKey(SectionRef section, const std::string& key, const std::string& value) {
-    Check(CurrentProfileService().AddKey(File(), section, key, value));
+    Check(CurrentIniService().AddKey(File(), section, key, value));
 }
 
-void TIniFile::RenameKey(KeyRef key, const std::string& name) { Check(CurrentProfileService().RenameKey(File(), key, name)); }
+void TIniFile::RenameKey(KeyRef key, const std::string& name) { Check(CurrentIniService().RenameKey(File(), key, name)); }
 
 void TIniFile::RenameSection(SectionRef section, const std::string& name) {
-    Check(CurrentProfileService().RenameSection(File(), section, name));
+    Check(CurrentIniService().RenameSection(File(), section, name));
 }
 
-void TIniFile::Revert(const EditRecord& change) { Check(CurrentProfileService().Revert(File(), change)); }
+void TIniFile::Revert(const EditRecord& change) { Check(CurrentIniService().Revert(File(), change)); }
 
-void TIniFile::Reapply(const EditRecord& change) { Check(CurrentProfileService().Reapply(File(), change)); }
+void TIniFile::Reapply(const EditRecord& change) { Check(CurrentIniService().Reapply(File(), change)); }

@@ -1,5 +1,5 @@
 #pragma once
-// An INI file through the profile-file service: each operation is one call to the service,
+// An INI file through the INI engine: each operation is one call to the service,
 // which owns the format, the cache and the file. The object holds the path, the code page of
 // the file's bytes, and what its last write changed.
 #include <string>
@@ -7,28 +7,28 @@
 
 #include "inifile/custom_ini_file.h"
 #include "platform/exception.h"
-#include "platform/profile/edit_record.h"
-#include "platform/profile/file_stamp.h"
-#include "platform/profile/ini_address.h"
-#include "platform/profile/profile_failure.h"
-#include "platform/profile/profile_list.h"
+#include "engine/edit_record.h"
+#include "engine/file_stamp.h"
+#include "engine/ini_address.h"
+#include "engine/ini_failure.h"
+#include "engine/ini_listing.h"
 
-struct ProfileFile;
-struct ProfileResult;
+struct IniFileRef;
+struct IniResult;
 
 // "Unable to write to <path>. <reason>", with the path as it was given; the reason also as a value.
 class EIniFileException : public Exception {
 public:
-    EIniFileException(std::string message, ProfileFailure reason) : Exception(std::move(message)), reason_(reason) {}
+    EIniFileException(std::string message, IniFailure reason) : Exception(std::move(message)), reason_(reason) {}
     const char* ClassName() const override { return "EIniFileException"; }
-    ProfileFailure Reason() const { return reason_; }
+    IniFailure Reason() const { return reason_; }
 
 private:
-    ProfileFailure reason_;
+    IniFailure reason_;
 };
 
 // The error of a write to path that failed for reason.
-EIniFileException WriteFailure(const std::string& path, ProfileFailure reason, int systemError = 0);
+EIniFileException WriteFailure(const std::string& path, IniFailure reason, int systemError = 0);
 
 class TIniFile : public TCustomIniFile {
 public:
@@ -65,13 +65,13 @@ public:
     std::vector<std::string> SectionNameList();
     std::vector<std::string> KeyNameList(const std::string& section);
     // What the windows show: each header, and each key line of one section occurrence, with
-    // occurrence numbers (platform/profile/profile_list.h); the comments right above one.
-    ProfileList Sections();
-    ProfileList Keys(SectionRef section);
+    // occurrence numbers (engine/profile_list.h); the comments right above one.
+    IniListing Sections();
+    IniListing Keys(SectionRef section);
     std::vector<std::string> Comments(SectionRef section);
     std::vector<std::string> Comments(KeyRef key);
 
-    // Edits of one occurrence (platform/profile/profile_service.h). Each raises
+    // Edits of one occurrence (engine/profile_service.h). Each raises
     // EIniFileException when refused or failed; Reason() is Stale when the target no longer
     // reads as shown, so that the window can refresh.
     void WriteValueAt(KeyRef key, const std::string& shownValue, const std::string& value);
@@ -93,8 +93,8 @@ public:
     const EditRecord& LastChange() const { return lastChange_; }
 
 private:
-    ProfileFile File() const;
-    void Check(ProfileResult result);
+    IniFileRef File() const;
+    void Check(IniResult result);
 
     int codePage_;
     EditRecord lastChange_;

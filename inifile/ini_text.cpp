@@ -30,7 +30,7 @@ void TIniText::ReadKeyValuePairs(const std::string& section, TStrings& list) {
     ReplaceLines(list, pairs);
 }
 
-ProfileList TIniText::Keys(SectionRef section) const { return document_.Keys(section).value_or(ProfileList()); }
+IniListing TIniText::Keys(SectionRef section) const { return document_.Keys(section).value_or(IniListing()); }
 
 void TIniText::WriteValue(const std::string&, const std::string&, const std::string&) { RefuseWrite(); }
 
@@ -38,4 +38,4 @@ void TIniText::RemoveSection(const std::string&) { RefuseWrite(); }
 
 void TIniText::RemoveKey(const std::string&, const std::string&) { RefuseWrite(); }
 
-void TIniText::RefuseWrite() const { throw WriteFailure(FilePath, ProfileFailure::CannotHold); }
+void TIniText::RefuseWrite() const { throw WriteFailure(FilePath, IniFailure::CannotHold); }

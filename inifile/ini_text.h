@@ -1,11 +1,11 @@
 #pragma once
 // An INI text held in memory and read only: how the windows read a file whose bytes the
-// profile-file service cannot take as they are (UTF-16), once converted to a code page it
+// INI engine cannot take as they are (UTF-16), once converted to a code page it
 // can. Every write is refused with EIniFileException: nothing reaches the file.
 #include <string>
 
 #include "inifile/custom_ini_file.h"
-#include "platform/profile/ini_document.h"
+#include "engine/ini_document.h"
 
 class TIniText : public TCustomIniFile {
 public:
@@ -22,8 +22,8 @@ public:
     void RemoveKey(const std::string& section, const std::string& key) override;
     void FlushFile() override {}
     // As TIniFile's: each header, and each key line of one section occurrence.
-    ProfileList Sections() const { return document_.Sections(); }
-    ProfileList Keys(SectionRef section) const;
+    IniListing Sections() const { return document_.Sections(); }
+    IniListing Keys(SectionRef section) const;
 
 private:
     [[noreturn]] void RefuseWrite() const;

@@ -2,8 +2,8 @@
 
 #include <QString>
 
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
 
 QString ToDisplay(std::string_view bytes, int codePage) {
     if (codePage == CodePageUtf8) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));

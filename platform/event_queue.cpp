@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "platform/font_config_preload.h"
-#include "platform/locale_info.h"
+#include "encoding/locale_info.h"
 #include "platform/toolkit_translation.h"
 
 namespace {

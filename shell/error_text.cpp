@@ -2,7 +2,7 @@
 
 #include <cstdio>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 std::string AsciiLower(const std::string& text) {
     std::string lower = text;

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <bitset>
 #include <string>
 
-#include "platform/locale_info.h"
+#include "encoding/locale_info.h"
 
 using TByteSet = std::bitset<256>;
 

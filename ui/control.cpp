@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "platform/key_mapping.h"
 #include "ui/accessibility.h"
 #include "ui/error_sink.h"

@@ -1,6 +1,6 @@
 #include "ui/layout_value.h"
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/layout_reader.h"
 
 LayoutValue LayoutValue::Number(long long n) {

@@ -9,7 +9,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "platform/display_text.h"
 #include "ui/caption_editor.h"
 #include "ui/error_sink.h"

@@ -11,7 +11,7 @@
 
 #include <map>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "platform/display_text.h"
 #include "platform/drawn_images.h"
 #include "ui/caption_editor.h"

@@ -5,9 +5,9 @@
 
 #include <climits>
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "platform/display_text.h"
-#include "platform/encodings.h"
+#include "encoding/encodings.h"
 #include "ui/edit.h"
 
 namespace {

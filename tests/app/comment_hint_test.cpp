@@ -2,7 +2,7 @@
 // node's or row's tooltip, converted from the file's code page; a blank line ends them.
 #include "main_window_fixture.h"
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace apptest {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <QClipboard>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace apptest {
 namespace {

@@ -6,7 +6,7 @@
 #include <functional>
 
 #include "document/edit_history.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace apptest {
 namespace {

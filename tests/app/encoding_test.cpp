@@ -8,7 +8,7 @@
 #include <QLabel>
 #include <QPushButton>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "platform/display_text.h"
 #include "ui/button.h"
 #include "ui/combo_box.h"

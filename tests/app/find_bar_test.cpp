@@ -8,7 +8,7 @@
 #include <QPushButton>
 
 #include "app/find_bar.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "ui/check_box.h"
 #include "ui/label.h"
 

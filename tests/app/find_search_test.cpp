@@ -5,10 +5,10 @@
 
 #include <random>
 
-#include "app/find_search.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
-#include "platform/profile/ini_line.h"
+#include "engine/ini_find.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "ini_line.h"
 
 namespace {
 
@@ -23,11 +23,11 @@ struct Found {
 
 std::vector<Found> FindAll(const std::string& bytes, const std::string& needle, int codePage,
                            std::size_t step = std::string::npos) {
-    TFindSearch search(bytes, needle, codePage);
+    IniFind search(bytes, needle, codePage);
     while (!search.Step(step)) {}
     std::vector<Found> found;
     for (std::size_t i = 0; i < search.MatchCount(); ++i) {
-        const TFindMatch match = search.Match(i);
+        const IniFindMatch match = search.Match(i);
         found.push_back({match.section, match.isHeader,
                          bytes.substr(match.line, bytes.find_first_of("\r\n", match.line) - match.line)});
     }
@@ -152,18 +152,18 @@ TEST(FindSearch, AgreesWithALineByLineSearchOnMixedFiles) {
 
 TEST(FindSearch, SectionsMatchedAndEachMatchsSectionAgree) {
     const std::string file = "k=x\n[a]\nk=x\n[b]\nk=y\n[x c]\n\r[d]\nz = x\n[e]\n";
-    TFindSearch search(file, "x", CodePageUtf8);
+    IniFind search(file, "x", CodePageUtf8);
     search.Step(3);
     EXPECT_FALSE(search.Done());
     while (!search.Step(3)) {}
     EXPECT_EQ(search.SectionsMatched(), (std::vector<bool>{true, false, true, true}))
         << "as far as the last match: [e] after it was never counted";
     ASSERT_EQ(search.MatchCount(), 3u);
-    const TFindMatch header = search.Match(1);
+    const IniFindMatch header = search.Match(1);
     EXPECT_TRUE(header.isHeader);
     EXPECT_EQ(header.section, 2);
     EXPECT_EQ(header.header, header.line);
-    const TFindMatch key = search.Match(2);
+    const IniFindMatch key = search.Match(2);
     EXPECT_FALSE(key.isHeader);
     EXPECT_EQ(key.section, 3);
     EXPECT_EQ(file.substr(key.header, 3), "[d]");
@@ -171,11 +171,11 @@ TEST(FindSearch, SectionsMatchedAndEachMatchsSectionAgree) {
 
 TEST(FindSearch, AKeyMatchKnowsWhichKeyOfItsNameItIs) {
     const std::string file = "[a]\nk=1\n[b]\nK = 2\nx=3\nk=hit\n";
-    TFindSearch search(file, "hit", CodePageUtf8);
+    IniFind search(file, "hit", CodePageUtf8);
     search.Step(file.size());
     ASSERT_EQ(search.MatchCount(), 1u);
     EXPECT_EQ(search.Match(0).section, 1);
-    const TFindSearch::KeyPlace place = search.KeyPlaceOf(search.Match(0));
+    const IniFind::KeyPlace place = search.KeyPlaceOf(search.Match(0));
     EXPECT_EQ(place.name, "k");
     EXPECT_EQ(place.occurrence, 1) << "K in the same section, not k in [a]";
 }

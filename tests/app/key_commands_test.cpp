@@ -9,7 +9,7 @@
 
 #include "app/frm_add.h"
 #include "shell/modal.h"
-#include "platform/profile/profile_failure.h"
+#include "engine/ini_failure.h"
 #include "ui/button.h"
 #include "ui/label.h"
 
@@ -240,7 +240,7 @@ TEST_F(KeyCommandsTest, AddWithAnEmptyNameOrValueWarnsAndStaysOpenThenCancelChan
     ChooseOnRow(nullptr, main->madd);
     EXPECT_EQ(messages.size(), 2u) << "no warning";
     EXPECT_EQ(errorBoxes, std::vector<std::string>{"Unable to write to " + path + ". " +
-                                                   ProfileFailureText(ProfileFailure::CannotHold) + "."});
+                                                   IniFailureText(IniFailure::CannotHold) + "."});
     EXPECT_EQ(ListRows(), kGeneralRows);
     EXPECT_EQ(ReadBytes(path), kSimple);
 }
@@ -273,7 +273,7 @@ TEST_F(KeyCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheViewStays) {
     ChooseOnRow(Row(0), main->mkill);
     // Root may open the file for writing but respects the missing write bit.
     const std::string failed = "Unable to write to " + path + ". " +
-        ProfileFailureText(geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied) + ".";
+        IniFailureText(geteuid() == 0 ? IniFailure::ReadOnlyFile : IniFailure::PermissionDenied) + ".";
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(ListRows(), kGeneralRows);

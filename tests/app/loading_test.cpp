@@ -2,8 +2,8 @@
 #include "main_window_fixture.h"
 
 #include "dialogs/open_dialog.h"
-#include "platform/profile/profile_service.h"
-#include "tests/platform/profile/counting_status.h"
+#include "engine/ini_service.h"
+#include "tests/engine/counting_status.h"
 #include "ui/button.h"
 #include "ui/screen.h"
 #include "ui/widget_access.h"
@@ -187,7 +187,7 @@ TEST_F(LoadingTest, AClickChecksTheFileAsOftenForAnyNumberOfKeysAndTheNextClickS
     for (int i = 0; i < 100; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     Load(bytes + "[other]\nx=1\n");
     CountingStatus ops;
-    ScopedSeam seam(UseProfileFileOps, &ops);
+    ScopedSeam seam(UseIniFileOps, &ops);
     ClickNode(Section(0));  // parsed again through the counting seam
     ops.calls = 0;
     ClickNode(Section(1));

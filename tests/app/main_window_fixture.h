@@ -26,7 +26,7 @@
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
 #include "dialogs/message_form.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "platform/message_box.h"
 #include "shell/application.h"
 #include "support/environment_guard.h"

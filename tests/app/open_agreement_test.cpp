@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "cli/iniv.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "ui/combo_box.h"
 #include "ui/label.h"
 

@@ -1,7 +1,7 @@
 // The tree's section commands and the enabling of both context menus, through real presses
 // on the tree and the list; menus are answered through the menu seam.
 #include "main_window_fixture.h"
-#include "platform/profile/profile_failure.h"
+#include "engine/ini_failure.h"
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -241,7 +241,7 @@ TEST_F(SectionCommandsTest, AReadOnlyFileReportsTheFailedWriteAndTheTreeStays) {
     ChooseOnNode(Section(1), main->mtreekill);
     // Root may open the file for writing but respects the missing write bit.
     const std::string failed = "Unable to write to " + path + ". " +
-        ProfileFailureText(geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied) + ".";
+        IniFailureText(geteuid() == 0 ? IniFailure::ReadOnlyFile : IniFailure::PermissionDenied) + ".";
     EXPECT_EQ(errorBoxes, (std::vector<std::string>{failed, failed}));
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"General", "Window", "Recent"}));

@@ -13,7 +13,7 @@
 #include <chrono>
 #include <cstdio>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace apptest {
 namespace {

@@ -4,7 +4,7 @@
 #include <sstream>
 
 #include "cli/batch_input.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

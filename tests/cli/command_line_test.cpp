@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/command_line.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "cli/line_diff.h"
-#include "platform/profile/edit_sequence.h"
+#include "engine/edit_sequence.h"
 
 namespace {
 

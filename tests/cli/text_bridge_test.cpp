@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "cli/text_bridge.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 namespace {
 

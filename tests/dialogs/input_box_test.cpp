@@ -4,7 +4,7 @@
 
 #include "dialogs/dialog_units.h"
 #include "dialogs/input_box.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "support/code_page_guard.h"
 #include "support/modal_driver.h"
 #include "ui/button.h"

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "document/document.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
 #include "text/temp_folder.h"
 
 namespace {
@@ -54,10 +54,10 @@ TEST_F(DocumentCommandsTest, EachCommandChangesItsOwnLineAndKeepsEveryOtherByte)
 
 TEST_F(DocumentCommandsTest, ACommandWhoseTargetNoLongerReadsAsShownWritesAndKeepsNothing) {
     TDocument document = Opened();
-    EXPECT_EQ(document.SetValueAt({"a", 0, "k", 0}, "not shown", "v").failure, ProfileFailure::Stale);
+    EXPECT_EQ(document.SetValueAt({"a", 0, "k", 0}, "not shown", "v").failure, IniFailure::Stale);
     ASSERT_TRUE(document.RenameKey({"b", 0, "x", 0}, "k").Succeeded());
-    EXPECT_EQ(document.RenameSection({"c", 0}, "d").failure, ProfileFailure::Stale);
-    EXPECT_EQ(document.AddKey({"a", 0}, "K", "dup").failure, ProfileFailure::NameTaken);
+    EXPECT_EQ(document.RenameSection({"c", 0}, "d").failure, IniFailure::Stale);
+    EXPECT_EQ(document.AddKey({"a", 0}, "K", "dup").failure, IniFailure::NameTaken);
     document.Replay(ReplayDirection::Undo);
     EXPECT_EQ(Read(path), original);
     EXPECT_FALSE(document.CanReplay(ReplayDirection::Undo)) << "a refused command was kept for undo";
@@ -94,7 +94,7 @@ TEST_F(DocumentCommandsTest, AnUndoOfBytesAnotherProgramChangedSinceIsRefused) {
     ASSERT_TRUE(document.SetValueAt({"b", 0, "x", 0}, "y", "mine").Succeeded());
     const std::string theirs = "; players\r\n[a]\r\nk=1\r\nk=2\r\n[b]\r\nx=theirs\r\n[a]\r\nk=3\r\n";
     folder.File("game.ini", theirs);
-    EXPECT_EQ(document.Replay(ReplayDirection::Undo).result.failure, ProfileFailure::Stale);
+    EXPECT_EQ(document.Replay(ReplayDirection::Undo).result.failure, IniFailure::Stale);
     EXPECT_EQ(Read(path), theirs);
     EXPECT_TRUE(document.CanReplay(ReplayDirection::Undo)) << "the change stays to be tried again";
 }
@@ -119,8 +119,8 @@ TEST_F(DocumentCommandsTest, BytesThatMustNotBeWrittenAreNeverWritten) {
     folder.File("game.ini", gbk);
     TDocument document = Opened(CodePageUtf8);
     ASSERT_EQ(document.ContentRefusal(), TContentRefusal::OtherEncoding);
-    EXPECT_EQ(document.SetValue("a", "k", "v").failure, ProfileFailure::CannotHold);
-    EXPECT_EQ(document.RemoveSectionAt({"a", 0}).failure, ProfileFailure::CannotHold);
+    EXPECT_EQ(document.SetValue("a", "k", "v").failure, IniFailure::CannotHold);
+    EXPECT_EQ(document.RemoveSectionAt({"a", 0}).failure, IniFailure::CannotHold);
     EXPECT_EQ(Read(path), gbk);
 }
 

@@ -8,8 +8,8 @@
 #include <string>
 
 #include "document/document.h"
-#include "platform/code_page.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
 #include "text/temp_folder.h"
 
 namespace {
@@ -40,13 +40,13 @@ TEST_F(DocumentOpenTest, AGbkFileIsReadInGbkAndListedThroughTheEngine) {
     EXPECT_EQ(document.TextCodePage(), CodePageGbk);
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
-    EXPECT_EQ(document.WriteRefusal(), ProfileFailure::None);
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
     EXPECT_EQ(document.ConvertedText(), nullptr);
 
-    const ProfileList sections = document.Sections();
+    const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);
     EXPECT_EQ(sections.Name(0), Gbk("版本"));
-    const ProfileList keys = document.Keys({sections.Name(0), 0});
+    const IniListing keys = document.Keys({sections.Name(0), 0});
     ASSERT_EQ(keys.Count(), 1u);
     EXPECT_EQ(keys.Name(0), Gbk("名称"));
     EXPECT_EQ(keys.Value(0), Gbk("星海"));
@@ -91,10 +91,10 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndNeverWritten) {
     EXPECT_EQ(document.TextCodePage(), CodePageUtf8);
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
     ASSERT_NE(document.ConvertedText(), nullptr);
-    const ProfileList sections = document.Sections();
+    const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);
     EXPECT_EQ(sections.Name(0), "版本");
-    const ProfileList keys = document.Keys({"版本", 0});
+    const IniListing keys = document.Keys({"版本", 0});
     ASSERT_EQ(keys.Count(), 1u);
     EXPECT_EQ(keys.Value(0), "星海");
 
@@ -110,12 +110,12 @@ TEST_F(DocumentOpenTest, TheWriteRefusalFollowsTheFilesPermission) {
     const std::string path = folder.File("locked.ini", "[a]\nk=v\n");
     chmod(path.c_str(), 0444);
     TDocument document = Opened(path);
-    EXPECT_EQ(document.WriteRefusal(), ProfileFailure::ReadOnlyFile);
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::ReadOnlyFile);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None) << "the bytes themselves may be written";
     EXPECT_FALSE(document.FollowWriteAccess()) << "nothing changed";
     chmod(path.c_str(), 0644);
     EXPECT_TRUE(document.FollowWriteAccess());
-    EXPECT_EQ(document.WriteRefusal(), ProfileFailure::None);
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
 }
 
 }  // namespace

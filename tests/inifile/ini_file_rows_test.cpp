@@ -6,33 +6,33 @@
 #include <vector>
 
 #include "inifile/ini_file.h"
-#include "platform/profile/file_ops.h"
-#include "platform/profile/profile_service.h"
+#include "engine/file_ops.h"
+#include "engine/ini_service.h"
 #include "support/scoped_seam.h"
-#include "tests/platform/profile/counting_status.h"
-#include "tests/platform/profile/temp_dir.h"
+#include "tests/engine/counting_status.h"
+#include "tests/engine/temp_dir.h"
 #include "text/string_list.h"
 
 namespace {
 
 constexpr int Utf8 = 65001;
 
-ProfileFailure FailureOf(const std::function<void()>& write) {
+IniFailure FailureOf(const std::function<void()>& write) {
     try {
         write();
     } catch (const EIniFileException& error) {
         return error.Reason();
     }
-    return ProfileFailure::None;
+    return IniFailure::None;
 }
 
 TEST(TIniFileNul, ANulByteIsRefusedNeverCut) {
     TempDir dir;
     const std::string before = "[a]\nk=1\n";
     TIniFile file(dir.Write("a.ini", before), Utf8);
-    EXPECT_EQ(FailureOf([&] { file.WriteValue("a", "k", std::string("x\0y", 3)); }), ProfileFailure::CannotHold);
-    EXPECT_EQ(FailureOf([&] { file.WriteValue("a", std::string("j\0", 2), "v"); }), ProfileFailure::CannotHold);
-    EXPECT_EQ(FailureOf([&] { file.WriteValue(std::string("\0b", 2), "k", "v"); }), ProfileFailure::CannotHold);
+    EXPECT_EQ(FailureOf([&] { file.WriteValue("a", "k", std::string("x\0y", 3)); }), IniFailure::CannotHold);
+    EXPECT_EQ(FailureOf([&] { file.WriteValue("a", std::string("j\0", 2), "v"); }), IniFailure::CannotHold);
+    EXPECT_EQ(FailureOf([&] { file.WriteValue(std::string("\0b", 2), "k", "v"); }), IniFailure::CannotHold);
     EXPECT_EQ(ReadFile(dir.Path("a.ini")), before);
 }
 
@@ -58,12 +58,12 @@ TEST(TIniFileRows, EmptyNamesAndDuplicatesAreRowsOfTheirOwn) {
     TIniFile file(dir.Write("a.ini", "[]\n=x\nk=1\nk=2\n[b]\n[]\nk=3\n"), Utf8);
     EXPECT_EQ(file.SectionNameList(), (std::vector<std::string>{"", "b", ""}));
     EXPECT_EQ(file.KeyNameList(""), (std::vector<std::string>{"", "k", "k"}));
-    const ProfileList rows = file.Keys({"", 0});
+    const IniListing rows = file.Keys({"", 0});
     ASSERT_EQ(rows.Count(), 3u);
     EXPECT_EQ(rows.Value(2), "2");
     EXPECT_EQ(rows.Occurrence(2), 1u);
     EXPECT_FALSE(rows.FirstOfName(2));
-    const ProfileList nodes = file.Sections();
+    const IniListing nodes = file.Sections();
     ASSERT_EQ(nodes.Count(), 3u);
     EXPECT_EQ(nodes.Occurrence(2), 1u);
     EXPECT_EQ(file.Keys({"", 1}).Value(0), "3");
@@ -75,8 +75,8 @@ TEST(TIniFileRows, ACommandOnARowThatChangedUnderneathWritesNothing) {
     TIniFile file(path, Utf8);
     ASSERT_EQ(file.Keys({"a", 0}).Value(1), "2");
     dir.Write("a.ini", "[a]\nk=1\nk=3\n");  // another program
-    EXPECT_EQ(FailureOf([&] { file.WriteValueAt({{"a", 0}, "k", 1}, "2", "9"); }), ProfileFailure::Stale);
-    EXPECT_EQ(FailureOf([&] { file.RemoveKeyAt({{"a", 0}, "k", 1}, "2"); }), ProfileFailure::Stale);
+    EXPECT_EQ(FailureOf([&] { file.WriteValueAt({{"a", 0}, "k", 1}, "2", "9"); }), IniFailure::Stale);
+    EXPECT_EQ(FailureOf([&] { file.RemoveKeyAt({{"a", 0}, "k", 1}, "2"); }), IniFailure::Stale);
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\nk=3\n");
     file.WriteValueAt({{"a", 0}, "k", 1}, "3", "9");
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\nk=9\n");
@@ -100,21 +100,21 @@ TEST(TIniFileUndo, RevertAndReapplyThroughTheFile) {
     EXPECT_EQ(ReadFile(path), "; another program\r\n[a]\r\nk=1\r\n[c]\r\nx=1\r\n");
 
     dir.Write("a.ini", "[a]\r\nk=6\r\n[c]\r\nx=1\r\n");  // the undone bytes themselves changed
-    EXPECT_EQ(FailureOf([&] { file.Reapply(set); }), ProfileFailure::Stale);
+    EXPECT_EQ(FailureOf([&] { file.Reapply(set); }), IniFailure::Stale);
     EXPECT_EQ(ReadFile(path), "[a]\r\nk=6\r\n[c]\r\nx=1\r\n");
 }
 
-TEST(ProfileBatchTest, OneCheckOfTheFilePerUserAction) {
+TEST(IniBatchTest, OneCheckOfTheFilePerUserAction) {
     TempDir dir;
     std::string bytes = "[a]\n";
     for (int i = 0; i < 200; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
     const std::string path = dir.Write("a.ini", bytes);
     CountingStatus ops;
-    ScopedSeam seam(UseProfileFileOps, &ops);
+    ScopedSeam seam(UseIniFileOps, &ops);
     TIniFile(path, Utf8).ReadValue("a", "k0", "");  // parsed and cached
     ops.calls = 0;
     {
-        ProfileBatch action;
+        IniBatch action;
         TIniFile file(path, Utf8);
         TStringList names;
         file.ReadKeyNames("a", names);
@@ -123,7 +123,7 @@ TEST(ProfileBatchTest, OneCheckOfTheFilePerUserAction) {
     EXPECT_EQ(ops.calls, 1);
     dir.Write("a.ini", "[a]\nk0=changed by another program\n");
     {
-        ProfileBatch action;
+        IniBatch action;
         EXPECT_EQ(TIniFile(path, Utf8).ReadValue("a", "k0", ""), "changed by another program");
     }
 }

@@ -12,21 +12,21 @@
 #include <vector>
 
 #include "inifile/ini_file.h"
-#include "platform/code_page.h"
-#include "platform/profile/file_ops.h"
-#include "platform/profile/profile_service.h"
+#include "encoding/code_page.h"
+#include "engine/file_ops.h"
+#include "engine/ini_service.h"
 #include "inifile/write_failure_reason.h"
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "support/code_page_guard.h"
 #include "support/environment_guard.h"
 #include "support/scoped_seam.h"
-#include "tests/platform/profile/temp_dir.h"
+#include "tests/engine/temp_dir.h"
 #include "text/string_list.h"
 
 namespace {
 
 // Records every call the by-name operations make and answers reads with one text.
-class FakeService : public ProfileService {
+class FakeService : public IniService {
 public:
     struct Call {
         std::string operation, section, key, text, path;
@@ -34,28 +34,28 @@ public:
         bool operator==(const Call&) const = default;
     };
 
-    std::optional<std::string> Value(ProfileFile file, std::string_view section, std::string_view key) override {
+    std::optional<std::string> Value(IniFileRef file, std::string_view section, std::string_view key) override {
         Record("value", file, section, key, {});
         return answer;
     }
-    NameList KeyNames(ProfileFile file, std::string_view section) override {
+    NameList KeyNames(IniFileRef file, std::string_view section) override {
         Record("keys", file, section, {}, {});
         return NameList::Of(names);
     }
-    std::vector<std::string> SectionNames(ProfileFile file) override {
+    std::vector<std::string> SectionNames(IniFileRef file) override {
         Record("sections", file, {}, {}, {});
         return names;
     }
-    ProfileResult SetValue(ProfileFile file, std::string_view section, std::string_view key,
+    IniResult SetValue(IniFileRef file, std::string_view section, std::string_view key,
                            std::string_view value) override {
         Record("set", file, section, key, value);
         return Result();
     }
-    ProfileResult RemoveKey(ProfileFile file, std::string_view section, std::string_view key) override {
+    IniResult RemoveKey(IniFileRef file, std::string_view section, std::string_view key) override {
         Record("remove key", file, section, key, {});
         return Result();
     }
-    ProfileResult RemoveSection(ProfileFile file, std::string_view section) override {
+    IniResult RemoveSection(IniFileRef file, std::string_view section) override {
         Record("remove section", file, section, {}, {});
         return Result();
     }
@@ -64,21 +64,21 @@ public:
     std::vector<Call> calls;
     std::optional<std::string> answer;
     std::vector<std::string> names;
-    ProfileFailure failure = ProfileFailure::None;
+    IniFailure failure = IniFailure::None;
 
 private:
-    void Record(const char* operation, ProfileFile file, std::string_view section, std::string_view key,
+    void Record(const char* operation, IniFileRef file, std::string_view section, std::string_view key,
                 std::string_view text) {
         calls.push_back({operation, std::string(section), std::string(key), std::string(text), std::string(file.path),
                          file.codePage});
     }
-    ProfileResult Result() const { return ProfileResult{failure, 0, {}}; }
+    IniResult Result() const { return IniResult{failure, 0, {}}; }
 };
 
 class TIniFileCalls : public testing::Test {
 protected:
     FakeService service;
-    ScopedSeam<ProfileService*> serviceSeam{UseProfileService, &service};
+    ScopedSeam<IniService*> serviceSeam{UseIniService, &service};
     const std::string path = "rel/../odd path.ini";
     using Call = FakeService::Call;
 };
@@ -122,14 +122,14 @@ TEST_F(TIniFileCalls, FreeingAnObjectThatOnlyReadStillFlushes) {
 }
 
 TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGivenAndTheReason) {
-    service.failure = ProfileFailure::NoSpace;
+    service.failure = IniFailure::NoSpace;
     TIniFile file(path);
     try {
         file.WriteValue("s", "k", "v");
         FAIL() << "no error raised";
     } catch (const EIniFileException& error) {
         EXPECT_EQ(error.Message(), "Unable to write to " + path + ". No space left on device");
-        EXPECT_EQ(error.Reason(), ProfileFailure::NoSpace);
+        EXPECT_EQ(error.Reason(), IniFailure::NoSpace);
     }
     EXPECT_THROW(file.RemoveSection("s"), EIniFileException);
     EXPECT_THROW(file.RemoveKey("s", "k"), EIniFileException);
@@ -141,7 +141,7 @@ TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGivenAndTheReason
 TEST_F(TIniFileCalls, UnderAChineseLocaleTheReasonIsChinese) {
     ScopedEnvironment all("LC_ALL", std::nullopt), lang("LANG", "C.UTF-8");
     ScopedCodePage gbk(936);
-    service.failure = ProfileFailure::ReadOnlyFile;
+    service.failure = IniFailure::ReadOnlyFile;
     auto messageOf = [&] {
         try {
             TIniFile(path).WriteValue("s", "k", "v");
@@ -160,9 +160,9 @@ TEST_F(TIniFileCalls, UnderAChineseLocaleTheReasonIsChinese) {
 
 TEST(WriteFailureReason, EveryFailureHasAChineseReasonAndOtherLanguagesKeepTheEnglish) {
     const TLocaleId chinese = LocaleIdOfName("zh_TW.BIG5"), german = LocaleIdOfName("de_DE.UTF-8");
-    for (int i = static_cast<int>(ProfileFailure::CannotHold); i <= static_cast<int>(ProfileFailure::SystemError); ++i) {
-        const auto failure = static_cast<ProfileFailure>(i);
-        const std::string english = ProfileFailureText(failure, EIO);
+    for (int i = static_cast<int>(IniFailure::CannotHold); i <= static_cast<int>(IniFailure::SystemError); ++i) {
+        const auto failure = static_cast<IniFailure>(i);
+        const std::string english = IniFailureText(failure, EIO);
         const std::string reason = WriteFailureReason(failure, EIO, chinese);
         EXPECT_FALSE(reason.empty()) << english;
         EXPECT_TRUE(std::any_of(reason.begin(), reason.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
@@ -171,7 +171,7 @@ TEST(WriteFailureReason, EveryFailureHasAChineseReasonAndOtherLanguagesKeepTheEn
         EXPECT_EQ(WriteFailureReason(failure, EIO, 0), english) << "C and unknown locales";
     }
     // A failing call that has no reason of its own names the system's.
-    EXPECT_NE(WriteFailureReason(ProfileFailure::SystemError, EIO, chinese).find(ProfileFailureText(ProfileFailure::SystemError, EIO)),
+    EXPECT_NE(WriteFailureReason(IniFailure::SystemError, EIO, chinese).find(IniFailureText(IniFailure::SystemError, EIO)),
               std::string::npos);
 }
 
@@ -218,9 +218,9 @@ TEST(TIniFileOnDisk, ReadOnlyFileRaises) {
         FAIL() << "no error raised";
     } catch (const EIniFileException& error) {
         // Root may open it for writing but respects the missing write bit; anyone else may not open it.
-        const ProfileFailure reason = geteuid() == 0 ? ProfileFailure::ReadOnlyFile : ProfileFailure::PermissionDenied;
+        const IniFailure reason = geteuid() == 0 ? IniFailure::ReadOnlyFile : IniFailure::PermissionDenied;
         EXPECT_EQ(error.Reason(), reason);
-        EXPECT_EQ(error.Message(), "Unable to write to " + asGiven + ". " + ProfileFailureText(reason));
+        EXPECT_EQ(error.Message(), "Unable to write to " + asGiven + ". " + IniFailureText(reason));
     }
 }
 
@@ -273,7 +273,7 @@ TEST(TIniFileOnDisk, ProcessKilledBeforeTheRenameLeavesTheOldFileWhole) {
     ASSERT_NE(child, -1);
     if (child == 0) {
         KilledBeforeRename ops;
-        UseProfileFileOps(&ops);
+        UseIniFileOps(&ops);
         TIniFile(path).WriteValue("a", "k", std::string(100000, 'n'));
         _exit(0);
     }

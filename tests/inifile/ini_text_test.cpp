@@ -4,7 +4,7 @@
 
 #include "inifile/ini_file.h"
 #include "inifile/ini_text.h"
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "text/string_list.h"
 
 namespace {
@@ -37,7 +37,7 @@ TEST(TIniText, ReadsLikeTheFileAndRefusesEveryWrite) {
             write();
             ADD_FAILURE() << "a write went through";
         } catch (const EIniFileException& e) {
-            EXPECT_EQ(e.Reason(), ProfileFailure::CannotHold);
+            EXPECT_EQ(e.Reason(), IniFailure::CannotHold);
             EXPECT_EQ(e.Message().rfind("Unable to write to /data/setup.ini.", 0), 0u) << e.Message();
         }
     }

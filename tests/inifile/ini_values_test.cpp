@@ -5,7 +5,7 @@
 
 #include "inifile/ini_file.h"
 #include "inifile/memory_stream.h"
-#include "tests/platform/profile/temp_dir.h"
+#include "tests/engine/temp_dir.h"
 
 namespace {
 

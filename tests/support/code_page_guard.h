@@ -1,6 +1,6 @@
 #pragma once
 // The process's code page set for one scope; the one before comes back at its end.
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 
 class ScopedCodePage {
 public:

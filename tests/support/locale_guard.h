@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/code_page.h"
-#include "platform/locale_info.h"
+#include "encoding/code_page.h"
+#include "encoding/locale_info.h"
 #include "support/environment_guard.h"
 #include "text/lead_bytes.h"
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/code_page.h"
+#include "encoding/code_page.h"
 #include "text/byte_text.h"
 
 TEST(ByteText, SliceClampsToTheText) {

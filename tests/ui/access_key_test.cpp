@@ -3,7 +3,7 @@
 #include <QApplication>
 #include <QPushButton>
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/access_key.h"
 #include "ui/button.h"
 #include "ui/form.h"

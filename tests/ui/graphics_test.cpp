@@ -8,7 +8,7 @@
 
 #include <algorithm>
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/graphics.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "ui/button.h"
 #include "ui/check_box.h"
 #include "ui/combo_box.h"

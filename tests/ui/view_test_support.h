@@ -10,7 +10,7 @@
 
 #include <memory>
 
-#include "platform/code_page_conversion.h"
+#include "encoding/code_page_conversion.h"
 #include "support/code_page_guard.h"
 #include "ui/form.h"
 #include "ui/widget_access.h"

@@ -1,0 +1,240 @@
+#include "engine/ini_service.h"
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+
+#include "engine/file_ops.h"
+#include "engine/ini_store.h"
+
+namespace {
+
+IniService* standIn = nullptr;
+
+// The cache is shared; every call takes it for its whole step.
+std::mutex& StoreMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+IniStore& Store() {
+    static IniStore store;
+    return store;
+}
+
+const IniDocument& DocumentOf(IniFileRef file) { return Store().Document(file.path, file.codePage); }
+
+IniResult Apply(IniFileRef file, const IniStore::Edit& edit) {
+    return Store().Apply(file.path, file.codePage, edit);
+}
+
+std::size_t CopyValue(std::string_view value, char* buffer, std::size_t size, std::size_t* needed) {
+    if (needed) *needed = value.size() + 1;
+    if (size == 0) return 0;
+    const std::size_t count = std::min(value.size(), size - 1);
+    std::memcpy(buffer, value.data(), count);
+    buffer[count] = '\0';
+    return count;
+}
+
+// Names one after another, each ending in a zero, and one zero more.
+std::size_t CopyList(const std::vector<std::string_view>& names, char* buffer, std::size_t size,
+                     std::size_t* needed) {
+    std::size_t total = 0;
+    for (std::string_view name : names) total += name.size() + 1;
+    if (needed) *needed = total + 1;
+    if (size < 2) {
+        if (size == 1) buffer[0] = '\0';
+        return 0;
+    }
+    const std::size_t room = std::min(total, size - 2);
+    std::size_t at = 0;
+    for (std::string_view name : names) {
+        if (at >= room) break;
+        const std::size_t count = std::min(name.size(), room - at);
+        std::memcpy(buffer + at, name.data(), count);
+        at += count;
+        if (at < room) buffer[at++] = '\0';
+    }
+    buffer[room] = '\0';
+    buffer[room + 1] = '\0';
+    return total <= size - 1 ? total : room;
+}
+
+std::vector<std::string> Copies(const std::vector<std::string_view>& views) {
+    return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::vector<std::string> Copies(const std::optional<std::vector<std::string_view>>& views) {
+    return views ? Copies(*views) : std::vector<std::string>();
+}
+
+}  // namespace
+
+std::size_t ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
+                        std::size_t size, const char* path, int codePage, std::size_t* needed) {
+    if (!buffer) size = 0;
+    std::lock_guard lock(StoreMutex());
+    const IniDocument& document = Store().Document(path ? path : "", codePage);
+    if (!section) return CopyList(document.SectionNames(), buffer, size, needed);
+    if (!key) return CopyList(document.KeyNames(section), buffer, size, needed);
+    const auto value = document.Value(section, key);
+    return CopyValue(value ? *value : std::string_view(defaultValue ? defaultValue : ""), buffer, size, needed);
+}
+
+bool ProfileWrite(const char* section, const char* key, const char* value, const char* path, int codePage) {
+    std::lock_guard lock(StoreMutex());
+    if (!section && !key && !value) {
+        if (path)
+            Store().Flush(path);
+        else
+            Store().FlushAll();
+        return true;
+    }
+    if (!path || !section || (!key && value)) return false;
+    return Store()
+        .Apply(path, codePage,
+               [&](IniDocument& document) {
+                   if (!key) return document.RemoveSection(section);
+                   if (!value) return document.RemoveKey(section, key);
+                   return document.SetValue(section, key, value);
+               })
+        .Succeeded();
+}
+
+void UseIniFileOps(FileOps* ops) {
+    std::lock_guard lock(StoreMutex());
+    Store().UseFileOps(ops ? *ops : SystemFileOps());
+    Store().FlushAll();
+}
+
+void SetIniLockWait(std::chrono::milliseconds wait) {
+    std::lock_guard lock(StoreMutex());
+    Store().SetLockWait(wait);
+}
+
+std::optional<std::string> IniService::Value(IniFileRef file, std::string_view section, std::string_view key) {
+    std::lock_guard lock(StoreMutex());
+    const auto value = DocumentOf(file).Value(section, key);
+    return value ? std::optional<std::string>(*value) : std::nullopt;
+}
+
+std::vector<std::string> IniService::SectionNames(IniFileRef file) {
+    std::lock_guard lock(StoreMutex());
+    return DocumentOf(file).SectionNames<std::string>();
+}
+
+NameList IniService::KeyNames(IniFileRef file, std::string_view section) {
+    std::lock_guard lock(StoreMutex());
+    return DocumentOf(file).KeyNameList(section);
+}
+
+IniListing IniService::Sections(IniFileRef file) {
+    std::lock_guard lock(StoreMutex());
+    return DocumentOf(file).Sections();
+}
+
+IniListing IniService::Keys(IniFileRef file, SectionRef section) {
+    std::lock_guard lock(StoreMutex());
+    return DocumentOf(file).Keys(section).value_or(IniListing());
+}
+
+std::vector<std::string> IniService::Comments(IniFileRef file, SectionRef section) {
+    std::lock_guard lock(StoreMutex());
+    return Copies(DocumentOf(file).CommentsAbove(section));
+}
+
+std::vector<std::string> IniService::Comments(IniFileRef file, KeyRef key) {
+    std::lock_guard lock(StoreMutex());
+    return Copies(DocumentOf(file).CommentsAbove(key));
+}
+
+IniResult IniService::SetValue(IniFileRef file, std::string_view section, std::string_view key,
+                                       std::string_view value) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.SetValue(section, key, value); });
+}
+
+IniResult IniService::RemoveKey(IniFileRef file, std::string_view section, std::string_view key) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RemoveKey(section, key); });
+}
+
+IniResult IniService::RemoveSection(IniFileRef file, std::string_view section) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RemoveSection(section); });
+}
+
+IniResult IniService::SetValueAt(IniFileRef file, KeyRef key, std::string_view shownValue,
+                                         std::string_view value) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.SetValueAt(key, shownValue, value); });
+}
+
+IniResult IniService::RemoveKeyAt(IniFileRef file, KeyRef key, std::string_view shownValue) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RemoveKeyAt(key, shownValue); });
+}
+
+IniResult IniService::RemoveSectionAt(IniFileRef file, SectionRef section) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RemoveSectionAt(section); });
+}
+
+IniResult IniService::AddKey(IniFileRef file, SectionRef section, std::string_view key,
+                                     std::string_view value) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.AddKey(section, key, value); });
+}
+
+IniResult IniService::RenameKey(IniFileRef file, KeyRef key, std::string_view name) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RenameKey(key, name); });
+}
+
+IniResult IniService::RenameSection(IniFileRef file, SectionRef section, std::string_view name) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.RenameSection(section, name); });
+}
+
+IniResult IniService::Revert(IniFileRef file, const EditRecord& change) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Undo); });
+}
+
+IniResult IniService::Reapply(IniFileRef file, const EditRecord& change) {
+    std::lock_guard lock(StoreMutex());
+    return Apply(file, [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Redo); });
+}
+
+void IniService::Flush(std::string_view path) {
+    std::lock_guard lock(StoreMutex());
+    Store().Flush(path);
+}
+
+FileStamp IniService::StampNow(std::string_view path) {
+    std::lock_guard lock(StoreMutex());
+    return Store().StampNow(path);
+}
+
+FileStamp IniService::CachedStamp(std::string_view path) {
+    std::lock_guard lock(StoreMutex());
+    return Store().CachedStamp(path);
+}
+
+IniService& CurrentIniService() {
+    static IniService real;
+    return standIn ? *standIn : real;
+}
+
+void UseIniService(IniService* service) { standIn = service; }
+
+IniBatch::IniBatch() {
+    std::lock_guard lock(StoreMutex());
+    Store().BeginBatch();
+}
+
+IniBatch::~IniBatch() {
+    std::lock_guard lock(StoreMutex());
+    Store().EndBatch();
+}
