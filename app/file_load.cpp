@@ -3,16 +3,9 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "inifile/ini_file.h"
-#include "inifile/ini_text.h"
-#include "encoding/code_page.h"
-#include "encoding/code_page_conversion.h"
-#include "encoding/content_refusal.h"
-#include "encoding/encodings.h"
-#include "engine/write_access.h"
 #include "text/byte_text.h"
-#include "text/file_stream.h"
 #include "text/string_list.h"
+#include "text/file_stream.h"
 
 TLoadedFile::TLoadedFile() = default;
 TLoadedFile::TLoadedFile(TLoadedFile&&) noexcept = default;
@@ -57,43 +50,26 @@ TLoadedFile TFileLoad::TakeResult() { return work_.TakeResult(); }
 
 TLoadedFile TFileLoad::Run() {
     TLoadedFile file;
-    file.path = request_.path;
-    const int guessedCodePage = request_.hints.localeCodePage;
-    file.before = TIniFile(file.path, guessedCodePage).StampNow();
+    file.document = std::make_unique<TDocument>(request_.path);
+    TDocument& document = *file.document;
+    const FileStamp before = document.StampNow();
     std::optional<std::string> read = ReadTextInSteps(
-        *stream_, file.path, StepBytes, [this](std::size_t done, std::size_t size) { return GoOn(done, size); });
+        *stream_, request_.path, StepBytes, [this](std::size_t done, std::size_t size) { return GoOn(done, size); });
     stream_.reset();
     if (!read) return file;
-    std::string& bytes = *read;
     phase_ = TLoadPhase::Parsing;
-    // Decided once per load: the remembered choice holds while the bytes give the same verdict.
-    file.verdict = DetectEncoding(bytes, request_.hints);
-    if (request_.chosenCodePage) request_.memory.Remember(file.path, file.verdict, *request_.chosenCodePage);
-    const std::optional<int> chosen =
-        request_.chosenCodePage ? request_.chosenCodePage : request_.memory.Recall(file.path, file.verdict);
-    file.encoding = chosen ? ChosenEncoding(bytes, *chosen) : file.verdict;
-    file.lineEnds = DetectLineEnds(bytes, file.encoding.codePage);
-    file.refusal = ContentRefusal(bytes, file.verdict, file.encoding);
-    file.writeRefusal = WriteRefusalAt(file.path);
-    if (IsUtf16(file.encoding.codePage)) {
-        // The INI engine reads 8-bit code pages only: the file is shown from its
-        // text in UTF-8 and never written.
-        std::string text =
-            CodePageToUtf8(std::string_view(bytes).substr(size_t(file.encoding.bomLength)), file.encoding.codePage);
-        file.readOnlyText = std::make_unique<TIniText>(file.path, std::move(text), CodePageUtf8);
-    }
-    // The service reads the file for itself: this copy would only double the memory the view needs.
-    std::string().swap(bytes);
+    document.Open(*read, request_.open);
+    // The engine reads the file for itself: this copy would only double the memory the view needs.
+    read.reset();
+    document.SetShownStamp(before);
     if (cancelled_) return file;
-    TIniFile ini(file.path, file.encoding.codePage);
-    file.sections = file.readOnlyText ? file.readOnlyText->Sections() : ini.Sections();
-    if (!file.readOnlyText) file.shown = ini.ShownStamp();
+    file.sections = document.Sections();
+    document.NoteEngineStamp();
     if (cancelled_ || !request_.sectionToList) return file;
     file.listed = request_.sectionToList(file.sections);
     if (!file.listed) return file;
     phase_ = TLoadPhase::Listing;
     const SectionRef section{file.sections.Name(*file.listed), file.sections.Occurrence(*file.listed)};
-    file.keys = std::make_shared<const IniListing>(file.readOnlyText ? file.readOnlyText->Keys(section)
-                                                                      : ini.Keys(section));
+    file.keys = std::make_shared<const IniListing>(document.Keys(section));
     return file;
 }

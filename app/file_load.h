@@ -11,32 +11,16 @@
 #include <string>
 
 #include "app/background_work.h"
-#include "encoding/content_refusal.h"
-#include "encoding/encoding_detection.h"
-#include "encoding/encoding_memory.h"
-#include "encoding/line_ends.h"
-#include "engine/file_stamp.h"
-#include "engine/ini_failure.h"
+#include "document/document.h"
 #include "engine/ini_listing.h"
 
-class TIniText;
 class TStream;
 
 // What a whole load hands the window.
 struct TLoadedFile {
-    std::string path;
-    // Taken before the read: a change while reading shows as a change still to follow.
-    FileStamp before;
-    // Which state of the file the lists show; nothing exists for a converted (UTF-16) text.
-    FileStamp shown;
-    TFileEncoding verdict;   // the detector's
-    TFileEncoding encoding;  // what the bytes are read as: the verdict or the user's choice
-    TLineEnds lineEnds = TLineEnds::None;
-    // Why its bytes must not be written; and why a write would be refused, told before any.
-    TContentRefusal refusal = TContentRefusal::None;
-    IniFailure writeRefusal = IniFailure::None;
-    // The converted text of a file the INI engine cannot read; null otherwise.
-    std::unique_ptr<TIniText> readOnlyText;
+    // Opened, its shown stamp the state the lists show; for a converted (UTF-16) text, the
+    // state before the read: a change while reading shows as a change still to follow.
+    std::unique_ptr<TDocument> document;
     IniListing sections;
     // The section whose keys were read, and those keys; none when no section is to be listed.
     std::optional<std::size_t> listed;
@@ -55,10 +39,8 @@ class TFileLoad {
 public:
     struct TRequest {
         std::string path;
-        TEncodingHints hints;
-        TEncodingMemory memory{std::string()};
-        // The code page the user has just chosen for the file (remembered by the load), or none.
-        std::optional<int> chosenCodePage;
+        // The code page the user has just chosen for the file is remembered by the load.
+        TDocument::TOpenRequest open;
         // Which of the sections to list; called on the loading thread.
         std::function<std::optional<std::size_t>(const IniListing& sections)> sectionToList;
     };

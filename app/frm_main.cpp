@@ -6,7 +6,6 @@
 #include "engine/ini_find.h"
 
 #include "dialogs/open_dialog.h"
-#include "inifile/ini_text.h"
 #include "encoding/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "ui/button.h"
@@ -25,7 +24,8 @@
 TForm1* Form1 = nullptr;
 std::string CurrentIniPath;
 
-TForm1::TForm1(TComponent* owner) : TForm(owner) {
+TForm1::TForm1(TComponent* owner) : TForm(owner), document_(std::make_unique<TDocument>(std::string())) {
+    document_->ShareHistory(histories_);
     Bind("BtnliuClick", &TForm1::BtnliuClick);
     Bind("tree1Click", &TForm1::tree1Click);
     Bind("mchangClick", &TForm1::mchangClick);

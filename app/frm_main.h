@@ -11,12 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "app/edit_history.h"
-#include "app/view_place.h"
-#include "encoding/content_refusal.h"
-#include "encoding/encoding_detection.h"
-#include "encoding/line_ends.h"
-#include "engine/file_stamp.h"
+#include "document/document.h"
+#include "document/view_place.h"
 #include "engine/ini_address.h"
 #include "engine/ini_failure.h"
 #include "ui/form.h"
@@ -34,7 +30,6 @@ class TPanel;
 class TLabel;
 class TComboBox;
 class TStringList;
-class TIniText;
 class TSplitter;
 class TIniFile;
 class TFindBar;
@@ -149,8 +144,6 @@ private:
     // The file changed or another was loaded: the matches no longer stand.
     void ForgetFind();
 
-    // Keeps what a command's write changed, for undo.
-    void RememberEdit(const TIniFile& ini);
     void ReplayEdit(ReplayDirection direction);
     void ReloadFile();
 
@@ -165,10 +158,6 @@ private:
     bool AsListed(const TListItem& row) const;
     // A row's value as the file holds it: with the quotes the list leaves off.
     std::string ValueInFile(const TListItem& row) const;
-    // The lists the view is built from: the file's through the INI engine, or those
-    // of the converted text of a file it cannot read.
-    IniListing SectionList();
-    IniListing KeyList(SectionRef section);
     // Which of sections the view selects for place: none for the root or a place gone; with no
     // place at all, the first when asked.
     static std::optional<std::size_t> SectionToShow(const IniListing& sections, const TViewPlace& place,
@@ -197,15 +186,17 @@ private:
     void StopWaitSigns();
     // The comments above a section's header or a key line, as a tooltip in the locale's code page.
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
-    // Writes through a fresh INI file object; the view's stamp follows when it was current.
-    void WriteThrough(const std::function<void(TIniFile&)>& write);
+    // A command of the shown file's document, with the view's place before it; its failure
+    // raised as the INI file object raises it.
+    using TDocumentWrite = std::function<IniResult(TDocument&, const TViewPlace& before)>;
+    void WriteThrough(const TDocumentWrite& write);
     // A write to the file: true when done. One whose target no longer reads as shown writes
     // nothing: the view is rebuilt from the file and the user told.
-    bool WriteToFile(const std::function<void(TIniFile&)>& write);
+    bool WriteToFile(const TDocumentWrite& write);
     // After a refused write whose target changed: the view follows the file.
     void FollowChangedFile();
     // A rename from an in-place edit (inside the view's commit: messages come afterwards).
-    bool RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section);
+    bool RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section);
     // Notes from the file watch.
     void FileChangedOutside();
     bool Busy() const;
@@ -263,19 +254,14 @@ private:
 
     // The window's own title, which a loaded file's name goes in front of.
     std::string titleAlone_;
-    TFileEncoding encoding_;  // what the shown bytes are read as: the detector's verdict or the user's choice
-    TLineEnds lineEnds_ = TLineEnds::None;
-    // The converted text of a file the INI engine cannot read; null otherwise.
-    std::unique_ptr<TIniText> readOnlyText_;
-    // Why the shown file's bytes must not be written (the commands refuse at once), and why
-    // a write would be refused (the commands try, and report the failure); both marked in the
-    // status line.
-    TContentRefusal contentRefusal_ = TContentRefusal::None;
-    IniFailure writeRefusal_ = IniFailure::None;
+    // The shown file: its encoding, line ends, read-only reasons (marked in the status line)
+    // and shown state. Before any load, a document of no file.
+    std::unique_ptr<TDocument> document_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
-    // What the commands changed, per file.
-    TEditHistory history_;
+    // What the commands changed, per file: shared by the documents shown, so that a file shown
+    // again finds its history.
+    std::shared_ptr<TEditHistory> histories_ = std::make_shared<TEditHistory>();
     std::unique_ptr<TFindBar> findBar_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
     std::shared_ptr<IniFind> search_;
@@ -283,10 +269,6 @@ private:
     TWinControl* focusBeforeFind_ = nullptr;
     // The key lines the list shows, as listed (rows renamed since then differ from them).
     std::shared_ptr<const IniListing> listedKeys_;
-    // Which state of the file the view shows; a change of the file to another one refreshes it.
-    FileStamp shownStamp_;
-    // The shown file was deleted or moved away since it was shown.
-    bool fileGone_ = false;
     // A reload the file watch asked for could not read the file: it is tried again.
     bool reloadOwed_ = false;
     // Commands under way: a refresh waits for them.

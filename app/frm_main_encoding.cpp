@@ -34,19 +34,19 @@ void TForm1::ShowEncoding() {
     encodingChoices_.clear();
     bool listed = false;
     for (const TEncoding& encoding : Encodings()) {
-        const bool current = encoding.codePage == encoding_.codePage;
+        const bool current = encoding.codePage == document_->Encoding().codePage;
         if (!encoding.choosable && !current) continue;
         listed = listed || current;
         encodingChoices_.push_back(encoding.codePage);
-        names.push_back(EncodingDisplayName(encoding.codePage, current ? encoding_.bomLength : 0));
+        names.push_back(EncodingDisplayName(encoding.codePage, current ? document_->Encoding().bomLength : 0));
     }
     if (!listed) {
-        encodingChoices_.push_back(encoding_.codePage);
-        names.push_back(EncodingDisplayName(encoding_.codePage, encoding_.bomLength));
+        encodingChoices_.push_back(document_->Encoding().codePage);
+        names.push_back(EncodingDisplayName(document_->Encoding().codePage, document_->Encoding().bomLength));
     }
     EncodingBox->SetItems(std::move(names));
     for (size_t i = 0; i < encodingChoices_.size(); ++i)
-        if (encodingChoices_[i] == encoding_.codePage) EncodingBox->SetItemIndex(int(i));
+        if (encodingChoices_[i] == document_->Encoding().codePage) EncodingBox->SetItemIndex(int(i));
     EncodingBox->SetEnabled(true);
     // A file shown anew, or gone: what was saved before is old news.
     savedNote_.clear();
@@ -77,20 +77,17 @@ bool TForm1::RefusedAsReadOnly() {
         ShowMessageDialog(Ansi("关键字还在列出中，列完后再试。"), MsgInformation, ButtonOK, 0);
         return true;
     }
-    if (fileGone_) {
+    if (document_->Gone()) {
         ShowMessageDialog(Ansi("文件已被删除或移走，不能修改。它回来后按 F5 重新载入。"), MsgWarning, ButtonOK, 0);
         return true;
     }
-    if (contentRefusal_ == TContentRefusal::None) return false;
-    ShowMessageDialog(RefusalMessage(contentRefusal_, encoding_), MsgInformation, ButtonOK, 0);
+    if (document_->ContentRefusal() == TContentRefusal::None) return false;
+    ShowMessageDialog(RefusalMessage(document_->ContentRefusal(), document_->Encoding()), MsgInformation, ButtonOK, 0);
     return true;
 }
 
 void TForm1::FollowWriteAccess() {
-    const IniFailure now = WriteRefusalAt(CurrentIniPath);
-    if (now == writeRefusal_) return;
-    writeRefusal_ = now;
-    if (!Loading()) ShowFileStatus();
+    if (document_->FollowWriteAccess() && !Loading()) ShowFileStatus();
 }
 
 std::string TForm1::ForMessage(const std::string& text) const {

@@ -137,8 +137,8 @@ std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<IniFi
         if (!ServeEventsDuringSearch(placeholder)) return std::nullopt;
     }
     // A file the service cannot read is searched as the views show it.
-    if (IsUtf16(encoding_.codePage))
-        bytes = CodePageToUtf8(std::string_view(bytes).substr(size_t(encoding_.bomLength)), encoding_.codePage);
+    if (IsUtf16(document_->Encoding().codePage))
+        bytes = CodePageToUtf8(std::string_view(bytes).substr(size_t(document_->Encoding().bomLength)), document_->Encoding().codePage);
     return bytes;
 }
 

@@ -32,7 +32,10 @@ void TForm1::mchangClick(TComponent*) {
     if (ValueInFile(*row) != shown && UnquotedValue(text).size() != text.size()) text = UnquotedValue(text);
     // The row's own line, as long as it still holds the value shown.
     const std::string key = row->Caption();
-    if (!WriteToFile([&](TIniFile& ini) { ini.WriteValueAt(RefOf(*node, *row), shown, text); })) return;
+    const auto write = [&](TDocument& document, const TViewPlace& before) {
+        return document.SetValueAt(RefOf(*node, *row), shown, text, before);
+    };
+    if (!WriteToFile(write)) return;
     ShowSaved(SavedKey(*node, key) + "=" + ForMessage(text));
     // Listed again from the file as written: the rows still to be made would otherwise come
     // from the file's bytes before the write, kept alive for them.
@@ -50,7 +53,10 @@ void TForm1::mkillClick(TComponent*) {
     const std::string shown = row->SubItems().Count() > 0 ? row->SubItems().At(0) : std::string();
     const std::string key = row->Caption();
     const int index = row->Index();
-    if (!WriteToFile([&](TIniFile& ini) { ini.RemoveKeyAt(RefOf(*node, *row), shown); })) return;
+    const auto remove = [&](TDocument& document, const TViewPlace& before) {
+        return document.RemoveKeyAt(RefOf(*node, *row), shown, before);
+    };
+    if (!WriteToFile(remove)) return;
     ShowSaved(Ansi("删除了 ") + SavedKey(*node, key));
     // A name that repeated may stand alone now. The keyboard goes on where the key was: the
     // row that took its place, or the one before it when it was the last.
@@ -77,7 +83,9 @@ void TForm1::maddClick(TComponent*) {
         const std::string value = dialog->ledtvalue->Text();
         try {
             // The section's own occurrence refuses a name it holds, also one the list does not show.
-            written = WriteToFile([&](TIniFile& ini) { ini.AddKey(RefOf(*node), name, value); });
+            written = WriteToFile([&](TDocument& document, const TViewPlace& before) {
+                return document.AddKey(RefOf(*node), name, value, before);
+            });
         } catch (const EIniFileException& error) {
             if (error.Reason() != IniFailure::NameTaken) throw;
             ShowMessageDialog(ForMessage(name) + Ansi(" 关键字已有，请另起一个名称"), MsgInformation, ButtonOK, 0);

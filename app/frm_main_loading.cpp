@@ -13,7 +13,6 @@
 #include "dialogs/message_dialog.h"
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_file.h"
-#include "inifile/ini_text.h"
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
 #include "encoding/encoding_memory.h"
@@ -44,8 +43,7 @@ constexpr auto kListingWait = std::chrono::milliseconds(40);
 TTreeNode* TForm1::RootNode() const { return tree1->Items().GetFirstNode(); }
 
 int TForm1::FileCodePage() const {
-    if (readOnlyText_) return CodePageUtf8;
-    return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();
+    return document_->TextCodePage();
 }
 
 void TForm1::LoadIniFile() {
@@ -61,7 +59,7 @@ void TForm1::LoadIniFile() {
 
 void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage,
                          bool quiet) {
-    TFileLoad::TRequest request{path, UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage,
+    TFileLoad::TRequest request{path, {UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage, true},
                                 [place](const IniListing& sections) { return SectionToShow(sections, place, true); }};
     // A file that cannot be opened changes nothing: the view, the commands and a load under
     // way stay on what they were.
@@ -149,7 +147,7 @@ void TForm1::ShowLoadProgress() {
 }
 
 bool TForm1::ListingMayTakeLong() const {
-    if (readOnlyText_) return false;
+    if (document_->ConvertedText()) return false;
     // A replaced listing or load still holds the service: waiting for it here would freeze the window.
     if (!listings_.empty() || !replacedLoads_.empty()) return true;
     std::error_code error;
@@ -200,19 +198,14 @@ void TForm1::ListingEnded(std::uint64_t id) {
 }
 
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
-    CurrentIniPath = file.path;
-    fileGone_ = false;
+    document_ = std::move(file.document);
+    document_->ShareHistory(histories_);
+    CurrentIniPath = document_->Path();
     reloadOwed_ = false;
-    if (watch_->Path() != file.path) watch_->Watch(file.path);
-    encoding_ = file.encoding;
-    lineEnds_ = file.lineEnds;
-    contentRefusal_ = file.refusal;
-    writeRefusal_ = file.writeRefusal;
-    readOnlyText_ = std::move(file.readOnlyText);
-    // A converted text has no state of the file of its own: the one before its read stands.
-    shownStamp_ = readOnlyText_ ? file.before : file.shown;
-    tree1->SetReadOnly(contentRefusal_ != TContentRefusal::None);
-    ListView1->SetReadOnly(contentRefusal_ != TContentRefusal::None);
+    if (watch_->Path() != CurrentIniPath) watch_->Watch(CurrentIniPath);
+    const bool readOnly = document_->ContentRefusal() != TContentRefusal::None;
+    tree1->SetReadOnly(readOnly);
+    ListView1->SetReadOnly(readOnly);
     ShowEncoding();
     // The tree and the list show the file as a reader of it sees it: every section the reader
     // finds, by the name it finds, and every key line.

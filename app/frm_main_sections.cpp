@@ -38,7 +38,10 @@ void TForm1::mtreeaddClick(TComponent*) {
     }
     const TViewPlace place = Place();
     // Refused, the view has followed the file already (a big one is still being read).
-    if (!WriteToFile([&](TIniFile& ini) { ini.WriteValue(name, "main", "01"); })) return;
+    const auto add = [&](TDocument& document, const TViewPlace& before) {
+        return document.SetValue(name, "main", "01", before);
+    };
+    if (!WriteToFile(add)) return;
     ShowSaved(Ansi("增加了小节 [") + ForMessage(name) + "]");
     // The new section comes last; the selection and the list stay. A redo comes back to it.
     ShowView(place);
@@ -46,7 +49,7 @@ void TForm1::mtreeaddClick(TComponent*) {
     if (TTreeNode* shown = RootNode(); shown && shown->Count() > 0) {
         const SectionRef added = RefOf(*shown->Item(shown->Count() - 1));
         const TShownName section{std::string(added.name), added.occurrence};
-        history_.SetPlaceAfter(CurrentIniPath, TViewPlace{false, section, {}});
+        document_->SetPlaceAfter(TViewPlace{false, section, {}});
     }
 }
 
@@ -58,7 +61,10 @@ void TForm1::mtreekillClick(TComponent*) {
     if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     // That occurrence alone: a section of the same name elsewhere in the file stays.
     const std::string name = node->Text();
-    if (!WriteToFile([&](TIniFile& ini) { ini.RemoveSectionAt(RefOf(*node)); })) return;
+    const auto remove = [&](TDocument& document, const TViewPlace& before) {
+        return document.RemoveSectionAt(RefOf(*node), before);
+    };
+    if (!WriteToFile(remove)) return;
     ShowSaved(Ansi("删除了小节 [") + ForMessage(name) + "]");
     // No section is selected afterwards, and the list stays empty until one is.
     ShowView(TViewPlace{}, false);

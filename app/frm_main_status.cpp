@@ -41,10 +41,10 @@ std::string ReadOnlyNote(TContentRefusal content, IniFailure write) {
 }  // namespace
 
 void TForm1::ShowFileStatus() {
-    std::string status = Ansi("换行符 ") + LineEndsName(lineEnds_);
-    if (const std::string why = ReadOnlyNote(contentRefusal_, writeRefusal_); !why.empty())
+    std::string status = Ansi("换行符 ") + LineEndsName(document_->LineEnds());
+    if (const std::string why = ReadOnlyNote(document_->ContentRefusal(), document_->WriteRefusal()); !why.empty())
         status += Ansi("　只读：") + why;
-    if (fileGone_) status += Ansi("　文件已被删除或移走");
+    if (document_->Gone()) status += Ansi("　文件已被删除或移走");
     else if (reloadOwed_) status += Ansi("　文件有改动，等它可读后重新载入…");
     if (!savedNote_.empty()) status += Ansi("　") + savedNote_;
     LineEndLabel->SetCaption(status);

@@ -8,7 +8,6 @@
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
 #include "inifile/ini_file.h"
-#include "inifile/ini_text.h"
 #include "encoding/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "engine/ini_listing.h"
@@ -107,16 +106,6 @@ TForm1::TViewPlace TForm1::Place() const {
     return place;
 }
 
-IniListing TForm1::SectionList() {
-    if (readOnlyText_) return readOnlyText_->Sections();
-    return TIniFile(CurrentIniPath, FileCodePage()).Sections();
-}
-
-IniListing TForm1::KeyList(SectionRef section) {
-    if (readOnlyText_) return readOnlyText_->Keys(section);
-    return TIniFile(CurrentIniPath, FileCodePage()).Keys(section);
-}
-
 std::optional<std::size_t> TForm1::SectionToShow(const IniListing& sections, const TViewPlace& place,
                                                  bool firstWhenNoPlace) {
     if (place.root) return std::nullopt;
@@ -131,8 +120,8 @@ std::optional<std::size_t> TForm1::SectionToShow(const IniListing& sections, con
 }
 
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
-    const IniListing sections = SectionList();
-    if (!readOnlyText_) shownStamp_ = TIniFile(CurrentIniPath, FileCodePage()).ShownStamp();
+    const IniListing sections = document_->Sections();
+    document_->NoteEngineStamp();
     ShowLists(sections, place, firstWhenNoPlace, nullptr);
 }
 
@@ -182,7 +171,7 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
         StartListing(*node, keep, std::move(shown));
         return;
     }
-    ShowKeys(keys ? std::move(keys) : std::make_shared<const IniListing>(KeyList(RefOf(*node))), keep);
+    ShowKeys(keys ? std::move(keys) : std::make_shared<const IniListing>(document_->Keys(RefOf(*node))), keep);
     if (shown) shown();
 }
 
@@ -202,29 +191,24 @@ void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optiona
 // The comments right above the section or key line, read when its tooltip is shown.
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
     // A listing on its own thread holds the service: a tooltip does not wait for it.
-    if (readOnlyText_ || &node == RootNode() || Loading()) return {};
+    if (document_->ConvertedText() || &node == RootNode() || Loading()) return {};
     TIniFile ini(CurrentIniPath, FileCodePage());
     return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
 }
 
 // ---- writes
 
-void TForm1::WriteThrough(const std::function<void(TIniFile&)>& write) {
-    TIniFile ini(CurrentIniPath, FileCodePage());
-    // A view behind the file before the write stays behind it: the change notice refreshes it.
-    const bool current = ini.StampNow() == shownStamp_;
-    try {
-        write(ini);
-    } catch (...) {
+void TForm1::WriteThrough(const TDocumentWrite& write) {
+    const IniResult result = write(*document_, Place());
+    if (!result.Succeeded()) {
         // A write refused for its permission: the status line says so from now on.
         FollowWriteAccess();
-        throw;
+        throw WriteFailure(CurrentIniPath, result.failure, result.systemError);
     }
-    RememberEdit(ini);
-    if (current) shownStamp_ = ini.ShownStamp();
+    ForgetFind();
 }
 
-bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
+bool TForm1::WriteToFile(const TDocumentWrite& write) {
     try {
         WriteThrough(write);
         return true;
@@ -237,7 +221,7 @@ bool TForm1::WriteToFile(const std::function<void(TIniFile&)>& write) {
 
 void TForm1::FollowChangedFile() {
     if (!FilePresent(CurrentIniPath)) {
-        fileGone_ = true;
+        document_->SetGone(true);
         ShowEncoding();
         RefusedAsReadOnly();
         return;
@@ -246,9 +230,9 @@ void TForm1::FollowChangedFile() {
     ShowMessageDialog(Ansi("文件已被其他程序修改，这次没有写入。请看过刷新后的内容再试。"), MsgWarning, ButtonOK, 0);
 }
 
-bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const std::string& name, bool section) {
+bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section) {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
-    if (contentRefusal_ != TContentRefusal::None || fileGone_ || Loading()) {
+    if (document_->ContentRefusal() != TContentRefusal::None || document_->Gone() || Loading()) {
         PostCall([this] { RefusedAsReadOnly(); });
         return false;
     }
@@ -281,13 +265,18 @@ bool TForm1::RenameInFile(const std::function<void(TIniFile&)>& rename, const st
 bool TForm1::tree1Edited(TTreeNode& node, const std::string& text) {
     // The root shows the file's name, which is no section's.
     if (&node == RootNode()) return false;
-    return RenameInFile([&](TIniFile& ini) { ini.RenameSection(RefOf(node), text); }, text, true);
+    return RenameInFile([&](TDocument& document, const TViewPlace& before) {
+        return document.RenameSection(RefOf(node), text, before);
+    }, text, true);
 }
 
 bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
     TTreeNode* node = tree1->Selected();
     if (!node || node == RootNode()) return false;
-    if (!RenameInFile([&](TIniFile& ini) { ini.RenameKey(RefOf(*node, row), text); }, text, false)) return false;
+    const auto rename = [&](TDocument& document, const TViewPlace& before) {
+        return document.RenameKey(RefOf(*node, row), text, before);
+    };
+    if (!RenameInFile(rename, text, false)) return false;
     // A renamed row may have been one of a repeated name: the others' occurrences are counted again.
     listedKeys_.reset();
     return true;
@@ -307,13 +296,13 @@ void TForm1::FileChangedOutside() {
     FollowWriteAccess();
     const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
     if (!now.exists) {
-        if (!fileGone_) {
-            fileGone_ = true;
+        if (!document_->Gone()) {
+            document_->SetGone(true);
             ShowEncoding();
         }
         return;
     }
-    if (now == shownStamp_ && !fileGone_ && !reloadOwed_) return;
+    if (now == document_->ShownStamp() && !document_->Gone() && !reloadOwed_) return;
     FollowFileQuietly();
 }
 
@@ -337,7 +326,7 @@ void TForm1::ReloadFile() {
     // Under an open caption editor the key is the edit's: the view stays until it ends.
     if (CurrentIniPath.empty() || Busy()) return;
     if (!FilePresent(CurrentIniPath)) {
-        fileGone_ = true;
+        document_->SetGone(true);
         ShowEncoding();
         ShowMessageDialog(Ansi("不存在这个文件！"), MsgWarning, ButtonOK, 0);
         return;

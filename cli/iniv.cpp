@@ -17,11 +17,8 @@
 #include "cli/line_diff.h"
 #include "cli/operation.h"
 #include "cli/text_bridge.h"
+#include "document/document.h"
 #include "encoding/code_page.h"
-#include "encoding/code_page_conversion.h"
-#include "encoding/content_refusal.h"
-#include "encoding/encoding_detection.h"
-#include "encoding/encoding_memory.h"
 #include "encoding/encodings.h"
 #include "engine/ini_store.h"
 
@@ -45,9 +42,9 @@ std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) 
 
 // The file as this run reads it.
 struct OpenFile {
-    const IniDocument* document = nullptr;
-    std::optional<IniDocument> utf16Text;  // a UTF-16 file's text, in UTF-8
-    int codePage = 0;                      // of the document's bytes
+    const IniDocument* document = nullptr;  // the engine's, or the opened file's converted text
+    std::optional<TDocument> opened;
+    int codePage = 0;                       // of the document's bytes
     std::string readOnly;                  // why it must not be written; empty when it may
     bool exists = false;
 };
@@ -101,24 +98,14 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
     if (reading && static_cast<std::uintmax_t>(status.st_size) > IniDocument::MaxSize)
         return CannotRead(IniFailureText(IniFailure::TooLarge));
 
-    // Decided as the viewer decides it on a load: the remembered choice holds while the bytes
-    // give the same verdict.
-    const std::string& bytes = store_.Document(path, terminal_).Bytes();
-    const TFileEncoding verdict = DetectEncoding(bytes, UserEncodingHints());
-    std::optional<int> chosen = call_.codePage;
-    if (!chosen) chosen = TEncodingMemory::OfUser().Recall(path, verdict);
-    const TFileEncoding encoding = chosen ? ChosenEncoding(bytes, *chosen) : verdict;
-    file.readOnly = RefusalText(ContentRefusal(bytes, verdict, encoding), encoding);
-    if (IsUtf16(encoding.codePage)) {
-        // The engine reads 8-bit code pages: the file is read from its text in UTF-8.
-        const std::string_view text = std::string_view(bytes).substr(static_cast<std::size_t>(encoding.bomLength));
-        file.utf16Text.emplace(CodePageToUtf8(text, encoding.codePage), LeadTable::ForCodePage(CodePageUtf8));
-        file.document = &*file.utf16Text;
-        file.codePage = CodePageUtf8;
-        return std::nullopt;
-    }
-    file.codePage = encoding.codePage;
-    file.document = &store_.Document(path, encoding.codePage);  // `bytes` is gone from here on
+    // Opened as the viewer opens it; an encoding given on the command line is not remembered.
+    TDocument& opened = file.opened.emplace(path);
+    opened.Open(store_.Document(path, terminal_).Bytes(),
+                {UserEncodingHints(), TEncodingMemory::OfUser(), call_.codePage, false});
+    file.readOnly = RefusalText(opened.ContentRefusal(), opened.Encoding());
+    file.codePage = opened.TextCodePage();
+    const IniDocument* converted = opened.ConvertedText();
+    file.document = converted ? converted : &store_.Document(path, file.codePage);
     return std::nullopt;
 }
 

@@ -5,7 +5,7 @@
 
 #include <functional>
 
-#include "app/edit_history.h"
+#include "document/edit_history.h"
 #include "encoding/code_page.h"
 
 namespace apptest {

@@ -7,7 +7,7 @@
 #include <map>
 #include <string>
 
-#include "app/view_place.h"
+#include "document/view_place.h"
 #include "engine/edit_record.h"
 
 class TEditHistory {

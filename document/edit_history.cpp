@@ -1,4 +1,4 @@
-#include "app/edit_history.h"
+#include "document/edit_history.h"
 
 #include <utility>
 

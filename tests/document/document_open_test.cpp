@@ -1,0 +1,121 @@
+// What a file's document decides when it is opened: the encoding, the line ends, why its bytes
+// must not be written, and where its lists and stamps come from.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <fstream>
+#include <string>
+
+#include "document/document.h"
+#include "encoding/code_page.h"
+#include "encoding/code_page_conversion.h"
+#include "text/temp_folder.h"
+
+namespace {
+
+const TEncodingHints ZhCn = EncodingHintsOfLocale("zh_CN.UTF-8");
+
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+
+class DocumentOpenTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::string store = folder.Path("encodings");
+
+    // Opens the file at path from its bytes on disk, as a load does.
+    TDocument Opened(const std::string& path, std::optional<int> chosen = std::nullopt, bool remember = false) {
+        std::ifstream in(path, std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        TDocument document(path);
+        document.Open(bytes, {ZhCn, TEncodingMemory(store), chosen, remember});
+        return document;
+    }
+};
+
+TEST_F(DocumentOpenTest, AGbkFileIsReadInGbkAndListedThroughTheEngine) {
+    const std::string path = folder.File("game.ini", "[" + Gbk("版本") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海") + "\r\n");
+    TDocument document = Opened(path);
+    EXPECT_EQ(document.Encoding().codePage, CodePageGbk);
+    EXPECT_EQ(document.TextCodePage(), CodePageGbk);
+    EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
+    EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
+    EXPECT_EQ(document.ConvertedText(), nullptr);
+
+    const IniListing sections = document.Sections();
+    ASSERT_EQ(sections.Count(), 1u);
+    EXPECT_EQ(sections.Name(0), Gbk("版本"));
+    const IniListing keys = document.Keys({sections.Name(0), 0});
+    ASSERT_EQ(keys.Count(), 1u);
+    EXPECT_EQ(keys.Name(0), Gbk("名称"));
+    EXPECT_EQ(keys.Value(0), Gbk("星海"));
+}
+
+// The window remembers the user's choice for the file's next loads; iniv's --encoding does not.
+TEST_F(DocumentOpenTest, AChosenEncodingIsRememberedOnlyWhenAskedAndWhileTheVerdictHolds) {
+    const std::string path = folder.File("big5.ini", "[" + Gbk("版本") + "]\n");
+    EXPECT_EQ(Opened(path, 950, false).Encoding().codePage, 950);
+    EXPECT_EQ(Opened(path).Encoding().codePage, CodePageGbk) << "a choice not to remember was remembered";
+
+    EXPECT_EQ(Opened(path, 950, true).Encoding().codePage, 950);
+    const TDocument recalled = Opened(path);
+    EXPECT_EQ(recalled.Encoding().codePage, 950);
+    EXPECT_EQ(recalled.Encoding().basis, TEncodingBasis::UserChoice);
+    EXPECT_EQ(recalled.Verdict().codePage, CodePageGbk);
+
+    // Other content, another verdict: the choice made for the old bytes no longer holds.
+    folder.File("big5.ini", "[\xE7\x89\x88\xE6\x9C\xAC]\n");
+    EXPECT_EQ(Opened(path).Encoding().codePage, CodePageUtf8);
+}
+
+TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
+    const std::string gbk = folder.File("gbk.ini", "[" + Gbk("版本") + "]\n" + Gbk("名称") + "=1\n");
+    EXPECT_EQ(Opened(gbk, CodePageUtf8).ContentRefusal(), TContentRefusal::OtherEncoding);
+    EXPECT_EQ(Opened(gbk, CodePageGbk).ContentRefusal(), TContentRefusal::None) << "the verdict's own code page";
+
+    const std::string nul = folder.File("nul.ini", std::string("[a]\nk=v\0w\n", 10));
+    EXPECT_EQ(Opened(nul).ContentRefusal(), TContentRefusal::Binary);
+    // Only the start is probed: a NUL byte deep in a big file is one more byte kept as it is.
+    const std::string late = folder.File("late.ini", "[a]\n" + std::string(BinaryProbeBytes, 'x') + std::string("\nk=\0\n", 5));
+    EXPECT_EQ(Opened(late).ContentRefusal(), TContentRefusal::None);
+}
+
+TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndNeverWritten) {
+    const std::string utf16 = *Utf8ToCodePage("[版本]\r\n名称=星海\r\n", CodePageUtf16Le);
+    const std::string path = folder.File("wide.ini", "\xFF\xFE" + utf16);
+    TDocument document = Opened(path);
+    EXPECT_EQ(document.Encoding().codePage, CodePageUtf16Le);
+    EXPECT_EQ(document.Encoding().bomLength, 2);
+    EXPECT_EQ(document.ContentRefusal(), TContentRefusal::Utf16);
+    EXPECT_EQ(document.TextCodePage(), CodePageUtf8);
+    EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
+    ASSERT_NE(document.ConvertedText(), nullptr);
+    const IniListing sections = document.Sections();
+    ASSERT_EQ(sections.Count(), 1u);
+    EXPECT_EQ(sections.Name(0), "版本");
+    const IniListing keys = document.Keys({"版本", 0});
+    ASSERT_EQ(keys.Count(), 1u);
+    EXPECT_EQ(keys.Value(0), "星海");
+
+    // Its stamp is the one taken before its read: the engine holds nothing of it.
+    const FileStamp before = document.StampNow();
+    document.SetShownStamp(before);
+    document.NoteEngineStamp();
+    EXPECT_EQ(document.ShownStamp(), before);
+}
+
+// Root as well: a file without a write bit is not written.
+TEST_F(DocumentOpenTest, TheWriteRefusalFollowsTheFilesPermission) {
+    const std::string path = folder.File("locked.ini", "[a]\nk=v\n");
+    chmod(path.c_str(), 0444);
+    TDocument document = Opened(path);
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::ReadOnlyFile);
+    EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None) << "the bytes themselves may be written";
+    EXPECT_FALSE(document.FollowWriteAccess()) << "nothing changed";
+    chmod(path.c_str(), 0644);
+    EXPECT_TRUE(document.FollowWriteAccess());
+    EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
+}
+
+}  // namespace
