@@ -141,7 +141,7 @@ void TForm1::ShowLists(const IniListing& sections, const TViewPlace& place, bool
 
 void TForm1::ShowSectionNodes(const IniListing& sections) {
     const int codePage = FileCodePage();
-    UpdateBracket<TTreeNodes> bracket(tree1->Items());
+    const auto bracket = UpdateBracket(tree1->Items());
     tree1->Items().Clear();
     // The file name is a path: in the locale's code page, not the file's.
     TTreeNode* root = tree1->Items().AddChild(nullptr, FileNameOfPath(CurrentIniPath));
@@ -162,7 +162,7 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
     TTreeNode* node = tree1->Selected();
     if (!node) return;
     {
-        UpdateBracket<TListItems> bracket(ListView1->Items());
+        const auto bracket = UpdateBracket(ListView1->Items());
         ListView1->Items().Clear();
         listedKeys_.reset();
     }
@@ -176,7 +176,7 @@ void TForm1::ListSection(const std::optional<TShownName>& keep, std::shared_ptr<
 }
 
 void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optional<TShownName>& keep) {
-    UpdateBracket<TListItems> bracket(ListView1->Items());
+    const auto bracket = UpdateBracket(ListView1->Items());
     TListItems& rows = ListView1->Items();
     listedKeys_ = std::move(keys);
     rows.Show(int(listedKeys_->Count()), FileCodePage(), std::make_unique<KeyRows>(listedKeys_));

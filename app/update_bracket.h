@@ -1,13 +1,9 @@
 #pragma once
 // Holds a view's (or list's) update bracket open for a scope, closing it on every path.
-template <typename Updatable>
-class UpdateBracket {
-public:
-    explicit UpdateBracket(Updatable& target) : target_(target) { target_.BeginUpdate(); }
-    ~UpdateBracket() { target_.EndUpdate(); }
-    UpdateBracket(const UpdateBracket&) = delete;
-    UpdateBracket& operator=(const UpdateBracket&) = delete;
+#include "encoding/scope_exit.h"
 
-private:
-    Updatable& target_;
-};
+template <typename Updatable>
+[[nodiscard]] auto UpdateBracket(Updatable& target) {
+    target.BeginUpdate();
+    return ScopeExit([&target] { target.EndUpdate(); });
+}

@@ -143,14 +143,14 @@ Target MiddleOf(const std::string& path) {
     return target;
 }
 
-void DropCache() { ProfileWrite(nullptr, nullptr, nullptr, nullptr, CodePage); }
+// Setting the real file calls again starts with an empty cache.
+void DropCache() { UseIniFileOps(nullptr); }
 
 // Another program touched the file: its stamp changes, its bytes stay, and the next call reads
 // it again.
 void Touch(const std::string& path) { utimensat(AT_FDCWD, path.c_str(), nullptr, 0); }
 
 std::size_t ParseAll(const std::string& path) {
-    IniBatch action;
     const IniFileRef file{path, CodePage};
     const IniListing sections = Service().Sections(file);
     std::size_t keys = 0;
@@ -159,12 +159,10 @@ std::size_t ParseAll(const std::string& path) {
 }
 
 std::size_t ClickRows(const std::string& path, const Target& target) {
-    IniBatch action;
     return Service().Keys({path, CodePage}, {target.section, 0}).Count();
 }
 
 std::size_t ClickByName(const std::string& path, const Target& target) {
-    IniBatch action;
     const IniFileRef file{path, CodePage};
     std::size_t bytes = 0;
     for (const std::string_view key : Service().KeyNames(file, target.section))

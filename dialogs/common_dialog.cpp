@@ -2,6 +2,7 @@
 
 #include <fenv.h>
 
+#include "encoding/scope_exit.h"
 #include "shell/modal_scope.h"
 #include "ui/layout_reader.h"
 
@@ -21,24 +22,19 @@ bool TCommonDialog::RunTaskModal(const TChooserFunction& chooser, TFileChooserRe
     ModalScope windows(nullptr);
     activeAtStart_ = windows.ActiveAtStart();
 
-    struct HookBack {
-        TAppWindowHook* hook;
-        ~HookBack() {
-            if (Application) Application->UnhookAppWindow(hook);
-        }
-    } hook{&helpHook_};
     if (Application) Application->HookAppWindow(&helpHook_);
+    const ScopeExit unhook([this] {
+        if (Application) Application->UnhookAppWindow(&helpHook_);
+    });
 
     // A chooser that runs foreign code may leave the floating-point modes changed.
-    struct FloatingPointBack {
-        femode_t modes{};
-        ~FloatingPointBack() {
-            feclearexcept(FE_ALL_EXCEPT);
-            fesetmode(&modes);
-            g_beingCreated = nullptr;
-        }
-    } fpu;
-    fegetmode(&fpu.modes);
+    femode_t modes{};
+    fegetmode(&modes);
+    const ScopeExit restoreModes([&modes] {
+        feclearexcept(FE_ALL_EXCEPT);
+        fesetmode(&modes);
+        g_beingCreated = nullptr;
+    });
 
     g_beingCreated = this;
     return chooser(record);

@@ -66,5 +66,9 @@ private:
     HelpHook helpHook_{*this};
 };
 
+// Whether the desktop's chooser is of the newer kind: it tells its current path while open,
+// and its names come back zero-separated. The desktops we run on have no other kind.
+constexpr bool NewStyleShell = true;
+
 // The dialog whose chooser is being created, or null: one at a time per process.
 TCommonDialog* DialogBeingCreated();

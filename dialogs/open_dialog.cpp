@@ -48,7 +48,7 @@ std::string ExtensionWithoutDot(const std::string& path) {
 TOpenDialog::TOpenDialog(TComponent* owner) : TCommonDialog(owner) {}
 
 std::string TOpenDialog::FileName() const {
-    if (!Handle()) return fileName_;
+    if (!Handle() || !NewStyleShell) return fileName_;
     std::string path = Handle()->CurrentPath();
     // Asked through a buffer of SingleFileBufferSize + 1 bytes.
     return path.size() <= size_t(SingleFileBufferSize) ? path : std::string();
@@ -74,7 +74,10 @@ bool TOpenDialog::RunOpenDialog() {
     record.InitialDir = initialDir_;
     record.Title = title_;
     record.Flags = ChooserFlagsOf(options_);
-    record.FlagsEx = ChooserFlagsExOf(optionsEx_);
+    if (NewStyleShell)
+        record.FlagsEx = ChooserFlagsExOf(optionsEx_);
+    else
+        record.Flags &= ~ChooserNewStyle;
     record.DefaultExt = defaultExt_;
     if (record.DefaultExt.empty() && !(record.Flags & ChooserNewStyle))
         record.DefaultExt = ExtensionWithoutDot(fileName_);
@@ -90,7 +93,7 @@ bool TOpenDialog::RunOpenDialog() {
 
 void TOpenDialog::CollectFileNames(const TFileChooserRequest& record) {
     const bool multi = options_.Has(ofAllowMultiSelect);
-    const char separator = multi && options_.Has(ofOldStyleDialog) ? ' ' : '\0';
+    const char separator = multi && (options_.Has(ofOldStyleDialog) || !NewStyleShell) ? ' ' : '\0';
     const std::vector<std::string> items = ChosenItems(std::string(record.File.begin(), record.File.end()), separator);
     const std::string first = items.empty() ? std::string() : items.front();
     if (!multi || items.size() < 2) {

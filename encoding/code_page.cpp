@@ -1,6 +1,5 @@
 #include "encoding/code_page.h"
 
-#include <cctype>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -12,7 +11,7 @@ int g_codePage = 0;  // 0: not read yet
 std::string Normalized(std::string_view name) {
     std::string out;
     for (char c : name)
-        if (c != '-' && c != '_') out += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != '-' && c != '_') out += AsciiLower(c);
     return out;
 }
 
@@ -98,6 +97,13 @@ std::span<const TByteRange> LeadByteRanges(int codePage) {
     }
 }
 
+std::bitset<256> LeadByteBits(int codePage) {
+    std::bitset<256> bits;
+    for (const TByteRange& range : LeadByteRanges(codePage))
+        for (int byte = range.first; byte <= range.last; ++byte) bits.set(static_cast<std::size_t>(byte));
+    return bits;
+}
+
 bool IsLeadByte(int codePage, unsigned char byte) {
     for (const TByteRange& range : LeadByteRanges(codePage))
         if (byte >= range.first && byte <= range.last) return true;
@@ -105,5 +111,5 @@ bool IsLeadByte(int codePage, unsigned char byte) {
 }
 
 std::size_t CharacterLength(std::string_view text, std::size_t at, int codePage) {
-    return IsLeadByte(codePage, static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+    return CharacterLength(text, at, IsLeadByte(codePage, static_cast<unsigned char>(text[at])));
 }

@@ -2,6 +2,7 @@
 // Code pages: which one the process uses for its text, which one a locale name implies, and
 // which bytes begin a double-byte character in one. Pure C++: the INI engine and the text
 // layer use it without the conversion services.
+#include <bitset>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -33,6 +34,11 @@ int CodePageOfLocaleName(std::string_view localeName);
 // 0 for a locale without a language (C, POSIX, empty).
 int CodePageOfLanguage(std::string_view localeName);
 
+// The case of the ASCII letters alone: no other byte of any code page changes, so a trail
+// byte that looks like a letter must be passed over by the caller.
+constexpr char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c; }
+constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
+
 struct TByteRange {
     unsigned char first;
     unsigned char last;
@@ -40,7 +46,22 @@ struct TByteRange {
 // The ranges of bytes that begin a two-byte character in a code page; none for a
 // single-byte code page. GB18030's four-byte characters read as two such pairs.
 std::span<const TByteRange> LeadByteRanges(int codePage);
+// The same as a set of bytes, for a look-up per byte.
+std::bitset<256> LeadByteBits(int codePage);
 bool IsLeadByte(int codePage, unsigned char byte);
 // Bytes taken by the character that starts at `at` in a text of that code page: a lead byte
 // takes the next byte with it, whatever that byte is, unless it is the last byte of the text.
 std::size_t CharacterLength(std::string_view text, std::size_t at, int codePage);
+// The same rule for a character whose first byte the caller already classified.
+constexpr std::size_t CharacterLength(std::string_view text, std::size_t at, bool startsWithLeadByte) {
+    return startsWithLeadByte && at + 1 < text.size() ? 2 : 1;
+}
+// Whether the byte at `at` is the trail byte of a double-byte character, reading from begin:
+// it is when an odd run of lead bytes comes right before it, since such runs pair up from
+// their start.
+template <typename IsLead>
+bool IsTrailByteAt(std::string_view text, std::size_t at, std::size_t begin, IsLead isLead) {
+    std::size_t leads = 0;
+    while (at - leads > begin && isLead(static_cast<unsigned char>(text[at - leads - 1]))) ++leads;
+    return leads % 2 == 1;
+}

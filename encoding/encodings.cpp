@@ -1,6 +1,5 @@
 #include "encoding/encodings.h"
 
-#include <cctype>
 #include <charconv>
 
 #include "encoding/code_page.h"
@@ -34,7 +33,7 @@ constexpr TEncoding Table[] = {
 std::string Folded(std::string_view name) {
     std::string folded;
     for (char c : name)
-        if (c != '-' && c != '_' && c != ' ') folded += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (c != '-' && c != '_' && c != ' ') folded += AsciiLower(c);
     return folded;
 }
 

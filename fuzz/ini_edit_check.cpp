@@ -8,6 +8,7 @@
 
 #include "fuzz/ini_oracle.h"
 #include "fuzz/memory_file_ops.h"
+#include "encoding/code_page.h"
 #include "ini_save.h"
 #include "engine/ini_store.h"
 
@@ -88,8 +89,7 @@ private:
     std::string Varied(std::string name) {
         const std::uint8_t how = in_.Byte();
         if (how & 0x01)
-            for (char& c : name)
-                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            for (char& c : name) c = AsciiUpper(c);
         if (how & 0x02) name = " " + name + "\t";
         return name;
     }

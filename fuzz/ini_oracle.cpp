@@ -2,13 +2,14 @@
 
 #include <algorithm>
 
+#include "encoding/code_page.h"
+
 namespace {
 
 constexpr std::string_view Mark = "\xEF\xBB\xBF";
 
 bool Blank(char c) { return c == ' ' || c == '\t'; }
 bool Quote(char c) { return c == '"' || c == '\''; }
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
 
 bool OnOneLine(std::string_view text) {
     return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
@@ -60,10 +61,6 @@ IniOracle::IniOracle(std::string bytes, const LeadTable& lead) : bytes_(std::mov
     }
 }
 
-std::size_t IniOracle::CharLength(std::string_view text, std::size_t at) const {
-    return lead_.IsLead(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
-}
-
 // A name runs to its stop byte; the blanks after it are not part of it, but a blank that is the
 // second byte of a character is.
 IniOracle::Line IniOracle::Parse(std::size_t begin, std::size_t contentBegin, std::size_t contentEnd,
@@ -84,7 +81,7 @@ IniOracle::Line IniOracle::Parse(std::size_t begin, std::size_t contentBegin, st
     line.nameBegin = line.nameEnd = contentBegin + at;
     const char stop = header ? ']' : '=';
     while (at < content.size()) {
-        const std::size_t length = CharLength(content, at);
+        const std::size_t length = lead_.CharLength(content, at);
         if (length == 1 && content[at] == stop) break;
         if (length == 2 || !Blank(content[at])) line.nameEnd = contentBegin + at + length;
         at += length;
@@ -108,11 +105,11 @@ std::string IniOracle::ValueOf(const Line& line) const { return Unquoted(Text(li
 bool IniOracle::Same(std::string_view a, std::string_view b) const {
     if (a.size() != b.size()) return false;
     for (std::size_t at = 0; at < a.size();) {
-        if (CharLength(a, at) == 2) {
+        if (lead_.CharLength(a, at) == 2) {
             if (a.substr(at, 2) != b.substr(at, 2)) return false;
             at += 2;
         } else {
-            if (Lower(a[at]) != Lower(b[at])) return false;
+            if (AsciiLower(a[at]) != AsciiLower(b[at])) return false;
             ++at;
         }
     }
@@ -124,7 +121,7 @@ std::string_view IniOracle::Trim(std::string_view name) const {
     while (begin < name.size() && Blank(name[begin])) ++begin;
     std::size_t end = begin;
     for (std::size_t at = begin; at < name.size();) {
-        const std::size_t length = CharLength(name, at);
+        const std::size_t length = lead_.CharLength(name, at);
         if (length == 2 || !Blank(name[at])) end = at + length;
         at += length;
     }
@@ -136,7 +133,7 @@ bool IniOracle::EndsWithLoneLead(std::string_view name) const {
     std::size_t last = 0;
     while (at < name.size()) {
         last = at;
-        at += CharLength(name, at);
+        at += lead_.CharLength(name, at);
     }
     return !name.empty() && at - last == 1 && lead_.IsLead(static_cast<unsigned char>(name[last]));
 }

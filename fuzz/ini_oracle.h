@@ -72,7 +72,6 @@ private:
     std::string_view NameOf(const Line& line) const { return Text(line.nameBegin, line.nameEnd); }
     std::string ValueOf(const Line& line) const;
     std::string_view Trim(std::string_view name) const;
-    std::size_t CharLength(std::string_view text, std::size_t at) const;
     bool EndsWithLoneLead(std::string_view name) const;
 
     std::optional<std::size_t> FindSection(std::string_view name, std::uint32_t occurrence) const;

@@ -6,21 +6,11 @@
 #include "engine/ini_service.h"
 #include "text/string_list.h"
 
-namespace {
-
-int defaultCodePage = 0;  // 0: not set by the program
-
-}  // namespace
-
-TIniFile::TIniFile(std::string path) : TIniFile(std::move(path), DefaultCodePage()) {}
+TIniFile::TIniFile(std::string path) : TIniFile(std::move(path), AnsiCodePage()) {}
 
 TIniFile::TIniFile(std::string path, int codePage) : TCustomIniFile(std::move(path)), codePage_(codePage) {}
 
 TIniFile::~TIniFile() { FlushFile(); }
-
-void TIniFile::SetDefaultCodePage(int codePage) { defaultCodePage = codePage; }
-
-int TIniFile::DefaultCodePage() { return defaultCodePage != 0 ? defaultCodePage : AnsiCodePage(); }
 
 IniFileRef TIniFile::File() const { return IniFileRef{FilePath, codePage_}; }
 

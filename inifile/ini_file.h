@@ -38,9 +38,6 @@ public:
     // Flushes the file.
     ~TIniFile() override;
 
-    // The code page the path-only constructor uses; until the program sets one, the locale's.
-    static void SetDefaultCodePage(int codePage);
-    static int DefaultCodePage();
     int CodePage() const { return codePage_; }
 
     // The whole value, however long.

@@ -24,6 +24,7 @@
 #include <memory>
 #include <optional>
 
+#include "encoding/code_page.h"
 #include "platform/display_text.h"
 #include "platform/file_chooser_seam.h"
 #include "platform/folder_listing.h"
@@ -94,10 +95,8 @@ std::string SuffixOf(const std::string& path) {
 }
 
 bool SameIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; };
-        return lower(x) == lower(y);
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](char x, char y) { return AsciiLower(x) == AsciiLower(y); });
 }
 
 // An absolute path without "." and ".." and without a trailing "/", its bytes as they are.

@@ -5,6 +5,7 @@
 #include <QtGlobal>
 
 #include "platform/display_text.h"
+#include "encoding/scope_exit.h"
 
 namespace {
 
@@ -12,18 +13,6 @@ LinkOpener& Opener() {
     static LinkOpener opener;
     return opener;
 }
-
-// The toolkit warns on the terminal when no program takes the link; a failure stays silent.
-class QuietToolkit {
-public:
-    QuietToolkit() : previous_(qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {})) {}
-    ~QuietToolkit() { qInstallMessageHandler(previous_); }
-    QuietToolkit(const QuietToolkit&) = delete;
-    QuietToolkit& operator=(const QuietToolkit&) = delete;
-
-private:
-    QtMessageHandler previous_;
-};
 
 }  // namespace
 
@@ -36,6 +25,8 @@ void OpenLinkInDesktop(const std::string& target) {
     }
     // The desktop hands the link to a detached helper, so nothing here waits for the
     // mail program or the browser.
-    QuietToolkit quiet;
+    // The toolkit warns on the terminal when no program takes the link; a failure stays silent.
+    const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    const ScopeExit restore([previous] { qInstallMessageHandler(previous); });
     QDesktopServices::openUrl(QUrl(ToDisplay(target), QUrl::TolerantMode));
 }

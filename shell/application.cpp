@@ -127,6 +127,22 @@ void TApplication::ShutdownApplication() {
     DestroyComponents();
 }
 
+TWindowList TApplication::DisableOtherWindows(const TCustomForm* except) {
+    TWindowList disabled;
+    for (TCustomForm* form : TScreen::Instance().Forms()) {
+        if (form == except || !form->Visible() || !form->Enabled()) continue;
+        form->SetEnabled(false);
+        disabled.insert(disabled.begin(), form);
+    }
+    return disabled;
+}
+
+void TApplication::ReenableWindows(const TWindowList& list) {
+    const TScreen& screen = TScreen::Instance();
+    for (TCustomForm* form : list)
+        if (screen.Contains(form)) form->SetEnabled(true);
+}
+
 void TApplication::HookAppWindow(TAppWindowHook* hook) { hooks_.push_back(hook); }
 
 void TApplication::UnhookAppWindow(TAppWindowHook* hook) {

@@ -26,6 +26,9 @@ public:
 
 enum class MessageBoxFlags { IconError = 16 };
 
+// Windows that DisableOtherWindows disabled, the most recently disabled first.
+using TWindowList = std::vector<TCustomForm*>;
+
 class TApplication : public TComponent {
 public:
     // Creates the application object (there is one per process: `Application`).
@@ -71,6 +74,11 @@ public:
     void AppMessageBox(const std::string& text, const std::string& caption, MessageBoxFlags flags);
     // Exit step: hides the windows and destroys every owned component, newest first.
     void ShutdownApplication();
+
+    // Disables every visible, enabled window but except (which may be null) and lists them.
+    static TWindowList DisableOtherWindows(const TCustomForm* except);
+    // Enables again every listed window that still exists, front first.
+    static void ReenableWindows(const TWindowList& list);
 
     void HookAppWindow(TAppWindowHook* hook);
     void UnhookAppWindow(TAppWindowHook* hook);

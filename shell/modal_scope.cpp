@@ -1,5 +1,6 @@
 #include "shell/modal_scope.h"
 
+#include "shell/application.h"
 #include "ui/error_sink.h"
 #include "ui/form.h"
 #include "ui/screen.h"
@@ -9,18 +10,13 @@ ModalScope::ModalScope(TCustomForm* modal) : modal_(modal) {
     active_ = screen.ActiveForm();
     focusCount_ = screen.FocusCount();
     screen.PushFocus(modal ? modal : screen.FocusedForm());
-    for (TCustomForm* form : screen.Forms()) {
-        if (!form->Visible() || !form->Enabled()) continue;
-        form->SetEnabled(false);
-        disabled_.insert(disabled_.begin(), form);
-    }
+    disabled_ = TApplication::DisableOtherWindows(nullptr);
 }
 
 ModalScope::~ModalScope() {
     TScreen& screen = TScreen::Instance();
     if (screen.Contains(modal_)) CatchErrors(modal_, [this] { modal_->Hide(); });
-    for (TCustomForm* form : disabled_)
-        if (screen.Contains(form)) form->SetEnabled(true);
+    TApplication::ReenableWindows(disabled_);
     screen.PopFocus();
     if (screen.Contains(active_)) active_->BringToFront();
     screen.SetFocusCount(focusCount_);

@@ -1,9 +1,7 @@
 #pragma once
 // While one window, or a box or chooser of the toolkit's own, takes all input: the other
 // windows are disabled, and the windows' state is put back on every way out.
-#include <vector>
-
-class TCustomForm;
+#include "shell/application.h"
 
 class ModalScope {
 public:
@@ -27,5 +25,5 @@ private:
     TCustomForm* modal_;
     TCustomForm* active_;
     int focusCount_;
-    std::vector<TCustomForm*> disabled_;  // most recently disabled first
+    TWindowList disabled_;
 };

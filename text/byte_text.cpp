@@ -6,8 +6,7 @@
 
 std::string AsciiLower(const std::string& text) {
     std::string lower = text;
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
+    for (char& c : lower) c = AsciiLower(c);
     return lower;
 }
 
@@ -29,10 +28,8 @@ int TextCompare(const std::string& a, const std::string& b) { return a.compare(b
 
 std::string AsciiLower(const std::string& text, int codePage) {
     std::string lower = text;
-    for (std::size_t at = 0; at < lower.size(); at += CharacterLength(lower, at, codePage)) {
-        char& c = lower[at];
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 0x20);
-    }
+    for (std::size_t at = 0; at < lower.size(); at += CharacterLength(lower, at, codePage))
+        lower[at] = AsciiLower(lower[at]);
     return lower;
 }
 

@@ -18,10 +18,6 @@ bool IsWesternLanguage(int language) {
     return std::find(std::begin(western), std::end(western), language) != std::end(western);
 }
 
-bool InLeadByteSet(const std::string& text, int at) {
-    return g_leadBytes.test(static_cast<unsigned char>(text[at]));
-}
-
 }  // namespace
 
 const TByteSet& LeadByteSet() { return g_leadBytes; }
@@ -35,8 +31,7 @@ void InitLeadByteSet(TLocaleId localeId) {
     g_leadBytes.reset();
     g_doubleByte = false;
     if (IsWesternLanguage(PrimaryLanguageOf(localeId))) return;
-    for (const TByteRange& range : LeadByteRanges(AnsiCodePage()))
-        for (int byte = range.first; byte <= range.last; ++byte) g_leadBytes.set(byte);
+    g_leadBytes = LeadByteBits(AnsiCodePage());
     g_doubleByte = g_leadBytes.any();
 }
 
@@ -44,9 +39,7 @@ TByteKind ByteKind(const std::string& text, int index) {
     const int j = index - 1;
     if (!g_doubleByte || j < 0 || j >= static_cast<int>(text.size()) || text[j] == '\0')
         return ByteKindSingle;
-    // After an odd run of lead bytes this byte completes the run's last character.
-    int k = 0;
-    while (k < j && InLeadByteSet(text, j - 1 - k)) ++k;
-    if (k % 2 == 1) return ByteKindTrail;
-    return InLeadByteSet(text, j) ? ByteKindLead : ByteKindSingle;
+    const auto isLead = [](unsigned char byte) { return g_leadBytes.test(byte); };
+    if (IsTrailByteAt(text, std::size_t(j), 0, isLead)) return ByteKindTrail;
+    return isLead(static_cast<unsigned char>(text[j])) ? ByteKindLead : ByteKindSingle;
 }

@@ -71,10 +71,6 @@ void TStrings::LoadLinesFromStream(TStream& stream) {
     InBatch(*this, [&] { SplitOwnedText(ReadToEnd(stream)); });
 }
 
-void TStrings::TakeLines(std::string&& text) {
-    InBatch(*this, [&] { SplitOwnedText(std::move(text)); });
-}
-
 void ReplaceLines(TStrings& list, const std::vector<std::string>& lines) {
     InBatch(list, [&] {
         list.RemoveAll();
@@ -106,12 +102,10 @@ std::optional<std::string> ReadTextInSteps(TStream& stream, const std::string& p
     return text;
 }
 
-std::string TStringList::LineAt(int index) const { return std::string(LineView(index)); }
-
-std::string_view TStringList::LineView(int index) const {
+std::string TStringList::LineAt(int index) const {
     CheckIndex(index);
     const Item& item = items_[index];
-    return std::string_view(bytes_).substr(item.offset, item.length);
+    return bytes_.substr(item.offset, item.length);
 }
 
 int TStringList::LineCount() const { return count_; }

@@ -41,8 +41,6 @@ public:
     virtual void LoadLinesFromFile(const std::string& path);
     // Replaces the contents with the lines of the stream from its position to its end.
     virtual void LoadLinesFromStream(TStream& stream);
-    // SplitIntoLines for a text the list may keep as the storage of its lines.
-    void TakeLines(std::string&& text);
 
 protected:
     // Called around every change; a list fires its handlers only outside a batch.
@@ -74,8 +72,6 @@ public:
     std::function<void()> OnAfterChange;
 
     std::string LineAt(int index) const override;
-    // The same bytes without a copy; valid until the list changes.
-    std::string_view LineView(int index) const;
     int LineCount() const override;
     void ReplaceLineAt(int index, const std::string& text) override;
     int AppendLine(const std::string& text) override;

@@ -1,23 +1,11 @@
 #include "engine/edit_sequence.h"
 
-namespace {
-
-// Holds the document's value sets for one rebuild of its bytes while the edits run.
-class DocumentBatch {
-public:
-    explicit DocumentBatch(IniDocument& document) : document_(document) { document_.BeginBatch(); }
-    ~DocumentBatch() { document_.EndBatch(); }
-    DocumentBatch(const DocumentBatch&) = delete;
-    DocumentBatch& operator=(const DocumentBatch&) = delete;
-
-private:
-    IniDocument& document_;
-};
-
-}  // namespace
+#include "encoding/scope_exit.h"
 
 EditResult RunEdits(IniDocument& document, std::span<const DocumentEdit> edits, EditRecord& change) {
-    const DocumentBatch batch(document);
+    // The document's value sets are rebuilt once, after the last edit.
+    document.BeginBatch();
+    const ScopeExit endBatch([&document] { document.EndBatch(); });
     EditChain chain(false);
     for (const DocumentEdit& edit : edits) {
         const EditResult result = edit(document);

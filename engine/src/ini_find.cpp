@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "encoding/code_page.h"
 #include "ini_line.h"
 #include "line_cursor.h"
 
@@ -15,8 +16,6 @@ namespace {
 constexpr std::size_t Block = 16;
 
 bool IsAsciiLetter(unsigned char c) { return (c | 0x20) >= 'a' && (c | 0x20) <= 'z'; }
-
-unsigned char Folded(unsigned char c) { return IsAsciiLetter(c) ? c | 0x20 : c; }
 
 bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
@@ -30,13 +29,13 @@ IniFind::IniFind(std::string bytes, std::string needle, int codePage)
     foldedNeedle_.assign(padded, '\0');
     for (std::size_t i = 0; i < needle_.size(); ++i) {
         const auto c = static_cast<unsigned char>(needle_[i]);
-        if (lead_.IsLead(c) && i + 1 < needle_.size()) {
+        if (lead_.CharLength(needle_, i) == 2) {
             foldedNeedle_[i] = needle_[i];
             foldedNeedle_[i + 1] = needle_[i + 1];
             ++i;
         } else {
             caseBits_[i] = IsAsciiLetter(c) ? 0x20 : 0;
-            foldedNeedle_[i] = static_cast<char>(Folded(c));
+            foldedNeedle_[i] = AsciiLower(needle_[i]);
         }
     }
     contentStart_ = std::string_view(bytes_).starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
@@ -140,11 +139,8 @@ bool IniFind::ShownAt(std::size_t at) const {
     return false;
 }
 
-// The bytes that can lead, right before at: an even number of them pair up among themselves.
 bool IniFind::StartsCharacter(std::size_t at, std::size_t textBegin) const {
-    std::size_t leads = 0;
-    while (at - leads > textBegin && lead_.IsLead(static_cast<unsigned char>(bytes_[at - leads - 1]))) ++leads;
-    return leads % 2 == 0;
+    return !IsTrailByteAt(bytes_, at, textBegin, [this](unsigned char byte) { return lead_.IsLead(byte); });
 }
 
 // Lines are short: sixteen bytes at a time finds their ends at once.
@@ -202,7 +198,7 @@ IniFind::KeyPlace IniFind::KeyPlaceOf(const IniFindMatch& match) const {
     auto foldedName = [&](std::string_view line) {
         std::string name(ParseIniLine(line, lead_).name);
         for (std::size_t at = 0; at < name.size(); at += lead_.CharLength(name, at))
-            name[at] = static_cast<char>(Folded(static_cast<unsigned char>(name[at])));
+            name[at] = AsciiLower(name[at]);
         return name;
     };
     const std::string_view target = LineAt(match.line);

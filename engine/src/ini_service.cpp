@@ -1,7 +1,5 @@
 #include "engine/ini_service.h"
 
-#include <algorithm>
-#include <cstring>
 #include <mutex>
 
 #include "engine/file_ops.h"
@@ -28,39 +26,6 @@ IniResult Apply(IniFileRef file, const IniStore::Edit& edit) {
     return Store().Apply(file.path, file.codePage, edit);
 }
 
-std::size_t CopyValue(std::string_view value, char* buffer, std::size_t size, std::size_t* needed) {
-    if (needed) *needed = value.size() + 1;
-    if (size == 0) return 0;
-    const std::size_t count = std::min(value.size(), size - 1);
-    std::memcpy(buffer, value.data(), count);
-    buffer[count] = '\0';
-    return count;
-}
-
-// Names one after another, each ending in a zero, and one zero more.
-std::size_t CopyList(const std::vector<std::string_view>& names, char* buffer, std::size_t size,
-                     std::size_t* needed) {
-    std::size_t total = 0;
-    for (std::string_view name : names) total += name.size() + 1;
-    if (needed) *needed = total + 1;
-    if (size < 2) {
-        if (size == 1) buffer[0] = '\0';
-        return 0;
-    }
-    const std::size_t room = std::min(total, size - 2);
-    std::size_t at = 0;
-    for (std::string_view name : names) {
-        if (at >= room) break;
-        const std::size_t count = std::min(name.size(), room - at);
-        std::memcpy(buffer + at, name.data(), count);
-        at += count;
-        if (at < room) buffer[at++] = '\0';
-    }
-    buffer[room] = '\0';
-    buffer[room + 1] = '\0';
-    return total <= size - 1 ? total : room;
-}
-
 std::vector<std::string> Copies(const std::vector<std::string_view>& views) {
     return std::vector<std::string>(views.begin(), views.end());
 }
@@ -70,37 +35,6 @@ std::vector<std::string> Copies(const std::optional<std::vector<std::string_view
 }
 
 }  // namespace
-
-std::size_t ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
-                        std::size_t size, const char* path, int codePage, std::size_t* needed) {
-    if (!buffer) size = 0;
-    std::lock_guard lock(StoreMutex());
-    const IniDocument& document = Store().Document(path ? path : "", codePage);
-    if (!section) return CopyList(document.SectionNames(), buffer, size, needed);
-    if (!key) return CopyList(document.KeyNames(section), buffer, size, needed);
-    const auto value = document.Value(section, key);
-    return CopyValue(value ? *value : std::string_view(defaultValue ? defaultValue : ""), buffer, size, needed);
-}
-
-bool ProfileWrite(const char* section, const char* key, const char* value, const char* path, int codePage) {
-    std::lock_guard lock(StoreMutex());
-    if (!section && !key && !value) {
-        if (path)
-            Store().Flush(path);
-        else
-            Store().FlushAll();
-        return true;
-    }
-    if (!path || !section || (!key && value)) return false;
-    return Store()
-        .Apply(path, codePage,
-               [&](IniDocument& document) {
-                   if (!key) return document.RemoveSection(section);
-                   if (!value) return document.RemoveKey(section, key);
-                   return document.SetValue(section, key, value);
-               })
-        .Succeeded();
-}
 
 void UseIniFileOps(FileOps* ops) {
     std::lock_guard lock(StoreMutex());
@@ -228,13 +162,3 @@ IniService& CurrentIniService() {
 }
 
 void UseIniService(IniService* service) { standIn = service; }
-
-IniBatch::IniBatch() {
-    std::lock_guard lock(StoreMutex());
-    Store().BeginBatch();
-}
-
-IniBatch::~IniBatch() {
-    std::lock_guard lock(StoreMutex());
-    Store().EndBatch();
-}

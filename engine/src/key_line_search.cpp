@@ -11,8 +11,6 @@
 
 namespace {
 
-char AsciiUpperOf(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - ('a' - 'A')) : c; }
-
 class Search {
 public:
     Search(std::string_view text, std::size_t from, std::string_view name, const LeadTable& lead, std::size_t most)
@@ -22,8 +20,8 @@ public:
 
     std::vector<LineCursor::Line> Run() {
         const std::size_t last = probe_.size() - 1;
-        const char first[2] = {AsciiLower(probe_.front()), AsciiUpperOf(probe_.front())};
-        const char end[2] = {AsciiLower(probe_.back()), AsciiUpperOf(probe_.back())};
+        const char first[2] = {AsciiLower(probe_.front()), AsciiUpper(probe_.front())};
+        const char end[2] = {AsciiLower(probe_.back()), AsciiUpper(probe_.back())};
         std::size_t at = from_;
 #if defined(__SSE2__)
         const __m128i first0 = _mm_set1_epi8(first[0]), first1 = _mm_set1_epi8(first[1]);

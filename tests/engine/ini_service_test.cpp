@@ -18,111 +18,91 @@ namespace {
 
 constexpr int Utf8 = 65001;
 
-std::string Read(const char* section, const char* key, const std::string& path,
-                 const char* defaultValue = "<default>") {
-    char buffer[256];
-    const std::size_t count = ProfileRead(section, key, defaultValue, buffer, sizeof buffer, path.c_str(), Utf8);
-    return std::string(buffer, count);
+std::string Read(const char* section, const char* key, const std::string& path, int codePage = Utf8) {
+    return IniService().Value({path, codePage}, section, key).value_or("<default>");
 }
 
-TEST(ProfileRead, CopiesCutsAndReportsTheSizeNeeded) {
-    TempDir dir;
-    const std::string path = dir.Write("a.ini", "[a]\nk=hello\n[b]\n");
-    char buffer[8];
-    std::size_t needed = 0;
-    EXPECT_EQ(ProfileRead("a", "k", "d", buffer, 4, path.c_str(), Utf8, &needed), 3u);
-    EXPECT_EQ(std::string(buffer, 4), std::string("hel\0", 4));
-    EXPECT_EQ(needed, 6u);
-    EXPECT_EQ(Read("a", "missing", path), "<default>");
-    EXPECT_EQ(Read("a", "missing", path, nullptr), "");
-
-    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 8, path.c_str(), Utf8, &needed), 4u);
-    EXPECT_EQ(std::string(buffer, 5), std::string("a\0b\0\0", 5));
-    EXPECT_EQ(needed, 5u);
-    EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, buffer, 4, path.c_str(), Utf8, &needed), 2u);
-    EXPECT_EQ(std::string(buffer, 4), std::string("a\0\0\0", 4));
-    EXPECT_EQ(ProfileRead("a", nullptr, nullptr, buffer, 8, path.c_str(), Utf8), 2u);
-    EXPECT_EQ(std::string(buffer, 3), std::string("k\0\0", 3));
-
-    EXPECT_EQ(ProfileRead("b", nullptr, nullptr, buffer, 8, dir.Path("none.ini").c_str(), Utf8, &needed), 0u);
-    EXPECT_EQ(std::string(buffer, 2), std::string("\0\0", 2));
-    EXPECT_EQ(needed, 1u);
+// By name, as the commands write: a null value removes the key, a null key the section.
+bool Write(const char* section, const char* key, const char* value, const std::string& path, int codePage = Utf8) {
+    IniService service;
+    const IniFileRef file{path, codePage};
+    if (!key) return service.RemoveSection(file, section).Succeeded();
+    if (!value) return service.RemoveKey(file, section, key).Succeeded();
+    return service.SetValue(file, section, key, value).Succeeded();
 }
 
-TEST(ProfileWrite, EmptyNamesAreNamesAndNullsMeanRemove) {
+TEST(ServiceWrite, AnEmptyKeyNameIsANameAndRemovalsTakeTheirLines) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
-    ASSERT_TRUE(ProfileWrite("a", "", "empty key", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "", "empty key", path, Utf8));
     EXPECT_EQ(Read("a", "", path), "empty key");
-    ASSERT_TRUE(ProfileWrite("a", "", nullptr, path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "", nullptr, path, Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
-    EXPECT_FALSE(ProfileWrite("a", nullptr, "value without a key", path.c_str(), Utf8));
-    ASSERT_TRUE(ProfileWrite("a", nullptr, nullptr, path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", nullptr, nullptr, path, Utf8));
     EXPECT_EQ(ReadFile(path), "");
-    EXPECT_TRUE(ProfileWrite(nullptr, nullptr, nullptr, path.c_str(), Utf8));
 }
 
-TEST(ProfileWrite, WriteThatChangesNothingLeavesTheFileAlone) {
+TEST(ServiceWrite, WriteThatChangesNothingLeavesTheFileAlone) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk = 1\n");
     const timespec past[2] = {{1000000, 0}, {1000000, 0}};
     utimensat(AT_FDCWD, path.c_str(), past, 0);
-    EXPECT_TRUE(ProfileWrite("A", "K", "1", path.c_str(), Utf8));
-    EXPECT_TRUE(ProfileWrite("a", "missing", nullptr, path.c_str(), Utf8));
-    EXPECT_TRUE(ProfileWrite("missing", nullptr, nullptr, path.c_str(), Utf8));
+    EXPECT_TRUE(Write("A", "K", "1", path, Utf8));
+    EXPECT_TRUE(Write("a", "missing", nullptr, path, Utf8));
+    EXPECT_TRUE(Write("missing", nullptr, nullptr, path, Utf8));
     EXPECT_EQ(StatOf(path).st_mtim.tv_sec, 1000000);
     // Nor is a file created for nothing.
-    EXPECT_TRUE(ProfileWrite("a", "k", nullptr, dir.Path("none.ini").c_str(), Utf8));
-    EXPECT_FALSE(ProfileWrite("a", "k\n", "v", dir.Path("none.ini").c_str(), Utf8));
+    EXPECT_TRUE(Write("a", "k", nullptr, dir.Path("none.ini"), Utf8));
+    EXPECT_FALSE(Write("a", "k\n", "v", dir.Path("none.ini"), Utf8));
     EXPECT_EQ(dir.EntryCount(), 1u);
 }
 
-TEST(ProfileWrite, ReplacesTheFileKeepingItsPermissions) {
+TEST(ServiceWrite, ReplacesTheFileKeepingItsPermissions) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     chmod(path.c_str(), 0640);
     const ino_t before = StatOf(path).st_ino;
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k", "2", path, Utf8));
     EXPECT_EQ(StatOf(path).st_mode & 07777, 0640u);
     EXPECT_NE(StatOf(path).st_ino, before);
     EXPECT_EQ(dir.EntryCount(), 1u);  // no temporary file left behind
 }
 
-TEST(ProfileWrite, ReadOnlyFileIsRefusedAndStaysAsItWas) {
+TEST(ServiceWrite, ReadOnlyFileIsRefusedAndStaysAsItWas) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     EXPECT_EQ(Read("a", "k", path), "1");
     chmod(path.c_str(), 0444);
-    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
-    EXPECT_FALSE(ProfileWrite("a", nullptr, nullptr, path.c_str(), Utf8));
+    EXPECT_FALSE(Write("a", "k", "2", path, Utf8));
+    EXPECT_FALSE(Write("a", nullptr, nullptr, path, Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(Read("a", "k", path), "1");  // the refused edit did not stay in the cache
 }
 
-TEST(ProfileWrite, WritesThroughSymbolicLinks) {
+TEST(ServiceWrite, WritesThroughSymbolicLinks) {
     TempDir dir;
     const std::string target = dir.Write("target.ini", "[a]\nk=1\n");
     symlink("target.ini", dir.Path("link.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", dir.Path("link.ini").c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k", "2", dir.Path("link.ini"), Utf8));
     EXPECT_EQ(ReadFile(target), "[a]\nk=2\n");
     struct stat status;
     ASSERT_EQ(lstat(dir.Path("link.ini").c_str(), &status), 0);
     EXPECT_TRUE(S_ISLNK(status.st_mode));
 
     symlink("new.ini", dir.Path("dangling.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("s", "k", "v", dir.Path("dangling.ini").c_str(), Utf8));
+    ASSERT_TRUE(Write("s", "k", "v", dir.Path("dangling.ini"), Utf8));
     EXPECT_EQ(ReadFile(dir.Path("new.ini")), "[s]\nk=v\n");
 }
 
-TEST(ProfileWrite, HardLinkedFileIsRewrittenInPlace) {
+TEST(ServiceWrite, HardLinkedFileIsRewrittenInPlace) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     link(path.c_str(), dir.Path("other.ini").c_str());
-    ASSERT_TRUE(ProfileWrite("a", "k", "22", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k", "22", path, Utf8));
     EXPECT_EQ(ReadFile(dir.Path("other.ini")), "[a]\nk=22\n");
 }
 
-TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
+TEST(ServiceRead, SeesWhatAnotherProgramChanged) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     EXPECT_EQ(Read("a", "k", path), "1");
@@ -137,12 +117,11 @@ TEST(ProfileRead, SeesWhatAnotherProgramChanged) {
 
 // A click lists the section again: after another program's edit in place, the listing in the
 // next batch is the file's new lines, not the cached ones.
-TEST(ProfileRead, AListingShowsWhatAnotherProgramChanged) {
+TEST(ServiceRead, AListingShowsWhatAnotherProgramChanged) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\r\nk=1\r\nj=2\r\n[b]\r\nx=3\r\n");
     IniService service;
     const auto listed = [&](const char* section) {
-        IniBatch action;
         std::string rows;
         const IniListing keys = service.Keys({path, Utf8}, {section, 0});
         for (std::size_t at = 0; at < keys.Count(); ++at) rows += std::string(keys.Name(at)) + "=" + std::string(keys.Value(at)) + ";";
@@ -158,7 +137,7 @@ TEST(ProfileRead, AListingShowsWhatAnotherProgramChanged) {
 
 // A read that reuses the room of the last one keeps none of its bytes, whether the file grew
 // or shrank, and a list made before keeps what it showed.
-TEST(ProfileRead, ReadsAgainIntoTheRoomOfTheLastRead) {
+TEST(ServiceRead, ReadsAgainIntoTheRoomOfTheLastRead) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[a]\nk=1\nj=2\n");
     IniService service;
@@ -167,7 +146,6 @@ TEST(ProfileRead, ReadsAgainIntoTheRoomOfTheLastRead) {
         dir.Write("b.ini", content);
         rename(dir.Path("b.ini").c_str(), path.c_str());
         ASSERT_EQ(service.SectionNames({path, Utf8}).size(), 1u) << content;
-        EXPECT_EQ(ProfileRead(nullptr, nullptr, nullptr, nullptr, 0, path.c_str(), Utf8), 0u);
         std::string listed;
         for (const std::string& section : service.SectionNames({path, Utf8}))
             for (const std::string_view key : service.KeyNames({path, Utf8}, section))
@@ -192,7 +170,7 @@ private:
     off_t delta_;
 };
 
-TEST(ProfileRead, AFileThatChangedSizeSinceItsStatusIsReadWhole) {
+TEST(ServiceRead, AFileThatChangedSizeSinceItsStatusIsReadWhole) {
     TempDir dir;
     std::string content = "[a]\n";
     for (int i = 0; i < 2000; ++i) content += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
@@ -205,15 +183,12 @@ TEST(ProfileRead, AFileThatChangedSizeSinceItsStatusIsReadWhole) {
     }
 }
 
-TEST(ProfileWrite, DoubleByteNamesFollowTheGivenCodePage) {
+TEST(ServiceWrite, DoubleByteNamesFollowTheGivenCodePage) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");
-    char buffer[64];
-    const auto read = [&](const char* section, const char* key, int codePage) {
-        return std::string(buffer, ProfileRead(section, key, "<default>", buffer, sizeof buffer, path.c_str(), codePage));
-    };
+    const auto read = [&](const char* section, const char* key, int codePage) { return Read(section, key, path, codePage); };
     EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "1");
-    EXPECT_TRUE(ProfileWrite("\x81]", "\x81=\x81\\", "2", path.c_str(), 936));
+    EXPECT_TRUE(Write("\x81]", "\x81=\x81\\", "2", path, 936));
     EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
     // Read with single-byte rules, the same bytes hold other names.
     EXPECT_EQ(read("\x81]", "\x81=\x81\\", Utf8), "<default>");
@@ -239,7 +214,7 @@ TEST(IniSave, FailedRenameLeavesFileAndCacheAsTheyWere) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     FailingRename ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    EXPECT_FALSE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
+    EXPECT_FALSE(Write("a", "k", "2", path, Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n");
     EXPECT_EQ(dir.EntryCount(), 1u);
     EXPECT_EQ(Read("a", "k", path), "1");
@@ -263,7 +238,7 @@ public:
 // first, a middle and the last line, the last with no line end) saves the other program's
 // bytes with its own change alone, in a GBK file of CRLF lines, while a list made before
 // keeps showing what it showed; a save that fails leaves the file as the other program left it.
-TEST(ProfileWrite, OneKeyAfterAnotherProgramsChangeSavesOnlyThatKey) {
+TEST(ServiceWrite, OneKeyAfterAnotherProgramsChangeSavesOnlyThatKey) {
     constexpr int Gbk = 936;
     TempDir dir;
     std::vector<std::string> lines = {"[\xD6\xF7]"};
@@ -330,7 +305,7 @@ TEST(IniSave, LargeFilesAreWrittenInStepsByteForByte) {
     const std::string path = dir.Write("a.ini", content);
     UnevenWrites ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("a", "k0", "first", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k0", "first", path, Utf8));
     content.replace(content.find("k0=") + 3, 40, "first");
     EXPECT_EQ(FirstDifference(ReadFile(path), content), std::string::npos);
     ASSERT_FALSE(ops.writtenBack.empty());
@@ -343,7 +318,7 @@ TEST(IniSave, LargeFilesAreWrittenInStepsByteForByte) {
 
     link(path.c_str(), dir.Path("other.ini").c_str());
     const std::size_t middle = content.find("\nk100000=") + 1;
-    ASSERT_TRUE(ProfileWrite("a", "k100000", nullptr, path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k100000", nullptr, path, Utf8));
     content.erase(middle, content.find('\n', middle) + 1 - middle);
     EXPECT_EQ(FirstDifference(ReadFile(dir.Path("other.ini")), content), std::string::npos);
 }
@@ -360,7 +335,7 @@ TEST(IniSave, ShortWritesAreCarriedOn) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ShortWrites ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("b", "key", "a longer value", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("b", "key", "a longer value", path, Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=1\n[b]\nkey=a longer value\n");
 }
 
@@ -378,7 +353,7 @@ TEST(IniSave, WritesInPlaceWhenTheFolderTakesNoNewFile) {
     const ino_t before = StatOf(path).st_ino;
     FolderWithoutRoom ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k", "2", path, Utf8));
     EXPECT_EQ(ReadFile(path), "[a]\nk=2\n");
     EXPECT_EQ(StatOf(path).st_ino, before);
 }
@@ -409,7 +384,7 @@ TEST(IniSave, ReadersCannotLockTheFileWhileItIsWritten) {
     const std::string path = dir.Write("a.ini", "[a]\nk=1\n");
     ReaderAtRename ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    ASSERT_TRUE(ProfileWrite("a", "k", "2", path.c_str(), Utf8));
+    ASSERT_TRUE(Write("a", "k", "2", path, Utf8));
     EXPECT_FALSE(ops.readerLocked);
 }
 

@@ -6,10 +6,7 @@
 #include <vector>
 
 #include "inifile/ini_file.h"
-#include "engine/file_ops.h"
 #include "engine/ini_service.h"
-#include "support/scoped_seam.h"
-#include "tests/engine/counting_status.h"
 #include "tests/engine/temp_dir.h"
 #include "text/string_list.h"
 
@@ -102,30 +99,6 @@ TEST(TIniFileUndo, RevertAndReapplyThroughTheFile) {
     dir.Write("a.ini", "[a]\r\nk=6\r\n[c]\r\nx=1\r\n");  // the undone bytes themselves changed
     EXPECT_EQ(FailureOf([&] { file.Reapply(set); }), IniFailure::Stale);
     EXPECT_EQ(ReadFile(path), "[a]\r\nk=6\r\n[c]\r\nx=1\r\n");
-}
-
-TEST(IniBatchTest, OneCheckOfTheFilePerUserAction) {
-    TempDir dir;
-    std::string bytes = "[a]\n";
-    for (int i = 0; i < 200; ++i) bytes += "k" + std::to_string(i) + "=" + std::to_string(i) + "\n";
-    const std::string path = dir.Write("a.ini", bytes);
-    CountingStatus ops;
-    ScopedSeam seam(UseIniFileOps, &ops);
-    TIniFile(path, Utf8).ReadValue("a", "k0", "");  // parsed and cached
-    ops.calls = 0;
-    {
-        IniBatch action;
-        TIniFile file(path, Utf8);
-        TStringList names;
-        file.ReadKeyNames("a", names);
-        for (int i = 0; i < names.LineCount(); ++i) ASSERT_EQ(file.ReadValue("a", names.LineAt(i), ""), std::to_string(i));
-    }
-    EXPECT_EQ(ops.calls, 1);
-    dir.Write("a.ini", "[a]\nk0=changed by another program\n");
-    {
-        IniBatch action;
-        EXPECT_EQ(TIniFile(path, Utf8).ReadValue("a", "k0", ""), "changed by another program");
-    }
 }
 
 }  // namespace

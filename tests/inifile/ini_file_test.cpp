@@ -107,12 +107,10 @@ TEST_F(TIniFileCalls, EachOperationIsOneCallWithSizedTextsInTheFilesCodePage) {
     EXPECT_EQ(service.calls, expected);
 }
 
-TEST_F(TIniFileCalls, PathOnlyObjectsUseTheDefaultCodePage) {
-    TIniFile::SetDefaultCodePage(950);
+TEST_F(TIniFileCalls, PathOnlyObjectsUseTheLocalesCodePage) {
+    const ScopedCodePage big5(950);
     TIniFile(path).ReadValue("s", "k", "");
-    TIniFile::SetDefaultCodePage(0);
     EXPECT_EQ(service.calls.at(0).codePage, 950);
-    EXPECT_EQ(TIniFile::DefaultCodePage(), AnsiCodePage());
 }
 
 TEST_F(TIniFileCalls, FreeingAnObjectThatOnlyReadStillFlushes) {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include <functional>
+#include <set>
 
 #include "platform/message_box.h"
 #include "shell/application.h"
@@ -374,6 +375,25 @@ TEST(ModalScope, PutsBackOnlyWhatStillExistsAndEachScopeUndoesItsOwnFocus) {
     EXPECT_EQ(screen.FocusCount(), focusCount);
     EXPECT_TRUE(shown.Enabled());
     shown.Hide();
+}
+
+TEST(WindowList, DisablesTheOtherUsableWindowsAndEnablesOnlyThoseThatStillExist) {
+    TForm except(Application), usable(Application), hidden(Application), disabled(Application);
+    auto* gone = new TForm(Application);
+    for (TForm* form : {&except, &usable, &disabled, gone}) {
+        form->SetClientSize(200, 100);
+        form->Show();
+    }
+    disabled.SetEnabled(false);
+    const TWindowList list = TApplication::DisableOtherWindows(&except);
+    EXPECT_EQ(std::set<TCustomForm*>(list.begin(), list.end()), (std::set<TCustomForm*>{&usable, gone}));
+    EXPECT_TRUE(except.Enabled());
+    EXPECT_TRUE(hidden.Enabled());
+    delete gone;
+    TApplication::ReenableWindows(list);
+    EXPECT_TRUE(usable.Enabled());
+    EXPECT_FALSE(disabled.Enabled()) << "disabled before, so not ours to enable";
+    for (TForm* form : {&except, &usable, &disabled}) form->Hide();
 }
 
 TEST_F(ModalTest, AVisibleWindowCannotBeMadeModal) {

@@ -146,15 +146,11 @@ TEST(StringList, AFileReadInStepsComesWholeOrStopsWhereItWasToldTo) {
     EXPECT_EQ(ReadTextInSteps(empty, path, 16, [](std::size_t, std::size_t) { return false; }), "");
 }
 
-TEST(StringList, AFilesTextIsReadWholeAndItsLinesTakenAsTheyAre) {
+TEST(StringList, AFilesTextIsReadWholeNulBytesIncluded) {
     TempFolder folder;
     const std::string bytes = std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12);  // UTF-16: NUL bytes inside
     EXPECT_EQ(LoadFileText(folder.File("wide.ini", bytes)), bytes);
     EXPECT_THROW(LoadFileText(folder.Path("missing.ini")), EFOpenError);
-    Counted list;
-    list.TakeLines("[one]\r\nk=v\n");
-    EXPECT_EQ(list.All(), (Lines{"[one]", "k=v"}));
-    EXPECT_EQ(list.after, 1) << "one bracket";
 }
 
 TEST(StringList, FilesThatCannotBeOpenedLeaveTheListAlone) {

@@ -1,11 +1,9 @@
 #pragma once
 // The INI engine: reads and writes INI files key by key. Text is bytes in the file's
 // code page, which the caller gives with every call; the service never looks at the locale.
-//
-// Two shapes. ProfileRead and ProfileWrite take NUL-terminated strings, where a null pointer
-// and an empty string differ, and list names zero-separated. IniService takes sized
-// strings, so that a NUL byte is part of a name or value (and refused where it would be
-// written), and lists names as vectors, where an empty name is a name.
+// Names and values are sized strings, so that a NUL byte is part of a name or value (and
+// refused where it would be written), and names are listed as vectors, where an empty name
+// is a name.
 #include <chrono>
 #include <cstddef>
 #include <optional>
@@ -22,28 +20,6 @@
 #include "engine/ini_result.h"
 
 class FileOps;
-
-// Reads from the INI file at path (a path without a folder is taken from the current one):
-//   section and key given: the key's value, or defaultValue (null counts as empty) when the
-//     file, the section or the key is missing;
-//   key null: the section's key names, each followed by a zero byte, and one more zero after
-//     the last (a missing section has none);
-//   section null: the file's section names, listed the same way.
-// Copies the answer into buffer, cut to fit its size, always terminated (a cut list still ends
-// in two zeros). Returns the bytes copied, not counting the last zero. When needed is given it
-// receives the buffer size that holds the whole answer, so the caller can ask again.
-std::size_t ProfileRead(const char* section, const char* key, const char* defaultValue, char* buffer,
-                        std::size_t size, const char* path, int codePage, std::size_t* needed = nullptr);
-
-// Writes to the INI file at path, creating the file and the section as needed:
-//   section, key and value: sets the key's value;
-//   value null: removes the key;
-//   key and value null: removes the section, its header through its last key;
-//   all three null: drops cached content that no longer matches the file (writes happen at
-//     once; there is nothing else to flush).
-// False when the write failed: a name or value the file cannot hold as it is, a file we may
-// not write, or a failed save. A write that changes nothing succeeds without touching the file.
-bool ProfileWrite(const char* section, const char* key, const char* value, const char* path, int codePage);
 
 // The file-system calls behind reads and saves; tests stand in their own. Null: the real ones.
 void UseIniFileOps(FileOps* ops);
@@ -65,7 +41,7 @@ class IniService {
 public:
     virtual ~IniService() = default;
 
-    // By name, the first occurrence answering, as ProfileRead.
+    // By name, the first occurrence answering; nothing for a missing file, section or key.
     virtual std::optional<std::string> Value(IniFileRef file, std::string_view section, std::string_view key);
     virtual std::vector<std::string> SectionNames(IniFileRef file);
     virtual NameList KeyNames(IniFileRef file, std::string_view section);
@@ -78,7 +54,8 @@ public:
     virtual std::vector<std::string> Comments(IniFileRef file, SectionRef section);
     virtual std::vector<std::string> Comments(IniFileRef file, KeyRef key);
 
-    // By name, as ProfileWrite. A missing key or section is no failure for the removals.
+    // By name, creating the file and the section as needed. A missing key or section is no
+    // failure for the removals.
     virtual IniResult SetValue(IniFileRef file, std::string_view section, std::string_view key,
                                    std::string_view value);
     virtual IniResult RemoveKey(IniFileRef file, std::string_view section, std::string_view key);
@@ -117,14 +94,3 @@ public:
 IniService& CurrentIniService();
 // Null: the real one again.
 void UseIniService(IniService* service);
-
-// While one lives, each file is checked against the disk once, at its first call: listing a
-// section of n keys and reading each value costs one stat, not n. Open one per user action;
-// another program's change is seen by the next one. Batches nest.
-class IniBatch {
-public:
-    IniBatch();
-    ~IniBatch();
-    IniBatch(const IniBatch&) = delete;
-    IniBatch& operator=(const IniBatch&) = delete;
-};

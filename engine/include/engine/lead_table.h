@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "encoding/code_page.h"
+
 class LeadTable {
 public:
     // A single-byte code page: no lead bytes.
@@ -16,7 +18,7 @@ public:
     // Bytes taken by the character that starts at `at`: a lead byte takes the next byte with
     // it, whatever that byte is, unless it is the last byte of the text.
     std::size_t CharLength(std::string_view text, std::size_t at) const {
-        return IsLead(static_cast<unsigned char>(text[at])) && at + 1 < text.size() ? 2 : 1;
+        return CharacterLength(text, at, IsLead(static_cast<unsigned char>(text[at])));
     }
 
 private:

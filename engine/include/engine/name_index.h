@@ -8,10 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "engine/lead_table.h"
-
-// The case-blind form of an ASCII letter names compare in; every other byte as it is.
-inline char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool SameName(std::string_view a, std::string_view b, const LeadTable& lead);
 // Whether text can begin with the name: its bytes equal the name's but for the case of ASCII
