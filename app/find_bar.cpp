@@ -33,20 +33,21 @@ TFindBar::TFindBar(TForm& form, TControl& below, std::initializer_list<TControl*
     caption_->SetBounds(6, 7, 26, 12);
 
     edit_ = new TEdit(&form, panel_);
-    edit_->SetBounds(34, 3, 130, 20);
+    edit_->SetBounds(34, 3, 110, 20);
     edit_->SetAnchors(akLeft | akTop);
     caption_->SetFocusControl(edit_);
 
-    previous_ = NewButton(form, *panel_, Ansi("上一个"), 168, 48);
-    next_ = NewButton(form, *panel_, Ansi("下一个"), 218, 48);
+    previous_ = NewButton(form, *panel_, Ansi("上一个"), 148, 48);
+    next_ = NewButton(form, *panel_, Ansi("下一个"), 198, 48);
 
     state_ = new TLabel(&form, panel_);
-    state_->SetBounds(272, 7, 50, 12);
+    state_->SetBounds(252, 7, 50, 12);
 
     filter_ = new TCheckBox(&form, panel_);
     filter_->SetCaption(Ansi("只显示匹配的小节"));
     filter_->SetAccessKey(u'M');
-    filter_->SetBounds(324, 3, 118, 20);
+    // Wide enough for its caption and access key in the Chinese faces the window may get.
+    filter_->SetBounds(304, 3, 138, 20);
 
     close_ = NewButton(form, *panel_, Ansi("关闭"), form.ClientWidth() - 46, 42);
     close_->SetAnchors(akRight | akTop);
