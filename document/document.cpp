@@ -97,6 +97,10 @@ IniResult TDocument::RenameSection(SectionRef section, std::string_view name, co
     return Write([&](IniFileRef file) { return CurrentIniService().RenameSection(file, section, name); }, before);
 }
 
+IniResult TDocument::ApplyEdits(std::span<const DocumentEdit> edits, const TViewPlace& before) {
+    return Write([&](IniFileRef file) { return CurrentIniService().ApplyEdits(file, edits); }, before);
+}
+
 void TDocument::SetPlaceAfter(const TViewPlace& after) { history_->SetPlaceAfter(path_, after); }
 
 bool TDocument::CanReplay(ReplayDirection direction) const {

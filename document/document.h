@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -83,6 +84,9 @@ public:
     IniResult RemoveSectionAt(SectionRef section, const TViewPlace& before = {});
     IniResult RenameKey(KeyRef key, std::string_view name, const TViewPlace& before = {});
     IniResult RenameSection(SectionRef section, std::string_view name, const TViewPlace& before = {});
+
+    // Several edits of the file as one change, and one undo step: all of them or none.
+    IniResult ApplyEdits(std::span<const DocumentEdit> edits, const TViewPlace& before = {});
 
     // Where the view stands once the last change is shown: where a redo comes back to.
     void SetPlaceAfter(const TViewPlace& after);

@@ -837,7 +837,8 @@ EditResult IniDocument::AppendKeyLine(std::size_t section, const std::string& li
     return EditResult::Changed;
 }
 
-// A new section goes at the end of the file, so every header is known first.
+// A new section goes at the end of the file, so every header is known first; with its first key
+// line, unless that is empty.
 EditResult IniDocument::AppendSection(std::string_view section, const std::string& keyLine) {
     const std::string header = HeaderLine(section);
     const IniLine parsed = ParseIniLine(header, lead_);
@@ -847,7 +848,7 @@ EditResult IniDocument::AppendSection(std::string_view section, const std::strin
     FindAllHeaders();
     if (EndsWithoutLineEnd()) AppendFinalLineEnd();
     const std::size_t at = Raw().size();
-    const std::string text = header + lineEnd_ + keyLine + lineEnd_;
+    const std::string text = header + lineEnd_ + (keyLine.empty() ? std::string() : keyLine + lineEnd_);
     recorder_.Replaced(at, {}, text);
     Own() += text;
     headerScanAt_ = at;
@@ -1048,14 +1049,26 @@ EditResult IniDocument::RemoveSectionAt(SectionRef section) {
 }
 
 EditResult IniDocument::AddKey(SectionRef section, std::string_view key, std::string_view value) {
+    return AddKeyLine(section, key, value, false);
+}
+
+EditResult IniDocument::AppendKey(SectionRef section, std::string_view key, std::string_view value) {
+    return AddKeyLine(section, key, value, true);
+}
+
+EditResult IniDocument::AddKeyLine(SectionRef section, std::string_view key, std::string_view value, bool repeat) {
     return Run([&] {
         const auto target = TargetSection(section);
         if (!target) return Refuse(IniFailure::Stale);
         const std::optional<std::string> line = NewKeyLine(key, value);
         if (!line) return Refuse(IniFailure::CannotHold);
-        if (HasOtherKey(sections_[*target], key, std::nullopt)) return Refuse(IniFailure::NameTaken);
+        if (!repeat && HasOtherKey(sections_[*target], key, std::nullopt)) return Refuse(IniFailure::NameTaken);
         return AppendKeyLine(*target, *line);
     });
+}
+
+EditResult IniDocument::AddSection(std::string_view section) {
+    return Run([&] { return AppendSection(section, {}); });
 }
 
 EditResult IniDocument::RenameKey(KeyRef key, std::string_view name) {

@@ -115,6 +115,11 @@ IniResult IniService::RemoveSectionAt(IniFileRef file, SectionRef section) {
     return Apply(file, [&](IniDocument& document) { return document.RemoveSectionAt(section); });
 }
 
+IniResult IniService::ApplyEdits(IniFileRef file, std::span<const DocumentEdit> edits) {
+    std::lock_guard lock(StoreMutex());
+    return Store().Apply(file.path, file.codePage, edits);
+}
+
 IniResult IniService::AddKey(IniFileRef file, SectionRef section, std::string_view key,
                                      std::string_view value) {
     std::lock_guard lock(StoreMutex());

@@ -91,6 +91,11 @@ public:
     EditResult RemoveSectionAt(SectionRef section);
     // Refused with NameTaken when that section occurrence already has the key.
     EditResult AddKey(SectionRef section, std::string_view key, std::string_view value);
+    // The same, but a name the section has already is repeated: the line is its next occurrence.
+    EditResult AppendKey(SectionRef section, std::string_view key, std::string_view value);
+    // A header at the end of the file, even when another section has the name: it is then that
+    // name's next occurrence.
+    EditResult AddSection(std::string_view section);
     // Only the name's bytes change. Refused for an empty name, one that another key of the
     // section occurrence (or another section of the file) has, or one the line cannot hold.
     EditResult RenameKey(KeyRef key, std::string_view name);
@@ -248,6 +253,7 @@ private:
     std::optional<std::string> NewKeyLine(std::string_view key, std::string_view value) const;
     EditResult ReplaceValue(std::size_t section, const KeyLine& line, std::string_view value);
     EditResult AppendKeyLine(std::size_t section, const std::string& line);
+    EditResult AddKeyLine(SectionRef section, std::string_view key, std::string_view value, bool repeat);
     EditResult AppendSection(std::string_view section, const std::string& keyLine);
     void AppendFinalLineEnd();
     bool EndsWithoutLineEnd() const;

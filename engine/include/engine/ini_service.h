@@ -7,11 +7,13 @@
 #include <chrono>
 #include <cstddef>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "engine/edit_record.h"
+#include "engine/edit_sequence.h"
 #include "engine/file_stamp.h"
 #include "engine/ini_address.h"
 #include "engine/ini_failure.h"
@@ -74,6 +76,10 @@ public:
     // or another section of the file, has it, letter case aside) or CannotHold otherwise.
     virtual IniResult RenameKey(IniFileRef file, KeyRef key, std::string_view name);
     virtual IniResult RenameSection(IniFileRef file, SectionRef section, std::string_view name);
+
+    // Several edits made in turn and saved once, as one change: all of them, or none when one
+    // is refused.
+    virtual IniResult ApplyEdits(IniFileRef file, std::span<const DocumentEdit> edits);
 
     // Undoes a change a write returned, or does it again, giving back the bytes exactly; fails
     // with Stale when another program changed the bytes it touches. Changes elsewhere in the
