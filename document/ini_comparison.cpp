@@ -39,22 +39,25 @@ std::uint64_t PairHash(std::string_view name, std::uint32_t occurrence, const Le
 }
 
 // For each left entry, the right entry of the same name and occurrence; Absent when none.
-// Lists mostly run alike: the common beginning is paired without a table.
+// A name and occurrence is one entry of a list: two in the same place that have it are a pair.
+// Lists mostly run alike: their common beginning and end are paired without a table.
 std::vector<std::uint32_t> PairByName(const TComparedText& left, const TComparedText& right, const LeadTable& lead) {
     std::vector<std::uint32_t> partner(left.Count(), Absent);
-    std::size_t alike = 0;
-    while (alike < left.Count() && alike < right.Count() &&
-           left.Occurrence(alike) == right.Occurrence(alike) && SameName(left.Name(alike), right.Name(alike), lead)) {
-        partner[alike] = static_cast<std::uint32_t>(alike);
-        ++alike;
-    }
-    if (alike == left.Count() || alike == right.Count()) return partner;
+    const auto samePlace = [&](std::size_t l, std::size_t r) {
+        return left.Occurrence(l) == right.Occurrence(r) && SameName(left.Name(l), right.Name(r), lead);
+    };
+    std::size_t begin = 0, leftEnd = left.Count(), rightEnd = right.Count();
+    for (; begin < leftEnd && begin < rightEnd && samePlace(begin, begin); ++begin)
+        partner[begin] = static_cast<std::uint32_t>(begin);
+    for (; leftEnd > begin && rightEnd > begin && samePlace(leftEnd - 1, rightEnd - 1); --leftEnd, --rightEnd)
+        partner[leftEnd - 1] = static_cast<std::uint32_t>(rightEnd - 1);
+    if (begin == leftEnd || begin == rightEnd) return partner;
     NameIndex index;
-    index.Reserve(right.Count() - alike);
-    for (std::size_t at = alike; at < right.Count(); ++at)
+    index.Reserve(rightEnd - begin);
+    for (std::size_t at = begin; at < rightEnd; ++at)
         index.Add(PairHash(right.Name(at), right.Occurrence(at), lead), static_cast<std::uint32_t>(at),
                   [](std::uint32_t) { return false; });
-    for (std::size_t at = alike; at < left.Count(); ++at) {
+    for (std::size_t at = begin; at < leftEnd; ++at) {
         const std::string_view name = left.Name(at);
         const std::uint32_t occurrence = left.Occurrence(at);
         const auto found = index.Find(PairHash(name, occurrence, lead), [&](std::uint32_t other) {

@@ -90,6 +90,12 @@ TEST_F(IniComparisonTest, RepeatedNamesPairByOccurrenceAndOneSidedRowsFollowTheL
     ASSERT_TRUE(changed.left && changed.right);
     EXPECT_EQ(changed.right->section.name, "S");
     EXPECT_EQ(changed.right->occurrence, 1u);
+
+    const TDocument moved = Opened("m.ini", "[s]\na=1\nb=2\nc=3\nd=4\nk=5\nk=6\ne=7\n");
+    const TDocument back = Opened("b.ini", "[s]\na=1\nc=3\nb=2\nk=5\ne=7\nk=6\n");
+    EXPECT_EQ(Rows(CompareIni(moved, back)),
+              (std::vector<std::string>{"different [s]#0", "same a#0 1|1", "same b#0 2|2", "same c#0 3|3",
+                                        "left-only d#0 4|", "same k#0 5|5", "same k#1 6|6", "same e#0 7|7"}));
 }
 
 TEST_F(IniComparisonTest, BuildingInStepsReportsProgressAndGivesTheSameRows) {
