@@ -146,6 +146,8 @@ struct TIniComparisonBuilder::Work {
     Work(const TDocument& l, const TDocument& r)
         : left(l), right(r), toUtf8(l.TextCodePage() != r.TextCodePage()),
           lead(LeadTable::ForCodePage(toUtf8 ? CodePageUtf8 : l.TextCodePage())) {
+        result.leftPath_ = l.Path();
+        result.rightPath_ = r.Path();
         result.leftCodePage_ = l.TextCodePage();
         result.rightCodePage_ = r.TextCodePage();
     }
@@ -276,6 +278,10 @@ TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompa
     TCopyResult copy;
     if (!sourceSection) return copy;
     copy.section = std::string(sourceSection->name);
+    if (target.Path() != comparison.Path(OtherSide(from))) {
+        copy.result.failure = IniFailure::Stale;
+        return copy;
+    }
     if (target.WriteRefusal() != IniFailure::None) {
         copy.result.failure = target.WriteRefusal();
         return copy;

@@ -211,6 +211,8 @@ TEST_F(CopyAcrossTest, ACopyFromAComparisonTheTargetNoLongerMatchesIsStale) {
     ASSERT_TRUE(target.SetValue("a", "k", "3").Succeeded());
     EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.failure, IniFailure::Stale);
     EXPECT_EQ(Read(target.Path()), "[a]\nk=3\n");
+    EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Right, target).result.failure, IniFailure::Stale)
+        << "a copy from the right goes into the left file, not into the right one itself";
     EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Right, source).result.Succeeded())
         << "the comparison's other side still reads as compared";
 }
