@@ -1,8 +1,10 @@
 // Comparing two large INI files, beside reading them.
-//   bench_compare [MEGABYTES [ROUNDS]]
+//   bench_compare [MEGABYTES [ROUNDS [gbk]]]
 // Makes two files of about MEGABYTES each in the temporary folder (1,000 sections of equal
 // keys; the right file has every 1,000th value changed, every 5,000th key missing, its first
-// two sections swapped and one section more) and prints the best of ROUNDS of:
+// two sections swapped and one section more) and prints the best of ROUNDS of the jobs below.
+// With gbk, every value holds a Chinese word, in UTF-8 on the left and in GBK on the right,
+// which the comparison converts. The jobs:
 //   read       both files' bytes into memory, from the page cache: the least a reader does
 //   load       both files opened and every section's keys listed by the engine, nothing cached
 //   compare    the comparison of both, nothing cached: the engine reads them as part of it
@@ -29,7 +31,11 @@ constexpr int Sections = 1000;
 // Lines of about 50 bytes: the keys a section needs for the file to reach the size.
 int KeysFor(int megabytes) { return megabytes * 1'000'000 / 50 / Sections; }
 
-void MakeFiles(const std::string& left, const std::string& right, int keys) {
+// A Chinese word, in UTF-8 and in GBK.
+constexpr const char* WordUtf8 = "\xE5\x80\xBC";
+constexpr const char* WordGbk = "\xD6\xB5";
+
+void MakeFiles(const std::string& left, const std::string& right, int keys, bool gbk) {
     std::ofstream l(left, std::ios::binary), r(right, std::ios::binary);
     char line[128];
     const auto section = [&](std::ofstream& out, int s, bool isRight) {
@@ -38,8 +44,9 @@ void MakeFiles(const std::string& left, const std::string& right, int keys) {
         for (int k = 0; k < keys; ++k) {
             const int n = s * keys + k;
             if (isRight && n % 5000 == 4999) continue;
-            std::snprintf(line, sizeof line, "key%06d=value %d.%d of the %s file\n", k, s, k,
-                          isRight && n % 1000 == 999 ? "right" : "generated");
+            std::snprintf(line, sizeof line, "key%06d=value %d.%d of the %s file%s\n", k, s, k,
+                          isRight && n % 1000 == 999 ? "right" : "generated",
+                          !gbk ? "" : isRight ? WordGbk : WordUtf8);
             out << line;
         }
     };
@@ -67,9 +74,9 @@ std::size_t ReadBytes(const std::string& path) {
     return got;
 }
 
-TDocument Opened(const std::string& path) {
+TDocument Opened(const std::string& path, int codePage) {
     TDocument document(path);
-    document.Open(ReadAll(path), {TEncodingHints(), TEncodingMemory(std::string()), CodePageUtf8, false});
+    document.Open(ReadAll(path), {TEncodingHints(), TEncodingMemory(std::string()), codePage, false});
     return document;
 }
 
@@ -80,11 +87,12 @@ volatile std::size_t sink = 0;
 int main(int argc, char** argv) {
     const int megabytes = argc > 1 ? std::atoi(argv[1]) : 100;
     const int rounds = argc > 2 ? std::atoi(argv[2]) : 3;
+    const bool gbk = argc > 3 && std::string(argv[3]) == "gbk";
     GeneratedFolder folder;
     folder.Create("iniv-compare-bench-");
     const std::string left = (folder.path / "left.ini").string(), right = (folder.path / "right.ini").string();
-    MakeFiles(left, right, KeysFor(megabytes));
-    const TDocument leftDocument = Opened(left), rightDocument = Opened(right);
+    MakeFiles(left, right, KeysFor(megabytes), gbk);
+    const TDocument leftDocument = Opened(left, CodePageUtf8), rightDocument = Opened(right, gbk ? CodePageGbk : CodePageUtf8);
 
     const double read = BestSeconds(rounds, [&] { sink = ReadBytes(left) + ReadBytes(right); });
     const double load = BestSeconds(rounds, [&] {
@@ -103,8 +111,8 @@ int main(int argc, char** argv) {
     const double cached =
         BestSeconds(rounds, [&] { differences = CompareIni(leftDocument, rightDocument).Differences(); });
 
-    std::printf("two files of %.1f MB, %d sections, %zu differences\n", double(ReadBytes(left)) / 1e6, Sections,
-                differences);
+    std::printf("two files of %.1f MB%s, %d sections, %zu differences\n", double(ReadBytes(left)) / 1e6,
+                gbk ? " (UTF-8 and GBK)" : "", Sections, differences);
     std::printf("read     %7.3f s\n", read);
     std::printf("load     %7.3f s\n", load);
     std::printf("compare  %7.3f s  %5.2f x read  %5.2f x load\n", compare, compare / read, compare / load);

@@ -63,6 +63,14 @@ TEST_F(IniComparisonTest, NamesMatchAsReadAcrossEncodingsCaseSpacingAndLineEnds)
 
     const TDocument other = Opened("other.ini", "[a]\nX=2\n\xE5\x90\x8D=\xE4\xB8\xAD\n", CodePageUtf8);
     EXPECT_EQ(CompareIni(gbk, other).Differences(), 2u) << "the same bytes in two encodings are no same characters";
+
+    // Text that starts in ASCII and goes on in Chinese, as most values do.
+    const TDocument mixedGbk = Opened("mixed.ini", "[s]\nk=ab\xD6\xD0\nj=ab\xD6\xD0\nkey\xC3\xFB=1\n", CodePageGbk);
+    const TDocument mixedUtf8 =
+        Opened("mixed8.ini", "[s]\nk=ab\xE4\xB8\xAD\nj=abc\xE4\xB8\xAD\nkey\xE5\x90\x8D=1\n", CodePageUtf8);
+    EXPECT_EQ(Rows(CompareIni(mixedGbk, mixedUtf8)),
+              (std::vector<std::string>{"different [s]#0", "same k#0 ab\xD6\xD0|ab\xE4\xB8\xAD",
+                                        "different j#0 ab\xD6\xD0|abc\xE4\xB8\xAD", "same key\xC3\xFB#0 1|1"}));
 }
 
 TEST_F(IniComparisonTest, OrderCommentsBlankLinesQuotesAndByteOrderMarksAreNoDifference) {
