@@ -344,7 +344,7 @@ TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompa
     std::vector<DocumentEdit> edits;
     if (!targetSection)
         edits.push_back([&](IniDocument& document) {
-            const EditResult result = document.AddSection(*sectionName);
+            const EditResult result = document.AddHeader(*sectionName);
             if (result == EditResult::Changed) {
                 const IniListing sections = document.Sections();
                 into.occurrence = sections.Occurrence(sections.Count() - 1);
