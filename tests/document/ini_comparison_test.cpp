@@ -189,6 +189,20 @@ TEST_F(CopyAcrossTest, MissingKeysAndSectionsAreAddedAsOneChangeInTheTargetsEnco
     EXPECT_EQ(Read(target.Path()), targetBytes);
 }
 
+TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheLastLine) {
+    TDocument source = Opened("source.ini", "[a]\nk=1\n[b]\nx=1\ny=2\n[b]\nz=3\n");
+    TDocument target = Opened("target.ini", "[a]\nk=1\n[B]\nx=1\ny=2", CodePageUtf8);
+    const TIniComparison comparison = CompareIni(source, target);
+    ASSERT_EQ(comparison.Section(2).mark, TCompareMark::LeftOnly);
+    ASSERT_TRUE(CopyAcross(comparison, {2, 0}, TCompareSide::Left, target).result.Succeeded());
+    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2\n[b]\nz=3\n") << "the second [b], as the source has it";
+    EXPECT_EQ(CompareIni(source, target).Differences(), 0u);
+    ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
+    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2");
+    EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.change.Empty())
+        << "a row that is the same has nothing to copy";
+}
+
 TEST_F(CopyAcrossTest, WhatTheTargetCannotHoldOrMayNotWriteIsRefusedWithItsKeyAndWritesNothing) {
     const std::string targetBytes = "[a]\r\nk=1\r\n";
     TDocument source = Opened("source.ini", "[a]\nk=1\n\xED\x95\x9C=\xEA\xB8\x80\nok=1\n", CodePageUtf8);
