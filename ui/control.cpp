@@ -40,12 +40,21 @@ public:
         TControl* control = widget ? ControlProperty(widget) : nullptr;
         if (!control || WidgetOf(*control) != widget || control->IsDestroying()) return false;
         if (event->type() == QEvent::ApplicationPaletteChange) {
-            CatchErrors(control, [&] { control->FollowPalette(); });
+            CatchErrors(control, [&] { FollowPaletteWithin(*control); });
             return false;
         }
         bool consumed = false;
         CatchErrors(control, [&] { consumed = control->WidgetEvent(*event); });
         return consumed;
+    }
+
+private:
+    // The toolkit tells only windows of a new application palette; their controls hear of it
+    // from here.
+    static void FollowPaletteWithin(TControl& control) {
+        control.FollowPalette();
+        if (auto* parent = dynamic_cast<TWinControl*>(&control))
+            for (TControl* child : parent->Controls()) FollowPaletteWithin(*child);
     }
 };
 

@@ -8,9 +8,9 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <cmath>
 #include <map>
 
+#include "platform/color_contrast.h"
 #include "platform/display_text.h"
 
 namespace {
@@ -43,25 +43,14 @@ QStringList InstalledFirst(QStringList families) {
     return it->second;
 }
 
-// The relative luminance of the accessibility guidelines' contrast ratio.
-double Luminance(const QColor& color) {
-    auto channel = [](double c) { return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
-    return 0.2126 * channel(color.redF()) + 0.7152 * channel(color.greenF()) + 0.0722 * channel(color.blueF());
-}
-
-double Contrast(const QColor& a, const QColor& b) {
-    const auto [dark, light] = std::minmax(Luminance(a), Luminance(b));
-    return (light + 0.05) / (dark + 0.05);
-}
-
 }  // namespace
 
 QColor ReadableOn(const QColor& text, const QColor& ground) {
     // The ratio the guidelines ask of large text and of controls' parts.
     constexpr double kReadable = 3.0;
-    if (Contrast(text, ground) >= kReadable) return text;
+    if (ContrastRatio(text, ground) >= kReadable) return text;
     const QColor black(Qt::black), white(Qt::white);
-    return Contrast(black, ground) >= Contrast(white, ground) ? black : white;
+    return ContrastRatio(black, ground) >= ContrastRatio(white, ground) ? black : white;
 }
 
 QColor ToolkitColor(TColor color) {
