@@ -20,6 +20,11 @@ from viewer import LIST_EMPTY, TITLE, Viewer, check, close_and_check_exit  # noq
 HERE = os.path.dirname(os.path.abspath(__file__))
 NO_PREFERENCE, DARK, LIGHT = 0, 1, 2
 TREE_EMPTY = (60, 300)
+# The window's face beside the status line: a colour set on the window itself, not inherited.
+FACE = (440, 344)
+# Around the first section's name: the tree's pale band of a selection without the focus, a
+# colour the view sets on itself.
+SECTION_BAND = (62, 57, 90, 68)
 
 # Only what a session bus needs: no service of the machine is started on demand.
 BUS_CONFIG = """<busconfig>
@@ -57,28 +62,36 @@ class Portal:
         xsession._end_process(self.proc)
 
 
-def ground(x, window, point, scale):
-    """The brightness (0-255) of one pixel of the window, given in unscaled client units."""
+def brightness(x, window, area, scale):
+    """The brightness (0-255) that most pixels of the area have; the area is a point or a
+    rectangle (left, top, right, bottom) in unscaled client units."""
     from Xlib import X
+    left, top, right, bottom = (area * 2)[:4] if len(area) == 2 else area
     wx, wy, _, _ = x.geometry(window)
-    image = x._dpy.screen().root.get_image(wx + point[0] * scale, wy + point[1] * scale, 1, 1, X.ZPixmap,
+    width, height = (right - left) * scale + 1, (bottom - top) * scale + 1
+    image = x._dpy.screen().root.get_image(wx + left * scale, wy + top * scale, width, height, X.ZPixmap,
                                            0xFFFFFFFF)
     data = image.data if isinstance(image.data, bytes) else bytes(image.data)
-    return (data[0] + data[1] + data[2]) // 3
+    counts = {}
+    for i in range(0, len(data), 4):
+        value = (data[i] + data[i + 1] + data[i + 2]) // 3
+        counts[value] = counts.get(value, 0) + 1
+    return max(counts, key=counts.get)
 
 
 def views_ground(x, window, scale):
-    return ground(x, window, TREE_EMPTY, scale), ground(x, window, LIST_EMPTY, scale)
+    return tuple(brightness(x, window, area, scale) for area in (TREE_EMPTY, LIST_EMPTY, FACE, SECTION_BAND))
 
 
 def wait_ground(x, window, scale, dark, what, timeout=10.0):
-    """Waits until both views' ground is dark (below 80) or light (above 200)."""
+    """Waits until the views' ground, the window's face and the tree's pale band are dark
+    (below 80) or light (above 200)."""
     deadline = time.monotonic() + timeout
     while True:
         now = views_ground(x, window, scale)
         if all((v < 80) if dark else (v > 200) for v in now):
             return now
-        check(time.monotonic() < deadline, f"{what}: the views' ground is {now}, not {'dark' if dark else 'light'}")
+        check(time.monotonic() < deadline, f"{what}: the tree, list, face and band are {now}, not {'dark' if dark else 'light'}")
         time.sleep(0.1)
 
 
@@ -87,6 +100,8 @@ def start(x, args, bus, path):
     app = x.start([args.binary, path], lang="zh_CN.UTF-8", lc_all="zh_CN.UTF-8", env=env)
     viewer = Viewer(x, app, f"{os.path.basename(path)} — {TITLE}")
     viewer.measure()
+    # Into the list: the tree shows its selection as the pale band.
+    x.key(viewer.window, "Tab")
     return app, viewer
 
 
