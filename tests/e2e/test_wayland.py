@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""Under a Wayland compositor the program starts with a file, loads it, changes a value from
-the keyboard (the file's bytes show the change in the key the list showed second), closes
-on Alt+F4 with exit code 0, and starts and closes again with the place it saved; the dialog
-it centres and the window place it restores, which Wayland leaves to the compositor, give no
-warnings: the program writes nothing.
+"""Under a Wayland compositor the program starts with a file, loads it, changes a value and
+deletes a key from the keyboard (the file's bytes show both in the key the list showed
+second), closes on Alt+F4 with exit code 0, and starts and closes again with the place it
+saved; the dialog and the question it centres and the window place it restores, which Wayland
+leaves to the compositor, give no warnings: the program writes nothing.
 
 The compositor is weston with its X11 back end on a private Xvfb display: its headless back
 end offers no seat, so no keyboard reaches a client (and Qt 6.4's Wayland text input then
@@ -100,7 +100,13 @@ def main():
             x.key(weston.window, "ctrl+a")
             x.type_text(weston.window, "2.0")
             x.key(weston.window, "Return")
-            wait_for_file(path, data.replace(b"\nVersion=1.4\n", b"\nVersion=2.0\n"))
+            data = wait_for_file(path, data.replace(b"\nVersion=1.4\n", b"\nVersion=2.0\n"))
+            # Delete, and the question's box, answered Yes with Enter.
+            time.sleep(1)
+            x.key(weston.window, "Delete")
+            time.sleep(1)
+            x.key(weston.window, "Return")
+            wait_for_file(path, data.replace(b"\nVersion=2.0\n", b"\n"))
             close_quietly(x, weston, app)
 
             again = x.start([args.binary, path], lang="C.UTF-8", lc_all="C.UTF-8", env=weston.client_env(state))
