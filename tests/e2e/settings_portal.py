@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """A stand-in for the desktop's settings portal, for tests: on the bus at ADDRESS it answers
-Read and ReadOne for org.freedesktop.appearance color-scheme, and each line read from stdin
-("0", "1" or "2") becomes the new value, sent out as SettingChanged. Prints "ready" once it
-owns the portal's name, and "changed N" after each change."""
+Read and ReadOne for org.freedesktop.appearance color-scheme (Read alone, as older portals,
+when "old" follows the value), and each line read from stdin ("0", "1" or "2") becomes the new
+value, sent out as SettingChanged. Prints "ready" once it owns the portal's name, and
+"changed N" after each change."""
 
 import sys
 
@@ -25,12 +26,16 @@ INTROSPECTION = f"""
 
 def main():
     address, scheme = sys.argv[1], int(sys.argv[2])
+    old = sys.argv[3:] == ["old"]
     loop = GLib.MainLoop()
     bus = Gio.DBusConnection.new_for_address_sync(
         address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION)
     state = {"scheme": scheme}
 
     def on_call(connection, sender, path, interface, method, params, invocation):
+        if method == "ReadOne" and old:
+            invocation.return_dbus_error("org.freedesktop.DBus.Error.UnknownMethod", "no ReadOne")
+            return
         group, key = params.unpack()
         if (group, key) != ("org.freedesktop.appearance", "color-scheme"):
             invocation.return_dbus_error("org.freedesktop.portal.Error.NotFound", "no such setting")

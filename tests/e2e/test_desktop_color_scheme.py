@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
 """The window follows the desktop's light or dark preference, as a stand-in settings portal on
 a private session bus gives it: dark from the start when the desktop says so, and switching
-while running, read back from the pixels of the tree's and the list's ground. A bus without a
-portal leaves the window light, and the program says nothing about it."""
+while running, read back from the pixels of the window; also from a portal older than
+ReadOne. A bus without a portal leaves the window light, and the program says nothing about
+it."""
 
 import argparse
 import os
@@ -43,9 +44,10 @@ BUS_CONFIG = """<busconfig>
 class Portal:
     """The stand-in portal as a process of its own, told the new value line by line."""
 
-    def __init__(self, address, scheme):
+    def __init__(self, address, scheme, old=False):
+        argv = [sys.executable, os.path.join(HERE, "settings_portal.py"), address, str(scheme)]
         self.proc = subprocess.Popen(
-            [sys.executable, os.path.join(HERE, "settings_portal.py"), address, str(scheme)],
+            argv + (["old"] if old else []),
             stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True, preexec_fn=xsession._die_with_parent)
         self._expect("ready")
 
@@ -133,6 +135,16 @@ def main():
             wait_ground(x, viewer.window, scale, dark=False, what="no portal")
             close_and_check_exit(x, viewer.window, app)
             check(app.output().strip() == "", f"the program wrote:\n{app.output()}")
+
+        # A portal older than ReadOne: its Read wraps the value once more.
+        with atspi.SessionBus({"PATH": os.environ["PATH"]}, config_file=config) as bus:
+            portal = Portal(bus.address, DARK, old=True)
+            try:
+                app, viewer = start(x, args, bus, path)
+                wait_ground(x, viewer.window, scale, dark=True, what="started under an older portal")
+                close_and_check_exit(x, viewer.window, app)
+            finally:
+                portal.end()
 
         with atspi.SessionBus({"PATH": os.environ["PATH"]}, config_file=config) as bus:
             portal = Portal(bus.address, DARK)
