@@ -6,6 +6,7 @@
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
 #include "encoding/code_page_conversion.h"
+#include "platform/desktop_color_scheme.h"
 #include "shell/application.h"
 #include "shell/fatal_error.h"
 #include "text/lead_bytes.h"
@@ -23,6 +24,7 @@ int main(int argc, char** argv) {
             InitLeadByteSet();
             RegisterDialogComponents();
             Application->PrepareApplication();
+            FollowDesktopColorScheme();
             Application->SetAppTitle(Ansi("Ini文件查看器"));
             Application->CreateAppWindow(Form1);
             if (argc == 2) Form1->OpenAtStart(argv[1]);

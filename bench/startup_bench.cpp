@@ -23,6 +23,7 @@
 #include "app/frm_main.h"
 #include "dialogs/dialog_components.h"
 #include "encoding/code_page_conversion.h"
+#include "platform/desktop_color_scheme.h"
 #include "shell/application.h"
 #include "text/lead_bytes.h"
 
@@ -55,6 +56,7 @@ int Program() {
     InitLeadByteSet();
     RegisterDialogComponents();
     Application->PrepareApplication();
+    FollowDesktopColorScheme();
     Application->SetAppTitle(Ansi("Ini文件查看器"));
     Application->CreateAppWindow(Form1);
     Form1->Show();

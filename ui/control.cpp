@@ -39,9 +39,22 @@ public:
         auto* widget = qobject_cast<QWidget*>(watched);
         TControl* control = widget ? ControlProperty(widget) : nullptr;
         if (!control || WidgetOf(*control) != widget || control->IsDestroying()) return false;
+        if (event->type() == QEvent::ApplicationPaletteChange) {
+            CatchErrors(control, [&] { FollowPaletteWithin(*control); });
+            return false;
+        }
         bool consumed = false;
         CatchErrors(control, [&] { consumed = control->WidgetEvent(*event); });
         return consumed;
+    }
+
+private:
+    // The toolkit tells only windows of a new application palette; their controls hear of it
+    // from here.
+    static void FollowPaletteWithin(TControl& control) {
+        control.FollowPalette();
+        if (auto* parent = dynamic_cast<TWinControl*>(&control))
+            for (TControl* child : parent->Controls()) FollowPaletteWithin(*child);
     }
 };
 
@@ -184,20 +197,35 @@ void TControl::SetFont(const TFont& font) {
     font_ = font;
     if (!widget_) return;
     widget_->setFont(ToolkitFont(font));
-    QPalette palette = widget_->palette();
-    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
-        palette.setColor(role, ToolkitColor(font.Color));
-    widget_->setPalette(palette);
+    ApplyColours();
 }
 
 void TControl::SetColor(TColor color) {
     color_ = color;
+    ownColor_ = true;
     if (!widget_) return;
-    QPalette palette = widget_->palette();
-    palette.setColor(QPalette::Window, ToolkitColor(color));
-    widget_->setPalette(palette);
+    ApplyColours();
     widget_->setAutoFillBackground(true);
 }
+
+TColor TControl::GroundColor() const {
+    for (const TControl* c = this; c; c = c->parent_)
+        if (c->ownColor_) return c->color_;
+    return clBtnFace;
+}
+
+// System colours are looked up in the palette of the moment, and again when it changes; a
+// system text colour on a fixed ground (the About box's) may then need the other brightness.
+void TControl::ApplyColours() {
+    if (!widget_) return;
+    QPalette palette = widget_->palette();
+    const QColor text = ReadableOn(ToolkitColor(font_.Color), ToolkitColor(GroundColor()));
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) palette.setColor(role, text);
+    if (ownColor_) palette.setColor(QPalette::Window, ToolkitColor(color_));
+    widget_->setPalette(palette);
+}
+
+void TControl::FollowPalette() { ApplyColours(); }
 
 void TControl::SetAnchors(TAnchors anchors) {
     anchors_ = anchors;

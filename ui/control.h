@@ -98,6 +98,8 @@ protected:
     virtual bool WidgetEvent(QEvent& event);
     // The text changed: show it.
     virtual void ShowCaption() {}
+    // The desktop's palette changed: the colours taken from it are taken again.
+    virtual void FollowPalette();
     // Bounds changed: move the widget. Forms place themselves differently.
     virtual void ApplyBoundsToWidget();
     void StoreBounds(int left, int top, int width, int height);
@@ -110,6 +112,10 @@ protected:
     void ReleaseWidget();
 
 private:
+    // The ground the control's text stands on: its own colour, else its nearest parent's.
+    TColor GroundColor() const;
+    void ApplyColours();
+
     friend class TWinControl;
     friend class ControlEventBridge;
     friend QWidget* WidgetOf(const TControl& control);
@@ -127,6 +133,7 @@ private:
     TFont font_;
     bool parentFont_ = true;
     TColor color_ = clBtnFace;
+    bool ownColor_ = false;
     TAnchors anchors_ = akLeft | akTop;
     TCursor cursor_ = TCursor::crDefault;
     TPopupMenu* popupMenu_ = nullptr;

@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <map>
 
+#include "platform/color_contrast.h"
 #include "platform/display_text.h"
 
 namespace {
@@ -43,6 +44,14 @@ QStringList InstalledFirst(QStringList families) {
 }
 
 }  // namespace
+
+QColor ReadableOn(const QColor& text, const QColor& ground) {
+    // The ratio the guidelines ask of large text and of controls' parts.
+    constexpr double kReadable = 3.0;
+    if (ContrastRatio(text, ground) >= kReadable) return text;
+    const QColor black(Qt::black), white(Qt::white);
+    return ContrastRatio(black, ground) >= ContrastRatio(white, ground) ? black : white;
+}
 
 QColor ToolkitColor(TColor color) {
     if (color & clSystemColor) return QApplication::palette().color(RoleOfSystemColor(color & 0xFF));

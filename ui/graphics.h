@@ -15,6 +15,8 @@ constexpr TColor clBlack = 0x000000, clWhite = 0xFFFFFF, clRed = 0x0000FF, clBlu
                  clMoneyGreen = 0xC0DCC0, clCream = 0xF0FBFF, clNone = 0x1FFFFFFF;
 
 QColor ToolkitColor(TColor color);
+// text where it can be read on ground; else black or white, whichever stands out more.
+QColor ReadableOn(const QColor& text, const QColor& ground);
 
 enum class TFontStyle : uint8_t { Bold = 1, Italic = 2, Underline = 4, StrikeOut = 8 };
 

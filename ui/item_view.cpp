@@ -161,6 +161,11 @@ bool TCustomItemView::WidgetEvent(QEvent& event) {
     return TWinControl::WidgetEvent(event);
 }
 
+void TCustomItemView::FollowPalette() {
+    TWinControl::FollowPalette();
+    ApplySelectionColours();
+}
+
 bool TCustomItemView::ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) {
     if (name == "HideSelection") SetHideSelection(value.AsBool());
     else if (name == "ReadOnly") SetReadOnly(value.AsBool());

@@ -41,6 +41,7 @@ protected:
     void DeleteView();
     ItemViewWidget* View() const;
     bool WidgetEvent(QEvent& event) override;
+    void FollowPalette() override;
 
     // The items' update bracket: while it is open, structure changes reset the model once,
     // at its end, and changes of items repaint the view once.

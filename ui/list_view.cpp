@@ -1,5 +1,6 @@
 #include "ui/list_view.h"
 
+#include <QApplication>
 #include <QAbstractTableModel>
 #include <QHeaderView>
 #include <QGuiApplication>
@@ -492,10 +493,12 @@ void TListView::SetColumnClick(bool click) {
 
 void TListView::ApplySelectionColours() {
     // Kept: the selection looks the same whether or not the window is active.
+    // From the application's palette: the view's own may not have followed a change yet.
+    const QPalette desktop = QApplication::palette();
     QPalette palette = View()->palette();
-    palette.setColor(QPalette::Inactive, QPalette::Highlight, palette.color(QPalette::Active, QPalette::Highlight));
+    palette.setColor(QPalette::Inactive, QPalette::Highlight, desktop.color(QPalette::Active, QPalette::Highlight));
     palette.setColor(QPalette::Inactive, QPalette::HighlightedText,
-                     palette.color(QPalette::Active, QPalette::HighlightedText));
+                     desktop.color(QPalette::Active, QPalette::HighlightedText));
     View()->setPalette(palette);
 }
 

@@ -1,5 +1,6 @@
 #include "ui/tree_view.h"
 
+#include <QApplication>
 #include <QAbstractItemModel>
 #include <QHeaderView>
 #include <QIcon>
@@ -454,19 +455,21 @@ void TTreeView::ApplySelectionColours() {
     // The view also paints the selected row's band itself, past the item delegate: without
     // the focus, a hidden selection takes the colours of an unselected row, a kept one a paler
     // band, so that the user still sees which node is selected and that the focus is elsewhere.
+    // From the application's palette: the view's own holds the band set last, and may not
+    // have followed a change of the desktop's palette yet.
     QPalette palette = View()->palette();
     const bool focused = View()->hasFocus();
-    QPalette base = View()->style()->standardPalette();
+    const QPalette base = QApplication::palette();
     for (auto group : {QPalette::Active, QPalette::Inactive}) {
         QColor band = base.color(group, QPalette::Highlight), text = base.color(group, QPalette::HighlightedText);
         if (!focused && HideSelection()) {
-            band = palette.color(group, QPalette::Base);
-            text = palette.color(group, QPalette::Text);
+            band = base.color(group, QPalette::Base);
+            text = base.color(group, QPalette::Text);
         } else if (!focused) {
-            const QColor back = palette.color(group, QPalette::Base);
+            const QColor back = base.color(group, QPalette::Base);
             band = QColor((band.red() + 2 * back.red()) / 3, (band.green() + 2 * back.green()) / 3,
                           (band.blue() + 2 * back.blue()) / 3);
-            text = palette.color(group, QPalette::Text);
+            text = base.color(group, QPalette::Text);
         }
         palette.setColor(group, QPalette::Highlight, band);
         palette.setColor(group, QPalette::HighlightedText, text);

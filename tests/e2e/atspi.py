@@ -18,9 +18,11 @@ class SessionBus:
     """A private D-Bus session bus. The accessibility bus launcher and registry that it
     activates run in its process group and end with it."""
 
-    def __init__(self, env, timeout=10.0):
+    def __init__(self, env, timeout=10.0, config_file=None):
         self.env = env
         self.timeout = timeout
+        # A bus of its own configuration starts none of the machine's services on demand.
+        self.config = f"--config-file={config_file}" if config_file else "--session"
         self.proc = None
         self.address = None
 
@@ -28,7 +30,7 @@ class SessionBus:
         read_fd, write_fd = os.pipe()
         try:
             self.proc = subprocess.Popen(
-                ["dbus-daemon", "--session", "--nofork", "--nopidfile", f"--print-address={write_fd}"],
+                ["dbus-daemon", self.config, "--nofork", "--nopidfile", f"--print-address={write_fd}"],
                 env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
                 pass_fds=(write_fd,), preexec_fn=xsession._die_with_parent)
         finally:
