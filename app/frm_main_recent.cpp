@@ -4,7 +4,6 @@
 
 #include "app/frm_main.h"
 #include "platform/recent_files.h"
-#include "text/file_names.h"
 #include "ui/edit.h"
 #include "ui/popup_menu.h"
 
@@ -27,7 +26,7 @@ std::string MenuCaptionOfPath(const std::string& path) {
 
 void TForm1::RememberRecentFile() {
     // The list is the desktop's: a list it cannot take changes nothing here.
-    TRecentFiles::OfUser().Add(AbsolutePath(CurrentIniPath));
+    TRecentFiles::OfUser().Add(CurrentIniPath);
 }
 
 void TForm1::DropDownRecentFiles() {

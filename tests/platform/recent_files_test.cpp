@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -69,12 +70,17 @@ TEST(RecentFiles, TheListIsOursNewestFirstPresentOnlyAndShort) {
     EXPECT_NE(Read(xbel).find("file:///tmp/other.txt"), std::string::npos) << "another program's entry is kept";
 }
 
-TEST(RecentFiles, APathIsRecordedWithoutItsDotFolders) {
+TEST(RecentFiles, ARelativeOrDottedPathIsRecordedAsTheAbsoluteOne) {
     TempFolder folder;
     const std::string ini = folder.File("x.ini", "");
     TRecentFiles recent(folder.Path("recently-used.xbel"));
     ASSERT_TRUE(recent.Add(folder.Path("sub/../x.ini")));
-    EXPECT_EQ(recent.Files(10), Paths{ini});
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(folder.Path(""));
+    const bool added = recent.Add("x.ini");
+    std::filesystem::current_path(before);
+    ASSERT_TRUE(added);
+    EXPECT_EQ(recent.Files(10), Paths{ini}) << "one file, one entry";
 }
 
 TEST(RecentFiles, ANameInGbkGoesInAsItsBytesAndComesBackTheSame) {
