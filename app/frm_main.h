@@ -240,6 +240,10 @@ private:
     // The loaded file named in the title, its full path in the root's tooltip.
     void ShowLoadedFile(TTreeNode& root);
     void OpenDroppedFile(const std::string& path);
+    // Every loaded file goes into the desktop's recent list; the file-name field drops down
+    // the ones this program loaded, newest first.
+    void RememberRecentFile();
+    void DropDownRecentFiles();
     // The open-file dialog starts in the loaded file's folder, else in the last one used.
     void PrepareOpenDialog();
     void RememberOpenFolder();

@@ -200,6 +200,8 @@ void TForm1::ListingEnded(std::uint64_t id) {
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
     document_ = std::move(file.document);
     document_->ShareHistory(histories_);
+    // A reload of the shown file is no new use of it.
+    const bool anotherFile = CurrentIniPath != document_->Path();
     CurrentIniPath = document_->Path();
     reloadOwed_ = false;
     if (watch_->Path() != CurrentIniPath) watch_->Watch(CurrentIniPath);
@@ -207,6 +209,7 @@ void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
     tree1->SetReadOnly(readOnly);
     ListView1->SetReadOnly(readOnly);
     ShowEncoding();
+    if (anotherFile) RememberRecentFile();
     // The tree and the list show the file as a reader of it sees it: every section the reader
     // finds, by the name it finds, and every key line.
     ShowLists(file.sections, place, true, std::move(file.keys));
@@ -224,6 +227,7 @@ void TForm1::BtnliuClick(TComponent*) {
 
 void TForm1::ledtfnameKeyDown(TComponent*, uint16_t& key, TShiftState) {
     if (key == vk::Return) LoadIniFile();
+    if (key == vk::Down) DropDownRecentFiles();
 }
 
 void TForm1::tree1Click(TComponent*) { ListSection(std::nullopt); }

@@ -228,6 +228,7 @@ void ChooserDialog::Build() {
 
     list_ = new QListView;
     list_->setObjectName(QStringLiteral("listView"));
+    list_->setAccessibleName(ChooserText("Files"));
     entries_ = new QStandardItemModel(list_);
     list_->setModel(entries_);
     list_->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -15,11 +15,18 @@ std::string HomeFolder() {
     return {};
 }
 
+// An XDG base folder: the variable when it holds an absolute path, else the default under home.
+std::string XdgFolder(const char* variable, const char* underHome) {
+    if (const char* folder = std::getenv(variable); folder && folder[0] == '/') return folder;
+    const std::string home = HomeFolder();
+    return home.empty() ? home : home + underHome;
+}
+
 }  // namespace
 
 std::string ProgramStateFolder() {
-    if (const char* state = std::getenv("XDG_STATE_HOME"); state && state[0] == '/')
-        return state + std::string(ProgramFolderName);
-    const std::string home = HomeFolder();
-    return home.empty() ? home : home + "/.local/state" + ProgramFolderName;
+    const std::string state = XdgFolder("XDG_STATE_HOME", "/.local/state");
+    return state.empty() ? state : state + ProgramFolderName;
 }
+
+std::string UserDataFolder() { return XdgFolder("XDG_DATA_HOME", "/.local/share"); }

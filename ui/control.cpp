@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "encoding/code_page.h"
+#include "platform/display_text.h"
 #include "platform/key_mapping.h"
 #include "ui/accessibility.h"
 #include "ui/error_sink.h"
@@ -246,6 +247,10 @@ void TControl::Click() {
     if (OnClick) OnClick(this);
 }
 
+void TControl::SetAccessibleName(const std::string& name) {
+    if (widget_) widget_->setAccessibleName(ToDisplay(name));
+}
+
 TPoint TControl::KeyboardMenuPoint() const {
     if (!widget_) return {};
     QPoint at = widget_->mapToGlobal(QPoint(widget_->width() / 2, widget_->height() / 2));
@@ -342,6 +347,7 @@ bool TControl::ApplyProperty(std::string_view name, const LayoutValue& value, La
         SetFont(FontValue(value, font_));
     } else if (name == "Cursor") SetCursor(value.AsEnum(kCursorNames, "cursor"));
     else if (name == "HelpContext") helpContext_ = value.AsInt();
+    else if (name == "AccessibleName") SetAccessibleName(value.AsText());
     else if (name == "PopupMenu")
         reader.ResolveLater(value, [this](TComponent* c) { popupMenu_ = dynamic_cast<TPopupMenu*>(c); });
     else if (name == "OnClick") OnClick = reader.Handler<TNotifyEvent>(value);

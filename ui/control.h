@@ -81,6 +81,9 @@ public:
     // Where a menu opened from the keyboard appears, in screen coordinates: the middle of the
     // control; item views put it at their selected item.
     virtual TPoint KeyboardMenuPoint() const;
+    // What assistive technologies call the control, in the locale's code page; a control with
+    // a caption or a label is called by that without it.
+    void SetAccessibleName(const std::string& name);
 
     bool ApplyProperty(std::string_view name, const LayoutValue& value, LayoutReader& reader) override;
 

@@ -19,6 +19,11 @@ TEdit::TEdit(TComponent* owner, TWinControl* parent) : TWinControl(owner, new QL
 
 QLineEdit* TEdit::LineEdit() const { return static_cast<QLineEdit*>(Widget()); }
 
+TPoint TEdit::DropDownPoint() const {
+    const QPoint at = LineEdit()->mapToGlobal(QPoint(0, LineEdit()->height()));
+    return {at.x(), at.y()};
+}
+
 void TEdit::ShowCaption() {
     if (!LineEdit() || showing_) return;
     showing_ = true;

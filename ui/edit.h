@@ -28,6 +28,8 @@ public:
     void SelectAll();
     // The height that suits the font.
     int NaturalHeight() const;
+    // Where a list dropping from the edit starts, on the screen: under its left edge.
+    TPoint DropDownPoint() const;
 
     bool WantsKey(const KeyRecord& key) const override;
     bool WantsCharacters() const override { return true; }

@@ -2,7 +2,6 @@
 
 #include <QLabel>
 
-#include "platform/display_text.h"
 #include "platform/drawn_images.h"
 
 TImage::TImage(TComponent* owner, TWinControl* parent) : TControl(owner, new QLabel(ParentWidgetOf(parent))) {
@@ -12,10 +11,6 @@ TImage::TImage(TComponent* owner, TWinControl* parent) : TControl(owner, new QLa
 void TImage::ShowStandardIcon(TStandardIcon icon) {
     icon_ = icon;
     Render();
-}
-
-void TImage::SetAccessibleName(const std::string& name) {
-    if (Widget()) Widget()->setAccessibleName(ToDisplay(name));
 }
 
 void TImage::SetBounds(int left, int top, int width, int height) {

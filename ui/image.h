@@ -13,8 +13,6 @@ public:
     const char* ClassName() const override { return "TImage"; }
 
     void ShowStandardIcon(TStandardIcon icon);
-    // What assistive technologies call the picture (bytes in the ANSI code page).
-    void SetAccessibleName(const std::string& name);
 
     void SetBounds(int left, int top, int width, int height) override;
 

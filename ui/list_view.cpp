@@ -92,6 +92,9 @@ public:
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*ItemOf(index)) : std::string();
                 const std::string hint = JoinedHint(item->Hint(), more);
                 if (!hint.empty()) result = ToDisplay(hint);
+            } else if (role == Qt::AccessibleDescriptionRole && !item->Hint().empty()) {
+                // A screen reader says what the tooltip says of a repeated name.
+                result = ToDisplay(item->Hint());
             } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
                 QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
                 if (!icon.isNull()) result = icon;

@@ -62,6 +62,9 @@ public:
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*NodeOf(index)) : std::string();
                 const std::string hint = JoinedHint(node->Hint(), more);
                 if (!hint.empty()) result = ToDisplay(hint);
+            } else if (role == Qt::AccessibleDescriptionRole && !node->Hint().empty()) {
+                // A screen reader says what the tooltip says of a repeated name.
+                result = ToDisplay(node->Hint());
             }
         });
         return result;

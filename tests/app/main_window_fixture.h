@@ -81,6 +81,7 @@ protected:
         folder = made;
         // What the window keeps between runs goes into the test's own folder.
         stateHome.emplace("XDG_STATE_HOME", (folder / "state").string());
+        dataHome.emplace("XDG_DATA_HOME", (folder / "data").string());
         CurrentIniPath.clear();
         main.reset(new TForm1(Application));
         main->Show();
@@ -96,6 +97,7 @@ protected:
         if (*pending > 0) QTest::qWait(5500);
         main.reset();
         stateHome.reset();
+        dataHome.reset();
         std::filesystem::remove_all(folder);
         CurrentIniPath.clear();
     }
@@ -278,6 +280,7 @@ protected:
 
     std::filesystem::path folder;
     std::optional<ScopedEnvironment> stateHome;
+    std::optional<ScopedEnvironment> dataHome;  // the desktop's recent-files list
     std::unique_ptr<TForm1> main;
     QAbstractItemView* tree = nullptr;
     QAbstractItemView* list = nullptr;

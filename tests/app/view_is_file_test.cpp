@@ -8,6 +8,7 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <QAccessible>
 #include <QLabel>
 
 #include <chrono>
@@ -24,6 +25,13 @@ class ViewIsFileTest : public MainWindowTest {
 protected:
     QString StatusText() const { return static_cast<QLabel*>(WidgetOf(*main->LineEndLabel))->text(); }
     QString TipOf(const QModelIndex& index) const { return index.data(Qt::ToolTipRole).toString(); }
+    // What a screen reader hears of a cell beside its text.
+    static QString DescriptionOf(QAbstractItemView* view, int row) {
+        view->doItemsLayout();  // the rows a screen reader asks for are those laid out
+        QAccessibleTableInterface* table = QAccessible::queryAccessibleInterface(view)->tableInterface();
+        QAccessibleInterface* cell = table ? table->cellAt(row, 0) : nullptr;
+        return cell ? cell->text(QAccessible::Description) : QStringLiteral("<no cell>");
+    }
     // Serves events until done() holds or the time is up (the file watch settles first).
     bool WaitFor(const std::function<bool()>& done, int milliseconds = 2000) {
         return QTest::qWaitFor(done, milliseconds);
@@ -148,6 +156,11 @@ TEST_F(ViewIsFileTest, RepeatedNamesAreMarkedAndEachRowOrNodeActsOnItsOwnLineOrS
     EXPECT_TRUE(TipOf(IndexOf(Row(2))).isEmpty());
     EXPECT_EQ(Section(0)->ImageIndex(), 3);
     EXPECT_EQ(Section(1)->ImageIndex(), 3);
+    // A screen reader hears the mark that the icon shows: the row says it repeats a name.
+    EXPECT_EQ(DescriptionOf(list, 0), TipOf(IndexOf(Row(0))));
+    EXPECT_EQ(DescriptionOf(list, 1), TipOf(IndexOf(Row(1))));
+    EXPECT_EQ(DescriptionOf(list, 2), "");
+    EXPECT_TRUE(DescriptionOf(tree, 2).contains(QString::fromUtf8("第一个"))) << "the second section, under the root";
 
     AnswerNextInput("two", Qt::Key_Return);
     ChooseOnRow(Row(1), main->mchang);

@@ -4,7 +4,8 @@ main window is a frame with its title, the file-name field is named and labelled
 the buttons carry their captions, a message dialog is a dialog with its message, icon name and
 button, after loading a file the tree lists its sections and the list the section's keys and
 values, a GBK file on the UTF-8 desktop reads as Chinese with its encoding named in the status
-line, and the About dialog is a dialog whose panel groups its labels."""
+line, the tree and the list are found by their names, and the About dialog is a dialog whose
+panel groups its labels."""
 
 import argparse
 import os
@@ -53,15 +54,22 @@ def check_missing_file_message(x, acc, win, missing_path):
     wait_for("the message dialog to close", lambda: acc.window("Warning") is None)
 
 
+def named_views(acc, frame):
+    """The section tree and the key list, found by the names a screen reader says."""
+    views = {v.name: v for v in acc.descendants(frame, "tree")}
+    check(sorted(views) == sorted(["小节", "关键字列表"]), f"the item views are called {sorted(views)}")
+    tree, listing = views["小节"], views["关键字列表"]
+    columns = (tree.queryTable().nColumns, listing.queryTable().nColumns)
+    check(columns == (1, 2), f"the tree and the list have {columns} columns, not one and two")
+    return tree, listing
+
+
 def check_loaded_file(x, acc, frame, win, path):
     x.key(win, "ctrl+a")
     x.type_text(win, path)
     x.key(win, "Return")
-    views = acc.descendants(frame, "tree")
-    check(len(views) == 2, f"{len(views)} item views in the main window, not two (tree and list)")
-    by_columns = {v.queryTable().nColumns: v for v in views}
-    tree, listing = by_columns.get(1), by_columns.get(2)
-    check(tree is not None and listing is not None, "no one-column tree and two-column list")
+    tree, listing = named_views(acc, frame)
+    print(f"item views: {tree.getRoleName()} {tree.name!r}, {listing.getRoleName()} {listing.name!r}")
     sections = read_until("the tree's nodes", lambda: [row[0] for row in acc.table_rows(tree)],
                           ["simple.ini", "General", "Window", "Recent"])
     print(f"tree nodes: {sections}")
@@ -79,8 +87,7 @@ def check_gbk_file(x, acc, frame, win, path):
     x.key(win, "ctrl+a")
     x.type_text(win, path)
     x.key(win, "Return")
-    by_columns = {v.queryTable().nColumns: v for v in acc.descendants(frame, "tree")}
-    tree, listing = by_columns[1], by_columns[2]
+    tree, listing = named_views(acc, frame)
     sections = read_until("the GBK file's sections", lambda: [row[0] for row in acc.table_rows(tree)],
                           ["gbk-game.ini", "版本", "账号", "画面", "声音", "按键", "聊天", "网络"])
     print(f"GBK tree nodes: {sections}")

@@ -46,7 +46,7 @@ def read_desktop_entry(path):
     return parser["Desktop Entry"]
 
 
-def check_layout(prefix, app_id, binary):
+def check_layout(prefix, app_id, binary, command):
     share = os.path.join(prefix, "share")
     desktop = os.path.join(share, "applications", app_id + ".desktop")
     metainfo = os.path.join(share, "metainfo", app_id + ".metainfo.xml")
@@ -67,6 +67,9 @@ def check_layout(prefix, app_id, binary):
     check(entry.get("Name[zh_CN]") == "Ini文件查看器", "the Chinese name of the launcher is wrong")
     exec_line = entry.get("Exec", "")
     check(exec_line.split() == ["iniviewer", "%f"], f"Exec={exec_line!r} must hand the program one file")
+    # The toolkit names the window's class after the program file (xprop WM_CLASS shows it):
+    # a launcher matches the running window to itself by it.
+    check(entry.get("StartupWMClass") == "iniviewer", f"StartupWMClass={entry.get('StartupWMClass')!r}")
     offered = [t for t in entry.get("MimeType", "").split(";") if t]
     check(all(t in offered for t in OPENED_TYPES), f"the launcher offers to open {offered}, not {OPENED_TYPES}")
     ns = {"m": "http://www.freedesktop.org/standards/shared-mime-info"}
@@ -78,6 +81,12 @@ def check_layout(prefix, app_id, binary):
     check(component.findtext("id") == app_id, "the metadata names another component id")
     check(component.findtext("launchable") == app_id + ".desktop",
           "the metadata's launchable is not the installed launcher")
+    provided = [b.text for b in component.findall("provides/binary")]
+    wanted = [name for name in (binary, command) if name]
+    check(all(name in provided for name in wanted), f"the metadata provides the programs {provided}, not {wanted}")
+    releases = component.findall("releases/release")
+    check(releases and all(r.find("description/p") is not None for r in releases),
+          "a release in the metadata says nothing of what it brings")
 
     if binary:
         program = os.path.join(prefix, "bin", binary)
@@ -145,7 +154,7 @@ def run_validators(desktop, metainfo):
     """Returns the name of a missing validator, or None when both ran and passed."""
     validators = (
         ("desktop-file-validate", [desktop], "desktop-file-utils"),
-        ("appstreamcli", ["validate", "--no-net", metainfo], "appstream"),
+        ("appstreamcli", ["validate", "--pedantic", "--no-net", metainfo], "appstream"),
     )
     for tool, args, package in validators:
         path = shutil.which(tool)
@@ -175,7 +184,7 @@ def main():
         result = subprocess.run([args.cmake, "--install", args.build, "--prefix", prefix],
                                 capture_output=True, text=True, env=env, timeout=90)
         check(result.returncode == 0, f"cmake --install failed:\n{result.stdout}{result.stderr}")
-        desktop, metainfo = check_layout(prefix, args.app_id, args.binary)
+        desktop, metainfo = check_layout(prefix, args.app_id, args.binary, args.command)
         if args.command:
             check_command(prefix, args.command)
         print("installed files: ok")
