@@ -134,7 +134,6 @@ private:
     void FindPrevious();
     void StepThroughMatches(int direction);
     void RunSearch(const std::string& needle);
-    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder);
     bool ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search);
     void GoToMatch(int index);
     void ShowFindState();

@@ -24,6 +24,15 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
                            LeadTable::ForCodePage(CodePageUtf8));
 }
 
+void TDocument::HandToEngine(std::string bytes, const ReadMark& mark) {
+    if (!converted_) CurrentIniService().AdoptContent(File(), std::move(bytes), mark);
+}
+
+std::shared_ptr<const std::string> TDocument::Snapshot() const {
+    if (converted_) return converted_->SharedBytes();
+    return CurrentIniService().Snapshot(File());
+}
+
 int TDocument::TextCodePage() const {
     if (converted_) return CodePageUtf8;
     return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();

@@ -37,6 +37,9 @@ public:
     // they must not be written. A choice remembered for the file holds while the bytes give the
     // verdict they gave when it was made. A UTF-16 file is kept as its text in UTF-8, read only.
     void Open(std::string_view bytes, TOpenRequest request);
+    // The bytes Open was given, read from the file in the state mark tells, become the engine's
+    // content of the file: it reads the file again only once the file changed.
+    void HandToEngine(std::string bytes, const ReadMark& mark);
 
     const std::string& Path() const { return path_; }
     const TFileEncoding& Verdict() const { return verdict_; }  // the detector's
@@ -53,6 +56,10 @@ public:
     IniFailure WriteRefusal() const { return writeRefusal_; }
     // Asks again whether the file may be written: true when the answer changed.
     bool FollowWriteAccess();
+
+    // The text the lists are read from, as the engine holds it (or the converted text): a
+    // search runs over it while commands go on writing the file.
+    std::shared_ptr<const std::string> Snapshot() const;
 
     // The lists a view is built from, as a reader of the file finds them.
     IniListing Sections() const;
