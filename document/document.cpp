@@ -59,6 +59,18 @@ void TDocument::NoteEngineStamp() {
     if (!converted_) shownStamp_ = CurrentIniService().CachedStamp(path_);
 }
 
+TDocument::TChange TDocument::NoticeChange() {
+    if (path_.empty()) return TChange::None;
+    const FileStamp now = StampNow();
+    if (!now.exists) {
+        if (gone_) return TChange::None;
+        gone_ = true;
+        return TChange::Gone;
+    }
+    if (now == shownStamp_ && !gone_ && !reloadOwed_) return TChange::None;
+    return TChange::Changed;
+}
+
 FileStamp TDocument::StampNow() const { return CurrentIniService().StampNow(path_); }
 
 IniResult TDocument::Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before) {

@@ -74,6 +74,13 @@ public:
     // The file was deleted or moved away since it was shown.
     bool Gone() const { return gone_; }
     void SetGone(bool gone) { gone_ = gone; }
+    // A reload that found the file unreadable waits for the next change notice.
+    bool ReloadOwed() const { return reloadOwed_; }
+    void OweReload() { reloadOwed_ = true; }
+    // What a notice from the file's watcher means: nothing new, the file just went away, or
+    // the view is to read it again.
+    enum class TChange { None, Gone, Changed };
+    TChange NoticeChange();
 
     // The commands. Each writes the file through the engine, by name as a reader finds names
     // (SetValue) or to one occurrence (the rest, failing as Stale when it no longer reads as
@@ -103,9 +110,10 @@ public:
         TViewPlace place;
     };
     TReplay Replay(ReplayDirection direction);
-    // The history the commands keep their changes in. A window shares one among the documents
-    // it shows, so that a file loaded again finds what was changed in it before.
-    void ShareHistory(std::shared_ptr<TEditHistory> history) { history_ = std::move(history); }
+    // The history the commands keep their changes in, per path: a document that replaces
+    // another in a view goes on with its history, so that a file loaded again finds what was
+    // changed in it before.
+    void ContinueHistoryOf(const TDocument& before) { history_ = before.history_; }
 
 private:
     IniFileRef File() const { return IniFileRef{path_, TextCodePage()}; }
@@ -120,5 +128,6 @@ private:
     std::optional<IniDocument> converted_;
     FileStamp shownStamp_;
     bool gone_ = false;
+    bool reloadOwed_ = false;
     std::shared_ptr<TEditHistory> history_;
 };
