@@ -9,14 +9,13 @@
 
 #include "engine/ini_document.h"
 #include "engine/whole_file.h"
+#include "engine/write_access.h"
 
 namespace {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
-
-bool RefusesWriting(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 }  // namespace
 
@@ -86,8 +85,7 @@ std::optional<LockedFile::Outcome> LockedFile::TryOpen(const std::string& path, 
         if (FileOps::Clock::time_point now = ops_.Now(); now >= deadline) return Outcome::TimedOut;
         return std::nullopt;
     }
-    if (writeRefusal_ == IniFailure::None && (status_.st_mode & 0222) == 0)
-        writeRefusal_ = IniFailure::ReadOnlyFile;
+    if (writeRefusal_ == IniFailure::None) writeRefusal_ = WriteRefusalOfMode(status_.st_mode);
     return locked ? Outcome::Locked : Outcome::TimedOut;
 }
 
