@@ -5,13 +5,13 @@
 #include <sys/stat.h>
 
 #include <algorithm>
-#include <fstream>
 #include <string>
 
 #include "document/document.h"
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
 #include "engine/file_ops.h"
+#include "support/file_bytes.h"
 #include "support/scoped_seam.h"
 #include "text/temp_folder.h"
 
@@ -28,10 +28,8 @@ protected:
 
     // Opens the file at path from its bytes on disk, as a load does.
     TDocument Opened(const std::string& path, std::optional<int> chosen = std::nullopt, bool remember = false) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         TDocument document(path);
-        document.Open(bytes, {ZhCn, TEncodingMemory(store), chosen, remember});
+        document.Open(ReadFile(path), {ZhCn, TEncodingMemory(store), chosen, remember});
         return document;
     }
 };
