@@ -1,6 +1,7 @@
-// Reading whole files, and bytes read elsewhere taken as a file's content: the store reads a
-// file again only when it is no longer as those bytes were read, and a snapshot of its content
-// stays as it was while writes go on.
+// Reading whole files (their steps are tested through the text layer's ReadTextInSteps), and
+// bytes read elsewhere taken as a file's content: the store reads a file again only when it is
+// no longer as those bytes were read, and a snapshot of its content stays as it was while
+// writes go on.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -30,28 +31,6 @@ ReadAt Over(const std::string& text, std::size_t fail = std::string::npos) {
         std::copy_n(text.data() + at, n, into);
         return static_cast<ssize_t>(n);
     };
-}
-
-TEST(WholeFileRead, ReadsInTheStepsAskedForAndStopsWhereItIsTold) {
-    const std::string text = "[one]\r\nk=v\n" + std::string(100, 'x') + "\nlast";
-    std::vector<std::pair<std::size_t, std::size_t>> steps;
-    std::string bytes = "room of an earlier read, longer than none";
-    EXPECT_EQ(ReadWholeFile(Over(text), text.size(), 1000, bytes,
-                            {16, [&](std::size_t done, std::size_t size) {
-                                 steps.emplace_back(done, size);
-                                 return true;
-                             }}),
-              WholeRead::Read);
-    EXPECT_EQ(bytes, text);
-    ASSERT_EQ(steps.size(), (text.size() + 15) / 16);
-    EXPECT_EQ(steps.front(), std::make_pair(std::size_t(16), text.size()));
-    EXPECT_EQ(steps.back(), std::make_pair(text.size(), text.size()));
-
-    int calls = 0;
-    EXPECT_EQ(ReadWholeFile(Over(text), text.size(), 1000, bytes, {16, [&](std::size_t, std::size_t) { return ++calls < 3; }}),
-              WholeRead::Stopped);
-    EXPECT_EQ(calls, 3) << "no read after the step that said stop";
-    EXPECT_EQ(bytes, text.substr(0, 48));
 }
 
 TEST(WholeFileRead, TakesWhatTheFileHoldsWhenItShrankOrGrewSinceItsSizeWasTaken) {
