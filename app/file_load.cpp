@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "engine/whole_file.h"
 #include "text/byte_text.h"
 #include "text/string_list.h"
 #include "text/file_stream.h"
@@ -52,16 +53,17 @@ TLoadedFile TFileLoad::Run() {
     TLoadedFile file;
     file.document = std::make_unique<TDocument>(request_.path);
     TDocument& document = *file.document;
-    const FileStamp before = document.StampNow();
+    const ReadMark mark = MarkRead(stream_->Handle());
     std::optional<std::string> read = ReadTextInSteps(
         *stream_, request_.path, StepBytes, [this](std::size_t done, std::size_t size) { return GoOn(done, size); });
     stream_.reset();
     if (!read) return file;
     phase_ = TLoadPhase::Parsing;
     document.Open(*read, request_.open);
-    // The engine reads the file for itself: this copy would only double the memory the view needs.
+    // The engine goes on from these bytes rather than read the file again.
+    document.HandToEngine(std::move(*read), mark);
     read.reset();
-    document.SetShownStamp(before);
+    document.SetShownStamp(mark.stamp);
     if (cancelled_) return file;
     file.sections = document.Sections();
     document.NoteEngineStamp();

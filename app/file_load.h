@@ -14,7 +14,7 @@
 #include "document/document.h"
 #include "engine/ini_listing.h"
 
-class TStream;
+class TFileStream;
 
 // What a whole load hands the window.
 struct TLoadedFile {
@@ -85,7 +85,7 @@ private:
     bool GoOn(std::size_t done, std::size_t size);
 
     TRequest request_;
-    std::unique_ptr<TStream> stream_;
+    std::unique_ptr<TFileStream> stream_;
     std::size_t size_ = 0;
     std::atomic<bool> cancelled_ = false;
     std::atomic<TLoadPhase> phase_ = TLoadPhase::Reading;

@@ -25,7 +25,6 @@ TForm1* Form1 = nullptr;
 std::string CurrentIniPath;
 
 TForm1::TForm1(TComponent* owner) : TForm(owner), document_(std::make_unique<TDocument>(std::string())) {
-    document_->ShareHistory(histories_);
     Bind("BtnliuClick", &TForm1::BtnliuClick);
     Bind("tree1Click", &TForm1::tree1Click);
     Bind("mchangClick", &TForm1::mchangClick);

@@ -134,7 +134,6 @@ private:
     void FindPrevious();
     void StepThroughMatches(int direction);
     void RunSearch(const std::string& needle);
-    std::optional<std::string> ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder);
     bool ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search);
     void GoToMatch(int index);
     void ShowFindState();
@@ -259,13 +258,11 @@ private:
     // The window's own title, which a loaded file's name goes in front of.
     std::string titleAlone_;
     // The shown file: its encoding, line ends, read-only reasons (marked in the status line)
-    // and shown state. Before any load, a document of no file.
+    // and shown state, and what the commands changed in it (each document shown goes on with
+    // the history of the one before). Before any load, a document of no file.
     std::unique_ptr<TDocument> document_;
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
-    // What the commands changed, per file: shared by the documents shown, so that a file shown
-    // again finds its history.
-    std::shared_ptr<TEditHistory> histories_ = std::make_shared<TEditHistory>();
     std::unique_ptr<TFindBar> findBar_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
     std::shared_ptr<IniFind> search_;
@@ -273,8 +270,6 @@ private:
     TWinControl* focusBeforeFind_ = nullptr;
     // The key lines the list shows, as listed (rows renamed since then differ from them).
     std::shared_ptr<const IniListing> listedKeys_;
-    // A reload the file watch asked for could not read the file: it is tried again.
-    bool reloadOwed_ = false;
     // Commands under way: a refresh waits for them.
     int commands_ = 0;
     std::unique_ptr<TFileWatch> watch_;

@@ -1,7 +1,5 @@
-// Finding in the whole file from the find bar: the file is read and searched in steps, with
-// the window's events served between them, so that a very large file never freezes the window.
-#include <algorithm>
-#include <fstream>
+// Finding in the whole file from the find bar: the text the document holds is searched in
+// steps, with the window's events served between them, so that a very large file never freezes the window.
 
 #include "app/find_bar.h"
 #include "engine/ini_find.h"
@@ -22,7 +20,7 @@
 
 namespace {
 
-// About what one step reads or searches: a few milliseconds of work.
+// About what one step searches: a few milliseconds of work.
 constexpr std::size_t StepBytes = 4u << 20;
 // How long typing in the find bar pauses before the text is searched for.
 constexpr int kTypingPauseMilliseconds = 300;
@@ -123,35 +121,13 @@ bool TForm1::ServeEventsDuringSearch(const std::shared_ptr<IniFind>& search) {
     return search_ == search && !Application->QuitRequested();
 }
 
-std::optional<std::string> TForm1::ReadFileForSearch(const std::shared_ptr<IniFind>& placeholder) {
-    std::ifstream in(CurrentIniPath, std::ios::binary | std::ios::ate);
-    std::string bytes;
-    bytes.reserve(std::size_t(std::max<std::streamoff>(in.tellg(), 0)));
-    in.seekg(0);
-    for (std::size_t got = StepBytes; in && got == StepBytes;) {
-        const std::size_t at = bytes.size();
-        bytes.resize(at + StepBytes);
-        in.read(bytes.data() + at, std::streamsize(StepBytes));
-        got = std::size_t(in.gcount());
-        bytes.resize(at + got);
-        if (!ServeEventsDuringSearch(placeholder)) return std::nullopt;
-    }
-    // A file the service cannot read is searched as the views show it.
-    if (IsUtf16(document_->Encoding().codePage))
-        bytes = CodePageToUtf8(std::string_view(bytes).substr(size_t(document_->Encoding().bomLength)), document_->Encoding().codePage);
-    return bytes;
-}
-
 void TForm1::RunSearch(const std::string& needle) {
     ShowAllSections();
     currentMatch_ = -1;
     FindBar().ShowState(Ansi("正在查找…"));
-    // Whoever starts another search, edits or loads meanwhile replaces this one.
-    auto reading = std::make_shared<IniFind>(std::string(), needle, FileCodePage());
-    search_ = reading;
-    std::optional<std::string> bytes = ReadFileForSearch(reading);
-    if (!bytes) return;
-    auto search = std::make_shared<IniFind>(std::move(*bytes), needle, FileCodePage());
+    // Whoever starts another search, edits or loads meanwhile replaces this one. It runs over
+    // the text the lists were read from, not the file.
+    auto search = std::make_shared<IniFind>(document_->Snapshot(), needle, FileCodePage());
     search_ = search;
     while (!search->Step(StepBytes)) {
         if (currentMatch_ < 0 && search->MatchCount() > 0) GoToMatch(0);

@@ -9,7 +9,6 @@
 #include "app/file_load.h"
 #include "app/frm_main.h"
 #include "app/section_listing.h"
-#include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
 #include "dialogs/open_dialog.h"
 #include "inifile/ini_file.h"
@@ -198,12 +197,11 @@ void TForm1::ListingEnded(std::uint64_t id) {
 }
 
 void TForm1::ShowLoaded(TLoadedFile file, const TViewPlace& place) {
+    file.document->ContinueHistoryOf(*document_);
     document_ = std::move(file.document);
-    document_->ShareHistory(histories_);
     // A reload of the shown file is no new use of it.
     const bool anotherFile = CurrentIniPath != document_->Path();
     CurrentIniPath = document_->Path();
-    reloadOwed_ = false;
     if (watch_->Path() != CurrentIniPath) watch_->Watch(CurrentIniPath);
     const bool readOnly = document_->ContentRefusal() != TContentRefusal::None;
     tree1->SetReadOnly(readOnly);

@@ -45,7 +45,7 @@ void TForm1::ShowFileStatus() {
     if (const std::string why = ReadOnlyNote(document_->ContentRefusal(), document_->WriteRefusal()); !why.empty())
         status += Ansi("　只读：") + why;
     if (document_->Gone()) status += Ansi("　文件已被删除或移走");
-    else if (reloadOwed_) status += Ansi("　文件有改动，等它可读后重新载入…");
+    else if (document_->ReloadOwed()) status += Ansi("　文件有改动，等它可读后重新载入…");
     if (!savedNote_.empty()) status += Ansi("　") + savedNote_;
     LineEndLabel->SetCaption(status);
 }

@@ -294,16 +294,11 @@ void TForm1::FileChangedOutside() {
         return;
     }
     FollowWriteAccess();
-    const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
-    if (!now.exists) {
-        if (!document_->Gone()) {
-            document_->SetGone(true);
-            ShowEncoding();
-        }
-        return;
+    switch (document_->NoticeChange()) {
+        case TDocument::TChange::None: return;
+        case TDocument::TChange::Gone: ShowEncoding(); return;
+        case TDocument::TChange::Changed: FollowFileQuietly(); return;
     }
-    if (now == document_->ShownStamp() && !document_->Gone() && !reloadOwed_) return;
-    FollowFileQuietly();
 }
 
 void TForm1::ShowFileAgain() { ReadAndShow(CurrentIniPath, Place()); }
@@ -317,7 +312,7 @@ void TForm1::FollowFileQuietly() {
 }
 
 void TForm1::AwaitReadableFile() {
-    reloadOwed_ = true;
+    document_->OweReload();
     ShowFileStatus();
     watch_->Retell();
 }

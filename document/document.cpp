@@ -24,6 +24,15 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
                            LeadTable::ForCodePage(CodePageUtf8));
 }
 
+void TDocument::HandToEngine(std::string bytes, const ReadMark& mark) {
+    if (!converted_) CurrentIniService().AdoptContent(File(), std::move(bytes), mark);
+}
+
+std::shared_ptr<const std::string> TDocument::Snapshot() const {
+    if (converted_) return converted_->SharedBytes();
+    return CurrentIniService().Snapshot(File());
+}
+
 int TDocument::TextCodePage() const {
     if (converted_) return CodePageUtf8;
     return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();
@@ -48,6 +57,18 @@ IniListing TDocument::Keys(SectionRef section) const {
 
 void TDocument::NoteEngineStamp() {
     if (!converted_) shownStamp_ = CurrentIniService().CachedStamp(path_);
+}
+
+TDocument::TChange TDocument::NoticeChange() {
+    if (path_.empty()) return TChange::None;
+    const FileStamp now = StampNow();
+    if (!now.exists) {
+        if (gone_) return TChange::None;
+        gone_ = true;
+        return TChange::Gone;
+    }
+    if (now == shownStamp_ && !gone_ && !reloadOwed_) return TChange::None;
+    return TChange::Changed;
 }
 
 FileStamp TDocument::StampNow() const { return CurrentIniService().StampNow(path_); }

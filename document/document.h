@@ -38,6 +38,9 @@ public:
     // they must not be written. A choice remembered for the file holds while the bytes give the
     // verdict they gave when it was made. A UTF-16 file is kept as its text in UTF-8, read only.
     void Open(std::string_view bytes, TOpenRequest request);
+    // The bytes Open was given, read from the file in the state mark tells, become the engine's
+    // content of the file: it reads the file again only once the file changed.
+    void HandToEngine(std::string bytes, const ReadMark& mark);
 
     const std::string& Path() const { return path_; }
     const TFileEncoding& Verdict() const { return verdict_; }  // the detector's
@@ -55,6 +58,10 @@ public:
     // Asks again whether the file may be written: true when the answer changed.
     bool FollowWriteAccess();
 
+    // The text the lists are read from, as the engine holds it (or the converted text): a
+    // search runs over it while commands go on writing the file.
+    std::shared_ptr<const std::string> Snapshot() const;
+
     // The lists a view is built from, as a reader of the file finds them.
     IniListing Sections() const;
     IniListing Keys(SectionRef section) const;
@@ -68,6 +75,13 @@ public:
     // The file was deleted or moved away since it was shown.
     bool Gone() const { return gone_; }
     void SetGone(bool gone) { gone_ = gone; }
+    // A reload that found the file unreadable waits for the next change notice.
+    bool ReloadOwed() const { return reloadOwed_; }
+    void OweReload() { reloadOwed_ = true; }
+    // What a notice from the file's watcher means: nothing new, the file just went away, or
+    // the view is to read it again.
+    enum class TChange { None, Gone, Changed };
+    TChange NoticeChange();
 
     // The commands. Each writes the file through the engine, by name as a reader finds names
     // (SetValue) or to one occurrence (the rest, failing as Stale when it no longer reads as
@@ -100,9 +114,10 @@ public:
         TViewPlace place;
     };
     TReplay Replay(ReplayDirection direction);
-    // The history the commands keep their changes in. A window shares one among the documents
-    // it shows, so that a file loaded again finds what was changed in it before.
-    void ShareHistory(std::shared_ptr<TEditHistory> history) { history_ = std::move(history); }
+    // The history the commands keep their changes in, per path: a document that replaces
+    // another in a view goes on with its history, so that a file loaded again finds what was
+    // changed in it before.
+    void ContinueHistoryOf(const TDocument& before) { history_ = before.history_; }
 
 private:
     IniFileRef File() const { return IniFileRef{path_, TextCodePage()}; }
@@ -117,5 +132,6 @@ private:
     std::optional<IniDocument> converted_;
     FileStamp shownStamp_;
     bool gone_ = false;
+    bool reloadOwed_ = false;
     std::shared_ptr<TEditHistory> history_;
 };

@@ -5,6 +5,7 @@
 #include <limits>
 #include <new>
 
+#include "engine/whole_file.h"
 #include "text/file_stream.h"
 #include "text/line_split.h"
 
@@ -30,13 +31,22 @@ void CheckFileSize(TStream& stream, const std::string& path) {
         throw EFileTooLarge(FormatMessage("Cannot load file %s: it is 2 GiB or larger", path));
 }
 
-// One read request for the rest of the stream.
-std::string ReadToEnd(TStream& stream) {
+// The rest of the stream, read in order: the offsets the whole-file read asks for follow on.
+std::string ReadRest(TStream& stream, const WholeReadSteps& steps = {}) {
     const std::int64_t size = std::max<std::int64_t>(0, stream.Size() - stream.Position());
     if (size > MaxTextSize) throw EStreamError("Stream too large to load: 2 GiB or more");
-    std::string text(static_cast<std::size_t>(size), '\0');
-    // A file that shrank meanwhile delivers less: only what was read counts.
-    text.resize(static_cast<std::size_t>(stream.Read(text.data(), static_cast<std::int32_t>(size))));
+    // A stream that delivers less than asked is at its end: a file that shrank meanwhile.
+    bool ended = false;
+    const ReadAt readAt = [&stream, &ended](char* into, std::size_t count, off_t) -> ssize_t {
+        if (ended) return 0;
+        const auto want = static_cast<std::int32_t>(std::min<std::size_t>(count, MaxTextSize));
+        const std::int32_t got = stream.Read(into, want);
+        ended = got < want;
+        return std::min(got, want);
+    };
+    std::string text;
+    // Read as far as it went: a stream reads 0 on failure, as at its end.
+    (void)ReadWholeFile(readAt, static_cast<std::size_t>(size), MaxTextSize, text, steps);
     return text;
 }
 
@@ -68,7 +78,7 @@ void TStrings::LoadLinesFromFile(const std::string& path) {
 }
 
 void TStrings::LoadLinesFromStream(TStream& stream) {
-    InBatch(*this, [&] { SplitOwnedText(ReadToEnd(stream)); });
+    InBatch(*this, [&] { SplitOwnedText(ReadRest(stream)); });
 }
 
 void ReplaceLines(TStrings& list, const std::vector<std::string>& lines) {
@@ -81,24 +91,18 @@ void ReplaceLines(TStrings& list, const std::vector<std::string>& lines) {
 std::string LoadFileText(const std::string& path) {
     TFileStream stream(path);
     CheckFileSize(stream, path);
-    return ReadToEnd(stream);
+    return ReadRest(stream);
 }
 
 std::optional<std::string> ReadTextInSteps(TStream& stream, const std::string& path, std::size_t stepBytes,
                                            const std::function<bool(std::size_t, std::size_t)>& goOn) {
     CheckFileSize(stream, path);
-    const std::size_t size = std::size_t(std::max<std::int64_t>(0, stream.Size() - stream.Position()));
-    std::string text(size, '\0');
-    std::size_t done = 0;
-    while (done < size) {
-        const std::size_t want = std::min(stepBytes, size - done);
-        const std::int32_t got = stream.Read(text.data() + done, std::int32_t(want));
-        done += std::size_t(std::max<std::int32_t>(got, 0));
-        // A file that shrank meanwhile delivers less: only what was read counts.
-        if (got <= 0) break;
-        if (!goOn(done, size)) return std::nullopt;
-    }
-    text.resize(done);
+    bool stopped = false;
+    std::string text = ReadRest(stream, {stepBytes, [&](std::size_t done, std::size_t size) {
+                                            stopped = !goOn(done, size);
+                                            return !stopped;
+                                        }});
+    if (stopped) return std::nullopt;
     return text;
 }
 

@@ -22,7 +22,11 @@ bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 }  // namespace
 
 IniFind::IniFind(std::string bytes, std::string needle, int codePage)
-    : bytes_(std::move(bytes)), needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
+    : IniFind(std::make_shared<const std::string>(std::move(bytes)), std::move(needle), codePage) {}
+
+IniFind::IniFind(std::shared_ptr<const std::string> bytes, std::string needle, int codePage)
+    : held_(bytes ? std::move(bytes) : std::make_shared<const std::string>()), bytes_(*held_),
+      needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
     // A lead byte and its trail compare exactly, whatever letter the trail looks like.
     const std::size_t padded = (needle_.size() + Block - 1) / Block * Block;
     caseBits_.assign(padded, '\0');
@@ -38,7 +42,7 @@ IniFind::IniFind(std::string bytes, std::string needle, int codePage)
             foldedNeedle_[i] = AsciiLower(needle_[i]);
         }
     }
-    contentStart_ = std::string_view(bytes_).starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
+    contentStart_ = bytes_.starts_with(Utf8ByteOrderMark) ? Utf8ByteOrderMark.size() : 0;
     countedTo_ = contentStart_;
     line_.begin = line_.end = contentStart_;
     at_ = needle_.empty() ? bytes_.size() : contentStart_;

@@ -146,6 +146,16 @@ IniResult IniService::Reapply(IniFileRef file, const EditRecord& change) {
     return Apply(file, [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Redo); });
 }
 
+void IniService::AdoptContent(IniFileRef file, std::string bytes, const ReadMark& mark) {
+    std::lock_guard lock(StoreMutex());
+    Store().Adopt(file.path, file.codePage, std::move(bytes), mark);
+}
+
+std::shared_ptr<const std::string> IniService::Snapshot(IniFileRef file) {
+    std::lock_guard lock(StoreMutex());
+    return Store().Snapshot(file.path, file.codePage);
+}
+
 void IniService::Flush(std::string_view path) {
     std::lock_guard lock(StoreMutex());
     Store().Flush(path);

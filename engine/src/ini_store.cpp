@@ -1,6 +1,7 @@
 #include "engine/ini_store.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 
 #include <cerrno>
 
@@ -186,6 +187,22 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
         return done;
     }
     return Failed(IniFailure::Locked);
+}
+
+void IniStore::Adopt(std::string_view pathView, int codePage, std::string bytes, const ReadMark& mark) {
+    if (pathView.empty() || !SettledBefore(mark) || bytes.size() > IniDocument::MaxSize ||
+        static_cast<std::int64_t>(bytes.size()) != mark.stamp.size)
+        return;
+    const std::string path(pathView);
+    const int fd = ops_->Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return;
+    HeldFile held(*ops_, fd);
+    struct stat status;
+    if (ops_->StatusOf(fd, &status) != 0 || FileStamp::Of(status) != mark.stamp) return;
+    // A writer at work when the bytes were read may have left them half written.
+    if (ops_->Lock(fd, LOCK_SH | LOCK_NB) != 0) return;
+    (void)ops_->Lock(fd, LOCK_UN);
+    Remember(path, mark.stamp, codePage, std::move(bytes), IniDocument(), std::move(held));
 }
 
 void IniStore::Flush(std::string_view path) {

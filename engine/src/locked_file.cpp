@@ -8,14 +8,14 @@
 #include <utility>
 
 #include "engine/ini_document.h"
+#include "engine/whole_file.h"
+#include "engine/write_access.h"
 
 namespace {
 
 bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
-
-bool RefusesWriting(int error) { return error == EACCES || error == EPERM || error == EROFS; }
 
 }  // namespace
 
@@ -85,8 +85,7 @@ std::optional<LockedFile::Outcome> LockedFile::TryOpen(const std::string& path, 
         if (FileOps::Clock::time_point now = ops_.Now(); now >= deadline) return Outcome::TimedOut;
         return std::nullopt;
     }
-    if (writeRefusal_ == IniFailure::None && (status_.st_mode & 0222) == 0)
-        writeRefusal_ = IniFailure::ReadOnlyFile;
+    if (writeRefusal_ == IniFailure::None) writeRefusal_ = WriteRefusalOfMode(status_.st_mode);
     return locked ? Outcome::Locked : Outcome::TimedOut;
 }
 
@@ -109,30 +108,9 @@ bool LockedFile::WaitForLock(int operation, FileOps::Clock::time_point deadline)
 }
 
 bool LockedFile::ReadAll(std::string& bytes) const {
-    const auto size = static_cast<std::size_t>(status_.st_size);
-    if (size > IniDocument::MaxSize) return false;
-    // Room to grow, so that an edit does not move the whole file to a new place in memory; a
-    // room that holds the file already is used as it is. Bytes already there (the room of the
-    // file's last read) are read over, not cleared first.
-    if (bytes.capacity() < size) bytes.reserve(size + size / 64 + 4096);
-    bytes.resize(size);
-    std::size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ops_.ReadAt(fd_, bytes.data() + got, size - got, static_cast<off_t>(got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    bytes.resize(got);
-    // A file that grew since its size was taken is read on to its end.
-    char more[4096];
-    for (;;) {
-        const ssize_t n = ops_.ReadAt(fd_, more, sizeof more, static_cast<off_t>(bytes.size()));
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return false;
-        if (n == 0) return true;
-        if (bytes.size() + static_cast<std::size_t>(n) > IniDocument::MaxSize) return false;
-        bytes.append(more, static_cast<std::size_t>(n));
-    }
+    const ReadAt readAt = [this](char* into, std::size_t count, off_t offset) {
+        return ops_.ReadAt(fd_, into, count, offset);
+    };
+    return ReadWholeFile(readAt, static_cast<std::size_t>(status_.st_size), IniDocument::MaxSize, bytes) ==
+           WholeRead::Read;
 }

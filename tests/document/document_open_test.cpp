@@ -4,12 +4,15 @@
 
 #include <sys/stat.h>
 
-#include <fstream>
+#include <algorithm>
 #include <string>
 
 #include "document/document.h"
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
+#include "engine/file_ops.h"
+#include "support/file_bytes.h"
+#include "support/scoped_seam.h"
 #include "text/temp_folder.h"
 
 namespace {
@@ -25,10 +28,8 @@ protected:
 
     // Opens the file at path from its bytes on disk, as a load does.
     TDocument Opened(const std::string& path, std::optional<int> chosen = std::nullopt, bool remember = false) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
         TDocument document(path);
-        document.Open(bytes, {ZhCn, TEncodingMemory(store), chosen, remember});
+        document.Open(ReadFile(path), {ZhCn, TEncodingMemory(store), chosen, remember});
         return document;
     }
 };
@@ -97,12 +98,51 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndNeverWritten) {
     const IniListing keys = document.Keys({"版本", 0});
     ASSERT_EQ(keys.Count(), 1u);
     EXPECT_EQ(keys.Value(0), "星海");
+    EXPECT_EQ(*document.Snapshot(), "[版本]\r\n名称=星海\r\n") << "found in as the lists show it";
 
     // Its stamp is the one taken before its read: the engine holds nothing of it.
     const FileStamp before = document.StampNow();
     document.SetShownStamp(before);
     document.NoteEngineStamp();
     EXPECT_EQ(document.ShownStamp(), before);
+}
+
+// The real calls, counting reads of file content.
+class CountingReads : public FileOps {
+public:
+    ssize_t ReadAt(int fd, char* data, std::size_t size, off_t offset) override {
+        ++reads;
+        return FileOps::ReadAt(fd, data, size, offset);
+    }
+    int reads = 0;
+};
+
+// As a load marks its read of a file written a while before.
+ReadMark MarkOfOldFile(const std::string& path) {
+    struct stat status {};
+    stat(path.c_str(), &status);
+    ReadMark mark{FileStamp::Of(status), 0};
+    mark.began = std::max(mark.stamp.modified, mark.stamp.changed) + 1;
+    return mark;
+}
+
+TEST_F(DocumentOpenTest, TheBytesItWasOpenedFromServeItsListsAndFindWithoutAnotherRead) {
+    const std::string bytes = "[a]\nk=1\n[b]\n";
+    const std::string path = folder.File("a.ini", bytes);
+    CountingReads ops;
+    ScopedSeam<FileOps*> seam(UseIniFileOps, &ops);
+    TDocument document(path);
+    document.Open(bytes, {ZhCn, TEncodingMemory(store), std::nullopt, false});
+    document.HandToEngine(bytes, MarkOfOldFile(path));
+    EXPECT_EQ(document.Sections().Count(), 2u);
+    const std::shared_ptr<const std::string> searched = document.Snapshot();
+    EXPECT_EQ(*searched, bytes);
+    EXPECT_EQ(ops.reads, 0);
+
+    ASSERT_TRUE(document.SetValue("a", "k", "2").Succeeded());
+    EXPECT_EQ(*searched, bytes) << "a search under way goes on over the text it began with";
+    EXPECT_EQ(*document.Snapshot(), "[a]\nk=2\n[b]\n");
+    EXPECT_EQ(ops.reads, 0);
 }
 
 // Root as well: a file without a write bit is not written.

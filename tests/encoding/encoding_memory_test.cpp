@@ -6,7 +6,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <sstream>
 #include <string>
 
 #include "encoding/code_page.h"
@@ -15,6 +14,7 @@
 #include "encoding/encoding_memory.h"
 #include "platform/state_folder.h"
 #include "support/environment_guard.h"
+#include "support/file_bytes.h"
 #include "text/temp_folder.h"
 
 namespace fs = std::filesystem;
@@ -22,13 +22,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const TEncodingHints ZhCn = EncodingHintsOfLocale("zh_CN.UTF-8");
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class EncodingMemoryTest : public ::testing::Test {
 protected:
@@ -39,7 +32,7 @@ protected:
     // Loads the file the way the window will: the detector's verdict on its bytes, then the
     // remembered choice while that verdict holds.
     std::pair<TFileEncoding, std::optional<int>> Load(const std::string& path) const {
-        const TFileEncoding verdict = DetectEncoding(Read(path), ZhCn);
+        const TFileEncoding verdict = DetectEncoding(ReadFile(path), ZhCn);
         return {verdict, memory.Recall(path, verdict)};
     }
 };
@@ -65,7 +58,7 @@ TEST_F(EncodingMemoryTest, ChoiceHoldsUntilTheFileIsReplacedByOtherContent) {
 
 TEST_F(EncodingMemoryTest, NothingIsWrittenWhenNothingWasChosen) {
     const std::string path = folder.File("a.ini", "[a]\n");
-    const TFileEncoding verdict = DetectEncoding(Read(path), ZhCn);
+    const TFileEncoding verdict = DetectEncoding(ReadFile(path), ZhCn);
     EXPECT_EQ(memory.Recall(path, verdict), std::nullopt);
     EXPECT_TRUE(memory.Remember(path, verdict, verdict.codePage)) << "choosing what was detected";
     EXPECT_FALSE(fs::exists(fs::path(store).parent_path()));
@@ -73,13 +66,13 @@ TEST_F(EncodingMemoryTest, NothingIsWrittenWhenNothingWasChosen) {
 
 TEST_F(EncodingMemoryTest, ChoosingTheDetectedEncodingForgetsTheFile) {
     const std::string path = folder.File("a.ini", "[a]\n");
-    const TFileEncoding verdict = DetectEncoding(Read(path), ZhCn);
+    const TFileEncoding verdict = DetectEncoding(ReadFile(path), ZhCn);
     ASSERT_TRUE(memory.Remember(path, verdict, CodePageGbk));
     ASSERT_TRUE(memory.Remember(path, verdict, 932));
     EXPECT_EQ(memory.Recall(path, verdict), 932) << "the later choice replaces the earlier";
     ASSERT_TRUE(memory.Remember(path, verdict, verdict.codePage));
     EXPECT_EQ(memory.Recall(path, verdict), std::nullopt);
-    EXPECT_EQ(Read(store).find("a.ini"), std::string::npos);
+    EXPECT_EQ(ReadFile(store).find("a.ini"), std::string::npos);
 }
 
 TEST_F(EncodingMemoryTest, OneKeyPerFileHoweverItIsReached) {
@@ -115,7 +108,7 @@ TEST_F(EncodingMemoryTest, GarbledStoreIsReadForWhatItHoldsAndWrittenClean) {
     EXPECT_EQ(memory.Recall(good, verdict), CodePageGbk);
     const std::string other = folder.Path("other.ini");
     ASSERT_TRUE(memory.Remember(other, verdict, 949));
-    EXPECT_EQ(Read(store), "iniviewer encodings 1\n936 65001 0 " + good + "\n949 65001 0 " + other + "\n");
+    EXPECT_EQ(ReadFile(store), "iniviewer encodings 1\n936 65001 0 " + good + "\n949 65001 0 " + other + "\n");
 
     std::ofstream(store, std::ios::binary) << "\x89PNG\r\n\x1A\n936 65001 0 " << good << "\n";
     EXPECT_EQ(memory.Recall(good, verdict), std::nullopt) << "a store of another format holds nothing";
@@ -127,7 +120,7 @@ TEST_F(EncodingMemoryTest, UnwritableStoreFailsWithoutHarm) {
     const TFileEncoding verdict{CodePageUtf8, 0, TEncodingBasis::PureAscii};
     EXPECT_FALSE(blocked.Remember(folder.Path("a.ini"), verdict, CodePageGbk));
     EXPECT_EQ(blocked.Recall(folder.Path("a.ini"), verdict), std::nullopt);
-    EXPECT_EQ(Read(blocker), "a file where the folder should be");
+    EXPECT_EQ(ReadFile(blocker), "a file where the folder should be");
     EXPECT_FALSE(TEncodingMemory("").Remember(folder.Path("a.ini"), verdict, CodePageGbk));
 }
 

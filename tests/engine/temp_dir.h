@@ -5,8 +5,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+
+#include "support/file_bytes.h"
 
 class TempDir {
 public:
@@ -34,13 +35,6 @@ public:
 private:
     std::filesystem::path path_;
 };
-
-inline std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 inline struct stat StatOf(const std::string& path) {
     struct stat status {};

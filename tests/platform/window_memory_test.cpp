@@ -1,21 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include "platform/window_memory.h"
+#include "support/file_bytes.h"
 #include "text/temp_folder.h"
 
 namespace {
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(WindowMemory, ValuesComeBackInALaterRunAndEachNameKeepsItsOwn) {
     TempFolder folder;
@@ -31,7 +23,7 @@ TEST(WindowMemory, ValuesComeBackInALaterRunAndEachNameKeepsItsOwn) {
     EXPECT_EQ(later.RecallNumber("tree-width"), 230);
     EXPECT_EQ(later.Recall("open-folder"), folderName);
     EXPECT_EQ(later.RecallNumber("open-folder"), std::nullopt) << "not a number";
-    const std::string text = Read(store);
+    const std::string text = ReadFile(store);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 3) << "one entry a line, whatever the value holds";
     EXPECT_FALSE(later.Remember("two words", "x")) << "a name is one word";
 }
@@ -44,7 +36,7 @@ TEST(WindowMemory, AStoreOfAnotherFormatOrWithBrokenLinesGivesWhatItCan) {
     EXPECT_EQ(TWindowMemory(store).Recall("tree-width"), std::nullopt);
     EXPECT_EQ(TWindowMemory(store).Recall("open-folder"), "/tmp");
     ASSERT_TRUE(TWindowMemory(store).Remember("tree-width", "190"));
-    EXPECT_EQ(Read(store), "iniviewer window 1\nopen-folder /tmp\ntree-width 190\n") << "broken lines are dropped";
+    EXPECT_EQ(ReadFile(store), "iniviewer window 1\nopen-folder /tmp\ntree-width 190\n") << "broken lines are dropped";
     EXPECT_FALSE(TWindowMemory("").Remember("tree-width", "1")) << "no state folder: nothing kept";
 }
 

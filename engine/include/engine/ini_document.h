@@ -35,6 +35,11 @@ public:
         Settle();
         return *bytes_;
     }
+    // The bytes as they are now, shared: an edit meanwhile works on a copy of its own.
+    std::shared_ptr<const std::string> SharedBytes() const {
+        Settle();
+        return bytes_;
+    }
     const LeadTable& Lead() const { return lead_; }
     std::string TakeBytes() &&;
     // Another content in place of this one, in the room its tables already have: a file read

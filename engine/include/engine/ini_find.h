@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -23,7 +24,8 @@ struct IniFindMatch {
 
 class IniFind {
 public:
-    // needle: bytes in codePage; bytes: the whole file.
+    // needle: bytes in codePage; bytes: the whole file, held as long as the search is.
+    IniFind(std::shared_ptr<const std::string> bytes, std::string needle, int codePage);
     IniFind(std::string bytes, std::string needle, int codePage);
 
     // Searches on through about budget more bytes of the file. True once the file is done.
@@ -63,7 +65,8 @@ private:
     std::string_view LineAt(std::size_t begin) const;
     bool IsLineStart(std::size_t offset) const;
 
-    std::string bytes_;
+    std::shared_ptr<const std::string> held_;
+    std::string_view bytes_;
     std::string needle_;
     LeadTable lead_;
     std::size_t contentStart_;  // after a byte-order mark

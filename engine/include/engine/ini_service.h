@@ -6,6 +6,7 @@
 // is a name.
 #include <chrono>
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -20,6 +21,7 @@
 #include "engine/name_list.h"
 #include "engine/ini_listing.h"
 #include "engine/ini_result.h"
+#include "engine/whole_file.h"
 
 class FileOps;
 
@@ -86,6 +88,13 @@ public:
     // file stay. The result's change is what the undo or redo itself did.
     virtual IniResult Revert(IniFileRef file, const EditRecord& change);
     virtual IniResult Reapply(IniFileRef file, const EditRecord& change);
+
+    // Takes bytes read from the file elsewhere as its content, so that the service does not
+    // read it again while it stays as it was when they were read (see IniStore::Adopt).
+    virtual void AdoptContent(IniFileRef file, std::string bytes, const ReadMark& mark);
+    // The file's content as the service holds it, shared: a search can run over it on another
+    // thread while writes go on.
+    virtual std::shared_ptr<const std::string> Snapshot(IniFileRef file);
 
     // Drops cached content of path that no longer matches the file.
     virtual void Flush(std::string_view path);

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +19,7 @@
 #include "engine/ini_document.h"
 #include "engine/ini_failure.h"
 #include "engine/ini_result.h"
+#include "engine/whole_file.h"
 
 class IniStore {
 public:
@@ -42,6 +44,14 @@ public:
     // is refused (the result's failure is its refusal, and the file stays as it was). The
     // result's change is what they did together.
     IniResult Apply(std::string_view path, int codePage, std::span<const Edit> edits);
+    // Takes bytes another reader read as the file's content, read in codePage, while the file is
+    // as it was when they were read and no writer holds its lock; otherwise drops them, and the
+    // next call reads the file.
+    void Adopt(std::string_view path, int codePage, std::string bytes, const ReadMark& mark);
+    // The file's content now (see Document), shared: an edit meanwhile works on a copy.
+    std::shared_ptr<const std::string> Snapshot(std::string_view path, int codePage) {
+        return Document(path, codePage).SharedBytes();
+    }
     // Forgets cached content that no longer matches its file.
     void Flush(std::string_view path);
     // The file's stamp as a call would see it now (nothing exists for a path that is not a

@@ -1,6 +1,8 @@
 #pragma once
 // Whether the engine would be refused writing a file, told without trying: a view
 // marks the file before any write fails.
+#include <sys/types.h>
+
 #include <string>
 
 #include "engine/ini_failure.h"
@@ -10,3 +12,7 @@
 // or when there is no such file. The file is not opened for writing: a watcher of it would
 // take that for a change.
 IniFailure WriteRefusalAt(const std::string& path);
+// The rules it asks, for a file already open: an error the system gave for opening it to write
+// that refuses the write (the others are failures of their own), and a mode without write bits.
+bool RefusesWriting(int error);
+IniFailure WriteRefusalOfMode(mode_t mode);
