@@ -6,7 +6,9 @@
 
 #include "link_target.h"
 #include "locked_file.h"
+#include "encoding/code_page.h"
 #include "ini_save.h"
+#include "utf16_text.h"
 
 namespace {
 
@@ -21,8 +23,27 @@ const IniDocument& EmptyDocument() {
     return empty;
 }
 
-IniDocument Parse(std::string bytes, int codePage) {
-    return IniDocument(std::move(bytes), LeadTable::ForCodePage(codePage));
+// The code page of the text a document holds: a UTF-16 file's is UTF-8.
+int TextCodePage(int codePage) { return IsUtf16(codePage) ? CodePageUtf8 : codePage; }
+
+LeadTable LeadOf(int codePage) { return LeadTable::ForCodePage(TextCodePage(codePage)); }
+
+IniDocument Parse(std::string bytes, int codePage) { return IniDocument(std::move(bytes), LeadOf(codePage)); }
+
+// The layout of a file read in codePage, when it is UTF-16.
+std::shared_ptr<Utf16Layout> Utf16LayoutFor(int codePage) {
+    return IsUtf16(codePage) ? std::make_shared<Utf16Layout>(codePage == CodePageUtf16Be) : nullptr;
+}
+
+// Saves the edited document; a UTF-16 file's change is put in its units first, which refuses
+// a change that touches the parts that do not decode.
+SaveResult SaveEdited(const std::string& path, const LockedFile& file, const IniDocument& document,
+                      Utf16Layout* utf16, const EditRecord& change, FileOps& ops) {
+    if (!utf16) return SaveLockedFile(path, file, document.Bytes(), change, ops);
+    EditRecord fileChange;
+    if (const IniFailure refusal = utf16->Follow(change, document.Bytes(), fileChange); refusal != IniFailure::None)
+        return SaveResult{std::nullopt, refusal, 0, {}};
+    return SaveLockedFile(path, file, utf16->Encode(document.Bytes()), fileChange, ops);
 }
 
 IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, error, {}}; }
@@ -47,9 +68,15 @@ IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp
         Forget(path);
         return nullptr;
     }
+    // The text of a UTF-16 file is no longer the file's bytes: it is read again.
+    if (entry->codePage != codePage && (IsUtf16(entry->codePage) || IsUtf16(codePage))) {
+        room = std::move(entry->document);
+        Forget(path);
+        return nullptr;
+    }
     if (entry->codePage != codePage) {
         std::string bytes = std::move(entry->document).TakeBytes();
-        entry->document.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
+        entry->document.Load(std::move(bytes), LeadOf(codePage));
         entry->codePage = codePage;
     }
     return entry;
@@ -59,8 +86,10 @@ IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stam
                                             std::string bytes, IniDocument room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
-    room.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
-    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held)});
+    std::shared_ptr<Utf16Layout> utf16 = Utf16LayoutFor(codePage);
+    if (utf16) bytes = utf16->Decode(bytes);
+    room.Load(std::move(bytes), LeadOf(codePage));
+    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held), std::move(utf16)});
     return entries_.front();
 }
 
@@ -175,7 +204,7 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
             Forget(path);
             return Failed(file.WriteRefusal());
         }
-        SaveResult saved = SaveLockedFile(target.path, file, entry->document.Bytes(), done.change, *ops_);
+        SaveResult saved = SaveEdited(target.path, file, entry->document, entry->utf16.get(), done.change, *ops_);
         if (!saved.stamp) {
             Forget(path);
             if (saved.failure == IniFailure::ChangedMeanwhile && redos++ < MaxRedos) continue;

@@ -2,10 +2,13 @@
 // Profile files as parsed documents, cached per path. Each call checks the file's stamp, so an
 // edit by another program is seen by the next call (within a batch, the first call on a path
 // checks it for the rest); each write locks the file, works on its current content and saves
-// it, so no other writer's change is lost. The caller gives each file's code page.
+// it, so no other writer's change is lost. The caller gives each file's code page. A UTF-16
+// file's document holds its text in UTF-8 (names, values and edits are UTF-8), and a save
+// writes back the file's own units wherever the edit did not change the text.
 #include <chrono>
 #include <cstdint>
 #include <list>
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
@@ -18,6 +21,8 @@
 #include "engine/ini_document.h"
 #include "engine/ini_failure.h"
 #include "engine/ini_result.h"
+
+class Utf16Layout;
 
 class IniStore {
 public:
@@ -62,6 +67,7 @@ private:
         IniDocument document;
         std::uint64_t checkedInBatch = 0;
         HeldFile held;  // the file the stamp is of, while it exists
+        std::shared_ptr<Utf16Layout> utf16;  // of a UTF-16 file: what its text does not say of its bytes
     };
 
     Entry* Find(std::string_view path);
