@@ -43,7 +43,7 @@ SaveResult SaveEdited(const std::string& path, const LockedFile& file, const Ini
     EditRecord fileChange;
     if (const IniFailure refusal = utf16->Follow(change, document.Bytes(), fileChange); refusal != IniFailure::None)
         return SaveResult{std::nullopt, refusal, 0, {}};
-    return SaveLockedFile(path, file, utf16->Encode(document.Bytes()), fileChange, ops);
+    return SaveLockedFile(path, file, utf16->Bytes(), fileChange, ops);
 }
 
 IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, error, {}}; }
@@ -87,7 +87,7 @@ IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stam
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
     std::shared_ptr<Utf16Layout> utf16 = Utf16LayoutFor(codePage);
-    if (utf16) bytes = utf16->Decode(bytes);
+    if (utf16) bytes = utf16->Read(std::move(bytes));
     room.Load(std::move(bytes), LeadOf(codePage));
     entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held), std::move(utf16)});
     return entries_.front();

@@ -1,17 +1,35 @@
 #include "utf16_text.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace {
 
 constexpr std::string_view Replacement = "\xEF\xBF\xBD";
-// Decoded and encoded text goes through a buffer of this many bytes: no check of room per character.
+// Decoded text goes through a buffer of this many bytes: no check of room per character.
 constexpr std::size_t ChunkBytes = 64 * 1024;
 
 bool IsHighSurrogate(char32_t unit) { return unit >= 0xD800 && unit <= 0xDBFF; }
 bool IsLowSurrogate(char32_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 bool IsContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// ASCII goes eight bytes at a time: the files are mostly ASCII, and large ones are read whole.
+constexpr bool LittleEndianHost = std::endian::native == std::endian::little;
+constexpr std::uint64_t HighBits = 0x8080808080808080;
+
+std::uint64_t Load(const void* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// The low bytes of four units, back to four bytes.
+std::uint64_t Gather(std::uint64_t units) {
+    units = (units | units >> 8) & 0x0000FFFF0000FFFF;
+    return (units | units >> 16) & 0x00000000FFFFFFFF;
+}
 
 char* PutUtf8(char* out, char32_t c) {
     if (c < 0x80) {
@@ -52,7 +70,9 @@ std::pair<char32_t, std::size_t> ReadUtf8(std::string_view text, std::size_t i) 
 
 }  // namespace
 
-std::string Utf16Layout::Decode(std::string_view bytes) {
+std::string Utf16Layout::Read(std::string file) {
+    bytes_ = std::move(file);
+    const std::string_view bytes = bytes_;
     undecodable_.clear();
     std::string text;
     text.reserve(bytes.size() / 2);
@@ -67,10 +87,25 @@ std::string Utf16Layout::Decode(std::string_view bytes) {
         undecodable_.push_back({text.size() + std::size_t(out - buffer), std::string(own)});
         out = std::copy(Replacement.begin(), Replacement.end(), out);
     };
+    // Units of ASCII: in memory order, the unit's other byte is zero and this one below 0x80.
+    const std::uint64_t notAscii = bigEndian_ ? 0x80FF80FF80FF80FF : 0xFF80FF80FF80FF80;
+    const int asciiShift = bigEndian_ ? 8 : 0;
     for (std::size_t k = 0; k < units; ++k) {
         if (out - buffer >= std::ptrdiff_t(ChunkBytes)) {
             text.append(buffer, out);
             out = buffer;
+        }
+        if constexpr (LittleEndianHost) {
+            if (k + 8 <= units) {
+                const std::uint64_t first = Load(p + 2 * k), second = Load(p + 2 * k + 8);
+                if (((first | second) & notAscii) == 0) {
+                    const std::uint64_t eight = Gather(first >> asciiShift) | Gather(second >> asciiShift) << 32;
+                    std::memcpy(out, &eight, sizeof eight);
+                    out += 8;
+                    k += 7;
+                    continue;
+                }
+            }
         }
         const char32_t c = unit(k);
         if (c < 0x80) {
@@ -90,21 +125,11 @@ std::string Utf16Layout::Decode(std::string_view bytes) {
 }
 
 bool Utf16Layout::EncodeValid(std::string_view text, std::string& out) const {
-    char buffer[ChunkBytes + 8];
-    char* put = buffer;
     const auto unit = [&](char32_t u) {
-        *put++ = char(bigEndian_ ? u >> 8 : u & 0xFF);
-        *put++ = char(bigEndian_ ? u & 0xFF : u >> 8);
+        out.push_back(char(bigEndian_ ? u >> 8 : u & 0xFF));
+        out.push_back(char(bigEndian_ ? u & 0xFF : u >> 8));
     };
     for (std::size_t i = 0; i < text.size();) {
-        if (put - buffer >= std::ptrdiff_t(ChunkBytes)) {
-            out.append(buffer, put);
-            put = buffer;
-        }
-        if (static_cast<unsigned char>(text[i]) < 0x80) {
-            unit(static_cast<unsigned char>(text[i++]));
-            continue;
-        }
         const auto [c, length] = ReadUtf8(text, i);
         if (length == 0) return false;
         i += length;
@@ -115,27 +140,18 @@ bool Utf16Layout::EncodeValid(std::string_view text, std::string& out) const {
             unit(0xDC00 + ((c - 0x10000) & 0x3FF));
         }
     }
-    out.append(buffer, put);
     return true;
-}
-
-std::string Utf16Layout::Encode(std::string_view text) const {
-    std::string bytes;
-    bytes.reserve(2 * text.size());
-    std::size_t from = 0;
-    for (const Undecodable& part : undecodable_) {
-        (void)EncodeValid(text.substr(from, part.at - from), bytes);
-        bytes += part.bytes;
-        from = part.at + Replacement.size();
-    }
-    (void)EncodeValid(text.substr(std::min(from, text.size())), bytes);
-    return bytes;
 }
 
 std::size_t Utf16Layout::FileLength(std::string_view text, std::size_t begin, std::size_t end) const {
     std::size_t length = 0;
-    for (std::size_t i = begin; i < end; ++i) {
-        const auto byte = static_cast<unsigned char>(text[i]);
+    for (std::size_t i = begin; i < end;) {
+        if (i + 8 <= end && (Load(text.data() + i) & HighBits) == 0) {
+            length += 16;
+            i += 8;
+            continue;
+        }
+        const auto byte = static_cast<unsigned char>(text[i++]);
         length += IsContinuation(byte) ? 0 : byte >= 0xF0 ? 4 : 2;
     }
     return length;
@@ -200,5 +216,7 @@ IniFailure Utf16Layout::Follow(const EditRecord& textChange, std::string_view ed
     std::ptrdiff_t unused = 0;
     passParts(SIZE_MAX, growth, unused);
     undecodable_ = std::move(moved);
+    for (auto span = fileChange.spans.rbegin(); span != fileChange.spans.rend(); ++span)
+        bytes_.replace(span->offset, span->before.size(), span->after);
     return IniFailure::None;
 }

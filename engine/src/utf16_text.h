@@ -1,9 +1,9 @@
 #pragma once
 // A UTF-16 file as the engine edits it: its text in UTF-8, which the INI rules read as they
-// read any UTF-8 file, and what the text cannot say of the file's bytes, so that the bytes
-// come back exactly. A byte-order mark is part of the text (U+FEFF). Units that do not decode
-// (a surrogate without its pair, a last lone byte) stand in the text as U+FFFD and keep their
-// own bytes aside; edits that would touch them are refused.
+// read any UTF-8 file, and the file's bytes, which each change of the text changes in the
+// units it touched only. A byte-order mark is part of the text (U+FEFF). Units that do not
+// decode (a surrogate without its pair, a last lone byte) stand in the text as U+FFFD, and
+// edits that would touch them are refused.
 #include <cstddef>
 #include <string>
 #include <string_view>
@@ -21,14 +21,14 @@ public:
 
     explicit Utf16Layout(bool bigEndian = false) : bigEndian_(bigEndian) {}
 
-    // The text of the file's bytes, the parts that do not decode noted here.
-    std::string Decode(std::string_view bytes);
-    // The file's bytes of the text: those it was decoded from when the text is unchanged.
-    std::string Encode(std::string_view text) const;
-    // The change of the file's bytes for a change of the text that left `edited`: each span
-    // widened to whole characters and put in two-byte units. Refused with Undecodable when a
-    // span touches a part that does not decode, and with CannotHold when a span's bytes are no
-    // UTF-8; otherwise the noted parts move with the text.
+    // Keeps the file's bytes, and gives their text; the parts that do not decode are noted.
+    std::string Read(std::string file);
+    // The file's bytes as read, with the changes followed since.
+    const std::string& Bytes() const { return bytes_; }
+    // Puts a change of the text that left `edited` into the file's bytes, and gives what it
+    // changed in them: each span widened to whole characters, in two-byte units. Refused, with
+    // nothing changed, with Undecodable when a span touches a part that does not decode, and
+    // with CannotHold when a span's bytes are no UTF-8.
     IniFailure Follow(const EditRecord& textChange, std::string_view edited, EditRecord& fileChange);
 
     bool BigEndian() const { return bigEndian_; }
@@ -41,5 +41,6 @@ private:
     std::size_t FileLength(std::string_view text, std::size_t begin, std::size_t end) const;
 
     bool bigEndian_;
+    std::string bytes_;
     std::vector<Undecodable> undecodable_;  // in text order
 };
