@@ -30,11 +30,6 @@ LeadTable LeadOf(int codePage) { return LeadTable::ForCodePage(TextCodePage(code
 
 IniDocument Parse(std::string bytes, int codePage) { return IniDocument(std::move(bytes), LeadOf(codePage)); }
 
-// The layout of a file read in codePage, when it is UTF-16.
-std::shared_ptr<Utf16Layout> Utf16LayoutFor(int codePage) {
-    return IsUtf16(codePage) ? std::make_shared<Utf16Layout>(codePage == CodePageUtf16Be) : nullptr;
-}
-
 // Saves the edited document; a UTF-16 file's change is put in its units first, which refuses
 // a change that touches the parts that do not decode.
 SaveResult SaveEdited(const std::string& path, const LockedFile& file, const IniDocument& document,
@@ -50,6 +45,8 @@ IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, 
 
 }  // namespace
 
+std::string IniStore::Room::TakeReadBuffer() { return utf16 ? utf16->TakeBytes() : document.TakeRoom(); }
+
 IniStore::Entry* IniStore::Find(std::string_view path) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
         if (it->path != path) continue;
@@ -60,17 +57,17 @@ IniStore::Entry* IniStore::Find(std::string_view path) {
 }
 
 IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
-                                           IniDocument& room) {
+                                           Room& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
     if (entry->stamp != stamp) {
-        room = std::move(entry->document);
+        room = Room{std::move(entry->document), std::move(entry->utf16)};
         Forget(path);
         return nullptr;
     }
     // The text of a UTF-16 file is no longer the file's bytes: it is read again.
     if (entry->codePage != codePage && (IsUtf16(entry->codePage) || IsUtf16(codePage))) {
-        room = std::move(entry->document);
+        room = Room{std::move(entry->document), std::move(entry->utf16)};
         Forget(path);
         return nullptr;
     }
@@ -83,13 +80,16 @@ IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp
 }
 
 IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
-                                            std::string bytes, IniDocument room, HeldFile held) {
+                                            std::string bytes, Room room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
-    std::shared_ptr<Utf16Layout> utf16 = Utf16LayoutFor(codePage);
-    if (utf16) bytes = utf16->Read(std::move(bytes));
-    room.Load(std::move(bytes), LeadOf(codePage));
-    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held), std::move(utf16)});
+    std::shared_ptr<Utf16Layout> utf16;
+    if (IsUtf16(codePage)) {
+        utf16 = room.utf16 ? std::move(room.utf16) : std::make_shared<Utf16Layout>();
+        bytes = utf16->Read(std::move(bytes), codePage == CodePageUtf16Be, room.document.TakeRoom());
+    }
+    room.document.Load(std::move(bytes), LeadOf(codePage));
+    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room.document), 0, std::move(held), std::move(utf16)});
     return entries_.front();
 }
 
@@ -121,12 +121,12 @@ const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
         if (!S_ISREG(status.st_mode)) return EmptyDocument();
         now = FileStamp::Of(status);
     }
-    IniDocument room;
+    Room room;
     if (Entry* entry = Current(path, now, codePage, room)) {
         Checked(*entry);
         return entry->document;
     }
-    std::string bytes = room.TakeRoom();
+    std::string bytes = room.TakeReadBuffer();
     Entry* entry = nullptr;
     if (!now.exists) {
         entry = &Remember(path, now, codePage, {});
@@ -174,10 +174,10 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
                 return Failed(FailureOfSystemError(errno), errno);
             continue;
         }
-        IniDocument room;
+        Room room;
         Entry* entry = Current(path, file.Stamp(), codePage, room);
         if (!entry) {
-            std::string bytes = room.TakeRoom();
+            std::string bytes = room.TakeReadBuffer();
             if (!file.ReadAll(bytes))
                 return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
                                   ? IniFailure::TooLarge : FailureOfSystemError(errno), errno);

@@ -70,11 +70,13 @@ std::pair<char32_t, std::size_t> ReadUtf8(std::string_view text, std::size_t i) 
 
 }  // namespace
 
-std::string Utf16Layout::Read(std::string file) {
+std::string Utf16Layout::Read(std::string file, bool bigEndian, std::string room) {
+    bigEndian_ = bigEndian;
     bytes_ = std::move(file);
     const std::string_view bytes = bytes_;
     undecodable_.clear();
-    std::string text;
+    std::string text = std::move(room);
+    text.clear();
     text.reserve(bytes.size() / 2);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t units = bytes.size() / 2;

@@ -19,19 +19,19 @@ public:
         std::string bytes;  // the file's own: two bytes of a lone surrogate, or the last odd one
     };
 
-    explicit Utf16Layout(bool bigEndian = false) : bigEndian_(bigEndian) {}
-
-    // Keeps the file's bytes, and gives their text; the parts that do not decode are noted.
-    std::string Read(std::string file);
+    // Keeps the file's bytes, and gives their text, in the buffer of `room`; the parts that do
+    // not decode are noted.
+    std::string Read(std::string file, bool bigEndian, std::string room = {});
     // The file's bytes as read, with the changes followed since.
     const std::string& Bytes() const { return bytes_; }
+    // Their buffer, for a read that replaces them.
+    std::string TakeBytes() { return std::move(bytes_); }
     // Puts a change of the text that left `edited` into the file's bytes, and gives what it
     // changed in them: each span widened to whole characters, in two-byte units. Refused, with
     // nothing changed, with Undecodable when a span touches a part that does not decode, and
     // with CannotHold when a span's bytes are no UTF-8.
     IniFailure Follow(const EditRecord& textChange, std::string_view edited, EditRecord& fileChange);
 
-    bool BigEndian() const { return bigEndian_; }
     const std::vector<Undecodable>& Undecodables() const { return undecodable_; }
 
 private:
@@ -40,7 +40,7 @@ private:
     // File bytes of text[begin, end), which holds no undecodable part but whole ones.
     std::size_t FileLength(std::string_view text, std::size_t begin, std::size_t end) const;
 
-    bool bigEndian_;
+    bool bigEndian_ = false;
     std::string bytes_;
     std::vector<Undecodable> undecodable_;  // in text order
 };

@@ -102,8 +102,8 @@ TEST(Utf16Text, EveryValidTextReadsAsItsCharacters) {
                 text += longest > 12 && random.Pick(8) ? char32_t(U'a' + random.Pick(26)) : random.AnyCharacter();
             text += end;
         }
-        Utf16Layout layout(bigEndian);
-        ASSERT_EQ(layout.Read(Units(text, bigEndian)), Utf8(text)) << round;
+        Utf16Layout layout;
+        ASSERT_EQ(layout.Read(Units(text, bigEndian), bigEndian), Utf8(text)) << round;
         ASSERT_TRUE(layout.Undecodables().empty()) << round;
     }
 }
@@ -131,8 +131,8 @@ TEST(Utf16Text, UnitsThatDoNotDecodeShowAsReplacementMarksWhereTheyStand) {
             bytes += char(random.Pick(256));
             expected += "\xEF\xBF\xBD";
         }
-        Utf16Layout layout(bigEndian);
-        ASSERT_EQ(layout.Read(bytes), expected) << round;
+        Utf16Layout layout;
+        ASSERT_EQ(layout.Read(bytes, bigEndian), expected) << round;
         ASSERT_EQ(layout.Undecodables().size(), lone.size()) << round;
         for (std::size_t i = 0; i < lone.size(); ++i) ASSERT_EQ(layout.Undecodables()[i].at, lone[i]) << round;
         ASSERT_EQ(layout.Bytes(), bytes);
@@ -166,8 +166,8 @@ TEST(Utf16Text, AnEditChangesOnlyItsOwnUnits) {
     for (int round = 0; round < 2000; ++round) {
         const bool bigEndian = random.Pick(2);
         const BuiltFile file = Build(random, bigEndian, random.Pick(2), random.LineEnd(), 1 + random.Pick(5));
-        Utf16Layout layout(bigEndian);
-        IniDocument document(layout.Read(file.bytes), LeadTable::ForCodePage(Utf8Page));
+        Utf16Layout layout;
+        IniDocument document(layout.Read(file.bytes, bigEndian), LeadTable::ForCodePage(Utf8Page));
         const std::size_t k = random.Pick(file.values.size());
         const std::string key = "k" + std::string(1, char('a' + k));
         std::string expected;
@@ -185,7 +185,7 @@ TEST(Utf16Text, AnEditChangesOnlyItsOwnUnits) {
         EditRecord change;
         ASSERT_EQ(layout.Follow(document.LastChange(), document.Bytes(), change), IniFailure::None) << round;
         ASSERT_EQ(layout.Bytes(), expected) << round;
-        ASSERT_EQ(Utf16Layout(bigEndian).Read(expected), document.Bytes()) << round;
+        ASSERT_EQ(Utf16Layout().Read(expected, bigEndian), document.Bytes()) << round;
         // The change a save in place writes is the same: the old bytes with its spans replaced.
         std::string patched = file.bytes;
         for (auto span = change.spans.rbegin(); span != change.spans.rend(); ++span) {
@@ -199,9 +199,9 @@ TEST(Utf16Text, AnEditChangesOnlyItsOwnUnits) {
 TEST(Utf16Text, AChangeOfPartOfACharacterTakesTheWholeUnits) {
     // "k=中𠮷" becomes "k=丰𠮸": records may keep only the bytes that differ.
     for (const bool bigEndian : {false, true}) {
-        Utf16Layout layout(bigEndian);
+        Utf16Layout layout;
         const std::string before = Units(U"k=\u4E2D\U00020BB7", bigEndian);
-        ASSERT_EQ(layout.Read(before), "k=\xE4\xB8\xAD\xF0\xA0\xAE\xB7");
+        ASSERT_EQ(layout.Read(before, bigEndian), "k=\xE4\xB8\xAD\xF0\xA0\xAE\xB7");
         EditRecord change;
         change.spans.push_back(ByteSpan{4, "\xAD", "\xB0", {}, {}, {}, {}});
         change.spans.push_back(ByteSpan{8, "\xB7", "\xB8", {}, {}, {}, {}});

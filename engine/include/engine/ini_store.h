@@ -70,14 +70,23 @@ private:
         std::shared_ptr<Utf16Layout> utf16;  // of a UTF-16 file: what its text does not say of its bytes
     };
 
+    // What a dropped entry leaves for the read that replaces it: its document's tables and
+    // buffer, and a UTF-16 file's bytes.
+    struct Room {
+        IniDocument document;
+        std::shared_ptr<Utf16Layout> utf16;
+        // The buffer to read the file's bytes into.
+        std::string TakeReadBuffer();
+    };
+
     Entry* Find(std::string_view path);
-    // The document parses the bytes in the room of `room`, a document no longer needed.
+    // The document parses the bytes (a UTF-16 file's text) in the room of `room`.
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
-                    IniDocument room = IniDocument(), HeldFile held = HeldFile());
+                    Room room = Room(), HeldFile held = HeldFile());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
-    // entry is dropped, and its document handed to `room` for the read that replaces it.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, IniDocument& room);
+    // entry is dropped, and what it held handed to `room` for the read that replaces it.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, Room& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();
