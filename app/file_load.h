@@ -18,8 +18,7 @@ class TFileStream;
 
 // What a whole load hands the window.
 struct TLoadedFile {
-    // Opened, its shown stamp the state the lists show; for a converted (UTF-16) text, the
-    // state before the read: a change while reading shows as a change still to follow.
+    // Opened, its shown stamp the state the lists show.
     std::unique_ptr<TDocument> document;
     IniListing sections;
     // The section whose keys were read, and those keys; none when no section is to be listed.

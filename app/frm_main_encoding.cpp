@@ -16,7 +16,6 @@ namespace {
 // Why a command writes nothing to a file whose bytes must not be written.
 std::string RefusalMessage(TContentRefusal refusal, const TFileEncoding& encoding) {
     switch (refusal) {
-        case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件只能查看，不能修改。");
         case TContentRefusal::OtherEncoding:
             return Ansi("文件内容不是所选的 ") + EncodingDisplayName(encoding.codePage, encoding.bomLength) +
                    Ansi(" 编码，写入会混用两种编码：只能查看，不能修改。");

@@ -146,7 +146,6 @@ void TForm1::ShowLoadProgress() {
 }
 
 bool TForm1::ListingMayTakeLong() const {
-    if (document_->ConvertedText()) return false;
     // A replaced listing or load still holds the service: waiting for it here would freeze the window.
     if (!listings_.empty() || !replacedLoads_.empty()) return true;
     std::error_code error;
@@ -157,7 +156,7 @@ bool TForm1::ListingMayTakeLong() const {
 void TForm1::StartListing(const TTreeNode& node, const std::optional<TShownName>& row, std::function<void()> shown) {
     const SectionRef section = RefOf(node);
     const std::uint64_t id = ++lastListingId_;
-    auto listing = std::make_unique<TSectionListing>(CurrentIniPath, FileCodePage(), std::string(section.name),
+    auto listing = std::make_unique<TSectionListing>(CurrentIniPath, document_->EngineCodePage(), std::string(section.name),
                                                      section.occurrence,
                                                      [this, id] { PostCall([this, id] { ListingEnded(id); }); });
     TSectionListing& started = *listing;

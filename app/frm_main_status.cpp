@@ -25,7 +25,6 @@ std::string LineEndsName(TLineEnds ends) {
 // What the status line says after "只读".
 std::string ReadOnlyNote(TContentRefusal content, IniFailure write) {
     switch (content) {
-        case TContentRefusal::Utf16: return Ansi("UTF-16 编码的文件");
         case TContentRefusal::OtherEncoding: return Ansi("内容不是所选编码");
         case TContentRefusal::Binary: return Ansi("含 NUL 字节，不是文本文件");
         case TContentRefusal::None: break;

@@ -191,8 +191,8 @@ void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optiona
 // The comments right above the section or key line, read when its tooltip is shown.
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
     // A listing on its own thread holds the service: a tooltip does not wait for it.
-    if (document_->ConvertedText() || &node == RootNode() || Loading()) return {};
-    TIniFile ini(CurrentIniPath, FileCodePage());
+    if (&node == RootNode() || Loading()) return {};
+    TIniFile ini(CurrentIniPath, document_->EngineCodePage());
     return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
 }
 

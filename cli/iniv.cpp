@@ -30,7 +30,6 @@ std::string ReasonOf(int error) { return IniFailureText(FailureOfSystemError(err
 // Why iniv does not write a file whose bytes must not be written, as the viewer decides it.
 std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) {
     switch (refusal) {
-        case TContentRefusal::Utf16: return "It is a UTF-16 file, which iniv reads but does not write";
         case TContentRefusal::OtherEncoding:
             return "Its bytes are not valid " + EncodingDisplayName(encoding.codePage, 0) +
                    ", the encoding given: a write would mix two encodings in one file";
@@ -43,9 +42,10 @@ std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) 
 
 // The file as this run reads it.
 struct OpenFile {
-    const IniDocument* document = nullptr;  // the engine's, or the opened file's converted text
+    const IniDocument* document = nullptr;  // the engine's
     std::optional<TDocument> opened;
     int codePage = 0;                       // of the document's bytes
+    int engineCodePage = 0;                 // the file is read in: a UTF-16 file's own
     std::string readOnly;                  // why it must not be written; empty when it may
     bool exists = false;
 };
@@ -105,8 +105,8 @@ std::optional<int> Run::Open(OpenFile& file, bool reading) {
                 {UserEncodingHints(), TEncodingMemory::OfUser(), call_.codePage, false});
     file.readOnly = RefusalText(opened.ContentRefusal(), opened.Encoding());
     file.codePage = opened.TextCodePage();
-    const IniDocument* converted = opened.ConvertedText();
-    file.document = converted ? converted : &store_.Document(path, file.codePage);
+    file.engineCodePage = opened.EngineCodePage();
+    file.document = &store_.Document(path, file.engineCodePage);
     return std::nullopt;
 }
 
@@ -193,7 +193,7 @@ int Run::Write() {
         });
     }
     if (call_.dryRun) return Preview(file, edits, refused);
-    const IniResult result = store_.Apply(call_.file, file.codePage, edits);
+    const IniResult result = store_.Apply(call_.file, file.engineCodePage, edits);
     return result.Succeeded() ? ExitDone : Failure(result.failure, result.systemError, refused);
 }
 

@@ -1,8 +1,6 @@
 #include "document/document.h"
 
 #include "encoding/code_page.h"
-#include "encoding/code_page_conversion.h"
-#include "engine/lead_table.h"
 #include "engine/write_access.h"
 
 TDocument::TDocument(std::string path) : path_(std::move(path)), history_(std::make_shared<TEditHistory>()) {}
@@ -17,26 +15,22 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
     lineEnds_ = DetectLineEnds(bytes, encoding_.codePage);
     contentRefusal_ = ::ContentRefusal(bytes, verdict_, encoding_);
     writeRefusal_ = WriteRefusalAt(path_);
-    converted_.reset();
-    // The engine reads 8-bit code pages only: the file is read from its text in UTF-8.
-    if (IsUtf16(encoding_.codePage))
-        converted_.emplace(CodePageToUtf8(bytes.substr(std::size_t(encoding_.bomLength)), encoding_.codePage),
-                           LeadTable::ForCodePage(CodePageUtf8));
 }
 
 void TDocument::HandToEngine(std::string bytes, const ReadMark& mark) {
-    if (!converted_) CurrentIniService().AdoptContent(File(), std::move(bytes), mark);
+    CurrentIniService().AdoptContent(File(), std::move(bytes), mark);
 }
 
 std::shared_ptr<const std::string> TDocument::Snapshot() const {
-    if (converted_) return converted_->SharedBytes();
     return CurrentIniService().Snapshot(File());
 }
 
 int TDocument::TextCodePage() const {
-    if (converted_) return CodePageUtf8;
+    if (IsUtf16(encoding_.codePage)) return CodePageUtf8;
     return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();
 }
+
+int TDocument::EngineCodePage() const { return IsUtf16(encoding_.codePage) ? encoding_.codePage : TextCodePage(); }
 
 bool TDocument::FollowWriteAccess() {
     const IniFailure now = WriteRefusalAt(path_);
@@ -45,19 +39,11 @@ bool TDocument::FollowWriteAccess() {
     return true;
 }
 
-IniListing TDocument::Sections() const {
-    if (converted_) return converted_->Sections();
-    return CurrentIniService().Sections(IniFileRef{path_, TextCodePage()});
-}
+IniListing TDocument::Sections() const { return CurrentIniService().Sections(File()); }
 
-IniListing TDocument::Keys(SectionRef section) const {
-    if (converted_) return converted_->Keys(section).value_or(IniListing());
-    return CurrentIniService().Keys(IniFileRef{path_, TextCodePage()}, section);
-}
+IniListing TDocument::Keys(SectionRef section) const { return CurrentIniService().Keys(File(), section); }
 
-void TDocument::NoteEngineStamp() {
-    if (!converted_) shownStamp_ = CurrentIniService().CachedStamp(path_);
-}
+void TDocument::NoteEngineStamp() { shownStamp_ = CurrentIniService().CachedStamp(path_); }
 
 TDocument::TChange TDocument::NoticeChange() {
     if (path_.empty()) return TChange::None;

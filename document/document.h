@@ -36,7 +36,7 @@ public:
 
     // Decides, from the file's bytes, the encoding they are read in, their line ends and why
     // they must not be written. A choice remembered for the file holds while the bytes give the
-    // verdict they gave when it was made. A UTF-16 file is kept as its text in UTF-8, read only.
+    // verdict they gave when it was made.
     void Open(std::string_view bytes, TOpenRequest request);
     // The bytes Open was given, read from the file in the state mark tells, become the engine's
     // content of the file: it reads the file again only once the file changed.
@@ -46,10 +46,11 @@ public:
     const TFileEncoding& Verdict() const { return verdict_; }  // the detector's
     const TFileEncoding& Encoding() const { return encoding_; }  // the verdict or the choice
     TLineEnds LineEnds() const { return lineEnds_; }
-    // The code page of the text the lists hold: the file's, or UTF-8 for a converted text.
+    // The code page of the text the lists hold, and names and values are given in: the
+    // file's, or UTF-8 for a UTF-16 file.
     int TextCodePage() const;
-    // The converted text of a file the engine cannot read as it is; null otherwise.
-    const IniDocument* ConvertedText() const { return converted_ ? &*converted_ : nullptr; }
+    // The code page the engine reads the file in: the text's, or the file's UTF-16.
+    int EngineCodePage() const;
 
     // Why the bytes must not be written (commands refuse at once), and why a write would be
     // refused now (commands try, and report the failure).
@@ -58,7 +59,7 @@ public:
     // Asks again whether the file may be written: true when the answer changed.
     bool FollowWriteAccess();
 
-    // The text the lists are read from, as the engine holds it (or the converted text): a
+    // The text the lists are read from, as the engine holds it (UTF-8 for a UTF-16 file): a
     // search runs over it while commands go on writing the file.
     std::shared_ptr<const std::string> Snapshot() const;
 
@@ -69,7 +70,7 @@ public:
     // Which state of the file the lists show, and the file's state now.
     const FileStamp& ShownStamp() const { return shownStamp_; }
     void SetShownStamp(const FileStamp& stamp) { shownStamp_ = stamp; }
-    // The state the engine holds, which lists read from it show; a converted text keeps its own.
+    // The state the engine holds, which lists read from it show.
     void NoteEngineStamp();
     FileStamp StampNow() const;
     // The file was deleted or moved away since it was shown.
@@ -120,7 +121,7 @@ public:
     void ContinueHistoryOf(const TDocument& before) { history_ = before.history_; }
 
 private:
-    IniFileRef File() const { return IniFileRef{path_, TextCodePage()}; }
+    IniFileRef File() const { return IniFileRef{path_, EngineCodePage()}; }
     IniResult Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before);
 
     std::string path_;
@@ -129,7 +130,6 @@ private:
     TLineEnds lineEnds_ = TLineEnds::None;
     TContentRefusal contentRefusal_ = TContentRefusal::None;
     IniFailure writeRefusal_ = IniFailure::None;
-    std::optional<IniDocument> converted_;
     FileStamp shownStamp_;
     bool gone_ = false;
     bool reloadOwed_ = false;

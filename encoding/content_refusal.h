@@ -8,7 +8,6 @@
 
 enum class TContentRefusal {
     None,
-    Utf16,          // the engine writes 8-bit code pages only
     OtherEncoding,  // the bytes do not read in the code page chosen for them: a write would mix two
     Binary,         // a NUL byte near the start: no text file, whatever code page it reads in
 };

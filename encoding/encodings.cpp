@@ -22,9 +22,9 @@ constexpr TEncoding Table[] = {
     {1256, "CP1256", "Windows-1256", true},
     {1257, "CP1257", "Windows-1257", true},
     {1258, "CP1258", "Windows-1258", true},
-    // Only with their byte-order marks: the bytes of UTF-16 text say nothing else for sure.
-    {CodePageUtf16Le, "UTF-16LE", "UTF-16LE", false},
-    {CodePageUtf16Be, "UTF-16BE", "UTF-16BE", false},
+    // Detected by their byte-order marks only: without one, the user says which order it is.
+    {CodePageUtf16Le, "UTF-16LE", "UTF-16LE", true},
+    {CodePageUtf16Be, "UTF-16BE", "UTF-16BE", true},
     // A locale's code page (th_TH.TIS-620), never a guess for a file.
     {874, "TIS-620", "Windows-874", false},
 };

@@ -14,6 +14,7 @@ std::string ChineseReason(IniFailure failure, int systemError) {
         case IniFailure::NameTaken: return "这个名称已被使用";
         case IniFailure::Stale: return "文件已被其他程序修改";
         case IniFailure::JoinsLines: return "删除这些行会使另外两行连成一行";
+        case IniFailure::Undecodable: return "改动会触及无法解码的字节（显示为“�”），这些字节须原样保留";
         case IniFailure::TooLarge: return "文件太大";
         case IniFailure::Locked: return "文件被其他程序锁定";
         case IniFailure::ReadOnlyFile: return "文件是只读的";

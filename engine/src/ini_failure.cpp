@@ -24,6 +24,7 @@ std::string IniFailureText(IniFailure failure, int systemError) {
         case IniFailure::NameTaken: return "That name is already in use";
         case IniFailure::Stale: return "The file was changed by another program";
         case IniFailure::JoinsLines: return "Removing these lines would join two other lines";
+        case IniFailure::Undecodable: return "The change would touch bytes that do not read as text, which are kept as they are";
         case IniFailure::TooLarge: return "The file is too large";
         case IniFailure::Locked: return "The file is locked by another program";
         case IniFailure::ReadOnlyFile: return "The file is read-only";

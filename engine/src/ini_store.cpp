@@ -7,7 +7,9 @@
 
 #include "link_target.h"
 #include "locked_file.h"
+#include "encoding/code_page.h"
 #include "ini_save.h"
+#include "utf16_text.h"
 
 namespace {
 
@@ -22,13 +24,29 @@ const IniDocument& EmptyDocument() {
     return empty;
 }
 
-IniDocument Parse(std::string bytes, int codePage) {
-    return IniDocument(std::move(bytes), LeadTable::ForCodePage(codePage));
+// The code page of the text a document holds: a UTF-16 file's is UTF-8.
+int TextCodePage(int codePage) { return IsUtf16(codePage) ? CodePageUtf8 : codePage; }
+
+LeadTable LeadOf(int codePage) { return LeadTable::ForCodePage(TextCodePage(codePage)); }
+
+IniDocument Parse(std::string bytes, int codePage) { return IniDocument(std::move(bytes), LeadOf(codePage)); }
+
+// Saves the edited document; a UTF-16 file's change is put in its units first, which refuses
+// a change that touches the parts that do not decode.
+SaveResult SaveEdited(const std::string& path, const LockedFile& file, const IniDocument& document,
+                      Utf16Layout* utf16, const EditRecord& change, FileOps& ops) {
+    if (!utf16) return SaveLockedFile(path, file, document.Bytes(), change, ops);
+    EditRecord fileChange;
+    if (const IniFailure refusal = utf16->Follow(change, document.Bytes(), fileChange); refusal != IniFailure::None)
+        return SaveResult{std::nullopt, refusal, 0, {}};
+    return SaveLockedFile(path, file, utf16->Bytes(), fileChange, ops);
 }
 
 IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, error, {}}; }
 
 }  // namespace
+
+std::string IniStore::Room::TakeReadBuffer() { return utf16 ? utf16->TakeBytes() : document.TakeRoom(); }
 
 IniStore::Entry* IniStore::Find(std::string_view path) {
     for (auto it = entries_.begin(); it != entries_.end(); ++it) {
@@ -40,28 +58,39 @@ IniStore::Entry* IniStore::Find(std::string_view path) {
 }
 
 IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
-                                           IniDocument& room) {
+                                           Room& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
     if (entry->stamp != stamp) {
-        room = std::move(entry->document);
+        room = Room{std::move(entry->document), std::move(entry->utf16)};
+        Forget(path);
+        return nullptr;
+    }
+    // The text of a UTF-16 file is no longer the file's bytes: it is read again.
+    if (entry->codePage != codePage && (IsUtf16(entry->codePage) || IsUtf16(codePage))) {
+        room = Room{std::move(entry->document), std::move(entry->utf16)};
         Forget(path);
         return nullptr;
     }
     if (entry->codePage != codePage) {
         std::string bytes = std::move(entry->document).TakeBytes();
-        entry->document.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
+        entry->document.Load(std::move(bytes), LeadOf(codePage));
         entry->codePage = codePage;
     }
     return entry;
 }
 
 IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
-                                            std::string bytes, IniDocument room, HeldFile held) {
+                                            std::string bytes, Room room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
-    room.Load(std::move(bytes), LeadTable::ForCodePage(codePage));
-    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room), 0, std::move(held)});
+    std::shared_ptr<Utf16Layout> utf16;
+    if (IsUtf16(codePage)) {
+        utf16 = room.utf16 ? std::move(room.utf16) : std::make_shared<Utf16Layout>();
+        bytes = utf16->Read(std::move(bytes), codePage == CodePageUtf16Be, room.document.TakeRoom());
+    }
+    room.document.Load(std::move(bytes), LeadOf(codePage));
+    entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room.document), 0, std::move(held), std::move(utf16)});
     return entries_.front();
 }
 
@@ -93,12 +122,12 @@ const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
         if (!S_ISREG(status.st_mode)) return EmptyDocument();
         now = FileStamp::Of(status);
     }
-    IniDocument room;
+    Room room;
     if (Entry* entry = Current(path, now, codePage, room)) {
         Checked(*entry);
         return entry->document;
     }
-    std::string bytes = room.TakeRoom();
+    std::string bytes = room.TakeReadBuffer();
     Entry* entry = nullptr;
     if (!now.exists) {
         entry = &Remember(path, now, codePage, {});
@@ -146,10 +175,10 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
                 return Failed(FailureOfSystemError(errno), errno);
             continue;
         }
-        IniDocument room;
+        Room room;
         Entry* entry = Current(path, file.Stamp(), codePage, room);
         if (!entry) {
-            std::string bytes = room.TakeRoom();
+            std::string bytes = room.TakeReadBuffer();
             if (!file.ReadAll(bytes))
                 return Failed(file.Status().st_size > static_cast<off_t>(IniDocument::MaxSize)
                                   ? IniFailure::TooLarge : FailureOfSystemError(errno), errno);
@@ -176,7 +205,7 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
             Forget(path);
             return Failed(file.WriteRefusal());
         }
-        SaveResult saved = SaveLockedFile(target.path, file, entry->document.Bytes(), done.change, *ops_);
+        SaveResult saved = SaveEdited(target.path, file, entry->document, entry->utf16.get(), done.change, *ops_);
         if (!saved.stamp) {
             Forget(path);
             if (saved.failure == IniFailure::ChangedMeanwhile && redos++ < MaxRedos) continue;

@@ -219,13 +219,16 @@ class IniCommand(unittest.TestCase):
         self.iniv("--raw", "batch", path, stdin=b"set a j \xfe\n")
         self.assertEqual(self.snapshot(path)[0], b"[a]\nk=\xff\nj=\xfe\n")
 
-    def test_utf16_is_read_and_never_written(self):
+    def test_utf16_is_written_in_its_own_units(self):
         path = self.sample("utf16le-setup.ini")
-        data, stamp = self.snapshot(path)
+        data, _ = self.snapshot(path)
         self.assertEqual(self.iniv("get", path, "setup", "ProductName")[0], b"Photo Organizer\n")
-        _, err = self.iniv("set", path, "Setup", "ProductName", "x", status=3)
-        self.assertIn("UTF-16", err)
-        self.assertUntouched(path, data, stamp)
+        self.iniv("set", path, "Setup", "ProductName", "中文\U00020BB7")
+        old = "ProductName=Photo Organizer\r\n".encode("utf-16-le")
+        new = "ProductName=中文\U00020BB7\r\n".encode("utf-16-le")
+        self.assertIn(old, data)
+        self.assertEqual(self.snapshot(path)[0], data.replace(old, new))
+        self.assertEqual(self.iniv("get", path, "setup", "ProductName")[0], "中文\U00020BB7\n".encode())
 
     def test_a_binary_file_is_read_and_never_written(self):
         path = self.write("tool.exe", b"MZ\x90\x00\x03\x00\x00\x00[x]\rmain=01\r")

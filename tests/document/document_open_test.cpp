@@ -42,7 +42,7 @@ TEST_F(DocumentOpenTest, AGbkFileIsReadInGbkAndListedThroughTheEngine) {
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
-    EXPECT_EQ(document.ConvertedText(), nullptr);
+    EXPECT_EQ(document.EngineCodePage(), CodePageGbk);
 
     const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);
@@ -82,16 +82,16 @@ TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
     EXPECT_EQ(Opened(late).ContentRefusal(), TContentRefusal::None);
 }
 
-TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndNeverWritten) {
+TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
     const std::string utf16 = *Utf8ToCodePage("[版本]\r\n名称=星海\r\n", CodePageUtf16Le);
     const std::string path = folder.File("wide.ini", "\xFF\xFE" + utf16);
     TDocument document = Opened(path);
     EXPECT_EQ(document.Encoding().codePage, CodePageUtf16Le);
     EXPECT_EQ(document.Encoding().bomLength, 2);
-    EXPECT_EQ(document.ContentRefusal(), TContentRefusal::Utf16);
+    EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     EXPECT_EQ(document.TextCodePage(), CodePageUtf8);
+    EXPECT_EQ(document.EngineCodePage(), CodePageUtf16Le);
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
-    ASSERT_NE(document.ConvertedText(), nullptr);
     const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);
     EXPECT_EQ(sections.Name(0), "版本");
@@ -100,11 +100,9 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndNeverWritten) {
     EXPECT_EQ(keys.Value(0), "星海");
     EXPECT_EQ(*document.Snapshot(), "[版本]\r\n名称=星海\r\n") << "found in as the lists show it";
 
-    // Its stamp is the one taken before its read: the engine holds nothing of it.
-    const FileStamp before = document.StampNow();
-    document.SetShownStamp(before);
+    // The lists come from the engine: its stamp is the file's.
     document.NoteEngineStamp();
-    EXPECT_EQ(document.ShownStamp(), before);
+    EXPECT_EQ(document.ShownStamp(), document.StampNow());
 }
 
 // The real calls, counting reads of file content.

@@ -222,11 +222,11 @@ TEST(ContentRefusal, ANulByteNearTheStartMarksNoTextFile) {
     std::string late(BinaryProbeBytes, 'a');
     late += std::string("\0", 1);
     EXPECT_EQ(refusal("[a]\n" + late), TContentRefusal::None) << "past the bytes looked at";
-    // UTF-16 text is mostly NUL bytes, with or without its mark.
-    EXPECT_EQ(refusal(std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12)), TContentRefusal::Utf16);
+    // UTF-16 text is mostly NUL bytes, with or without its mark: no sign of a binary file.
+    EXPECT_EQ(refusal(std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12)), TContentRefusal::None);
     const std::string text("[\0a\0]\0\r\0\n\0k\0=\0v\0", 16);
     EXPECT_EQ(ContentRefusal(text, DetectEncoding(text, hints), ChosenEncoding(text, CodePageUtf16Le)),
-              TContentRefusal::Utf16);
+              TContentRefusal::None);
 }
 
 TEST(ContentRefusal, BytesThatDoNotReadInTheChosenCodePageMustNotBeWritten) {

@@ -9,6 +9,7 @@ enum class IniFailure {
     NameTaken,           // the section, or the file, already has that name
     Stale,               // the target no longer reads as the caller saw it
     JoinsLines,          // a removal would leave a lone CR before an LF, joining two lines
+    Undecodable,         // the change would touch bytes that do not read in the file's encoding
     TooLarge,            // the file would not fit the 4 GiB that the service handles
     Locked,              // another program held the file's lock for longer than we wait
     ReadOnlyFile,        // the file has no write bit

@@ -2,7 +2,9 @@
 // Profile files as parsed documents, cached per path. Each call checks the file's stamp, so an
 // edit by another program is seen by the next call (within a batch, the first call on a path
 // checks it for the rest); each write locks the file, works on its current content and saves
-// it, so no other writer's change is lost. The caller gives each file's code page.
+// it, so no other writer's change is lost. The caller gives each file's code page. A UTF-16
+// file's document holds its text in UTF-8 (names, values and edits are UTF-8), and a save
+// writes back the file's own units wherever the edit did not change the text.
 #include <chrono>
 #include <cstdint>
 #include <list>
@@ -20,6 +22,8 @@
 #include "engine/ini_failure.h"
 #include "engine/ini_result.h"
 #include "engine/whole_file.h"
+
+class Utf16Layout;
 
 class IniStore {
 public:
@@ -72,16 +76,26 @@ private:
         IniDocument document;
         std::uint64_t checkedInBatch = 0;
         HeldFile held;  // the file the stamp is of, while it exists
+        std::shared_ptr<Utf16Layout> utf16;  // of a UTF-16 file: what its text does not say of its bytes
+    };
+
+    // What a dropped entry leaves for the read that replaces it: its document's tables and
+    // buffer, and a UTF-16 file's bytes.
+    struct Room {
+        IniDocument document;
+        std::shared_ptr<Utf16Layout> utf16;
+        // The buffer to read the file's bytes into.
+        std::string TakeReadBuffer();
     };
 
     Entry* Find(std::string_view path);
-    // The document parses the bytes in the room of `room`, a document no longer needed.
+    // The document parses the bytes (a UTF-16 file's text) in the room of `room`.
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
-                    IniDocument room = IniDocument(), HeldFile held = HeldFile());
+                    Room room = Room(), HeldFile held = HeldFile());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
-    // entry is dropped, and its document handed to `room` for the read that replaces it.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, IniDocument& room);
+    // entry is dropped, and what it held handed to `room` for the read that replaces it.
+    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, Room& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();
