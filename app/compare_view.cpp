@@ -197,7 +197,9 @@ void TCompareView::MakeControls(TForm& form) {
 
     state_ = new TLabel(&form, bar_);
     state_->SetName("CompareState");
-    state_->SetBounds(124, 7, width - 200, 12);
+    // Up to the close button: a long note is cut there rather than hidden under it.
+    state_->SetAutoSize(false);
+    state_->SetBounds(124, 5, width - 124 - 78, 17);
     state_->SetAnchors(akLeft | akTop | akRight);
 
     close_ = new TButton(&form, bar_);
@@ -379,6 +381,7 @@ void TCompareView::ShowSections() {
     // File names are paths: in the locale's code page.
     TTreeNode* root = tree_->Items().AddChild(
         nullptr, FileNameOfPath(leftPath_) + Ansi(" 对比 ") + FileNameOfPath(rightPath_));
+    root->SetHint(Ansi("左：") + leftPath_ + "\n" + Ansi("右：") + rightPath_);
     root->SetImageIndex(kRootImage);
     root->SetSelectedIndex(kRootImage);
     const bool onlyDifferences = onlyDifferences_->Checked();
@@ -411,7 +414,7 @@ void TCompareView::ListSelectedSection() {
 }
 
 void TCompareView::ShowState() {
-    std::string state = Ansi("左：") + FileNameOfPath(leftPath_) + Ansi("　右：") + FileNameOfPath(rightPath_) + Ansi("　");
+    std::string state;
     if (build_ && progressShown_) {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - buildStarted_);
         state += Ansi("正在比较… ") + std::to_string(build_->Percent()) + Ansi("%（已用 ") +
