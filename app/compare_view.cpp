@@ -303,8 +303,10 @@ void TCompareView::StartBuild(std::unique_ptr<TCompareBuild> build) {
     StopBuild();
     build_ = std::move(build);
     if (build_->WaitFor(kBuildWait)) {
-        // Its posted end finds it no longer awaited.
-        BuildEnded(build_.get());
+        // Kept until its posted end comes, so that no later build is taken for it.
+        TCompareBuild& ended = *build_;
+        unawaited_.push_back(std::move(build_));
+        ShowBuilt(ended);
         return;
     }
     buildStarted_ = std::chrono::steady_clock::now();
@@ -319,21 +321,25 @@ void TCompareView::StopBuild() {
     progressShown_ = false;
     if (!build_) return;
     build_->Cancel();
-    cancelled_.push_back(std::move(build_));
+    unawaited_.push_back(std::move(build_));
 }
 
 void TCompareView::BuildEnded(TCompareBuild* build) {
     if (build != build_.get()) {
-        std::erase_if(cancelled_, [build](const std::unique_ptr<TCompareBuild>& c) { return c.get() == build; });
+        std::erase_if(unawaited_, [build](const std::unique_ptr<TCompareBuild>& gone) { return gone.get() == build; });
         return;
     }
     const std::unique_ptr<TCompareBuild> ended = std::move(build_);
     progress_->Stop();
     cursor_.reset();
     progressShown_ = false;
+    ShowBuilt(*ended);
+}
+
+void TCompareView::ShowBuilt(TCompareBuild& build) {
     TComparedFiles files;
     try {
-        files = ended->TakeResult();
+        files = build.TakeResult();
     } catch (...) {
         savedNote_ = Ansi("比较失败");
         ShowState();

@@ -86,6 +86,7 @@ private:
     std::unique_ptr<TCompareBuild> NewBuild(const std::string& leftPath, const std::string& rightPath);
     void StartBuild(std::unique_ptr<TCompareBuild> build);
     void BuildEnded(TCompareBuild* build);
+    void ShowBuilt(TCompareBuild& build);
     void StopBuild();
     void ShowProgress();
     // Shows a whole build, the selection kept where it can.
@@ -134,8 +135,8 @@ private:
     bool progressShown_ = false;
     std::unique_ptr<TTimer> progress_;
     std::unique_ptr<TBusyCursor> cursor_;
-    // Builds cancelled while running, until their threads have ended.
-    std::vector<std::unique_ptr<TCompareBuild>> cancelled_;
+    // Builds cancelled or already shown, until their posted ends have come.
+    std::vector<std::unique_ptr<TCompareBuild>> unawaited_;
     std::unique_ptr<TFileWatch> leftWatch_, rightWatch_;
     // What the last copy saved, while the status line says so.
     std::string savedNote_;
