@@ -7,6 +7,11 @@
 #include <QDialog>
 #include <QLineEdit>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "app/file_load.h"
 #include "encoding/code_page.h"
 #include "platform/file_chooser_seam.h"
 #include "ui/check_box.h"
@@ -22,7 +27,7 @@ protected:
     ScopedLocale desktop{"C.UTF-8", CodePageUtf8};
 
     // Ctrl+D on the ordinary tree, the other file's path typed into the chooser.
-    void CompareWith(const std::string& path) {
+    void CompareWith(const std::string& path, bool waitForComparison = true) {
         ScopedSeam hook(SetFileChooserShownHook, [&](QDialog& chooser) {
             auto* name = chooser.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
             ASSERT_NE(name, nullptr);
@@ -31,7 +36,9 @@ protected:
         });
         WidgetOf(*main->tree1)->setFocus();
         QTest::keyClick(tree, Qt::Key_D, Qt::ControlModifier);
-        ASSERT_TRUE(QTest::qWaitFor([&] { return Root() != nullptr; }, 3000)) << "no comparison shown";
+        if (waitForComparison) {
+            ASSERT_TRUE(QTest::qWaitFor([&] { return Root() != nullptr; }, 3000)) << "no comparison shown";
+        }
     }
     template <typename T>
     T& Part(const char* name) const {
@@ -158,6 +165,33 @@ TEST_F(CompareViewTest, EscGivesTheOrdinaryViewOfTheLeftFileBack) {
     // Ctrl+F is the ordinary view's again: the find bar opens.
     Key(Qt::Key_F, Qt::ControlModifier);
     EXPECT_NE(QApplication::focusWidget(), tree);
+}
+
+TEST_F(CompareViewTest, ALongComparisonLeavesTheWindowFreeSaysHowFarItIsPastASecondAndEscCancelsIt) {
+    Load(kLeft, "left.ini");
+    const std::string right = File("right.ini", kRight);
+    // The right file's read waits at its first step until it is cancelled.
+    std::atomic<bool> cancelled = false;
+    const std::size_t savedStep = TFileLoad::StepBytes;
+    TFileLoad::StepBytes = 16;
+    TFileLoad::AfterStep = [&](const TFileLoad& load) {
+        if (load.Path() != right) return;
+        while (!load.Cancelled()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        cancelled = true;
+    };
+    CompareWith(right, false);
+    EXPECT_NE(State().find("正在比较…"), std::string::npos) << State();
+    EXPECT_EQ(State().find('%'), std::string::npos) << "no figures in the first second";
+    // The left file read whole, the right one at its first step: between a quarter and a half.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return State().find("%（已用") != std::string::npos; }, 3000)) << State();
+    const int percent = std::stoi(State().substr(State().find(' ') + 1));
+    EXPECT_TRUE(percent >= 25 && percent < 50) << State();
+    Key(Qt::Key_Escape);
+    EXPECT_TRUE(WidgetOf(*main->tree1)->isVisible());
+    EXPECT_TRUE(QTest::qWaitFor([&] { return cancelled.load(); }, 2000));
+    QTest::qWait(50);  // the held step returns before the hook goes
+    TFileLoad::AfterStep = nullptr;
+    TFileLoad::StepBytes = savedStep;
 }
 
 }  // namespace
