@@ -20,6 +20,7 @@ constexpr CommandForm Forms[] = {
     {"sections", Command::Sections, 0, 0, "no words after FILE"},
     {"keys", Command::Keys, 1, 1, "SECTION"},
     {"batch", Command::Batch, 0, 0, "no words after FILE: it reads its lines from standard input"},
+    {"diff", Command::Diff, 1, 1, "two files"},
 };
 
 const CommandForm& FormOf(Command command) {
@@ -46,13 +47,17 @@ public:
             call_.dryRun = true;
         } else if (arg == "--raw") {
             call_.raw = true;
-        } else if (arg == "-e" || arg == "--encoding") {
+        } else if (arg == "--porcelain") {
+            call_.porcelain = true;
+        } else if (arg == "-e" || arg == "--encoding" || arg == "--right-encoding") {
             if (at + 1 == args_.size()) return Fail(arg + " needs an encoding name");
-            Encoding(args_[++at]);
+            Encoding(args_[++at], arg == "--right-encoding" ? call_.rightCodePage : call_.codePage);
         } else if (arg.starts_with("--encoding=")) {
-            Encoding(arg.substr(11));
+            Encoding(arg.substr(11), call_.codePage);
+        } else if (arg.starts_with("--right-encoding=")) {
+            Encoding(arg.substr(17), call_.rightCodePage);
         } else if (arg.starts_with("-e")) {
-            Encoding(arg.substr(2));
+            Encoding(arg.substr(2), call_.codePage);
         } else {
             return Fail("unknown option '" + arg + "'");
         }
@@ -63,11 +68,11 @@ public:
     const std::optional<HelpRequest>& Help() const { return help_; }
 
 private:
-    void Encoding(const std::string& name) {
+    void Encoding(const std::string& name, std::optional<int>& chosen) {
         if (name == "auto") {
-            call_.codePage.reset();
+            chosen.reset();
         } else if (const std::optional<int> codePage = FindEncodingByName(name)) {
-            call_.codePage = codePage;
+            chosen = codePage;
         } else {
             Fail("unknown encoding '" + name + "' (iniv --help lists them)");
         }
@@ -104,7 +109,7 @@ bool Writes(Command command) {
 }
 
 CommandLine ParseCommandLine(std::span<const std::string> args) {
-    Invocation call{Command::Get, {}, {}, {}, false, false, false};
+    Invocation call{Command::Get, {}, {}, {}, {}, false, false, false, false};
     OptionReader options(args, call);
     std::optional<Command> command;
     std::optional<std::string> file;
@@ -131,8 +136,10 @@ CommandLine ParseCommandLine(std::span<const std::string> args) {
     call.file = *file;
     if (std::string problem = WordCountProblem(call.command, call.words.size()); !problem.empty())
         return UsageError{problem};
-    if (call.nullSeparated && Writes(call.command))
+    if (call.nullSeparated && (Writes(call.command) || call.command == Command::Diff))
         return UsageError{"--null is for what get, sections and keys print"};
+    if ((call.porcelain || call.rightCodePage) && call.command != Command::Diff)
+        return UsageError{"--porcelain and --right-encoding are for diff"};
     if (call.dryRun && !Writes(call.command)) return UsageError{"--dry-run is for set, del, rename and batch"};
     return call;
 }

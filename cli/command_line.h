@@ -9,9 +9,9 @@
 #include <variant>
 #include <vector>
 
-enum class Command { Get, Set, Remove, Rename, Sections, Keys, Batch };
+enum class Command { Get, Set, Remove, Rename, Sections, Keys, Batch, Diff };
 
-// The command a word names: get, set, del, rename, sections, keys, batch.
+// The command a word names: get, set, del, rename, sections, keys, batch, diff.
 std::optional<Command> CommandNamed(std::string_view word);
 // What is wrong with giving a command `count` words after FILE (or, in a batch, after the
 // command): "set takes SECTION KEY VALUE"; empty when the count suits it.
@@ -24,6 +24,8 @@ struct Invocation {
     std::string file;
     std::vector<std::string> words;  // after FILE
     std::optional<int> codePage;     // the encoding forced by --encoding; nothing for auto
+    std::optional<int> rightCodePage;  // diff: the second file's, by --right-encoding
+    bool porcelain = false;            // diff: one line of fields a difference, for scripts
     bool nullSeparated = false;
     bool dryRun = false;
     bool raw = false;  // names and values are the file's bytes as they are, not the terminal's text

@@ -28,6 +28,12 @@ Commands:
   batch FILE                   read set, del and rename lines from standard input and
                                apply them in order under one lock with one save: all
                                of them, or none
+  diff FILE OTHER              compare two files as their readers find them, each in
+                               its own encoding: sections and keys by name (ASCII case
+                               and blanks around names aside, the n-th of a repeated
+                               name with the n-th), values as read. Order, comments,
+                               blank lines, line ends and byte-order marks are no
+                               differences. '<' lines are FILE's, '>' lines OTHER's
 
 Options, given before FILE:
   -e, --encoding=auto|NAME  the encoding of FILE. auto, the default, decides it as the
@@ -41,6 +47,13 @@ Options, given before FILE:
       --raw                 take names and values as the file's own bytes, unconverted
                             and unchecked; without it, words that are not valid text of
                             the terminal's encoding are refused (status 2)
+      --right-encoding=auto|NAME
+                            diff: the encoding of OTHER, as --encoding is FILE's
+      --porcelain           diff: one line a difference, fields separated by tabs, in
+                            FILE's order then OTHER's own: changed SECTION KEY LEFT
+                            RIGHT; left-only SECTION KEY VALUE; right-only SECTION KEY
+                            VALUE; left-only SECTION and right-only SECTION for a whole
+                            section (its keys are not listed)
   -h, --help                print this help
       --version             print the version
 
@@ -69,11 +82,13 @@ before it left. When a line fails, nothing is written. In a batch, a del of some
 that is not there does nothing.
 
 Exit status:
-  0  done; for get, sections and keys: found
-  1  not found: the file, the section or the key; nothing written
+  0  done; for get, sections and keys: found; for diff: no differences
+  1  not found: the file, the section or the key; nothing written; for diff: the
+     files differ
   2  a wrong command line or batch line, or a word that is not valid text of the
      terminal's encoding; nothing written
-  3  refused or failed; nothing written. Standard error says why, as in
+  3  refused or failed, or a file diff compares cannot be read; nothing written.
+     Standard error says why, as in
        iniv: Unable to write to game.ini. The file is read-only.
 
 Examples:
@@ -81,6 +96,7 @@ Examples:
   iniv set --dry-run game.ini 画面 画质 中
   printf '%s\n' 'set 画面 画质 中' 'set 账号 "上次登录" "星海 旅人"' | iniv batch game.ini
   iniv keys -0 game.ini 按键 | xargs -0 -n1 echo
+  iniv diff --right-encoding=big5 game.ini backup.ini
 )";
 
 // The names, a few a line.

@@ -13,6 +13,7 @@
 
 #include "cli/batch_input.h"
 #include "cli/command_line.h"
+#include "cli/diff_command.h"
 #include "cli/help.h"
 #include "cli/line_diff.h"
 #include "cli/operation.h"
@@ -266,6 +267,7 @@ int RunIniv(std::span<const std::string> args, std::istream& in, std::ostream& o
         return ExitUsage;
     }
     const Invocation& call = std::get<Invocation>(line);
+    if (call.command == Command::Diff) return RunDiff(call, out, err);
     if (!call.raw) {
         for (const std::string& word : call.words) {
             if (std::string invalid = InvalidTyped(word, AnsiCodePage()); !invalid.empty()) {

@@ -7,9 +7,9 @@
 
 enum ExitStatus {
     ExitDone = 0,      // done; found
-    ExitNotFound = 1,  // the file, section or key is not there
+    ExitNotFound = 1,  // the file, section or key is not there; the files diff compares differ
     ExitUsage = 2,     // a wrong command line or batch line
-    ExitFailed = 3,    // refused or failed; why is on standard error
+    ExitFailed = 3,    // refused or failed, or a file diff compares cannot be read; why is on standard error
 };
 
 // Runs the command the arguments (after the program's name) give; batch lines come from in,

@@ -12,26 +12,53 @@ namespace {
 constexpr std::uint32_t Absent = UINT32_MAX;
 
 // A list's names and values in the form both sides are compared in: the list's own bytes when
-// the two files share a code page, else their characters in UTF-8.
+// the two files share a code page, else their characters in UTF-8. ASCII reads the same in every
+// code page a list is in: only what follows a text's first other byte is converted, all of it in
+// one piece, each text ending in a line feed, which no name or value holds and no code page uses
+// in a character.
 class TComparedText {
 public:
     TComparedText(const IniListing& list, int codePage, bool toUtf8) : list_(list) {
         if (!toUtf8 || codePage == CodePageUtf8) return;
-        names_.reserve(list.Count());
-        values_.reserve(list.Count());
-        for (std::size_t at = 0; at < list.Count(); ++at) {
-            names_.push_back(CodePageToUtf8(list.Name(at), codePage));
-            values_.push_back(CodePageToUtf8(list.Value(at), codePage));
+        texts_.resize(2 * list.Count());
+        std::string joined;
+        std::vector<std::pair<std::size_t, std::string_view>> converting;  // which texts, and their ASCII start
+        for (std::size_t at = 0; at < texts_.size(); ++at) {
+            const std::string_view text = at % 2 == 0 ? list.Name(at / 2) : list.Value(at / 2);
+            const std::size_t ascii = AsciiLength(text);
+            if (ascii == text.size()) {
+                texts_[at] = text;
+            } else {
+                joined.append(text.substr(ascii)).push_back('\n');
+                converting.emplace_back(at, text.substr(0, ascii));
+            }
         }
+        const std::string converted = CodePageToUtf8(joined, codePage);
+        std::vector<std::pair<std::size_t, std::size_t>> spans;  // in texts, for each converted text
+        std::size_t begin = 0;
+        for (const auto& [at, ascii] : converting) {
+            const std::size_t end = converted.find('\n', begin);
+            spans.emplace_back(text_.size(), ascii.size() + end - begin);
+            text_.append(ascii).append(converted, begin, end - begin);
+            begin = end + 1;
+        }
+        for (std::size_t i = 0; i < converting.size(); ++i)
+            texts_[converting[i].first] = std::string_view(text_).substr(spans[i].first, spans[i].second);
     }
     std::size_t Count() const { return list_.Count(); }
-    std::string_view Name(std::size_t at) const { return names_.empty() ? list_.Name(at) : names_[at]; }
-    std::string_view Value(std::size_t at) const { return values_.empty() ? list_.Value(at) : values_[at]; }
+    std::string_view Name(std::size_t at) const { return texts_.empty() ? list_.Name(at) : texts_[2 * at]; }
+    std::string_view Value(std::size_t at) const { return texts_.empty() ? list_.Value(at) : texts_[2 * at + 1]; }
     std::uint32_t Occurrence(std::size_t at) const { return list_.Occurrence(at); }
 
 private:
+    static std::size_t AsciiLength(std::string_view text) {
+        return std::find_if(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+               text.begin();
+    }
+
     const IniListing& list_;
-    std::vector<std::string> names_, values_;
+    std::vector<std::string_view> texts_;  // each entry's name and value; empty when the list's own are compared
+    std::string text_;                     // the converted ones
 };
 
 std::uint64_t PairHash(std::string_view name, std::uint32_t occurrence, const LeadTable& lead) {
@@ -39,22 +66,25 @@ std::uint64_t PairHash(std::string_view name, std::uint32_t occurrence, const Le
 }
 
 // For each left entry, the right entry of the same name and occurrence; Absent when none.
-// Lists mostly run alike: the common beginning is paired without a table.
+// A name and occurrence is one entry of a list: two in the same place that have it are a pair.
+// Lists mostly run alike: their common beginning and end are paired without a table.
 std::vector<std::uint32_t> PairByName(const TComparedText& left, const TComparedText& right, const LeadTable& lead) {
     std::vector<std::uint32_t> partner(left.Count(), Absent);
-    std::size_t alike = 0;
-    while (alike < left.Count() && alike < right.Count() &&
-           left.Occurrence(alike) == right.Occurrence(alike) && SameName(left.Name(alike), right.Name(alike), lead)) {
-        partner[alike] = static_cast<std::uint32_t>(alike);
-        ++alike;
-    }
-    if (alike == left.Count() || alike == right.Count()) return partner;
+    const auto samePlace = [&](std::size_t l, std::size_t r) {
+        return left.Occurrence(l) == right.Occurrence(r) && SameName(left.Name(l), right.Name(r), lead);
+    };
+    std::size_t begin = 0, leftEnd = left.Count(), rightEnd = right.Count();
+    for (; begin < leftEnd && begin < rightEnd && samePlace(begin, begin); ++begin)
+        partner[begin] = static_cast<std::uint32_t>(begin);
+    for (; leftEnd > begin && rightEnd > begin && samePlace(leftEnd - 1, rightEnd - 1); --leftEnd, --rightEnd)
+        partner[leftEnd - 1] = static_cast<std::uint32_t>(rightEnd - 1);
+    if (begin == leftEnd || begin == rightEnd) return partner;
     NameIndex index;
-    index.Reserve(right.Count() - alike);
-    for (std::size_t at = alike; at < right.Count(); ++at)
+    index.Reserve(rightEnd - begin);
+    for (std::size_t at = begin; at < rightEnd; ++at)
         index.Add(PairHash(right.Name(at), right.Occurrence(at), lead), static_cast<std::uint32_t>(at),
                   [](std::uint32_t) { return false; });
-    for (std::size_t at = alike; at < left.Count(); ++at) {
+    for (std::size_t at = begin; at < leftEnd; ++at) {
         const std::string_view name = left.Name(at);
         const std::uint32_t occurrence = left.Occurrence(at);
         const auto found = index.Find(PairHash(name, occurrence, lead), [&](std::uint32_t other) {
@@ -143,6 +173,8 @@ struct TIniComparisonBuilder::Work {
     Work(const TDocument& l, const TDocument& r)
         : left(l), right(r), toUtf8(l.TextCodePage() != r.TextCodePage()),
           lead(LeadTable::ForCodePage(toUtf8 ? CodePageUtf8 : l.TextCodePage())) {
+        result.leftPath_ = l.Path();
+        result.rightPath_ = r.Path();
         result.leftCodePage_ = l.TextCodePage();
         result.rightCodePage_ = r.TextCodePage();
     }
@@ -273,6 +305,10 @@ TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompa
     TCopyResult copy;
     if (!sourceSection) return copy;
     copy.section = std::string(sourceSection->name);
+    if (target.Path() != comparison.Path(OtherSide(from))) {
+        copy.result.failure = IniFailure::Stale;
+        return copy;
+    }
     if (target.WriteRefusal() != IniFailure::None) {
         copy.result.failure = target.WriteRefusal();
         return copy;
@@ -308,7 +344,7 @@ TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompa
     std::vector<DocumentEdit> edits;
     if (!targetSection)
         edits.push_back([&](IniDocument& document) {
-            const EditResult result = document.AddSection(*sectionName);
+            const EditResult result = document.AddHeader(*sectionName);
             if (result == EditResult::Changed) {
                 const IniListing sections = document.Sections();
                 into.occurrence = sections.Occurrence(sections.Count() - 1);

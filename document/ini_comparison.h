@@ -8,8 +8,8 @@
 //   - Build on a worker thread: TIniComparisonBuilder builder(left, right); then
 //     `while (!cancelled && !builder.Step()) report(builder.Progress());` and, when Step said
 //     done, `TIniComparison comparison = builder.Take();`. A step is one read of a file's list
-//     of sections or about StepKeys key lines. The documents must stay unchanged meanwhile.
-//     CompareIni does it all at once.
+//     of sections or about StepKeys key lines. The documents must live, and not be opened
+//     again, meanwhile. CompareIni does it all at once.
 //   - Rows: Section(s) for s < SectionCount(), in the left file's order, then those only on the
 //     right; Key(s, k) for k < Section(s).keyCount, the left's keys first, then the right's own.
 //     Each holds its mark and its SectionRef / KeyRef on each side that has it. Names and values
@@ -55,6 +55,7 @@ struct TComparedKey {
 
 class TIniComparison {
 public:
+    const std::string& Path(TCompareSide side) const { return side == TCompareSide::Left ? leftPath_ : rightPath_; }
     int CodePage(TCompareSide side) const { return side == TCompareSide::Left ? leftCodePage_ : rightCodePage_; }
     std::size_t SectionCount() const { return sections_.size(); }
     TComparedSection Section(std::size_t section) const;
@@ -77,6 +78,7 @@ private:
     // The list of keys of a section on one side; empty for a side without it.
     const IniListing& KeysOn(TCompareSide side, const SectionPair& section) const;
 
+    std::string leftPath_, rightPath_;
     int leftCodePage_ = 0, rightCodePage_ = 0;
     IniListing leftSections_, rightSections_;
     std::vector<IniListing> leftKeys_, rightKeys_;  // by entry of the sections' lists
@@ -129,7 +131,7 @@ struct TCopyResult {
 //     has stay.
 // All of it is one change of the target, or nothing when any part is refused: CannotHold for a
 // name or value the target's encoding cannot hold, the target's own refusal when it may not be
-// written, Stale when the target no longer reads as compared. A row with nothing to copy from
-// that side succeeds with no change.
+// written, Stale when the target no longer reads as compared (or is not the other side's
+// file). A row with nothing to copy from that side succeeds with no change.
 TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompareSide from, TDocument& target,
                        const TViewPlace& before = {});

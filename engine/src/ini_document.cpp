@@ -1067,7 +1067,7 @@ EditResult IniDocument::AddKeyLine(SectionRef section, std::string_view key, std
     });
 }
 
-EditResult IniDocument::AddSection(std::string_view section) {
+EditResult IniDocument::AddHeader(std::string_view section) {
     return Run([&] { return AppendSection(section, {}); });
 }
 

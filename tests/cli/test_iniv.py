@@ -252,6 +252,61 @@ class IniCommand(unittest.TestCase):
         utf8 = self.sample("utf8-bom-tool.ini")
         self.assertEqual(self.iniv("get", utf8, "常规".encode("gbk"), "语言".encode("gbk"), lang="zh_CN.GBK")[0], "简体中文\n".encode("gbk"))
 
+    def diff_files(self):
+        """The same settings as a GBK, a Big5 and a UTF-8 file, spaced and ended differently."""
+        text = "; 設定\n[設定]\n名稱 = 中文\nk=1\nk=2\n[其他]\n開=\"是\"\n"
+        gbk = self.write("gbk.ini", text.replace("\n", "\r\n").encode("gbk"))
+        big5 = self.write("big5.ini", text.replace(" = ", "=").replace("[其他]", "[ 其他 ]").encode("big5"))
+        utf8 = self.write("utf8.ini", b"\xef\xbb\xbf" + "[其他]\n開=是\n[設定]\nK=1\n名稱=中文\nk=2\n".encode())
+        return gbk, big5, utf8
+
+    def test_diff_of_one_content_in_three_encodings_finds_nothing(self):
+        gbk, big5, utf8 = self.diff_files()
+        stamps = [self.snapshot(path) for path in (gbk, big5, utf8)]
+        pairs = ((gbk, "gbk", big5, "big5"), (big5, "big5", utf8, "utf-8"), (utf8, "utf-8", gbk, "gbk"))
+        for left, left_encoding, right, right_encoding in pairs:
+            args = ("diff", "--porcelain", "-e", left_encoding, "--right-encoding", right_encoding, left, right)
+            self.assertEqual(self.iniv(*args)[0], b"")
+        out = self.iniv("diff", "-e", "gbk", "--right-encoding=utf-8", gbk, utf8)[0].decode()
+        self.assertEqual(out, f"< {gbk} (GBK)\n> {utf8} (UTF-8 (BOM))\n\nNo differences: the same sections, keys and values\n")
+        for path, (data, stamp) in zip((gbk, big5, utf8), stamps):
+            self.assertUntouched(path, data, stamp)
+
+    def test_diff_porcelain_lists_each_kind_in_the_left_files_order(self):
+        left = self.write("left.ini", "[設定]\r\n名稱=中文\r\n只在左=1\r\nk=1\r\nk=2\r\n[左節]\r\na=1\r\n[同]\r\nx\r\n".encode("gbk"))
+        right_text = "[右節]\nb=2\n[同]\nx=\n[設定]\n名稱=英文\nk=1\nk=3\n只在右=\t二\n"
+        expected = ("changed\t設定\t名稱\t中文\t英文\n"
+                    "left-only\t設定\t只在左\t1\n"
+                    "changed\t設定\tk\t2\t3\n"
+                    "right-only\t設定\t只在右\t二\n"
+                    "left-only\t左節\n"
+                    "right-only\t右節\n").encode()
+        for encoding, name in (("big5", "Big5"), ("utf-8", "UTF-8")):
+            right = self.write(f"right-{encoding}.ini", right_text.encode(encoding))
+            out = self.iniv("diff", "--porcelain", "--encoding=gbk", "--right-encoding", encoding, left, right, status=1)[0]
+            self.assertEqual(out, expected, name)
+        # For people: "<" lines are the left file's, ">" the right's.
+        out = self.iniv("diff", "-e", "gbk", "--right-encoding", "utf-8", left, right, status=1)[0].decode()
+        self.assertEqual(out, f"< {left} (GBK)\n> {right} (UTF-8)\n\n[設定]\n< 名稱=中文\n> 名稱=英文\n< 只在左=1\n"
+                              "< k=2\n> k=3\n> 只在右=二\n\n< [左節] and its 1 key\n> [右節] and its 1 key\n\n6 differences\n")
+        # A GBK terminal gets the names and values in GBK.
+        gbk_out = self.iniv("diff", "--porcelain", "-e", "gbk", "--right-encoding", "utf-8", left, right, status=1, lang="zh_CN.GBK")[0]
+        self.assertEqual(gbk_out, expected.decode().encode("gbk"))
+
+    def test_diff_exit_statuses(self):
+        gbk, big5, _ = self.diff_files()
+        self.iniv("diff", "-e", "gbk", "--right-encoding", "big5", gbk, big5, status=0)
+        self.iniv("diff", "-e", "big5", "--right-encoding", "big5", gbk, big5, status=1)
+        for args in (("diff", gbk), ("diff", gbk, big5, gbk), ("diff", "--right-encoding", "nope", gbk, big5),
+                     ("get", "--porcelain", gbk, "a", "b"), ("diff", "--null", gbk, big5)):
+            self.iniv(*args, status=2)
+        folder = os.path.join(self.dir, "folder")
+        os.mkdir(folder)
+        for other in (os.path.join(self.dir, "missing.ini"), folder):
+            _, err = self.iniv("diff", gbk, other, status=3)
+            self.assertTrue(err.startswith(f"iniv: Unable to read {other}. "), err)
+            self.iniv("diff", other, gbk, status=3)
+
     def test_links_neither_qt_nor_a_display(self):
         libraries = subprocess.run(["ldd", INIV], capture_output=True, text=True, timeout=60).stdout
         self.assertIn("libc.so", libraries)

@@ -63,6 +63,14 @@ TEST_F(IniComparisonTest, NamesMatchAsReadAcrossEncodingsCaseSpacingAndLineEnds)
 
     const TDocument other = Opened("other.ini", "[a]\nX=2\n\xE5\x90\x8D=\xE4\xB8\xAD\n", CodePageUtf8);
     EXPECT_EQ(CompareIni(gbk, other).Differences(), 2u) << "the same bytes in two encodings are no same characters";
+
+    // Text that starts in ASCII and goes on in Chinese, as most values do.
+    const TDocument mixedGbk = Opened("mixed.ini", "[s]\nk=ab\xD6\xD0\nj=ab\xD6\xD0\nkey\xC3\xFB=1\n", CodePageGbk);
+    const TDocument mixedUtf8 =
+        Opened("mixed8.ini", "[s]\nk=ab\xE4\xB8\xAD\nj=abc\xE4\xB8\xAD\nkey\xE5\x90\x8D=1\n", CodePageUtf8);
+    EXPECT_EQ(Rows(CompareIni(mixedGbk, mixedUtf8)),
+              (std::vector<std::string>{"different [s]#0", "same k#0 ab\xD6\xD0|ab\xE4\xB8\xAD",
+                                        "different j#0 ab\xD6\xD0|abc\xE4\xB8\xAD", "same key\xC3\xFB#0 1|1"}));
 }
 
 TEST_F(IniComparisonTest, OrderCommentsBlankLinesQuotesAndByteOrderMarksAreNoDifference) {
@@ -90,6 +98,12 @@ TEST_F(IniComparisonTest, RepeatedNamesPairByOccurrenceAndOneSidedRowsFollowTheL
     ASSERT_TRUE(changed.left && changed.right);
     EXPECT_EQ(changed.right->section.name, "S");
     EXPECT_EQ(changed.right->occurrence, 1u);
+
+    const TDocument moved = Opened("m.ini", "[s]\na=1\nb=2\nc=3\nd=4\nk=5\nk=6\ne=7\n");
+    const TDocument back = Opened("b.ini", "[s]\na=1\nc=3\nb=2\nk=5\ne=7\nk=6\n");
+    EXPECT_EQ(Rows(CompareIni(moved, back)),
+              (std::vector<std::string>{"different [s]#0", "same a#0 1|1", "same b#0 2|2", "same c#0 3|3",
+                                        "left-only d#0 4|", "same k#0 5|5", "same k#1 6|6", "same e#0 7|7"}));
 }
 
 TEST_F(IniComparisonTest, BuildingInStepsReportsProgressAndGivesTheSameRows) {
@@ -175,6 +189,20 @@ TEST_F(CopyAcrossTest, MissingKeysAndSectionsAreAddedAsOneChangeInTheTargetsEnco
     EXPECT_EQ(Read(target.Path()), targetBytes);
 }
 
+TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheLastLine) {
+    TDocument source = Opened("source.ini", "[a]\nk=1\n[b]\nx=1\ny=2\n[b]\nz=3\n");
+    TDocument target = Opened("target.ini", "[a]\nk=1\n[B]\nx=1\ny=2", CodePageUtf8);
+    const TIniComparison comparison = CompareIni(source, target);
+    ASSERT_EQ(comparison.Section(2).mark, TCompareMark::LeftOnly);
+    ASSERT_TRUE(CopyAcross(comparison, {2, 0}, TCompareSide::Left, target).result.Succeeded());
+    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2\n[b]\nz=3\n") << "the second [b], as the source has it";
+    EXPECT_EQ(CompareIni(source, target).Differences(), 0u);
+    ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
+    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2");
+    EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.change.Empty())
+        << "a row that is the same has nothing to copy";
+}
+
 TEST_F(CopyAcrossTest, WhatTheTargetCannotHoldOrMayNotWriteIsRefusedWithItsKeyAndWritesNothing) {
     const std::string targetBytes = "[a]\r\nk=1\r\n";
     TDocument source = Opened("source.ini", "[a]\nk=1\n\xED\x95\x9C=\xEA\xB8\x80\nok=1\n", CodePageUtf8);
@@ -205,6 +233,8 @@ TEST_F(CopyAcrossTest, ACopyFromAComparisonTheTargetNoLongerMatchesIsStale) {
     ASSERT_TRUE(target.SetValue("a", "k", "3").Succeeded());
     EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.failure, IniFailure::Stale);
     EXPECT_EQ(Read(target.Path()), "[a]\nk=3\n");
+    EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Right, target).result.failure, IniFailure::Stale)
+        << "a copy from the right goes into the left file, not into the right one itself";
     EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Right, source).result.Succeeded())
         << "the comparison's other side still reads as compared";
 }

@@ -24,6 +24,8 @@ const std::vector<Edit>& MixedEdits() {
         [](IniDocument& d) { return d.RenameSection({"b", 0}, "bee"); },
         [](IniDocument& d) { return d.RemoveKey("a", "K"); },
         [](IniDocument& d) { return d.AddKey({"a", 1}, "second", "x"); },
+        [](IniDocument& d) { return d.AppendKey({"a", 1}, "J", "again"); },
+        [](IniDocument& d) { return d.AddHeader("b"); },
         [](IniDocument& d) { return d.RemoveSectionAt({"a", 1}); },
         [](IniDocument& d) { return d.RemoveSection("A"); },
         [](IniDocument& d) { return d.SetValue("z", "k", "on a file without a last line end"); },

@@ -95,7 +95,7 @@ public:
     EditResult AppendKey(SectionRef section, std::string_view key, std::string_view value);
     // A header at the end of the file, even when another section has the name: it is then that
     // name's next occurrence.
-    EditResult AddSection(std::string_view section);
+    EditResult AddHeader(std::string_view section);
     // Only the name's bytes change. Refused for an empty name, one that another key of the
     // section occurrence (or another section of the file) has, or one the line cannot hold.
     EditResult RenameKey(KeyRef key, std::string_view name);
