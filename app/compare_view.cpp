@@ -613,10 +613,11 @@ void TCompareView::CopySelection(TCompareSide from, bool wholeSection) {
 void TCompareView::FileChanged() {
     if (!Showing()) return;
     // A build under way may have read the file before the change: asked again once it has ended.
-    if (build_ || !left_ || !right_) {
+    if (build_) {
         leftWatch_->Retell();
         return;
     }
-    if (left_->StampNow() == left_->ShownStamp() && right_->StampNow() == right_->ShownStamp()) return;
-    Rebuild();
+    const bool shownAsNow = left_ && right_ && left_->StampNow() == left_->ShownStamp() &&
+                            right_->StampNow() == right_->ShownStamp();
+    if (!shownAsNow) Rebuild();
 }
