@@ -34,7 +34,11 @@ public:
             }
         }
         const std::string converted = CodePageToUtf8(joined, codePage);
+        std::size_t asciiBytes = 0;
+        for (const auto& [at, ascii] : converting) asciiBytes += ascii.size();
+        text_.reserve(asciiBytes + converted.size());
         std::vector<std::pair<std::size_t, std::size_t>> spans;  // in texts, for each converted text
+        spans.reserve(converting.size());
         std::size_t begin = 0;
         for (const auto& [at, ascii] : converting) {
             const std::size_t end = converted.find('\n', begin);
