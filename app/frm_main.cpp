@@ -1,5 +1,6 @@
 #include "app/frm_main.h"
 
+#include "app/compare_view.h"
 #include "app/find_bar.h"
 #include "app/file_load.h"
 #include "app/section_listing.h"
@@ -32,6 +33,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), document_(std::make_unique<TDo
     Bind("maddClick", &TForm1::maddClick);
     Bind("mtreeaddClick", &TForm1::mtreeaddClick);
     Bind("mtreekillClick", &TForm1::mtreekillClick);
+    Bind("BtncmpClick", &TForm1::BtncmpClick);
+    Bind("mtreecmpClick", &TForm1::mtreecmpClick);
     Bind("tree1MouseDown", &TForm1::tree1MouseDown);
     Bind("ListView1MouseDown", &TForm1::ListView1MouseDown);
     Bind("ledtfnameKeyDown", &TForm1::ledtfnameKeyDown);
@@ -44,6 +47,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), document_(std::make_unique<TDo
     tree1 = Find<TTreeView>("tree1");
     ListView1 = Find<TListView>("ListView1");
     Btnliu = Find<TBitBtn>("Btnliu");
+    Btncmp = Find<TBitBtn>("Btncmp");
     ledtfname = Find<TLabeledEdit>("ledtfname");
     BitBtn1 = Find<TBitBtn>("BitBtn1");
     dlgopen = Find<TOpenDialog>("dlgopen");
@@ -55,6 +59,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner), document_(std::make_unique<TDo
     Poptree = Find<TPopupMenu>("Poptree");
     mtreeadd = Find<TMenuItem>("mtreeadd");
     mtreekill = Find<TMenuItem>("mtreekill");
+    mtreecmp = Find<TMenuItem>("mtreecmp");
     ImageList1 = Find<TImageList>("ImageList1");
     StatusLine = Find<TPanel>("StatusLine");
     EncodingLabel = Find<TLabel>("EncodingLabel");

@@ -42,6 +42,7 @@ class TSectionListing;
 struct TLoadedFile;
 class TTimer;
 class TBusyCursor;
+class TCompareView;
 
 class TForm1 : public TForm {
 public:
@@ -52,6 +53,7 @@ public:
     TTreeView* tree1;
     TListView* ListView1;
     TBitBtn* Btnliu;
+    TBitBtn* Btncmp;
     TLabeledEdit* ledtfname;
     TBitBtn* BitBtn1;
     TOpenDialog* dlgopen;
@@ -63,6 +65,7 @@ public:
     TPopupMenu* Poptree;
     TMenuItem* mtreeadd;
     TMenuItem* mtreekill;
+    TMenuItem* mtreecmp;
     TImageList* ImageList1;
     TPanel* StatusLine;
     TLabel* EncodingLabel;
@@ -77,6 +80,8 @@ public:
     void maddClick(TComponent* sender);
     void mtreeaddClick(TComponent* sender);
     void mtreekillClick(TComponent* sender);
+    void BtncmpClick(TComponent* sender);
+    void mtreecmpClick(TComponent* sender);
     void tree1MouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void ListView1MouseDown(TComponent* sender, TMouseButton button, TShiftState shift, int x, int y);
     void ledtfnameKeyDown(TComponent* sender, uint16_t& key, TShiftState shift);
@@ -99,7 +104,8 @@ public:
 
 private:
     // A key command: the key, the modifiers held, where the focus must be, what runs.
-    enum class TKeyPlace { Anywhere, Tree, List, Views, FindBar };
+    // Ordinary: anywhere while the ordinary view shows, not the compare view.
+    enum class TKeyPlace { Anywhere, Ordinary, Tree, List, Views, FindBar };
     struct TKeyCommand {
         uint16_t key;
         TShiftState shift;
@@ -121,6 +127,11 @@ private:
     void CopySelectedRow();
     void CopySelectedNode();
     void RedoEdit();
+
+    // Comparing with another file (frm_main_compare.cpp).
+    TCompareView& CompareView();
+    bool Comparing() const;
+    void CompareWithFile();
 
     // Finding (frm_main_find.cpp).
     TFindBar& FindBar();
@@ -264,6 +275,7 @@ private:
     // The code page of each item of EncodingBox.
     std::vector<int> encodingChoices_;
     std::unique_ptr<TFindBar> findBar_;
+    std::unique_ptr<TCompareView> compare_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.
     std::shared_ptr<IniFind> search_;
     int currentMatch_ = -1;

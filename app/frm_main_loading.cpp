@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "app/compare_view.h"
 #include "app/file_load.h"
 #include "app/frm_main.h"
 #include "app/section_listing.h"
@@ -53,6 +54,8 @@ void TForm1::LoadIniFile() {
         ledtfname->SetFocus();
         return;
     }
+    // Another file is loaded into the ordinary view.
+    if (compare_) compare_->Close();
     ReadAndShow(path, {});
 }
 

@@ -75,6 +75,7 @@ void TForm1::EnableTreeMenu() {
     TTreeNode* selected = tree1->Selected();
     mtreeadd->SetEnabled(selected != nullptr);
     mtreekill->SetEnabled(selected != nullptr && selected != RootNode());
+    mtreecmp->SetEnabled(RootNode() != nullptr);
 }
 
 // A right press selects and lists the node under the pointer, as a click does: the menu that

@@ -1,4 +1,5 @@
 // The main window's key commands: everything the menus and buttons do, done from the keyboard.
+#include "app/compare_view.h"
 #include "app/find_bar.h"
 #include "app/frm_main.h"
 #include "ui/edit.h"
@@ -19,9 +20,10 @@ std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
         {vk::Apps, {}, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::F10, ShiftFlag::Shift, TKeyPlace::Tree, &TForm1::SectionMenuAtSelection},
         {vk::Delete, {}, TKeyPlace::Tree, &TForm1::DeleteSelectedSection},
-        {'F', ShiftFlag::Ctrl, TKeyPlace::Anywhere, &TForm1::OpenFindBar},
-        {vk::F3, {}, TKeyPlace::Anywhere, &TForm1::FindNext},
-        {vk::F3, ShiftFlag::Shift, TKeyPlace::Anywhere, &TForm1::FindPrevious},
+        {'D', ShiftFlag::Ctrl, TKeyPlace::Anywhere, &TForm1::CompareWithFile},
+        {'F', ShiftFlag::Ctrl, TKeyPlace::Ordinary, &TForm1::OpenFindBar},
+        {vk::F3, {}, TKeyPlace::Ordinary, &TForm1::FindNext},
+        {vk::F3, ShiftFlag::Shift, TKeyPlace::Ordinary, &TForm1::FindPrevious},
         {vk::Return, {}, TKeyPlace::FindBar, &TForm1::FindNext},
         {vk::Return, ShiftFlag::Shift, TKeyPlace::FindBar, &TForm1::FindPrevious},
         {vk::Escape, {}, TKeyPlace::FindBar, &TForm1::CloseFindBar},
@@ -35,6 +37,11 @@ std::span<const TForm1::TKeyCommand> TForm1::KeyCommands() {
 }
 
 void TForm1::FormKeyDown(TComponent*, uint16_t& key, TShiftState shift) {
+    // The compare view's keys come first while it shows.
+    if (compare_ && compare_->TakeKey(key, shift)) {
+        key = 0;
+        return;
+    }
     for (const TKeyCommand& command : KeyCommands()) {
         if (command.key != key || command.shift != shift.Keys() || !FocusIsIn(command.place)) continue;
         // Taken here: the focused control does not see the key as well.
@@ -48,6 +55,7 @@ void TForm1::FormKeyDown(TComponent*, uint16_t& key, TShiftState shift) {
 bool TForm1::FocusIsIn(TKeyPlace place) const {
     switch (place) {
         case TKeyPlace::Anywhere: return true;
+        case TKeyPlace::Ordinary: return !Comparing();
         case TKeyPlace::Tree: return ActiveControl() == tree1 && !tree1->IsEditing();
         case TKeyPlace::List: return ActiveControl() == ListView1 && !ListView1->IsEditing();
         case TKeyPlace::Views: return FocusIsIn(TKeyPlace::Tree) || FocusIsIn(TKeyPlace::List);

@@ -9,7 +9,8 @@ class QIcon;
 class QPixmap;
 class QSize;
 
-// Names: "file", "section", "key", "browse" and "app" (16 x 16 and up); the button glyphs
+// Names: "file", "section", "key", "browse", "app" and the comparison's marks "mark-same",
+// "mark-different", "mark-left-only", "mark-right-only" (16 x 16 and up); the button glyphs
 // "ok", "cancel", "help", "yes", "no", "close", "abort", "retry", "ignore", "all", "add"
 // (18 x 18); the message icons "warning", "error", "information", "question" (32 x 32). The
 // result has the given logical size and device pixel ratio; an unknown name or an empty size

@@ -8,7 +8,7 @@ constexpr uint16_t Cancel = 3, Back = 8, Tab = 9, Return = 13, Shift = 16, Contr
                    Menu = 18, Escape = 27, Space = 32, Prior = 33, Next = 34, End = 35,
                    Home = 36, Left = 37, Up = 38, Right = 39, Down = 40, Execute = 43,
                    Insert = 45, Delete = 46, Apps = 93, F1 = 112, F2 = 113, F3 = 114, F4 = 115, F5 = 116,
-                   F10 = 121;
+                   F7 = 118, F10 = 121;
 // Letters and digits use their upper-case ASCII codes ('A' = 65, '0' = 48).
 }  // namespace vk
 

@@ -88,6 +88,8 @@ public:
                 else result = QString();
             } else if (role == CodePageRole) {
                 result = item->CodePage();
+            } else if (role == Qt::AccessibleDescriptionRole && !item->Description().empty()) {
+                result = ToDisplay(item->Description());
             } else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*ItemOf(index)) : std::string();
                 const std::string hint = JoinedHint(item->Hint(), more);

@@ -91,6 +91,10 @@ public:
     // The row's tooltip, bytes in the locale's code page; empty: a cut text's whole text.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
+    // What assistive technologies read besides the texts, in the locale's code page: what the
+    // row's image tells the eye.
+    const std::string& Description() const { return description_; }
+    void SetDescription(const std::string& description) { description_ = description; }
     // Removes the row; the item is gone afterwards.
     void Delete();
 
@@ -106,6 +110,7 @@ private:
     int codePage_;
     std::string caption_;
     std::string hint_;
+    std::string description_;
     TSubItems subItems_;
     int imageIndex_ = -1;
     int index_ = 0;

@@ -58,6 +58,8 @@ public:
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
             else if (role == CodePageRole) result = node->CodePage();
+            else if (role == Qt::AccessibleDescriptionRole && !node->Description().empty())
+                result = ToDisplay(node->Description());
             else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*NodeOf(index)) : std::string();
                 const std::string hint = JoinedHint(node->Hint(), more);

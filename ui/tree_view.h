@@ -32,6 +32,10 @@ public:
     // the file's code page may not hold); empty: the text, when the view shows only part of it.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
+    // What assistive technologies read besides the text, in the locale's code page: what the
+    // node's image tells the eye.
+    const std::string& Description() const { return description_; }
+    void SetDescription(const std::string& description) { description_ = description; }
 
     // Nullptr for a top-level node.
     TTreeNode* Parent() const;
@@ -65,6 +69,7 @@ private:
     std::string text_;
     int codePage_;
     std::string hint_;
+    std::string description_;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     int index_ = 0;

@@ -52,14 +52,14 @@ protected:
 TEST_F(SectionCommandsTest, ARightPressSelectsAndListsThePressedNodeBeforeTheMenuOpens) {
     ClickWith(tree, Qt::RightButton, TreeEmptySpace());
     EXPECT_EQ(LastMenu().menu, main->Poptree);
-    EXPECT_EQ(LastMenu().enabled, (Flags{false, false})) << "no file";
+    EXPECT_EQ(LastMenu().enabled, (Flags{false, false, true, false})) << "no file";
 
     Load(kSimple);
     ClickNode(Root());
     SetTree(false, true);
     const QPoint at = CentreOf(tree, IndexOf(Section(1)));
     ClickWith(tree, Qt::RightButton, at);
-    EXPECT_EQ(LastMenu().enabled, (Flags{true, true})) << "root selected, a section pressed";
+    EXPECT_EQ(LastMenu().enabled, (Flags{true, true, true, true})) << "root selected, a section pressed";
     EXPECT_EQ(LastMenu().at, tree->viewport()->mapToGlobal(at));
     EXPECT_EQ(main->tree1->Selected(), Section(1)) << "the pressed node is selected";
     EXPECT_EQ(ListRows(), (std::vector<std::string>{"Left=100", "Top=80"})) << "and listed";
@@ -70,7 +70,7 @@ TEST_F(SectionCommandsTest, ARightPressSelectsAndListsThePressedNodeBeforeTheMen
 
     SetTree(false, true);
     PressNode(Root(), Qt::RightButton);
-    EXPECT_EQ(LastMenu().enabled, (Flags{true, false}));
+    EXPECT_EQ(LastMenu().enabled, (Flags{true, false, true, true}));
     EXPECT_EQ(TreeFlags(), (Flags{true, false})) << "the flags stay as the press set them";
     EXPECT_TRUE(ListRows().empty());
     EXPECT_EQ(menus.size(), 4u);
@@ -213,7 +213,7 @@ TEST_F(SectionCommandsTest, TheKeyboardMenuIsEnabledForTheSelectionAndCommandsNe
     nextChoice = main->mtreeadd;
     ExpectNoModal([&] { TreeMenuKey(); });
     EXPECT_EQ(LastMenu().menu, main->Poptree);
-    EXPECT_EQ(LastMenu().enabled, (Flags{false, false}));
+    EXPECT_EQ(LastMenu().enabled, (Flags{false, false, true, false}));
     ExpectNoModal([&] {
         main->mtreeaddClick(main->mtreeadd);
         main->mtreekillClick(main->mtreekill);
@@ -221,13 +221,13 @@ TEST_F(SectionCommandsTest, TheKeyboardMenuIsEnabledForTheSelectionAndCommandsNe
 
     const std::string path = Load(kSimple);
     PressNode(Section(0), Qt::RightButton);
-    ASSERT_EQ(LastMenu().enabled, (Flags{true, true}));
+    ASSERT_EQ(LastMenu().enabled, (Flags{true, true, true, true}));
     tree->setFocus();
     QTest::keyClick(tree, Qt::Key_Up);
     ASSERT_EQ(main->tree1->Selected(), Root());
     nextChoice = main->mtreekill;
     ExpectNoModal([&] { TreeMenuKey(); });
-    EXPECT_EQ(LastMenu().enabled, (Flags{true, false}));
+    EXPECT_EQ(LastMenu().enabled, (Flags{true, false, true, true}));
     ExpectNoModal([&] { main->mtreekillClick(main->mtreekill); });
     EXPECT_EQ(ReadBytes(path), kSimple);
     EXPECT_EQ(Root()->Count(), 3);

@@ -30,7 +30,7 @@ def check_main_window(acc, frame):
     check(acc.labelled_by(edits[0]) == ["文件名"],
           f"the file-name field is labelled by {acc.labelled_by(edits[0])}, not by its label")
     buttons = sorted(b.name for b in acc.descendants(frame, "push button"))
-    check(buttons == sorted(["浏览", "关于"]), f"the buttons are called {buttons}")
+    check(buttons == sorted(["浏览", "比较…", "关于"]), f"the buttons are called {buttons}")
     print(f"main window: frame {frame.name!r}; text field {edits[0].name!r} labelled by "
           f"{acc.labelled_by(edits[0])}; push buttons {buttons}")
     return edits[0]
