@@ -88,15 +88,15 @@ public:
                 else result = QString();
             } else if (role == CodePageRole) {
                 result = item->CodePage();
-            } else if (role == Qt::AccessibleDescriptionRole && !item->Description().empty()) {
-                result = ToDisplay(item->Description());
             } else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*ItemOf(index)) : std::string();
                 const std::string hint = JoinedHint(item->Hint(), more);
                 if (!hint.empty()) result = ToDisplay(hint);
-            } else if (role == Qt::AccessibleDescriptionRole && !item->Hint().empty()) {
-                // A screen reader says what the tooltip says of a repeated name.
-                result = ToDisplay(item->Hint());
+            } else if (role == Qt::AccessibleDescriptionRole) {
+                // A screen reader says what a mark means, else what the tooltip says of a
+                // repeated name.
+                const std::string& said = item->Description().empty() ? item->Hint() : item->Description();
+                if (!said.empty()) result = ToDisplay(said);
             } else if (role == Qt::DecorationRole && column == 0 && view_.SmallImages()) {
                 QIcon icon = view_.SmallImages()->Icon(item->ImageIndex());
                 if (!icon.isNull()) result = icon;

@@ -58,15 +58,15 @@ public:
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
             else if (role == CodePageRole) result = node->CodePage();
-            else if (role == Qt::AccessibleDescriptionRole && !node->Description().empty())
-                result = ToDisplay(node->Description());
             else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*NodeOf(index)) : std::string();
                 const std::string hint = JoinedHint(node->Hint(), more);
                 if (!hint.empty()) result = ToDisplay(hint);
-            } else if (role == Qt::AccessibleDescriptionRole && !node->Hint().empty()) {
-                // A screen reader says what the tooltip says of a repeated name.
-                result = ToDisplay(node->Hint());
+            } else if (role == Qt::AccessibleDescriptionRole) {
+                // A screen reader says what a mark means, else what the tooltip says of a
+                // repeated name.
+                const std::string& said = node->Description().empty() ? node->Hint() : node->Description();
+                if (!said.empty()) result = ToDisplay(said);
             }
         });
         return result;
