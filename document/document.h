@@ -2,7 +2,6 @@
 // One loaded file: where it is, how its bytes are read and whether they may be written, which
 // state of it is shown, and what the commands changed in it. The window and iniv open a file
 // through it alike, so that both read it in the same encoding and refuse the same writes.
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -102,7 +101,11 @@ public:
 
 private:
     IniFileRef File() const { return IniFileRef{path_, TextCodePage()}; }
-    IniResult Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before);
+    // Bytes that must not be written are refused before the engine is asked.
+    bool Unwritable() const { return contentRefusal_ != TContentRefusal::None; }
+    IniResult Refused() const;
+    // A write's change goes to the history; the shown stamp follows the write when it was current.
+    IniResult Recorded(IniResult result, const TViewPlace& before);
 
     std::string path_;
     TFileEncoding verdict_;

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -64,6 +65,9 @@ private:
         HeldFile held;  // the file the stamp is of, while it exists
     };
 
+    // Apply's work; found is the file's stamp as first locked.
+    IniResult ApplyLocked(std::string_view path, int codePage, std::span<const Edit> edits,
+                          std::optional<FileStamp>& found);
     Entry* Find(std::string_view path);
     // The document parses the bytes in the room of `room`, a document no longer needed.
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
