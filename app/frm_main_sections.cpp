@@ -38,10 +38,7 @@ void TForm1::mtreeaddClick(TComponent*) {
     }
     const TViewPlace place = Place();
     // Refused, the view has followed the file already (a big one is still being read).
-    const auto add = [&](TDocument& document, const TViewPlace& before) {
-        return document.SetValue(name, "main", "01", before);
-    };
-    if (!WriteToFile(add)) return;
+    if (!Written(document_->SetValue(name, "main", "01", place))) return;
     ShowSaved(Ansi("增加了小节 [") + ForMessage(name) + "]");
     // The new section comes last; the selection and the list stay. A redo comes back to it.
     ShowView(place);
@@ -61,10 +58,7 @@ void TForm1::mtreekillClick(TComponent*) {
     if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     // That occurrence alone: a section of the same name elsewhere in the file stays.
     const std::string name = node->Text();
-    const auto remove = [&](TDocument& document, const TViewPlace& before) {
-        return document.RemoveSectionAt(RefOf(*node), before);
-    };
-    if (!WriteToFile(remove)) return;
+    if (!Written(document_->RemoveSectionAt(RefOf(*node), Place()))) return;
     ShowSaved(Ansi("删除了小节 [") + ForMessage(name) + "]");
     // No section is selected afterwards, and the list stays empty until one is.
     ShowView(TViewPlace{}, false);

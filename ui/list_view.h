@@ -2,6 +2,7 @@
 // Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
 // under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
 // through a model. Rows that another object holds are made only when shown or asked for.
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -91,6 +92,10 @@ public:
     // The row's tooltip, bytes in the locale's code page; empty: a cut text's whole text.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
+    // What the row stands for in its owner's data (an index there), kept with it so that the
+    // owner need not work it out again from the row's place, which removals change.
+    std::size_t Data() const { return data_; }
+    void SetData(std::size_t data) { data_ = data; }
     // Removes the row; the item is gone afterwards.
     void Delete();
 
@@ -106,6 +111,7 @@ private:
     int codePage_;
     std::string caption_;
     std::string hint_;
+    std::size_t data_ = 0;
     TSubItems subItems_;
     int imageIndex_ = -1;
     int index_ = 0;

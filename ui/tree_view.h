@@ -1,6 +1,7 @@
 #pragma once
 // Tree views: ordered nodes with a text (bytes in the node's code page), an image index and a
 // selected-image index. The nodes are ours; the toolkit view shows them through a model.
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -32,6 +33,10 @@ public:
     // the file's code page may not hold); empty: the text, when the view shows only part of it.
     const std::string& Hint() const { return hint_; }
     void SetHint(const std::string& hint) { hint_ = hint; }
+    // What the node stands for in its owner's data (an index there), kept with it so that the
+    // owner need not work it out again from the node's place.
+    std::size_t Data() const { return data_; }
+    void SetData(std::size_t data) { data_ = data; }
 
     // Nullptr for a top-level node.
     TTreeNode* Parent() const;
@@ -65,6 +70,7 @@ private:
     std::string text_;
     int codePage_;
     std::string hint_;
+    std::size_t data_ = 0;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     int index_ = 0;
