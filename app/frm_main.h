@@ -31,7 +31,6 @@ class TLabel;
 class TComboBox;
 class TStringList;
 class TSplitter;
-class TIniFile;
 class TFindBar;
 class IniFind;
 class TListItem;

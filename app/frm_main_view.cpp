@@ -5,7 +5,6 @@
 #include "app/frm_main.h"
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
-#include "inifile/ini_file.h"
 #include "inifile/write_failure_reason.h"
 #include "shell/application.h"
 #include "encoding/code_page_conversion.h"
@@ -174,8 +173,8 @@ void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optiona
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
     // A listing on its own thread holds the service: a tooltip does not wait for it.
     if (document_->ConvertedText() || &node == RootNode() || Loading()) return {};
-    TIniFile ini(CurrentIniPath, FileCodePage());
-    return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
+    return ForMessage(
+        CommentHint(row ? document_->CommentsAbove(RefOf(node, *row)) : document_->CommentsAbove(RefOf(node))));
 }
 
 // ---- writes
@@ -274,7 +273,7 @@ void TForm1::FileChangedOutside() {
         return;
     }
     FollowWriteAccess();
-    const FileStamp now = TIniFile(CurrentIniPath, FileCodePage()).StampNow();
+    const FileStamp now = document_->StampNow();
     if (!now.exists) {
         if (!document_->Gone()) {
             document_->SetGone(true);

@@ -46,6 +46,24 @@ IniListing TDocument::Keys(SectionRef section) const {
     return CurrentIniService().Keys(IniFileRef{path_, TextCodePage()}, section);
 }
 
+namespace {
+
+std::vector<std::string> Copies(const std::optional<std::vector<std::string_view>>& lines) {
+    return lines ? std::vector<std::string>(lines->begin(), lines->end()) : std::vector<std::string>();
+}
+
+}  // namespace
+
+std::vector<std::string> TDocument::CommentsAbove(SectionRef section) const {
+    if (converted_) return Copies(converted_->CommentsAbove(section));
+    return CurrentIniService().Comments(File(), section);
+}
+
+std::vector<std::string> TDocument::CommentsAbove(KeyRef key) const {
+    if (converted_) return Copies(converted_->CommentsAbove(key));
+    return CurrentIniService().Comments(File(), key);
+}
+
 void TDocument::NoteEngineStamp() {
     if (!converted_) shownStamp_ = CurrentIniService().CachedStamp(path_);
 }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/edit_history.h"
 #include "encoding/content_refusal.h"
@@ -56,6 +57,10 @@ public:
     // The lists a view is built from, as a reader of the file finds them.
     IniListing Sections() const;
     IniListing Keys(SectionRef section) const;
+
+    // The comment lines right above a header or a key line, as they stand in the file.
+    std::vector<std::string> CommentsAbove(SectionRef section) const;
+    std::vector<std::string> CommentsAbove(KeyRef key) const;
 
     // Which state of the file the lists show, and the file's state now.
     const FileStamp& ShownStamp() const { return shownStamp_; }
