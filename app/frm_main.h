@@ -31,7 +31,6 @@ class TLabel;
 class TComboBox;
 class TStringList;
 class TSplitter;
-class TIniFile;
 class TFindBar;
 class IniFind;
 class TListItem;
@@ -161,11 +160,9 @@ private:
     using TViewPlace = ::TViewPlace;
     // The selected section (or the root) and row.
     TViewPlace Place() const;
-    // The file's section or key line that a node or row shows.
+    // The file's section or key line that a node or row shows, as it was listed.
     SectionRef RefOf(const TTreeNode& node) const;
     KeyRef RefOf(const TTreeNode& node, const TListItem& row) const;
-    // Whether a row is still as listed, not renamed since.
-    bool AsListed(const TListItem& row) const;
     // A row's value as the file holds it: with the quotes the list leaves off.
     std::string ValueInFile(const TListItem& row) const;
     // Which of sections the view selects for place: none for the root or a place gone; with no
@@ -176,9 +173,9 @@ private:
     // that no longer exists selects nothing; no place at all, the first section when asked.
     void ShowView(const TViewPlace& place, bool firstWhenNoPlace = true);
     // The same from lists already read; keys, when given, are those of the section selected.
-    void ShowLists(const IniListing& sections, const TViewPlace& place, bool firstWhenNoPlace,
+    void ShowLists(IniListing sections, const TViewPlace& place, bool firstWhenNoPlace,
                    std::shared_ptr<const IniListing> keys);
-    void ShowSectionNodes(const IniListing& sections);
+    void ShowSectionNodes(std::shared_ptr<const IniListing> sections);
     // Lists the selected node's section (keys, when they have been read already), keeping row
     // selected when it still exists; then runs shown. A big file's section may be listed on a
     // thread of its own: the list is empty until its keys come.
@@ -196,17 +193,16 @@ private:
     void StopWaitSigns();
     // The comments above a section's header or a key line, as a tooltip in the locale's code page.
     std::string CommentsOf(const TTreeNode& node, const TListItem* row);
-    // A command of the shown file's document, with the view's place before it; its failure
-    // raised as the INI file object raises it.
-    using TDocumentWrite = std::function<IniResult(TDocument&, const TViewPlace& before)>;
-    void WriteThrough(const TDocumentWrite& write);
-    // A write to the file: true when done. One whose target no longer reads as shown writes
-    // nothing: the view is rebuilt from the file and the user told.
-    bool WriteToFile(const TDocumentWrite& write);
+    // What a command of the shown file's document did: true when it wrote. A failure wrote
+    // nothing; one whose target no longer reads as shown rebuilds the view from the file and
+    // tells the user; any other is reported.
+    bool Written(const IniResult& result);
     // After a refused write whose target changed: the view follows the file.
     void FollowChangedFile();
-    // A rename from an in-place edit (inside the view's commit: messages come afterwards).
-    bool RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section);
+    // Renames come from an in-place edit, inside the view's commit: messages come afterwards.
+    // Whether the file may take one now, and what the rename did.
+    bool MayRename();
+    bool Renamed(const IniResult& result, const std::string& name, bool section);
     // Notes from the file watch.
     void FileChangedOutside();
     bool Busy() const;
@@ -280,7 +276,9 @@ private:
     std::shared_ptr<IniFind> search_;
     int currentMatch_ = -1;
     TWinControl* focusBeforeFind_ = nullptr;
-    // The key lines the list shows, as listed (rows renamed since then differ from them).
+    // The headers the tree shows and the key lines the list shows, as listed; each node and
+    // row holds its index in them. A rename in place lists them again at once.
+    std::shared_ptr<const IniListing> listedSections_;
     std::shared_ptr<const IniListing> listedKeys_;
     // Commands under way: a refresh waits for them.
     int commands_ = 0;

@@ -168,24 +168,8 @@ void TForm1::GoToMatch(int index) {
     }
     const IniFind::KeyPlace place = search_->KeyPlaceOf(match);
     // A big section may be listed on a thread of its own: its row is selected once it is shown,
-    // unless another match or search has been asked for meanwhile.
-    ListSection(std::nullopt, nullptr, [this, place, search = search_, index] {
-        if (search != search_ || currentMatch_ != index) return;
-        const int codePage = FileCodePage();
-        const std::string wanted = AsciiLower(place.name, codePage);
-        int first = -1;
-        int seen = 0;
-        TListItems& rows = ListView1->Items();
-        for (int i = 0; i < rows.Count(); ++i) {
-            if (TextCompare(AsciiLower(rows.CaptionOf(i), codePage), wanted) != 0) continue;
-            if (first < 0) first = i;
-            if (seen++ == place.occurrence) {
-                first = i;
-                break;
-            }
-        }
-        if (first >= 0) ListView1->SetSelected(rows.Item(first));
-    });
+    // unless another match is asked for meanwhile.
+    ListSection(TShownName{place.name, std::uint32_t(place.occurrence)});
 }
 
 void TForm1::FilterSections() {

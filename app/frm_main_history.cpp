@@ -2,9 +2,10 @@
 // done again byte for byte, unless another program has changed that part of the file since.
 #include "app/frm_main.h"
 #include "dialogs/message_dialog.h"
-#include "inifile/ini_file.h"
+#include "inifile/write_failure_reason.h"
 #include "platform/beep.h"
 #include "encoding/code_page_conversion.h"
+#include "shell/application.h"
 
 void TForm1::NoteEditPlace() { document_->SetPlaceAfter(Place()); }
 
@@ -27,7 +28,11 @@ void TForm1::ReplayEdit(ReplayDirection direction) {
                           MsgWarning, ButtonOK, 0);
         return;
     }
-    if (!replay.result.Succeeded()) throw WriteFailure(CurrentIniPath, replay.result.failure, replay.result.systemError);
+    if (!replay.result.Succeeded()) {
+        Application->ShowErrorMessage(
+            WriteFailureMessage(CurrentIniPath, replay.result.failure, replay.result.systemError));
+        return;
+    }
     // The service holds the file as written: no second read, and no new verdict on its encoding.
     // The user sees what changed back: the section and row the change was made at.
     ShowView(replay.place, false);

@@ -7,7 +7,6 @@
 #include "app/frm_main.h"
 #include "dialogs/input_box.h"
 #include "dialogs/message_dialog.h"
-#include "inifile/ini_file.h"
 #include "engine/ini_text_rules.h"
 #include "encoding/code_page_conversion.h"
 #include "shell/application.h"
@@ -32,10 +31,7 @@ void TForm1::mchangClick(TComponent*) {
     if (ValueInFile(*row) != shown && UnquotedValue(text).size() != text.size()) text = UnquotedValue(text);
     // The row's own line, as long as it still holds the value shown.
     const std::string key = row->Caption();
-    const auto write = [&](TDocument& document, const TViewPlace& before) {
-        return document.SetValueAt(RefOf(*node, *row), shown, text, before);
-    };
-    if (!WriteToFile(write)) return;
+    if (!Written(document_->SetValueAt(RefOf(*node, *row), shown, text, Place()))) return;
     ShowSaved(SavedKey(*node, key) + "=" + ForMessage(text));
     // Listed again from the file as written: the rows still to be made would otherwise come
     // from the file's bytes before the write, kept alive for them.
@@ -53,10 +49,7 @@ void TForm1::mkillClick(TComponent*) {
     const std::string shown = row->SubItems().Count() > 0 ? row->SubItems().At(0) : std::string();
     const std::string key = row->Caption();
     const int index = row->Index();
-    const auto remove = [&](TDocument& document, const TViewPlace& before) {
-        return document.RemoveKeyAt(RefOf(*node, *row), shown, before);
-    };
-    if (!WriteToFile(remove)) return;
+    if (!Written(document_->RemoveKeyAt(RefOf(*node, *row), shown, Place()))) return;
     ShowSaved(Ansi("删除了 ") + SavedKey(*node, key));
     // A name that repeated may stand alone now. The keyboard goes on where the key was: the
     // row that took its place, or the one before it when it was the last.
@@ -81,18 +74,17 @@ void TForm1::maddClick(TComponent*) {
     dialog->OnAccept = [&] {
         name = AsciiLower(dialog->ledtname->Text(), FileCodePage());
         const std::string value = dialog->ledtvalue->Text();
-        try {
-            // The section's own occurrence refuses a name it holds, also one the list does not show.
-            written = WriteToFile([&](TDocument& document, const TViewPlace& before) {
-                return document.AddKey(RefOf(*node), name, value, before);
-            });
-        } catch (const EIniFileException& error) {
-            if (error.Reason() != IniFailure::NameTaken) throw;
+        // The section's own occurrence refuses a name it holds, also one the list does not show.
+        const IniResult result = document_->AddKey(RefOf(*node), name, value, Place());
+        if (result.failure == IniFailure::NameTaken) {
             ShowMessageDialog(ForMessage(name) + Ansi(" 关键字已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
             return false;
         }
+        written = Written(result);
         if (written) ShowSaved(Ansi("增加了 ") + SavedKey(*node, name) + "=" + ForMessage(value));
-        return true;
+        // A failed write leaves the dialog for the user to correct or cancel; one whose section
+        // changed meanwhile closes it, the view following the file.
+        return written || result.failure == IniFailure::Stale;
     };
     RunModal(*dialog);
     if (dialog->Tag() == 0 || !written) return;

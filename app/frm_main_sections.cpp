@@ -2,7 +2,7 @@
 #include "app/frm_main.h"
 #include "dialogs/input_box.h"
 #include "dialogs/message_dialog.h"
-#include "inifile/ini_file.h"
+#include "engine/ini_listing.h"
 #include "encoding/code_page_conversion.h"
 #include "text/byte_text.h"
 #include "ui/list_view.h"
@@ -14,12 +14,12 @@ namespace {
 
 // Whether the file holds a section of that folded name (the tree shows the same sections).
 // Blanks around the name are no part of it for the file's readers, nor for the write.
-bool SectionExists(TIniFile& ini, const std::string& folded) {
+bool SectionExists(const IniListing& sections, const std::string& folded, int codePage) {
     const std::size_t first = folded.find_first_not_of(" \t");
     const std::string bare =
         first == std::string::npos ? "" : folded.substr(first, folded.find_last_not_of(" \t") + 1 - first);
-    for (const std::string& name : ini.SectionNameList())
-        if (TextCompare(AsciiLower(name, ini.CodePage()), bare) == 0) return true;
+    for (std::size_t i = 0; i < sections.Count(); ++i)
+        if (TextCompare(AsciiLower(std::string(sections.Name(i)), codePage), bare) == 0) return true;
     return false;
 }
 
@@ -32,16 +32,13 @@ void TForm1::mtreeaddClick(TComponent*) {
     const int codePage = FileCodePage();
     std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), "", codePage), codePage);
     if (name.empty()) return;
-    if (TIniFile ini(CurrentIniPath, codePage); SectionExists(ini, name)) {
+    if (SectionExists(document_->Sections(), name, codePage)) {
         ShowMessageDialog(ForMessage(name) + Ansi(" 小节已有，请另起一个名称"), MsgInformation, ButtonOK, 0);
         return;
     }
     const TViewPlace place = Place();
     // Refused, the view has followed the file already (a big one is still being read).
-    const auto add = [&](TDocument& document, const TViewPlace& before) {
-        return document.SetValue(name, "main", "01", before);
-    };
-    if (!WriteToFile(add)) return;
+    if (!Written(document_->SetValue(name, "main", "01", place))) return;
     ShowSaved(Ansi("增加了小节 [") + ForMessage(name) + "]");
     // The new section comes last; the selection and the list stay. A redo comes back to it.
     ShowView(place);
@@ -61,10 +58,7 @@ void TForm1::mtreekillClick(TComponent*) {
     if (ShowMessageDialog(question, MsgWarning, ButtonYes | ButtonNo, 0) != ResultYes) return;
     // That occurrence alone: a section of the same name elsewhere in the file stays.
     const std::string name = node->Text();
-    const auto remove = [&](TDocument& document, const TViewPlace& before) {
-        return document.RemoveSectionAt(RefOf(*node), before);
-    };
-    if (!WriteToFile(remove)) return;
+    if (!Written(document_->RemoveSectionAt(RefOf(*node), Place()))) return;
     ShowSaved(Ansi("删除了小节 [") + ForMessage(name) + "]");
     // No section is selected afterwards, and the list stays empty until one is.
     ShowView(TViewPlace{}, false);

@@ -1,13 +1,12 @@
 // The view is the file: the tree holds the file's sections and the list the key lines of one,
 // each node and row standing for its own occurrence; commands address that occurrence, and the
 // view follows the file when another program changes it.
-#include <exception>
-
 #include "app/comment_hint.h"
 #include "app/frm_main.h"
 #include "app/update_bracket.h"
 #include "dialogs/message_dialog.h"
-#include "inifile/ini_file.h"
+#include "inifile/write_failure_reason.h"
+#include "shell/application.h"
 #include "encoding/code_page_conversion.h"
 #include "platform/file_watch.h"
 #include "engine/ini_listing.h"
@@ -24,17 +23,6 @@ constexpr int kKeyImage = 2;
 constexpr int kRepeatedSectionImage = 3;
 constexpr int kRepeatedKeyImage = 4;
 
-// How many of the names before index read as the same name, letter case aside, as the file's
-// readers count them.
-template <typename NameAt>
-std::uint32_t OccurrenceAt(int index, int codePage, NameAt nameAt) {
-    const std::string folded = AsciiLower(nameAt(index), codePage);
-    std::uint32_t count = 0;
-    for (int i = 0; i < index; ++i)
-        if (AsciiLower(nameAt(i), codePage) == folded) ++count;
-    return count;
-}
-
 // What a marked node or row says: which of the same name a program reading the file by name uses.
 std::string RepeatedNote(const IniListing& list, std::size_t at, const char* what) {
     if (!list.Repeated(at)) return {};
@@ -50,6 +38,7 @@ public:
     std::string Caption(int index) const override { return std::string(keys_->Name(size_t(index))); }
     void Fill(int index, TListItem& row) const override {
         const std::size_t at = size_t(index);
+        row.SetData(at);
         row.SubItems().Add(std::string(keys_->Value(at)));
         row.SetImageIndex(keys_->Repeated(at) ? kRepeatedKeyImage : kKeyImage);
         row.SetHint(RepeatedNote(*keys_, at, "关键字"));
@@ -62,28 +51,17 @@ private:
 }  // namespace
 
 SectionRef TForm1::RefOf(const TTreeNode& node) const {
-    const TTreeNode& root = *node.Parent();
-    return {node.Text(), OccurrenceAt(node.Index(), FileCodePage(), [&](int i) -> const std::string& {
-                return root.Item(i)->Text();
-            })};
-}
-
-bool TForm1::AsListed(const TListItem& row) const {
-    const std::size_t at = size_t(row.Index());
-    return listedKeys_ && at < listedKeys_->Count() && listedKeys_->Name(at) == row.Caption();
-}
-
-std::string TForm1::ValueInFile(const TListItem& row) const {
-    if (AsListed(row)) return std::string(listedKeys_->RawValue(size_t(row.Index())));
-    return row.SubItems().Count() > 0 ? row.SubItems().At(0) : std::string();
+    const std::size_t at = node.Data();
+    return {listedSections_->Name(at), listedSections_->Occurrence(at)};
 }
 
 KeyRef TForm1::RefOf(const TTreeNode& node, const TListItem& row) const {
-    // Rows as listed: their occurrences are the list's, found without counting.
-    if (AsListed(row)) return {RefOf(node), row.Caption(), listedKeys_->Occurrence(size_t(row.Index()))};
-    TListItems& rows = row.Owner();
-    return {RefOf(node), row.Caption(),
-            OccurrenceAt(row.Index(), FileCodePage(), [&](int i) { return rows.CaptionOf(i); })};
+    const std::size_t at = row.Data();
+    return {RefOf(node), listedKeys_->Name(at), listedKeys_->Occurrence(at)};
+}
+
+std::string TForm1::ValueInFile(const TListItem& row) const {
+    return std::string(listedKeys_->RawValue(row.Data()));
 }
 
 TForm1::TViewPlace TForm1::Place() const {
@@ -120,38 +98,41 @@ std::optional<std::size_t> TForm1::SectionToShow(const IniListing& sections, con
 }
 
 void TForm1::ShowView(const TViewPlace& place, bool firstWhenNoPlace) {
-    const IniListing sections = document_->Sections();
+    IniListing sections = document_->Sections();
     document_->NoteEngineStamp();
-    ShowLists(sections, place, firstWhenNoPlace, nullptr);
+    ShowLists(std::move(sections), place, firstWhenNoPlace, nullptr);
 }
 
-void TForm1::ShowLists(const IniListing& sections, const TViewPlace& place, bool firstWhenNoPlace,
+void TForm1::ShowLists(IniListing sections, const TViewPlace& place, bool firstWhenNoPlace,
                        std::shared_ptr<const IniListing> keys) {
     ForgetFind();
-    ShowSectionNodes(sections);
+    const std::optional<std::size_t> section = SectionToShow(sections, place, firstWhenNoPlace);
+    ShowSectionNodes(std::make_shared<const IniListing>(std::move(sections)));
     TTreeNode* root = RootNode();
     ShowLoadedFile(*root);
     root->Expand(true);
     ListView1->Items().Clear();
     listedKeys_.reset();
-    const std::optional<std::size_t> section = SectionToShow(sections, place, firstWhenNoPlace);
     tree1->SetSelected(place.root ? root : section ? root->Item(int(*section)) : nullptr);
     ListSection(place.row, std::move(keys));
 }
 
-void TForm1::ShowSectionNodes(const IniListing& sections) {
+void TForm1::ShowSectionNodes(std::shared_ptr<const IniListing> sections) {
     const int codePage = FileCodePage();
+    listedSections_ = std::move(sections);
+    const IniListing& listed = *listedSections_;
     const auto bracket = UpdateBracket(tree1->Items());
     tree1->Items().Clear();
     // The file name is a path: in the locale's code page, not the file's.
     TTreeNode* root = tree1->Items().AddChild(nullptr, FileNameOfPath(CurrentIniPath));
     root->SetImageIndex(0);
-    for (std::size_t i = 0; i < sections.Count(); ++i) {
-        TTreeNode* node = tree1->Items().AddChild(root, std::string(sections.Name(i)), codePage);
-        const int image = sections.Repeated(i) ? kRepeatedSectionImage : kSectionImage;
+    for (std::size_t i = 0; i < listed.Count(); ++i) {
+        TTreeNode* node = tree1->Items().AddChild(root, std::string(listed.Name(i)), codePage);
+        node->SetData(i);
+        const int image = listed.Repeated(i) ? kRepeatedSectionImage : kSectionImage;
         node->SetImageIndex(image);
         node->SetSelectedIndex(image);
-        node->SetHint(RepeatedNote(sections, i, "小节"));
+        node->SetHint(RepeatedNote(listed, i, "小节"));
     }
 }
 
@@ -192,30 +173,23 @@ void TForm1::ShowKeys(std::shared_ptr<const IniListing> keys, const std::optiona
 std::string TForm1::CommentsOf(const TTreeNode& node, const TListItem* row) {
     // A listing on its own thread holds the service: a tooltip does not wait for it.
     if (&node == RootNode() || Loading()) return {};
-    TIniFile ini(CurrentIniPath, document_->EngineCodePage());
-    return ForMessage(CommentHint(row ? ini.Comments(RefOf(node, *row)) : ini.Comments(RefOf(node))));
+    return ForMessage(
+        CommentHint(row ? document_->CommentsAbove(RefOf(node, *row)) : document_->CommentsAbove(RefOf(node))));
 }
 
 // ---- writes
 
-void TForm1::WriteThrough(const TDocumentWrite& write) {
-    const IniResult result = write(*document_, Place());
-    if (!result.Succeeded()) {
-        // A write refused for its permission: the status line says so from now on.
-        FollowWriteAccess();
-        throw WriteFailure(CurrentIniPath, result.failure, result.systemError);
-    }
-    ForgetFind();
-}
-
-bool TForm1::WriteToFile(const TDocumentWrite& write) {
-    try {
-        WriteThrough(write);
+bool TForm1::Written(const IniResult& result) {
+    if (result.Succeeded()) {
+        ForgetFind();
         return true;
-    } catch (const EIniFileException& error) {
-        if (error.Reason() != IniFailure::Stale) throw;
     }
-    FollowChangedFile();
+    // A write refused for its permission: the status line says so from now on.
+    FollowWriteAccess();
+    if (result.failure == IniFailure::Stale)
+        FollowChangedFile();
+    else
+        Application->ShowErrorMessage(WriteFailureMessage(CurrentIniPath, result.failure, result.systemError));
     return false;
 }
 
@@ -230,16 +204,17 @@ void TForm1::FollowChangedFile() {
     ShowMessageDialog(Ansi("文件已被其他程序修改，这次没有写入。请看过刷新后的内容再试。"), MsgWarning, ButtonOK, 0);
 }
 
-bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name, bool section) {
+bool TForm1::MayRename() {
     // The view is inside the edit's commit: whatever is to be shown or rebuilt comes after it.
-    if (document_->ContentRefusal() != TContentRefusal::None || document_->Gone() || Loading()) {
-        PostCall([this] { RefusedAsReadOnly(); });
-        return false;
-    }
+    if (document_->ContentRefusal() == TContentRefusal::None && !document_->Gone() && !Loading()) return true;
+    PostCall([this] { RefusedAsReadOnly(); });
+    return false;
+}
+
+bool TForm1::Renamed(const IniResult& result, const std::string& name, bool section) {
     const std::string what = section ? Ansi("小节") : Ansi("关键字");
-    std::string refusal;
-    try {
-        WriteThrough(rename);
+    if (result.Succeeded()) {
+        ForgetFind();
         ShowSaved(what + Ansi("改名为 ") + ForMessage(name));
         // Repeated names may have come or gone.
         PostCall([this] {
@@ -247,16 +222,21 @@ bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name,
             NoteEditPlace();
         });
         return true;
-    } catch (const EIniFileException& error) {
-        switch (error.Reason()) {
-            case IniFailure::Stale: PostCall([this] { FollowChangedFile(); }); return false;
-            case IniFailure::EmptyName: refusal = what + Ansi("名不能为空"); break;
-            case IniFailure::NameTaken: refusal = ForMessage(name) + " " + what + Ansi("已有，请另起一个名称"); break;
-            case IniFailure::CannotHold:
-                refusal = ForMessage(name) + Ansi(" 不能用作") + what + Ansi("名：文件里无法原样保存它");
-                break;
-            default: PostCall([error = std::current_exception()] { std::rethrow_exception(error); }); return false;
-        }
+    }
+    FollowWriteAccess();
+    std::string refusal;
+    switch (result.failure) {
+        case IniFailure::Stale: PostCall([this] { FollowChangedFile(); }); return false;
+        case IniFailure::EmptyName: refusal = what + Ansi("名不能为空"); break;
+        case IniFailure::NameTaken: refusal = ForMessage(name) + " " + what + Ansi("已有，请另起一个名称"); break;
+        case IniFailure::CannotHold:
+            refusal = ForMessage(name) + Ansi(" 不能用作") + what + Ansi("名：文件里无法原样保存它");
+            break;
+        default:
+            PostCall([message = WriteFailureMessage(CurrentIniPath, result.failure, result.systemError)] {
+                Application->ShowErrorMessage(message);
+            });
+            return false;
     }
     PostCall([refusal] { ShowMessageDialog(refusal, MsgInformation, ButtonOK, 0); });
     return false;
@@ -264,21 +244,20 @@ bool TForm1::RenameInFile(const TDocumentWrite& rename, const std::string& name,
 
 bool TForm1::tree1Edited(TTreeNode& node, const std::string& text) {
     // The root shows the file's name, which is no section's.
-    if (&node == RootNode()) return false;
-    return RenameInFile([&](TDocument& document, const TViewPlace& before) {
-        return document.RenameSection(RefOf(node), text, before);
-    }, text, true);
+    if (&node == RootNode() || !MayRename()) return false;
+    if (!Renamed(document_->RenameSection(RefOf(node), text, Place()), text, true)) return false;
+    // Until the view is rebuilt, the nodes stand for the sections as the file now lists them:
+    // a renamed name may change which of a repeated name the others are.
+    listedSections_ = std::make_shared<const IniListing>(document_->Sections());
+    return true;
 }
 
 bool TForm1::ListView1Edited(TListItem& row, const std::string& text) {
     TTreeNode* node = tree1->Selected();
-    if (!node || node == RootNode()) return false;
-    const auto rename = [&](TDocument& document, const TViewPlace& before) {
-        return document.RenameKey(RefOf(*node, row), text, before);
-    };
-    if (!RenameInFile(rename, text, false)) return false;
-    // A renamed row may have been one of a repeated name: the others' occurrences are counted again.
-    listedKeys_.reset();
+    if (!node || node == RootNode() || !MayRename()) return false;
+    if (!Renamed(document_->RenameKey(RefOf(*node, row), text, Place()), text, false)) return false;
+    // The same for the rows.
+    listedKeys_ = std::make_shared<const IniListing>(document_->Keys(RefOf(*node)));
     return true;
 }
 

@@ -1,7 +1,7 @@
 #include "app/section_listing.h"
 
-#include "inifile/ini_file.h"
 #include "engine/ini_listing.h"
+#include "engine/ini_service.h"
 
 std::function<void(const std::string& section)> TSectionListing::BeforeListing;
 
@@ -11,7 +11,8 @@ TSectionListing::TSectionListing(std::string path, int codePage, std::string sec
         [this, path = std::move(path), codePage, section = std::move(section), occurrence] {
             if (BeforeListing) BeforeListing(section);
             if (cancelled_) return std::shared_ptr<const IniListing>();
-            return std::make_shared<const IniListing>(TIniFile(path, codePage).Keys(SectionRef{section, occurrence}));
+            return std::make_shared<const IniListing>(
+                CurrentIniService().Keys(IniFileRef{path, codePage}, SectionRef{section, occurrence}));
         },
         std::move(finished));
 }

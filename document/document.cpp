@@ -43,6 +43,14 @@ IniListing TDocument::Sections() const { return CurrentIniService().Sections(Fil
 
 IniListing TDocument::Keys(SectionRef section) const { return CurrentIniService().Keys(File(), section); }
 
+std::vector<std::string> TDocument::CommentsAbove(SectionRef section) const {
+    return CurrentIniService().Comments(File(), section);
+}
+
+std::vector<std::string> TDocument::CommentsAbove(KeyRef key) const {
+    return CurrentIniService().Comments(File(), key);
+}
+
 void TDocument::NoteEngineStamp() { shownStamp_ = CurrentIniService().CachedStamp(path_); }
 
 TDocument::TChange TDocument::NoticeChange() {
@@ -59,53 +67,58 @@ TDocument::TChange TDocument::NoticeChange() {
 
 FileStamp TDocument::StampNow() const { return CurrentIniService().StampNow(path_); }
 
-IniResult TDocument::Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before) {
-    if (contentRefusal_ != TContentRefusal::None) return IniResult{IniFailure::CannotHold, 0, {}};
+IniResult TDocument::Refused() const { return IniResult{IniFailure::CannotHold, 0, {}, {}}; }
+
+IniResult TDocument::Recorded(IniResult result, const TViewPlace& before) {
+    if (!result.Succeeded()) return result;
     // A view behind the file before the write stays behind it: the change notice refreshes it.
-    const bool current = StampNow() == shownStamp_;
-    IniResult result = write(File());
-    if (result.Succeeded()) {
-        history_->Record(path_, std::move(result.change), before);
-        if (current) NoteEngineStamp();
-    }
-    CurrentIniService().Flush(path_);
+    const bool current = result.stampBefore == shownStamp_;
+    history_->Record(path_, std::move(result.change), before);
+    if (current) NoteEngineStamp();
     return result;
 }
 
 IniResult TDocument::SetValue(std::string_view section, std::string_view key, std::string_view value,
-                                  const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().SetValue(file, section, key, value); }, before);
+                              const TViewPlace& before) {
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().SetValue(File(), section, key, value), before);
 }
 
 IniResult TDocument::SetValueAt(KeyRef key, std::string_view shownValue, std::string_view value,
-                                    const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().SetValueAt(file, key, shownValue, value); },
-                 before);
+                                const TViewPlace& before) {
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().SetValueAt(File(), key, shownValue, value), before);
 }
 
 IniResult TDocument::AddKey(SectionRef section, std::string_view key, std::string_view value,
-                                const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().AddKey(file, section, key, value); }, before);
+                            const TViewPlace& before) {
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().AddKey(File(), section, key, value), before);
 }
 
 IniResult TDocument::RemoveKeyAt(KeyRef key, std::string_view shownValue, const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().RemoveKeyAt(file, key, shownValue); }, before);
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().RemoveKeyAt(File(), key, shownValue), before);
 }
 
 IniResult TDocument::RemoveSectionAt(SectionRef section, const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().RemoveSectionAt(file, section); }, before);
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().RemoveSectionAt(File(), section), before);
 }
 
 IniResult TDocument::RenameKey(KeyRef key, std::string_view name, const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().RenameKey(file, key, name); }, before);
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().RenameKey(File(), key, name), before);
 }
 
 IniResult TDocument::RenameSection(SectionRef section, std::string_view name, const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().RenameSection(file, section, name); }, before);
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().RenameSection(File(), section, name), before);
 }
 
 IniResult TDocument::ApplyEdits(std::span<const DocumentEdit> edits, const TViewPlace& before) {
-    return Write([&](IniFileRef file) { return CurrentIniService().ApplyEdits(file, edits); }, before);
+    if (Unwritable()) return Refused();
+    return Recorded(CurrentIniService().ApplyEdits(File(), edits), before);
 }
 
 void TDocument::SetPlaceAfter(const TViewPlace& after) { history_->SetPlaceAfter(path_, after); }
@@ -117,11 +130,10 @@ bool TDocument::CanReplay(ReplayDirection direction) const {
 TDocument::TReplay TDocument::Replay(ReplayDirection direction) {
     const bool undo = direction == ReplayDirection::Undo;
     const EditRecord* change = undo ? history_->NextUndo(path_) : history_->NextRedo(path_);
-    if (!change) return {IniResult{IniFailure::Stale, 0, {}}, {}};
-    if (contentRefusal_ != TContentRefusal::None) return {IniResult{IniFailure::CannotHold, 0, {}}, {}};
+    if (!change) return {IniResult{IniFailure::Stale, 0, {}, {}}, {}};
+    if (Unwritable()) return {Refused(), {}};
     TReplay replay;
     replay.result = undo ? CurrentIniService().Revert(File(), *change) : CurrentIniService().Reapply(File(), *change);
-    CurrentIniService().Flush(path_);
     if (replay.result.Succeeded()) replay.place = undo ? history_->Undone(path_) : history_->Redone(path_);
     return replay;
 }

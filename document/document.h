@@ -2,12 +2,12 @@
 // One loaded file: where it is, how its bytes are read and whether they may be written, which
 // state of it is shown, and what the commands changed in it. The window and iniv open a file
 // through it alike, so that both read it in the same encoding and refuse the same writes.
-#include <functional>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "document/edit_history.h"
 #include "encoding/content_refusal.h"
@@ -67,6 +67,10 @@ public:
     IniListing Sections() const;
     IniListing Keys(SectionRef section) const;
 
+    // The comment lines right above a header or a key line, as they stand in the file.
+    std::vector<std::string> CommentsAbove(SectionRef section) const;
+    std::vector<std::string> CommentsAbove(KeyRef key) const;
+
     // Which state of the file the lists show, and the file's state now.
     const FileStamp& ShownStamp() const { return shownStamp_; }
     void SetShownStamp(const FileStamp& stamp) { shownStamp_ = stamp; }
@@ -122,7 +126,11 @@ public:
 
 private:
     IniFileRef File() const { return IniFileRef{path_, EngineCodePage()}; }
-    IniResult Write(const std::function<IniResult(IniFileRef)>& write, const TViewPlace& before);
+    // Bytes that must not be written are refused before the engine is asked.
+    bool Unwritable() const { return contentRefusal_ != TContentRefusal::None; }
+    IniResult Refused() const;
+    // A write's change goes to the history; the shown stamp follows the write when it was current.
+    IniResult Recorded(IniResult result, const TViewPlace& before);
 
     std::string path_;
     TFileEncoding verdict_;

@@ -14,15 +14,9 @@ TIniFile::~TIniFile() { FlushFile(); }
 
 IniFileRef TIniFile::File() const { return IniFileRef{FilePath, codePage_}; }
 
-EIniFileException WriteFailure(const std::string& path, IniFailure reason, int systemError) {
-    std::string message = FormatMessage("Unable to write to %s", path);
-    if (!message.ends_with('.')) message += '.';
-    const std::string because = WriteFailureReason(reason, systemError, LocaleIdOfName(MessagesLocaleName()));
-    return EIniFileException(message + " " + Ansi(because), reason);
-}
-
 void TIniFile::Check(IniResult result) {
-    if (!result.Succeeded()) throw WriteFailure(FilePath, result.failure, result.systemError);
+    if (!result.Succeeded())
+        throw EIniFileException(WriteFailureMessage(FilePath, result.failure, result.systemError), result.failure);
     lastChange_ = std::move(result.change);
 }
 

@@ -27,9 +27,6 @@ private:
     IniFailure reason_;
 };
 
-// The error of a write to path that failed for reason.
-EIniFileException WriteFailure(const std::string& path, IniFailure reason, int systemError = 0);
-
 class TIniFile : public TCustomIniFile {
 public:
     // The file's bytes in the process-wide default code page.

@@ -1,5 +1,8 @@
 #include "inifile/write_failure_reason.h"
 
+#include "encoding/code_page_conversion.h"
+#include "platform/exception.h"
+
 namespace {
 
 constexpr int LanguageChinese = 0x04;
@@ -36,4 +39,10 @@ std::string ChineseReason(IniFailure failure, int systemError) {
 std::string WriteFailureReason(IniFailure failure, int systemError, TLocaleId messagesLocale) {
     if (PrimaryLanguageOf(messagesLocale) == LanguageChinese) return ChineseReason(failure, systemError);
     return IniFailureText(failure, systemError);
+}
+
+std::string WriteFailureMessage(const std::string& path, IniFailure failure, int systemError) {
+    std::string message = FormatMessage("Unable to write to %s", path);
+    if (!message.ends_with('.')) message += '.';
+    return message + " " + Ansi(WriteFailureReason(failure, systemError, LocaleIdOfName(MessagesLocaleName())));
 }

@@ -1,8 +1,8 @@
 #include "shell/application.h"
 
 #include <algorithm>
-#include <cctype>
 
+#include "encoding/code_page.h"
 #include "platform/event_queue.h"
 #include "platform/mouse_capture.h"
 #include "platform/program_file.h"
@@ -17,23 +17,17 @@
 
 TApplication* Application = nullptr;
 
-namespace {
-
-// The executable's name without folder and without everything from its first ".", its first
-// byte kept and the rest in lower case.
-std::string DefaultTitle() {
-    std::string name = ProgramFileName().value_or(std::string());
-    name = name.substr(0, name.find('.'));
-    for (size_t i = 1; i < name.size(); ++i) name[i] = char(std::tolower(static_cast<unsigned char>(name[i])));
+std::string TitleOfProgramFile(std::string_view fileName) {
+    std::string name(fileName.substr(0, fileName.find('.')));
+    // Only ASCII letters: the locale's folding would change bytes of a multi-byte character.
+    for (size_t i = 1; i < name.size(); ++i) name[i] = AsciiLower(name[i]);
     return name;
 }
-
-}  // namespace
 
 TApplication::TApplication() : TComponent(nullptr) {
     StartToolkit();
     Application = this;
-    title_ = DefaultTitle();
+    title_ = TitleOfProgramFile(ProgramFileName().value_or(std::string()));
     InstallInputRouter();
     SetErrorReporter([this](TComponent* sender, std::exception_ptr error) { ReportUnhandledError(sender, error); });
     SetQuitMessageHandler([this] { quitRequested_ = true; });

@@ -4,6 +4,7 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ui/component.h"
@@ -25,6 +26,10 @@ public:
 };
 
 enum class MessageBoxFlags { IconError = 16 };
+
+// The application's title from the executable's name (without its folder): everything before
+// its first ".", the first byte kept and the rest with ASCII letters in lower case.
+std::string TitleOfProgramFile(std::string_view fileName);
 
 // Windows that DisableOtherWindows disabled, the most recently disabled first.
 using TWindowList = std::vector<TCustomForm*>;

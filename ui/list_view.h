@@ -2,6 +2,7 @@
 // Report-style list views: rows with a caption and sub-items (bytes in the row's code page)
 // under columns (bytes in the locale's). The rows are ours; the toolkit view shows them
 // through a model. Rows that another object holds are made only when shown or asked for.
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -95,6 +96,10 @@ public:
     // row's image tells the eye.
     const std::string& Description() const { return description_; }
     void SetDescription(const std::string& description) { description_ = description; }
+    // What the row stands for in its owner's data (an index there), kept with it so that the
+    // owner need not work it out again from the row's place, which removals change.
+    std::size_t Data() const { return data_; }
+    void SetData(std::size_t data) { data_ = data; }
     // Removes the row; the item is gone afterwards.
     void Delete();
 
@@ -111,6 +116,7 @@ private:
     std::string caption_;
     std::string hint_;
     std::string description_;
+    std::size_t data_ = 0;
     TSubItems subItems_;
     int imageIndex_ = -1;
     int index_ = 0;

@@ -1,6 +1,7 @@
 #pragma once
 // Tree views: ordered nodes with a text (bytes in the node's code page), an image index and a
 // selected-image index. The nodes are ours; the toolkit view shows them through a model.
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <string>
@@ -36,6 +37,10 @@ public:
     // node's image tells the eye.
     const std::string& Description() const { return description_; }
     void SetDescription(const std::string& description) { description_ = description; }
+    // What the node stands for in its owner's data (an index there), kept with it so that the
+    // owner need not work it out again from the node's place.
+    std::size_t Data() const { return data_; }
+    void SetData(std::size_t data) { data_ = data; }
 
     // Nullptr for a top-level node.
     TTreeNode* Parent() const;
@@ -70,6 +75,7 @@ private:
     int codePage_;
     std::string hint_;
     std::string description_;
+    std::size_t data_ = 0;
     int imageIndex_ = 0;
     int selectedIndex_ = 0;
     int index_ = 0;

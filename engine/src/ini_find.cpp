@@ -8,6 +8,7 @@
 #endif
 
 #include "encoding/code_page.h"
+#include "engine/name_index.h"
 #include "ini_line.h"
 #include "line_cursor.h"
 
@@ -198,21 +199,14 @@ std::vector<bool> IniFind::SectionsMatched() const {
 }
 
 IniFind::KeyPlace IniFind::KeyPlaceOf(const IniFindMatch& match) const {
-    // Names are the same when they differ only in the case of ASCII letters that are not trail bytes.
-    auto foldedName = [&](std::string_view line) {
-        std::string name(ParseIniLine(line, lead_).name);
-        for (std::size_t at = 0; at < name.size(); at += lead_.CharLength(name, at))
-            name[at] = AsciiLower(name[at]);
-        return name;
-    };
-    const std::string_view target = LineAt(match.line);
-    const std::string wanted = foldedName(target);
+    const std::string_view name = ParseIniLine(LineAt(match.line), lead_).name;
     int occurrence = 0;
     for (std::size_t at = match.header; at < match.line;) {
         const std::string_view line = LineAt(at);
-        if (ParseIniLine(line, lead_).kind == IniLineKind::Key && foldedName(line) == wanted) ++occurrence;
+        const IniLine parsed = ParseIniLine(line, lead_);
+        if (parsed.kind == IniLineKind::Key && SameName(parsed.name, name, lead_)) ++occurrence;
         at += line.size();
         while (at < bytes_.size() && IsLineEnd(bytes_[at])) ++at;
     }
-    return {std::string(ParseIniLine(target, lead_).name), occurrence};
+    return {std::string(name), occurrence};
 }

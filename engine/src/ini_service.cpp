@@ -22,10 +22,6 @@ IniStore& Store() {
 
 const IniDocument& DocumentOf(IniFileRef file) { return Store().Document(file.path, file.codePage); }
 
-IniResult Apply(IniFileRef file, const IniStore::Edit& edit) {
-    return Store().Apply(file.path, file.codePage, edit);
-}
-
 std::vector<std::string> Copies(const std::vector<std::string_view>& views) {
     return std::vector<std::string>(views.begin(), views.end());
 }
@@ -86,33 +82,39 @@ std::vector<std::string> IniService::Comments(IniFileRef file, KeyRef key) {
 IniResult IniService::SetValue(IniFileRef file, std::string_view section, std::string_view key,
                                        std::string_view value) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.SetValue(section, key, value); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.SetValue(section, key, value); });
 }
 
 IniResult IniService::RemoveKey(IniFileRef file, std::string_view section, std::string_view key) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RemoveKey(section, key); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RemoveKey(section, key); });
 }
 
 IniResult IniService::RemoveSection(IniFileRef file, std::string_view section) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RemoveSection(section); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RemoveSection(section); });
 }
 
 IniResult IniService::SetValueAt(IniFileRef file, KeyRef key, std::string_view shownValue,
                                          std::string_view value) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.SetValueAt(key, shownValue, value); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.SetValueAt(key, shownValue, value); });
 }
 
 IniResult IniService::RemoveKeyAt(IniFileRef file, KeyRef key, std::string_view shownValue) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RemoveKeyAt(key, shownValue); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RemoveKeyAt(key, shownValue); });
 }
 
 IniResult IniService::RemoveSectionAt(IniFileRef file, SectionRef section) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RemoveSectionAt(section); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RemoveSectionAt(section); });
 }
 
 IniResult IniService::ApplyEdits(IniFileRef file, std::span<const DocumentEdit> edits) {
@@ -123,27 +125,32 @@ IniResult IniService::ApplyEdits(IniFileRef file, std::span<const DocumentEdit> 
 IniResult IniService::AddKey(IniFileRef file, SectionRef section, std::string_view key,
                                      std::string_view value) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.AddKey(section, key, value); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.AddKey(section, key, value); });
 }
 
 IniResult IniService::RenameKey(IniFileRef file, KeyRef key, std::string_view name) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RenameKey(key, name); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RenameKey(key, name); });
 }
 
 IniResult IniService::RenameSection(IniFileRef file, SectionRef section, std::string_view name) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.RenameSection(section, name); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.RenameSection(section, name); });
 }
 
 IniResult IniService::Revert(IniFileRef file, const EditRecord& change) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Undo); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Undo); });
 }
 
 IniResult IniService::Reapply(IniFileRef file, const EditRecord& change) {
     std::lock_guard lock(StoreMutex());
-    return Apply(file, [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Redo); });
+    return Store().Apply(file.path, file.codePage,
+                         [&](IniDocument& document) { return document.Replay(change, ReplayDirection::Redo); });
 }
 
 void IniService::AdoptContent(IniFileRef file, std::string bytes, const ReadMark& mark) {

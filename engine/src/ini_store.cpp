@@ -4,6 +4,7 @@
 #include <sys/file.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "link_target.h"
 #include "locked_file.h"
@@ -42,7 +43,7 @@ SaveResult SaveEdited(const std::string& path, const LockedFile& file, const Ini
     return SaveLockedFile(path, file, utf16->Bytes(), fileChange, ops);
 }
 
-IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, error, {}}; }
+IniResult Failed(IniFailure failure, int error = 0) { return IniResult{failure, error, {}, {}}; }
 
 }  // namespace
 
@@ -149,6 +150,14 @@ const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
 }
 
 IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<const Edit> edits) {
+    std::optional<FileStamp> found;
+    IniResult result = ApplyLocked(pathView, codePage, edits, found);
+    result.stampBefore = found.value_or(FileStamp{});
+    return result;
+}
+
+IniResult IniStore::ApplyLocked(std::string_view pathView, int codePage, std::span<const Edit> edits,
+                                std::optional<FileStamp>& found) {
     if (pathView.empty()) return Failed(IniFailure::SystemError, ENOENT);
     const std::string path(pathView);
     const FileOps::Clock::time_point deadline = ops_->Now() + lockWait_;
@@ -161,6 +170,7 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
         if (outcome == LockedFile::Outcome::Failed) return Failed(file.Failure(), file.SystemError());
         if (outcome == LockedFile::Outcome::TimedOut) return Failed(IniFailure::Locked);
         if (outcome == LockedFile::Outcome::Link) continue;
+        if (!found) found = outcome == LockedFile::Outcome::Missing ? FileStamp{} : file.Stamp();
         if (outcome == LockedFile::Outcome::Missing) {
             // Create the file only for an edit that puts something in it; then edit it as any other.
             IniDocument empty = Parse({}, codePage);
@@ -200,7 +210,7 @@ IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<con
             return {};
         }
         // From here on the cached document holds the edits: keep it only once it is on disk.
-        IniResult done{IniFailure::None, 0, std::move(change)};
+        IniResult done{IniFailure::None, 0, std::move(change), {}};
         if (file.WriteRefusal() != IniFailure::None) {
             Forget(path);
             return Failed(file.WriteRefusal());

@@ -34,13 +34,15 @@ TEST_F(CopyTest, ARowCopiesAsItsKeyLineAndANodeAsItsNameInTheDesktopsEncoding) {
 }
 
 TEST_F(CopyTest, AQuotedValueIsCopiedWithItsQuotes) {
-    Load("[php]\ndisable_functions = \"exec;system\"\nbare = \"half\n");
+    Load("[php]\ndisable_functions = \"exec;system\"\nbare = \"half\nempty = \"\"\n");
     main->tree1->SetSelected(Section(0));
     main->tree1Click(nullptr);
     main->ListView1->SetSelected(Row(0));
     EXPECT_EQ(CopiedFrom(list), "disable_functions=\"exec;system\"");
     main->ListView1->SetSelected(Row(1));
     EXPECT_EQ(CopiedFrom(list), "bare=\"half");
+    main->ListView1->SetSelected(Row(2));
+    EXPECT_EQ(CopiedFrom(list), "empty=\"\"");
 }
 
 }  // namespace

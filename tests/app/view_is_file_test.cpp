@@ -200,6 +200,23 @@ TEST_F(ViewIsFileTest, RenamingTheSecondOfRepeatedNamesInAGbkFileChangesThatLine
     EXPECT_TRUE(messages.empty());
 }
 
+// A rename changes which of a repeated name the others are. The nodes and rows stand for the
+// lines as the file lists them from then on, before the view is rebuilt: two renames in one
+// go, as two commits of the views before any event, each change their own line.
+TEST_F(ViewIsFileTest, AfterARenameTheOtherNodesAndRowsOfItsNameStillAddressTheirOwnLines) {
+    const std::string path = Load("[a]\nk=1\nk=2\n[a]\nx=3\n");
+    ASSERT_EQ(ListRows(), (Texts{"k=1", "k=2"}));
+    EXPECT_TRUE(main->ListView1Edited(*Row(0), "j"));
+    EXPECT_TRUE(main->ListView1Edited(*Row(1), "m"));
+    EXPECT_TRUE(main->tree1Edited(*Section(0), "b"));
+    EXPECT_TRUE(main->tree1Edited(*Section(1), "c"));
+    for (int i = 0; i < 3; ++i) QApplication::processEvents();
+    EXPECT_EQ(ReadBytes(path), "[b]\nj=1\nm=2\n[c]\nx=3\n");
+    EXPECT_EQ(TreeTexts(), (Texts{"b", "c"}));
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(errorBoxes.empty());
+}
+
 TEST_F(ViewIsFileTest, ADoubleClickOnARowModifiesItsValue) {
     const std::string path = Load("[s]\nk=v\n");
     AnswerNextInput("w", Qt::Key_Return);

@@ -8,6 +8,9 @@
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
 #include "support/file_bytes.h"
+#include "engine/ini_service.h"
+#include "support/scoped_seam.h"
+#include "tests/engine/counting_status.h"
 #include "text/temp_folder.h"
 
 namespace {
@@ -149,6 +152,27 @@ TEST_F(DocumentCommandsTest, TheShownStampFollowsAWriteOnlyWhenItWasCurrent) {
     ASSERT_TRUE(document.SetValue("b", "x", "w").Succeeded());
     EXPECT_EQ(document.ShownStamp(), behind);
     EXPECT_NE(document.ShownStamp(), document.StampNow());
+}
+
+// The save knows the state it found and left: a command asks the disk nothing more than the
+// engine's own write does, and neither does undo.
+TEST_F(DocumentCommandsTest, ACommandChecksTheFileNoMoreThanItsWrite) {
+    TDocument document = Opened();
+    CountingStatus ops;
+    ScopedSeam seam(UseIniFileOps, &ops);
+    const IniFileRef file{path, CodePageUtf8};
+    ASSERT_TRUE(CurrentIniService().SetValue(file, "b", "x", "read again").Succeeded());
+    ops.calls = 0;
+    ASSERT_TRUE(CurrentIniService().SetValue(file, "b", "x", "engine").Succeeded());
+    const int engineWrite = ops.calls;
+
+    ops.calls = 0;
+    ASSERT_TRUE(document.SetValue("b", "x", "document").Succeeded());
+    EXPECT_EQ(ops.calls, engineWrite);
+    ops.calls = 0;
+    ASSERT_TRUE(document.Replay(ReplayDirection::Undo).result.Succeeded());
+    EXPECT_EQ(ops.calls, engineWrite);
+    EXPECT_NE(Read(path).find("x=engine"), std::string::npos);
 }
 
 }  // namespace

@@ -83,7 +83,7 @@ TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
 }
 
 TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
-    const std::string utf16 = *Utf8ToCodePage("[版本]\r\n名称=星海\r\n", CodePageUtf16Le);
+    const std::string utf16 = *Utf8ToCodePage("; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n", CodePageUtf16Le);
     const std::string path = folder.File("wide.ini", "\xFF\xFE" + utf16);
     TDocument document = Opened(path);
     EXPECT_EQ(document.Encoding().codePage, CodePageUtf16Le);
@@ -98,7 +98,10 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
     const IniListing keys = document.Keys({"版本", 0});
     ASSERT_EQ(keys.Count(), 1u);
     EXPECT_EQ(keys.Value(0), "星海");
-    EXPECT_EQ(*document.Snapshot(), "[版本]\r\n名称=星海\r\n") << "found in as the lists show it";
+    EXPECT_EQ(*document.Snapshot(), "; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n") << "found in as the lists show it";
+    // Its comments too, from the same text.
+    EXPECT_EQ(document.CommentsAbove(SectionRef{"版本", 0}), std::vector<std::string>{"; 发行"});
+    EXPECT_EQ(document.CommentsAbove(KeyRef{{"版本", 0}, "名称", 0}), std::vector<std::string>{"; 名字"});
 
     // The lists come from the engine: its stamp is the file's.
     document.NoteEngineStamp();

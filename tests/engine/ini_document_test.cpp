@@ -167,13 +167,18 @@ TEST(IniDocumentEdit, NewValueKeepsTheQuotesOfTheOldOne) {
         EXPECT_EQ(document.Bytes(), c.after) << c.what;
     }
     // The value lists hold it as the file does.
-    const IniDocument document("[a]\nq = \"x;y\"\nbare=\"z\nsingle='w'\n");
+    const IniDocument document("[a]\nq = \"x;y\"\nbare=\"z\nsingle='w'\nempty=\"\"\nnone=\nlast=''");
     const std::optional<IniListing> keys = document.Keys({"a", 0});
     ASSERT_TRUE(keys);
     EXPECT_EQ(keys->Value(0), "x;y");
     EXPECT_EQ(keys->RawValue(0), "\"x;y\"");
     EXPECT_EQ(keys->RawValue(1), "\"z");
     EXPECT_EQ(keys->RawValue(2), "'w'");
+    EXPECT_EQ(keys->Value(3), "");
+    EXPECT_EQ(keys->RawValue(3), "\"\"") << "an empty value keeps its quotes too";
+    EXPECT_EQ(keys->RawValue(4), "");
+    EXPECT_EQ(keys->RawValue(5), "''") << "at the end of the file";
+    EXPECT_EQ(document.Sections().RawValue(0), "");
 }
 
 TEST(IniDocumentEdit, NoChangeLeavesEveryByte) {

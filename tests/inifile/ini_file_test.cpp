@@ -72,7 +72,7 @@ private:
         calls.push_back({operation, std::string(section), std::string(key), std::string(text), std::string(file.path),
                          file.codePage});
     }
-    IniResult Result() const { return IniResult{failure, 0, {}}; }
+    IniResult Result() const { return IniResult{failure, 0, {}, {}}; }
 };
 
 class TIniFileCalls : public testing::Test {

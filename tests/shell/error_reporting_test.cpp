@@ -50,6 +50,14 @@ TEST(ErrorText, FullStopFollowsTheLastCharacter) {
     EXPECT_EQ(MessageWithFullStop("\xCE\xC4\xBC\xFE"), "\xCE\xC4\xBC\xFE.");
 }
 
+// Boxes carry the title: the program's name, folded in ASCII only, so that the bytes of a
+// multi-byte character stay whatever the locale's single-byte folding would make of them.
+TEST(ErrorText, TitleComesFromTheProgramsNameBeforeItsFirstDot) {
+    EXPECT_EQ(TitleOfProgramFile("IniViewer.Bin.exe"), "Iniviewer");
+    EXPECT_EQ(TitleOfProgramFile("\xC3\x84NDERN\xC3\x84"), "\xC3\x84ndern\xC3\x84");
+    EXPECT_EQ(TitleOfProgramFile(".hidden"), "");
+}
+
 TEST(ErrorText, FatalTextHasClassModuleAddressAndMessageLines) {
     std::string message = "Resource TX not found";
     EXPECT_EQ(FormatFatalErrorText("EResNotFound", &message, "prog", 0x1234),

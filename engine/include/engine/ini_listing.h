@@ -24,8 +24,9 @@ public:
     // A key's value as the file holds it, with the pair of quotes that Value leaves off.
     std::string_view RawValue(std::size_t at) const {
         const Item& item = items_[at];
-        // A value read without its quotes lies between them; a bare one follows an "=" or a blank.
-        if (item.valueLength == 0 || item.valueBegin == 0) return Value(at);
+        // A value read without its quotes lies between them, also an empty one; a bare one
+        // follows an "=" or a blank. A section has no value, and none lies at the start.
+        if (item.valueBegin == 0) return Value(at);
         const std::string_view bytes(*bytes_);
         const std::size_t end = std::size_t(item.valueBegin) + item.valueLength;
         const char before = bytes[item.valueBegin - 1];
@@ -66,8 +67,10 @@ private:
         return occurrences_;
     }
 
+    // An empty text also has its place in the bytes (an empty value between its quotes); a text
+    // of none (a section's value) has 0.
     std::uint32_t OffsetOf(std::string_view text) const {
-        return text.empty() ? 0 : static_cast<std::uint32_t>(text.data() - bytes_->data());
+        return text.data() == nullptr ? 0 : static_cast<std::uint32_t>(text.data() - bytes_->data());
     }
     std::string_view Text(std::uint32_t begin, std::uint32_t length) const {
         return length == 0 ? std::string_view() : std::string_view(*bytes_).substr(begin, length);

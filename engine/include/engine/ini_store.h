@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <list>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -88,6 +89,9 @@ private:
         std::string TakeReadBuffer();
     };
 
+    // Apply's work; found is the file's stamp as first locked.
+    IniResult ApplyLocked(std::string_view path, int codePage, std::span<const Edit> edits,
+                          std::optional<FileStamp>& found);
     Entry* Find(std::string_view path);
     // The document parses the bytes (a UTF-16 file's text) in the room of `room`.
     Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
