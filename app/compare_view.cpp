@@ -108,8 +108,8 @@ struct TCompareView::TNamedPlace {
 };
 
 TCompareView::TCompareView(TForm& form, std::initializer_list<TControl*> replaced,
-                           std::shared_ptr<TEditHistory> history)
-    : form_(form), replaced_(replaced), history_(std::move(history)) {
+                           const std::unique_ptr<TDocument>& shown)
+    : form_(form), replaced_(replaced), shown_(shown) {
     MakeControls(form);
     treeMenu_ = MakeCopyMenu(form, true);
     tree_->SetPopupMenu(treeMenu_);
@@ -362,8 +362,8 @@ void TCompareView::Show(TComparedFiles files) {
     left_ = std::move(files.left);
     right_ = std::move(files.right);
     // Copies go to the history the ordinary view undoes from.
-    left_->ShareHistory(history_);
-    right_->ShareHistory(history_);
+    left_->ContinueHistoryOf(*shown_);
+    right_->ContinueHistoryOf(*shown_);
     comparison_ = std::make_shared<const TIniComparison>(std::move(*files.comparison));
     ShowSections();
     SelectNamedPlace(place);
@@ -594,7 +594,7 @@ void TCompareView::CopySelection(TCompareSide from, bool wholeSection) {
     TDocument& target = from == TCompareSide::Left ? *right_ : *left_;
     const std::string what = RowName(row, from);
     const std::string toward = from == TCompareSide::Left ? Ansi("复制到右边") : Ansi("复制到左边");
-    IniResult result{IniFailure::CannotHold, 0, {}};
+    IniResult result{IniFailure::CannotHold, 0, {}, {}};
     // A file that must not be written (not text, not in its encoding, UTF-16) is said to be read-only.
     if (target.ContentRefusal() == TContentRefusal::None) result = CopyAcross(*comparison_, row, from, target).result;
     if (!result.Succeeded()) {

@@ -41,7 +41,8 @@ class TCompareView {
 public:
     // Stands on form in place of `replaced` (the views and the status line), from the top of
     // the first of them to the window's bottom. Copies are kept for undo in history.
-    TCompareView(TForm& form, std::initializer_list<TControl*> replaced, std::shared_ptr<TEditHistory> history);
+    // Copies go to the history of the document `shown` holds, which the ordinary view undoes from.
+    TCompareView(TForm& form, std::initializer_list<TControl*> replaced, const std::unique_ptr<TDocument>& shown);
     ~TCompareView();
     TCompareView(const TCompareView&) = delete;
     TCompareView& operator=(const TCompareView&) = delete;
@@ -111,7 +112,7 @@ private:
 
     TForm& form_;
     std::vector<TControl*> replaced_;
-    std::shared_ptr<TEditHistory> history_;
+    const std::unique_ptr<TDocument>& shown_;
     TPanel* panel_ = nullptr;
     TTreeView* tree_ = nullptr;
     TSplitter* splitter_ = nullptr;

@@ -14,7 +14,7 @@
 TCompareView& TForm1::CompareView() {
     if (!compare_) {
         compare_ = std::make_unique<TCompareView>(
-            *this, std::initializer_list<TControl*>{tree1, Splitter1, ListView1, StatusLine}, histories_);
+            *this, std::initializer_list<TControl*>{tree1, Splitter1, ListView1, StatusLine}, document_);
         compare_->OnClosed = [this] {
             if (tree1->CanFocus()) tree1->SetFocus();
         };

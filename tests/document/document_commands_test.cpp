@@ -172,7 +172,7 @@ TEST_F(DocumentCommandsTest, ACommandChecksTheFileNoMoreThanItsWrite) {
     ops.calls = 0;
     ASSERT_TRUE(document.Replay(ReplayDirection::Undo).result.Succeeded());
     EXPECT_EQ(ops.calls, engineWrite);
-    EXPECT_NE(Read(path).find("x=engine"), std::string::npos);
+    EXPECT_NE(ReadFile(path).find("x=engine"), std::string::npos);
 }
 
 }  // namespace
