@@ -195,7 +195,7 @@ void TForm1::GoToMatch(int index) {
     // unless another match or search has been asked for meanwhile.
     ListSection(std::nullopt, nullptr, [this, place, search = search_, index] {
         if (search != search_ || currentMatch_ != index) return;
-        const int codePage = FileCodePage();
+        const TCodePage codePage = FileCodePage();
         const std::string wanted = AsciiLower(place.name, codePage);
         int first = -1;
         int seen = 0;

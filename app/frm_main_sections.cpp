@@ -29,7 +29,7 @@ void TForm1::mtreeaddClick(TComponent*) {
     TTreeNode* root = RootNode();
     if (!root || RefusedAsReadOnly()) return;
     TCommandScope command(*this);
-    const int codePage = FileCodePage();
+    const TCodePage codePage = FileCodePage();
     std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), "", codePage), codePage);
     if (name.empty()) return;
     if (TIniFile ini(CurrentIniPath, codePage); SectionExists(ini, name)) {

@@ -27,7 +27,7 @@ constexpr int kRepeatedKeyImage = 4;
 // How many of the names before index read as the same name, letter case aside, as the file's
 // readers count them.
 template <typename NameAt>
-std::uint32_t OccurrenceAt(int index, int codePage, NameAt nameAt) {
+std::uint32_t OccurrenceAt(int index, TCodePage codePage, NameAt nameAt) {
     const std::string folded = AsciiLower(nameAt(index), codePage);
     std::uint32_t count = 0;
     for (int i = 0; i < index; ++i)
@@ -140,7 +140,7 @@ void TForm1::ShowLists(const IniListing& sections, const TViewPlace& place, bool
 }
 
 void TForm1::ShowSectionNodes(const IniListing& sections) {
-    const int codePage = FileCodePage();
+    const TCodePage codePage = FileCodePage();
     const auto bracket = UpdateBracket(tree1->Items());
     tree1->Items().Clear();
     // The file name is a path: in the locale's code page, not the file's.

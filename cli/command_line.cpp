@@ -66,7 +66,7 @@ private:
     void Encoding(const std::string& name) {
         if (name == "auto") {
             call_.codePage.reset();
-        } else if (const std::optional<int> codePage = FindEncodingByName(name)) {
+        } else if (const std::optional<TCodePage> codePage = FindEncodingByName(name)) {
             call_.codePage = codePage;
         } else {
             Fail("unknown encoding '" + name + "' (iniv --help lists them)");

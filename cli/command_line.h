@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "encoding/code_page.h"
+
 enum class Command { Get, Set, Remove, Rename, Sections, Keys, Batch };
 
 // The command a word names: get, set, del, rename, sections, keys, batch.
@@ -23,7 +25,7 @@ struct Invocation {
     Command command;
     std::string file;
     std::vector<std::string> words;  // after FILE
-    std::optional<int> codePage;     // the encoding forced by --encoding; nothing for auto
+    std::optional<TCodePage> codePage;     // the encoding forced by --encoding; nothing for auto
     bool nullSeparated = false;
     bool dryRun = false;
     bool raw = false;  // names and values are the file's bytes as they are, not the terminal's text

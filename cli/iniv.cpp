@@ -44,7 +44,7 @@ std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) 
 struct OpenFile {
     const IniDocument* document = nullptr;  // the engine's, or the opened file's converted text
     std::optional<TDocument> opened;
-    int codePage = 0;                       // of the document's bytes
+    TCodePage codePage = TCodePage::None;  // of the document's bytes
     std::string readOnly;                  // why it must not be written; empty when it may
     bool exists = false;
 };
@@ -75,7 +75,7 @@ private:
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
-    const int terminal_;
+    const TCodePage terminal_;
     IniStore store_;
 };
 
@@ -258,7 +258,7 @@ int Run::Missing(const Operation& typed) {
 int RunIniv(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     const CommandLine line = ParseCommandLine(args);
     if (const auto* help = std::get_if<HelpRequest>(&line)) {
-        out << TextBridge(AnsiCodePage(), CodePageUtf8).Shown(help->version ? VersionText() : HelpText());
+        out << TextBridge(AnsiCodePage(), TCodePage::Utf8).Shown(help->version ? VersionText() : HelpText());
         return ExitDone;
     }
     if (const auto* usage = std::get_if<UsageError>(&line)) {

@@ -11,7 +11,7 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
     verdict_ = DetectEncoding(bytes, request.hints);
     if (request.chosenCodePage && request.rememberChoice)
         request.memory.Remember(path_, verdict_, *request.chosenCodePage);
-    const std::optional<int> chosen =
+    const std::optional<TCodePage> chosen =
         request.chosenCodePage ? request.chosenCodePage : request.memory.Recall(path_, verdict_);
     encoding_ = chosen ? ChosenEncoding(bytes, *chosen) : verdict_;
     lineEnds_ = DetectLineEnds(bytes, encoding_.codePage);
@@ -21,12 +21,12 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
     // The engine reads 8-bit code pages only: the file is read from its text in UTF-8.
     if (IsUtf16(encoding_.codePage))
         converted_.emplace(CodePageToUtf8(bytes.substr(std::size_t(encoding_.bomLength)), encoding_.codePage),
-                           LeadTable::ForCodePage(CodePageUtf8));
+                           LeadTable::ForCodePage(TCodePage::Utf8));
 }
 
-int TDocument::TextCodePage() const {
-    if (converted_) return CodePageUtf8;
-    return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();
+TCodePage TDocument::TextCodePage() const {
+    if (converted_) return TCodePage::Utf8;
+    return encoding_.codePage != TCodePage::None ? encoding_.codePage : AnsiCodePage();
 }
 
 bool TDocument::FollowWriteAccess() {

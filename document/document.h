@@ -27,7 +27,7 @@ public:
         TEncodingHints hints;
         TEncodingMemory memory{std::string()};
         // A code page chosen for this open; remembered for the file's next ones when asked.
-        std::optional<int> chosenCodePage;
+        std::optional<TCodePage> chosenCodePage;
         bool rememberChoice = false;
     };
 
@@ -43,7 +43,7 @@ public:
     const TFileEncoding& Encoding() const { return encoding_; }  // the verdict or the choice
     TLineEnds LineEnds() const { return lineEnds_; }
     // The code page of the text the lists hold: the file's, or UTF-8 for a converted text.
-    int TextCodePage() const;
+    TCodePage TextCodePage() const;
     // The converted text of a file the engine cannot read as it is; null otherwise.
     const IniDocument* ConvertedText() const { return converted_ ? &*converted_ : nullptr; }
 

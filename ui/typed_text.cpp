@@ -29,7 +29,7 @@ Change ChangeBetween(const QString& before, const QString& after) {
 
 }  // namespace
 
-TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, int codePage) {
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, TCodePage codePage) {
     const Change change = ChangeBetween(before, after);
     const QString inserted = after.mid(change.start, change.insertedEnd - change.start);
     const QString head = before.left(change.start), tail = before.mid(change.removedEnd);
@@ -55,7 +55,7 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
     return {head + accepted + tail, change.start + accepted.size(), refused, notHeld};
 }
 
-std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage) {
+std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, TCodePage codePage) {
     if (edited == ToDisplay(original, codePage)) return original;
     if (edited.contains(QChar::ReplacementCharacter) && !IsValidInCodePage(original, codePage)) return std::nullopt;
     return FromDisplay(edited, codePage);
@@ -72,7 +72,7 @@ std::string& NotHeldText() {
 
 void SetNotHeldText(const std::string& format) { NotHeldText() = format; }
 
-void TellNotHeld(QWidget& field, const QString& character, int codePage) {
+void TellNotHeld(QWidget& field, const QString& character, TCodePage codePage) {
     if (NotHeldText().empty()) return;
     const QString text =
         ToDisplay(NotHeldText()).arg(character, QString::fromStdString(EncodingDisplayName(codePage, 0)));

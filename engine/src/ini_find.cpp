@@ -21,7 +21,7 @@ bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 }  // namespace
 
-IniFind::IniFind(std::string bytes, std::string needle, int codePage)
+IniFind::IniFind(std::string bytes, std::string needle, TCodePage codePage)
     : bytes_(std::move(bytes)), needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
     // A lead byte and its trail compare exactly, whatever letter the trail looks like.
     const std::size_t padded = (needle_.size() + Block - 1) / Block * Block;

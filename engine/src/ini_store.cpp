@@ -21,7 +21,7 @@ const IniDocument& EmptyDocument() {
     return empty;
 }
 
-IniDocument Parse(std::string bytes, int codePage) {
+IniDocument Parse(std::string bytes, TCodePage codePage) {
     return IniDocument(std::move(bytes), LeadTable::ForCodePage(codePage));
 }
 
@@ -38,7 +38,7 @@ IniStore::Entry* IniStore::Find(std::string_view path) {
     return nullptr;
 }
 
-IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
+IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, TCodePage codePage,
                                            IniDocument& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
@@ -55,7 +55,7 @@ IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp
     return entry;
 }
 
-IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
+IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, TCodePage codePage,
                                             std::string bytes, IniDocument room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
@@ -80,7 +80,7 @@ void IniStore::Forget(std::string_view path) {
     entries_.remove_if([&](const Entry& entry) { return entry.path == path; });
 }
 
-const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
+const IniDocument& IniStore::Document(std::string_view pathView, TCodePage codePage) {
     if (pathView.empty()) return EmptyDocument();
     if (Entry* entry = Find(pathView);
         entry && batchDepth_ > 0 && entry->checkedInBatch == batch_ && entry->codePage == codePage)
@@ -118,7 +118,7 @@ const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
     return entry->document;
 }
 
-IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<const Edit> edits) {
+IniResult IniStore::Apply(std::string_view pathView, TCodePage codePage, std::span<const Edit> edits) {
     if (pathView.empty()) return Failed(IniFailure::SystemError, ENOENT);
     const std::string path(pathView);
     const FileOps::Clock::time_point deadline = ops_->Now() + lockWait_;

@@ -37,7 +37,7 @@ protected:
         QApplication::sendEvent(Line(), &event);
     }
 
-    ScopedCodePage codePage{936};
+    ScopedCodePage codePage{TCodePage::Gbk};
     ShownWindow window;
     TEdit* edit = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "engine/lead_table.h"
 
 enum class IniLineKind;
@@ -24,7 +25,7 @@ struct IniFindMatch {
 class IniFind {
 public:
     // needle: bytes in codePage; bytes: the whole file.
-    IniFind(std::string bytes, std::string needle, int codePage);
+    IniFind(std::string bytes, std::string needle, TCodePage codePage);
 
     // Searches on through about budget more bytes of the file. True once the file is done.
     bool Step(std::size_t budget);

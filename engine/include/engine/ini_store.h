@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/code_page.h"
 #include "engine/edit_record.h"
 #include "engine/edit_sequence.h"
 #include "engine/file_ops.h"
@@ -33,15 +34,15 @@ public:
 
     // The file's content now, read in its code page; a file that is missing or cannot be read,
     // or an empty path, reads as empty. Valid until the next call.
-    const IniDocument& Document(std::string_view path, int codePage);
+    const IniDocument& Document(std::string_view path, TCodePage codePage);
     // Applies the edit to the file's content under an exclusive lock and saves what changed.
-    IniResult Apply(std::string_view path, int codePage, const Edit& edit) {
+    IniResult Apply(std::string_view path, TCodePage codePage, const Edit& edit) {
         return Apply(path, codePage, std::span<const Edit>(&edit, 1));
     }
     // Applies the edits in turn under one lock and saves once: all of them, or none when one
     // is refused (the result's failure is its refusal, and the file stays as it was). The
     // result's change is what they did together.
-    IniResult Apply(std::string_view path, int codePage, std::span<const Edit> edits);
+    IniResult Apply(std::string_view path, TCodePage codePage, std::span<const Edit> edits);
     // Forgets cached content that no longer matches its file.
     void Flush(std::string_view path);
     // The file's stamp as a call would see it now (nothing exists for a path that is not a
@@ -58,7 +59,7 @@ private:
     struct Entry {
         std::string path;
         FileStamp stamp;
-        int codePage;
+        TCodePage codePage;
         IniDocument document;
         std::uint64_t checkedInBatch = 0;
         HeldFile held;  // the file the stamp is of, while it exists
@@ -66,12 +67,12 @@ private:
 
     Entry* Find(std::string_view path);
     // The document parses the bytes in the room of `room`, a document no longer needed.
-    Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
+    Entry& Remember(std::string_view path, const FileStamp& stamp, TCodePage codePage, std::string bytes,
                     IniDocument room = IniDocument(), HeldFile held = HeldFile());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
     // entry is dropped, and its document handed to `room` for the read that replaces it.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, IniDocument& room);
+    Entry* Current(std::string_view path, const FileStamp& stamp, TCodePage codePage, IniDocument& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();
