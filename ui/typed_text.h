@@ -14,12 +14,16 @@ struct TypedText {
     qsizetype cursor;    // where the cursor goes: after the last character taken
     bool refused;        // something was left out
     QString notHeld;     // the first character left out because the code page cannot hold it
+    int bytes;           // the text's length in bytes of the code page; counted only under a limit
 };
 
 // Compares the field's text before and after the user's edit and keeps, of the characters
 // inserted, those that codePage holds while their bytes fit into maxBytes together with the
-// rest of the text (0: no limit); over the limit, nothing after it is taken either.
-TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, TCodePage codePage);
+// rest of the text (0: no limit); over the limit, nothing after it is taken either. Only the
+// characters inserted and removed are converted when the caller gives before's length in bytes
+// (beforeBytes; -1: counted here).
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, TCodePage codePage,
+                          int beforeBytes = -1);
 
 // The bytes of edited, a text that showed original's bytes before the user changed it:
 // original itself while edited still reads the same. Nullopt when codePage cannot hold it, or
