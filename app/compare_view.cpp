@@ -56,7 +56,7 @@ std::string MarkText(TCompareMark mark) {
 }
 
 // Texts of both files are shown in UTF-8: one row holds text of each.
-std::string Shown(std::string_view text, int codePage) { return CodePageToUtf8(text, codePage); }
+std::string Shown(std::string_view text, TCodePage codePage) { return CodePageToUtf8(text, codePage); }
 
 // What a refused copy says, in the locale's code page.
 std::string RefusalText(IniFailure failure) {
@@ -396,7 +396,7 @@ void TCompareView::ShowSections() {
         if (onlyDifferences && section.mark == TCompareMark::Same) continue;
         const std::string name = section.left ? Shown(section.left->name, comparison_->CodePage(TCompareSide::Left))
                                               : Shown(section.right->name, comparison_->CodePage(TCompareSide::Right));
-        TTreeNode* node = tree_->Items().AddChild(root, name, CodePageUtf8);
+        TTreeNode* node = tree_->Items().AddChild(root, name, TCodePage::Utf8);
         node->SetImageIndex(MarkImage(section.mark));
         node->SetSelectedIndex(MarkImage(section.mark));
         node->SetDescription(MarkText(section.mark));
@@ -416,7 +416,7 @@ void TCompareView::ListSelectedSection() {
     const bool onlyDifferences = onlyDifferences_->Checked();
     for (std::size_t k = 0; k < section.keyCount; ++k)
         if (!onlyDifferences || comparison_->Key(s, k).mark != TCompareMark::Same) rowKeys_.push_back(k);
-    list_->Items().Show(int(rowKeys_.size()), CodePageUtf8, std::make_unique<MarkedKeyRows>(comparison_, s, rowKeys_));
+    list_->Items().Show(int(rowKeys_.size()), TCodePage::Utf8, std::make_unique<MarkedKeyRows>(comparison_, s, rowKeys_));
 }
 
 void TCompareView::ShowState() {
@@ -576,7 +576,7 @@ void TCompareView::EnableMenus(TPopupMenu& menu, bool wholeSection) {
 }
 
 std::string TCompareView::RowName(const TCompareRow& row, TCompareSide from) const {
-    const int codePage = comparison_->CodePage(from);
+    const TCodePage codePage = comparison_->CodePage(from);
     const bool left = from == TCompareSide::Left;
     const TComparedSection section = comparison_->Section(row.section);
     const std::optional<SectionRef>& sectionRef = left ? section.left : section.right;

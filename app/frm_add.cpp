@@ -26,7 +26,7 @@ void Tfnodeadd::BtnokClick(TComponent*) {
     RequestClose();
 }
 
-void Tfnodeadd::SetFileCodePage(int codePage) {
+void Tfnodeadd::SetFileCodePage(TCodePage codePage) {
     ledtname->SetTextCodePage(codePage);
     ledtvalue->SetTextCodePage(codePage);
 }

@@ -2,6 +2,7 @@
 // The add-key dialog: a key name and a value; its Tag is 1 when the user accepted them.
 #include <functional>
 
+#include "encoding/code_page.h"
 #include "ui/form.h"
 
 class TLabeledEdit;
@@ -22,7 +23,7 @@ public:
     // has told the user why).
     std::function<bool()> OnAccept;
     // The code page of the key name and value the user types: the file's.
-    void SetFileCodePage(int codePage);
+    void SetFileCodePage(TCodePage codePage);
 };
 
 // The add-key dialog most recently created.

@@ -13,6 +13,7 @@
 
 #include "document/document.h"
 #include "document/view_place.h"
+#include "encoding/code_page.h"
 #include "engine/ini_address.h"
 #include "engine/ini_failure.h"
 #include "ui/form.h"
@@ -96,7 +97,7 @@ public:
     void OpenAtStart(const std::string& path);
     // The code page of the shown file's text, as the tree, the list and the commands hold it:
     // the file's own, or UTF-8 for a UTF-16 file, whose text is converted on loading.
-    int FileCodePage() const;
+    TCodePage FileCodePage() const;
     // A file is being read, or a section listed, on a thread of its own: the view (or the
     // list) is empty meanwhile, and the commands wait for it.
     bool Loading() const { return load_ != nullptr || listingId_ != 0; }
@@ -218,7 +219,7 @@ private:
     // the user has just chosen for it, when given. A big file is read on a thread of its own,
     // the window serving events meanwhile; a load under way is replaced.
     void ReadAndShow(const std::string& path, const TViewPlace& place,
-                     std::optional<int> chosenCodePage = std::nullopt, bool quiet = false);
+                     std::optional<TCodePage> chosenCodePage = std::nullopt, bool quiet = false);
     // Run on the window's thread once a load started on its own thread has ended.
     void LoadEnded(TFileLoad* load);
     // The load under way stops; it ends unseen.
@@ -269,7 +270,7 @@ private:
     // the history of the one before). Before any load, a document of no file.
     std::unique_ptr<TDocument> document_;
     // The code page of each item of EncodingBox.
-    std::vector<int> encodingChoices_;
+    std::vector<TCodePage> encodingChoices_;
     std::unique_ptr<TFindBar> findBar_;
     std::unique_ptr<TCompareView> compare_;
     // The search the bar shows (still running, or whole) and its match shown; null for none.

@@ -42,7 +42,7 @@ constexpr auto kListingWait = std::chrono::milliseconds(40);
 
 TTreeNode* TForm1::RootNode() const { return tree1->Items().GetFirstNode(); }
 
-int TForm1::FileCodePage() const {
+TCodePage TForm1::FileCodePage() const {
     return document_->TextCodePage();
 }
 
@@ -59,7 +59,7 @@ void TForm1::LoadIniFile() {
     ReadAndShow(path, {});
 }
 
-void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<int> chosenCodePage,
+void TForm1::ReadAndShow(const std::string& path, const TViewPlace& place, std::optional<TCodePage> chosenCodePage,
                          bool quiet) {
     TFileLoad::TRequest request{path, {UserEncodingHints(), TEncodingMemory::OfUser(), chosenCodePage, true},
                                 [place](const IniListing& sections) { return SectionToShow(sections, place, true); }};

@@ -14,7 +14,7 @@ namespace {
 
 // Whether the file holds a section of that folded name (the tree shows the same sections).
 // Blanks around the name are no part of it for the file's readers, nor for the write.
-bool SectionExists(const IniListing& sections, const std::string& folded, int codePage) {
+bool SectionExists(const IniListing& sections, const std::string& folded, TCodePage codePage) {
     const std::size_t first = folded.find_first_not_of(" \t");
     const std::string bare =
         first == std::string::npos ? "" : folded.substr(first, folded.find_last_not_of(" \t") + 1 - first);
@@ -29,7 +29,7 @@ void TForm1::mtreeaddClick(TComponent*) {
     TTreeNode* root = RootNode();
     if (!root || RefusedAsReadOnly()) return;
     TCommandScope command(*this);
-    const int codePage = FileCodePage();
+    const TCodePage codePage = FileCodePage();
     std::string name = AsciiLower(AskText(Ansi("新小节"), Ansi("请输入小节名"), "", codePage), codePage);
     if (name.empty()) return;
     if (SectionExists(document_->Sections(), name, codePage)) {

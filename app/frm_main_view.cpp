@@ -118,7 +118,7 @@ void TForm1::ShowLists(IniListing sections, const TViewPlace& place, bool firstW
 }
 
 void TForm1::ShowSectionNodes(std::shared_ptr<const IniListing> sections) {
-    const int codePage = FileCodePage();
+    const TCodePage codePage = FileCodePage();
     listedSections_ = std::move(sections);
     const IniListing& listed = *listedSections_;
     const auto bracket = UpdateBracket(tree1->Items());

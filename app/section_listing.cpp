@@ -5,7 +5,7 @@
 
 std::function<void(const std::string& section)> TSectionListing::BeforeListing;
 
-TSectionListing::TSectionListing(std::string path, int codePage, std::string section, std::uint32_t occurrence,
+TSectionListing::TSectionListing(std::string path, TCodePage codePage, std::string section, std::uint32_t occurrence,
                                  std::function<void()> finished) {
     work_.Start(
         [this, path = std::move(path), codePage, section = std::move(section), occurrence] {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "app/background_work.h"
+#include "encoding/code_page.h"
 
 class IniListing;
 
@@ -18,7 +19,7 @@ class TSectionListing {
 public:
     // Starts listing that occurrence of the section of the file at path, read in codePage;
     // finished is called on the listing's thread at its end, whole or failed.
-    TSectionListing(std::string path, int codePage, std::string section, std::uint32_t occurrence,
+    TSectionListing(std::string path, TCodePage codePage, std::string section, std::uint32_t occurrence,
                     std::function<void()> finished);
 
     // A listing replaced before it reaches the service skips it: clicks through many big

@@ -74,7 +74,7 @@ std::size_t ReadBytes(const std::string& path) {
     return got;
 }
 
-TDocument Opened(const std::string& path, int codePage) {
+TDocument Opened(const std::string& path, TCodePage codePage) {
     TDocument document(path);
     document.Open(ReadAll(path), {TEncodingHints(), TEncodingMemory(std::string()), codePage, false});
     return document;
@@ -92,7 +92,7 @@ int main(int argc, char** argv) {
     folder.Create("iniv-compare-bench-");
     const std::string left = (folder.path / "left.ini").string(), right = (folder.path / "right.ini").string();
     MakeFiles(left, right, KeysFor(megabytes), gbk);
-    const TDocument leftDocument = Opened(left, CodePageUtf8), rightDocument = Opened(right, gbk ? CodePageGbk : CodePageUtf8);
+    const TDocument leftDocument = Opened(left, TCodePage::Utf8), rightDocument = Opened(right, gbk ? TCodePage::Gbk : TCodePage::Utf8);
 
     const double read = BestSeconds(rounds, [&] { sink = ReadBytes(left) + ReadBytes(right); });
     const double load = BestSeconds(rounds, [&] {

@@ -26,7 +26,7 @@ long long CountLineFeeds(const std::string& bytes) {
 
 // lines lines of about 40 bytes, each holding a GBK value when gbk is set.
 std::string MakeText(int lines, bool gbk) {
-    const std::string value = gbk ? *Utf8ToCodePage("星海远征客户端配置", CodePageGbk) : "some ascii value";
+    const std::string value = gbk ? *Utf8ToCodePage("星海远征客户端配置", TCodePage::Gbk) : "some ascii value";
     std::string text;
     for (int i = 0; i < lines; ++i)
         text += (i % 50 == 0 ? "[section " + std::to_string(i) + "]"
@@ -52,7 +52,7 @@ void Report(const char* name, const std::string& bytes) {
 
 int main() {
     std::string ascii = MakeText(5'000'000, false);
-    ascii += "last=" + *Utf8ToCodePage("最后", CodePageGbk) + "\r\n";
+    ascii += "last=" + *Utf8ToCodePage("最后", TCodePage::Gbk) + "\r\n";
     Report("ASCII, one GBK line at end", ascii);
     Report("GBK value on every line", MakeText(2'000'000, true));
 }

@@ -36,7 +36,7 @@
 
 namespace {
 
-constexpr int CodePage = 65001;
+constexpr TCodePage CodePage = TCodePage::Utf8;
 
 void Fail(const std::string& what) {
     std::perror(what.c_str());

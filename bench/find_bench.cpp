@@ -67,7 +67,7 @@ int main(int argc, char** argv) {
     for (const Case& c : cases) {
         std::size_t count = 0;
         const double found = BestSeconds(Runs, [&] {
-            IniFind search(LoadFileText(path), c.needle, CodePageGbk);
+            IniFind search(LoadFileText(path), c.needle, TCodePage::Gbk);
             while (!search.Step(StepBytes)) {}
             count = search.MatchCount();
         });

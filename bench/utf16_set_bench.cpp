@@ -39,7 +39,7 @@ void WriteUtf16Copy(const std::string& from, const std::string& to) {
     std::ofstream(to, std::ios::binary) << units;
 }
 
-double SetSeconds(const std::string& path, int codePage, bool readAgain, int round) {
+double SetSeconds(const std::string& path, TCodePage codePage, bool readAgain, int round) {
     if (readAgain) TouchLater(path);
     char section[32];
     std::snprintf(section, sizeof section, "section%06d", Sections / 2);

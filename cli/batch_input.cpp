@@ -13,7 +13,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-LineWords SplitWords(std::string_view line, int codePage) {
+LineWords SplitWords(std::string_view line, TCodePage codePage) {
     LineWords result;
     std::string word;
     bool inWord = false;
@@ -63,7 +63,7 @@ LineWords SplitWords(std::string_view line, int codePage) {
     return result;
 }
 
-BatchInput ReadBatch(std::istream& in, int codePage, bool raw) {
+BatchInput ReadBatch(std::istream& in, TCodePage codePage, bool raw) {
     BatchInput batch;
     std::string line;
     for (std::size_t number = 1; std::getline(in, line); ++number) {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "cli/operation.h"
+#include "encoding/code_page.h"
 
 struct LineWords {
     std::vector<std::string> words;
@@ -19,7 +20,7 @@ struct LineWords {
 };
 
 // The words of line, whose text is in codePage.
-LineWords SplitWords(std::string_view line, int codePage);
+LineWords SplitWords(std::string_view line, TCodePage codePage);
 
 struct BatchInput {
     std::vector<Operation> operations;
@@ -29,4 +30,4 @@ struct BatchInput {
 // The set, del and rename lines read from in, whose text is in codePage. Blank lines, and lines
 // whose first character other than a blank is #, are skipped; a CR before a line's LF is no
 // part of the line. A word that is not valid text of codePage is an error, unless `raw`.
-BatchInput ReadBatch(std::istream& in, int codePage, bool raw = false);
+BatchInput ReadBatch(std::istream& in, TCodePage codePage, bool raw = false);

@@ -68,10 +68,10 @@ public:
     const std::optional<HelpRequest>& Help() const { return help_; }
 
 private:
-    void Encoding(const std::string& name, std::optional<int>& chosen) {
+    void Encoding(const std::string& name, std::optional<TCodePage>& chosen) {
         if (name == "auto") {
             chosen.reset();
-        } else if (const std::optional<int> codePage = FindEncodingByName(name)) {
+        } else if (const std::optional<TCodePage> codePage = FindEncodingByName(name)) {
             chosen = codePage;
         } else {
             Fail("unknown encoding '" + name + "' (iniv --help lists them)");

@@ -9,6 +9,8 @@
 #include <variant>
 #include <vector>
 
+#include "encoding/code_page.h"
+
 enum class Command { Get, Set, Remove, Rename, Sections, Keys, Batch, Diff };
 
 // The command a word names: get, set, del, rename, sections, keys, batch, diff.
@@ -23,9 +25,9 @@ struct Invocation {
     Command command;
     std::string file;
     std::vector<std::string> words;  // after FILE
-    std::optional<int> codePage;     // the encoding forced by --encoding; nothing for auto
-    std::optional<int> rightCodePage;  // diff: the second file's, by --right-encoding
-    bool porcelain = false;            // diff: one line of fields a difference, for scripts
+    std::optional<TCodePage> codePage;       // the encoding forced by --encoding; nothing for auto
+    std::optional<TCodePage> rightCodePage;  // diff: the second file's, by --right-encoding
+    bool porcelain = false;                  // diff: one line of fields a difference, for scripts
     bool nullSeparated = false;
     bool dryRun = false;
     bool raw = false;  // names and values are the file's bytes as they are, not the terminal's text

@@ -128,7 +128,7 @@ private:
 
 int RunDiff(const Invocation& call, std::ostream& out, std::ostream& err) {
     const std::string paths[2] = {call.file, call.words[0]};
-    const std::optional<int> chosen[2] = {call.codePage, call.rightCodePage};
+    const std::optional<TCodePage> chosen[2] = {call.codePage, call.rightCodePage};
     std::optional<TDocument> documents[2];
     for (int side = 0; side < 2; ++side) {
         std::string problem = ReadProblem(paths[side]);

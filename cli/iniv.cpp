@@ -44,8 +44,8 @@ std::string RefusalText(TContentRefusal refusal, const TFileEncoding& encoding) 
 struct OpenFile {
     const IniDocument* document = nullptr;  // the engine's
     std::optional<TDocument> opened;
-    int codePage = 0;                       // of the document's bytes
-    int engineCodePage = 0;                 // the file is read in: a UTF-16 file's own
+    TCodePage codePage = TCodePage::None;        // of the document's bytes
+    TCodePage engineCodePage = TCodePage::None;  // the file is read in: a UTF-16 file's own
     std::string readOnly;                  // why it must not be written; empty when it may
     bool exists = false;
 };
@@ -76,7 +76,7 @@ private:
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
-    const int terminal_;
+    const TCodePage terminal_;
     IniStore store_;
 };
 
@@ -259,7 +259,7 @@ int Run::Missing(const Operation& typed) {
 int RunIniv(std::span<const std::string> args, std::istream& in, std::ostream& out, std::ostream& err) {
     const CommandLine line = ParseCommandLine(args);
     if (const auto* help = std::get_if<HelpRequest>(&line)) {
-        out << TextBridge(AnsiCodePage(), CodePageUtf8).Shown(help->version ? VersionText() : HelpText());
+        out << TextBridge(AnsiCodePage(), TCodePage::Utf8).Shown(help->version ? VersionText() : HelpText());
         return ExitDone;
     }
     if (const auto* usage = std::get_if<UsageError>(&line)) {

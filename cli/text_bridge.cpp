@@ -9,31 +9,23 @@
 
 namespace {
 
-std::string NameOf(int codePage) { return EncodingDisplayName(codePage, 0); }
-
-// Bytes of the UTF-8 character that starts with `lead`.
-std::size_t Utf8Length(unsigned char lead) {
-    if (lead >= 0xF0) return 4;
-    if (lead >= 0xE0) return 3;
-    if (lead >= 0xC0) return 2;
-    return 1;
-}
+std::string NameOf(TCodePage codePage) { return EncodingDisplayName(codePage, 0); }
 
 // The text in UTF-8; nothing when it is not valid text of the code page.
-std::optional<std::string> AsUtf8(std::string_view text, int codePage) {
+std::optional<std::string> AsUtf8(std::string_view text, TCodePage codePage) {
     if (!IsValidInCodePage(text, codePage)) return std::nullopt;
-    return codePage == CodePageUtf8 ? std::string(text) : CodePageToUtf8(text, codePage);
+    return codePage == TCodePage::Utf8 ? std::string(text) : CodePageToUtf8(text, codePage);
 }
 
-std::optional<std::string> FromUtf8(std::string_view utf8, int codePage) {
-    return codePage == CodePageUtf8 ? std::optional<std::string>(std::string(utf8)) : Utf8ToCodePage(utf8, codePage);
+std::optional<std::string> FromUtf8(std::string_view utf8, TCodePage codePage) {
+    return codePage == TCodePage::Utf8 ? std::optional<std::string>(std::string(utf8)) : Utf8ToCodePage(utf8, codePage);
 }
 
 // Each character of valid UTF-8 in the code page, or "?" where it has none.
-std::string EachCharacterOrMark(std::string_view utf8, int codePage) {
+std::string EachCharacterOrMark(std::string_view utf8, TCodePage codePage) {
     std::string shown;
     for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = Utf8Length(static_cast<unsigned char>(utf8[at]));
+        const std::size_t length = Utf8CharacterLength(utf8, at);
         shown += FromUtf8(utf8.substr(at, length), codePage).value_or("?");
         at += length;
     }
@@ -42,9 +34,9 @@ std::string EachCharacterOrMark(std::string_view utf8, int codePage) {
 
 // The first character of valid UTF-8 that the code page cannot hold, by its number, and as the
 // terminal shows it when it can: "한" (U+D55C).
-std::string FirstUnheld(std::string_view utf8, int codePage, std::optional<int> terminal) {
+std::string FirstUnheld(std::string_view utf8, TCodePage codePage, std::optional<TCodePage> terminal) {
     for (std::size_t at = 0; at < utf8.size();) {
-        const std::size_t length = Utf8Length(static_cast<unsigned char>(utf8[at]));
+        const std::size_t length = Utf8CharacterLength(utf8, at);
         const std::string_view character = utf8.substr(at, length);
         if (!FromUtf8(character, codePage)) {
             char32_t number = static_cast<unsigned char>(character[0]) & (length == 1 ? 0x7F : 0x3F >> (length - 1));
@@ -61,7 +53,7 @@ std::string FirstUnheld(std::string_view utf8, int codePage, std::optional<int> 
 
 }  // namespace
 
-std::string InvalidTyped(std::string_view typed, int terminalCodePage) {
+std::string InvalidTyped(std::string_view typed, TCodePage terminalCodePage) {
     if (IsValidInCodePage(typed, terminalCodePage)) return {};
     return "\"" + ShownInCodePage(typed, terminalCodePage, terminalCodePage) + "\" is not valid " + NameOf(terminalCodePage) +
            " text, the locale's encoding (--raw takes bytes as they are)";

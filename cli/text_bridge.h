@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/code_page.h"
+
 struct Converted {
     std::string text;
     std::string refusal;  // why the text cannot be converted exactly; empty when it was
@@ -13,11 +15,11 @@ struct Converted {
 // Why a word typed in the terminal's code page is refused before anything is done: it is not
 // valid text of that code page, and converted or not it would put bytes of no encoding in the
 // file. Empty when it is valid.
-std::string InvalidTyped(std::string_view typed, int terminalCodePage);
+std::string InvalidTyped(std::string_view typed, TCodePage terminalCodePage);
 
 class TextBridge {
 public:
-    TextBridge(int terminalCodePage, int fileCodePage) : terminal_(terminalCodePage), file_(fileCodePage) {}
+    TextBridge(TCodePage terminalCodePage, TCodePage fileCodePage) : terminal_(terminalCodePage), file_(fileCodePage) {}
 
     // What the user typed, in the file's code page. Refused when it is not valid text of the
     // terminal, or holds a character that the file's code page cannot hold: nothing is ever
@@ -31,6 +33,6 @@ public:
     std::string Shown(std::string_view stored) const;
 
 private:
-    int terminal_;
-    int file_;
+    TCodePage terminal_;
+    TCodePage file_;
 };

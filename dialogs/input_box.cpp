@@ -25,7 +25,7 @@ TButton* AddButton(TForm& form, const char* caption, char16_t accessKey, TModalR
 
 }  // namespace
 
-bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value, int valueCodePage) {
+bool AskTextQuery(const std::string& title, const std::string& prompt, std::string& value, TCodePage valueCodePage) {
     auto form = std::make_unique<TForm>(Application);
     // The default form font, not the desktop's message-box font.
     TPoint charSize = AverageCharSize(TFontTextMetrics(form->Font()));
@@ -63,7 +63,7 @@ bool AskTextQuery(const std::string& title, const std::string& prompt, std::stri
 }
 
 std::string AskText(const std::string& title, const std::string& prompt, const std::string& defaultValue,
-                    int valueCodePage) {
+                    TCodePage valueCodePage) {
     std::string result = defaultValue;
     AskTextQuery(title, prompt, result, valueCodePage);
     return result;

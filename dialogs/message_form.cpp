@@ -45,4 +45,4 @@ void TMessageForm::MessageFormHelpClick(TComponent*) {
     if (HelpTopicRequest()) HelpTopicRequest()(HelpContext(), helpFile_);
 }
 
-void CopyTextToClipboard(const std::string& text, int codePage) { PutClipboardText(text, codePage); }
+void CopyTextToClipboard(const std::string& text, TCodePage codePage) { PutClipboardText(text, codePage); }

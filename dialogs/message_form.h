@@ -5,6 +5,7 @@
 #include <functional>
 #include <string>
 
+#include "encoding/code_page.h"
 #include "ui/form.h"
 #include "ui/label.h"
 
@@ -32,7 +33,7 @@ private:
 
 // Puts text (bytes in codePage) on the desktop clipboard; Exception "Cannot open clipboard"
 // when that fails.
-void CopyTextToClipboard(const std::string& text, int codePage);
+void CopyTextToClipboard(const std::string& text, TCodePage codePage);
 
 // Where a message dialog's Help button sends its request (nowhere by default).
 using THelpTopicRequest = std::function<void(int helpContext, const std::string& helpFile)>;

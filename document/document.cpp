@@ -9,7 +9,7 @@ void TDocument::Open(std::string_view bytes, TOpenRequest request) {
     verdict_ = DetectEncoding(bytes, request.hints);
     if (request.chosenCodePage && request.rememberChoice)
         request.memory.Remember(path_, verdict_, *request.chosenCodePage);
-    const std::optional<int> chosen =
+    const std::optional<TCodePage> chosen =
         request.chosenCodePage ? request.chosenCodePage : request.memory.Recall(path_, verdict_);
     encoding_ = chosen ? ChosenEncoding(bytes, *chosen) : verdict_;
     lineEnds_ = DetectLineEnds(bytes, encoding_.codePage);
@@ -25,9 +25,9 @@ std::shared_ptr<const std::string> TDocument::Snapshot() const {
     return CurrentIniService().Snapshot(File());
 }
 
-int TDocument::TextCodePage() const {
-    if (IsUtf16(encoding_.codePage)) return CodePageUtf8;
-    return encoding_.codePage != 0 ? encoding_.codePage : AnsiCodePage();
+TCodePage TDocument::TextCodePage() const {
+    if (IsUtf16(encoding_.codePage)) return TCodePage::Utf8;
+    return encoding_.codePage != TCodePage::None ? encoding_.codePage : AnsiCodePage();
 }
 
 int TDocument::EngineCodePage() const { return IsUtf16(encoding_.codePage) ? encoding_.codePage : TextCodePage(); }

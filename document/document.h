@@ -28,7 +28,7 @@ public:
         TEncodingHints hints;
         TEncodingMemory memory{std::string()};
         // A code page chosen for this open; remembered for the file's next ones when asked.
-        std::optional<int> chosenCodePage;
+        std::optional<TCodePage> chosenCodePage;
         bool rememberChoice = false;
     };
 
@@ -48,9 +48,9 @@ public:
     TLineEnds LineEnds() const { return lineEnds_; }
     // The code page of the text the lists hold, and names and values are given in: the
     // file's, or UTF-8 for a UTF-16 file.
-    int TextCodePage() const;
+    TCodePage TextCodePage() const;
     // The code page the engine reads the file in: the text's, or the file's UTF-16.
-    int EngineCodePage() const;
+    TCodePage EngineCodePage() const;
 
     // Why the bytes must not be written (commands refuse at once), and why a write would be
     // refused now (commands try, and report the failure).

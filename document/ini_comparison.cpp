@@ -18,8 +18,8 @@ constexpr std::uint32_t Absent = UINT32_MAX;
 // in a character.
 class TComparedText {
 public:
-    TComparedText(const IniListing& list, int codePage, bool toUtf8) : list_(list) {
-        if (!toUtf8 || codePage == CodePageUtf8) return;
+    TComparedText(const IniListing& list, TCodePage codePage, bool toUtf8) : list_(list) {
+        if (!toUtf8 || codePage == TCodePage::Utf8) return;
         texts_.resize(2 * list.Count());
         std::string joined;
         std::vector<std::pair<std::size_t, std::string_view>> converting;  // which texts, and their ASCII start
@@ -176,7 +176,7 @@ struct TIniComparisonBuilder::Work {
 
     Work(const TDocument& l, const TDocument& r)
         : left(l), right(r), toUtf8(l.TextCodePage() != r.TextCodePage()),
-          lead(LeadTable::ForCodePage(toUtf8 ? CodePageUtf8 : l.TextCodePage())) {
+          lead(LeadTable::ForCodePage(toUtf8 ? TCodePage::Utf8 : l.TextCodePage())) {
         result.leftPath_ = l.Path();
         result.rightPath_ = r.Path();
         result.leftCodePage_ = l.TextCodePage();
@@ -285,8 +285,8 @@ namespace {
 std::optional<std::string> InCodePage(std::string_view text, int from, int to) {
     if (from == to) return std::string(text);
     if (!IsValidInCodePage(text, from)) return std::nullopt;
-    if (to == CodePageUtf8) return CodePageToUtf8(text, from);
-    return Utf8ToCodePage(from == CodePageUtf8 ? std::string(text) : CodePageToUtf8(text, from), to);
+    if (to == TCodePage::Utf8) return CodePageToUtf8(text, from);
+    return Utf8ToCodePage(from == TCodePage::Utf8 ? std::string(text) : CodePageToUtf8(text, from), to);
 }
 
 // One key line to write into the target: its value in place of the target's, or a new line.
@@ -304,8 +304,8 @@ TCopyResult CopyAcross(const TIniComparison& comparison, TCompareRow row, TCompa
     const TComparedSection section = comparison.Section(row.section);
     const std::optional<SectionRef> sourceSection = from == TCompareSide::Left ? section.left : section.right;
     const std::optional<SectionRef> targetSection = from == TCompareSide::Left ? section.right : section.left;
-    const int sourceCodePage = comparison.CodePage(from);
-    const int targetCodePage = comparison.CodePage(OtherSide(from));
+    const TCodePage sourceCodePage = comparison.CodePage(from);
+    const TCodePage targetCodePage = comparison.CodePage(OtherSide(from));
     TCopyResult copy;
     if (!sourceSection) return copy;
     copy.section = std::string(sourceSection->name);

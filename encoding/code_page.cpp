@@ -6,7 +6,7 @@
 
 namespace {
 
-int g_codePage = 0;  // 0: not read yet
+TCodePage g_codePage = TCodePage::None;  // not read yet
 
 std::string Normalized(std::string_view name) {
     std::string out;
@@ -15,60 +15,64 @@ std::string Normalized(std::string_view name) {
     return out;
 }
 
-int CodePageOfCodeset(const std::string& codeset) {
-    static const std::pair<const char*, int> table[] = {
-        {"utf8", CodePageUtf8}, {"gbk", 936}, {"gb2312", 936}, {"gb18030", 936}, {"euccn", 936},
-        {"cp936", 936}, {"big5", 950}, {"big5hkscs", 950}, {"euctw", 950}, {"cp950", 950},
-        {"euckr", 949}, {"cp949", 949}, {"uhc", 949}, {"sjis", 932}, {"shiftjis", 932},
-        {"cp932", 932}, {"eucjp", 932}, {"iso88591", 1252}, {"iso885915", 1252}, {"cp1252", 1252},
-        {"iso88592", 1250}, {"cp1250", 1250}, {"iso88595", 1251}, {"koi8r", 1251}, {"koi8u", 1251},
-        {"cp1251", 1251}, {"iso88597", 1253}, {"iso88599", 1254}, {"iso88598", 1255},
-        {"iso88596", 1256}, {"iso885913", 1257}, {"tis620", 874},
+TCodePage CodePageOfCodeset(const std::string& codeset) {
+    using enum TCodePage;
+    static const std::pair<const char*, TCodePage> table[] = {
+        {"utf8", Utf8}, {"gbk", Gbk}, {"gb2312", Gbk}, {"gb18030", Gbk}, {"euccn", Gbk},
+        {"cp936", Gbk}, {"big5", Big5}, {"big5hkscs", Big5}, {"euctw", Big5}, {"cp950", Big5},
+        {"euckr", Korean}, {"cp949", Korean}, {"uhc", Korean}, {"sjis", ShiftJis}, {"shiftjis", ShiftJis},
+        {"cp932", ShiftJis}, {"eucjp", ShiftJis}, {"iso88591", Windows1252}, {"iso885915", Windows1252},
+        {"cp1252", Windows1252}, {"iso88592", Windows1250}, {"cp1250", Windows1250}, {"iso88595", Windows1251},
+        {"koi8r", Windows1251}, {"koi8u", Windows1251}, {"cp1251", Windows1251}, {"iso88597", Windows1253},
+        {"iso88599", Windows1254}, {"iso88598", Windows1255}, {"iso88596", Windows1256},
+        {"iso885913", Windows1257}, {"tis620", Thai},
     };
     for (const auto& [name, cp] : table)
         if (codeset == name) return cp;
-    return 0;
+    return None;
 }
 
-int ReadCodePageFromEnvironment() { return CodePageOfLocaleName(UserLocaleName()); }
+TCodePage ReadCodePageFromEnvironment() { return CodePageOfLocaleName(UserLocaleName()); }
 
 constexpr TByteRange kShiftJisLeadBytes[] = {{0x81, 0x9F}, {0xE0, 0xFC}};
 constexpr TByteRange kEastAsianLeadBytes[] = {{0x81, 0xFE}};
 
 }  // namespace
 
-int CodePageOfLocaleName(std::string_view localeName) {
+TCodePage CodePageOfLocaleName(std::string_view localeName) {
     if (localeName.empty() || localeName == "C" || localeName == "POSIX" ||
         localeName.rfind("C.", 0) == 0)
-        return CodePageUtf8;
-    int cp = 0;
+        return TCodePage::Utf8;
+    TCodePage cp = TCodePage::None;
     if (const auto dot = localeName.find('.'); dot != std::string_view::npos) {
         const std::string_view codeset = localeName.substr(dot + 1);
         cp = CodePageOfCodeset(Normalized(codeset.substr(0, codeset.find('@'))));
     }
-    if (cp == 0) cp = CodePageOfLanguage(localeName);
-    return cp ? cp : CodePageUtf8;
+    if (cp == TCodePage::None) cp = CodePageOfLanguage(localeName);
+    return cp != TCodePage::None ? cp : TCodePage::Utf8;
 }
 
-int CodePageOfLanguage(std::string_view localeName) {
+TCodePage CodePageOfLanguage(std::string_view localeName) {
+    using enum TCodePage;
     const std::string_view name = localeName.substr(0, localeName.find_first_of(".@"));
     const size_t underscore = name.find('_');
     const std::string language = Normalized(name.substr(0, underscore));
     const std::string territory =
         underscore == std::string_view::npos ? "" : Normalized(name.substr(underscore + 1));
-    if (language.empty() || language == "c" || language == "posix") return 0;
+    if (language.empty() || language == "c" || language == "posix") return None;
     if (language == "zh")
-        return territory == "tw" || territory == "hk" || territory == "mo" ? 950 : 936;
-    static const std::pair<const char*, int> table[] = {
-        {"ja", 932},   {"ko", 949},   {"ru", 1251},  {"uk", 1251},  {"be", 1251},  {"bg", 1251},
-        {"mk", 1251},  {"sr", 1251},  {"pl", 1250},  {"cs", 1250},  {"sk", 1250},  {"hu", 1250},
-        {"sl", 1250},  {"hr", 1250},  {"bs", 1250},  {"ro", 1250},  {"sq", 1250},  {"el", 1253},
-        {"tr", 1254},  {"az", 1254},  {"he", 1255},  {"iw", 1255},  {"ar", 1256},  {"fa", 1256},
-        {"ur", 1256},  {"lt", 1257},  {"lv", 1257},  {"et", 1257},  {"vi", 1258},
+        return territory == "tw" || territory == "hk" || territory == "mo" ? Big5 : Gbk;
+    static const std::pair<const char*, TCodePage> table[] = {
+        {"ja", ShiftJis},    {"ko", Korean},      {"ru", Windows1251}, {"uk", Windows1251}, {"be", Windows1251},
+        {"bg", Windows1251}, {"mk", Windows1251}, {"sr", Windows1251}, {"pl", Windows1250}, {"cs", Windows1250},
+        {"sk", Windows1250}, {"hu", Windows1250}, {"sl", Windows1250}, {"hr", Windows1250}, {"bs", Windows1250},
+        {"ro", Windows1250}, {"sq", Windows1250}, {"el", Windows1253}, {"tr", Windows1254}, {"az", Windows1254},
+        {"he", Windows1255}, {"iw", Windows1255}, {"ar", Windows1256}, {"fa", Windows1256}, {"ur", Windows1256},
+        {"lt", Windows1257}, {"lv", Windows1257}, {"et", Windows1257}, {"vi", Windows1258},
     };
     for (const auto& [code, cp] : table)
         if (language == code) return cp;
-    return 1252;
+    return Windows1252;
 }
 
 std::string UserLocaleName() {
@@ -79,37 +83,37 @@ std::string UserLocaleName() {
     return {};
 }
 
-int AnsiCodePage() {
-    if (g_codePage == 0) g_codePage = ReadCodePageFromEnvironment();
+TCodePage AnsiCodePage() {
+    if (g_codePage == TCodePage::None) g_codePage = ReadCodePageFromEnvironment();
     return g_codePage;
 }
 
-void SetAnsiCodePage(int codePage) { g_codePage = codePage; }
+void SetAnsiCodePage(TCodePage codePage) { g_codePage = codePage; }
 
-std::span<const TByteRange> LeadByteRanges(int codePage) {
+std::span<const TByteRange> LeadByteRanges(TCodePage codePage) {
     switch (codePage) {
-        case 932: return kShiftJisLeadBytes;
-        case CodePageGbk:
-        case CodePageGb18030:
-        case 949:
-        case 950: return kEastAsianLeadBytes;
+        case TCodePage::ShiftJis: return kShiftJisLeadBytes;
+        case TCodePage::Gbk:
+        case TCodePage::Gb18030:
+        case TCodePage::Korean:
+        case TCodePage::Big5: return kEastAsianLeadBytes;
         default: return {};
     }
 }
 
-std::bitset<256> LeadByteBits(int codePage) {
+std::bitset<256> LeadByteBits(TCodePage codePage) {
     std::bitset<256> bits;
     for (const TByteRange& range : LeadByteRanges(codePage))
         for (int byte = range.first; byte <= range.last; ++byte) bits.set(static_cast<std::size_t>(byte));
     return bits;
 }
 
-bool IsLeadByte(int codePage, unsigned char byte) {
+bool IsLeadByte(TCodePage codePage, unsigned char byte) {
     for (const TByteRange& range : LeadByteRanges(codePage))
         if (byte >= range.first && byte <= range.last) return true;
     return false;
 }
 
-std::size_t CharacterLength(std::string_view text, std::size_t at, int codePage) {
+std::size_t CharacterLength(std::string_view text, std::size_t at, TCodePage codePage) {
     return CharacterLength(text, at, IsLeadByte(codePage, static_cast<unsigned char>(text[at])));
 }

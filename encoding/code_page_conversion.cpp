@@ -16,7 +16,7 @@ namespace {
 // Converters opened on one thread, closed when it ends: a converter holds the state of the
 // conversion under way, so threads never share one.
 struct OpenConverters {
-    std::map<std::pair<int, int>, iconv_t> open;
+    std::map<std::pair<TCodePage, TCodePage>, iconv_t> open;
     ~OpenConverters() {
         for (auto& [pair, cd] : open)
             if (cd != reinterpret_cast<iconv_t>(-1)) iconv_close(cd);
@@ -24,19 +24,22 @@ struct OpenConverters {
 };
 
 // Opening a converter is costly next to converting one cell of a list, so they are kept.
-iconv_t Converter(int from, int to) {
+iconv_t Converter(TCodePage from, TCodePage to) {
     thread_local OpenConverters converters;
     auto [it, added] = converters.open.try_emplace({from, to}, reinterpret_cast<iconv_t>(-1));
     if (added) it->second = iconv_open(CodePageCharset(to).c_str(), CodePageCharset(from).c_str());
     return it->second;
 }
 
+thread_local std::size_t g_convertedBytes = 0;
+
 // Converts with iconv; on an invalid or incomplete sequence calls onInvalid, which may append
 // a replacement and returns false to give up, and then steps over one unit of the input.
 template <typename OnInvalid>
-bool Convert(int from, int to, std::string_view input, std::string& output, OnInvalid onInvalid) {
+bool Convert(TCodePage from, TCodePage to, std::string_view input, std::string& output, OnInvalid onInvalid) {
     iconv_t cd = Converter(from, to);
     if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+    g_convertedBytes += input.size();
     iconv(cd, nullptr, nullptr, nullptr, nullptr);
     std::array<char, 4096> buffer;
     // Null input flushes what a stateful decoder (1255, 1258) holds back and resets it.
@@ -66,45 +69,52 @@ bool Convert(int from, int to, std::string_view input, std::string& output, OnIn
 
 }  // namespace
 
-std::string CodePageCharset(int codePage) {
+std::string CodePageCharset(TCodePage codePage) {
     if (const TEncoding* encoding = FindEncoding(codePage)) return encoding->charset;
-    return "CP" + std::to_string(codePage);
+    return "CP" + std::to_string(CodePageNumber(codePage));
 }
 
-std::optional<std::string> Utf8ToCodePage(std::string_view utf8, int codePage) {
+std::optional<std::string> Utf8ToCodePage(std::string_view utf8, TCodePage codePage) {
     std::string out;
-    if (!Convert(CodePageUtf8, codePage, utf8, out, [](std::string&) { return false; }))
+    if (!Convert(TCodePage::Utf8, codePage, utf8, out, [](std::string&) { return false; }))
         return std::nullopt;
     return out;
 }
 
-std::string CodePageToUtf8(std::string_view bytes, int codePage) {
+std::string CodePageToUtf8(std::string_view bytes, TCodePage codePage) {
     std::string out;
-    Convert(codePage, CodePageUtf8, bytes, out, [](std::string& o) {
+    Convert(codePage, TCodePage::Utf8, bytes, out, [](std::string& o) {
         o += "\xEF\xBF\xBD";
         return true;
     });
     return out;
 }
 
-bool IsValidInCodePage(std::string_view bytes, int codePage) {
+bool IsValidInCodePage(std::string_view bytes, TCodePage codePage) {
     std::string out;
-    return Convert(codePage, CodePageUtf8, bytes, out, [](std::string&) { return false; });
+    return Convert(codePage, TCodePage::Utf8, bytes, out, [](std::string&) { return false; });
 }
 
-std::string ShownInCodePage(std::string_view bytes, int from, int to) {
+std::string ShownInCodePage(std::string_view bytes, TCodePage from, TCodePage to) {
     const std::string utf8 = CodePageToUtf8(bytes, from);
     if (auto whole = Utf8ToCodePage(utf8, to)) return *whole;
     const std::string mark = Utf8ToCodePage("\xEF\xBF\xBD", to).value_or("?");
     std::string out;
     for (std::size_t at = 0; at < utf8.size();) {
-        std::size_t length = 1;
-        while (at + length < utf8.size() && (static_cast<unsigned char>(utf8[at + length]) & 0xC0) == 0x80) ++length;
+        const std::size_t length = Utf8CharacterLength(utf8, at);
         out += Utf8ToCodePage(std::string_view(utf8).substr(at, length), to).value_or(mark);
         at += length;
     }
     return out;
 }
+
+std::size_t Utf8CharacterLength(std::string_view utf8, std::size_t at) {
+    std::size_t length = 1;
+    while (at + length < utf8.size() && (static_cast<unsigned char>(utf8[at + length]) & 0xC0) == 0x80) ++length;
+    return length;
+}
+
+std::size_t ConvertedByteCount() { return g_convertedBytes; }
 
 std::optional<std::string> Utf8ToAnsi(std::string_view utf8) {
     return Utf8ToCodePage(utf8, AnsiCodePage());

@@ -21,30 +21,32 @@ namespace {
 constexpr std::size_t SampleLimit = std::size_t{1} << 20;
 
 struct TByteOrderMark {
-    int codePage;
+    TCodePage codePage;
     std::string_view bytes;
 };
 constexpr TByteOrderMark ByteOrderMarks[] = {
-    {CodePageUtf8, "\xEF\xBB\xBF"},
-    {CodePageUtf16Le, "\xFF\xFE"},
-    {CodePageUtf16Be, "\xFE\xFF"},
+    {TCodePage::Utf8, "\xEF\xBB\xBF"},
+    {TCodePage::Utf16Le, "\xFF\xFE"},
+    {TCodePage::Utf16Be, "\xFE\xFF"},
 };
 
 // In the order a file with no other evidence takes them: the program's users are mostly
 // readers of Simplified Chinese.
-constexpr int DoubleByteCodePages[] = {CodePageGbk, 950, 932, 949};
+constexpr TCodePage DoubleByteCodePages[] = {TCodePage::Gbk, TCodePage::Big5, TCodePage::ShiftJis, TCodePage::Korean};
 
-bool IsDoubleByte(int codePage) {
-    return codePage == CodePageGb18030 ||
+bool IsDoubleByte(TCodePage codePage) {
+    return codePage == TCodePage::Gb18030 ||
            std::find(std::begin(DoubleByteCodePages), std::end(DoubleByteCodePages), codePage) !=
                std::end(DoubleByteCodePages);
 }
 
-bool IsWindowsSingleByte(int codePage) { return codePage >= 1250 && codePage <= 1258; }
+bool IsWindowsSingleByte(TCodePage codePage) {
+    return codePage >= TCodePage::Windows1250 && codePage <= TCodePage::Windows1258;
+}
 
 // GBK and GB18030 share their two-byte characters: a guess or preference of one stands for
 // both.
-int Family(int codePage) { return codePage == CodePageGb18030 ? CodePageGbk : codePage; }
+TCodePage Family(TCodePage codePage) { return codePage == TCodePage::Gb18030 ? TCodePage::Gbk : codePage; }
 
 // Where the first byte above 0x7F at or after `from` is; npos when there is none. Eight bytes
 // at a time: every load of a large, mostly ASCII file passes here.
@@ -91,14 +93,14 @@ bool HoldsPrivateUse(std::string_view utf8) {
 
 // Every character of the sample is a defined one of codePage. Private-use characters do not
 // count: GB18030 and Shift-JIS give one to nearly any pair of high bytes, Big5's punctuation too.
-bool Fits(std::string_view sample, int codePage) {
+bool Fits(std::string_view sample, TCodePage codePage) {
     return IsValidInCodePage(sample, codePage) && !HoldsPrivateUse(CodePageToUtf8(sample, codePage));
 }
 
 // Whether the sample reads in codePage but for a few stray bytes (a value cut in the middle
 // of a character, a byte pasted in from elsewhere): at least eight characters beyond ASCII
 // for each byte the code page does not define, and no private-use character.
-bool MostlyFits(std::string_view sample, int codePage) {
+bool MostlyFits(std::string_view sample, TCodePage codePage) {
     const std::string text = CodePageToUtf8(sample, codePage);
     if (HoldsPrivateUse(text)) return false;
     std::size_t characters = 0, strays = 0;
@@ -114,77 +116,80 @@ bool MostlyFits(std::string_view sample, int codePage) {
 }
 
 // The double-byte code page that the locale or the library lean to, when the sample reads in
-// it but for a few stray bytes; 0 for none.
-int DoubleByteDespiteStrays(std::string_view sample, const TEncodingHints& hints, int guess) {
-    if (IsWindowsSingleByte(hints.localeCodePage)) return 0;
-    for (int leaning : {hints.preferredCodePage, guess}) {
+// it but for a few stray bytes; None for none.
+TCodePage DoubleByteDespiteStrays(std::string_view sample, const TEncodingHints& hints, TCodePage guess) {
+    if (IsWindowsSingleByte(hints.localeCodePage)) return TCodePage::None;
+    for (TCodePage leaning : {hints.preferredCodePage, guess}) {
         if (!IsDoubleByte(leaning)) continue;
         if (MostlyFits(sample, Family(leaning))) return Family(leaning);
-        if (Family(leaning) == CodePageGbk && MostlyFits(sample, CodePageGb18030)) return CodePageGb18030;
+        if (Family(leaning) == TCodePage::Gbk && MostlyFits(sample, TCodePage::Gb18030)) return TCodePage::Gb18030;
     }
-    return 0;
+    return TCodePage::None;
 }
 
 // The double-byte code pages the sample fits. GB18030 stands in for GBK when its four-byte
 // characters make GBK fail.
-std::vector<int> FittingDoubleByteCodePages(std::string_view sample) {
-    std::vector<int> fitting;
-    for (int codePage : DoubleByteCodePages) {
+std::vector<TCodePage> FittingDoubleByteCodePages(std::string_view sample) {
+    std::vector<TCodePage> fitting;
+    for (TCodePage codePage : DoubleByteCodePages) {
         if (Fits(sample, codePage))
             fitting.push_back(codePage);
-        else if (codePage == CodePageGbk && Fits(sample, CodePageGb18030))
-            fitting.push_back(CodePageGb18030);
+        else if (codePage == TCodePage::Gbk && Fits(sample, TCodePage::Gb18030))
+            fitting.push_back(TCodePage::Gb18030);
     }
     return fitting;
 }
 
-// The detection library's guess as one of our code pages; 0 when it has none or names one we
+// The detection library's guess as one of our code pages; None when it has none or names one we
 // do not read (KOI8-R, ISO-8859-5, ...), whose letters sit elsewhere than in any Windows code page.
-int LibraryGuess(std::string_view sample) {
-    static const std::pair<const char*, int> table[] = {
-        {"GB18030", CodePageGbk}, {"GB2312", CodePageGbk}, {"GBK", CodePageGbk},
-        {"BIG5", 950},           {"SHIFT_JIS", 932},      {"EUC-KR", 949},
-        {"UHC", 949},            {"WINDOWS-1250", 1250},  {"WINDOWS-1251", 1251},
-        {"WINDOWS-1252", 1252},  {"WINDOWS-1253", 1253},  {"WINDOWS-1254", 1254},
-        {"WINDOWS-1255", 1255},  {"WINDOWS-1256", 1256},  {"WINDOWS-1257", 1257},
-        {"WINDOWS-1258", 1258},  {"ISO-8859-1", 1252},    {"ISO-8859-15", 1252},
-        {"ISO-8859-2", 1250},    {"ISO-8859-7", 1253},    {"ISO-8859-9", 1254},
-        {"ISO-8859-8", 1255},    {"ISO-8859-13", 1257},
+TCodePage LibraryGuess(std::string_view sample) {
+    using enum TCodePage;
+    static const std::pair<const char*, TCodePage> table[] = {
+        {"GB18030", Gbk},                {"GB2312", Gbk},                 {"GBK", Gbk},
+        {"BIG5", Big5},                  {"SHIFT_JIS", ShiftJis},         {"EUC-KR", Korean},
+        {"UHC", Korean},                 {"WINDOWS-1250", Windows1250},   {"WINDOWS-1251", Windows1251},
+        {"WINDOWS-1252", Windows1252},   {"WINDOWS-1253", Windows1253},   {"WINDOWS-1254", Windows1254},
+        {"WINDOWS-1255", Windows1255},   {"WINDOWS-1256", Windows1256},   {"WINDOWS-1257", Windows1257},
+        {"WINDOWS-1258", Windows1258},   {"ISO-8859-1", Windows1252},     {"ISO-8859-15", Windows1252},
+        {"ISO-8859-2", Windows1250},     {"ISO-8859-7", Windows1253},     {"ISO-8859-9", Windows1254},
+        {"ISO-8859-8", Windows1255},     {"ISO-8859-13", Windows1257},
     };
     std::unique_ptr<uchardet, decltype(&uchardet_delete)> detector(uchardet_new(),
                                                                    uchardet_delete);
     if (!detector || uchardet_handle_data(detector.get(), sample.data(), sample.size()) != 0)
-        return 0;
+        return None;
     uchardet_data_end(detector.get());
     const char* name = uchardet_get_charset(detector.get());
     for (const auto& [charset, codePage] : table)
         if (strcasecmp(name, charset) == 0) return codePage;
-    return 0;
+    return None;
 }
 
-std::pair<int, TEncodingBasis> LegacyCodePage(std::string_view sample, const TEncodingHints& hints) {
-    const std::vector<int> fitting = FittingDoubleByteCodePages(sample);
-    auto fittingOf = [&](int codePage) {
-        for (int fit : fitting)
+std::pair<TCodePage, TEncodingBasis> LegacyCodePage(std::string_view sample, const TEncodingHints& hints) {
+    const std::vector<TCodePage> fitting = FittingDoubleByteCodePages(sample);
+    auto fittingOf = [&](TCodePage codePage) {
+        for (TCodePage fit : fitting)
             if (Family(fit) == Family(codePage)) return fit;
-        return 0;
+        return TCodePage::None;
     };
-    const int guess = LibraryGuess(sample);
-    if (int codePage = fittingOf(guess)) return {codePage, TEncodingBasis::LibraryGuess};
-    if (int codePage = fittingOf(hints.preferredCodePage))
+    const TCodePage guess = LibraryGuess(sample);
+    if (TCodePage codePage = fittingOf(guess); codePage != TCodePage::None)
+        return {codePage, TEncodingBasis::LibraryGuess};
+    if (TCodePage codePage = fittingOf(hints.preferredCodePage); codePage != TCodePage::None)
         return {codePage, TEncodingBasis::LocalePreference};
     if (!fitting.empty() && !IsWindowsSingleByte(hints.localeCodePage))
         return {fitting.front(), TEncodingBasis::DoubleByteStructure};
-    if (int codePage = DoubleByteDespiteStrays(sample, hints, guess)) return {codePage, TEncodingBasis::DespiteStrays};
+    if (TCodePage codePage = DoubleByteDespiteStrays(sample, hints, guess); codePage != TCodePage::None)
+        return {codePage, TEncodingBasis::DespiteStrays};
     if (IsWindowsSingleByte(guess)) return {guess, TEncodingBasis::LibraryGuess};
-    return {IsWindowsSingleByte(hints.preferredCodePage) ? hints.preferredCodePage : 1252,
+    return {IsWindowsSingleByte(hints.preferredCodePage) ? hints.preferredCodePage : TCodePage::Windows1252,
             TEncodingBasis::Fallback};
 }
 
 }  // namespace
 
 TEncodingHints EncodingHintsOfLocale(std::string_view localeName) {
-    const int localeCodePage = CodePageOfLocaleName(localeName);
+    const TCodePage localeCodePage = CodePageOfLocaleName(localeName);
     const bool ownCodePageCounts = IsDoubleByte(localeCodePage) || IsWindowsSingleByte(localeCodePage);
     return {localeCodePage, ownCodePageCounts ? localeCodePage : CodePageOfLanguage(localeName)};
 }
@@ -197,24 +202,24 @@ TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints
             return {mark.codePage, static_cast<int>(mark.bytes.size()), TEncodingBasis::ByteOrderMark};
     const std::string sample = NonAsciiLines(bytes, SampleLimit);
     if (sample.empty()) return {hints.localeCodePage, 0, TEncodingBasis::PureAscii};
-    if (IsValidInCodePage(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::ValidUtf8};
+    if (IsValidInCodePage(sample, TCodePage::Utf8)) return {TCodePage::Utf8, 0, TEncodingBasis::ValidUtf8};
     // Text of another code page is nearly all strays as UTF-8.
-    if (MostlyFits(sample, CodePageUtf8)) return {CodePageUtf8, 0, TEncodingBasis::DespiteStrays};
+    if (MostlyFits(sample, TCodePage::Utf8)) return {TCodePage::Utf8, 0, TEncodingBasis::DespiteStrays};
     const auto [codePage, basis] = LegacyCodePage(sample, hints);
     return {codePage, 0, basis};
 }
 
-bool ReadsInCodePage(std::string_view bytes, int codePage) {
+bool ReadsInCodePage(std::string_view bytes, TCodePage codePage) {
     return MostlyFits(NonAsciiLines(bytes.substr(size_t(ByteOrderMarkLength(bytes, codePage))), SampleLimit), codePage);
 }
 
-int ByteOrderMarkLength(std::string_view bytes, int codePage) {
+int ByteOrderMarkLength(std::string_view bytes, TCodePage codePage) {
     for (const TByteOrderMark& mark : ByteOrderMarks)
         if (mark.codePage == codePage && bytes.starts_with(mark.bytes))
             return static_cast<int>(mark.bytes.size());
     return 0;
 }
 
-TFileEncoding ChosenEncoding(std::string_view bytes, int codePage) {
+TFileEncoding ChosenEncoding(std::string_view bytes, TCodePage codePage) {
     return {codePage, ByteOrderMarkLength(bytes, codePage), TEncodingBasis::UserChoice};
 }

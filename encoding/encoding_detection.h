@@ -2,6 +2,8 @@
 // Which encoding a file's bytes are in, decided once per load.
 #include <string_view>
 
+#include "encoding/code_page.h"
+
 // How a file's encoding was decided, from the surest evidence to none.
 enum class TEncodingBasis {
     ByteOrderMark,        // the file starts with the mark of UTF-8, UTF-16LE or UTF-16BE
@@ -16,7 +18,7 @@ enum class TEncodingBasis {
 };
 
 struct TFileEncoding {
-    int codePage = 0;
+    TCodePage codePage = TCodePage::None;
     int bomLength = 0;  // bytes of the byte-order mark at the start of the file, 0 when none
     TEncodingBasis basis = TEncodingBasis::PureAscii;
 
@@ -28,11 +30,11 @@ struct TFileEncoding {
 
 // What the user's locale says about files that give no evidence of their own.
 struct TEncodingHints {
-    int localeCodePage = 0;  // taken for pure ASCII files
+    TCodePage localeCodePage = TCodePage::None;  // taken for pure ASCII files
     // The code page a file most likely uses: the locale's own when it is a double-byte or a
     // Windows single-byte one, else that of its language (936 for zh_CN.UTF-8, 950 for
-    // zh_TW.UTF-8, 1252 for en_US.UTF-8); 0 for the C and POSIX locales.
-    int preferredCodePage = 0;
+    // zh_TW.UTF-8, 1252 for en_US.UTF-8); None for the C and POSIX locales.
+    TCodePage preferredCodePage = TCodePage::None;
 };
 TEncodingHints EncodingHintsOfLocale(std::string_view localeName);
 // The hints of the user's locale (LC_ALL, LC_CTYPE, LANG), read anew on each call.
@@ -51,10 +53,10 @@ TFileEncoding DetectEncoding(std::string_view bytes, const TEncodingHints& hints
 
 // Whether bytes read in codePage, but for a few stray bytes: what the detector asks of its own
 // verdicts, to ask of a code page the user chose.
-bool ReadsInCodePage(std::string_view bytes, int codePage);
+bool ReadsInCodePage(std::string_view bytes, TCodePage codePage);
 
 // The length of codePage's byte-order mark when bytes start with it, else 0.
-int ByteOrderMarkLength(std::string_view bytes, int codePage);
+int ByteOrderMarkLength(std::string_view bytes, TCodePage codePage);
 // The encoding to read bytes with when the user chose codePage: its byte-order mark, if the
 // bytes start with one, is skipped.
-TFileEncoding ChosenEncoding(std::string_view bytes, int codePage);
+TFileEncoding ChosenEncoding(std::string_view bytes, TCodePage codePage);

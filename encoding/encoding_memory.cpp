@@ -21,8 +21,8 @@ constexpr std::size_t MaxEntries = 1000;
 
 struct TEntry {
     std::string key;
-    int codePage;
-    int verdictCodePage;
+    TCodePage codePage;
+    TCodePage verdictCodePage;
     int verdictBomLength;
 };
 
@@ -40,11 +40,16 @@ std::optional<TEntry> ParseEntry(std::string_view line) {
     TEntry entry;
     const char* at = line.data();
     const char* end = line.data() + line.size();
-    for (int* field : {&entry.codePage, &entry.verdictCodePage, &entry.verdictBomLength}) {
-        auto [next, error] = std::from_chars(at, end, *field);
-        if (error != std::errc() || next == end || *next != ' ') return std::nullopt;
+    std::uint32_t codePage = 0, verdictCodePage = 0;
+    const auto readField = [&](auto& field) {
+        auto [next, error] = std::from_chars(at, end, field);
+        if (error != std::errc() || next == end || *next != ' ') return false;
         at = next + 1;
-    }
+        return true;
+    };
+    if (!readField(codePage) || !readField(verdictCodePage) || !readField(entry.verdictBomLength)) return std::nullopt;
+    entry.codePage = CodePageOfNumber(codePage);
+    entry.verdictCodePage = CodePageOfNumber(verdictCodePage);
     auto key = UnescapedFromStore(std::string_view(at, end - at));
     if (!key || key->empty() || !FindEncoding(entry.codePage) || entry.verdictBomLength < 0)
         return std::nullopt;
@@ -62,8 +67,9 @@ std::vector<TEntry> ReadStore(const std::string& storeFile) {
 std::string StoreText(const std::vector<TEntry>& entries) {
     std::string text(Header);
     for (const TEntry& entry : entries)
-        text += std::to_string(entry.codePage) + ' ' + std::to_string(entry.verdictCodePage) + ' ' +
-                std::to_string(entry.verdictBomLength) + ' ' + EscapedForStore(entry.key) + '\n';
+        text += std::to_string(CodePageNumber(entry.codePage)) + ' ' +
+                std::to_string(CodePageNumber(entry.verdictCodePage)) + ' ' + std::to_string(entry.verdictBomLength) + ' ' +
+                EscapedForStore(entry.key) + '\n';
     return text;
 }
 
@@ -73,8 +79,8 @@ TEncodingMemory::TEncodingMemory(std::string storeFile) : storeFile_(std::move(s
 
 TEncodingMemory TEncodingMemory::OfUser() { return TEncodingMemory(UserStoreFile("encodings")); }
 
-std::optional<int> TEncodingMemory::Recall(const std::string& path,
-                                           const TFileEncoding& verdict) const {
+std::optional<TCodePage> TEncodingMemory::Recall(const std::string& path,
+                                                 const TFileEncoding& verdict) const {
     if (storeFile_.empty()) return std::nullopt;
     const std::string key = KeyOf(path);
     for (const TEntry& entry : ReadStore(storeFile_))
@@ -86,7 +92,7 @@ std::optional<int> TEncodingMemory::Recall(const std::string& path,
 }
 
 bool TEncodingMemory::Remember(const std::string& path, const TFileEncoding& verdict,
-                               int codePage) {
+                               TCodePage codePage) {
     if (storeFile_.empty()) return false;
     const bool forget = codePage == verdict.codePage;
     std::error_code error;

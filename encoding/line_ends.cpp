@@ -48,11 +48,11 @@ TLineEnds ClassifyBytes(std::string_view bytes) {
 
 }  // namespace
 
-TLineEnds DetectLineEnds(std::string_view bytes, int codePage) {
+TLineEnds DetectLineEnds(std::string_view bytes, TCodePage codePage) {
     auto byteAt = [&](std::size_t i) { return static_cast<unsigned>(static_cast<unsigned char>(bytes[i])); };
-    if (codePage == CodePageUtf16Le)
+    if (codePage == TCodePage::Utf16Le)
         return Classify(bytes.size() / 2, [&](std::size_t i) { return byteAt(2 * i) | byteAt(2 * i + 1) << 8; });
-    if (codePage == CodePageUtf16Be)
+    if (codePage == TCodePage::Utf16Be)
         return Classify(bytes.size() / 2, [&](std::size_t i) { return byteAt(2 * i) << 8 | byteAt(2 * i + 1); });
     return ClassifyBytes(bytes);
 }

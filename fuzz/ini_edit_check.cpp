@@ -14,7 +14,8 @@
 
 namespace {
 
-constexpr int CodePages[] = {65001, 936, 949, 950, 932, 1252, 54936};
+constexpr TCodePage CodePages[] = {TCodePage::Utf8,     TCodePage::Gbk,         TCodePage::Korean, TCodePage::Big5,
+                                   TCodePage::ShiftJis, TCodePage::Windows1252, TCodePage::Gb18030};
 constexpr int Errors[] = {EIO, ENOSPC, EACCES, EROFS, EBUSY, EXDEV, EOPNOTSUPP, EINTR, EDQUOT, EPERM};
 const std::string Path = std::string(MemoryFileOps::Folder) + "a.ini";
 const std::string SecondLink = std::string(MemoryFileOps::Folder) + "b.ini";
@@ -385,7 +386,7 @@ private:
     }
 
     InputReader& in_;
-    int codePage_;
+    TCodePage codePage_;
     LeadTable lead_;
     IniOracle oracle_;
     MemoryFileOps disk_;

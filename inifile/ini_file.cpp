@@ -8,7 +8,7 @@
 
 TIniFile::TIniFile(std::string path) : TIniFile(std::move(path), AnsiCodePage()) {}
 
-TIniFile::TIniFile(std::string path, int codePage) : TCustomIniFile(std::move(path)), codePage_(codePage) {}
+TIniFile::TIniFile(std::string path, TCodePage codePage) : TCustomIniFile(std::move(path)), codePage_(codePage) {}
 
 TIniFile::~TIniFile() { FlushFile(); }
 

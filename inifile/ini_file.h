@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "inifile/custom_ini_file.h"
 #include "platform/exception.h"
 #include "engine/edit_record.h"
@@ -31,11 +32,11 @@ class TIniFile : public TCustomIniFile {
 public:
     // The file's bytes in the process-wide default code page.
     explicit TIniFile(std::string path);
-    TIniFile(std::string path, int codePage);
+    TIniFile(std::string path, TCodePage codePage);
     // Flushes the file.
     ~TIniFile() override;
 
-    int CodePage() const { return codePage_; }
+    TCodePage CodePage() const { return codePage_; }
 
     // The whole value, however long.
     std::string ReadValue(const std::string& section, const std::string& key,
@@ -90,6 +91,6 @@ private:
     IniFileRef File() const;
     void Check(IniResult result);
 
-    int codePage_;
+    TCodePage codePage_;
     EditRecord lastChange_;
 };

@@ -12,7 +12,7 @@ bool blockedForTesting = false;
 
 void BlockClipboardForTesting(bool blocked) { blockedForTesting = blocked; }
 
-void PutClipboardText(const std::string& text, int codePage) {
+void PutClipboardText(const std::string& text, TCodePage codePage) {
     QClipboard* clipboard = qGuiApp && !blockedForTesting ? QGuiApplication::clipboard() : nullptr;
     if (!clipboard) throw Exception("Cannot open clipboard");
     clipboard->setText(ToDisplay(text, codePage));

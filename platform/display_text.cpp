@@ -5,16 +5,16 @@
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
 
-QString ToDisplay(std::string_view bytes, int codePage) {
-    if (codePage == CodePageUtf8) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
+QString ToDisplay(std::string_view bytes, TCodePage codePage) {
+    if (codePage == TCodePage::Utf8) return QString::fromUtf8(bytes.data(), qsizetype(bytes.size()));
     return QString::fromStdString(CodePageToUtf8(bytes, codePage));
 }
 
-std::optional<std::string> FromDisplay(const QString& text, int codePage) {
+std::optional<std::string> FromDisplay(const QString& text, TCodePage codePage) {
     return Utf8ToCodePage(text.toStdString(), codePage);
 }
 
-int ByteLengthIn(const QString& text, int codePage) {
+int ByteLengthIn(const QString& text, TCodePage codePage) {
     if (auto bytes = FromDisplay(text, codePage)) return int(bytes->size());
     int total = 0;
     for (qsizetype i = 0; i < text.size();) {

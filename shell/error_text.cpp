@@ -8,7 +8,7 @@ namespace {
 
 // The last character of a text in the code page, as its bytes.
 std::string LastCharacter(const std::string& text) {
-    const int codePage = AnsiCodePage();
+    const TCodePage codePage = AnsiCodePage();
     size_t start = 0, last = 0;
     while (start < text.size()) {
         last = start;

@@ -26,14 +26,14 @@ int TextFind(const std::string& needle, const std::string& text) {
 
 int TextCompare(const std::string& a, const std::string& b) { return a.compare(b); }
 
-std::string AsciiLower(const std::string& text, int codePage) {
+std::string AsciiLower(const std::string& text, TCodePage codePage) {
     std::string lower = text;
     for (std::size_t at = 0; at < lower.size(); at += CharacterLength(lower, at, codePage))
         lower[at] = AsciiLower(lower[at]);
     return lower;
 }
 
-int TextFind(const std::string& needle, const std::string& text, int codePage) {
+int TextFind(const std::string& needle, const std::string& text, TCodePage codePage) {
     if (needle.empty()) return 0;
     for (std::size_t at = 0; at + needle.size() <= text.size(); at += CharacterLength(text, at, codePage))
         if (text.compare(at, needle.size(), needle) == 0) return static_cast<int>(at) + 1;

@@ -3,6 +3,8 @@
 // counted in bytes; double-byte characters are not respected.
 #include <string>
 
+#include "encoding/code_page.h"
+
 // Adds 0x20 to each byte from 'A' to 'Z'; every other byte, whatever the locale, stays.
 std::string AsciiLower(const std::string& text);
 // count bytes from start; a start below 1 counts as 1, and a range past the end is clamped.
@@ -14,5 +16,5 @@ int TextCompare(const std::string& a, const std::string& b);
 
 // The same two for a text in codePage, whose double-byte characters they respect: a trail
 // byte is never folded, and a match never starts on one.
-std::string AsciiLower(const std::string& text, int codePage);
-int TextFind(const std::string& needle, const std::string& text, int codePage);
+std::string AsciiLower(const std::string& text, TCodePage codePage);
+int TextFind(const std::string& needle, const std::string& text, TCodePage codePage);

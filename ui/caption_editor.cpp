@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kAcceptedText = "iniv.acceptedText";
 
-void FilterUserEdit(QLineEdit& edit, const QString& after, int codePage) {
+void FilterUserEdit(QLineEdit& edit, const QString& after, TCodePage codePage) {
     const TypedText typed = FilterTypedText(edit.property(kAcceptedText).toString(), after, 0, codePage);
     if (!typed.notHeld.isEmpty()) TellNotHeld(edit, typed.notHeld, codePage);
     if (typed.refused) {
@@ -33,7 +33,7 @@ QWidget* CaptionDelegate::createEditor(QWidget* parent, const QStyleOptionViewIt
                                        const QModelIndex& index) const {
     QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-        const int codePage = index.data(CodePageRole).toInt();
+        const auto codePage = index.data(CodePageRole).value<TCodePage>();
         QObject::connect(edit, &QLineEdit::textEdited, edit, [edit, codePage](const QString& after) {
             CatchErrors(ControlOfWidget(edit), [&] { FilterUserEdit(*edit, after, codePage); });
         });
@@ -71,7 +71,7 @@ bool CaptionDelegate::helpEvent(QHelpEvent* event, QAbstractItemView* view, cons
     return true;
 }
 
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage) {
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, TCodePage codePage) {
     if (edited == ToDisplay(caption, codePage)) return CaptionEdit::Unchanged;
     auto bytes = EditedBytes(edited, caption, codePage);
     if (!bytes) {

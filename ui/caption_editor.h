@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "encoding/code_page.h"
 #include "platform/keys.h"
 
 // The role under which the models of the tree and the list answer the code page of an item's
@@ -38,7 +39,7 @@ enum class CaptionEdit { Unchanged, Changed, Refused };
 // altered (the bytes stay, even those the code page does not define), Refused (with a beep)
 // when the code page cannot hold it or it keeps marks of bytes the code page does not define,
 // else Changed with the new bytes in caption.
-CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, int codePage);
+CaptionEdit TakeEditedCaption(std::string& caption, const QString& edited, TCodePage codePage);
 
 // How editing starts in a view whose captions can be edited in place (F2, or a click on the
 // selected item), or never for a read-only one.

@@ -189,7 +189,7 @@ void TControl::SetCaption(const std::string& caption) {
     ShowCaption();
 }
 
-void TControl::SetTextCodePage(int codePage) {
+void TControl::SetTextCodePage(TCodePage codePage) {
     textCodePage_ = codePage;
     SetCaption(caption_);
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "platform/keys.h"
 #include "ui/component.h"
 #include "ui/events.h"
@@ -56,9 +57,9 @@ public:
     // for the program's own texts and for paths; a file's for the file's content. Each
     // control keeps its own, so that loading a file of another code page reinterprets no
     // text that is already shown.
-    int TextCodePage() const { return textCodePage_; }
+    TCodePage TextCodePage() const { return textCodePage_; }
     // The caption's bytes are read in codePage from now on.
-    void SetTextCodePage(int codePage);
+    void SetTextCodePage(TCodePage codePage);
 
     const TFont& Font() const { return font_; }
     virtual void SetFont(const TFont& font);
@@ -132,7 +133,7 @@ private:
     bool visible_ = true;
     bool enabled_ = true;
     std::string caption_;
-    int textCodePage_;
+    TCodePage textCodePage_;
     TFont font_;
     bool parentFont_ = true;
     TColor color_ = clBtnFace;

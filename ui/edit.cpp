@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include "encoding/code_page_conversion.h"
 #include "platform/beep.h"
 #include "platform/display_text.h"
 #include "ui/error_sink.h"
@@ -10,12 +11,25 @@
 #include "ui/typed_text.h"
 #include "ui/widget_access.h"
 
-TEdit::TEdit(TComponent* owner, TWinControl* parent) : TWinControl(owner, new QLineEdit(ParentWidgetOf(parent))) {
+// The field's text while the user types, beside the caption last shown.
+struct TEdit::Typing {
+    std::string shownBytes;     // the caption last shown
+    QString shown;              // the same as the field showed it
+    bool shownInvalid = false;  // it holds bytes the code page does not define
+    QString accepted;           // the field's text: shown as the user edited it
+    int acceptedBytes = 0;      // its length in bytes, kept while there is a byte limit
+    bool pending = false;       // accepted has not been taken into the caption yet
+};
+
+TEdit::TEdit(TComponent* owner, TWinControl* parent)
+    : TWinControl(owner, new QLineEdit(ParentWidgetOf(parent))), typing_(std::make_unique<Typing>()) {
     QObject::connect(LineEdit(), &QLineEdit::textEdited, LineEdit(), [this](const QString& after) {
-        CatchErrors(this, [&] { AcceptUserEdit(ToDisplay(Caption(), TextCodePage()), after); });
+        CatchErrors(this, [&] { AcceptUserEdit(after); });
     });
     SetParent(parent);
 }
+
+TEdit::~TEdit() = default;
 
 QLineEdit* TEdit::LineEdit() const { return static_cast<QLineEdit*>(Widget()); }
 
@@ -26,27 +40,48 @@ TPoint TEdit::DropDownPoint() const {
 
 void TEdit::ShowCaption() {
     if (!LineEdit() || showing_) return;
+    typing_->shownBytes = Caption();
+    typing_->shown = ToDisplay(typing_->shownBytes, TextCodePage());
+    typing_->shownInvalid = typing_->shown.contains(QChar::ReplacementCharacter) &&
+                            !IsValidInCodePage(typing_->shownBytes, TextCodePage());
+    typing_->accepted = typing_->shown;
+    typing_->acceptedBytes = int(typing_->shownBytes.size());
+    typing_->pending = false;
     showing_ = true;
-    LineEdit()->setText(ToDisplay(Caption(), TextCodePage()));
+    LineEdit()->setText(typing_->shown);
     showing_ = false;
 }
 
-bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
-    const std::string old = Caption();
-    const TypedText typed = FilterTypedText(before, after, maxLength_, TextCodePage());
-    bool refused = typed.refused;
-    QString result = typed.text;
-    auto bytes = EditedBytes(result, Caption(), TextCodePage());
-    if (!bytes) {
-        // The old text holds bytes the code page does not define; they cannot be stored back.
-        refused = true;
-        result = before;
-    } else {
+const std::string& TEdit::Text() {
+    if (typing_->pending) {
+        typing_->pending = false;
+        // Every character was held when it was typed, so the whole text is held.
+        const Typing& typing = *typing_;
+        const std::string bytes = typing.accepted == typing.shown
+                                      ? typing.shownBytes
+                                      : FromDisplay(typing.accepted, TextCodePage()).value_or(typing.shownBytes);
         // The field already shows the text: setting it again would move the cursor to the end.
         showing_ = true;
-        TControl::SetCaption(*bytes);
+        TControl::SetCaption(bytes);
         showing_ = false;
     }
+    return Caption();
+}
+
+bool TEdit::AcceptUserEdit(const QString& after) {
+    const TypedText typed = FilterTypedText(typing_->accepted, after, maxLength_, TextCodePage(), typing_->acceptedBytes);
+    bool refused = typed.refused;
+    QString result = typed.text;
+    if (typing_->shownInvalid && result != typing_->shown && result.contains(QChar::ReplacementCharacter)) {
+        // The text holds bytes the code page does not define; once edited they cannot be stored back.
+        refused = true;
+        result = typing_->accepted;
+    } else {
+        typing_->acceptedBytes = typed.bytes;
+    }
+    const bool changed = result != typing_->accepted;
+    typing_->accepted = result;
+    typing_->pending = typing_->pending || changed;
     if (!typed.notHeld.isEmpty()) TellNotHeld(*LineEdit(), typed.notHeld, TextCodePage());
     if (refused) {
         SoundDefaultBeep();
@@ -55,8 +90,13 @@ bool TEdit::AcceptUserEdit(const QString& before, const QString& after) {
         LineEdit()->setCursorPosition(int(typed.cursor));
         showing_ = false;
     }
-    if (OnChange && Caption() != old) OnChange(this);
+    if (OnChange && changed) OnChange(this);
     return !refused;
+}
+
+void TEdit::SetMaxLength(int bytes) {
+    maxLength_ = bytes;
+    if (maxLength_ > 0) typing_->acceptedBytes = ByteLengthIn(typing_->accepted, TextCodePage());
 }
 
 void TEdit::SelectAll() {

@@ -1,10 +1,12 @@
 #pragma once
 // One-line edits. The edit keeps the bytes it was given and returns exactly those until the
-// user edits; what the user types or pastes is taken into the edit's text code page as it
-// arrives, and a character that code page cannot hold, or one that would cross the byte
-// limit, is refused.
+// user edits; a character the user types or pastes that the edit's text code page cannot
+// hold, or one that would cross the byte limit, is refused as it arrives. The field's text
+// becomes bytes once, when the program asks for it, not at each key press.
 #include "ui/control.h"
 #include "ui/label.h"
+
+#include <memory>
 
 class QLineEdit;
 class QString;
@@ -17,14 +19,15 @@ void SetNotHeldText(const std::string& format);
 class TEdit : public TWinControl {
 public:
     explicit TEdit(TComponent* owner, TWinControl* parent = nullptr);
+    ~TEdit() override;
     const char* ClassName() const override { return "TEdit"; }
 
     // The text, in the edit's text code page.
-    const std::string& Text() const { return Caption(); }
+    const std::string& Text();
     void SetText(const std::string& text) { SetCaption(text); }
     // Bytes of the text code page that typing and pasting may fill (0: no limit).
     int MaxLength() const { return maxLength_; }
-    void SetMaxLength(int bytes) { maxLength_ = bytes; }
+    void SetMaxLength(int bytes);
     void SelectAll();
     // The height that suits the font.
     int NaturalHeight() const;
@@ -40,15 +43,18 @@ public:
 
     // Takes text that the user put into the field; the seam that typing, pasting and input
     // methods all come through. Returns false when something had to be refused.
-    bool AcceptUserEdit(const QString& before, const QString& after);
+    bool AcceptUserEdit(const QString& after);
 
 protected:
     void ShowCaption() override;
     QLineEdit* LineEdit() const;
 
 private:
+    struct Typing;
+
     int maxLength_ = 0;
     bool showing_ = false;
+    std::unique_ptr<Typing> typing_;
 };
 
 enum class TLabelPosition { lpAbove, lpBelow, lpLeft, lpRight };

@@ -87,7 +87,7 @@ public:
                     result = ToDisplay(item->SubItems().At(column - 1), item->CodePage());
                 else result = QString();
             } else if (role == CodePageRole) {
-                result = item->CodePage();
+                result = QVariant::fromValue(item->CodePage());
             } else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*ItemOf(index)) : std::string();
                 const std::string hint = JoinedHint(item->Hint(), more);
@@ -265,7 +265,7 @@ TListItems::~TListItems() = default;
 
 TListItem* TListItems::Add() { return Add(AnsiCodePage()); }
 
-TListItem* TListItems::Add(int codePage) {
+TListItem* TListItems::Add(TCodePage codePage) {
     TakeRowsOver();
     int row = Count();
     view_.BeforeAdd(row);
@@ -302,7 +302,7 @@ std::string TListItems::CaptionOf(int index) const {
     return made != made_.end() ? made->second->Caption() : source_->Caption(index);
 }
 
-void TListItems::Show(int count, int codePage, std::unique_ptr<const TListRowSource> source) {
+void TListItems::Show(int count, TCodePage codePage, std::unique_ptr<const TListRowSource> source) {
     view_.BeforeClear();
     items_.clear();
     made_.clear();

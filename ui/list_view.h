@@ -9,6 +9,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "ui/item_view.h"
 
 class TListView;
@@ -83,7 +84,7 @@ public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
     // The code page of the caption's and the sub-items' bytes, given when the row was added.
-    int CodePage() const { return codePage_; }
+    TCodePage CodePage() const { return codePage_; }
     TSubItems& SubItems() { return subItems_; }
     const TSubItems& SubItems() const { return subItems_; }
     int ImageIndex() const { return imageIndex_; }
@@ -108,11 +109,11 @@ public:
 private:
     friend class TListItems;
     friend class TSubItems;
-    TListItem(TListItems& owner, int codePage) : owner_(owner), codePage_(codePage), subItems_(*this) {}
+    TListItem(TListItems& owner, TCodePage codePage) : owner_(owner), codePage_(codePage), subItems_(*this) {}
     void Changed();
 
     TListItems& owner_;
-    int codePage_;
+    TCodePage codePage_;
     std::string caption_;
     std::string hint_;
     std::string description_;
@@ -139,13 +140,13 @@ public:
     ~TListItems();
 
     // Appends an empty row whose texts are bytes in codePage; without one, in the locale's.
-    TListItem* Add(int codePage);
+    TListItem* Add(TCodePage codePage);
     TListItem* Add();
     void Clear();
     void Delete(int index);
     // Replaces the rows with count rows of source, texts in codePage; an item is made the first
     // time the view or a caller needs it, so a long list costs little until it is looked at.
-    void Show(int count, int codePage, std::unique_ptr<const TListRowSource> source);
+    void Show(int count, TCodePage codePage, std::unique_ptr<const TListRowSource> source);
     int Count() const { return source_ ? sourceCount_ : int(items_.size()); }
     TListItem* Item(int index) const;
     // A row's caption, without making the row.
@@ -177,7 +178,7 @@ private:
     mutable std::unordered_map<int, std::unique_ptr<TListItem>> made_;
     std::unique_ptr<const TListRowSource> source_;
     int sourceCount_ = 0;
-    int sourceCodePage_ = 0;
+    TCodePage sourceCodePage_ = TCodePage::None;
 };
 
 enum class TViewStyle { vsIcon, vsSmallIcon, vsList, vsReport };

@@ -57,7 +57,7 @@ public:
             const TTreeNode* node = NodeOf(index);
             if (role == Qt::DisplayRole || role == Qt::EditRole) result = ToDisplay(node->Text(), node->CodePage());
             else if (role == Qt::DecorationRole) result = Icon(*node);
-            else if (role == CodePageRole) result = node->CodePage();
+            else if (role == CodePageRole) result = QVariant::fromValue(node->CodePage());
             else if (role == Qt::ToolTipRole) {
                 const std::string more = view_.OnGetHint ? view_.OnGetHint(*NodeOf(index)) : std::string();
                 const std::string hint = JoinedHint(node->Hint(), more);
@@ -188,7 +188,7 @@ private:
 
 // ---------------------------------------------------------------- TTreeNode
 
-TTreeNode::TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, int codePage)
+TTreeNode::TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, TCodePage codePage)
     : owner_(&owner), parent_(parent), text_(std::move(text)), codePage_(codePage) {}
 
 TTreeNode::~TTreeNode() = default;
@@ -245,7 +245,7 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text) {
     return AddChild(parent, text, AnsiCodePage());
 }
 
-TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text, int codePage) {
+TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const std::string& text, TCodePage codePage) {
     TTreeNode* p = parent ? parent : root_.get();
     int row = p->Count();
     view_.BeforeInsert(p, row);

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "ui/item_view.h"
 
 class TTreeNodes;
@@ -24,7 +25,7 @@ public:
     // Bytes in the node's code page.
     void SetText(const std::string& text);
     // The code page of the text's bytes, given when the node was added.
-    int CodePage() const { return codePage_; }
+    TCodePage CodePage() const { return codePage_; }
     int ImageIndex() const { return imageIndex_; }
     void SetImageIndex(int index);
     int SelectedIndex() const { return selectedIndex_; }
@@ -65,14 +66,14 @@ private:
     friend class TTreeNodes;
     friend class TTreeView;
     friend class TreeNodeModel;
-    TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, int codePage);
+    TTreeNode(TTreeNodes& owner, TTreeNode* parent, std::string text, TCodePage codePage);
     void SetExpandedFlags(bool expanded, bool recursive);
 
     TTreeNodes* owner_;
     TTreeNode* parent_;  // the hidden root for top-level nodes
     std::vector<std::unique_ptr<TTreeNode>> children_;
     std::string text_;
-    int codePage_;
+    TCodePage codePage_;
     std::string hint_;
     std::string description_;
     std::size_t data_ = 0;
@@ -92,7 +93,7 @@ public:
 
     // Appends a node as the last child of parent (nullptr: as the last top-level node), its
     // text bytes in codePage; without one, in the locale's.
-    TTreeNode* AddChild(TTreeNode* parent, const std::string& text, int codePage);
+    TTreeNode* AddChild(TTreeNode* parent, const std::string& text, TCodePage codePage);
     TTreeNode* AddChild(TTreeNode* parent, const std::string& text);
     void Clear();
     // All nodes, at every level.

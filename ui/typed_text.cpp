@@ -29,11 +29,17 @@ Change ChangeBetween(const QString& before, const QString& after) {
 
 }  // namespace
 
-TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, int codePage) {
+TypedText FilterTypedText(const QString& before, const QString& after, int maxBytes, TCodePage codePage,
+                          int beforeBytes) {
     const Change change = ChangeBetween(before, after);
     const QString inserted = after.mid(change.start, change.insertedEnd - change.start);
     const QString head = before.left(change.start), tail = before.mid(change.removedEnd);
-    int room = maxBytes > 0 ? maxBytes - ByteLengthIn(head + tail, codePage) : INT_MAX;
+    int kept = 0;  // bytes of head and tail
+    if (maxBytes > 0) {
+        const QString removed = before.mid(change.start, change.removedEnd - change.start);
+        kept = (beforeBytes < 0 ? ByteLengthIn(before, codePage) : beforeBytes) - ByteLengthIn(removed, codePage);
+    }
+    int room = maxBytes > 0 ? maxBytes - kept : INT_MAX;
     // Take the inserted characters one by one while they fit and the code page holds them.
     QString accepted;
     QString notHeld;
@@ -52,10 +58,11 @@ TypedText FilterTypedText(const QString& before, const QString& after, int maxBy
         }
         i += length;
     }
-    return {head + accepted + tail, change.start + accepted.size(), refused, notHeld};
+    return {head + accepted + tail, change.start + accepted.size(), refused, notHeld,
+            maxBytes > 0 ? maxBytes - room : 0};
 }
 
-std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, int codePage) {
+std::optional<std::string> EditedBytes(const QString& edited, const std::string& original, TCodePage codePage) {
     if (edited == ToDisplay(original, codePage)) return original;
     if (edited.contains(QChar::ReplacementCharacter) && !IsValidInCodePage(original, codePage)) return std::nullopt;
     return FromDisplay(edited, codePage);
@@ -72,7 +79,7 @@ std::string& NotHeldText() {
 
 void SetNotHeldText(const std::string& format) { NotHeldText() = format; }
 
-void TellNotHeld(QWidget& field, const QString& character, int codePage) {
+void TellNotHeld(QWidget& field, const QString& character, TCodePage codePage) {
     if (NotHeldText().empty()) return;
     const QString text =
         ToDisplay(NotHeldText()).arg(character, QString::fromStdString(EncodingDisplayName(codePage, 0)));

@@ -22,10 +22,10 @@ bool IsLineEnd(char c) { return c == '\n' || c == '\r'; }
 
 }  // namespace
 
-IniFind::IniFind(std::string bytes, std::string needle, int codePage)
+IniFind::IniFind(std::string bytes, std::string needle, TCodePage codePage)
     : IniFind(std::make_shared<const std::string>(std::move(bytes)), std::move(needle), codePage) {}
 
-IniFind::IniFind(std::shared_ptr<const std::string> bytes, std::string needle, int codePage)
+IniFind::IniFind(std::shared_ptr<const std::string> bytes, std::string needle, TCodePage codePage)
     : held_(bytes ? std::move(bytes) : std::make_shared<const std::string>()), bytes_(*held_),
       needle_(std::move(needle)), lead_(LeadTable::ForCodePage(codePage)) {
     // A lead byte and its trail compare exactly, whatever letter the trail looks like.

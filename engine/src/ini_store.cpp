@@ -26,11 +26,11 @@ const IniDocument& EmptyDocument() {
 }
 
 // The code page of the text a document holds: a UTF-16 file's is UTF-8.
-int TextCodePage(int codePage) { return IsUtf16(codePage) ? CodePageUtf8 : codePage; }
+int TextCodePage(TCodePage codePage) { return IsUtf16(codePage) ? TCodePage::Utf8 : codePage; }
 
-LeadTable LeadOf(int codePage) { return LeadTable::ForCodePage(TextCodePage(codePage)); }
+LeadTable LeadOf(TCodePage codePage) { return LeadTable::ForCodePage(TextCodePage(codePage)); }
 
-IniDocument Parse(std::string bytes, int codePage) { return IniDocument(std::move(bytes), LeadOf(codePage)); }
+IniDocument Parse(std::string bytes, TCodePage codePage) { return IniDocument(std::move(bytes), LeadOf(codePage)); }
 
 // Saves the edited document; a UTF-16 file's change is put in its units first, which refuses
 // a change that touches the parts that do not decode.
@@ -58,7 +58,7 @@ IniStore::Entry* IniStore::Find(std::string_view path) {
     return nullptr;
 }
 
-IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, int codePage,
+IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp, TCodePage codePage,
                                            Room& room) {
     Entry* entry = Find(path);
     if (!entry) return nullptr;
@@ -81,14 +81,14 @@ IniStore::Entry* IniStore::Current(std::string_view path, const FileStamp& stamp
     return entry;
 }
 
-IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, int codePage,
+IniStore::Entry& IniStore::Remember(std::string_view path, const FileStamp& stamp, TCodePage codePage,
                                             std::string bytes, Room room, HeldFile held) {
     Forget(path);
     if (entries_.size() >= MaxCachedFiles) entries_.pop_back();
     std::shared_ptr<Utf16Layout> utf16;
     if (IsUtf16(codePage)) {
         utf16 = room.utf16 ? std::move(room.utf16) : std::make_shared<Utf16Layout>();
-        bytes = utf16->Read(std::move(bytes), codePage == CodePageUtf16Be, room.document.TakeRoom());
+        bytes = utf16->Read(std::move(bytes), codePage == TCodePage::Utf16Be, room.document.TakeRoom());
     }
     room.document.Load(std::move(bytes), LeadOf(codePage));
     entries_.push_front(Entry{std::string(path), stamp, codePage, std::move(room.document), 0, std::move(held), std::move(utf16)});
@@ -111,7 +111,7 @@ void IniStore::Forget(std::string_view path) {
     entries_.remove_if([&](const Entry& entry) { return entry.path == path; });
 }
 
-const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
+const IniDocument& IniStore::Document(std::string_view pathView, TCodePage codePage) {
     if (pathView.empty()) return EmptyDocument();
     if (Entry* entry = Find(pathView);
         entry && batchDepth_ > 0 && entry->checkedInBatch == batch_ && entry->codePage == codePage)
@@ -149,14 +149,14 @@ const IniDocument& IniStore::Document(std::string_view pathView, int codePage) {
     return entry->document;
 }
 
-IniResult IniStore::Apply(std::string_view pathView, int codePage, std::span<const Edit> edits) {
+IniResult IniStore::Apply(std::string_view pathView, TCodePage codePage, std::span<const Edit> edits) {
     std::optional<FileStamp> found;
     IniResult result = ApplyLocked(pathView, codePage, edits, found);
     result.stampBefore = found.value_or(FileStamp{});
     return result;
 }
 
-IniResult IniStore::ApplyLocked(std::string_view pathView, int codePage, std::span<const Edit> edits,
+IniResult IniStore::ApplyLocked(std::string_view pathView, TCodePage codePage, std::span<const Edit> edits,
                                 std::optional<FileStamp>& found) {
     if (pathView.empty()) return Failed(IniFailure::SystemError, ENOENT);
     const std::string path(pathView);
@@ -228,7 +228,7 @@ IniResult IniStore::ApplyLocked(std::string_view pathView, int codePage, std::sp
     return Failed(IniFailure::Locked);
 }
 
-void IniStore::Adopt(std::string_view pathView, int codePage, std::string bytes, const ReadMark& mark) {
+void IniStore::Adopt(std::string_view pathView, TCodePage codePage, std::string bytes, const ReadMark& mark) {
     if (pathView.empty() || !SettledBefore(mark) || bytes.size() > IniDocument::MaxSize ||
         static_cast<std::int64_t>(bytes.size()) != mark.stamp.size)
         return;

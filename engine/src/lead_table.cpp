@@ -1,6 +1,6 @@
 #include "engine/lead_table.h"
 
-LeadTable LeadTable::ForCodePage(int codePage) {
+LeadTable LeadTable::ForCodePage(TCodePage codePage) {
     LeadTable table;
     const std::bitset<256> leads = LeadByteBits(codePage);
     for (std::size_t byte = 0; byte < leads.size(); ++byte) {

@@ -24,7 +24,7 @@ namespace {
 class CompareViewTest : public MainWindowTest {
 protected:
     // Names and marks compared below are UTF-8.
-    ScopedLocale desktop{"C.UTF-8", CodePageUtf8};
+    ScopedLocale desktop{"C.UTF-8", TCodePage::Utf8};
 
     // Ctrl+D on the ordinary tree, the other file's path typed into the chooser.
     void CompareWith(const std::string& path, bool waitForComparison = true) {
@@ -126,7 +126,7 @@ TEST_F(CompareViewTest, F7AndShiftF7GoThroughEveryDifferenceInOrderAndStopAtTheE
 }
 
 TEST_F(CompareViewTest, ACopyTheTargetCannotHoldIsRefusedNamingTheKeyAndWritesNothing) {
-    const std::string gbk = *Utf8ToCodePage("[s]\n; 这是游戏的默认设置文件，请不要随意修改其中的任何内容\nk=1\n", CodePageGbk);
+    const std::string gbk = *Utf8ToCodePage("[s]\n; 这是游戏的默认设置文件，请不要随意修改其中的任何内容\nk=1\n", TCodePage::Gbk);
     Load(gbk, "left.ini");
     const std::string right = File("right.ini", "[s]\nk=\xEC\x95\x88\xEB\x85\x95\n");  // Korean, in UTF-8
     CompareWith(right);

@@ -20,9 +20,9 @@ protected:
 };
 
 TEST_F(CopyTest, ARowCopiesAsItsKeyLineAndANodeAsItsNameInTheDesktopsEncoding) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     // 表 is B1 ED and 能 is C4 DC in GBK; 乐 (C0 D6) reads as other characters in Big5.
-    Load(*Utf8ToCodePage("[设置]\r\n名称 = 表能 ; 乐\r\n[其他]\r\nk=v\r\n", CodePageGbk));
+    Load(*Utf8ToCodePage("[设置]\r\n名称 = 表能 ; 乐\r\n[其他]\r\nk=v\r\n", TCodePage::Gbk));
     main->tree1->SetSelected(Section(0));
     main->tree1Click(nullptr);
     main->ListView1->SetSelected(Row(0));

@@ -107,7 +107,7 @@ TEST_F(DesktopTest, AFileDroppedOnAnyPartOfTheWindowLoads) {
     EXPECT_EQ(CurrentIniPath, second);
 
     // A name that is no UTF-8 arrives with its own bytes: under a GBK locale, 中.ini.
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     const std::string gbkName = File("\xD6\xD0.ini", kSimple);
     EXPECT_TRUE(Drop(tree->viewport(), {QUrl::fromEncoded(QByteArray::fromStdString(
                                             "file://" + folder.string() + "/%D6%D0.ini"))}));

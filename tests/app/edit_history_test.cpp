@@ -11,7 +11,7 @@
 namespace apptest {
 namespace {
 
-std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, TCodePage::Gbk); }
 
 class EditHistoryTest : public MainWindowTest {
 protected:
@@ -85,7 +85,7 @@ const std::string kGbkFile = Gbk(
     "静音=否");  // no line end at the end
 
 TEST_F(EditHistoryTest, TwentyMixedCommandsAreUndoneInTurnAndRedoneByteForByte) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string path = Load(kGbkFile);
     ASSERT_EQ(Root()->Count(), 4);
     std::vector<std::string> states{ReadBytes(path)};

@@ -18,7 +18,7 @@
 namespace apptest {
 namespace {
 
-std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, TCodePage::Gbk); }
 
 std::string Sample(const std::string& name) { return ReadBytes(std::string(INIV_SAMPLES_DIR) + "/" + name); }
 
@@ -62,7 +62,7 @@ protected:
 TEST_F(EncodingTest, AGbkFileUnderAUtf8LocaleShowsChineseAndEditsWriteGbk) {
     for (const char* locale : {"zh_CN.UTF-8", "C.UTF-8"}) {
         SCOPED_TRACE(locale);
-        ScopedLocale desktop(locale, CodePageUtf8);
+        ScopedLocale desktop(locale, TCodePage::Utf8);
         const std::string original = Sample("gbk-game.ini");
         const std::string path = Load(original, "游戏.ini");
         EXPECT_EQ(Shown(Root()), QString::fromUtf8("游戏.ini")) << "the file name in the locale's code page";
@@ -96,7 +96,7 @@ TEST_F(EncodingTest, AGbkFileUnderAUtf8LocaleShowsChineseAndEditsWriteGbk) {
 }
 
 TEST_F(EncodingTest, TypingFollowsTheFilesCodePageNotTheLocales) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string original = "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海") + "\r\n";
     const std::string path = Load(original);
     // Hangul is no GBK character: refused where it is typed, never stored as "?".
@@ -113,7 +113,7 @@ TEST_F(EncodingTest, TypingFollowsTheFilesCodePageNotTheLocales) {
 }
 
 TEST_F(EncodingTest, AHeaderWhoseTrailByteIsABracketKeepsItsWholeName) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     // 揮 is 93 5D and 廬 is 8F 5D in GBK: their second bytes are "]".
     const std::string name = Gbk("指揮") + Gbk("廬山");
     Load("[" + name + "]\r\nk=v\r\n[" + Gbk("其他") + "]\r\n");
@@ -123,7 +123,7 @@ TEST_F(EncodingTest, AHeaderWhoseTrailByteIsABracketKeepsItsWholeName) {
 }
 
 TEST_F(EncodingTest, NewNamesAreFoldedWithoutTouchingTrailBytes) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string path = Load("[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=x\r\n");
     // 並 is 81 4B in GBK: a trail byte that is a capital letter stays as it is.
     AnswerNextInput(QString::fromUtf8("NEW並"), Qt::Key_Return);
@@ -138,7 +138,7 @@ TEST_F(EncodingTest, NewNamesAreFoldedWithoutTouchingTrailBytes) {
 }
 
 TEST_F(EncodingTest, ChoosingAnEncodingReadsTheSameBytesAgainWritesNothingAndIsRememberedForTheFile) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     // 工具箱 is a GBK text that Big5 reads as other characters.
     const std::string bytes = "[" + Gbk("工具箱") + "]\r\nk=" + Gbk("工具箱") + "\r\n";
     const std::string path = Load(bytes);
@@ -146,7 +146,7 @@ TEST_F(EncodingTest, ChoosingAnEncodingReadsTheSameBytesAgainWritesNothingAndIsR
     const auto modified = ModifiedAt(path);
 
     ChooseEncoding("Big5");
-    const QString asBig5 = QString::fromStdString(CodePageToUtf8(Gbk("工具箱"), 950));
+    const QString asBig5 = QString::fromStdString(CodePageToUtf8(Gbk("工具箱"), TCodePage::Big5));
     EXPECT_EQ(Shown(Section(0)), asBig5);
     EXPECT_EQ(Cell(0, 1), asBig5) << "the list is read again too";
     EXPECT_EQ(EncodingBox()->currentText(), "Big5");
@@ -191,7 +191,7 @@ TEST_F(EncodingTest, ChoosingAnEncodingReadsTheSameBytesAgainWritesNothingAndIsR
 
 // A write under a code page the bytes do not read in would put two encodings in one file.
 TEST_F(EncodingTest, AChosenEncodingTheBytesDoNotReadInMakesTheFileReadOnly) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string bytes = "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海远征客户端") + "\r\n";
     const std::string path = Load(bytes);
     ChooseEncoding("UTF-8");
@@ -210,7 +210,7 @@ TEST_F(EncodingTest, AChosenEncodingTheBytesDoNotReadInMakesTheFileReadOnly) {
 }
 
 TEST_F(EncodingTest, ChoosingKeepsTheSelectedSection) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     Load("[a]\r\nk=" + Gbk("一") + "\r\n[b]\r\nk=" + Gbk("二") + "\r\n");
     ClickNode(Section(1));
     ChooseEncoding("GB18030");
@@ -219,15 +219,15 @@ TEST_F(EncodingTest, ChoosingKeepsTheSelectedSection) {
 }
 
 TEST_F(EncodingTest, AValueWithBytesTheCodePageDoesNotDefineSurvivesAnUnchangedOk) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
-    for (int codePage : {CodePageGbk, CodePageUtf8}) {
-        SCOPED_TRACE(codePage);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
+    for (TCodePage codePage : {TCodePage::Gbk, TCodePage::Utf8}) {
+        SCOPED_TRACE(CodePageNumber(codePage));
         // Enough good characters that a stray byte does not make the file another code page.
         const std::string good = *Utf8ToCodePage("星海远征客户端配置文件", codePage);
         const std::string odd = "k\xFF" "y";
         const std::string bytes = "; " + good + "\r\n[a]\r\nodd=" + odd + "\r\n";
         const std::string path = Load(bytes);
-        ASSERT_EQ(main->EncodingBox->Item(main->EncodingBox->ItemIndex()), codePage == CodePageGbk ? "GBK" : "UTF-8");
+        ASSERT_EQ(main->EncodingBox->Item(main->EncodingBox->ItemIndex()), codePage == TCodePage::Gbk ? "GBK" : "UTF-8");
         EXPECT_TRUE(Cell(0, 1).contains(QChar::ReplacementCharacter));
         const auto modified = ModifiedAt(path);
 
@@ -256,11 +256,11 @@ TEST_F(EncodingTest, AValueWithBytesTheCodePageDoesNotDefineSurvivesAnUnchangedO
 TEST_F(EncodingTest, TheProgramsOwnTextsStayRightWhicheverFileIsLoaded) {
     const struct {
         const char* locale;
-        int localeCodePage;
+        TCodePage localeCodePage;
         std::string file;
     } cases[] = {
-        {"zh_CN.GBK", CodePageGbk, "[设置]\nk=值\n"},
-        {"zh_CN.UTF-8", CodePageUtf8, Gbk("[设置]\nk=值\n")},
+        {"zh_CN.GBK", TCodePage::Gbk, "[设置]\nk=值\n"},
+        {"zh_CN.UTF-8", TCodePage::Utf8, Gbk("[设置]\nk=值\n")},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locale);
@@ -295,10 +295,10 @@ TEST_F(EncodingTest, TheProgramsOwnTextsStayRightWhicheverFileIsLoaded) {
 }
 
 TEST_F(EncodingTest, AUtf16FileIsShownAndEditable) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string original = Sample("utf16le-setup.ini");
     const std::string path = Load(original, "setup.ini");
-    const std::string text = CodePageToUtf8(original.substr(2), CodePageUtf16Le);
+    const std::string text = CodePageToUtf8(original.substr(2), TCodePage::Utf16Le);
     ASSERT_GT(Root()->Count(), 0);
     const QString first = Shown(Section(0));
     EXPECT_NE(text.find("[" + first.toStdString() + "]"), std::string::npos) << first.toStdString();

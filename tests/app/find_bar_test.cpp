@@ -165,16 +165,16 @@ TEST_F(FindBarTest, TypingSearchesOnItsOwnButtonsStepAndCloseAndNoMatchEmptiesTh
 // Under a UTF-8 desktop the typed text is taken into GBK; the GBK bytes 8E 41 (螦) hold an "A"
 // that is no letter of its own.
 TEST_F(FindBarTest, AGbkFileIsSearchedInItsOwnCodePageAndAnEditStartsTheSearchAgain) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
-    const std::string path = Load(*Utf8ToCodePage("[设置]\r\n键=螦\r\n名称=值a\r\n[其他]\r\n值=1\r\n", CodePageGbk));
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
+    const std::string path = Load(*Utf8ToCodePage("[设置]\r\n键=螦\r\n名称=值a\r\n[其他]\r\n值=1\r\n", TCodePage::Gbk));
     Find("A");
     EXPECT_EQ(State(), "1/1");
-    EXPECT_EQ(Selection(), *Utf8ToCodePage("设置/名称", CodePageGbk));
+    EXPECT_EQ(Selection(), *Utf8ToCodePage("设置/名称", TCodePage::Gbk));
     Find(QString::fromUtf8("值"));
     EXPECT_EQ(State(), "1/2");
-    EXPECT_EQ(Selection(), *Utf8ToCodePage("设置/名称", CodePageGbk));
+    EXPECT_EQ(Selection(), *Utf8ToCodePage("设置/名称", TCodePage::Gbk));
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
-    EXPECT_EQ(Selection(), *Utf8ToCodePage("其他/值", CodePageGbk));
+    EXPECT_EQ(Selection(), *Utf8ToCodePage("其他/值", TCodePage::Gbk));
 
     // Another value holding the text: the next Enter searches the file as it is now.
     main->tree1->SetSelected(Section(0));
@@ -187,8 +187,8 @@ TEST_F(FindBarTest, AGbkFileIsSearchedInItsOwnCodePageAndAnEditStartsTheSearchAg
 }
 
 TEST_F(FindBarTest, TheTextToFindKeepsItsCharactersWhenAFileOfAnotherEncodingIsLoaded) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
-    Load(*Utf8ToCodePage("[设置]\r\n名称=值\r\n", CodePageGbk), "gbk.ini");
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
+    Load(*Utf8ToCodePage("[设置]\r\n名称=值\r\n", TCodePage::Gbk), "gbk.ini");
     Find(QString::fromUtf8("值"));
     EXPECT_EQ(State(), "1/1");
     Load("[其他]\nk=值\n", "utf8.ini");

@@ -219,7 +219,7 @@ TEST_F(LoadingTest, KeyboardMovesListTheNewlySelectedSection) {
 }
 
 TEST_F(LoadingTest, AGbkFileUnderCodePage936ShowsItsNamesAndKeepsTheBytes) {
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     const std::string general = "\xB3\xA3\xB9\xE6", window = "\xB4\xB0\xBF\xDA";      // 常规, 窗口
     const std::string name = "\xC3\xFB\xB3\xC6", width = "\xBF\xED\xB6\xC8";         // 名称, 宽度
     const std::string value = "Ini\xCE\xC4\xBC\xFE";                                  // Ini文件

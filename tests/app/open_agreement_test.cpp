@@ -44,7 +44,7 @@ protected:
 };
 
 TEST_F(OpenAgreementTest, TheWindowAndInivReadAndRefuseTheSameFileAlike) {
-    ScopedLocale desktop("zh_CN.UTF-8", CodePageUtf8);
+    ScopedLocale desktop("zh_CN.UTF-8", TCodePage::Utf8);
     const std::string bytes = Utf8WithALateStrayByte();
     const std::string path = Load(bytes);
     // Detected from the sample: UTF-8, and nothing refused.

@@ -105,7 +105,7 @@ TEST_F(ViewIsFileTest, InPlaceEditsRenameKeysAndSectionsInTheFileOrSayWhyNot) {
 // Sections a reader finds by names it finds: blanks inside the brackets, a GBK character whose
 // trail byte is "]", and empty names; each is listed, added to and deleted in the file.
 TEST_F(ViewIsFileTest, EverySectionAReaderFindsIsListedAndActedOn) {
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     const std::string hui = "\x93\x5D", lu = "\x91\x5D";  // 揮, 慮: "]" as the second byte
     const std::string text = "[ b ]\nk=1\n[" + hui + lu + "]\n" + lu + "=" + hui + "\n[]\n=x\nafter=2\n";
     const std::string path = Load(text, "gbk.ini");
@@ -183,7 +183,7 @@ TEST_F(ViewIsFileTest, RepeatedNamesAreMarkedAndEachRowOrNodeActsOnItsOwnLineOrS
 // In a GBK file, the second of two repeated keys and of two repeated sections renamed in place:
 // that line alone changes, into the typed name's GBK bytes, and the marks go.
 TEST_F(ViewIsFileTest, RenamingTheSecondOfRepeatedNamesInAGbkFileChangesThatLineAlone) {
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     const std::string general = "\xB3\xA3\xB9\xE6", window = "\xB4\xB0\xBF\xDA";  // 常规, 窗口
     const std::string text = "[" + general + "]\r\nk = 1\r\nK = 2\r\n[" + general + "]\r\nx=3\r\n";
     const std::string path = Load(text, "gbk.ini");

@@ -10,7 +10,7 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-Words Split(std::string_view line, int codePage = CodePageUtf8) {
+Words Split(std::string_view line, TCodePage codePage = TCodePage::Utf8) {
     LineWords split = SplitWords(line, codePage);
     EXPECT_EQ(split.error, "") << line;
     return split.words;
@@ -24,21 +24,21 @@ TEST(BatchWords, QuotesAndBackslashesAsAShellReadsThem) {
     EXPECT_EQ(Split("pre'mid dle'post \"\" ''"), (Words{"premid dlepost", "", ""}));
     EXPECT_EQ(Split("'#not' a\\#comment"), (Words{"#not", "a#comment"}));
     EXPECT_EQ(Split("   "), Words{});
-    EXPECT_EQ(SplitWords("set a 'open", CodePageUtf8).error, "a quote is left open");
-    EXPECT_EQ(SplitWords("set a \"open", CodePageUtf8).error, "a quote is left open");
-    EXPECT_EQ(SplitWords("set a b\\", CodePageUtf8).error, "a backslash ends the line");
+    EXPECT_EQ(SplitWords("set a 'open", TCodePage::Utf8).error, "a quote is left open");
+    EXPECT_EQ(SplitWords("set a \"open", TCodePage::Utf8).error, "a quote is left open");
+    EXPECT_EQ(SplitWords("set a b\\", TCodePage::Utf8).error, "a backslash ends the line");
 }
 
 // In GBK, 0x5C (a backslash) is also the trail byte of characters such as 0x95 0x5C.
 TEST(BatchWords, ATrailByteThatLooksLikeABackslashStaysWithItsCharacter) {
-    EXPECT_EQ(Split("set a \x95\x5c b", CodePageGbk), (Words{"set", "a", "\x95\x5c", "b"}));
-    EXPECT_EQ(Split("'\x95\x5c' \"\x95\x5c\"", CodePageGbk), (Words{"\x95\x5c", "\x95\x5c"}));
-    EXPECT_EQ(Split("set a \x95\x5c b", CodePageUtf8), (Words{"set", "a", "\x95 b"}));
+    EXPECT_EQ(Split("set a \x95\x5c b", TCodePage::Gbk), (Words{"set", "a", "\x95\x5c", "b"}));
+    EXPECT_EQ(Split("'\x95\x5c' \"\x95\x5c\"", TCodePage::Gbk), (Words{"\x95\x5c", "\x95\x5c"}));
+    EXPECT_EQ(Split("set a \x95\x5c b", TCodePage::Utf8), (Words{"set", "a", "\x95 b"}));
 }
 
 BatchInput Read(const std::string& text) {
     std::istringstream in(text);
-    return ReadBatch(in, CodePageUtf8);
+    return ReadBatch(in, TCodePage::Utf8);
 }
 
 TEST(BatchInput, OperationsWithTheirLineNumbers) {

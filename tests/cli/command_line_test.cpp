@@ -25,7 +25,7 @@ TEST(CommandLine, OptionsGoBeforeFileAndWordsAfterItAreTakenAsTheyAre) {
     EXPECT_EQ(set.file, "a.ini");
     EXPECT_EQ(set.words, (std::vector<std::string>{"s", "-k", "--help"}));
     EXPECT_TRUE(set.dryRun);
-    EXPECT_EQ(set.codePage, CodePageGbk);
+    EXPECT_EQ(set.codePage, TCodePage::Gbk);
 
     const Invocation keys = Call({"keys", "-0", "-e", "big5", "--encoding", "auto", "--", "-a.ini", "s"});
     EXPECT_EQ(keys.file, "-a.ini");

@@ -22,7 +22,7 @@ std::string Read(const std::string& path) {
 }
 
 TEST(Utf16Set, InivWritesTheBytesTheDocumentWrites) {
-    SetAnsiCodePage(CodePageUtf8);
+    SetAnsiCodePage(TCodePage::Utf8);
     for (const Utf16Fixture& fixture : {LittleEndianFixture(), BigEndianFixture()}) {
         TempFolder folder;
         const std::string byDocument = folder.File("document.ini", fixture.original);

@@ -83,7 +83,7 @@ TEST(InputBox, TypingStopsAtTheByteLimitOfTheCodePage) {
     EXPECT_EQ(AskAndDo("", TypeThen(QString(300, u'a'), Enter)), std::string(255, 'a'));
     std::string typed, expected;
     {
-        ScopedCodePage gbk(936);
+        ScopedCodePage gbk(TCodePage::Gbk);
         typed = AskAndDo("", TypeThen(QString(128, u'中') + "ab", Enter));
         for (int i = 0; i < 127; ++i) expected += Ansi("中");
     }

@@ -114,7 +114,7 @@ TEST(FilterBuffer, SplitsDescriptionsAndPatternsIntoZeroSeparatedItems) {
 TEST(FilterBuffer, KeepsABarThatIsTheSecondByteOfADoubleByteCharacter) {
     const std::string filter = "\x81\x7C" "x|*.ini";
     EXPECT_EQ(BuildFilterBuffer(filter), "\x81\0x\0*.ini\0\0"s) << "a single-byte locale splits at every bar";
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     EXPECT_EQ(BuildFilterBuffer(filter), "\x81\x7C" "x\0*.ini\0\0"s);
     // After an even run of lead bytes the bar stands alone again.
     EXPECT_EQ(BuildFilterBuffer("\x81\x81|*.a"), "\x81\x81\0*.a\0\0"s);
@@ -164,7 +164,7 @@ TEST(OpenDialogProperties, InitialDirDropsOneTrailingSeparator) {
         dialog.SetInitialDir(given);
         EXPECT_EQ(dialog.InitialDir(), stored) << given;
     }
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     dialog.SetInitialDir("\x81\x5C");
     EXPECT_EQ(dialog.InitialDir(), "\x81\x5C") << "the second byte of a character is no separator";
     dialog.SetInitialDir("\x81\x5C\\");
@@ -479,7 +479,7 @@ TEST_F(RealChooser, ToolkitTextsFollowTheMessagesLocaleAndLabelsKeepTheirAccessK
 }
 
 TEST_F(RealChooser, DoubleByteCodePage) {
-    ScopedLocale chinese("zh_CN.GBK", 936);
+    ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
     dialog.SetFilter("\xC5\x7C" "x|*.ini");  // a character whose second byte is the bar
     dialog.SetFileName("kept.ini");
     // A path that the code page cannot hold can't be returned.
@@ -508,7 +508,7 @@ TEST_F(RealChooser, NamesAreListedInTheLocalesCodePageAndOpenByTheirBytes) {
         QTest::keyClick(view, Qt::Key_Return);
     };
     {
-        ScopedLocale chinese("zh_CN.GBK", 936);
+        ScopedLocale chinese("zh_CN.GBK", TCodePage::Gbk);
         EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) {
             EXPECT_EQ(ListedNames(chooser, 2).size(), 2);
             pick(chooser, QString::fromUtf8("中文.ini"));
@@ -521,7 +521,7 @@ TEST_F(RealChooser, NamesAreListedInTheLocalesCodePageAndOpenByTheirBytes) {
         EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { TypeAndAccept(chooser, QString::fromUtf8("中文.ini")); }));
         EXPECT_EQ(dialog.FileName(), Dir() + "/" + gbkName) << "a typed name in the locale's code page";
     }
-    ScopedLocale utf8("C.UTF-8", CodePageUtf8);
+    ScopedLocale utf8("C.UTF-8", TCodePage::Utf8);
     EXPECT_TRUE(RunWith(dialog, [&](QDialog& chooser) { pick(chooser, ToDisplay(gbkName)); }));
     EXPECT_EQ(dialog.FileName(), Dir() + "/" + gbkName);
 }

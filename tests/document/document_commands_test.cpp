@@ -24,7 +24,7 @@ protected:
     std::string path = folder.File("game.ini", original);
 
     // Opened from its bytes on disk, as a load opens it.
-    TDocument Opened(std::optional<int> chosen = std::nullopt) {
+    TDocument Opened(std::optional<TCodePage> chosen = std::nullopt) {
         TDocument document(path);
         document.Open(ReadFile(path), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), chosen, false});
         document.Sections();
@@ -131,9 +131,9 @@ TEST_F(DocumentCommandsTest, AChangeNoticeSaysWhetherTheFileIsToBeReadAgain) {
 }
 
 TEST_F(DocumentCommandsTest, BytesThatMustNotBeWrittenAreNeverWritten) {
-    const std::string gbk = "[a]\r\nk=" + *Utf8ToCodePage("星海", CodePageGbk) + "\r\n";
+    const std::string gbk = "[a]\r\nk=" + *Utf8ToCodePage("星海", TCodePage::Gbk) + "\r\n";
     folder.File("game.ini", gbk);
-    TDocument document = Opened(CodePageUtf8);
+    TDocument document = Opened(TCodePage::Utf8);
     ASSERT_EQ(document.ContentRefusal(), TContentRefusal::OtherEncoding);
     EXPECT_EQ(document.SetValue("a", "k", "v").failure, IniFailure::CannotHold);
     EXPECT_EQ(document.RemoveSectionAt({"a", 0}).failure, IniFailure::CannotHold);
@@ -160,7 +160,7 @@ TEST_F(DocumentCommandsTest, ACommandChecksTheFileNoMoreThanItsWrite) {
     TDocument document = Opened();
     CountingStatus ops;
     ScopedSeam seam(UseIniFileOps, &ops);
-    const IniFileRef file{path, CodePageUtf8};
+    const IniFileRef file{path, TCodePage::Utf8};
     ASSERT_TRUE(CurrentIniService().SetValue(file, "b", "x", "read again").Succeeded());
     ops.calls = 0;
     ASSERT_TRUE(CurrentIniService().SetValue(file, "b", "x", "engine").Succeeded());

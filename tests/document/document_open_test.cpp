@@ -19,7 +19,7 @@ namespace {
 
 const TEncodingHints ZhCn = EncodingHintsOfLocale("zh_CN.UTF-8");
 
-std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, TCodePage::Gbk); }
 
 class DocumentOpenTest : public ::testing::Test {
 protected:
@@ -27,7 +27,7 @@ protected:
     std::string store = folder.Path("encodings");
 
     // Opens the file at path from its bytes on disk, as a load does.
-    TDocument Opened(const std::string& path, std::optional<int> chosen = std::nullopt, bool remember = false) {
+    TDocument Opened(const std::string& path, std::optional<TCodePage> chosen = std::nullopt, bool remember = false) {
         TDocument document(path);
         document.Open(ReadFile(path), {ZhCn, TEncodingMemory(store), chosen, remember});
         return document;
@@ -37,12 +37,12 @@ protected:
 TEST_F(DocumentOpenTest, AGbkFileIsReadInGbkAndListedThroughTheEngine) {
     const std::string path = folder.File("game.ini", "[" + Gbk("版本") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海") + "\r\n");
     TDocument document = Opened(path);
-    EXPECT_EQ(document.Encoding().codePage, CodePageGbk);
-    EXPECT_EQ(document.TextCodePage(), CodePageGbk);
+    EXPECT_EQ(document.Encoding().codePage, TCodePage::Gbk);
+    EXPECT_EQ(document.TextCodePage(), TCodePage::Gbk);
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     EXPECT_EQ(document.WriteRefusal(), IniFailure::None);
-    EXPECT_EQ(document.EngineCodePage(), CodePageGbk);
+    EXPECT_EQ(document.EngineCodePage(), TCodePage::Gbk);
 
     const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);
@@ -56,24 +56,24 @@ TEST_F(DocumentOpenTest, AGbkFileIsReadInGbkAndListedThroughTheEngine) {
 // The window remembers the user's choice for the file's next loads; iniv's --encoding does not.
 TEST_F(DocumentOpenTest, AChosenEncodingIsRememberedOnlyWhenAskedAndWhileTheVerdictHolds) {
     const std::string path = folder.File("big5.ini", "[" + Gbk("版本") + "]\n");
-    EXPECT_EQ(Opened(path, 950, false).Encoding().codePage, 950);
-    EXPECT_EQ(Opened(path).Encoding().codePage, CodePageGbk) << "a choice not to remember was remembered";
+    EXPECT_EQ(Opened(path, TCodePage::Big5, false).Encoding().codePage, TCodePage::Big5);
+    EXPECT_EQ(Opened(path).Encoding().codePage, TCodePage::Gbk) << "a choice not to remember was remembered";
 
-    EXPECT_EQ(Opened(path, 950, true).Encoding().codePage, 950);
+    EXPECT_EQ(Opened(path, TCodePage::Big5, true).Encoding().codePage, TCodePage::Big5);
     const TDocument recalled = Opened(path);
-    EXPECT_EQ(recalled.Encoding().codePage, 950);
+    EXPECT_EQ(recalled.Encoding().codePage, TCodePage::Big5);
     EXPECT_EQ(recalled.Encoding().basis, TEncodingBasis::UserChoice);
-    EXPECT_EQ(recalled.Verdict().codePage, CodePageGbk);
+    EXPECT_EQ(recalled.Verdict().codePage, TCodePage::Gbk);
 
     // Other content, another verdict: the choice made for the old bytes no longer holds.
     folder.File("big5.ini", "[\xE7\x89\x88\xE6\x9C\xAC]\n");
-    EXPECT_EQ(Opened(path).Encoding().codePage, CodePageUtf8);
+    EXPECT_EQ(Opened(path).Encoding().codePage, TCodePage::Utf8);
 }
 
 TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
     const std::string gbk = folder.File("gbk.ini", "[" + Gbk("版本") + "]\n" + Gbk("名称") + "=1\n");
-    EXPECT_EQ(Opened(gbk, CodePageUtf8).ContentRefusal(), TContentRefusal::OtherEncoding);
-    EXPECT_EQ(Opened(gbk, CodePageGbk).ContentRefusal(), TContentRefusal::None) << "the verdict's own code page";
+    EXPECT_EQ(Opened(gbk, TCodePage::Utf8).ContentRefusal(), TContentRefusal::OtherEncoding);
+    EXPECT_EQ(Opened(gbk, TCodePage::Gbk).ContentRefusal(), TContentRefusal::None) << "the verdict's own code page";
 
     const std::string nul = folder.File("nul.ini", std::string("[a]\nk=v\0w\n", 10));
     EXPECT_EQ(Opened(nul).ContentRefusal(), TContentRefusal::Binary);
@@ -83,14 +83,14 @@ TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
 }
 
 TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
-    const std::string utf16 = *Utf8ToCodePage("; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n", CodePageUtf16Le);
+    const std::string utf16 = *Utf8ToCodePage("; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n", TCodePage::Utf16Le);
     const std::string path = folder.File("wide.ini", "\xFF\xFE" + utf16);
     TDocument document = Opened(path);
-    EXPECT_EQ(document.Encoding().codePage, CodePageUtf16Le);
+    EXPECT_EQ(document.Encoding().codePage, TCodePage::Utf16Le);
     EXPECT_EQ(document.Encoding().bomLength, 2);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
-    EXPECT_EQ(document.TextCodePage(), CodePageUtf8);
-    EXPECT_EQ(document.EngineCodePage(), CodePageUtf16Le);
+    EXPECT_EQ(document.TextCodePage(), TCodePage::Utf8);
+    EXPECT_EQ(document.EngineCodePage(), TCodePage::Utf16Le);
     EXPECT_EQ(document.LineEnds(), TLineEnds::CrLf);
     const IniListing sections = document.Sections();
     ASSERT_EQ(sections.Count(), 1u);

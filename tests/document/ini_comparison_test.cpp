@@ -24,7 +24,7 @@ class IniComparisonTest : public ::testing::Test {
 protected:
     TempFolder folder;
 
-    TDocument Opened(const std::string& name, const std::string& bytes, std::optional<int> codePage = std::nullopt) {
+    TDocument Opened(const std::string& name, const std::string& bytes, std::optional<TCodePage> codePage = std::nullopt) {
         TDocument document(folder.File(name, bytes));
         document.Open(bytes, {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), codePage, false});
         document.NoteEngineStamp();
@@ -53,21 +53,21 @@ protected:
 };
 
 TEST_F(IniComparisonTest, NamesMatchAsReadAcrossEncodingsCaseSpacingAndLineEnds) {
-    const TDocument gbk = Opened("gbk.ini", "[A]\r\nx = 1\r\n\xC3\xFB=\xD6\xD0\xCE\xC4\r\n", CodePageGbk);
-    const TDocument utf8 = Opened("utf8.ini", "[a]\nX=1\n\xE5\x90\x8D=\xE4\xB8\xAD\xE6\x96\x87\n", CodePageUtf8);
+    const TDocument gbk = Opened("gbk.ini", "[A]\r\nx = 1\r\n\xC3\xFB=\xD6\xD0\xCE\xC4\r\n", TCodePage::Gbk);
+    const TDocument utf8 = Opened("utf8.ini", "[a]\nX=1\n\xE5\x90\x8D=\xE4\xB8\xAD\xE6\x96\x87\n", TCodePage::Utf8);
     const TIniComparison comparison = CompareIni(gbk, utf8);
     EXPECT_EQ(comparison.Differences(), 0u);
     EXPECT_EQ(Rows(comparison), (std::vector<std::string>{"same [A]#0", "same x#0 1|1",
                                                          "same \xC3\xFB#0 \xD6\xD0\xCE\xC4|\xE4\xB8\xAD\xE6\x96\x87"}));
-    EXPECT_EQ(comparison.CodePage(TCompareSide::Left), CodePageGbk);
+    EXPECT_EQ(comparison.CodePage(TCompareSide::Left), TCodePage::Gbk);
 
-    const TDocument other = Opened("other.ini", "[a]\nX=2\n\xE5\x90\x8D=\xE4\xB8\xAD\n", CodePageUtf8);
+    const TDocument other = Opened("other.ini", "[a]\nX=2\n\xE5\x90\x8D=\xE4\xB8\xAD\n", TCodePage::Utf8);
     EXPECT_EQ(CompareIni(gbk, other).Differences(), 2u) << "the same bytes in two encodings are no same characters";
 
     // Text that starts in ASCII and goes on in Chinese, as most values do.
-    const TDocument mixedGbk = Opened("mixed.ini", "[s]\nk=ab\xD6\xD0\nj=ab\xD6\xD0\nkey\xC3\xFB=1\n", CodePageGbk);
+    const TDocument mixedGbk = Opened("mixed.ini", "[s]\nk=ab\xD6\xD0\nj=ab\xD6\xD0\nkey\xC3\xFB=1\n", TCodePage::Gbk);
     const TDocument mixedUtf8 =
-        Opened("mixed8.ini", "[s]\nk=ab\xE4\xB8\xAD\nj=abc\xE4\xB8\xAD\nkey\xE5\x90\x8D=1\n", CodePageUtf8);
+        Opened("mixed8.ini", "[s]\nk=ab\xE4\xB8\xAD\nj=abc\xE4\xB8\xAD\nkey\xE5\x90\x8D=1\n", TCodePage::Utf8);
     EXPECT_EQ(Rows(CompareIni(mixedGbk, mixedUtf8)),
               (std::vector<std::string>{"different [s]#0", "same k#0 ab\xD6\xD0|ab\xE4\xB8\xAD",
                                         "different j#0 ab\xD6\xD0|abc\xE4\xB8\xAD", "same key\xC3\xFB#0 1|1"}));
@@ -163,8 +163,8 @@ TEST_F(CopyAcrossTest, AValueChangesOnlyItsBytesAndOneUndoGivesTheOldBytes) {
 
 TEST_F(CopyAcrossTest, MissingKeysAndSectionsAreAddedAsOneChangeInTheTargetsEncoding) {
     const std::string targetBytes = "[a]\r\nk=1\r\n\r\n[b]\r\nx=1\r\n";
-    TDocument source = Opened("source.ini", "[a]\nk=2\nn=\xE4\xB8\xAD\nk=3\n[c]\nc1=1\nc2=\n[b]\nx=1\n", CodePageUtf8);
-    TDocument target = Opened("target.ini", targetBytes, CodePageGbk);
+    TDocument source = Opened("source.ini", "[a]\nk=2\nn=\xE4\xB8\xAD\nk=3\n[c]\nc1=1\nc2=\n[b]\nx=1\n", TCodePage::Utf8);
+    TDocument target = Opened("target.ini", targetBytes, TCodePage::Gbk);
     TIniComparison comparison = CompareIni(source, target);
     ASSERT_EQ(comparison.Section(0).differences, 3u);
 
@@ -191,7 +191,7 @@ TEST_F(CopyAcrossTest, MissingKeysAndSectionsAreAddedAsOneChangeInTheTargetsEnco
 
 TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheLastLine) {
     TDocument source = Opened("source.ini", "[a]\nk=1\n[b]\nx=1\ny=2\n[b]\nz=3\n");
-    TDocument target = Opened("target.ini", "[a]\nk=1\n[B]\nx=1\ny=2", CodePageUtf8);
+    TDocument target = Opened("target.ini", "[a]\nk=1\n[B]\nx=1\ny=2", TCodePage::Utf8);
     const TIniComparison comparison = CompareIni(source, target);
     ASSERT_EQ(comparison.Section(2).mark, TCompareMark::LeftOnly);
     ASSERT_TRUE(CopyAcross(comparison, {2, 0}, TCompareSide::Left, target).result.Succeeded());
@@ -205,8 +205,8 @@ TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheL
 
 TEST_F(CopyAcrossTest, WhatTheTargetCannotHoldOrMayNotWriteIsRefusedWithItsKeyAndWritesNothing) {
     const std::string targetBytes = "[a]\r\nk=1\r\n";
-    TDocument source = Opened("source.ini", "[a]\nk=1\n\xED\x95\x9C=\xEA\xB8\x80\nok=1\n", CodePageUtf8);
-    TDocument target = Opened("target.ini", targetBytes, CodePageGbk);
+    TDocument source = Opened("source.ini", "[a]\nk=1\n\xED\x95\x9C=\xEA\xB8\x80\nok=1\n", TCodePage::Utf8);
+    TDocument target = Opened("target.ini", targetBytes, TCodePage::Gbk);
     const TIniComparison comparison = CompareIni(source, target);
 
     TCopyResult copy = CopyAcross(comparison, {0, 1}, TCompareSide::Left, target);

@@ -20,7 +20,7 @@ std::string Read(const std::string& path) {
     return bytes.str();
 }
 
-TDocument Opened(const std::string& path, std::optional<int> chosen = std::nullopt) {
+TDocument Opened(const std::string& path, std::optional<TCodePage> chosen = std::nullopt) {
     TDocument document(path);
     document.Open(Read(path), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), chosen, false});
     document.Sections();
@@ -81,8 +81,8 @@ TEST(Utf16Commands, AFileWithoutAMarkIsEditedInTheOrderChosenForIt) {
     // ASCII with every second byte zero, LF line ends: UTF-16LE once chosen.
     const std::string original("[\0s\0]\0\n\0k\0=\0v\0\n\0", 16);
     const std::string path = folder.File("plain.ini", original);
-    TDocument document = Opened(path, CodePageUtf16Le);
-    EXPECT_EQ(document.Encoding().codePage, CodePageUtf16Le);
+    TDocument document = Opened(path, TCodePage::Utf16Le);
+    EXPECT_EQ(document.Encoding().codePage, TCodePage::Utf16Le);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     EXPECT_EQ(document.LineEnds(), TLineEnds::Lf);
     ASSERT_TRUE(document.SetValue("s", "j", "中").Succeeded());

@@ -18,7 +18,7 @@ std::string Sample(const std::string& name) {
     return bytes.str();
 }
 
-std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, TCodePage::Gbk); }
 
 TFileEncoding Detect(const std::string& bytes, const char* locale) {
     return DetectEncoding(bytes, EncodingHintsOfLocale(locale));
@@ -31,21 +31,22 @@ TFileEncoding Detect(const std::string& bytes, const char* locale) {
 TEST(EncodingDetection, Samples) {
     const struct {
         const char* file;
-        int codePage, bomLength;
+        TCodePage codePage;
+        int bomLength;
         const char* word;  // a word the file holds
     } cases[] = {
-        {"gbk-game.ini", CodePageGbk, 0, "星海远征"},
-        {"gbk.ini", CodePageGbk, 0, "窗口"},
-        {"gbk-mostly-ascii.ini", CodePageGbk, 0, "宋体"},
-        {"gb18030-guild.ini", CodePageGb18030, 0, "서울 1서버"},
-        {"big5-editor.ini", 950, 0, "繁體中文"},
-        {"shift-jis-player.ini", 932, 0, "日本語"},
-        {"utf8.ini", CodePageUtf8, 0, "窗口"},
-        {"utf8-mod.ini", CodePageUtf8, 0, "模组"},
-        {"utf8-bom-tool.ini", CodePageUtf8, 3, "截图"},
-        {"utf16le-setup.ini", CodePageUtf16Le, 2, "欢迎使用"},
-        {"simple.ini", CodePageUtf8, 0, "Sample"},
-        {"setup.inf", CodePageUtf8, 0, "Installer"},
+        {"gbk-game.ini", TCodePage::Gbk, 0, "星海远征"},
+        {"gbk.ini", TCodePage::Gbk, 0, "窗口"},
+        {"gbk-mostly-ascii.ini", TCodePage::Gbk, 0, "宋体"},
+        {"gb18030-guild.ini", TCodePage::Gb18030, 0, "서울 1서버"},
+        {"big5-editor.ini", TCodePage::Big5, 0, "繁體中文"},
+        {"shift-jis-player.ini", TCodePage::ShiftJis, 0, "日本語"},
+        {"utf8.ini", TCodePage::Utf8, 0, "窗口"},
+        {"utf8-mod.ini", TCodePage::Utf8, 0, "模组"},
+        {"utf8-bom-tool.ini", TCodePage::Utf8, 3, "截图"},
+        {"utf16le-setup.ini", TCodePage::Utf16Le, 2, "欢迎使用"},
+        {"simple.ini", TCodePage::Utf8, 0, "Sample"},
+        {"setup.inf", TCodePage::Utf8, 0, "Installer"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -64,24 +65,24 @@ TEST(EncodingDetection, Samples) {
 TEST(EncodingDetection, GbkSamplesReadAsGbkWhateverTheUtf8Locale) {
     for (const char* locale : {"C.UTF-8", "en_US.UTF-8", "zh_CN.UTF-8", "zh_CN.GBK"}) {
         SCOPED_TRACE(locale);
-        EXPECT_EQ(Detect(Sample("gbk-game.ini"), locale).codePage, CodePageGbk);
-        EXPECT_EQ(Detect(Sample("gbk-mostly-ascii.ini"), locale).codePage, CodePageGbk);
-        EXPECT_EQ(Detect(Sample("gb18030-guild.ini"), locale).codePage, CodePageGb18030);
+        EXPECT_EQ(Detect(Sample("gbk-game.ini"), locale).codePage, TCodePage::Gbk);
+        EXPECT_EQ(Detect(Sample("gbk-mostly-ascii.ini"), locale).codePage, TCodePage::Gbk);
+        EXPECT_EQ(Detect(Sample("gb18030-guild.ini"), locale).codePage, TCodePage::Gb18030);
     }
 }
 
 TEST(EncodingDetection, ByteOrderMarksDecideFirst) {
-    EXPECT_EQ(Detect("\xEF\xBB\xBF[a]\r\nk=" + Gbk("中文"), "zh_CN.UTF-8").codePage, CodePageUtf8)
+    EXPECT_EQ(Detect("\xEF\xBB\xBF[a]\r\nk=" + Gbk("中文"), "zh_CN.UTF-8").codePage, TCodePage::Utf8)
         << "what follows the mark does not matter";
     const TFileEncoding be = Detect(std::string("\xFE\xFF\0[", 4), "C.UTF-8");
-    EXPECT_EQ(be.codePage, CodePageUtf16Be);
+    EXPECT_EQ(be.codePage, TCodePage::Utf16Be);
     EXPECT_EQ(be.bomLength, 2);
     EXPECT_EQ(be.basis, TEncodingBasis::ByteOrderMark);
 }
 
 TEST(EncodingDetection, PureAsciiTakesTheLocaleCodePage) {
-    EXPECT_EQ(Detect("[a]\nk=v\n", "zh_CN.GBK").codePage, CodePageGbk);
-    EXPECT_EQ(Detect("[a]\nk=v\n", "zh_CN.UTF-8").codePage, CodePageUtf8);
+    EXPECT_EQ(Detect("[a]\nk=v\n", "zh_CN.GBK").codePage, TCodePage::Gbk);
+    EXPECT_EQ(Detect("[a]\nk=v\n", "zh_CN.UTF-8").codePage, TCodePage::Utf8);
     EXPECT_EQ(Detect("", "C").basis, TEncodingBasis::PureAscii);
 }
 
@@ -93,33 +94,33 @@ TEST(EncodingDetection, FewGbkCharactersInAsciiReadAsGbk) {
         "[Window]\r\nTitle=" + Gbk("设置") + "\r\nLeft=10\r\n[Font]\r\nName=" + Gbk("宋体") + "\r\n";
     for (const std::string& bytes : {oneCharacter, twoValues}) {
         const TFileEncoding zh = Detect(bytes, "zh_CN.UTF-8");
-        EXPECT_EQ(zh.codePage, CodePageGbk);
+        EXPECT_EQ(zh.codePage, TCodePage::Gbk);
         EXPECT_EQ(zh.basis, TEncodingBasis::LocalePreference);
-        EXPECT_EQ(Detect(bytes, "C.UTF-8").codePage, CodePageGbk);
-        EXPECT_EQ(Detect(bytes, "en_US.UTF-8").codePage, CodePageGbk);
+        EXPECT_EQ(Detect(bytes, "C.UTF-8").codePage, TCodePage::Gbk);
+        EXPECT_EQ(Detect(bytes, "en_US.UTF-8").codePage, TCodePage::Gbk);
     }
-    EXPECT_EQ(Detect(oneCharacter, "ja_JP.UTF-8").codePage, 932) << "the locale leans elsewhere";
+    EXPECT_EQ(Detect(oneCharacter, "ja_JP.UTF-8").codePage, TCodePage::ShiftJis) << "the locale leans elsewhere";
 }
 
 TEST(EncodingDetection, FourByteSequencesMakeItGb18030) {
     const std::string gbk = "[a]\nname=" + Gbk("李明") + "\n";
-    EXPECT_EQ(Detect(gbk, "zh_CN.UTF-8").codePage, CodePageGbk);
-    const std::string withHangul = gbk + "server=" + *Utf8ToCodePage("서울", CodePageGb18030) + "\n";
-    EXPECT_EQ(Detect(withHangul, "zh_CN.UTF-8").codePage, CodePageGb18030);
-    EXPECT_EQ(Detect(withHangul, "C.UTF-8").codePage, CodePageGb18030);
+    EXPECT_EQ(Detect(gbk, "zh_CN.UTF-8").codePage, TCodePage::Gbk);
+    const std::string withHangul = gbk + "server=" + *Utf8ToCodePage("서울", TCodePage::Gb18030) + "\n";
+    EXPECT_EQ(Detect(withHangul, "zh_CN.UTF-8").codePage, TCodePage::Gb18030);
+    EXPECT_EQ(Detect(withHangul, "C.UTF-8").codePage, TCodePage::Gb18030);
 }
 
 TEST(EncodingDetection, BigFiveAgainstGbkFollowsTheLocaleOnlyWhenBothFit) {
     // Both code pages define these four characters.
     const std::string both = "[a]\r\nk=" + Gbk("工具箱") + "\r\n";
-    EXPECT_EQ(Detect(both, "zh_CN.UTF-8").codePage, CodePageGbk);
-    EXPECT_EQ(Detect(both, "zh_TW.UTF-8").codePage, 950);
-    EXPECT_EQ(Detect(both, "zh_TW.Big5").codePage, 950);
+    EXPECT_EQ(Detect(both, "zh_CN.UTF-8").codePage, TCodePage::Gbk);
+    EXPECT_EQ(Detect(both, "zh_TW.UTF-8").codePage, TCodePage::Big5);
+    EXPECT_EQ(Detect(both, "zh_TW.Big5").codePage, TCodePage::Big5);
     // Big5 punctuation has no GBK character, and the real files say which they are.
-    const std::string big5 = "[a]\r\nk=" + *Utf8ToCodePage("設定，完成", 950) + "\r\n";
-    EXPECT_EQ(Detect(big5, "zh_CN.UTF-8").codePage, 950);
-    EXPECT_EQ(Detect(Sample("big5-editor.ini"), "zh_CN.UTF-8").codePage, 950);
-    EXPECT_EQ(Detect(Sample("gbk-game.ini"), "zh_TW.UTF-8").codePage, CodePageGbk);
+    const std::string big5 = "[a]\r\nk=" + *Utf8ToCodePage("設定，完成", TCodePage::Big5) + "\r\n";
+    EXPECT_EQ(Detect(big5, "zh_CN.UTF-8").codePage, TCodePage::Big5);
+    EXPECT_EQ(Detect(Sample("big5-editor.ini"), "zh_CN.UTF-8").codePage, TCodePage::Big5);
+    EXPECT_EQ(Detect(Sample("gbk-game.ini"), "zh_TW.UTF-8").codePage, TCodePage::Gbk);
 }
 
 TEST(EncodingDetection, ValidUtf8WinsOverGbkThatHappensToBeIt) {
@@ -127,7 +128,7 @@ TEST(EncodingDetection, ValidUtf8WinsOverGbkThatHappensToBeIt) {
     // can choose GBK.
     const std::string bytes = "[" + Gbk("系统") + "]\n";
     const TFileEncoding found = Detect(bytes, "zh_CN.UTF-8");
-    EXPECT_EQ(found.codePage, CodePageUtf8);
+    EXPECT_EQ(found.codePage, TCodePage::Utf8);
     EXPECT_EQ(found.basis, TEncodingBasis::ValidUtf8);
 }
 
@@ -135,15 +136,15 @@ TEST(EncodingDetection, SingleByteFilesStaySingleByte) {
     // No double-byte code page has a character "é" followed by a line end.
     const std::string latin = "[Server]\r\nName=Caf\xE9\r\nCity=Montr\xE9" "al\r\nOwner=Ren\xE9\r\n";
     const TFileEncoding found = Detect(latin, "zh_CN.UTF-8");
-    EXPECT_EQ(found.codePage, 1252);
+    EXPECT_EQ(found.codePage, TCodePage::Windows1252);
     // A locale whose own code page is single-byte is not talked into a double-byte one by bytes
     // that happen to pair up ("üs" and "ße" are GBK characters).
-    EXPECT_EQ(Detect("[a]\nName=M\xFCller Stra\xDF" "e\n", "de_DE.ISO-8859-1").codePage, 1252);
+    EXPECT_EQ(Detect("[a]\nName=M\xFCller Stra\xDF" "e\n", "de_DE.ISO-8859-1").codePage, TCodePage::Windows1252);
     // Bytes no code page explains fall back to the locale language's single-byte code page.
     const TFileEncoding nothing = Detect("[a]\nk=\xFF\n", "ru_RU.UTF-8");
-    EXPECT_NE(nothing.codePage, CodePageGbk);
-    EXPECT_GE(nothing.codePage, 1250);
-    EXPECT_LE(nothing.codePage, 1258);
+    EXPECT_NE(nothing.codePage, TCodePage::Gbk);
+    EXPECT_GE(nothing.codePage, TCodePage::Windows1250);
+    EXPECT_LE(nothing.codePage, TCodePage::Windows1258);
 }
 
 // A value cut in the middle of a character, or one byte from elsewhere, does not turn a file
@@ -153,25 +154,25 @@ TEST(EncodingDetection, AFewStrayBytesKeepTheFilesCodePage) {
     const std::string gbk = "[" + Gbk("常规") + "]\r\n" + Gbk("名称") + "=" + Gbk("星海远征") + "\r\n" + stray;
     for (const char* locale : {"zh_CN.UTF-8", "zh_CN.GBK"}) {
         const TFileEncoding found = Detect(gbk, locale);
-        EXPECT_EQ(found.codePage, CodePageGbk) << locale;
+        EXPECT_EQ(found.codePage, TCodePage::Gbk) << locale;
         EXPECT_EQ(found.basis, TEncodingBasis::DespiteStrays) << locale;
     }
     const std::string utf8 = "[常规]\n名称=星海远征\n" + stray;
-    EXPECT_EQ(Detect(utf8, "zh_CN.UTF-8").codePage, CodePageUtf8);
-    EXPECT_EQ(Detect(utf8, "C.UTF-8").codePage, CodePageUtf8);
+    EXPECT_EQ(Detect(utf8, "zh_CN.UTF-8").codePage, TCodePage::Utf8);
+    EXPECT_EQ(Detect(utf8, "C.UTF-8").codePage, TCodePage::Utf8);
 
     const std::string mostlyStrays = "[a]\r\nk=" + Gbk("中") + "\r\n" + stray + stray;
-    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, CodePageGbk);
-    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, CodePageUtf8);
+    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, TCodePage::Gbk);
+    EXPECT_NE(Detect(mostlyStrays, "zh_CN.UTF-8").codePage, TCodePage::Utf8);
 }
 
 TEST(EncodingDetection, AChosenCodePageIsAskedWhatAVerdictIs) {
     const std::string gbk = "[a]\r\nk=" + Gbk("星海远征客户端配置") + "\r\n";
-    EXPECT_TRUE(ReadsInCodePage(gbk, CodePageGbk));
-    EXPECT_TRUE(ReadsInCodePage(gbk + "x=\xFF\r\n", CodePageGbk)) << "a stray byte";
-    EXPECT_FALSE(ReadsInCodePage(gbk, CodePageUtf8));
-    EXPECT_TRUE(ReadsInCodePage("\xEF\xBB\xBF[\xE4\xB8\xAD]", CodePageUtf8)) << "its byte-order mark aside";
-    EXPECT_TRUE(ReadsInCodePage("[a]\nk=v\n", CodePageUtf8));
+    EXPECT_TRUE(ReadsInCodePage(gbk, TCodePage::Gbk));
+    EXPECT_TRUE(ReadsInCodePage(gbk + "x=\xFF\r\n", TCodePage::Gbk)) << "a stray byte";
+    EXPECT_FALSE(ReadsInCodePage(gbk, TCodePage::Utf8));
+    EXPECT_TRUE(ReadsInCodePage("\xEF\xBB\xBF[\xE4\xB8\xAD]", TCodePage::Utf8)) << "its byte-order mark aside";
+    EXPECT_TRUE(ReadsInCodePage("[a]\nk=v\n", TCodePage::Utf8));
 }
 
 TEST(EncodingDetection, OnlyLinesWithNonAsciiBytesCountTowardTheSample) {
@@ -179,19 +180,23 @@ TEST(EncodingDetection, OnlyLinesWithNonAsciiBytesCountTowardTheSample) {
     std::string bytes;
     for (int i = 0; i < 100000; ++i) bytes += "key" + std::to_string(i) + "=some ascii value\r\n";
     bytes += "last=" + Gbk("最后") + "\r\n";
-    EXPECT_EQ(Detect(bytes, "zh_CN.UTF-8").codePage, CodePageGbk);
+    EXPECT_EQ(Detect(bytes, "zh_CN.UTF-8").codePage, TCodePage::Gbk);
 }
 
 TEST(EncodingHints, LocalesLeanToTheirCodePages) {
     const struct {
         const char* locale;
-        int localeCodePage, preferred;
+        TCodePage localeCodePage, preferred;
     } cases[] = {
-        {"zh_CN.UTF-8", CodePageUtf8, CodePageGbk}, {"zh_TW.UTF-8", CodePageUtf8, 950},
-        {"zh_CN.GBK", CodePageGbk, CodePageGbk},    {"zh_HK.Big5", 950, 950},
-        {"ja_JP.UTF-8", CodePageUtf8, 932},         {"ru_RU.UTF-8", CodePageUtf8, 1251},
-        {"de_DE.ISO-8859-1", 1252, 1252},           {"C.UTF-8", CodePageUtf8, 0},
-        {"", CodePageUtf8, 0},
+        {"zh_CN.UTF-8", TCodePage::Utf8, TCodePage::Gbk},
+        {"zh_TW.UTF-8", TCodePage::Utf8, TCodePage::Big5},
+        {"zh_CN.GBK", TCodePage::Gbk, TCodePage::Gbk},
+        {"zh_HK.Big5", TCodePage::Big5, TCodePage::Big5},
+        {"ja_JP.UTF-8", TCodePage::Utf8, TCodePage::ShiftJis},
+        {"ru_RU.UTF-8", TCodePage::Utf8, TCodePage::Windows1251},
+        {"de_DE.ISO-8859-1", TCodePage::Windows1252, TCodePage::Windows1252},
+        {"C.UTF-8", TCodePage::Utf8, TCodePage::None},
+        {"", TCodePage::Utf8, TCodePage::None},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.locale);
@@ -203,15 +208,15 @@ TEST(EncodingHints, LocalesLeanToTheirCodePages) {
 
 TEST(EncodingDetection, ChosenEncodingSkipsOnlyItsOwnByteOrderMark) {
     const std::string bytes = "\xEF\xBB\xBF[a]\n";
-    EXPECT_EQ(ChosenEncoding(bytes, CodePageUtf8).bomLength, 3);
-    EXPECT_EQ(ChosenEncoding(bytes, CodePageGbk).bomLength, 0);
-    EXPECT_EQ(ChosenEncoding(bytes, CodePageGbk).basis, TEncodingBasis::UserChoice);
-    EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", CodePageUtf16Le), 2);
-    EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", CodePageUtf16Be), 0);
+    EXPECT_EQ(ChosenEncoding(bytes, TCodePage::Utf8).bomLength, 3);
+    EXPECT_EQ(ChosenEncoding(bytes, TCodePage::Gbk).bomLength, 0);
+    EXPECT_EQ(ChosenEncoding(bytes, TCodePage::Gbk).basis, TEncodingBasis::UserChoice);
+    EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", TCodePage::Utf16Le), 2);
+    EXPECT_EQ(ByteOrderMarkLength("\xFF\xFE[", TCodePage::Utf16Be), 0);
 }
 
 TEST(ContentRefusal, ANulByteNearTheStartMarksNoTextFile) {
-    const TEncodingHints hints{1252, 1252};
+    const TEncodingHints hints{TCodePage::Windows1252, TCodePage::Windows1252};
     const auto refusal = [&](const std::string& bytes) {
         const TFileEncoding verdict = DetectEncoding(bytes, hints);
         return ContentRefusal(bytes, verdict, verdict);
@@ -225,13 +230,13 @@ TEST(ContentRefusal, ANulByteNearTheStartMarksNoTextFile) {
     // UTF-16 text is mostly NUL bytes, with or without its mark: no sign of a binary file.
     EXPECT_EQ(refusal(std::string("\xFF\xFE[\0a\0]\0\r\0\n\0", 12)), TContentRefusal::None);
     const std::string text("[\0a\0]\0\r\0\n\0k\0=\0v\0", 16);
-    EXPECT_EQ(ContentRefusal(text, DetectEncoding(text, hints), ChosenEncoding(text, CodePageUtf16Le)),
+    EXPECT_EQ(ContentRefusal(text, DetectEncoding(text, hints), ChosenEncoding(text, TCodePage::Utf16Le)),
               TContentRefusal::None);
 }
 
 TEST(ContentRefusal, BytesThatDoNotReadInTheChosenCodePageMustNotBeWritten) {
     const std::string gbk = "[a]\nk=\xD5\xC5\xC8\xFD\n";
-    const TFileEncoding verdict = DetectEncoding(gbk, {936, 936});
-    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, CodePageUtf8)), TContentRefusal::OtherEncoding);
-    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, CodePageGb18030)), TContentRefusal::None);
+    const TFileEncoding verdict = DetectEncoding(gbk, {TCodePage::Gbk, TCodePage::Gbk});
+    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, TCodePage::Utf8)), TContentRefusal::OtherEncoding);
+    EXPECT_EQ(ContentRefusal(gbk, verdict, ChosenEncoding(gbk, TCodePage::Gb18030)), TContentRefusal::None);
 }

@@ -31,7 +31,7 @@ protected:
 
     // Loads the file the way the window will: the detector's verdict on its bytes, then the
     // remembered choice while that verdict holds.
-    std::pair<TFileEncoding, std::optional<int>> Load(const std::string& path) const {
+    std::pair<TFileEncoding, std::optional<TCodePage>> Load(const std::string& path) const {
         const TFileEncoding verdict = DetectEncoding(ReadFile(path), ZhCn);
         return {verdict, memory.Recall(path, verdict)};
     }
@@ -40,17 +40,17 @@ protected:
 }  // namespace
 
 TEST_F(EncodingMemoryTest, ChoiceHoldsUntilTheFileIsReplacedByOtherContent) {
-    const std::string gbk = *Utf8ToCodePage("工具箱", CodePageGbk);
+    const std::string gbk = *Utf8ToCodePage("工具箱", TCodePage::Gbk);
     const std::string path = folder.File("tools.ini", "[a]\r\nk=" + gbk + "\r\n");
     auto [verdict, recalled] = Load(path);
-    ASSERT_EQ(verdict.codePage, CodePageGbk);
+    ASSERT_EQ(verdict.codePage, TCodePage::Gbk);
     EXPECT_EQ(recalled, std::nullopt);
 
-    ASSERT_TRUE(memory.Remember(path, verdict, 950));
-    EXPECT_EQ(Load(path).second, 950);
+    ASSERT_TRUE(memory.Remember(path, verdict, TCodePage::Big5));
+    EXPECT_EQ(Load(path).second, TCodePage::Big5);
     // Edited in its own encoding: the same verdict, the choice still holds.
     folder.File("tools.ini", "[a]\r\nk=" + gbk + "\r\nk2=" + gbk + "\r\n");
-    EXPECT_EQ(Load(path).second, 950);
+    EXPECT_EQ(Load(path).second, TCodePage::Big5);
     // Replaced by a UTF-8 file: detected anew.
     folder.File("tools.ini", "[a]\nk=工具箱\n");
     EXPECT_EQ(Load(path).second, std::nullopt);
@@ -67,9 +67,9 @@ TEST_F(EncodingMemoryTest, NothingIsWrittenWhenNothingWasChosen) {
 TEST_F(EncodingMemoryTest, ChoosingTheDetectedEncodingForgetsTheFile) {
     const std::string path = folder.File("a.ini", "[a]\n");
     const TFileEncoding verdict = DetectEncoding(ReadFile(path), ZhCn);
-    ASSERT_TRUE(memory.Remember(path, verdict, CodePageGbk));
-    ASSERT_TRUE(memory.Remember(path, verdict, 932));
-    EXPECT_EQ(memory.Recall(path, verdict), 932) << "the later choice replaces the earlier";
+    ASSERT_TRUE(memory.Remember(path, verdict, TCodePage::Gbk));
+    ASSERT_TRUE(memory.Remember(path, verdict, TCodePage::ShiftJis));
+    EXPECT_EQ(memory.Recall(path, verdict), TCodePage::ShiftJis) << "the later choice replaces the earlier";
     ASSERT_TRUE(memory.Remember(path, verdict, verdict.codePage));
     EXPECT_EQ(memory.Recall(path, verdict), std::nullopt);
     EXPECT_EQ(ReadFile(store).find("a.ini"), std::string::npos);
@@ -78,36 +78,36 @@ TEST_F(EncodingMemoryTest, ChoosingTheDetectedEncodingForgetsTheFile) {
 TEST_F(EncodingMemoryTest, OneKeyPerFileHoweverItIsReached) {
     const std::string path = folder.File("real.ini", "[a]\n");
     fs::create_symlink(path, folder.Path("link.ini"));
-    const TFileEncoding verdict{CodePageUtf8, 0, TEncodingBasis::PureAscii};
-    ASSERT_TRUE(memory.Remember(folder.Path("link.ini"), verdict, CodePageGbk));
-    EXPECT_EQ(memory.Recall(path, verdict), CodePageGbk);
+    const TFileEncoding verdict{TCodePage::Utf8, 0, TEncodingBasis::PureAscii};
+    ASSERT_TRUE(memory.Remember(folder.Path("link.ini"), verdict, TCodePage::Gbk));
+    EXPECT_EQ(memory.Recall(path, verdict), TCodePage::Gbk);
     const fs::path before = fs::current_path();
     fs::current_path(fs::path(path).parent_path());
-    EXPECT_EQ(memory.Recall("./sub/../real.ini", verdict), CodePageGbk);
+    EXPECT_EQ(memory.Recall("./sub/../real.ini", verdict), TCodePage::Gbk);
     fs::current_path(before);
 }
 
 TEST_F(EncodingMemoryTest, PathsWithAnyBytesAreKeptApart) {
-    const TFileEncoding verdict{CodePageUtf8, 0, TEncodingBasis::PureAscii};
+    const TFileEncoding verdict{TCodePage::Utf8, 0, TEncodingBasis::PureAscii};
     const std::string odd = folder.Path("100%\nnew line.ini");
     const std::string plain = folder.Path("100%");
-    ASSERT_TRUE(memory.Remember(odd, verdict, CodePageGbk));
-    ASSERT_TRUE(memory.Remember(plain, verdict, 950));
-    EXPECT_EQ(TEncodingMemory(store).Recall(odd, verdict), CodePageGbk);
-    EXPECT_EQ(TEncodingMemory(store).Recall(plain, verdict), 950);
+    ASSERT_TRUE(memory.Remember(odd, verdict, TCodePage::Gbk));
+    ASSERT_TRUE(memory.Remember(plain, verdict, TCodePage::Big5));
+    EXPECT_EQ(TEncodingMemory(store).Recall(odd, verdict), TCodePage::Gbk);
+    EXPECT_EQ(TEncodingMemory(store).Recall(plain, verdict), TCodePage::Big5);
 }
 
 TEST_F(EncodingMemoryTest, GarbledStoreIsReadForWhatItHoldsAndWrittenClean) {
-    const TFileEncoding verdict{CodePageUtf8, 0, TEncodingBasis::PureAscii};
+    const TFileEncoding verdict{TCodePage::Utf8, 0, TEncodingBasis::PureAscii};
     const std::string good = folder.Path("good.ini");
     fs::create_directories(fs::path(store).parent_path());
     std::ofstream(store, std::ios::binary)
         << "iniviewer encodings 1\n"
         << "936 65001 0 " << good << "\n"
         << "garbage\n950 65001\n99999 65001 0 /unknown/code/page\n932 65001 0 /bad/%zz\n\xFF\xFE\n";
-    EXPECT_EQ(memory.Recall(good, verdict), CodePageGbk);
+    EXPECT_EQ(memory.Recall(good, verdict), TCodePage::Gbk);
     const std::string other = folder.Path("other.ini");
-    ASSERT_TRUE(memory.Remember(other, verdict, 949));
+    ASSERT_TRUE(memory.Remember(other, verdict, TCodePage::Korean));
     EXPECT_EQ(ReadFile(store), "iniviewer encodings 1\n936 65001 0 " + good + "\n949 65001 0 " + other + "\n");
 
     std::ofstream(store, std::ios::binary) << "\x89PNG\r\n\x1A\n936 65001 0 " << good << "\n";
@@ -117,11 +117,11 @@ TEST_F(EncodingMemoryTest, GarbledStoreIsReadForWhatItHoldsAndWrittenClean) {
 TEST_F(EncodingMemoryTest, UnwritableStoreFailsWithoutHarm) {
     const std::string blocker = folder.File("blocker", "a file where the folder should be");
     TEncodingMemory blocked(blocker + "/iniviewer/encodings");
-    const TFileEncoding verdict{CodePageUtf8, 0, TEncodingBasis::PureAscii};
-    EXPECT_FALSE(blocked.Remember(folder.Path("a.ini"), verdict, CodePageGbk));
+    const TFileEncoding verdict{TCodePage::Utf8, 0, TEncodingBasis::PureAscii};
+    EXPECT_FALSE(blocked.Remember(folder.Path("a.ini"), verdict, TCodePage::Gbk));
     EXPECT_EQ(blocked.Recall(folder.Path("a.ini"), verdict), std::nullopt);
     EXPECT_EQ(ReadFile(blocker), "a file where the folder should be");
-    EXPECT_FALSE(TEncodingMemory("").Remember(folder.Path("a.ini"), verdict, CodePageGbk));
+    EXPECT_FALSE(TEncodingMemory("").Remember(folder.Path("a.ini"), verdict, TCodePage::Gbk));
 }
 
 TEST(StateFolder, FollowsXdgStateHome) {

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 
 // The bytes a record says the edit left: each span's after bytes put where its before bytes
 // were, which must be there.
@@ -181,7 +181,7 @@ TEST(EditSequence, ABatchLeavesTheBytesAndTheRecordThatEditsOneByOneWould) {
     int changed = 0;
     for (int round = 0; round < 3000; ++round) {
         const std::string& original = originals[round % originals.size()];
-        const LeadTable lead = LeadTable::ForCodePage(round % 3 == 0 ? 936 : Utf8);
+        const LeadTable lead = LeadTable::ForCodePage(round % 3 == 0 ? TCodePage::Gbk : Utf8);
         std::vector<DocumentEdit> edits;
         for (int count = 2 + static_cast<int>(random() % 10); count > 0; --count) edits.push_back(RandomSetHeavyEdit(random));
         IniDocument batched(original, lead);

@@ -18,7 +18,7 @@ namespace {
 using Row = std::tuple<std::string, std::string, std::uint32_t>;
 using Rows = std::vector<Row>;
 
-constexpr int Gbk = 936;
+constexpr TCodePage Gbk = TCodePage::Gbk;
 
 Rows RowsOf(const IniListing& list) {
     Rows rows;

@@ -241,7 +241,7 @@ TEST(IniDocumentEdit, RefusesWhatCannotReadBack) {
 }
 
 TEST(IniDocumentEdit, DoubleByteNamesUnderCodePage936) {
-    const LeadTable gbk = LeadTable::ForCodePage(936);
+    const LeadTable gbk = LeadTable::ForCodePage(TCodePage::Gbk);
     const std::string section = "\x81]";         // trail byte ']'
     const std::string key = "\x81=\x81\\Ab";     // trail bytes '=' and '\'
     IniDocument document("", gbk);
@@ -358,11 +358,11 @@ TEST(IniDocumentEdit, ARemovalByNameTakesEveryLineOfTheNameIndexedOrNot) {
 TEST(IniDocumentEdit, ARemovalFindsTheNamesLinesInTheSectionsUnreadRest) {
     const std::string text =
         "[s]\nb=1\n\x81" "a=2\na=3\nab=4\n;a=5\n  A  = 6\n\x81" "A=7\na\n[t]\na=8\n[s]\na=9\nz=0";
-    IniDocument document(text, LeadTable::ForCodePage(936));
+    IniDocument document(text, LeadTable::ForCodePage(TCodePage::Gbk));
     ASSERT_EQ(document.RemoveKey("s", "a"), EditResult::Changed);
     const std::string expected = "[s]\nb=1\n\x81" "a=2\nab=4\n;a=5\n\x81" "A=7\n[t]\na=8\n[s]\na=9\nz=0";
     EXPECT_EQ(document.Bytes(), expected);
-    const IniDocument fresh(expected, LeadTable::ForCodePage(936));
+    const IniDocument fresh(expected, LeadTable::ForCodePage(TCodePage::Gbk));
     EXPECT_EQ(document.KeyNames("s"), fresh.KeyNames("s"));
     EXPECT_EQ(document.SectionNames(), fresh.SectionNames());
     EXPECT_EQ(ValueOf(document, "t", "a"), "8");

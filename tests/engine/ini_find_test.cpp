@@ -12,7 +12,7 @@
 
 namespace {
 
-std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, CodePageGbk); }
+std::string Gbk(const std::string& utf8) { return *Utf8ToCodePage(utf8, TCodePage::Gbk); }
 
 struct Found {
     int section;
@@ -21,7 +21,7 @@ struct Found {
     bool operator==(const Found&) const = default;
 };
 
-std::vector<Found> FindAll(const std::string& bytes, const std::string& needle, int codePage,
+std::vector<Found> FindAll(const std::string& bytes, const std::string& needle, TCodePage codePage,
                            std::size_t step = std::string::npos) {
     IniFind search(bytes, needle, codePage);
     while (!search.Step(step)) {}
@@ -47,51 +47,51 @@ TEST(FindSearch, FindsSectionsKeysAndValuesAsShownInEitherCase) {
         "k=v\n"
         "[x]alpha after the name\n"
         "spaced =  al pha \n";
-    EXPECT_EQ(FindAll(file, "alpha", CodePageUtf8),
+    EXPECT_EQ(FindAll(file, "alpha", TCodePage::Utf8),
               (std::vector<Found>{{0, true, "[Alpha]"},
                                   {0, false, "name = ALPHA beta"},
                                   {0, false, "quoted=\"alpha\""},
                                   {1, true, "  [Indented alpha]"},
                                   {2, false, "alphabet=x"}}));
-    EXPECT_EQ(FindAll(file, "A=", CodePageUtf8), std::vector<Found>{}) << "a match never spans name and value";
-    EXPECT_EQ(FindAll(file, "\"alpha", CodePageUtf8), std::vector<Found>{}) << "quotes are not part of the value";
-    EXPECT_EQ(FindAll(file, "[beta", CodePageUtf8), std::vector<Found>{}) << "brackets are not part of the name";
-    EXPECT_EQ(FindAll(file, "AL PHA", CodePageUtf8).size(), 1u);
-    EXPECT_EQ(FindAll(file, "", CodePageUtf8), std::vector<Found>{});
+    EXPECT_EQ(FindAll(file, "A=", TCodePage::Utf8), std::vector<Found>{}) << "a match never spans name and value";
+    EXPECT_EQ(FindAll(file, "\"alpha", TCodePage::Utf8), std::vector<Found>{}) << "quotes are not part of the value";
+    EXPECT_EQ(FindAll(file, "[beta", TCodePage::Utf8), std::vector<Found>{}) << "brackets are not part of the name";
+    EXPECT_EQ(FindAll(file, "AL PHA", TCodePage::Utf8).size(), 1u);
+    EXPECT_EQ(FindAll(file, "", TCodePage::Utf8), std::vector<Found>{});
     // Keys before the first header belong to no section the tree shows.
-    EXPECT_EQ(FindAll("alpha=1\n[s]\nalpha=2\n", "ALPHA", CodePageUtf8), (std::vector<Found>{{0, false, "alpha=2"}}));
+    EXPECT_EQ(FindAll("alpha=1\n[s]\nalpha=2\n", "ALPHA", TCodePage::Utf8), (std::vector<Found>{{0, false, "alpha=2"}}));
 }
 
 TEST(FindSearch, GbkTrailBytesThatLookLikeAsciiNeverStartOrEndAMatch) {
     // 螦 is 8E 41 ("A" as trail byte), 乊 is 81 5C, 倉 is 82 7D; 並 is 81 4B ("K").
     const std::string file = Gbk("[设置]\r\n键=螦并\r\nk=普通a\r\n[並]\r\nname=並\r\n");
-    const std::vector<Found> a = FindAll(file, "a", CodePageGbk);
+    const std::vector<Found> a = FindAll(file, "a", TCodePage::Gbk);
     EXPECT_EQ(a, (std::vector<Found>{{0, false, Gbk("k=普通a")}, {1, false, Gbk("name=並")}}))
         << "A after 8E is no letter of its own; name holds an a";
-    EXPECT_EQ(FindAll(file, "k", CodePageGbk),
+    EXPECT_EQ(FindAll(file, "k", TCodePage::Gbk),
               (std::vector<Found>{{0, false, Gbk("k=普通a")}}))
         << "the K inside 並 (81 4B) is no k";
-    EXPECT_EQ(FindAll(file, Gbk("並"), CodePageGbk),
+    EXPECT_EQ(FindAll(file, Gbk("並"), TCodePage::Gbk),
               (std::vector<Found>{{1, true, Gbk("[並]")}, {1, false, Gbk("name=並")}}));
-    EXPECT_EQ(FindAll(file, Gbk("螦"), CodePageGbk).size(), 1u);
+    EXPECT_EQ(FindAll(file, Gbk("螦"), TCodePage::Gbk).size(), 1u);
     // Read as UTF-8 bytes, the same file's 0x41 after 0x8E would be a letter of its own.
-    EXPECT_EQ(FindAll(file, "a", 1252).size(), 3u);
+    EXPECT_EQ(FindAll(file, "a", TCodePage::Windows1252).size(), 3u);
     // A trail byte inside the text compares exactly: 8E 61 is not 螦 (8E 41).
-    EXPECT_EQ(FindAll(Gbk("[s]\nk=") + "\x8E\x61\n", Gbk("螦"), CodePageGbk), std::vector<Found>{});
+    EXPECT_EQ(FindAll(Gbk("[s]\nk=") + "\x8E\x61\n", Gbk("螦"), TCodePage::Gbk), std::vector<Found>{});
 }
 
 TEST(FindSearch, StepsOfAnySizeGiveTheSameMatchesAsOneSearch) {
     std::string file;
     for (int i = 0; i < 300; ++i)
         file += "[s" + std::to_string(i) + "]\nkey=value " + std::to_string(i * 7) + "\nnote=x\n";
-    const std::vector<Found> whole = FindAll(file, "7", CodePageUtf8);
+    const std::vector<Found> whole = FindAll(file, "7", TCodePage::Utf8);
     ASSERT_GT(whole.size(), 50u);
-    for (std::size_t step : {1u, 7u, 100u, 4096u}) EXPECT_EQ(FindAll(file, "7", CodePageUtf8, step), whole) << step;
+    for (std::size_t step : {1u, 7u, 100u, 4096u}) EXPECT_EQ(FindAll(file, "7", TCodePage::Utf8, step), whole) << step;
 }
 
 // The same search done the slow way: line by line, each shown part tried at each of its
 // characters.
-std::vector<Found> FindLineByLine(const std::string& bytes, const std::string& needle, int codePage) {
+std::vector<Found> FindLineByLine(const std::string& bytes, const std::string& needle, TCodePage codePage) {
     const LeadTable lead = LeadTable::ForCodePage(codePage);
     auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? char(c | 0x20) : c; };
     auto holds = [&](std::string_view part) {
@@ -141,10 +141,10 @@ TEST(FindSearch, AgreesWithALineByLineSearchOnMixedFiles) {
         const int count = 20 + int(random() % 200);
         for (int i = 0; i < count; ++i) file += pieces[random() % pieces.size()];
         for (const std::string& needle : needles) {
-            const std::vector<Found> expected = FindLineByLine(file, needle, CodePageGbk);
+            const std::vector<Found> expected = FindLineByLine(file, needle, TCodePage::Gbk);
             matchesSeen += int(expected.size());
-            ASSERT_EQ(FindAll(file, needle, CodePageGbk), expected) << "round " << round << ", needle " << needle;
-            ASSERT_EQ(FindAll(file, needle, CodePageGbk, 1 + random() % 40), expected) << "round " << round;
+            ASSERT_EQ(FindAll(file, needle, TCodePage::Gbk), expected) << "round " << round << ", needle " << needle;
+            ASSERT_EQ(FindAll(file, needle, TCodePage::Gbk, 1 + random() % 40), expected) << "round " << round;
         }
     }
     EXPECT_GT(matchesSeen, 3000) << "the files should hold matches of every needle";
@@ -152,7 +152,7 @@ TEST(FindSearch, AgreesWithALineByLineSearchOnMixedFiles) {
 
 TEST(FindSearch, SectionsMatchedAndEachMatchsSectionAgree) {
     const std::string file = "k=x\n[a]\nk=x\n[b]\nk=y\n[x c]\n\r[d]\nz = x\n[e]\n";
-    IniFind search(file, "x", CodePageUtf8);
+    IniFind search(file, "x", TCodePage::Utf8);
     search.Step(3);
     EXPECT_FALSE(search.Done());
     while (!search.Step(3)) {}
@@ -171,7 +171,7 @@ TEST(FindSearch, SectionsMatchedAndEachMatchsSectionAgree) {
 
 TEST(FindSearch, AKeyMatchKnowsWhichKeyOfItsNameItIs) {
     const std::string file = "[a]\nk=1\n[b]\nK = 2\nx=3\nk=hit\n";
-    IniFind search(file, "hit", CodePageUtf8);
+    IniFind search(file, "hit", TCodePage::Utf8);
     search.Step(file.size());
     ASSERT_EQ(search.MatchCount(), 1u);
     EXPECT_EQ(search.Match(0).section, 1);

@@ -28,7 +28,7 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 
 IniService& Service() { return CurrentIniService(); }
 

@@ -245,7 +245,7 @@ TEST(IniRename, RenamedNamesAreFoundAndDuplicatesRenumbered) {
 }
 
 TEST(IniRename, DoubleByteNamesUnderCodePage936) {
-    const LeadTable gbk = LeadTable::ForCodePage(936);
+    const LeadTable gbk = LeadTable::ForCodePage(TCodePage::Gbk);
     ExpectEdits("[\x81]]\n\x81=k=1\n", {
         {"section whose trail byte is ]", [](IniDocument& d) { return d.RenameSection({"\x81]", 0}, "\x82]"); },
          "[\x82]]\n\x81=k=1\n"},

@@ -16,14 +16,14 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 
-std::string Read(const char* section, const char* key, const std::string& path, int codePage = Utf8) {
+std::string Read(const char* section, const char* key, const std::string& path, TCodePage codePage = Utf8) {
     return IniService().Value({path, codePage}, section, key).value_or("<default>");
 }
 
 // By name, as the commands write: a null value removes the key, a null key the section.
-bool Write(const char* section, const char* key, const char* value, const std::string& path, int codePage = Utf8) {
+bool Write(const char* section, const char* key, const char* value, const std::string& path, TCodePage codePage = Utf8) {
     IniService service;
     const IniFileRef file{path, codePage};
     if (!key) return service.RemoveSection(file, section).Succeeded();
@@ -186,14 +186,14 @@ TEST(ServiceRead, AFileThatChangedSizeSinceItsStatusIsReadWhole) {
 TEST(ServiceWrite, DoubleByteNamesFollowTheGivenCodePage) {
     TempDir dir;
     const std::string path = dir.Write("a.ini", "[\x81]]\r\n\x81=\x81\\=1\r\n");
-    const auto read = [&](const char* section, const char* key, int codePage) { return Read(section, key, path, codePage); };
-    EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "1");
-    EXPECT_TRUE(Write("\x81]", "\x81=\x81\\", "2", path, 936));
+    const auto read = [&](const char* section, const char* key, TCodePage codePage) { return Read(section, key, path, codePage); };
+    EXPECT_EQ(read("\x81]", "\x81=\x81\\", TCodePage::Gbk), "1");
+    EXPECT_TRUE(Write("\x81]", "\x81=\x81\\", "2", path, TCodePage::Gbk));
     EXPECT_EQ(ReadFile(path), "[\x81]]\r\n\x81=\x81\\=2\r\n");
     // Read with single-byte rules, the same bytes hold other names.
     EXPECT_EQ(read("\x81]", "\x81=\x81\\", Utf8), "<default>");
     EXPECT_EQ(read("\x81", "\x81", Utf8), "\x81\\=2");
-    EXPECT_EQ(read("\x81]", "\x81=\x81\\", 936), "2");
+    EXPECT_EQ(read("\x81]", "\x81=\x81\\", TCodePage::Gbk), "2");
 }
 
 // Both ways of putting the new file in place fail.
@@ -239,7 +239,7 @@ public:
 // bytes with its own change alone, in a GBK file of CRLF lines, while a list made before
 // keeps showing what it showed; a save that fails leaves the file as the other program left it.
 TEST(ServiceWrite, OneKeyAfterAnotherProgramsChangeSavesOnlyThatKey) {
-    constexpr int Gbk = 936;
+    constexpr TCodePage Gbk = TCodePage::Gbk;
     TempDir dir;
     std::vector<std::string> lines = {"[\xD6\xF7]"};
     for (int i = 0; i < 3000; ++i) lines.push_back("\xBC\xFC" + std::to_string(i) + " = \xD6\xB5" + std::to_string(i));

@@ -63,7 +63,7 @@ std::vector<std::size_t> Begins(const std::vector<LineCursor::Line>& lines) {
 
 TEST(KeyLineSearch, FindsWhatALineByLineReadingFinds) {
     std::mt19937 random(20261207);
-    for (const int codePage : {936, 65001}) {
+    for (const TCodePage codePage : {TCodePage::Gbk, TCodePage::Utf8}) {
         const LeadTable lead = LeadTable::ForCodePage(codePage);
         for (int round = 0; round < 3000; ++round) {
             // Long enough for the sixteen-byte steps to meet names across their edges.
@@ -74,7 +74,7 @@ TEST(KeyLineSearch, FindsWhatALineByLineReadingFinds) {
             const std::string name = Pick(random, Names);
             const std::size_t most = random() % 3 == 0 ? 1 : SIZE_MAX;
             EXPECT_EQ(Begins(KeyLinesOf(text, from, name, lead, most)), Begins(ReadLineByLine(text, from, name, lead, most)))
-                << "code page " << codePage << ", name \"" << name << "\" from " << from << " in:\n" << text;
+                << "code page " << CodePageNumber(codePage) << ", name \"" << name << "\" from " << from << " in:\n" << text;
         }
     }
 }
@@ -96,7 +96,7 @@ void ExpectSameRecord(const EditRecord& a, const EditRecord& b) {
 // also after more edits.
 TEST(KeyLineSearch, EditsOfAnUnreadSectionMatchThoseOfARead) {
     std::mt19937 random(7);
-    const LeadTable lead = LeadTable::ForCodePage(936);
+    const LeadTable lead = LeadTable::ForCodePage(TCodePage::Gbk);
     for (int round = 0; round < 2000; ++round) {
         const std::string text = Pick(random, {"", "top=1\n", "\xEF\xBB\xBF"}) + "[s]\r\n" + RandomLines(random, static_cast<int>(random() % 30)) +
                                  (random() % 2 ? "\n[t]\na=1\n[s]\na=2\n" : "");

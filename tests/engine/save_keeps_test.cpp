@@ -18,7 +18,7 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 constexpr gid_t OtherGroup = 65533;
 
 IniFailure Set(const std::string& path, std::string_view value) {

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 
 IniFailure FailureOf(const std::function<void()>& write) {
     try {

@@ -30,7 +30,7 @@ class FakeService : public IniService {
 public:
     struct Call {
         std::string operation, section, key, text, path;
-        int codePage;
+        TCodePage codePage;
         bool operator==(const Call&) const = default;
     };
 
@@ -59,7 +59,7 @@ public:
         Record("remove section", file, section, {}, {});
         return Result();
     }
-    void Flush(std::string_view path) override { calls.push_back({"flush", {}, {}, {}, std::string(path), 0}); }
+    void Flush(std::string_view path) override { calls.push_back({"flush", {}, {}, {}, std::string(path), TCodePage::None}); }
 
     std::vector<Call> calls;
     std::optional<std::string> answer;
@@ -87,7 +87,7 @@ TEST_F(TIniFileCalls, EachOperationIsOneCallWithSizedTextsInTheFilesCodePage) {
     TStringList list;
     const std::string withNul("a\0b", 3);
     {
-        TIniFile file(path, 936);
+        TIniFile file(path, TCodePage::Gbk);
         file.ReadValue("s", "", "d");
         file.WriteValue("s", withNul, "");
         file.RemoveKey("s", "");
@@ -96,21 +96,21 @@ TEST_F(TIniFileCalls, EachOperationIsOneCallWithSizedTextsInTheFilesCodePage) {
         file.ReadSectionNames(list);
     }
     const std::vector<Call> expected = {
-        {"value", "s", "", "", path, 936},
-        {"set", "s", withNul, "", path, 936},
-        {"remove key", "s", "", "", path, 936},
-        {"remove section", "", "", "", path, 936},
-        {"keys", "s", "", "", path, 936},
-        {"sections", "", "", "", path, 936},
-        {"flush", "", "", "", path, 0},  // on freeing
+        {"value", "s", "", "", path, TCodePage::Gbk},
+        {"set", "s", withNul, "", path, TCodePage::Gbk},
+        {"remove key", "s", "", "", path, TCodePage::Gbk},
+        {"remove section", "", "", "", path, TCodePage::Gbk},
+        {"keys", "s", "", "", path, TCodePage::Gbk},
+        {"sections", "", "", "", path, TCodePage::Gbk},
+        {"flush", "", "", "", path, TCodePage::None},  // on freeing
     };
     EXPECT_EQ(service.calls, expected);
 }
 
 TEST_F(TIniFileCalls, PathOnlyObjectsUseTheLocalesCodePage) {
-    const ScopedCodePage big5(950);
+    const ScopedCodePage big5(TCodePage::Big5);
     TIniFile(path).ReadValue("s", "k", "");
-    EXPECT_EQ(service.calls.at(0).codePage, 950);
+    EXPECT_EQ(service.calls.at(0).codePage, TCodePage::Big5);
 }
 
 TEST_F(TIniFileCalls, FreeingAnObjectThatOnlyReadStillFlushes) {
@@ -138,7 +138,7 @@ TEST_F(TIniFileCalls, FailedWritesAndRemovalsRaiseWithThePathAsGivenAndTheReason
 // locale's code page, whether or not that locale is installed.
 TEST_F(TIniFileCalls, UnderAChineseLocaleTheReasonIsChinese) {
     ScopedEnvironment all("LC_ALL", std::nullopt), lang("LANG", "C.UTF-8");
-    ScopedCodePage gbk(936);
+    ScopedCodePage gbk(TCodePage::Gbk);
     service.failure = IniFailure::ReadOnlyFile;
     auto messageOf = [&] {
         try {

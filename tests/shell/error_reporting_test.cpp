@@ -37,7 +37,7 @@ private:
 }  // namespace
 
 TEST(ErrorText, FullStopFollowsTheLastCharacter) {
-    ScopedCodePage gbk(936);
+    ScopedCodePage gbk(TCodePage::Gbk);
     EXPECT_EQ(MessageWithFullStop("Unable to write to /tmp/a.ini"), "Unable to write to /tmp/a.ini.");
     EXPECT_EQ(MessageWithFullStop("Done."), "Done.");
     EXPECT_EQ(MessageWithFullStop("Stop!"), "Stop!");

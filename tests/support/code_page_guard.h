@@ -4,11 +4,11 @@
 
 class ScopedCodePage {
 public:
-    explicit ScopedCodePage(int codePage) : saved_(AnsiCodePage()) { SetAnsiCodePage(codePage); }
+    explicit ScopedCodePage(TCodePage codePage) : saved_(AnsiCodePage()) { SetAnsiCodePage(codePage); }
     ~ScopedCodePage() { SetAnsiCodePage(saved_); }
     ScopedCodePage(const ScopedCodePage&) = delete;
     ScopedCodePage& operator=(const ScopedCodePage&) = delete;
 
 private:
-    int saved_;
+    TCodePage saved_;
 };

@@ -13,7 +13,7 @@
 
 class ScopedLocale {
 public:
-    ScopedLocale(std::string_view localeName, int codePage)
+    ScopedLocale(std::string_view localeName, TCodePage codePage)
         : saved_(AnsiCodePage()) {
         environment_.emplace("LC_ALL", std::string(localeName));
         SetAnsiCodePage(codePage);
@@ -29,5 +29,5 @@ public:
 
 private:
     std::optional<ScopedEnvironment> environment_;
-    int saved_;
+    TCodePage saved_;
 };

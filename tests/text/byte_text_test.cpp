@@ -28,11 +28,11 @@ TEST(ByteText, AsciiLowerChangesOnlyCapitals) {
 
 // 揮 is 93 5D in GBK and 並 is 81 4B: their trail bytes are "]" and "K".
 TEST(ByteText, InACodePageTrailBytesNeitherMatchNorFold) {
-    EXPECT_EQ(TextFind("]", "[\x93\x5D]x", CodePageGbk), 4);
+    EXPECT_EQ(TextFind("]", "[\x93\x5D]x", TCodePage::Gbk), 4);
     EXPECT_EQ(TextFind("]", "[\x93\x5D]x"), 3) << "the plain search takes the trail byte";
-    EXPECT_EQ(TextFind("]", "[\x93\x5D", CodePageGbk), 0);
-    EXPECT_EQ(TextFind("]", "[\x93\x5D]", CodePageUtf8), 3) << "no lead bytes in UTF-8";
-    EXPECT_EQ(TextFind("]", "[\x93", CodePageGbk), 0) << "a lead byte at the end stands alone";
-    EXPECT_EQ(AsciiLower("NEW\x81\x4BK", CodePageGbk), "new\x81\x4Bk");
-    EXPECT_EQ(AsciiLower("\x81\x4B", 1252), "\x81\x6B") << "a single-byte code page has no trail bytes";
+    EXPECT_EQ(TextFind("]", "[\x93\x5D", TCodePage::Gbk), 0);
+    EXPECT_EQ(TextFind("]", "[\x93\x5D]", TCodePage::Utf8), 3) << "no lead bytes in UTF-8";
+    EXPECT_EQ(TextFind("]", "[\x93", TCodePage::Gbk), 0) << "a lead byte at the end stands alone";
+    EXPECT_EQ(AsciiLower("NEW\x81\x4BK", TCodePage::Gbk), "new\x81\x4Bk");
+    EXPECT_EQ(AsciiLower("\x81\x4B", TCodePage::Windows1252), "\x81\x6B") << "a single-byte code page has no trail bytes";
 }

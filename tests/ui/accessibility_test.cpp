@@ -47,7 +47,7 @@ TEST_F(AccessibilityTest, LabeledEditIsNamedAndLabelledByItsLabel) {
 }
 
 TEST_F(AccessibilityTest, LabeledEditNameIsTheDisplayedTextUnderCodePage936) {
-    ScopedCodePage gbk(936);
+    ScopedCodePage gbk(TCodePage::Gbk);
     auto* edit = Place<TLabeledEdit>();
     edit->EditLabel().SetCaption("\xCE\xC4\xBC\xFE\xC3\xFB");  // 文件名 in GBK
     EXPECT_EQ(Accessible(*edit)->text(QAccessible::Name), QStringLiteral("文件名"));

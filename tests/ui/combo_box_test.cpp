@@ -33,11 +33,11 @@ protected:
 };
 
 TEST_F(ComboBoxTest, ItemsShowInTheBoxsCodePage) {
-    ScopedCodePage locale(CodePageUtf8);
-    box->SetTextCodePage(936);
+    ScopedCodePage locale(TCodePage::Utf8);
+    box->SetTextCodePage(TCodePage::Gbk);
     box->SetItems({"GBK", "\xD6\xD0\xCE\xC4"});  // 中文
     EXPECT_EQ(widget->itemText(1), QString::fromUtf8("中文"));
-    box->SetTextCodePage(CodePageUtf8);
+    box->SetTextCodePage(TCodePage::Utf8);
     EXPECT_EQ(widget->itemText(0), "GBK") << "shown again in the new code page";
     EXPECT_NE(widget->itemText(1), QString::fromUtf8("中文"));
     EXPECT_EQ(box->Item(1), "\xD6\xD0\xCE\xC4") << "the bytes stay";

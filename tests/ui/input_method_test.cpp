@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "encoding/code_page_conversion.h"
 #include "ui/edit.h"
 #include "ui/widget_access.h"
 
@@ -37,7 +38,7 @@ protected:
         QApplication::sendEvent(Line(), &event);
     }
 
-    ScopedCodePage codePage{936};
+    ScopedCodePage codePage{TCodePage::Gbk};
     ShownWindow window;
     TEdit* edit = nullptr;
 };
@@ -88,6 +89,40 @@ TEST_F(InputMethodTest, CommitStopsAtTheByteLimit) {
     EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4") << "a third double-byte character would need 6 bytes";
     Commit(QStringLiteral("a"));
     EXPECT_EQ(edit->Text(), "\xD6\xD0\xCE\xC4" "a");
+}
+
+// A key press converts the characters it brings, not the whole field; the field's bytes are
+// taken once, when the program asks for them.
+TEST_F(InputMethodTest, AKeyPressConvertsItsOwnCharacterAndTheTextIsTakenOnceWhenAskedFor) {
+    std::string chinese;
+    for (int i = 0; i < 500; ++i) chinese += "\xD6\xD0";  // 中
+    edit->SetText(chinese);
+    edit->SetMaxLength(2000);
+    Line()->end(false);
+    const std::size_t beforeTyping = ConvertedByteCount();
+    Commit(QStringLiteral("文"));
+    QTest::keyClicks(Line(), "ab");
+    EXPECT_LE(ConvertedByteCount() - beforeTyping, 3u * 4) << "the field was converted at a key press";
+    const std::size_t beforeAsking = ConvertedByteCount();
+    EXPECT_EQ(edit->Text(), chinese + "\xCE\xC4" "ab");
+    const std::size_t taking = ConvertedByteCount() - beforeAsking;
+    EXPECT_GE(taking, chinese.size());
+    EXPECT_LT(taking, 2 * chinese.size()) << "taken once";
+    EXPECT_EQ(edit->Text(), chinese + "\xCE\xC4" "ab");
+    EXPECT_EQ(ConvertedByteCount() - beforeAsking, taking) << "and not again while nothing was typed";
+}
+
+// Bytes the code page does not define show as marks; an edit that keeps a mark cannot store
+// them back and is refused as it is typed, while the untouched text keeps its bytes.
+TEST_F(InputMethodTest, ATextWithUndefinedBytesKeepsThemUntilEditedAndRefusesEditsThatKeepTheirMarks) {
+    edit->SetText("\xD6\xD0\xFF");
+    EXPECT_EQ(Line()->text(), QStringLiteral("中\uFFFD"));
+    Commit(QStringLiteral("x"));
+    EXPECT_EQ(Line()->text(), QStringLiteral("中\uFFFD"));
+    EXPECT_EQ(edit->Text(), "\xD6\xD0\xFF");
+    Line()->selectAll();
+    Commit(QStringLiteral("y"));
+    EXPECT_EQ(edit->Text(), "y") << "the mark is gone with the text that held it";
 }
 
 }  // namespace

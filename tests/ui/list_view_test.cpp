@@ -243,7 +243,7 @@ private:
 TEST_F(ListViewTest, RowsOfASourceAreMadeOnlyWhenShownOrAskedFor) {
     int made = 0;
     list->SetSelected(rows[1]);
-    list->Items().Show(100'000, 936, std::make_unique<CountedRows>(made));
+    list->Items().Show(100'000, TCodePage::Gbk, std::make_unique<CountedRows>(made));
     QApplication::processEvents();
     EXPECT_EQ(list->Selected(), nullptr);
     EXPECT_EQ(view->model()->rowCount({}), 100'000);
@@ -259,7 +259,7 @@ TEST_F(ListViewTest, RowsOfASourceAreMadeOnlyWhenShownOrAskedFor) {
     EXPECT_EQ(row->SubItems().At(0), "s70000");
     EXPECT_EQ(row->Hint(), "h70000");
     EXPECT_EQ(row->Index(), 70'000);
-    EXPECT_EQ(row->CodePage(), 936);
+    EXPECT_EQ(row->CodePage(), TCodePage::Gbk);
     EXPECT_EQ(list->Items().Item(70'000), row) << "made once";
     EXPECT_EQ(view->model()->index(99'999, 1).data().toString(), "s99999");
 
@@ -274,7 +274,7 @@ TEST_F(ListViewTest, RowsOfASourceAreMadeOnlyWhenShownOrAskedFor) {
 
 TEST_F(ListViewTest, DeletingARowOfASourceKeepsTheRowsAfterItTheirTexts) {
     int made = 0;
-    list->Items().Show(50, CodePageUtf8, std::make_unique<CountedRows>(made));
+    list->Items().Show(50, TCodePage::Utf8, std::make_unique<CountedRows>(made));
     TListItem* kept = list->Items().Item(40);
     list->Items().Delete(10);
     ASSERT_EQ(list->Items().Count(), 49);
@@ -307,8 +307,8 @@ TEST_F(ListViewTest, F2EditsTheRowCaptionWhicheverCellWasClicked) {
 }
 
 TEST_F(ListViewTest, RowsShowInTheirOwnCodePageAndInvalidBytesSurviveAnUnchangedEdit) {
-    ScopedCodePage locale(CodePageUtf8);
-    TListItem* gbk = list->Items().Add(936);
+    ScopedCodePage locale(TCodePage::Utf8);
+    TListItem* gbk = list->Items().Add(TCodePage::Gbk);
     gbk->SetCaption("\xC3\xFB\xB3\xC6");  // 名称
     gbk->SubItems().Add("\xD6\xD0");       // 中
     EXPECT_EQ(IndexOf(gbk).data().toString(), QString::fromUtf8("名称"));
@@ -316,7 +316,7 @@ TEST_F(ListViewTest, RowsShowInTheirOwnCodePageAndInvalidBytesSurviveAnUnchanged
     EXPECT_EQ(IndexOf(rows[0]).data().toString(), "k0") << "the other rows keep theirs";
 
     const std::string odd = std::string("\x81\x20ok\xFF", 5), oddValue = std::string("\xFE\x7F", 2);
-    for (int codePage : {936, CodePageUtf8}) {
+    for (TCodePage codePage : {TCodePage::Gbk, TCodePage::Utf8}) {
         TListItem* row = list->Items().Add(codePage);
         row->SetCaption(odd);
         row->SubItems().Add(oddValue);
@@ -327,7 +327,7 @@ TEST_F(ListViewTest, RowsShowInTheirOwnCodePageAndInvalidBytesSurviveAnUnchanged
         QLineEdit* editor = EditorOf(view, IndexOf(row));
         ASSERT_NE(editor, nullptr);
         CommitEdit(editor);
-        EXPECT_EQ(row->Caption(), odd) << "code page " << codePage;
+        EXPECT_EQ(row->Caption(), odd) << "code page " << CodePageNumber(codePage);
         EXPECT_EQ(row->SubItems().At(0), oddValue);
     }
 }

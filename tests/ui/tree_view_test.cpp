@@ -196,8 +196,8 @@ TEST_F(TreeViewTest, DeletingTheSelectedNodeLeavesNoneSelected) {
 }
 
 TEST_F(TreeViewTest, InPlaceEditTakesTheTextIntoTheNodesCodePageAndRefusesWhatItCannotHold) {
-    ScopedCodePage locale(CodePageUtf8);
-    TTreeNode* gbk = tree->Items().AddChild(root, "\xD0\xA1\xBD\xDA", 936);  // 小节
+    ScopedCodePage locale(TCodePage::Utf8);
+    TTreeNode* gbk = tree->Items().AddChild(root, "\xD0\xA1\xBD\xDA", TCodePage::Gbk);  // 小节
     EXPECT_EQ(Shown(gbk), QString::fromUtf8("小节"));
     tree->SetSelected(gbk);
     view->setFocus();
@@ -265,7 +265,7 @@ TEST_F(TreeViewTest, AClickOnTheSelectedNodeEditsItOnlyWhenNothingElseCameMeanwh
 
 TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) {
     const std::string odd = std::string("\x81\x20ok\xFF", 5);
-    for (int codePage : {936, CodePageUtf8}) {
+    for (TCodePage codePage : {TCodePage::Gbk, TCodePage::Utf8}) {
         TTreeNode* node = tree->Items().AddChild(root, odd, codePage);
         EXPECT_FALSE(Shown(node).isEmpty());
         tree->SetSelected(node);
@@ -274,7 +274,7 @@ TEST_F(TreeViewTest, BytesInvalidInTheCodePageSurviveShowingAndAnUnchangedEdit) 
         QLineEdit* editor = EditorOf(view, IndexOf(node));
         ASSERT_NE(editor, nullptr);
         CommitEdit(editor);
-        EXPECT_EQ(node->Text(), odd) << "code page " << codePage;
+        EXPECT_EQ(node->Text(), odd) << "code page " << CodePageNumber(codePage);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "engine/lead_table.h"
 
 enum class IniLineKind;
@@ -25,8 +26,8 @@ struct IniFindMatch {
 class IniFind {
 public:
     // needle: bytes in codePage; bytes: the whole file, held as long as the search is.
-    IniFind(std::shared_ptr<const std::string> bytes, std::string needle, int codePage);
-    IniFind(std::string bytes, std::string needle, int codePage);
+    IniFind(std::shared_ptr<const std::string> bytes, std::string needle, TCodePage codePage);
+    IniFind(std::string bytes, std::string needle, TCodePage codePage);
 
     // Searches on through about budget more bytes of the file. True once the file is done.
     bool Step(std::size_t budget);

@@ -13,6 +13,7 @@
 #include <string_view>
 #include <vector>
 
+#include "encoding/code_page.h"
 #include "engine/edit_record.h"
 #include "engine/edit_sequence.h"
 #include "engine/file_stamp.h"
@@ -34,7 +35,7 @@ void SetIniLockWait(std::chrono::milliseconds wait);
 // Which file, and the code page its bytes are in.
 struct IniFileRef {
     std::string_view path;
-    int codePage;
+    TCodePage codePage;
 };
 
 // The service in sized strings. Every call is one locked step on the shared cache. Reads never

@@ -14,6 +14,7 @@
 #include <string>
 #include <string_view>
 
+#include "encoding/code_page.h"
 #include "engine/edit_record.h"
 #include "engine/edit_sequence.h"
 #include "engine/file_ops.h"
@@ -40,21 +41,21 @@ public:
 
     // The file's content now, read in its code page; a file that is missing or cannot be read,
     // or an empty path, reads as empty. Valid until the next call.
-    const IniDocument& Document(std::string_view path, int codePage);
+    const IniDocument& Document(std::string_view path, TCodePage codePage);
     // Applies the edit to the file's content under an exclusive lock and saves what changed.
-    IniResult Apply(std::string_view path, int codePage, const Edit& edit) {
+    IniResult Apply(std::string_view path, TCodePage codePage, const Edit& edit) {
         return Apply(path, codePage, std::span<const Edit>(&edit, 1));
     }
     // Applies the edits in turn under one lock and saves once: all of them, or none when one
     // is refused (the result's failure is its refusal, and the file stays as it was). The
     // result's change is what they did together.
-    IniResult Apply(std::string_view path, int codePage, std::span<const Edit> edits);
+    IniResult Apply(std::string_view path, TCodePage codePage, std::span<const Edit> edits);
     // Takes bytes another reader read as the file's content, read in codePage, while the file is
     // as it was when they were read and no writer holds its lock; otherwise drops them, and the
     // next call reads the file.
-    void Adopt(std::string_view path, int codePage, std::string bytes, const ReadMark& mark);
+    void Adopt(std::string_view path, TCodePage codePage, std::string bytes, const ReadMark& mark);
     // The file's content now (see Document), shared: an edit meanwhile works on a copy.
-    std::shared_ptr<const std::string> Snapshot(std::string_view path, int codePage) {
+    std::shared_ptr<const std::string> Snapshot(std::string_view path, TCodePage codePage) {
         return Document(path, codePage).SharedBytes();
     }
     // Forgets cached content that no longer matches its file.
@@ -73,7 +74,7 @@ private:
     struct Entry {
         std::string path;
         FileStamp stamp;
-        int codePage;
+        TCodePage codePage;
         IniDocument document;
         std::uint64_t checkedInBatch = 0;
         HeldFile held;  // the file the stamp is of, while it exists
@@ -90,16 +91,16 @@ private:
     };
 
     // Apply's work; found is the file's stamp as first locked.
-    IniResult ApplyLocked(std::string_view path, int codePage, std::span<const Edit> edits,
+    IniResult ApplyLocked(std::string_view path, TCodePage codePage, std::span<const Edit> edits,
                           std::optional<FileStamp>& found);
     Entry* Find(std::string_view path);
     // The document parses the bytes (a UTF-16 file's text) in the room of `room`.
-    Entry& Remember(std::string_view path, const FileStamp& stamp, int codePage, std::string bytes,
+    Entry& Remember(std::string_view path, const FileStamp& stamp, TCodePage codePage, std::string bytes,
                     Room room = Room(), HeldFile held = HeldFile());
     void Forget(std::string_view path);
     // The entry, brought to the code page; nothing when it does not match the stamp. A stale
     // entry is dropped, and what it held handed to `room` for the read that replaces it.
-    Entry* Current(std::string_view path, const FileStamp& stamp, int codePage, Room& room);
+    Entry* Current(std::string_view path, const FileStamp& stamp, TCodePage codePage, Room& room);
     void Checked(Entry& entry) { entry.checkedInBatch = batchDepth_ > 0 ? batch_ : 0; }
 
     FileOps* ops_ = &SystemFileOps();

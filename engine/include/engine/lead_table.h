@@ -10,7 +10,7 @@ class LeadTable {
 public:
     // A single-byte code page: no lead bytes.
     LeadTable() { isLead_.fill(false); }
-    static LeadTable ForCodePage(int codePage);
+    static LeadTable ForCodePage(TCodePage codePage);
 
     bool IsLead(unsigned char byte) const { return isLead_[byte]; }
     // True when no byte below 0x80 is a lead byte.
