@@ -18,8 +18,8 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
-constexpr int Utf16Le = 1200;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
+constexpr TCodePage Utf16Le = TCodePage::Utf16Le;
 constexpr int Sections = 1000;
 // A generated key line is about 40 bytes, 80 in UTF-16.
 constexpr int Utf16BytesPerKey = 80;

@@ -30,7 +30,7 @@ TCodePage TDocument::TextCodePage() const {
     return encoding_.codePage != TCodePage::None ? encoding_.codePage : AnsiCodePage();
 }
 
-int TDocument::EngineCodePage() const { return IsUtf16(encoding_.codePage) ? encoding_.codePage : TextCodePage(); }
+TCodePage TDocument::EngineCodePage() const { return IsUtf16(encoding_.codePage) ? encoding_.codePage : TextCodePage(); }
 
 bool TDocument::FollowWriteAccess() {
     const IniFailure now = WriteRefusalAt(path_);

@@ -282,7 +282,7 @@ namespace {
 
 // The text of one file as the same characters in another's code page; none when that cannot
 // hold them, or the bytes are no text of their own.
-std::optional<std::string> InCodePage(std::string_view text, int from, int to) {
+std::optional<std::string> InCodePage(std::string_view text, TCodePage from, TCodePage to) {
     if (from == to) return std::string(text);
     if (!IsValidInCodePage(text, from)) return std::nullopt;
     if (to == TCodePage::Utf8) return CodePageToUtf8(text, from);

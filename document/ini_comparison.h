@@ -56,7 +56,7 @@ struct TComparedKey {
 class TIniComparison {
 public:
     const std::string& Path(TCompareSide side) const { return side == TCompareSide::Left ? leftPath_ : rightPath_; }
-    int CodePage(TCompareSide side) const { return side == TCompareSide::Left ? leftCodePage_ : rightCodePage_; }
+    TCodePage CodePage(TCompareSide side) const { return side == TCompareSide::Left ? leftCodePage_ : rightCodePage_; }
     std::size_t SectionCount() const { return sections_.size(); }
     TComparedSection Section(std::size_t section) const;
     TComparedKey Key(std::size_t section, std::size_t key) const;
@@ -79,7 +79,7 @@ private:
     const IniListing& KeysOn(TCompareSide side, const SectionPair& section) const;
 
     std::string leftPath_, rightPath_;
-    int leftCodePage_ = 0, rightCodePage_ = 0;
+    TCodePage leftCodePage_ = TCodePage::None, rightCodePage_ = TCodePage::None;
     IniListing leftSections_, rightSections_;
     std::vector<IniListing> leftKeys_, rightKeys_;  // by entry of the sections' lists
     std::vector<SectionPair> sections_;

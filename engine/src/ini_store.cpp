@@ -26,7 +26,7 @@ const IniDocument& EmptyDocument() {
 }
 
 // The code page of the text a document holds: a UTF-16 file's is UTF-8.
-int TextCodePage(TCodePage codePage) { return IsUtf16(codePage) ? TCodePage::Utf8 : codePage; }
+TCodePage TextCodePage(TCodePage codePage) { return IsUtf16(codePage) ? TCodePage::Utf8 : codePage; }
 
 LeadTable LeadOf(TCodePage codePage) { return LeadTable::ForCodePage(TextCodePage(codePage)); }
 

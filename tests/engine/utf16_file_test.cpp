@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int Utf8Page = 65001;
-constexpr int Utf16Le = 1200;
+constexpr TCodePage Utf8Page = TCodePage::Utf8;
+constexpr TCodePage Utf16Le = TCodePage::Utf16Le;
 
 // The units of the code points in the byte order, written here apart from the engine's
 // encoder; a code point that is a surrogate goes in as that lone unit.

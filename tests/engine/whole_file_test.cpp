@@ -17,7 +17,7 @@
 
 namespace {
 
-constexpr int Utf8 = 65001;
+constexpr TCodePage Utf8 = TCodePage::Utf8;
 
 // Reads from text as a file holding it would; `fail` bytes in, a read fails.
 ReadAt Over(const std::string& text, std::size_t fail = std::string::npos) {
@@ -85,7 +85,7 @@ protected:
 TEST_F(AdoptedContent, IsTheFilesContentWithoutAReadWhileTheFileIsAsItWasRead) {
     store.Adopt(path, Utf8, original, MarkOf(path));
     EXPECT_EQ(store.Document(path, Utf8).Value("a", "k"), "1");
-    EXPECT_EQ(store.Document(path, 936).Value("a", "k"), "1") << "read again in another code page from memory";
+    EXPECT_EQ(store.Document(path, TCodePage::Gbk).Value("a", "k"), "1") << "read again in another code page from memory";
     EXPECT_EQ(ops.reads, 0);
     ASSERT_TRUE(store.Apply(path, Utf8, [](IniDocument& d) { return d.SetValue("a", "k", "2"); }).Succeeded());
     EXPECT_EQ(ops.reads, 0) << "the write worked on the adopted bytes";
