@@ -98,7 +98,7 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
     const IniListing keys = document.Keys({"版本", 0});
     ASSERT_EQ(keys.Count(), 1u);
     EXPECT_EQ(keys.Value(0), "星海");
-    EXPECT_EQ(*document.Snapshot(), "; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n") << "found in as the lists show it";
+    EXPECT_EQ(*document.Snapshot(), "\xEF\xBB\xBF; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n") << "found in as the lists show it";
     // Its comments too, from the same text.
     EXPECT_EQ(document.CommentsAbove(SectionRef{"版本", 0}), std::vector<std::string>{"; 发行"});
     EXPECT_EQ(document.CommentsAbove(KeyRef{{"版本", 0}, "名称", 0}), std::vector<std::string>{"; 名字"});
