@@ -10,16 +10,10 @@
 #include "document/document.h"
 #include "encoding/code_page.h"
 #include "tests/document/utf16_fixtures.h"
+#include "support/file_bytes.h"
 #include "text/temp_folder.h"
 
 namespace {
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 TEST(Utf16Set, InivWritesTheBytesTheDocumentWrites) {
     SetAnsiCodePage(TCodePage::Utf8);
@@ -29,7 +23,7 @@ TEST(Utf16Set, InivWritesTheBytesTheDocumentWrites) {
         const std::string byIniv = folder.File("iniv.ini", fixture.original);
 
         TDocument document(byDocument);
-        document.Open(Read(byDocument), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), {}, false});
+        document.Open(ReadFile(byDocument), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), {}, false});
         ASSERT_TRUE(document.SetValue("s", "k", "中文").Succeeded());
 
         const std::vector<std::string> args = {"set", byIniv, "s", "k", "中文"};
@@ -37,8 +31,8 @@ TEST(Utf16Set, InivWritesTheBytesTheDocumentWrites) {
         std::ostringstream out, err;
         ASSERT_EQ(RunIniv(args, in, out, err), ExitDone) << err.str();
 
-        EXPECT_EQ(Read(byDocument), fixture.chinese);
-        EXPECT_EQ(Read(byIniv), fixture.chinese);
+        EXPECT_EQ(ReadFile(byDocument), fixture.chinese);
+        EXPECT_EQ(ReadFile(byIniv), fixture.chinese);
     }
 }
 

@@ -13,6 +13,7 @@
 #include "engine/file_ops.h"
 #include "support/file_bytes.h"
 #include "support/scoped_seam.h"
+#include "tests/engine/counting_reads.h"
 #include "text/temp_folder.h"
 
 namespace {
@@ -108,15 +109,6 @@ TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
     EXPECT_EQ(document.ShownStamp(), document.StampNow());
 }
 
-// The real calls, counting reads of file content.
-class CountingReads : public FileOps {
-public:
-    ssize_t ReadAt(int fd, char* data, std::size_t size, off_t offset) override {
-        ++reads;
-        return FileOps::ReadAt(fd, data, size, offset);
-    }
-    int reads = 0;
-};
 
 // As a load marks its read of a file written a while before.
 ReadMark MarkOfOldFile(const std::string& path) {

@@ -9,16 +9,10 @@
 
 #include "document/ini_comparison.h"
 #include "encoding/code_page.h"
+#include "support/file_bytes.h"
 #include "text/temp_folder.h"
 
 namespace {
-
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
 
 class IniComparisonTest : public ::testing::Test {
 protected:
@@ -149,15 +143,15 @@ TEST_F(CopyAcrossTest, AValueChangesOnlyItsBytesAndOneUndoGivesTheOldBytes) {
 
     const TCopyResult copy = CopyAcross(comparison, {0, 0}, TCompareSide::Right, target);
     ASSERT_TRUE(copy.result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "; keep\r\n[A]\r\n  k =  \"new value\"  \r\nm=1\r\n");
+    EXPECT_EQ(ReadFile(target.Path()), "; keep\r\n[A]\r\n  k =  \"new value\"  \r\nm=1\r\n");
     EXPECT_EQ(CompareIni(target, source).Differences(), 0u);
-    EXPECT_EQ(Read(source.Path()), sourceBytes);
+    EXPECT_EQ(ReadFile(source.Path()), sourceBytes);
     const struct timespec sourceTimeAfter = ModifiedAt(source.Path());
     EXPECT_EQ(sourceTimeAfter.tv_sec, sourceTime.tv_sec);
     EXPECT_EQ(sourceTimeAfter.tv_nsec, sourceTime.tv_nsec);
 
     ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), targetBytes);
+    EXPECT_EQ(ReadFile(target.Path()), targetBytes);
     EXPECT_FALSE(target.CanReplay(ReplayDirection::Undo));
 }
 
@@ -169,24 +163,24 @@ TEST_F(CopyAcrossTest, MissingKeysAndSectionsAreAddedAsOneChangeInTheTargetsEnco
     ASSERT_EQ(comparison.Section(0).differences, 3u);
 
     ASSERT_TRUE(CopyAcross(comparison, {0, 1}, TCompareSide::Left, target).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\r\nk=1\r\nn=\xD6\xD0\r\n\r\n[b]\r\nx=1\r\n")
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\r\nk=1\r\nn=\xD6\xD0\r\n\r\n[b]\r\nx=1\r\n")
         << "after the section's last key line, in GBK";
 
     comparison = CompareIni(source, target);
     ASSERT_TRUE(CopyAcross(comparison, {0}, TCompareSide::Left, target).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n")
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n")
         << "a changed value and a repeated key";
     comparison = CompareIni(source, target);
     ASSERT_EQ(comparison.Section(1).mark, TCompareMark::LeftOnly);
     ASSERT_TRUE(CopyAcross(comparison, {1}, TCompareSide::Left, target).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n[c]\r\nc1=1\r\nc2=\r\n");
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n[c]\r\nc1=1\r\nc2=\r\n");
     EXPECT_EQ(CompareIni(source, target).Differences(), 0u);
 
     ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n") << "one undo per copy";
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\r\nk=2\r\nn=\xD6\xD0\r\nk=3\r\n\r\n[b]\r\nx=1\r\n") << "one undo per copy";
     ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
     ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), targetBytes);
+    EXPECT_EQ(ReadFile(target.Path()), targetBytes);
 }
 
 TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheLastLine) {
@@ -195,10 +189,10 @@ TEST_F(CopyAcrossTest, OneKeyOfASectionTheTargetLacksComesWithItsHeaderAfterTheL
     const TIniComparison comparison = CompareIni(source, target);
     ASSERT_EQ(comparison.Section(2).mark, TCompareMark::LeftOnly);
     ASSERT_TRUE(CopyAcross(comparison, {2, 0}, TCompareSide::Left, target).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2\n[b]\nz=3\n") << "the second [b], as the source has it";
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2\n[b]\nz=3\n") << "the second [b], as the source has it";
     EXPECT_EQ(CompareIni(source, target).Differences(), 0u);
     ASSERT_TRUE(target.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2");
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\nk=1\n[B]\nx=1\ny=2");
     EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.change.Empty())
         << "a row that is the same has nothing to copy";
 }
@@ -215,7 +209,7 @@ TEST_F(CopyAcrossTest, WhatTheTargetCannotHoldOrMayNotWriteIsRefusedWithItsKeyAn
     copy = CopyAcross(comparison, {0}, TCompareSide::Left, target);
     EXPECT_EQ(copy.result.failure, IniFailure::CannotHold) << "the section copy holds that key too";
     EXPECT_EQ(copy.section, "a");
-    EXPECT_EQ(Read(target.Path()), targetBytes);
+    EXPECT_EQ(ReadFile(target.Path()), targetBytes);
     EXPECT_FALSE(target.CanReplay(ReplayDirection::Undo));
 
     std::filesystem::permissions(target.Path(), std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
@@ -223,7 +217,7 @@ TEST_F(CopyAcrossTest, WhatTheTargetCannotHoldOrMayNotWriteIsRefusedWithItsKeyAn
     if (target.WriteRefusal() == IniFailure::None) GTEST_SKIP() << "root writes files without a write bit";
     copy = CopyAcross(comparison, {0, 2}, TCompareSide::Left, target);
     EXPECT_EQ(copy.result.failure, IniFailure::ReadOnlyFile);
-    EXPECT_EQ(Read(target.Path()), targetBytes);
+    EXPECT_EQ(ReadFile(target.Path()), targetBytes);
 }
 
 TEST_F(CopyAcrossTest, ACopyFromAComparisonTheTargetNoLongerMatchesIsStale) {
@@ -232,7 +226,7 @@ TEST_F(CopyAcrossTest, ACopyFromAComparisonTheTargetNoLongerMatchesIsStale) {
     const TIniComparison comparison = CompareIni(source, target);
     ASSERT_TRUE(target.SetValue("a", "k", "3").Succeeded());
     EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Left, target).result.failure, IniFailure::Stale);
-    EXPECT_EQ(Read(target.Path()), "[a]\nk=3\n");
+    EXPECT_EQ(ReadFile(target.Path()), "[a]\nk=3\n");
     EXPECT_EQ(CopyAcross(comparison, {0, 0}, TCompareSide::Right, target).result.failure, IniFailure::Stale)
         << "a copy from the right goes into the left file, not into the right one itself";
     EXPECT_TRUE(CopyAcross(comparison, {0, 0}, TCompareSide::Right, source).result.Succeeded())

@@ -9,20 +9,14 @@
 #include "document/document.h"
 #include "encoding/code_page.h"
 #include "tests/document/utf16_fixtures.h"
+#include "support/file_bytes.h"
 #include "text/temp_folder.h"
 
 namespace {
 
-std::string Read(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
-
 TDocument Opened(const std::string& path, std::optional<TCodePage> chosen = std::nullopt) {
     TDocument document(path);
-    document.Open(Read(path), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), chosen, false});
+    document.Open(ReadFile(path), {EncodingHintsOfLocale("zh_CN.UTF-8"), TEncodingMemory(std::string()), chosen, false});
     document.Sections();
     document.NoteEngineStamp();
     return document;
@@ -44,31 +38,31 @@ TEST_P(Utf16CommandsTest, SetsValuesInTheFilesOwnUnitsAndUndoGivesBackEveryByte)
     TDocument document = Opened(path);
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     ASSERT_TRUE(document.SetValue("s", "k", "中文").Succeeded());
-    EXPECT_EQ(Read(path), fixture.chinese);
+    EXPECT_EQ(ReadFile(path), fixture.chinese);
     ASSERT_TRUE(document.SetValueAt({{"s", 0}, "k", 0}, "中文", "\xF0\xA0\xAE\xB7").Succeeded());
-    EXPECT_EQ(Read(path), fixture.outsidePlane);
+    EXPECT_EQ(ReadFile(path), fixture.outsidePlane);
     EXPECT_EQ(document.Keys({"s", 0}).Value(0), "\xF0\xA0\xAE\xB7");
     ASSERT_TRUE(document.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(path), fixture.chinese);
+    EXPECT_EQ(ReadFile(path), fixture.chinese);
     ASSERT_TRUE(document.Replay(ReplayDirection::Undo).result.Succeeded());
-    EXPECT_EQ(Read(path), fixture.original);
+    EXPECT_EQ(ReadFile(path), fixture.original);
     ASSERT_TRUE(document.Replay(ReplayDirection::Redo).result.Succeeded());
-    EXPECT_EQ(Read(path), fixture.chinese);
+    EXPECT_EQ(ReadFile(path), fixture.chinese);
 }
 
 TEST_P(Utf16CommandsTest, AddsDeletesAndRenamesWithTheFilesLineEnds) {
     TDocument document = Opened(path);
     ASSERT_TRUE(document.AddKey({"s", 0}, "新", "1").Succeeded());
-    EXPECT_EQ(Read(path), fixture.added);
+    EXPECT_EQ(ReadFile(path), fixture.added);
     ASSERT_TRUE(document.RenameKey({{"s", 0}, "新", 0}, "n").Succeeded());
     ASSERT_TRUE(document.RenameSection({"s", 0}, "节").Succeeded());
-    EXPECT_EQ(Read(path), fixture.renamed);
+    EXPECT_EQ(ReadFile(path), fixture.renamed);
     ASSERT_TRUE(document.RemoveKeyAt({{"节", 0}, "k", 0}, "v").Succeeded());
-    EXPECT_EQ(Read(path), fixture.removed);
+    EXPECT_EQ(ReadFile(path), fixture.removed);
     ASSERT_TRUE(document.RemoveSectionAt({"节", 0}).Succeeded());
-    EXPECT_EQ(Read(path), fixture.mark);
+    EXPECT_EQ(ReadFile(path), fixture.mark);
     for (int undo = 0; undo < 5; ++undo) ASSERT_TRUE(document.Replay(ReplayDirection::Undo).result.Succeeded()) << undo;
-    EXPECT_EQ(Read(path), fixture.original);
+    EXPECT_EQ(ReadFile(path), fixture.original);
 }
 
 INSTANTIATE_TEST_SUITE_P(BothOrders, Utf16CommandsTest,
@@ -86,7 +80,7 @@ TEST(Utf16Commands, AFileWithoutAMarkIsEditedInTheOrderChosenForIt) {
     EXPECT_EQ(document.ContentRefusal(), TContentRefusal::None);
     EXPECT_EQ(document.LineEnds(), TLineEnds::Lf);
     ASSERT_TRUE(document.SetValue("s", "j", "中").Succeeded());
-    EXPECT_EQ(Read(path), original + std::string("j\0=\0\x2D\x4E\n\0", 8));
+    EXPECT_EQ(ReadFile(path), original + std::string("j\0=\0\x2D\x4E\n\0", 8));
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "engine/ini_store.h"
 #include "engine/whole_file.h"
 #include "temp_dir.h"
+#include "tests/engine/counting_reads.h"
 
 namespace {
 
@@ -52,16 +53,6 @@ TEST(WholeFileRead, RefusesAFileLargerThanItsLimitAndReportsAFailedRead) {
     EXPECT_EQ(ReadWholeFile(Over(text), 5000, 5000, bytes), WholeRead::Read);
     EXPECT_EQ(ReadWholeFile(Over(text, 4096), text.size(), 10000, bytes), WholeRead::Failed);
 }
-
-// The real calls, counting the reads of file content.
-class CountingReads : public FileOps {
-public:
-    ssize_t ReadAt(int fd, char* data, std::size_t size, off_t offset) override {
-        ++reads;
-        return FileOps::ReadAt(fd, data, size, offset);
-    }
-    int reads = 0;
-};
 
 // As a reader marks its read of a file written a while ago.
 ReadMark MarkOf(const std::string& path) {
