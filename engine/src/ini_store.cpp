@@ -241,7 +241,7 @@ void IniStore::Adopt(std::string_view pathView, TCodePage codePage, std::string 
     // A writer at work when the bytes were read may have left them half written.
     if (ops_->Lock(fd, LOCK_SH | LOCK_NB) != 0) return;
     (void)ops_->Lock(fd, LOCK_UN);
-    Remember(path, mark.stamp, codePage, std::move(bytes), Room{}, std::move(held));
+    Remember(path, mark.stamp, codePage, std::move(bytes), Room{IniDocument(), nullptr}, std::move(held));
 }
 
 void IniStore::Flush(std::string_view path) {
