@@ -50,7 +50,7 @@ QApplication& StartToolkit() {
         // We quit by our own quit message, never because the last window was hidden.
         QApplication::setQuitOnLastWindowClosed(false);
         // Lets the desktop (Wayland compositors above all) match windows to the launcher.
-        QGuiApplication::setDesktopFileName(QStringLiteral("org.example.IniViewer"));
+        QGuiApplication::setDesktopFileName(QStringLiteral("org.example.iniviewer"));
         // Before the first widget, which would otherwise hear of the change.
         InstallToolkitTranslation(MessagesLocaleName());
     }
