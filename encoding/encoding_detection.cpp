@@ -107,10 +107,12 @@ bool MostlyFits(std::string_view sample, TCodePage codePage) {
     if (HoldsPrivateUse(text)) return false;
     std::size_t characters = 0, strays = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if ((byte & 0xC0) != 0xC0) continue;  // ASCII, or inside a character
+        if (byte == 0xEF && text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
             ++strays;
             at += 2;
-        } else if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0xC0) {
+        } else {
             ++characters;
         }
     }
