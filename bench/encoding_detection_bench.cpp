@@ -42,9 +42,9 @@ void Report(const char* name, const std::string& bytes) {
     const double lineEnds = BestSeconds(Runs, [&] { ends = DetectLineEnds(bytes, found.codePage); });
     long long lineFeeds = 0;
     const double count = BestSeconds(Runs, [&] { lineFeeds = CountLineFeeds(bytes); });
-    std::printf("%-28s %6.1f MiB  code page %5d  detect %.3f s  line ends %.3f s (%d)  "
+    std::printf("%-28s %6.1f MiB  code page %5u  detect %.3f s  line ends %.3f s (%d)  "
                 "count line feeds %.3f s (%lld)\n",
-                name, static_cast<double>(bytes.size()) / (1 << 20), found.codePage, detect,
+                name, static_cast<double>(bytes.size()) / (1 << 20), CodePageNumber(found.codePage), detect,
                 lineEnds, static_cast<int>(ends), count, lineFeeds);
 }
 

@@ -124,13 +124,15 @@ int Run::Read() {
     }
     const IniDocument& document = *file.document;
     if (call_.command == Command::Sections) return Print(document.SectionNames(), bridge);
+    if (call_.command == Command::Get) {
+        if (const std::optional<std::string_view> value = document.Value(names[0], names[1])) return Print({*value}, bridge);
+        // Only a missing value asks which name is missing: a section of millions of keys is not
+        // listed to read one of them.
+        const bool sectionFound = document.Keys({names[0], 0}).has_value();
+        return Missing(call_.words[0], sectionFound ? &call_.words[1] : nullptr, 0);
+    }
     const std::optional<IniListing> keys = document.Keys({names[0], 0});
     if (!keys) return Missing(call_.words[0], nullptr, 0);
-    if (call_.command == Command::Get) {
-        const std::optional<std::string_view> value = document.Value(names[0], names[1]);
-        if (!value) return Missing(call_.words[0], &call_.words[1], 0);
-        return Print({*value}, bridge);
-    }
     std::vector<std::string_view> keyNames;
     for (std::size_t i = 0; i < keys->Count(); ++i) keyNames.push_back(keys->Name(i));
     return Print(keyNames, bridge);

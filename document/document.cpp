@@ -5,8 +5,17 @@
 
 TDocument::TDocument(std::string path) : path_(std::move(path)), history_(std::make_shared<TEditHistory>()) {}
 
+// Whether bytes in a code page chosen for one open may be written whatever the detector says:
+// then there is nothing to detect.
+static bool ChoiceNeedsNoVerdict(std::string_view bytes, const TDocument::TOpenRequest& request) {
+    if (!request.chosenCodePage || request.rememberChoice) return false;
+    const TFileEncoding chosen = ChosenEncoding(bytes, *request.chosenCodePage);
+    return IsUtf16(chosen.codePage) || ReadsInCodePage(bytes.substr(std::size_t(chosen.bomLength)), chosen.codePage);
+}
+
 void TDocument::Open(std::string_view bytes, TOpenRequest request) {
-    verdict_ = DetectEncoding(bytes, request.hints);
+    verdict_ = ChoiceNeedsNoVerdict(bytes, request) ? ChosenEncoding(bytes, *request.chosenCodePage)
+                                                    : DetectEncoding(bytes, request.hints);
     if (request.chosenCodePage && request.rememberChoice)
         request.memory.Remember(path_, verdict_, *request.chosenCodePage);
     const std::optional<TCodePage> chosen =

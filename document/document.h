@@ -43,7 +43,9 @@ public:
     void HandToEngine(std::string bytes, const ReadMark& mark);
 
     const std::string& Path() const { return path_; }
-    const TFileEncoding& Verdict() const { return verdict_; }  // the detector's
+    // The detector's; the choice itself when the bytes read in a code page chosen for this open
+    // alone, which no verdict could then make unwritable.
+    const TFileEncoding& Verdict() const { return verdict_; }
     const TFileEncoding& Encoding() const { return encoding_; }  // the verdict or the choice
     TLineEnds LineEnds() const { return lineEnds_; }
     // The code page of the text the lists hold, and names and values are given in: the

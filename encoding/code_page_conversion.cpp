@@ -90,9 +90,14 @@ std::string CodePageToUtf8(std::string_view bytes, TCodePage codePage) {
     return out;
 }
 
-bool IsValidInCodePage(std::string_view bytes, TCodePage codePage) {
+std::optional<std::string> ValidCodePageToUtf8(std::string_view bytes, TCodePage codePage) {
     std::string out;
-    return Convert(codePage, TCodePage::Utf8, bytes, out, [](std::string&) { return false; });
+    if (!Convert(codePage, TCodePage::Utf8, bytes, out, [](std::string&) { return false; })) return std::nullopt;
+    return out;
+}
+
+bool IsValidInCodePage(std::string_view bytes, TCodePage codePage) {
+    return ValidCodePageToUtf8(bytes, codePage).has_value();
 }
 
 std::string ShownInCodePage(std::string_view bytes, TCodePage from, TCodePage to) {

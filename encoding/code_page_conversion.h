@@ -18,6 +18,9 @@ std::optional<std::string> Utf8ToCodePage(std::string_view utf8, TCodePage codeP
 // codePage → UTF-8. Bytes that are not valid in the code page become U+FFFD each (in UTF-16,
 // each two-byte unit that is not).
 std::string CodePageToUtf8(std::string_view bytes, TCodePage codePage);
+// codePage → UTF-8 when every byte belongs to a complete, defined character of codePage; else
+// nullopt, found at the first byte that does not.
+std::optional<std::string> ValidCodePageToUtf8(std::string_view bytes, TCodePage codePage);
 // True when every byte belongs to a complete, defined character of codePage.
 bool IsValidInCodePage(std::string_view bytes, TCodePage codePage);
 // Bytes in `from` as the same characters in `to`, for a message that shows them beside texts

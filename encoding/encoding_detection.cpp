@@ -6,10 +6,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "encoding/code_page.h"
 #include "encoding/code_page_conversion.h"
@@ -94,7 +95,8 @@ bool HoldsPrivateUse(std::string_view utf8) {
 // Every character of the sample is a defined one of codePage. Private-use characters do not
 // count: GB18030 and Shift-JIS give one to nearly any pair of high bytes, Big5's punctuation too.
 bool Fits(std::string_view sample, TCodePage codePage) {
-    return IsValidInCodePage(sample, codePage) && !HoldsPrivateUse(CodePageToUtf8(sample, codePage));
+    const std::optional<std::string> text = ValidCodePageToUtf8(sample, codePage);
+    return text && !HoldsPrivateUse(*text);
 }
 
 // Whether the sample reads in codePage but for a few stray bytes (a value cut in the middle
@@ -105,10 +107,12 @@ bool MostlyFits(std::string_view sample, TCodePage codePage) {
     if (HoldsPrivateUse(text)) return false;
     std::size_t characters = 0, strays = 0;
     for (std::size_t at = 0; at < text.size(); ++at) {
-        if (text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
+        const auto byte = static_cast<unsigned char>(text[at]);
+        if ((byte & 0xC0) != 0xC0) continue;  // ASCII, or inside a character
+        if (byte == 0xEF && text.compare(at, 3, "\xEF\xBF\xBD") == 0) {
             ++strays;
             at += 2;
-        } else if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0xC0) {
+        } else {
             ++characters;
         }
     }
@@ -127,18 +131,38 @@ TCodePage DoubleByteDespiteStrays(std::string_view sample, const TEncodingHints&
     return TCodePage::None;
 }
 
-// The double-byte code pages the sample fits. GB18030 stands in for GBK when its four-byte
-// characters make GBK fail.
-std::vector<TCodePage> FittingDoubleByteCodePages(std::string_view sample) {
-    std::vector<TCodePage> fitting;
-    for (TCodePage codePage : DoubleByteCodePages) {
-        if (Fits(sample, codePage))
-            fitting.push_back(codePage);
-        else if (codePage == TCodePage::Gbk && Fits(sample, TCodePage::Gb18030))
-            fitting.push_back(TCodePage::Gb18030);
+// Which of the double-byte code pages the sample fits, each tried once and only when asked: a
+// file of the code page the library guesses converts its sample once, not once per code page.
+class TDoubleByteFits {
+public:
+    explicit TDoubleByteFits(std::string_view sample) : sample_(sample) {}
+
+    // The member of codePage's family that the sample fits: GB18030 stands in for GBK when its
+    // four-byte characters make GBK fail. None when neither fits, or codePage is no double-byte one.
+    TCodePage Of(TCodePage codePage) {
+        const auto family = std::find(std::begin(DoubleByteCodePages), std::end(DoubleByteCodePages), Family(codePage));
+        if (family == std::end(DoubleByteCodePages)) return TCodePage::None;
+        std::optional<TCodePage>& fit = fits_[family - std::begin(DoubleByteCodePages)];
+        if (!fit) fit = FitOfFamily(*family);
+        return *fit;
     }
-    return fitting;
-}
+    // The first code page the sample fits, in the order of DoubleByteCodePages.
+    TCodePage First() {
+        for (TCodePage codePage : DoubleByteCodePages)
+            if (TCodePage fit = Of(codePage); fit != TCodePage::None) return fit;
+        return TCodePage::None;
+    }
+
+private:
+    TCodePage FitOfFamily(TCodePage codePage) const {
+        if (Fits(sample_, codePage)) return codePage;
+        if (codePage == TCodePage::Gbk && Fits(sample_, TCodePage::Gb18030)) return TCodePage::Gb18030;
+        return TCodePage::None;
+    }
+
+    std::string_view sample_;
+    std::optional<TCodePage> fits_[std::size(DoubleByteCodePages)];
+};
 
 // The detection library's guess as one of our code pages; None when it has none or names one we
 // do not read (KOI8-R, ISO-8859-5, ...), whose letters sit elsewhere than in any Windows code page.
@@ -166,19 +190,14 @@ TCodePage LibraryGuess(std::string_view sample) {
 }
 
 std::pair<TCodePage, TEncodingBasis> LegacyCodePage(std::string_view sample, const TEncodingHints& hints) {
-    const std::vector<TCodePage> fitting = FittingDoubleByteCodePages(sample);
-    auto fittingOf = [&](TCodePage codePage) {
-        for (TCodePage fit : fitting)
-            if (Family(fit) == Family(codePage)) return fit;
-        return TCodePage::None;
-    };
+    TDoubleByteFits fitting(sample);
     const TCodePage guess = LibraryGuess(sample);
-    if (TCodePage codePage = fittingOf(guess); codePage != TCodePage::None)
+    if (TCodePage codePage = fitting.Of(guess); codePage != TCodePage::None)
         return {codePage, TEncodingBasis::LibraryGuess};
-    if (TCodePage codePage = fittingOf(hints.preferredCodePage); codePage != TCodePage::None)
+    if (TCodePage codePage = fitting.Of(hints.preferredCodePage); codePage != TCodePage::None)
         return {codePage, TEncodingBasis::LocalePreference};
-    if (!fitting.empty() && !IsWindowsSingleByte(hints.localeCodePage))
-        return {fitting.front(), TEncodingBasis::DoubleByteStructure};
+    if (!IsWindowsSingleByte(hints.localeCodePage))
+        if (TCodePage first = fitting.First(); first != TCodePage::None) return {first, TEncodingBasis::DoubleByteStructure};
     if (TCodePage codePage = DoubleByteDespiteStrays(sample, hints, guess); codePage != TCodePage::None)
         return {codePage, TEncodingBasis::DespiteStrays};
     if (IsWindowsSingleByte(guess)) return {guess, TEncodingBasis::LibraryGuess};

@@ -83,6 +83,27 @@ TEST_F(DocumentOpenTest, BytesThatMustNotBeWrittenAreRefusedWithTheirReason) {
     EXPECT_EQ(Opened(late).ContentRefusal(), TContentRefusal::None);
 }
 
+// A code page chosen for one open, in which the bytes read, leaves nothing to detect: iniv's
+// --encoding converts the text once, to check it. A choice they do not read in still asks the
+// detector, whose own code page may be written.
+TEST_F(DocumentOpenTest, AnEncodingChosenForOneOpenIsCheckedRatherThanDetected) {
+    const std::string text = "[" + Gbk("版本") + "]\n" + Gbk("名称") + "=" + Gbk("星海远征") + "\n";
+    const std::string gbk = folder.File("gbk.ini", text);
+    const std::size_t convertedBefore = ConvertedByteCount();
+    const TDocument chosen = Opened(gbk, TCodePage::Gbk);
+    EXPECT_LE(ConvertedByteCount() - convertedBefore, text.size()) << "detected as well as checked";
+    EXPECT_EQ(chosen.Encoding().codePage, TCodePage::Gbk);
+    EXPECT_EQ(chosen.Encoding().basis, TEncodingBasis::UserChoice);
+    EXPECT_EQ(chosen.ContentRefusal(), TContentRefusal::None);
+
+    // Its mark makes it UTF-8 for the detector, though its text reads in no code page.
+    const std::string marked = folder.File("marked.ini", "\xEF\xBB\xBF[a]\nk=\xFF\xFF\xFF\xFF\n");
+    const TDocument utf8 = Opened(marked, TCodePage::Utf8);
+    EXPECT_EQ(utf8.Encoding().bomLength, 3);
+    EXPECT_EQ(utf8.ContentRefusal(), TContentRefusal::None) << "the verdict's own code page was refused";
+    EXPECT_EQ(Opened(marked, TCodePage::Gbk).ContentRefusal(), TContentRefusal::OtherEncoding);
+}
+
 TEST_F(DocumentOpenTest, AUtf16FileIsListedFromItsTextInUtf8AndMayBeWritten) {
     const std::string utf16 = *Utf8ToCodePage("; 发行\r\n[版本]\r\n; 名字\r\n名称=星海\r\n", TCodePage::Utf16Le);
     const std::string path = folder.File("wide.ini", "\xFF\xFE" + utf16);

@@ -123,6 +123,18 @@ TEST(EncodingDetection, BigFiveAgainstGbkFollowsTheLocaleOnlyWhenBothFit) {
     EXPECT_EQ(Detect(Sample("gbk-game.ini"), "zh_TW.UTF-8").codePage, TCodePage::Gbk);
 }
 
+// Every call of iniv detects: a GBK file whose code page the library guesses is converted
+// through GBK alone, once, after the two looks at it as UTF-8.
+TEST(EncodingDetection, TheGuessedCodePageIsTheOnlyDoubleByteOneConverted) {
+    std::string bytes;
+    for (int i = 0; i < 20; ++i) bytes += "k" + std::to_string(i) + "=" + Gbk("星海远征客户端配置") + "\r\n";
+    const std::size_t convertedBefore = ConvertedByteCount();
+    const TFileEncoding found = Detect(bytes, "zh_CN.UTF-8");
+    EXPECT_EQ(found.codePage, TCodePage::Gbk);
+    EXPECT_EQ(found.basis, TEncodingBasis::LibraryGuess);
+    EXPECT_LE(ConvertedByteCount() - convertedBefore, 3 * bytes.size());
+}
+
 TEST(EncodingDetection, ValidUtf8WinsOverGbkThatHappensToBeIt) {
     // "系统" in GBK is CF B5 CD B3, which is also the UTF-8 of "ϵͳ": read as UTF-8, the user
     // can choose GBK.
