@@ -11,6 +11,7 @@ dereferences the missing seat). The program itself talks Wayland alone (no DISPL
 
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -52,10 +53,55 @@ class Weston:
 
     def client_env(self, state):
         return {"WAYLAND_DISPLAY": SOCKET, "XDG_RUNTIME_DIR": self.runtime, "QT_QPA_PLATFORM": "wayland",
-                "DISPLAY": "", "XDG_STATE_HOME": state}
+                "DISPLAY": "", "XDG_STATE_HOME": state, "WAYLAND_DEBUG": "client"}
 
     def end(self):
         xsession._end_process(self.proc)
+
+
+# The client's protocol trace (WAYLAND_DEBUG) tells when a surface of it has the keyboard:
+# keys sent before that are lost, however long a pause would have been.
+def trace_lines(app):
+    return [line for line in app.output().splitlines() if line.startswith("[")]
+
+
+def own_output(app):
+    return "\n".join(line for line in app.output().splitlines() if not line.startswith("["))
+
+
+def keyboard_focus(app):
+    """The surfaces that were given the keyboard, first to last, and the one that has it now
+    (None between a leave and the next enter)."""
+    entered, focus = [], None
+    for line in trace_lines(app):
+        if "wl_keyboard@" not in line:
+            continue
+        if ".enter(" in line:
+            focus = re.search(r"wl_surface@\d+", line).group(0)
+            entered.append(focus)
+        elif ".leave(" in line:
+            focus = None
+    return entered, focus
+
+
+def wait_keyboard(app, on_main, timeout=30):
+    """Waits until the main window (the first surface given the keyboard) has it, or another
+    surface (a dialog) has it, and has kept it a moment: the compositor may take it back and
+    give it again as a window settles."""
+    deadline = time.monotonic() + timeout
+    steady_since = None
+    while True:
+        entered, focus = keyboard_focus(app)
+        wanted = focus is not None and (focus == entered[0]) == on_main
+        if not wanted:
+            steady_since = None
+        elif steady_since is None:
+            steady_since = time.monotonic()
+        elif time.monotonic() - steady_since > 0.3:
+            return
+        check(app.running() and time.monotonic() < deadline,
+              f"the {'main window' if on_main else 'dialog'} did not get the keyboard\n{own_output(app)}")
+        time.sleep(0.05)
 
 
 def close_quietly(x, weston, app):
@@ -71,7 +117,7 @@ def close_quietly(x, weston, app):
     else:
         raise AssertionError(f"Alt+F4 did not close the program\n{app.output()}")
     check(code == 0, f"exit code {code} after Alt+F4\n{app.output()}")
-    check(app.output().strip() == "", f"the program wrote:\n{app.output()}")
+    check(own_output(app).strip() == "", f"the program wrote:\n{own_output(app)}")
 
 
 def main():
@@ -91,27 +137,25 @@ def main():
         weston = Weston(x, folder)
         try:
             app = x.start([args.binary, path], lang="C.UTF-8", lc_all="C.UTF-8", env=weston.client_env(state))
-            # Keys go to the compositor's window, which hands them to the focused client; the
-            # program has no window of the X server to wait for, so a pause stands in.
-            time.sleep(3)
-            check(app.running(), f"the program ended at start\n{app.output()}\n{weston.log()}")
+            # Keys go to the compositor's window, which hands them to the client that has the
+            # keyboard: the main window first, then the value's dialog.
+            wait_keyboard(app, on_main=True)
             x.key(weston.window, "Tab", "Home", "Down", "Return")
-            time.sleep(1)
+            wait_keyboard(app, on_main=False)
             x.key(weston.window, "ctrl+a")
             x.type_text(weston.window, "2.0")
             x.key(weston.window, "Return")
             data = wait_for_file(path, data.replace(b"\nVersion=1.4\n", b"\nVersion=2.0\n"))
             # Delete, and the question's box, answered Yes with Enter.
-            time.sleep(1)
+            wait_keyboard(app, on_main=True)
             x.key(weston.window, "Delete")
-            time.sleep(1)
+            wait_keyboard(app, on_main=False)
             x.key(weston.window, "Return")
             wait_for_file(path, data.replace(b"\nVersion=2.0\n", b"\n"))
             close_quietly(x, weston, app)
 
             again = x.start([args.binary, path], lang="C.UTF-8", lc_all="C.UTF-8", env=weston.client_env(state))
-            time.sleep(3)
-            check(again.running(), f"the program ended at its second start\n{again.output()}")
+            wait_keyboard(again, on_main=True)
             close_quietly(x, weston, again)
         finally:
             weston.end()
